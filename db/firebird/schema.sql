@@ -1,0 +1,85 @@
+-- Tables of the Firebird database, and the routines the InterBase query texts use.
+-- Plain statements end with ';'. PSQL bodies hold ';' themselves, so they are
+-- framed by SET TERM as in isql: the script runs unchanged in isql-fb too.
+-- No foreign keys: the lookups must cope with missing banks and companies.
+
+CREATE TABLE EMPRESA (
+    CDEMPRESA CHAR(2) NOT NULL PRIMARY KEY,
+    NMEMPRESA VARCHAR(40)
+);
+
+CREATE TABLE BANCO (
+    CDBANCO CHAR(3) NOT NULL PRIMARY KEY,
+    NMBANCO VARCHAR(40),
+    CDPICTAGEN VARCHAR(10),
+    CDPICTCONT VARCHAR(20)
+);
+
+CREATE TABLE CONTCORR (
+    CDREDUCONT CHAR(3) NOT NULL PRIMARY KEY,
+    CDEMPRESA CHAR(2),
+    CDBANCO CHAR(3),
+    CDAGENCIA VARCHAR(5),
+    CDCONTCORR VARCHAR(10),
+    DSCONTCORR VARCHAR(20)
+);
+
+CREATE INDEX IX_CONTCORR_EMPRESA ON CONTCORR (CDEMPRESA);
+
+CREATE TABLE FILIAL (
+    CDFILIAL CHAR(2) NOT NULL PRIMARY KEY,
+    NMFILIAL VARCHAR(40),
+    DTPROC DATE
+);
+
+CREATE TABLE OPERADOR (
+    CDOPERADOR VARCHAR(10) NOT NULL PRIMARY KEY,
+    NMOPERADOR VARCHAR(40)
+);
+
+CREATE TABLE OPEREMPR (
+    CDOPERADOR VARCHAR(10) NOT NULL,
+    CDEMPRESA CHAR(2) NOT NULL,
+    PRIMARY KEY (CDOPERADOR, CDEMPRESA)
+);
+
+CREATE TABLE CHEQUE (
+    CDREDUCONT CHAR(3) NOT NULL,
+    NRCHEQUE CHAR(6) NOT NULL,
+    CDEMPRESA CHAR(2),
+    DTEMISSAO DATE,
+    DTCOMPENSACAO DATE,
+    VLCHEQUE NUMERIC(15,2),
+    NMFAVORECIDO VARCHAR(60),
+    IDSTATUS CHAR(1),
+    PRIMARY KEY (CDREDUCONT, NRCHEQUE)
+);
+
+CREATE INDEX IX_CHEQUE_EMISSAO ON CHEQUE (DTEMISSAO);
+CREATE INDEX IX_CHEQUE_COMPENSACAO ON CHEQUE (DTCOMPENSACAO);
+
+SET TERM ^ ;
+
+-- Table function for code lists: exactly one row holding the given text in
+-- column PARAM, the empty text included (NULL gives the empty text), so a
+-- query that joins it never loses its rows to an empty list.
+-- 8191 characters is the longest UTF8 VARCHAR.
+CREATE PROCEDURE PARAM (TEXTO VARCHAR(8191))
+RETURNS (PARAM VARCHAR(8191))
+AS
+BEGIN
+    PARAM = COALESCE(TEXTO, '');
+    SUSPEND;
+END^
+
+-- Oracle's INSTR(haystack, needle): 1-based position of needle, 0 when absent,
+-- NULL when either argument is NULL.
+CREATE FUNCTION INSTR (HAYSTACK VARCHAR(8191), NEEDLE VARCHAR(8191))
+RETURNS INTEGER
+DETERMINISTIC
+AS
+BEGIN
+    RETURN POSITION(NEEDLE IN HAYSTACK);
+END^
+
+SET TERM ; ^

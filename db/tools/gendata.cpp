@@ -1,0 +1,242 @@
+// Writes a large SQLite database for benchmarks: the demo schema and banks, with
+// generated companies, accounts and checks in place of the demo ones.
+//
+//   klx-gendata [--accounts N] [--checks M] [--companies K] [--seed S] [--force] FILE
+
+#include "core/Exceptions.h"
+#include "data/dtmDBGeral.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+const QString digits = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+
+// Code number n (from 1) at a fixed width, in base 36 so that 10,000 accounts fit
+// the three characters of CDREDUCONT. Small numbers read as decimal: 1 is "001".
+QString codeOf(int n, int width)
+{
+    QString code(width, QLatin1Char('0'));
+    for (int i = width - 1; i >= 0 && n > 0; --i, n /= 36)
+        code[i] = digits.at(n % 36);
+    return code;
+}
+
+int maxCode(int width)
+{
+    int max = 1;
+    for (int i = 0; i < width; ++i)
+        max *= 36;
+    return max - 1;
+}
+
+class Generator {
+public:
+    Generator(QSqlDatabase db, quint32 seed) : m_db(db), m_random(seed) {}
+
+    void exec(const QString& sql)
+    {
+        QSqlQuery query(m_db);
+        if (!query.exec(sql))
+            throw EDatabaseError(query.lastError().text() + QStringLiteral(" em: ") + sql);
+    }
+
+    QSqlQuery prepare(const QString& sql)
+    {
+        QSqlQuery query(m_db);
+        if (!query.prepare(sql))
+            throw EDatabaseError(query.lastError().text() + QStringLiteral(" em: ") + sql);
+        return query;
+    }
+
+    static void run(QSqlQuery& query, const QVariantList& values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        if (!query.exec())
+            throw EDatabaseError(query.lastError().text());
+    }
+
+    void companies(int count)
+    {
+        exec(QStringLiteral("DELETE FROM EMPRESA"));
+        exec(QStringLiteral("DELETE FROM OPEREMPR WHERE CDOPERADOR = 'ADM'"));
+        QSqlQuery company = prepare(QStringLiteral("INSERT INTO EMPRESA VALUES (?, ?)"));
+        QSqlQuery admin = prepare(QStringLiteral("INSERT INTO OPEREMPR VALUES ('ADM', ?)"));
+        for (int i = 1; i <= count; ++i) {
+            const QString code = codeOf(i, 2);
+            run(company, {code, QStringLiteral("Empresa %1 Ltda").arg(code)});
+            run(admin, {code});
+        }
+    }
+
+    QStringList banks()
+    {
+        QSqlQuery query(m_db);
+        QStringList codes;
+        if (!query.exec(QStringLiteral("SELECT CDBANCO FROM BANCO ORDER BY CDBANCO")))
+            throw EDatabaseError(query.lastError().text());
+        while (query.next())
+            codes << query.value(0).toString();
+        return codes;
+    }
+
+    QStringList accounts(int count, int companies)
+    {
+        exec(QStringLiteral("DELETE FROM CONTCORR"));
+        const QStringList bankCodes = banks();
+        QSqlQuery insert =
+            prepare(QStringLiteral("INSERT INTO CONTCORR VALUES (?, ?, ?, ?, ?, ?)"));
+        QStringList companyOfAccount;
+        for (int i = 1; i <= count; ++i) {
+            const QString code = codeOf(i, 3);
+            const QString company = codeOf(1 + (i - 1) % companies, 2);
+            run(insert, {code, company, bankCodes.at(i % bankCodes.size()),
+                         QString::number(10000 + m_random.bounded(90000)),
+                         QString::number(100000 + m_random.bounded(9900000)),
+                         QStringLiteral("Conta %1").arg(code)});
+            companyOfAccount << company;
+        }
+        return companyOfAccount;
+    }
+
+    // The checks are spread evenly over the accounts, numbered from 000001 within each
+    // and written in key order, which keeps the inserts fast; dates span 2025 and
+    // early 2026.
+    void checks(int count, const QStringList& companyOfAccount)
+    {
+        static const QStringList payees{
+            QStringLiteral("Maria Aparecida da Silva"), QStringLiteral("João Batista Ferreira"),
+            QStringLiteral("Construtora Pinheiro Ltda"), QStringLiteral("Papelaria Estrela"),
+            QStringLiteral("Posto São Cristóvão"), QStringLiteral("Auto Peças Andrade"),
+            QStringLiteral("Supermercado Bom Preço"), QStringLiteral("Gráfica Nova Era"),
+            QStringLiteral("Imobiliária Lar Feliz"), QStringLiteral("Farmácia Popular Vida")};
+        const QDate first(2025, 1, 2);
+        const int days = static_cast<int>(first.daysTo(QDate(2026, 3, 31))) + 1;
+        QStringList dates;
+        for (int d = 0; d < days + 10; ++d)
+            dates << first.addDays(d).toString(Qt::ISODate);
+
+        exec(QStringLiteral("DELETE FROM CHEQUE"));
+        QSqlQuery insert =
+            prepare(QStringLiteral("INSERT INTO CHEQUE VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        const int accounts = static_cast<int>(companyOfAccount.size());
+        const QVariant noDate(QMetaType::fromType<QString>());
+        int written = 0;
+        for (int account = 0; account < accounts; ++account) {
+            const QString code = codeOf(account + 1, 3);
+            const int ofAccount = count / accounts + (account < count % accounts ? 1 : 0);
+            for (int number = 1; number <= ofAccount; ++number, ++written) {
+                const int day = static_cast<int>(m_random.bounded(days));
+                const int roll = m_random.bounded(100);
+                const QString status = roll < 65 ? QStringLiteral("1")
+                                     : roll < 82 ? QStringLiteral("2")
+                                                 : QStringLiteral("0");
+                const bool available = status == QLatin1String("0");
+                const bool cleared = status == QLatin1String("1") && m_random.bounded(100) < 60;
+                run(insert,
+                    {code, QString::number(number).rightJustified(6, QLatin1Char('0')),
+                     companyOfAccount.at(account), dates.at(day),
+                     cleared ? QVariant(dates.at(day + 1 + m_random.bounded(9))) : noDate,
+                     available ? 0.0 : m_random.bounded(5000000) / 100.0,
+                     available ? noDate : QVariant(payees.at(written % payees.size())), status});
+            }
+        }
+    }
+
+private:
+    QSqlDatabase m_db;
+    QRandomGenerator m_random;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("klx-gendata"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Gera um banco SQLite grande para medições de desempenho."));
+    parser.addHelpOption();
+    const QCommandLineOption accountsOption(QStringLiteral("accounts"),
+                                            QStringLiteral("Contas correntes (10000)."),
+                                            QStringLiteral("N"), QStringLiteral("10000"));
+    const QCommandLineOption checksOption(QStringLiteral("checks"),
+                                          QStringLiteral("Cheques (1000000)."), QStringLiteral("M"),
+                                          QStringLiteral("1000000"));
+    const QCommandLineOption companiesOption(QStringLiteral("companies"),
+                                             QStringLiteral("Empresas (50)."), QStringLiteral("K"),
+                                             QStringLiteral("50"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Semente dos valores aleatórios (47306)."),
+                                        QStringLiteral("S"), QStringLiteral("47306"));
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+                                         QStringLiteral("Substitui um arquivo existente."));
+    parser.addOptions({accountsOption, checksOption, companiesOption, seedOption, forceOption});
+    parser.addPositionalArgument(QStringLiteral("arquivo"), QStringLiteral("O banco a gerar."));
+    parser.process(app);
+
+    QTextStream err(stderr);
+    const QStringList files = parser.positionalArguments();
+    const int accounts = parser.value(accountsOption).toInt();
+    const int checks = parser.value(checksOption).toInt();
+    const int companies = parser.value(companiesOption).toInt();
+    if (files.size() != 1 || accounts < 1 || accounts > maxCode(3) || companies < 1 ||
+        companies > maxCode(2) || checks < 0 || checks / accounts >= 999999) {
+        err << QStringLiteral("Uso: klx-gendata [--accounts 1..%1] [--checks M] "
+                              "[--companies 1..%2] [--seed S] [--force] ARQUIVO\n")
+                   .arg(maxCode(3))
+                   .arg(maxCode(2));
+        return 2;
+    }
+    const QString path = files.first();
+    if (QFile::exists(path)) {
+        if (!parser.isSet(forceOption)) {
+            err << QStringLiteral("%1 já existe; use --force para substituí-lo.\n").arg(path);
+            return 2;
+        }
+        QFile::remove(path);
+    }
+
+    try {
+        QElapsedTimer timer;
+        timer.start();
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.path = path;
+        module.open(config);
+        QSqlDatabase db = module.database();
+        Generator generator(db, parser.value(seedOption).toUInt());
+        // A throw-away file: no journal and no syncing while it fills.
+        generator.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+        generator.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+        if (!db.transaction())
+            throw EDatabaseError(db.lastError().text());
+        generator.companies(companies);
+        generator.checks(checks, generator.accounts(accounts, companies));
+        if (!db.commit())
+            throw EDatabaseError(db.lastError().text());
+        generator.exec(QStringLiteral("ANALYZE"));
+        QTextStream(stdout) << QStringLiteral("%1: %2 empresas, %3 contas, %4 cheques em %5 s\n")
+                                   .arg(path)
+                                   .arg(companies)
+                                   .arg(accounts)
+                                   .arg(checks)
+                                   .arg(timer.elapsed() / 1000.0, 0, 'f', 2);
+    } catch (const Exception& error) {
+        err << error.Message() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/Events.h"
+
+#include <QCheckBox>
+
+// A check box. Every change of its state raises its click event, from code too.
+class TCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit TCheckBox(QWidget* parent = nullptr);
+
+    QString Caption() const { return text(); }
+    void SetCaption(const QString& caption) { setText(caption); }
+    bool Checked() const { return isChecked(); }
+    // Changes the state; a change raises OnClick in the caller's flow.
+    void SetChecked(bool checked);
+
+    TNotifyEvent OnClick;
+
+private:
+    bool m_settingFromCode = false;
+};

@@ -1,0 +1,81 @@
+#include "controls/TDateEditPlus.h"
+
+#include "controls/DateCalendarPopup.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace {
+const QString dateFormat = QStringLiteral("dd/MM/yyyy");
+}
+
+TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
+{
+    SetEditMask(QStringLiteral("99/99/0000;1;_"));
+    QAction* dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown),
+                                  QLineEdit::TrailingPosition);
+    dropDown->setObjectName(QStringLiteral("calendarButton"));
+    dropDown->setToolTip(tr("Calendário"));
+    connect(dropDown, &QAction::triggered, this, &TDateEditPlus::DropDown);
+}
+
+TDateTime TDateEditPlus::GetDate() const
+{
+    return DateTime::fromDate(QDate::fromString(GetText(), dateFormat));
+}
+
+void TDateEditPlus::SetDate(TDateTime date)
+{
+    const QDate value = DateTime::toDate(date);
+    SetText(value.isValid() ? value.toString(dateFormat) : QString());
+    CheckValidDate();
+}
+
+bool TDateEditPlus::IsDateValid() const
+{
+    const QString text = GetText();
+    return text.isEmpty() || QDate::fromString(text, dateFormat).isValid();
+}
+
+void TDateEditPlus::CheckValidDate()
+{
+    if (GetText().isEmpty())
+        setTextColor(QColor());
+    else
+        setTextColor(IsDateValid() ? m_validColor : QColor(Qt::red));
+}
+
+void TDateEditPlus::SetBackground(const QColor& color)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, color);
+    setPalette(pal);
+}
+
+void TDateEditPlus::setTextColor(const QColor& color)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Text, color.isValid() ? color : QPalette().color(QPalette::Text));
+    setPalette(pal);
+}
+
+void TDateEditPlus::DropDown()
+{
+    auto* popup = new DateCalendarPopup(m_weekdayNames, this);
+    popup->setObjectName(QStringLiteral("calendarPopup"));
+    popup->popup(this, QDate::fromString(GetText(), dateFormat), [this](const QDate& date) {
+        SetDate(DateTime::fromDate(date));
+        setFocus(Qt::PopupFocusReason);
+    });
+}
+
+void TDateEditPlus::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F4 ||
+        (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))) {
+        DropDown();
+        return;
+    }
+    TMaskEdit::keyPressEvent(event);
+}

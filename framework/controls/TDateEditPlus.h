@@ -1,0 +1,48 @@
+#pragma once
+
+#include "controls/TMaskEdit.h"
+#include "core/DateTime.h"
+
+#include <QColor>
+#include <QStringList>
+
+class DateCalendarPopup;
+
+// A date edit, DD/MM/YYYY, with a drop-down calendar (button, F4 or Alt+Down).
+// Blank, its text is "" and its date 0.
+class TDateEditPlus : public TMaskEdit {
+    Q_OBJECT
+public:
+    explicit TDateEditPlus(QWidget* parent = nullptr);
+
+    // The edit's date; 0 when blank or not a calendar date.
+    TDateTime GetDate() const;
+    // Shows the date; 0 empties the edit.
+    void SetDate(TDateTime date);
+    // True when blank or holding a real calendar date.
+    bool IsDateValid() const;
+    // Marks the typed date: the valid-date colour when it is a date, red when it is not.
+    void CheckValidDate();
+
+    QColor ValidColor() const { return m_validColor; }
+    void SetValidColor(const QColor& color) { m_validColor = color; }
+    void SetBackground(const QColor& color);
+    // Weekday names for the calendar, Sunday first.
+    QStringList NomeSemana() const { return m_weekdayNames; }
+    void SetNomeSemana(const QStringList& names) { m_weekdayNames = names; }
+    bool SaveTime() const { return m_saveTime; }
+    void SetSaveTime(bool saveTime) { m_saveTime = saveTime; }
+
+    // Opens the drop-down calendar.
+    void DropDown();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setTextColor(const QColor& color);
+
+    QColor m_validColor = Qt::blue;
+    QStringList m_weekdayNames;
+    bool m_saveTime = false;
+};

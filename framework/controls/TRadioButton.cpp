@@ -1,0 +1,27 @@
+#include "controls/TRadioButton.h"
+
+#include "controls/KeyEvents.h"
+#include "core/Dispatcher.h"
+
+TRadioButton::TRadioButton(QWidget* parent) : QRadioButton(parent)
+{
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        Dispatcher::run([this] {
+            if (OnClick)
+                OnClick(this);
+        });
+    });
+}
+
+void TRadioButton::SetChecked(bool checked)
+{
+    setChecked(checked);
+    if (checked && OnClick)
+        OnClick(this);
+}
+
+void TRadioButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!KeyEvents::raiseKeyDown(this, OnKeyDown, event))
+        QRadioButton::keyPressEvent(event);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/DateTime.h"
+
+#include <QString>
+
+// The logged-in user's context: branch and operator, set by the host.
+namespace LoginContext {
+void SetBranch(const QString& branch);
+void SetOperator(const QString& operatorCode);
+} // namespace LoginContext
+
+// The current branch.
+QString FiliProc();
+// The processing date of a branch, read from the database; 0 when the branch has none.
+TDateTime DataProc(const QString& branch);
+// The current operator.
+QString Operador();

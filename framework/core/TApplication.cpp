@@ -1,0 +1,64 @@
+#include "core/TApplication.h"
+
+#include "form/TForm.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+void TScreen::SetCursor(TCursor cursor)
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        if (m_cursor != crDefault)
+            QApplication::restoreOverrideCursor();
+        if (cursor == crHourGlass)
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    m_cursor = cursor;
+    if (cursorObserver)
+        cursorObserver(cursor);
+}
+
+TApplication::TApplication()
+{
+    Application = this;
+    if (!Screen)
+        Screen = new TScreen;
+}
+
+TApplication::~TApplication()
+{
+    for (const QPointer<TForm>& form : std::as_const(m_forms))
+        delete form.data();
+    if (Application == this)
+        Application = nullptr;
+    delete Screen;
+    Screen = nullptr;
+}
+
+void TApplication::SetMdiArea(QMdiArea* area)
+{
+    m_mdiArea = area;
+    connect(area, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* window) { activateSubWindow(window); });
+}
+
+void TApplication::adopt(TForm* form)
+{
+    m_forms.removeAll(nullptr);
+    m_forms.append(form);
+    ++m_formsCreated;
+}
+
+void TApplication::activateSubWindow(QObject* subWindow)
+{
+    auto* window = qobject_cast<QMdiSubWindow*>(subWindow);
+    if (!window)
+        return;
+    if (auto* form = qobject_cast<TForm*>(window->widget()))
+        form->Activate();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+class QSqlDatabase;
+struct sqlite3;
+
+// SQL functions the dialect texts need on SQLite, registered per connection:
+//  - CHARINDEX(needle, haystack): SQL Server's argument order; the 1-based character
+//    position of needle in haystack, 0 when absent or when needle is empty, NULL when
+//    either argument is NULL. Case-sensitive, like SQLite's instr.
+//  - PARAM(text): a table-valued function with one column PARAM that yields exactly one
+//    row holding text; a NULL or missing argument yields one row with the empty text.
+// SQLite's own instr(haystack, needle) already serves the Oracle texts.
+
+// Registers the functions on a native handle; returns an SQLite result code.
+int registerSqliteFunctions(sqlite3* db);
+
+// Registers the functions on an open QSQLITE connection; raises EDatabaseError on failure.
+void registerSqliteFunctions(const QSqlDatabase& db);
+
+// The native handle of an open QSQLITE connection, or nullptr.
+sqlite3* sqliteHandle(const QSqlDatabase& db);

@@ -1,0 +1,334 @@
+#include "data/dtmDBGeral.h"
+
+#include "core/Exceptions.h"
+#include "data/SqliteFunctions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#if __has_include(<ibase.h>)
+#include <ibase.h>
+#define KLX_HAVE_FBCLIENT 1
+#endif
+
+TdtmDBGeral* dtmDBGeral = nullptr;
+
+namespace {
+
+const QString sqliteDriver = QStringLiteral("QSQLITE");
+const QString firebirdDriver = QStringLiteral("QIBASE");
+
+QString nextConnectionName()
+{
+    static int counter = 0;
+    return QStringLiteral("dtmDBGeral-%1").arg(++counter);
+}
+
+QString openFailure(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(path, reason);
+}
+
+QString readResource(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Script de banco de dados ausente: %1").arg(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+// A local path names a file the embedded engine opens itself; "host:/path",
+// "host/port:/path" and "inet://..." go to a server. "C:\..." is a local drive.
+bool isLocalFirebirdPath(const QString& path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return true;
+    const qsizetype colon = path.indexOf(QLatin1Char(':'));
+    return colon < 0 || (colon == 1 && path.at(0).isLetter());
+}
+
+// Every process that opens one database file with the embedded engine must use the
+// same lock directory, or the file can be damaged. The engine's default directory
+// either does not exist or, made by root, locks other users out; so unless the
+// environment names one already, use a fixed directory open to all users. On Unix
+// it is under /tmp, not $TMPDIR, which may differ between users.
+void prepareFirebirdEnvironment()
+{
+    if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"))
+        return;
+#ifdef Q_OS_UNIX
+    const QString lockDir = QStringLiteral("/tmp/klx-firebird-lock");
+#else
+    const QString lockDir = QDir::tempPath() + QStringLiteral("/klx-firebird-lock");
+#endif
+    if (QDir().mkpath(lockDir)) {
+        // Fails harmlessly when another user made the directory.
+        QFile::setPermissions(lockDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+    }
+    qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
+}
+
+QString quotedSqlText(const QString& text)
+{
+    return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+// Creates an empty UTF8 database file. The Qt driver can only attach to an existing
+// database, so this goes through the client library, resolved at run time: an
+// installation without Firebird still runs on SQLite.
+void createFirebirdDatabase(const QString& path, const DatabaseConfig& config)
+{
+    const auto failure = [&](const QString& reason) {
+        return EDatabaseError(QStringLiteral("Não foi possível criar o banco de dados Firebird "
+                                             "'%1': %2")
+                                  .arg(path, reason));
+    };
+#ifdef KLX_HAVE_FBCLIENT
+    QLibrary client(QStringLiteral("fbclient"), 2);
+    if (!client.load())
+        throw failure(client.errorString());
+    const auto executeImmediate = reinterpret_cast<decltype(&isc_dsql_execute_immediate)>(
+        client.resolve("isc_dsql_execute_immediate"));
+    const auto detach =
+        reinterpret_cast<decltype(&isc_detach_database)>(client.resolve("isc_detach_database"));
+    const auto interpret = reinterpret_cast<decltype(&fb_interpret)>(client.resolve("fb_interpret"));
+    if (!executeImmediate || !detach || !interpret)
+        throw failure(QStringLiteral("biblioteca cliente do Firebird incompatível"));
+
+    // The file name goes in the file system's encoding, the rest is ASCII.
+    const QByteArray statement =
+        "CREATE DATABASE '" + QFile::encodeName(path).replace('\'', "''") + "' USER '" +
+        quotedSqlText(config.user).toUtf8() + "' PASSWORD '" +
+        quotedSqlText(config.password).toUtf8() + "' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+    ISC_STATUS_ARRAY status{};
+    isc_db_handle database = 0;
+    isc_tr_handle transaction = 0;
+    if (executeImmediate(status, &database, &transaction, 0, statement.constData(),
+                         SQL_DIALECT_V6, nullptr)) {
+        QStringList reasons;
+        const ISC_STATUS* vector = status;
+        char buffer[512];
+        while (interpret(buffer, sizeof buffer, &vector))
+            reasons << QString::fromLocal8Bit(buffer);
+        throw failure(reasons.join(QStringLiteral("; ")));
+    }
+    detach(status, &database);
+#else
+    Q_UNUSED(config);
+    throw failure(QStringLiteral("suporte ao Firebird não incluído nesta compilação"));
+#endif
+}
+
+} // namespace
+
+std::optional<SqlDialect> sqlDialectFromName(const QString& name)
+{
+    const QString key = name.trimmed().toLower();
+    if (key == QLatin1String("oracle"))
+        return SqlDialect::Oracle;
+    if (key == QLatin1String("mssql"))
+        return SqlDialect::MsSql;
+    if (key == QLatin1String("ib"))
+        return SqlDialect::InterBase;
+    return std::nullopt;
+}
+
+QString sqlDialectName(SqlDialect dialect)
+{
+    switch (dialect) {
+    case SqlDialect::Oracle:
+        return QStringLiteral("oracle");
+    case SqlDialect::MsSql:
+        return QStringLiteral("mssql");
+    case SqlDialect::InterBase:
+        return QStringLiteral("ib");
+    }
+    return QString();
+}
+
+TdtmDBGeral::TdtmDBGeral(QObject* parent) : QObject(parent) {}
+
+TdtmDBGeral::~TdtmDBGeral()
+{
+    close();
+}
+
+void TdtmDBGeral::open(const DatabaseConfig& config)
+{
+    close();
+    m_config = config;
+    const bool sqlite = config.engine == DatabaseConfig::Engine::Sqlite;
+    const QString driver = sqlite ? sqliteDriver : firebirdDriver;
+    if (config.path.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Nenhum banco de dados foi informado."));
+
+    // The lock directory must be in the environment before the client library loads.
+    if (!sqlite)
+        prepareFirebirdEnvironment();
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw EDatabaseError(openFailure(
+            config.path, QStringLiteral("o driver %1 do Qt não está instalado").arg(driver)));
+
+    const bool localFile = sqlite || isLocalFirebirdPath(config.path);
+    const QString path = localFile ? QFileInfo(config.path).absoluteFilePath() : config.path;
+    const bool created = localFile && !QFileInfo::exists(path);
+    if (created) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!sqlite)
+            createFirebirdDatabase(path, config);
+    }
+
+    m_connectionName = nextConnectionName();
+    try {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
+        db.setDatabaseName(path);
+        if (!sqlite) {
+            db.setUserName(config.user);
+            db.setPassword(config.password);
+        }
+        if (!db.open())
+            throw EDatabaseError(openFailure(config.path, db.lastError().text()));
+        if (sqlite)
+            registerSqliteFunctions(db);
+        // A new file, or one left empty by an interrupted first run.
+        if (db.tables(QSql::Tables).isEmpty())
+            createSchema(db);
+    } catch (...) {
+        close();
+        if (created)
+            QFile::remove(path);
+        throw;
+    }
+}
+
+void TdtmDBGeral::createSchema(QSqlDatabase& db)
+{
+    const bool sqlite = m_config.engine == DatabaseConfig::Engine::Sqlite;
+    // SQLite takes the definitions and the data in one transaction. Firebird commits
+    // each definition before the data can use it, then loads the data in one.
+    if (sqlite)
+        db.transaction();
+    try {
+        runScript(db, sqlite ? QStringLiteral(":/db/sqlite/schema.sql")
+                             : QStringLiteral(":/db/firebird/schema.sql"));
+        if (!sqlite)
+            db.transaction();
+        runScript(db, QStringLiteral(":/db/demo.sql"));
+        if (!db.commit())
+            throw EDatabaseError(db.lastError().text());
+    } catch (const EDatabaseError& error) {
+        db.rollback();
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível criar as tabelas do banco de dados '%1': %2")
+                .arg(m_config.path, error.Message()));
+    }
+}
+
+void TdtmDBGeral::runScript(QSqlDatabase& db, const QString& resource)
+{
+    for (const QString& statement : splitSqlScript(readResource(resource))) {
+        QSqlQuery query(db);
+        if (!query.exec(statement))
+            throw EDatabaseError(QStringLiteral("%1 (em %2: %3)")
+                                     .arg(query.lastError().text(), resource,
+                                          statement.section(QLatin1Char('\n'), 0, 0)));
+    }
+}
+
+QStringList TdtmDBGeral::splitSqlScript(const QString& script)
+{
+    static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QStringList statements;
+    QString terminator = QStringLiteral(";");
+    QString current;
+    const auto finishStatement = [&] {
+        const QString statement = current.trimmed();
+        current.clear();
+        if (statement.isEmpty())
+            return;
+        const auto match = setTerm.match(statement);
+        if (match.hasMatch())
+            terminator = match.captured(1);
+        else
+            statements << statement;
+    };
+
+    const qsizetype size = script.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = script.at(i);
+        const QChar next = i + 1 < size ? script.at(i + 1) : QChar();
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // Quoted text runs to the next quote; a doubled quote reopens it.
+            qsizetype end = script.indexOf(c, i + 1);
+            end = end < 0 ? size : end + 1;
+            current += script.mid(i, end - i);
+            i = end;
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            // Comments are dropped: Qt would read ":name" in them as placeholders.
+            const qsizetype end = script.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? size : end;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype end = script.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? size : end + 2;
+            current += QLatin1Char(' ');
+        } else if (QStringView(script).mid(i).startsWith(terminator)) {
+            finishStatement();
+            i += terminator.size();
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    finishStatement();
+    return statements;
+}
+
+void TdtmDBGeral::close()
+{
+    if (m_connectionName.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName.clear();
+}
+
+bool TdtmDBGeral::isOpen() const
+{
+    return !m_connectionName.isEmpty() && database().isOpen();
+}
+
+QSqlDatabase TdtmDBGeral::database() const
+{
+    // An empty name would give Qt's default connection, not ours.
+    if (m_connectionName.isEmpty())
+        return QSqlDatabase();
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+SqlDialect TdtmDBGeral::dialect() const
+{
+    if (m_config.dialect)
+        return *m_config.dialect;
+    return m_config.engine == DatabaseConfig::Engine::Firebird ? SqlDialect::InterBase
+                                                                : SqlDialect::Oracle;
+}
+
+bool TdtmDBGeral::takeFailNextOpen()
+{
+    const bool fail = m_failNextOpen;
+    m_failNextOpen = false;
+    return fail;
+}

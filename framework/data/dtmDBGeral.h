@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The SQL dialect whose texts a query runs.
+enum class SqlDialect { Oracle, MsSql, InterBase };
+
+// Parses "oracle", "mssql" or "ib"; std::nullopt for anything else.
+std::optional<SqlDialect> sqlDialectFromName(const QString& name);
+QString sqlDialectName(SqlDialect dialect);
+
+// Where the shared connection goes.
+struct DatabaseConfig {
+    enum class Engine { Sqlite, Firebird };
+    Engine engine = Engine::Sqlite;
+    // SQLite: the database file, created with the schema and demo data when missing.
+    // Firebird: a local .fdb path (embedded engine) or "host:/path" (server).
+    QString path;
+    QString user = QStringLiteral("SYSDBA");
+    QString password = QStringLiteral("masterkey");
+    // Overrides the connection's own dialect (tests run every dialect on one database).
+    std::optional<SqlDialect> dialect;
+};
+
+// The shared data module: the one database connection of the application.
+class TdtmDBGeral : public QObject {
+    Q_OBJECT
+public:
+    explicit TdtmDBGeral(QObject* parent = nullptr);
+    ~TdtmDBGeral() override;
+
+    // Opens the connection; raises EDatabaseError with a readable reason on failure.
+    void open(const DatabaseConfig& config);
+    void close();
+    bool isOpen() const;
+
+    QSqlDatabase database() const;
+    const DatabaseConfig& config() const { return m_config; }
+    // The dialect whose texts run: the override, or the connection's own.
+    SqlDialect dialect() const;
+
+    // Tests: the next query that opens fails with a database error.
+    void failNextOpen() { m_failNextOpen = true; }
+    // True once after failNextOpen(); the query that asks raises the error.
+    bool takeFailNextOpen();
+
+private:
+    // Loads the schema and demo data into a database that has no tables.
+    void createSchema(QSqlDatabase& db);
+    static void runScript(QSqlDatabase& db, const QString& resource);
+    // The statements of a script: ';' ends one unless "SET TERM" (isql's convention
+    // for PSQL bodies) names another terminator; comments are dropped.
+    static QStringList splitSqlScript(const QString& script);
+
+    DatabaseConfig m_config;
+    QString m_connectionName;
+    bool m_failNextOpen = false;
+};
+
+// The application's shared data module; created by the host.
+extern TdtmDBGeral* dtmDBGeral;

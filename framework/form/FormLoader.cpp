@@ -1,0 +1,369 @@
+#include "form/FormLoader.h"
+
+#include "controls/Colors.h"
+#include "controls/TBevel.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TCheckBox.h"
+#include "controls/TComboBox.h"
+#include "controls/TDateEditPlus.h"
+#include "controls/TGroupBox.h"
+#include "controls/TLabel.h"
+#include "controls/TMaskEdit.h"
+#include "controls/TPanel.h"
+#include "controls/TRadioButton.h"
+#include "core/Exceptions.h"
+#include "core/TMessages.h"
+#include "form/ComponentRegistry.h"
+#include "form/TForm.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+
+namespace {
+
+QStringList toStringList(const QJsonValue& value)
+{
+    QStringList result;
+    const QJsonArray array = value.toArray();
+    for (const QJsonValue& item : array)
+        result << item.toString();
+    return result;
+}
+
+QFont fontFrom(QFont font, const QJsonObject& description)
+{
+    if (description.contains(QLatin1String("Name")))
+        font.setFamily(description.value(QLatin1String("Name")).toString());
+    if (description.contains(QLatin1String("Height"))) {
+        const int height = description.value(QLatin1String("Height")).toInt();
+        font.setPixelSize(height < 0 ? -height : height);
+    }
+    const QStringList styles = toStringList(description.value(QLatin1String("Style")));
+    font.setBold(styles.contains(QLatin1String("fsBold")));
+    font.setItalic(styles.contains(QLatin1String("fsItalic")));
+    font.setUnderline(styles.contains(QLatin1String("fsUnderline")));
+    return font;
+}
+
+void setBackground(QWidget* widget, const QColor& color)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(widget->backgroundRole(), color);
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget))
+        pal.setColor(QPalette::Base, color);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+FormLoader::FormLoader(TForm* form, const HandlerTable& handlers)
+    : m_form(form), m_handlers(handlers)
+{
+}
+
+void FormLoader::fail(const QString& reason) const
+{
+    QString where = m_resource;
+    if (!m_component.isEmpty())
+        where += QStringLiteral(", ") + m_component;
+    throw EFormDescriptionError(QStringLiteral("Descrição de formulário inválida (%1): %2")
+                                    .arg(where, reason));
+}
+
+void FormLoader::apply(const QString& resourcePath)
+{
+    m_resource = resourcePath;
+    m_component.clear();
+    QFile file(resourcePath);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("não foi possível ler o arquivo"));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (document.isNull())
+        fail(error.errorString());
+    const QJsonObject root = document.object();
+    const QString name = root.value(QLatin1String("name")).toString();
+    if (!name.isEmpty())
+        m_form->setObjectName(name);
+    m_component = m_form->objectName();
+    applyProperties(m_form, root.value(QLatin1String("properties")).toObject());
+    const QJsonArray components = root.value(QLatin1String("components")).toArray();
+    for (const QJsonValue& component : components)
+        applyComponent(component.toObject(), m_form);
+    applyTabOrder(m_form);
+}
+
+void FormLoader::applyComponent(const QJsonObject& description, QObject* parent)
+{
+    const QString name = description.value(QLatin1String("name")).toString();
+    m_component = name;
+    if (name.isEmpty())
+        fail(QStringLiteral("componente sem nome"));
+    QObject* component = nullptr;
+    if (description.value(QLatin1String("inherited")).toBool()) {
+        component = m_form->findChild<QObject*>(name);
+        if (!component)
+            fail(QStringLiteral("componente herdado inexistente"));
+    } else {
+        if (m_form->findChild<QObject*>(name))
+            fail(QStringLiteral("nome repetido"));
+        component = createComponent(description.value(QLatin1String("class")).toString(), name,
+                                    parent);
+    }
+    applyProperties(component, description.value(QLatin1String("properties")).toObject());
+    const QJsonArray children = description.value(QLatin1String("components")).toArray();
+    for (const QJsonValue& child : children)
+        applyComponent(child.toObject(), component);
+    m_component = name;
+}
+
+QObject* FormLoader::createComponent(const QString& className, const QString& name,
+                                     QObject* parent)
+{
+    QObject* component = ComponentRegistry::create(className, parent);
+    if (!component)
+        fail(QStringLiteral("classe desconhecida '%1'").arg(className));
+    component->setObjectName(name);
+    return component;
+}
+
+void FormLoader::applyProperties(QObject* component, const QJsonObject& properties)
+{
+    for (auto it = properties.constBegin(); it != properties.constEnd(); ++it)
+        applyProperty(component, it.key(), it.value());
+}
+
+template <class Handler>
+Handler FormLoader::lookup(const QHash<QString, Handler>& table, const QString& handler) const
+{
+    const auto found = table.constFind(handler);
+    if (found == table.constEnd())
+        fail(QStringLiteral("manipulador desconhecido '%1'").arg(handler));
+    return found.value();
+}
+
+bool FormLoader::applyEvent(QObject* component, const QString& property, const QString& handler)
+{
+    if (auto* form = qobject_cast<TForm*>(component)) {
+        if (property == QLatin1String("OnCreate"))
+            form->OnCreate = lookup(m_handlers.notify, handler);
+        else if (property == QLatin1String("OnActivate"))
+            form->OnActivate = lookup(m_handlers.notify, handler);
+        else if (property == QLatin1String("OnClose"))
+            form->OnClose = lookup(m_handlers.close, handler);
+        else
+            return false;
+        return true;
+    }
+    if (property == QLatin1String("OnClick")) {
+        if (auto* radio = qobject_cast<TRadioButton*>(component))
+            radio->OnClick = lookup(m_handlers.notify, handler);
+        else if (auto* check = qobject_cast<TCheckBox*>(component))
+            check->OnClick = lookup(m_handlers.notify, handler);
+        else if (auto* button = qobject_cast<TButtonFlat*>(component))
+            button->OnClick = lookup(m_handlers.notify, handler);
+        else
+            return false;
+        return true;
+    }
+    if (property == QLatin1String("OnKeyDown")) {
+        auto* radio = qobject_cast<TRadioButton*>(component);
+        if (!radio)
+            return false;
+        radio->OnKeyDown = lookup(m_handlers.key, handler);
+        return true;
+    }
+    if (property == QLatin1String("OnExit")) {
+        auto* edit = qobject_cast<TMaskEdit*>(component);
+        if (!edit)
+            return false;
+        edit->OnExit = lookup(m_handlers.notify, handler);
+        return true;
+    }
+    if (property == QLatin1String("OnChange")) {
+        auto* combo = qobject_cast<TComboBox*>(component);
+        if (!combo)
+            return false;
+        combo->OnChange = lookup(m_handlers.notify, handler);
+        return true;
+    }
+    return ComponentRegistry::applyEvent(component, property, handler, m_handlers,
+                                         [this](const QString& reason) { fail(reason); });
+}
+
+void FormLoader::applyProperty(QObject* component, const QString& property,
+                               const QJsonValue& value)
+{
+    if (property.startsWith(QLatin1String("On")) ||
+        property.startsWith(QLatin1String("Before")) || property.startsWith(QLatin1String("After"))) {
+        if (!applyEvent(component, property, value.toString()))
+            fail(QStringLiteral("evento '%1' não se aplica").arg(property));
+        return;
+    }
+    if (auto* widget = qobject_cast<QWidget*>(component)) {
+        if (applyWidgetProperty(widget, property, value))
+            return;
+    } else if (property == QLatin1String("Left") || property == QLatin1String("Top")) {
+        // Non-visual components keep their design position for the designer only.
+        component->setProperty(property == QLatin1String("Left") ? "designLeft" : "designTop",
+                               value.toInt());
+        return;
+    } else if (auto* messages = qobject_cast<TMessages*>(component)) {
+        if (property == QLatin1String("Lines")) {
+            messages->SetLines(toStringList(value));
+            return;
+        }
+    }
+    if (ComponentRegistry::applyProperty(component, property, value))
+        return;
+    fail(QStringLiteral("propriedade desconhecida '%1'").arg(property));
+}
+
+bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
+                                     const QJsonValue& value)
+{
+    auto* form = qobject_cast<TForm*>(widget);
+    QRect geometry = widget->geometry();
+    if (form && (property == QLatin1String("Left") || property == QLatin1String("Top"))) {
+        QPoint position = form->DesignPosition();
+        (property == QLatin1String("Left") ? position.rx() : position.ry()) = value.toInt();
+        form->SetDesignPosition(position);
+    } else if (property == QLatin1String("Left")) {
+        geometry.moveLeft(value.toInt());
+        widget->setGeometry(geometry);
+    } else if (property == QLatin1String("Top")) {
+        geometry.moveTop(value.toInt());
+        widget->setGeometry(geometry);
+    } else if (property == QLatin1String("Width") || property == QLatin1String("ClientWidth")) {
+        geometry.setWidth(value.toInt());
+        widget->setGeometry(geometry);
+    } else if (property == QLatin1String("Height") || property == QLatin1String("ClientHeight")) {
+        geometry.setHeight(value.toInt());
+        widget->setGeometry(geometry);
+    } else if (property == QLatin1String("Caption")) {
+        const QString caption = value.toString();
+        if (form)
+            form->SetCaption(caption);
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            label->setText(caption);
+        else if (auto* group = qobject_cast<QGroupBox*>(widget))
+            group->setTitle(caption);
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            button->setText(caption);
+        else
+            return false;
+    } else if (property == QLatin1String("Hint")) {
+        widget->setToolTip(value.toString());
+    } else if (property == QLatin1String("ShowHint")) {
+        widget->setProperty("showHint", value.toBool());
+    } else if (property == QLatin1String("Font")) {
+        widget->setFont(fontFrom(widget->font(), value.toObject()));
+    } else if (property == QLatin1String("Color")) {
+        const QColor color = Colors::fromName(value.toString());
+        if (!color.isValid())
+            fail(QStringLiteral("cor desconhecida '%1'").arg(value.toString()));
+        if (auto* date = qobject_cast<TDateEditPlus*>(widget))
+            date->SetBackground(color);
+        else
+            setBackground(widget, color);
+    } else if (property == QLatin1String("TabOrder")) {
+        widget->setProperty("tabOrder", value.toInt());
+    } else if (property == QLatin1String("TabStop")) {
+        if (!value.toBool())
+            widget->setFocusPolicy(Qt::ClickFocus);
+    } else if (property == QLatin1String("Enabled")) {
+        widget->setEnabled(value.toBool());
+    } else if (property == QLatin1String("Visible")) {
+        if (!form)
+            widget->setVisible(value.toBool());
+    } else if (property == QLatin1String("HelpContext")) {
+        if (form)
+            form->SetHelpContext(value.toInt());
+        else
+            widget->setProperty("helpContext", value.toInt());
+    } else if (form && property == QLatin1String("FormStyle")) {
+        form->SetFormStyle(value.toString() == QLatin1String("fsMDIChild") ? TFormStyle::fsMDIChild
+                                                                           : TFormStyle::fsNormal);
+    } else if (form && property == QLatin1String("BorderStyle")) {
+        form->SetBorderStyle(value.toString() == QLatin1String("bsSingle")
+                                 ? TFormBorderStyle::bsSingle
+                                 : TFormBorderStyle::bsSizeable);
+    } else if (auto* label = qobject_cast<TLabel*>(widget);
+               label && property == QLatin1String("AutoSize")) {
+        label->SetAutoSize(value.toBool());
+    } else if (property == QLatin1String("Checked")) {
+        // Loading a description sets the state without raising click events.
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (!button)
+            return false;
+        button->setChecked(value.toBool());
+    } else if (auto* combo = qobject_cast<TComboBox*>(widget)) {
+        if (property == QLatin1String("Items")) {
+            combo->clear();
+            combo->addItems(toStringList(value));
+        } else if (property == QLatin1String("ItemIndex")) {
+            combo->SetItemIndex(value.toInt());
+        } else if (property == QLatin1String("Style")) {
+            combo->setEditable(value.toString() != QLatin1String("csDropDownList"));
+        } else if (property == QLatin1String("ItemHeight")) {
+            combo->SetItemHeight(value.toInt());
+        } else {
+            return false;
+        }
+    } else if (auto* date = qobject_cast<TDateEditPlus*>(widget);
+               date && (property == QLatin1String("ValidColor") ||
+                        property == QLatin1String("SaveTime") ||
+                        property == QLatin1String("NomeSemana"))) {
+        if (property == QLatin1String("ValidColor"))
+            date->SetValidColor(Colors::fromName(value.toString()));
+        else if (property == QLatin1String("SaveTime"))
+            date->SetSaveTime(value.toBool());
+        else
+            date->SetNomeSemana(toStringList(value));
+    } else if (auto* edit = qobject_cast<TMaskEdit*>(widget)) {
+        if (property == QLatin1String("EditMask"))
+            edit->SetEditMask(value.toString());
+        else if (property == QLatin1String("MaxLength"))
+            edit->setMaxLength(value.toInt());
+        else
+            return false;
+    } else if (auto* button = qobject_cast<TButtonFlat*>(widget)) {
+        if (property == QLatin1String("Flat"))
+            button->SetFlat(value.toBool());
+        else if (property == QLatin1String("NumGlyphs"))
+            button->SetNumGlyphs(value.toInt());
+        else if (property == QLatin1String("Glyph"))
+            button->SetGlyph(value.toString());
+        else
+            return false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void FormLoader::applyTabOrder(QWidget* container)
+{
+    // Focusable controls in tab order, a container's controls where the container stands.
+    QList<QWidget*> chain;
+    std::function<void(QWidget*)> collect = [&](QWidget* parent) {
+        QList<QWidget*> children;
+        for (QObject* child : parent->children())
+            if (auto* widget = qobject_cast<QWidget*>(child); widget && !widget->isWindow())
+                children << widget;
+        std::stable_sort(children.begin(), children.end(), [](QWidget* a, QWidget* b) {
+            return a->property("tabOrder").toInt() < b->property("tabOrder").toInt();
+        });
+        for (QWidget* child : children) {
+            if (child->focusPolicy() & Qt::TabFocus)
+                chain << child;
+            collect(child);
+        }
+    };
+    collect(container);
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "form/HandlerTable.h"
+
+#include <QJsonObject>
+#include <QString>
+
+class QObject;
+class QWidget;
+class TForm;
+
+// Applies stored form descriptions (JSON) to a form: creates the components they declare,
+// changes the inherited ones they name, sets every property and wires the handlers by
+// name. Anything it does not know is an error, so a faulty description never half-loads
+// silently.
+class FormLoader {
+public:
+    FormLoader(TForm* form, const HandlerTable& handlers);
+
+    // Applies the description stored at the resource path.
+    void apply(const QString& resourcePath);
+
+private:
+    void applyComponent(const QJsonObject& description, QObject* parent);
+    QObject* createComponent(const QString& className, const QString& name, QObject* parent);
+    void applyProperties(QObject* component, const QJsonObject& properties);
+    void applyProperty(QObject* component, const QString& property, const QJsonValue& value);
+    bool applyWidgetProperty(QWidget* widget, const QString& property, const QJsonValue& value);
+    bool applyEvent(QObject* component, const QString& property, const QString& handler);
+    void applyTabOrder(QWidget* container);
+    [[noreturn]] void fail(const QString& reason) const;
+
+    template <class Handler>
+    Handler lookup(const QHash<QString, Handler>& table, const QString& handler) const;
+
+    TForm* m_form;
+    const HandlerTable& m_handlers;
+    QString m_resource;
+    QString m_component;
+};

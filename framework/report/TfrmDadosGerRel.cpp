@@ -1,0 +1,126 @@
+#include "report/TfrmDadosGerRel.h"
+
+#include "controls/TBevel.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TComboBox.h"
+#include "controls/TGroupBox.h"
+#include "controls/TLabel.h"
+#include "controls/TPanel.h"
+#include "core/Consiste.h"
+#include "core/TMessages.h"
+
+#include <QDir>
+
+TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {}
+
+QStringList TfrmDadosGerRel::descriptionResources() const
+{
+    return {QStringLiteral(":/framework/TfrmDadosGerRel.json")};
+}
+
+void TfrmDadosGerRel::publishHandlers(HandlerTable& table)
+{
+    TForm::publishHandlers(table);
+    table.notify.insert(QStringLiteral("FormCreate"), [this](TObject* s) { FormCreate(s); });
+    table.notify.insert(QStringLiteral("FormActivate"), [this](TObject* s) { FormActivate(s); });
+    table.close.insert(QStringLiteral("FormClose"),
+                       [this](TObject* s, TCloseAction& a) { FormClose(s, a); });
+    table.notify.insert(QStringLiteral("sbtPrintClick"), [this](TObject* s) { sbtPrintClick(s); });
+    table.notify.insert(QStringLiteral("sbtPreviewClick"),
+                        [this](TObject* s) { sbtPreviewClick(s); });
+    table.notify.insert(QStringLiteral("sbtSalvarComoClick"),
+                        [this](TObject* s) { sbtSalvarComoClick(s); });
+    table.notify.insert(QStringLiteral("sbtReportEditClick"),
+                        [this](TObject* s) { sbtReportEditClick(s); });
+}
+
+void TfrmDadosGerRel::bindComponents()
+{
+    lblCodTela = component<TLabel>(QStringLiteral("lblCodTela"));
+    grbDadosRel = component<TGroupBox>(QStringLiteral("grbDadosRel"));
+    bvlSeparator = component<TBevel>(QStringLiteral("bvlSeparator"));
+    panRelat = component<TPanel>(QStringLiteral("panRelat"));
+    lblRelat = component<TLabel>(QStringLiteral("lblRelat"));
+    cbbReportNames = component<TComboBox>(QStringLiteral("cbbReportNames"));
+    panMenu = component<TPanel>(QStringLiteral("panMenu"));
+    lblCodRel = component<TLabel>(QStringLiteral("lblCodRel"));
+    sbtPrint = component<TButtonFlat>(QStringLiteral("sbtPrint"));
+    sbtPreview = component<TButtonFlat>(QStringLiteral("sbtPreview"));
+    sbtSalvarComo = component<TButtonFlat>(QStringLiteral("sbtSalvarComo"));
+    sbtReportEdit = component<TButtonFlat>(QStringLiteral("sbtReportEdit"));
+    msgPadrao = component<TMessages>(QStringLiteral("msgPadrao"));
+    msgMensagens = component<TMessages>(QStringLiteral("msgMensagens"));
+    rpddPadrao = component<TReportDesignerDialog>(QStringLiteral("rpddPadrao"));
+}
+
+void TfrmDadosGerRel::FormCreate(TObject*)
+{
+    LoadReportList();
+}
+
+void TfrmDadosGerRel::FormActivate(TObject*)
+{
+    // Another screen may have saved a new definition of this report code meanwhile.
+    LoadReportList();
+}
+
+void TfrmDadosGerRel::FormClose(TObject*, TCloseAction& action)
+{
+    action = TCloseAction::caFree;
+}
+
+void TfrmDadosGerRel::LoadReportList()
+{
+    m_reports = ReportCatalog::load(lblCodRel->text());
+    QStringList titles;
+    for (const ReportDefinition& report : std::as_const(m_reports))
+        titles << report.title;
+    QStringList shown;
+    for (int i = 0; i < cbbReportNames->count(); ++i)
+        shown << cbbReportNames->itemText(i);
+    if (titles == shown)
+        return;
+    const QString selected = cbbReportNames->currentText();
+    cbbReportNames->clear();
+    cbbReportNames->addItems(titles);
+    const int index = titles.indexOf(selected);
+    cbbReportNames->SetItemIndex(index >= 0 ? index : (titles.isEmpty() ? -1 : 0));
+}
+
+const ReportDefinition& TfrmDadosGerRel::SelectedReport()
+{
+    const int index = cbbReportNames->GetItemIndex();
+    if (index < 0 || index >= m_reports.size()) {
+        Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
+                                             {lblCodRel->text(), QDir::toNativeSeparators(
+                                                                     ReportCatalog::directory())}),
+                           true);
+    }
+    return m_reports.at(index);
+}
+
+void TfrmDadosGerRel::runCommand(ReportCommand command)
+{
+    const ReportDefinition report = SelectedReport();
+    rpddPadrao->Execute(command, report, this);
+}
+
+void TfrmDadosGerRel::sbtPrintClick(TObject*)
+{
+    runCommand(ReportCommand::Print);
+}
+
+void TfrmDadosGerRel::sbtPreviewClick(TObject*)
+{
+    runCommand(ReportCommand::Preview);
+}
+
+void TfrmDadosGerRel::sbtSalvarComoClick(TObject*)
+{
+    runCommand(ReportCommand::SaveAs);
+}
+
+void TfrmDadosGerRel::sbtReportEditClick(TObject*)
+{
+    runCommand(ReportCommand::Edit);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "form/TForm.h"
+#include "report/ReportDefinition.h"
+#include "report/TReportDesignerDialog.h"
+
+class TBevel;
+class TButtonFlat;
+class TComboBox;
+class TGroupBox;
+class TLabel;
+class TMessages;
+class TPanel;
+
+// The base form of report filter screens: a report list of the form's report code, the
+// print, preview, save-as and edit commands, message tables and the report engine.
+class TfrmDadosGerRel : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmDadosGerRel(QWidget* parent = nullptr);
+
+    TLabel* lblCodTela = nullptr;
+    TGroupBox* grbDadosRel = nullptr;
+    TBevel* bvlSeparator = nullptr;
+    TPanel* panRelat = nullptr;
+    TLabel* lblRelat = nullptr;
+    TComboBox* cbbReportNames = nullptr;
+    TPanel* panMenu = nullptr;
+    TLabel* lblCodRel = nullptr;
+    TButtonFlat* sbtPrint = nullptr;
+    TButtonFlat* sbtPreview = nullptr;
+    TButtonFlat* sbtSalvarComo = nullptr;
+    TButtonFlat* sbtReportEdit = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TMessages* msgMensagens = nullptr;
+    TReportDesignerDialog* rpddPadrao = nullptr;
+
+    virtual void FormCreate(TObject* sender);
+    virtual void FormActivate(TObject* sender);
+    virtual void FormClose(TObject* sender, TCloseAction& action);
+    virtual void sbtPrintClick(TObject* sender);
+    virtual void sbtPreviewClick(TObject* sender);
+    virtual void sbtSalvarComoClick(TObject* sender);
+    virtual void sbtReportEditClick(TObject* sender);
+
+    // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none.
+    const ReportDefinition& SelectedReport();
+    // Re-reads the report definitions of the form's report code, keeping the selection.
+    void LoadReportList();
+
+protected:
+    QStringList descriptionResources() const override;
+    void publishHandlers(HandlerTable& table) override;
+    void bindComponents() override;
+
+private:
+    void runCommand(ReportCommand command);
+
+    QList<ReportDefinition> m_reports;
+};

@@ -1,0 +1,124 @@
+#include "HostOptions.h"
+
+#include "core/Exceptions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+DatabaseConfig::Engine engineFromName(const QString& name)
+{
+    if (name == QLatin1String("sqlite"))
+        return DatabaseConfig::Engine::Sqlite;
+    if (name == QLatin1String("firebird"))
+        return DatabaseConfig::Engine::Firebird;
+    throw Exception(QStringLiteral("banco desconhecido '%1' (use sqlite ou firebird)").arg(name));
+}
+
+SqlDialect dialectFromName(const QString& name)
+{
+    const auto dialect = sqlDialectFromName(name);
+    if (!dialect)
+        throw Exception(QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)").arg(name));
+    return *dialect;
+}
+
+void readConfigFile(const QString& path, HostOptions& options)
+{
+    if (!QFileInfo::exists(path))
+        throw Exception(QStringLiteral("arquivo de configuração '%1' não encontrado").arg(path));
+    QSettings settings(path, QSettings::IniFormat);
+    options.branch = settings.value(QStringLiteral("login/branch"), options.branch).toString();
+    options.operatorCode =
+        settings.value(QStringLiteral("login/operator"), options.operatorCode).toString();
+    if (settings.contains(QStringLiteral("database/engine")))
+        options.database.engine =
+            engineFromName(settings.value(QStringLiteral("database/engine")).toString());
+    options.database.path =
+        settings.value(QStringLiteral("database/path"), options.database.path).toString();
+    options.database.user =
+        settings.value(QStringLiteral("database/user"), options.database.user).toString();
+    options.database.password =
+        settings.value(QStringLiteral("database/password"), options.database.password).toString();
+    if (settings.contains(QStringLiteral("database/dialect")))
+        options.database.dialect =
+            dialectFromName(settings.value(QStringLiteral("database/dialect")).toString());
+    options.reportsDirectory =
+        settings.value(QStringLiteral("reports/directory"), options.reportsDirectory).toString();
+}
+
+} // namespace
+
+QString HostOptions::defaultDatabasePath()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    return dir + QStringLiteral("/klx-demo.sqlite");
+}
+
+HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
+{
+    HostOptions options;
+    QStringList remaining;
+    const QString defaultConfig =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/klx.ini");
+    const int configAt = args.indexOf(QStringLiteral("--config"));
+    if (configAt >= 0) {
+        if (configAt + 1 >= args.size())
+            throw Exception(QStringLiteral("--config precisa de um arquivo"));
+        readConfigFile(args.at(configAt + 1), options);
+    } else if (QFileInfo::exists(defaultConfig)) {
+        readConfigFile(defaultConfig, options);
+    }
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        const auto value = [&]() -> QString {
+            if (i + 1 >= args.size())
+                throw Exception(QStringLiteral("%1 precisa de um valor").arg(arg));
+            return args.at(++i);
+        };
+        if (arg == QLatin1String("--config"))
+            value();
+        else if (arg == QLatin1String("--db"))
+            options.database.engine = engineFromName(value());
+        else if (arg == QLatin1String("--database"))
+            options.database.path = value();
+        else if (arg == QLatin1String("--dialect"))
+            options.database.dialect = dialectFromName(value());
+        else if (arg == QLatin1String("--branch"))
+            options.branch = value();
+        else if (arg == QLatin1String("--operator"))
+            options.operatorCode = value();
+        else if (arg == QLatin1String("--reports"))
+            options.reportsDirectory = value();
+        else if (arg == QLatin1String("--open"))
+            options.openScreen = true;
+        else
+            remaining << arg;
+    }
+    if (options.database.path.isEmpty() && options.database.engine == DatabaseConfig::Engine::Sqlite)
+        options.database.path = defaultDatabasePath();
+    if (options.database.path.isEmpty())
+        throw Exception(QStringLiteral("--database é obrigatório com --db firebird"));
+    if (rest)
+        *rest = remaining;
+    else if (!remaining.isEmpty())
+        throw Exception(QStringLiteral("opção desconhecida '%1'").arg(remaining.first()));
+    return options;
+}
+
+QString HostOptions::usage()
+{
+    return QStringLiteral(
+        "  --config FILE        arquivo INI ([login] branch, operator; [database] engine,\n"
+        "                       path, user, password, dialect; [reports] directory)\n"
+        "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de demonstração)\n"
+        "  --database PATH      arquivo do banco (Firebird: arquivo .fdb local ou host:/caminho)\n"
+        "  --dialect oracle|mssql|ib  dialeto dos textos SQL das consultas\n"
+        "  --branch CODE        filial (padrão 01)\n"
+        "  --operator CODE      operador (padrão ADM)\n"
+        "  --reports DIR        diretório das definições de relatório\n");
+}

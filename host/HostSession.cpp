@@ -1,0 +1,43 @@
+#include "HostSession.h"
+
+#include "core/Dispatcher.h"
+#include "core/LoginContext.h"
+#include "report/ReportDefinition.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+HostSession::HostSession(const HostOptions& options)
+    : m_module(ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306")))
+{
+    dtmDBGeral = &m_database;
+    m_database.open(options.database);
+    LoginContext::SetBranch(options.branch);
+    LoginContext::SetOperator(options.operatorCode);
+    if (!options.reportsDirectory.isEmpty())
+        ReportCatalog::setDirectory(options.reportsDirectory);
+    m_application.SetMdiArea(m_mainWindow.mdiArea());
+    m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
+    m_mainWindow.setStatusText(QStringLiteral("Filial %1   Operador %2   Banco %3 (%4)")
+                                   .arg(options.branch, options.operatorCode,
+                                        options.database.path,
+                                        sqlDialectName(m_database.dialect())));
+    m_module.load();
+}
+
+HostSession::~HostSession()
+{
+    // Forms go before the module whose code they run.
+    m_mainWindow.mdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qDeleteAll(m_mainWindow.mdiArea()->findChildren<QMdiSubWindow*>());
+    m_module.unload();
+    if (dtmDBGeral == &m_database)
+        dtmDBGeral = nullptr;
+}
+
+void HostSession::openChequeScreen()
+{
+    Dispatcher::run([this] { m_module.call("IniProc"); });
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "HostOptions.h"
+#include "MainWindow.h"
+#include "core/ModuleLoader.h"
+#include "core/TApplication.h"
+#include "data/dtmDBGeral.h"
+
+// One running host: database connection, login, main window and the loaded screen module.
+class HostSession {
+public:
+    // Opens everything; raises an Exception with a readable reason on failure.
+    explicit HostSession(const HostOptions& options);
+    ~HostSession();
+
+    MainWindow& mainWindow() { return m_mainWindow; }
+    ModuleLoader& module() { return m_module; }
+    // What the menu does: calls the module's IniProc, showing any failure.
+    void openChequeScreen();
+
+private:
+    TApplication m_application;
+    TdtmDBGeral m_database;
+    MainWindow m_mainWindow;
+    ModuleLoader m_module;
+};

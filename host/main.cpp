@@ -1,0 +1,68 @@
+// The host application: opens the check report screen in its main window, runs the
+// screen headless to write reports, and runs scenario files for tests.
+#include "HostOptions.h"
+#include "HostSession.h"
+#include "core/Consiste.h"
+#include "core/Exceptions.h"
+#include "scenario/ScenarioRunner.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+namespace {
+
+int runApplication(const QStringList& args)
+{
+    HostOptions options;
+    try {
+        options = HostOptions::parse(args, nullptr);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "klx: %s\n\nOpções:\n%s", qUtf8Printable(e.Message()),
+                     qUtf8Printable(HostOptions::usage()));
+        return 2;
+    }
+    try {
+        HostSession session(options);
+        Consiste::SetPresenter([&session](const QString& text) {
+            QWidget* parent = QApplication::activeWindow();
+            QMessageBox::warning(parent ? parent : &session.mainWindow(), QStringLiteral("Atenção"),
+                                 text);
+        });
+        session.mainWindow().show();
+        if (options.openScreen)
+            session.openChequeScreen();
+        const int code = QApplication::exec();
+        Consiste::SetPresenter({});
+        return code;
+    } catch (const Exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("KLX"), e.Message());
+        std::fprintf(stderr, "klx: %s\n", qUtf8Printable(e.Message()));
+        return 1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (command == QLatin1String("scenario-case") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("klx"));
+    QApplication::setOrganizationName(QStringLiteral("klx"));
+    QStringList args = QApplication::arguments().mid(1);
+    if (command == QLatin1String("scenario"))
+        return ScenarioRunner::runFiles(args.mid(1));
+    if (command == QLatin1String("scenario-case"))
+        return ScenarioRunner::runOneCase(args.mid(1));
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::printf("uso: klx [OPÇÕES] [--open]\n"
+                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO...\n\n"
+                    "Opções:\n%s",
+                    qUtf8Printable(HostOptions::usage()));
+        return 0;
+    }
+    return runApplication(args);
+}

@@ -1,0 +1,304 @@
+#include "scenario/ScenarioCaseRun.h"
+
+#include "HostSession.h"
+#include "controls/TComboBox.h"
+#include "controls/TMaskEdit.h"
+#include "core/Consiste.h"
+#include "core/Exceptions.h"
+#include "core/LoginContext.h"
+#include "core/TApplication.h"
+#include "data/TParams.h"
+#include "form/TForm.h"
+#include "report/TReportDesignerDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTest>
+#include <QWidget>
+
+namespace {
+
+const QString screenFormName = QStringLiteral("frmCheque");
+
+Qt::Key qtKeyFromName(const QString& name)
+{
+    static const QHash<QString, Qt::Key> named{
+        {QStringLiteral("Enter"), Qt::Key_Return}, {QStringLiteral("Escape"), Qt::Key_Escape},
+        {QStringLiteral("Space"), Qt::Key_Space},  {QStringLiteral("Tab"), Qt::Key_Tab},
+        {QStringLiteral("Up"), Qt::Key_Up},        {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("Left"), Qt::Key_Left},    {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Delete"), Qt::Key_Delete}, {QStringLiteral("Backspace"), Qt::Key_Backspace},
+        {QStringLiteral("Home"), Qt::Key_Home},    {QStringLiteral("End"), Qt::Key_End},
+    };
+    if (named.contains(name))
+        return named.value(name);
+    if (name.size() >= 2 && name.at(0) == QLatin1Char('F')) {
+        bool ok = false;
+        const int n = name.mid(1).toInt(&ok);
+        if (ok && n >= 1 && n <= 24)
+            return static_cast<Qt::Key>(Qt::Key_F1 + n - 1);
+    }
+    if (name.size() == 1 && name.at(0).isLetterOrNumber())
+        return static_cast<Qt::Key>(name.at(0).toUpper().unicode());
+    throw Exception(QStringLiteral("tecla desconhecida '%1'").arg(name));
+}
+
+// Where a user clicks a button: on a check box's or radio button's indicator.
+QPoint clickPoint(QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    QStyle::SubElement element = QStyle::SE_PushButtonContents;
+    if (button->inherits("QCheckBox"))
+        element = QStyle::SE_CheckBoxIndicator;
+    else if (button->inherits("QRadioButton"))
+        element = QStyle::SE_RadioButtonIndicator;
+    else
+        return button->rect().center();
+    return button->style()->subElementRect(element, &option, button).center();
+}
+
+QString paramKindName(TParam::Kind kind)
+{
+    switch (kind) {
+    case TParam::Kind::String:
+        return QStringLiteral("string");
+    case TParam::Kind::Integer:
+        return QStringLiteral("integer");
+    case TParam::Kind::DateTime:
+        return QStringLiteral("datetime");
+    case TParam::Kind::Unassigned:
+        break;
+    }
+    return QStringLiteral("unassigned");
+}
+
+} // namespace
+
+ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
+{
+    Consiste::SetPresenter([this](const QString& text) {
+        Message message{text, focusName()};
+        m_messages.append(message);
+        m_lastMessage = message;
+    });
+    Screen->cursorObserver = [this](TCursor cursor) {
+        m_cursorHistory << (cursor == crHourGlass ? QStringLiteral("hourglass")
+                                                  : QStringLiteral("default"));
+    };
+    TReportDesignerDialog::SetDeclaredParamsOverride(QStringList{
+        QStringLiteral("P_CDEMPRESA"), QStringLiteral("P_TCDEMPRESA"), QStringLiteral("P_CDREDUCONT"),
+        QStringLiteral("P_TCDREDUCONT"), QStringLiteral("P_NRCHEQUEINI"), QStringLiteral("P_NRCHEQUEFIN"),
+        QStringLiteral("P_TNRCHEQUE"), QStringLiteral("P_DTINI"), QStringLiteral("P_DTFIN"),
+        QStringLiteral("P_STATUS"), QStringLiteral("P_TSTATUS"), QStringLiteral("P_IDCOMPENSADO"),
+        QStringLiteral("P_DTCOMPINI"), QStringLiteral("P_DTCOMPFIN"), QStringLiteral("P_TDTCOMP")});
+    TReportDesignerDialog::SetRunObserver(
+        [this](ReportCommand command, const ReportDefinition&, const TParams& params) {
+            m_commandsRan << reportCommandName(command);
+            m_params.clear();
+            for (int i = 0; i < params.Count(); ++i) {
+                const TParam* p = params.Items(i);
+                QString value = p->AsString();
+                if (p->kind() == TParam::Kind::DateTime) {
+                    const QDate date = DateTime::toDate(p->AsDateTime());
+                    value = date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral("0");
+                }
+                m_params.insert(p->Name(), {paramKindName(p->kind()), value});
+            }
+            m_bound = true;
+            return true;
+        });
+}
+
+ScenarioCaseRun::~ScenarioCaseRun()
+{
+    Consiste::SetPresenter({});
+    if (Screen)
+        Screen->cursorObserver = {};
+    TReportDesignerDialog::SetRunObserver({});
+    TReportDesignerDialog::SetDeclaredParamsOverride(std::nullopt);
+}
+
+QStringList ScenarioCaseRun::run(const ScenarioCase& kase)
+{
+    QStringList failures;
+    for (const ScenarioStep& step : kase.steps) {
+        const QString where = QStringLiteral("%1:%2: ").arg(kase.file).arg(step.line);
+        try {
+            if (step.verb == QLatin1String("expect")) {
+                const QString failure = check(step.args);
+                if (!failure.isEmpty())
+                    failures << where + failure;
+            } else {
+                m_messages.clear();
+                m_commandsRan.clear();
+                act(step);
+                settle();
+            }
+        } catch (const std::exception& e) {
+            const auto* error = dynamic_cast<const Exception*>(&e);
+            failures << where + (error ? error->Message() : QString::fromLocal8Bit(e.what()));
+            break;
+        }
+    }
+    return failures;
+}
+
+void ScenarioCaseRun::settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TForm* ScenarioCaseRun::form() const
+{
+    const auto windows = m_session.mainWindow().mdiArea()->subWindowList();
+    for (QMdiSubWindow* window : windows)
+        if (auto* f = qobject_cast<TForm*>(window->widget()); f && f->objectName() == screenFormName)
+            return f;
+    return nullptr;
+}
+
+QWidget* ScenarioCaseRun::control(const QString& name) const
+{
+    TForm* f = form();
+    if (!f)
+        throw Exception(QStringLiteral("a tela não está aberta (controle '%1')").arg(name));
+    if (name == screenFormName)
+        return f;
+    auto* widget = f->findChild<QWidget*>(name);
+    if (!widget)
+        throw Exception(QStringLiteral("controle desconhecido '%1'").arg(name));
+    return widget;
+}
+
+QString ScenarioCaseRun::focusName() const
+{
+    QWidget* focused = QApplication::focusWidget();
+    return focused ? focused->objectName() : QString();
+}
+
+void ScenarioCaseRun::focusAsUser(QWidget* widget)
+{
+    if (QApplication::focusWidget() != widget)
+        widget->setFocus(Qt::MouseFocusReason);
+    settle();
+}
+
+void* ScenarioCaseRun::moduleSymbol(const char* name)
+{
+    return m_session.module().symbol(name);
+}
+
+void ScenarioCaseRun::act(const ScenarioStep& step)
+{
+    const QString& verb = step.verb;
+    const QStringList& args = step.args;
+    if (verb == QLatin1String("login")) {
+        for (const QString& word : args) {
+            const QString value = word.section(QLatin1Char('='), 1);
+            if (word.startsWith(QLatin1String("branch=")))
+                LoginContext::SetBranch(value);
+            else
+                LoginContext::SetOperator(value);
+        }
+    } else if (verb == QLatin1String("sql")) {
+        QSqlQuery query(dtmDBGeral->database());
+        if (!query.exec(args.first()))
+            throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
+    } else if (verb == QLatin1String("db")) {
+        dtmDBGeral->failNextOpen();
+    } else if (verb == QLatin1String("open")) {
+        m_session.openChequeScreen();
+    } else if (verb == QLatin1String("activate")) {
+        QMdiArea* area = m_session.mainWindow().mdiArea();
+        QMdiSubWindow* other = nullptr;
+        for (QMdiSubWindow* window : area->subWindowList())
+            if (window->objectName() == QLatin1String("otherWindow"))
+                other = window;
+        if (!other) {
+            auto* blank = new QWidget;
+            blank->setWindowTitle(QStringLiteral("Outra janela"));
+            other = area->addSubWindow(blank);
+            other->setObjectName(QStringLiteral("otherWindow"));
+            other->resize(200, 100);
+            other->show();
+        }
+        area->setActiveSubWindow(other);
+        settle();
+        if (TForm* f = form())
+            area->setActiveSubWindow(f->MdiWindow());
+    } else if (verb == QLatin1String("minimize")) {
+        if (TForm* f = form())
+            f->SetWindowState(TWindowState::wsMinimized);
+    } else if (verb == QLatin1String("close")) {
+        if (TForm* f = form())
+            f->MdiWindow()->close();
+    } else if (verb == QLatin1String("click")) {
+        QWidget* widget = control(args.at(0));
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (!button)
+            throw Exception(QStringLiteral("'%1' não é um botão").arg(args.at(0)));
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, clickPoint(button));
+    } else if (verb == QLatin1String("key")) {
+        QWidget* widget = control(args.at(0));
+        Qt::KeyboardModifiers modifiers;
+        for (int i = 2; i < args.size(); ++i)
+            modifiers |= args.at(i) == QLatin1String("shift") ? Qt::ShiftModifier
+                         : args.at(i) == QLatin1String("ctrl") ? Qt::ControlModifier
+                                                               : Qt::AltModifier;
+        focusAsUser(widget);
+        QTest::keyClick(widget, qtKeyFromName(args.at(1)), modifiers);
+    } else if (verb == QLatin1String("focus")) {
+        focusAsUser(control(args.at(0)));
+    } else if (verb == QLatin1String("type")) {
+        auto* edit = qobject_cast<QLineEdit*>(control(args.at(0)));
+        if (!edit)
+            throw Exception(QStringLiteral("'%1' não é um campo de texto").arg(args.at(0)));
+        focusAsUser(edit);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        edit->home(false);
+        QTest::keyClicks(edit, args.at(1));
+    } else if (verb == QLatin1String("clear")) {
+        auto* edit = qobject_cast<QLineEdit*>(control(args.at(0)));
+        if (!edit)
+            throw Exception(QStringLiteral("'%1' não é um campo de texto").arg(args.at(0)));
+        focusAsUser(edit);
+        edit->clear();
+    } else if (verb == QLatin1String("leave")) {
+        QWidget* widget = control(args.at(0));
+        focusAsUser(widget);
+        QTest::keyClick(widget, Qt::Key_Tab);
+    } else if (verb == QLatin1String("select")) {
+        auto* combo = qobject_cast<TComboBox*>(control(args.at(0)));
+        if (!combo)
+            throw Exception(QStringLiteral("'%1' não é uma lista").arg(args.at(0)));
+        focusAsUser(combo);
+        if (combo->isEnabled())
+            combo->SelectByUser(args.at(1).toInt());
+    } else if (verb == QLatin1String("declare")) {
+        QStringList names = args;
+        if (names == QStringList{QStringLiteral("none")})
+            names.clear();
+        TReportDesignerDialog::SetDeclaredParamsOverride(names);
+    } else if (verb == QLatin1String("command")) {
+        static const QHash<QString, QString> buttons{
+            {QStringLiteral("print"), QStringLiteral("sbtPrint")},
+            {QStringLiteral("preview"), QStringLiteral("sbtPreview")},
+            {QStringLiteral("saveas"), QStringLiteral("sbtSalvarComo")},
+            {QStringLiteral("edit"), QStringLiteral("sbtReportEdit")}};
+        auto* button = qobject_cast<QAbstractButton*>(control(buttons.value(args.at(0))));
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else if (verb == QLatin1String("pick")) {
+        throw Exception(QStringLiteral("o seletor de listas ainda não está disponível"));
+    }
+}

@@ -1,0 +1,286 @@
+// The expectations of a scenario case: each compares what the live screen shows with
+// what the scenario says, and describes the difference.
+#include "scenario/ScenarioCaseRun.h"
+
+#include "HostSession.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TComboBox.h"
+#include "controls/TDateEditPlus.h"
+#include "controls/TMaskEdit.h"
+#include "core/TApplication.h"
+#include "core/TMessages.h"
+#include "data/Dbgeral.h"
+#include "form/TForm.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QSqlQuery>
+#include <QSet>
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString mismatch(const QString& expected, const QString& got)
+{
+    return QStringLiteral("expected %1, got %2").arg(expected, got);
+}
+
+QString caption(QWidget* widget)
+{
+    if (auto* form = qobject_cast<TForm*>(widget))
+        return form->Caption();
+    if (auto* button = qobject_cast<TButtonFlat*>(widget))
+        return button->Hint();
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        return group->title();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    return widget->windowTitle();
+}
+
+QString text(QWidget* widget)
+{
+    if (auto* edit = qobject_cast<TMaskEdit*>(widget))
+        return edit->GetText();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        return combo->currentText();
+    return caption(widget);
+}
+
+// A group stands for the controls inside it.
+QList<QWidget*> controlsOf(QWidget* widget)
+{
+    if (qobject_cast<QGroupBox*>(widget))
+        return widget->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    return {widget};
+}
+
+} // namespace
+
+QString ScenarioCaseRun::check(const QStringList& args)
+{
+    const QString& what = args.first();
+    if (what == QLatin1String("message")) {
+        QStringList shown;
+        for (const Message& m : std::as_const(m_messages))
+            shown << quoted(m.text);
+        if (m_messages.size() != 1 || m_messages.first().text != args.at(1))
+            return mismatch(QStringLiteral("message ") + quoted(args.at(1)),
+                            shown.isEmpty() ? QStringLiteral("no message") : shown.join(QStringLiteral(", ")));
+        return {};
+    }
+    if (what == QLatin1String("no")) {
+        if (!m_messages.isEmpty())
+            return mismatch(QStringLiteral("no message"), quoted(m_messages.first().text));
+        return {};
+    }
+    if (what == QLatin1String("focus-at-message")) {
+        if (!m_lastMessage)
+            return mismatch(QStringLiteral("a message"), QStringLiteral("none"));
+        if (m_lastMessage->focus != args.at(1))
+            return mismatch(QStringLiteral("focus at message on ") + args.at(1),
+                            quoted(m_lastMessage->focus));
+        return {};
+    }
+    if (what == QLatin1String("focus")) {
+        const QString now = QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                        : QString();
+        return now == args.at(1) ? QString() : mismatch(QStringLiteral("focus on ") + args.at(1), quoted(now));
+    }
+    if (what == QLatin1String("forms")) {
+        const int forms = Application->FormsCreated();
+        return forms == args.at(1).toInt()
+                   ? QString()
+                   : mismatch(args.at(1) + QStringLiteral(" forms"), QString::number(forms));
+    }
+    if (what == QLatin1String("window")) {
+        QString state = QStringLiteral("closed");
+        if (TForm* f = form())
+            state = f->WindowState() == TWindowState::wsMinimized ? QStringLiteral("minimized")
+                                                                  : QStringLiteral("normal");
+        return state == args.at(1) ? QString() : mismatch(QStringLiteral("window ") + args.at(1), state);
+    }
+    if (what == QLatin1String("cursor-history")) {
+        const QStringList expected = args.mid(1);
+        return expected == m_cursorHistory
+                   ? QString()
+                   : mismatch(QStringLiteral("cursors [") + expected.join(QLatin1Char(' ')) + QLatin1Char(']'),
+                              QLatin1Char('[') + m_cursorHistory.join(QLatin1Char(' ')) + QLatin1Char(']'));
+    }
+    if (what == QLatin1String("ran")) {
+        return m_commandsRan.contains(args.at(1))
+                   ? QString()
+                   : mismatch(QStringLiteral("ran ") + args.at(1),
+                              m_commandsRan.isEmpty() ? QStringLiteral("nothing ran")
+                                                      : m_commandsRan.join(QStringLiteral(", ")));
+    }
+    if (what == QLatin1String("not")) {
+        return m_commandsRan.isEmpty() ? QString()
+                                       : mismatch(QStringLiteral("no command ran"),
+                                                  m_commandsRan.join(QStringLiteral(", ")));
+    }
+    if (what == QLatin1String("param"))
+        return checkParam(args.mid(1));
+    if (what == QLatin1String("var"))
+        return checkVariable(args.at(1), args.at(2));
+    if (what == QLatin1String("codes"))
+        return checkCodes(args.at(1), args.mid(2));
+    if (what == QLatin1String("msg")) {
+        TMessages* messages = form() ? form()->findChild<TMessages*>(QStringLiteral("msgPadrao")) : nullptr;
+        if (!messages)
+            return mismatch(QStringLiteral("the screen's message table"), QStringLiteral("none"));
+        const QString got = messages->Msg(args.at(1));
+        return got == args.at(2) ? QString() : mismatch(quoted(args.at(2)), quoted(got));
+    }
+    if (what == QLatin1String("picker"))
+        return mismatch(QStringLiteral("a list picker"), QStringLiteral("none was shown"));
+    return checkControl(what, args.mid(1));
+}
+
+QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& args)
+{
+    const QString& name = args.at(0);
+    QWidget* widget = control(name);
+    if (what == QLatin1String("text")) {
+        const QString got = text(widget);
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("text ") + quoted(args.at(1)), quoted(got));
+    }
+    if (what == QLatin1String("checked") || what == QLatin1String("unchecked")) {
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        const bool want = what == QLatin1String("checked");
+        if (!button || button->isChecked() != want)
+            return mismatch(name + QLatin1Char(' ') + what, button && button->isChecked()
+                                                                ? QStringLiteral("checked")
+                                                                : QStringLiteral("unchecked"));
+        return {};
+    }
+    if (what == QLatin1String("enabled") || what == QLatin1String("disabled")) {
+        const bool want = what == QLatin1String("enabled");
+        for (QWidget* c : controlsOf(widget))
+            if (c->isEnabled() != want)
+                return mismatch(name + QLatin1Char(' ') + what,
+                                c->objectName() + (want ? QStringLiteral(" disabled") : QStringLiteral(" enabled")));
+        return {};
+    }
+    if (what == QLatin1String("index")) {
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        const int index = combo ? combo->currentIndex() : -2;
+        return index == args.at(1).toInt() ? QString()
+                                           : mismatch(QStringLiteral("index ") + args.at(1), QString::number(index));
+    }
+    if (what == QLatin1String("caption")) {
+        const QString got = caption(widget);
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("caption ") + quoted(args.at(1)), quoted(got));
+    }
+    if (what == QLatin1String("geometry")) {
+        QRect rect = widget->geometry();
+        if (auto* f = qobject_cast<TForm*>(widget))
+            rect = QRect(f->MdiWindow() ? f->MdiWindow()->pos() : f->DesignPosition(), f->size());
+        const QString got = QStringLiteral("%1 %2 %3 %4").arg(rect.left()).arg(rect.top()).arg(rect.width()).arg(rect.height());
+        const QString want = args.mid(1).join(QLatin1Char(' '));
+        return got == want ? QString() : mismatch(QStringLiteral("geometry ") + want, got);
+    }
+    if (what == QLatin1String("tab")) {
+        const QVariant order = widget->property("tabOrder");
+        const QString got = order.isValid() ? order.toString() : QStringLiteral("none");
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("tab order ") + args.at(1), got);
+    }
+    if (what == QLatin1String("items")) {
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        QStringList items;
+        for (int i = 0; combo && i < combo->count(); ++i)
+            items << quoted(combo->itemText(i));
+        QStringList want;
+        for (const QString& item : args.mid(1))
+            want << quoted(item);
+        return items == want ? QString() : mismatch(want.join(QLatin1Char(' ')), items.join(QLatin1Char(' ')));
+    }
+    if (what == QLatin1String("mask")) {
+        auto* edit = qobject_cast<TMaskEdit*>(widget);
+        const QString got = edit ? edit->EditMask() : QStringLiteral("no mask");
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("mask ") + quoted(args.at(1)), quoted(got));
+    }
+    if (what == QLatin1String("font")) {
+        const QString got = widget->font().bold() ? QStringLiteral("bold") : QStringLiteral("normal");
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("font ") + args.at(1), got);
+    }
+    return QStringLiteral("expectativa não tratada '%1'").arg(what);
+}
+
+QString ScenarioCaseRun::checkParam(const QStringList& args)
+{
+    const QString& name = args.at(0);
+    const QString& kind = args.at(1);
+    if (!m_bound)
+        return mismatch(QStringLiteral("bound parameters"), QStringLiteral("no report ran"));
+    const auto found = m_params.constFind(name);
+    if (kind == QLatin1String("undeclared"))
+        return found == m_params.constEnd() ? QString() : mismatch(name + QStringLiteral(" undeclared"), QStringLiteral("declared"));
+    if (found == m_params.constEnd())
+        return mismatch(name + QLatin1Char(' ') + kind, QStringLiteral("undeclared"));
+    const BoundParam& got = found.value();
+    const QString gotText = got.kind == QLatin1String("unassigned") ? got.kind : got.kind + QLatin1Char(' ') + quoted(got.value);
+    if (kind == QLatin1String("unassigned"))
+        return got.kind == kind ? QString() : mismatch(QStringLiteral("unassigned"), gotText);
+    QString wantKind = kind;
+    QString wantValue = args.value(2);
+    if (kind == QLatin1String("same-as")) {
+        wantKind = QStringLiteral("string");
+        wantValue = *moduleVariable<QString>(wantValue.toUtf8().constData());
+    }
+    if (got.kind != wantKind || got.value != wantValue)
+        return mismatch(wantKind + QLatin1Char(' ') + quoted(wantValue), gotText);
+    return {};
+}
+
+QString ScenarioCaseRun::checkVariable(const QString& name, const QString& expected)
+{
+    const QByteArray symbol = name.toUtf8();
+    QString got;
+    if (name.startsWith(QLatin1String("bo")))
+        got = *moduleVariable<bool>(symbol.constData()) ? QStringLiteral("true") : QStringLiteral("false");
+    else if (name.startsWith(QLatin1String("in")))
+        got = QString::number(*moduleVariable<int>(symbol.constData()));
+    else if (name.startsWith(QLatin1String("st")))
+        got = *moduleVariable<QString>(symbol.constData());
+    else
+        return QStringLiteral("variável desconhecida '%1'").arg(name);
+    return got == expected ? QString() : mismatch(name + QLatin1Char(' ') + quoted(expected), quoted(got));
+}
+
+QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expected)
+{
+    const QString list = *moduleVariable<QString>(name.toUtf8().constData());
+    QStringList want = expected;
+    if (want == QStringList{QStringLiteral("none")})
+        want.clear();
+    // The list admits a code when the code occurs in its text: ask every code there is.
+    const bool accounts = name == QLatin1String("stListaConta");
+    QSqlQuery query(dtmDBGeral->database());
+    query.exec(accounts ? QStringLiteral("SELECT CDREDUCONT FROM CONTCORR")
+                        : QStringLiteral("SELECT CDEMPRESA FROM EMPRESA"));
+    QSet<QString> candidates(want.begin(), want.end());
+    while (query.next())
+        candidates.insert(query.value(0).toString().trimmed());
+    QStringList admitted;
+    for (const QString& code : std::as_const(candidates))
+        if (!code.isEmpty() && list.contains(code))
+            admitted << code;
+    admitted.sort();
+    want.sort();
+    return admitted == want ? QString()
+                            : mismatch(QStringLiteral("codes [") + want.join(QLatin1Char(' ')) + QLatin1Char(']'),
+                                       QStringLiteral("[") + admitted.join(QLatin1Char(' ')) +
+                                           QStringLiteral("] from ") + quoted(list));
+}

@@ -1,0 +1,294 @@
+#include "scenario/Scenario.h"
+
+#include "core/Exceptions.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <functional>
+
+namespace {
+
+using Check = std::function<void(const QStringList& args)>;
+
+void need(bool ok, const QString& reason)
+{
+    if (!ok)
+        throw Exception(reason);
+}
+
+bool isInteger(const QString& word)
+{
+    bool ok = false;
+    word.toInt(&ok);
+    return ok;
+}
+
+bool isDate(const QString& word)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    return pattern.match(word).hasMatch();
+}
+
+Check count(int min, int max = -1)
+{
+    return [min, max](const QStringList& args) {
+        const int n = args.size();
+        if (max < 0)
+            need(n >= min, QStringLiteral("esperadas ao menos %1 palavras, há %2").arg(min).arg(n));
+        else if (min == max)
+            need(n == min, QStringLiteral("esperadas %1 palavras, há %2").arg(min).arg(n));
+        else
+            need(n >= min && n <= max,
+                 QStringLiteral("esperadas de %1 a %2 palavras, há %3").arg(min).arg(max).arg(n));
+    };
+}
+
+void checkAction(const QString& verb, const QStringList& args)
+{
+    static const QHash<QString, Check> actions{
+        {QStringLiteral("login"),
+         [](const QStringList& a) {
+             count(1, 2)(a);
+             for (const QString& word : a)
+                 need(word.startsWith(QLatin1String("branch=")) ||
+                          word.startsWith(QLatin1String("operator=")),
+                      QStringLiteral("login espera branch=B operator=O"));
+         }},
+        {QStringLiteral("sql"), count(1, 1)},
+        {QStringLiteral("db"),
+         [](const QStringList& a) {
+             need(a == QStringList{QStringLiteral("fail")}, QStringLiteral("use 'db fail'"));
+         }},
+        {QStringLiteral("open"), count(0, 0)},
+        {QStringLiteral("activate"), count(0, 0)},
+        {QStringLiteral("minimize"), count(0, 0)},
+        {QStringLiteral("close"), count(0, 0)},
+        {QStringLiteral("click"), count(1, 1)},
+        {QStringLiteral("key"),
+         [](const QStringList& a) {
+             count(2, 5)(a);
+             for (int i = 2; i < a.size(); ++i)
+                 need(QStringList{QStringLiteral("shift"), QStringLiteral("ctrl"), QStringLiteral("alt")}
+                          .contains(a.at(i)),
+                      QStringLiteral("modificador desconhecido '%1'").arg(a.at(i)));
+         }},
+        {QStringLiteral("focus"), count(1, 1)},
+        {QStringLiteral("type"), count(2, 2)},
+        {QStringLiteral("clear"), count(1, 1)},
+        {QStringLiteral("leave"), count(1, 1)},
+        {QStringLiteral("select"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             need(isInteger(a.at(1)), QStringLiteral("índice inválido '%1'").arg(a.at(1)));
+         }},
+        {QStringLiteral("pick"), count(1)},
+        {QStringLiteral("declare"), count(1)},
+        {QStringLiteral("command"),
+         [](const QStringList& a) {
+             count(1, 1)(a);
+             need(QStringList{QStringLiteral("print"), QStringLiteral("preview"),
+                              QStringLiteral("saveas"), QStringLiteral("edit")}
+                      .contains(a.at(0)),
+                  QStringLiteral("comando desconhecido '%1'").arg(a.at(0)));
+         }},
+    };
+    const auto check = actions.constFind(verb);
+    need(check != actions.constEnd(), QStringLiteral("passo desconhecido '%1'").arg(verb));
+    check.value()(args);
+}
+
+void checkExpectation(const QStringList& args)
+{
+    need(!args.isEmpty(), QStringLiteral("expect sem o que esperar"));
+    const QString what = args.first();
+    const QStringList rest = args.mid(1);
+    static const QHash<QString, Check> expectations{
+        {QStringLiteral("message"), count(1, 1)},
+        {QStringLiteral("no"),
+         [](const QStringList& a) {
+             need(a == QStringList{QStringLiteral("message")}, QStringLiteral("use 'expect no message'"));
+         }},
+        {QStringLiteral("focus-at-message"), count(1, 1)},
+        {QStringLiteral("focus"), count(1, 1)},
+        {QStringLiteral("text"), count(2, 2)},
+        {QStringLiteral("checked"), count(1, 1)},
+        {QStringLiteral("unchecked"), count(1, 1)},
+        {QStringLiteral("enabled"), count(1, 1)},
+        {QStringLiteral("disabled"), count(1, 1)},
+        {QStringLiteral("index"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             need(isInteger(a.at(1)), QStringLiteral("índice inválido '%1'").arg(a.at(1)));
+         }},
+        {QStringLiteral("var"), count(2, 2)},
+        {QStringLiteral("codes"), count(2)},
+        {QStringLiteral("forms"),
+         [](const QStringList& a) {
+             count(1, 1)(a);
+             need(isInteger(a.at(0)), QStringLiteral("número inválido '%1'").arg(a.at(0)));
+         }},
+        {QStringLiteral("window"),
+         [](const QStringList& a) {
+             count(1, 1)(a);
+             need(QStringList{QStringLiteral("normal"), QStringLiteral("minimized"),
+                              QStringLiteral("closed")}
+                      .contains(a.at(0)),
+                  QStringLiteral("estado de janela desconhecido '%1'").arg(a.at(0)));
+         }},
+        {QStringLiteral("cursor-history"),
+         [](const QStringList& a) {
+             for (const QString& word : a)
+                 need(word == QLatin1String("hourglass") || word == QLatin1String("default"),
+                      QStringLiteral("cursor desconhecido '%1'").arg(word));
+         }},
+        {QStringLiteral("picker"),
+         [](const QStringList& a) {
+             need(!a.isEmpty(), QStringLiteral("expect picker sem o que esperar"));
+             const QString p = a.first();
+             if (p == QLatin1String("title"))
+                 count(2, 2)(a);
+             else if (p == QLatin1String("rows") || p == QLatin1String("columns"))
+                 count(2)(a);
+             else if (p == QLatin1String("cell"))
+                 count(4, 4)(a);
+             else
+                 need(a == QStringList{QStringLiteral("not"), QStringLiteral("shown")},
+                      QStringLiteral("expect picker desconhecido '%1'").arg(p));
+         }},
+        {QStringLiteral("ran"), count(1, 1)},
+        {QStringLiteral("not"),
+         [](const QStringList& a) {
+             need(a == QStringList{QStringLiteral("ran")}, QStringLiteral("use 'expect not ran'"));
+         }},
+        {QStringLiteral("param"),
+         [](const QStringList& a) {
+             count(2, 3)(a);
+             const QString kind = a.at(1);
+             if (kind == QLatin1String("unassigned") || kind == QLatin1String("undeclared"))
+                 count(2, 2)(a);
+             else if (kind == QLatin1String("integer"))
+                 need(a.size() == 3 && isInteger(a.at(2)), QStringLiteral("inteiro inválido"));
+             else if (kind == QLatin1String("datetime"))
+                 need(a.size() == 3 && (a.at(2) == QLatin1String("0") || isDate(a.at(2))),
+                      QStringLiteral("data inválida (use AAAA-MM-DD ou 0)"));
+             else
+                 need(a.size() == 3 && (kind == QLatin1String("string") ||
+                                        kind == QLatin1String("same-as")),
+                      QStringLiteral("tipo de parâmetro desconhecido '%1'").arg(kind));
+         }},
+        {QStringLiteral("caption"), count(2, 2)},
+        {QStringLiteral("geometry"),
+         [](const QStringList& a) {
+             count(5, 5)(a);
+             for (int i = 1; i < 5; ++i)
+                 need(isInteger(a.at(i)), QStringLiteral("número inválido '%1'").arg(a.at(i)));
+         }},
+        {QStringLiteral("tab"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             need(isInteger(a.at(1)), QStringLiteral("número inválido '%1'").arg(a.at(1)));
+         }},
+        {QStringLiteral("items"), count(1)},
+        {QStringLiteral("mask"), count(2, 2)},
+        {QStringLiteral("font"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             need(a.at(1) == QLatin1String("bold") || a.at(1) == QLatin1String("normal"),
+                  QStringLiteral("use bold ou normal"));
+         }},
+        {QStringLiteral("msg"), count(2, 2)},
+    };
+    const auto check = expectations.constFind(what);
+    need(check != expectations.constEnd(), QStringLiteral("expectativa desconhecida '%1'").arg(what));
+    check.value()(rest);
+}
+
+} // namespace
+
+QStringList ScenarioParser::tokenize(const QString& line)
+{
+    QStringList words;
+    int i = 0;
+    while (i < line.size()) {
+        if (line.at(i).isSpace()) {
+            ++i;
+            continue;
+        }
+        QString word;
+        if (line.at(i) == QLatin1Char('"')) {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                const QChar c = line.at(i++);
+                if (c == QLatin1Char('"')) {
+                    closed = true;
+                    break;
+                }
+                if (c == QLatin1Char('\\')) {
+                    need(i < line.size(), QStringLiteral("'\\' no fim da linha"));
+                    const QChar escaped = line.at(i++);
+                    need(escaped == QLatin1Char('"') || escaped == QLatin1Char('\\'),
+                         QStringLiteral("escape inválido '\\%1'").arg(escaped));
+                    word += escaped;
+                } else {
+                    word += c;
+                }
+            }
+            need(closed, QStringLiteral("aspas não fechadas"));
+            need(i >= line.size() || line.at(i).isSpace(),
+                 QStringLiteral("texto colado depois das aspas"));
+        } else {
+            while (i < line.size() && !line.at(i).isSpace())
+                word += line.at(i++);
+        }
+        words << word;
+    }
+    return words;
+}
+
+ScenarioFile ScenarioParser::parse(const QString& text, const QString& path)
+{
+    ScenarioFile file;
+    file.path = path;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int n = 0; n < lines.size(); ++n) {
+        const QString line = lines.at(n).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        try {
+            if (line.startsWith(QLatin1String("case ")) || line == QLatin1String("case")) {
+                const QString name = line.mid(4).trimmed();
+                need(!name.isEmpty(), QStringLiteral("caso sem nome"));
+                file.cases.append({path, n + 1, name, {}});
+                continue;
+            }
+            need(!file.cases.isEmpty(), QStringLiteral("passo antes do primeiro 'case'"));
+            QStringList words = tokenize(line);
+            ScenarioStep step{n + 1, words.takeFirst(), words};
+            if (step.verb == QLatin1String("expect"))
+                checkExpectation(step.args);
+            else
+                checkAction(step.verb, step.args);
+            file.cases.last().steps.append(step);
+        } catch (const Exception& e) {
+            file.error = QStringLiteral("%1:%2: %3").arg(path).arg(n + 1).arg(e.Message());
+            file.cases.clear();
+            return file;
+        }
+    }
+    if (file.cases.isEmpty())
+        file.error = QStringLiteral("%1:1: nenhum caso no arquivo").arg(path);
+    return file;
+}
+
+ScenarioFile ScenarioParser::parseFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        ScenarioFile file;
+        file.path = path;
+        file.error = QStringLiteral("%1:0: não foi possível ler: %2").arg(path, f.errorString());
+        return file;
+    }
+    return parse(QString::fromUtf8(f.readAll()), path);
+}

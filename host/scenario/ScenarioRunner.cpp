@@ -1,0 +1,191 @@
+#include "scenario/ScenarioRunner.h"
+
+#include "HostOptions.h"
+#include "HostSession.h"
+#include "core/Exceptions.h"
+#include "scenario/Scenario.h"
+#include "scenario/ScenarioCaseRun.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+#include <deque>
+#include <memory>
+
+namespace {
+
+void print(const QString& line)
+{
+    std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+struct CaseRef {
+    QString file;
+    int index;
+    const ScenarioCase* kase;
+};
+
+struct Running {
+    CaseRef ref;
+    std::unique_ptr<QProcess> process;
+};
+
+constexpr int caseTimeoutMs = 120000;
+
+} // namespace
+
+int ScenarioRunner::runFiles(const QStringList& args)
+{
+    QStringList files;
+    QStringList forwarded;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db")) {
+            if (i + 1 >= args.size()) {
+                print(QStringLiteral("klx scenario: %1 precisa de um valor").arg(args.at(i)));
+                return 2;
+            }
+            forwarded << args.at(i) << args.at(i + 1);
+            ++i;
+        } else {
+            files << args.at(i);
+        }
+    }
+    if (files.isEmpty()) {
+        print(QStringLiteral("uso: klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO..."));
+        return 2;
+    }
+
+    // One demo database made once; every case gets a fresh copy of it.
+    QTemporaryDir work;
+    HostOptions options;
+    try {
+        options = HostOptions::parse(forwarded << QStringLiteral("--database") << QString(), nullptr);
+    } catch (const Exception& e) {
+        print(QStringLiteral("klx scenario: %1").arg(e.Message()));
+        return 2;
+    }
+    const bool firebird = options.database.engine == DatabaseConfig::Engine::Firebird;
+    const QString templatePath = work.filePath(firebird ? QStringLiteral("template.fdb")
+                                                        : QStringLiteral("template.sqlite"));
+    try {
+        TdtmDBGeral database;
+        DatabaseConfig config = options.database;
+        config.path = templatePath;
+        database.open(config);
+        database.close();
+    } catch (const Exception& e) {
+        print(QStringLiteral("klx scenario: %1").arg(e.Message()));
+        return 2;
+    }
+    forwarded.removeLast();
+    forwarded << templatePath;
+
+    QList<ScenarioFile> parsed;
+    int passed = 0;
+    int failed = 0;
+    for (const QString& file : std::as_const(files))
+        parsed << ScenarioParser::parseFile(file);
+    std::deque<CaseRef> pending;
+    for (const ScenarioFile& file : std::as_const(parsed)) {
+        if (!file.error.isEmpty()) {
+            print(file.error);
+            ++failed;
+            continue;
+        }
+        for (int i = 0; i < file.cases.size(); ++i)
+            pending.push_back({file.path, i, &file.cases.at(i)});
+    }
+
+    const int parallel = qMax(1, QThread::idealThreadCount());
+    std::deque<Running> running;
+    const auto start = [&] {
+        CaseRef ref = pending.front();
+        pending.pop_front();
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationFilePath(),
+                       QStringList{QStringLiteral("scenario-case")} << forwarded << ref.file
+                                                                    << QString::number(ref.index));
+        running.push_back({ref, std::move(process)});
+    };
+    while (!pending.empty() || !running.empty()) {
+        while (!pending.empty() && static_cast<int>(running.size()) < parallel)
+            start();
+        Running current = std::move(running.front());
+        running.pop_front();
+        const bool finished = current.process->waitForFinished(caseTimeoutMs);
+        const QString output = QString::fromUtf8(current.process->readAllStandardOutput()).trimmed();
+        if (!output.isEmpty())
+            print(output);
+        const QString where =
+            QStringLiteral("%1:%2: case \"%3\"").arg(current.ref.file).arg(current.ref.kase->line).arg(current.ref.kase->name);
+        if (!finished) {
+            current.process->kill();
+            current.process->waitForFinished();
+            print(where + QStringLiteral(" did not finish in %1 s").arg(caseTimeoutMs / 1000));
+            ++failed;
+        } else if (current.process->exitStatus() != QProcess::NormalExit) {
+            print(where + QStringLiteral(" crashed"));
+            ++failed;
+        } else if (current.process->exitCode() != 0) {
+            if (output.isEmpty())
+                print(where + QStringLiteral(" failed with exit code %1").arg(current.process->exitCode()));
+            ++failed;
+        } else {
+            ++passed;
+        }
+    }
+    print(QStringLiteral("%1 passed, %2 failed").arg(passed).arg(failed));
+    return failed == 0 ? 0 : 1;
+}
+
+int ScenarioRunner::runOneCase(const QStringList& args)
+{
+    if (args.size() < 4) {
+        print(QStringLiteral("klx scenario-case: argumentos insuficientes"));
+        return 2;
+    }
+    const QString file = args.at(args.size() - 2);
+    const int index = args.last().toInt();
+    QStringList optionArgs = args.mid(0, args.size() - 2);
+    const QString templatePath = optionArgs.takeLast();
+    optionArgs.removeLast(); // "--database"
+
+    const ScenarioFile parsed = ScenarioParser::parseFile(file);
+    if (!parsed.error.isEmpty() || index < 0 || index >= parsed.cases.size()) {
+        print(parsed.error.isEmpty() ? QStringLiteral("%1: caso %2 inexistente").arg(file).arg(index)
+                                     : parsed.error);
+        return 1;
+    }
+    const ScenarioCase& kase = parsed.cases.at(index);
+    QTemporaryDir work;
+    const QString databasePath = work.filePath(QFileInfo(templatePath).fileName());
+    if (!QFile::copy(templatePath, databasePath)) {
+        print(QStringLiteral("%1:%2: não foi possível copiar o banco de demonstração").arg(file).arg(kase.line));
+        return 1;
+    }
+    QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
+    try {
+        HostOptions options = HostOptions::parse(optionArgs << QStringLiteral("--database") << databasePath, nullptr);
+        options.reportsDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/reports");
+        HostSession session(options);
+        session.mainWindow().show();
+        session.mainWindow().activateWindow();
+        QApplication::setActiveWindow(&session.mainWindow());
+        QCoreApplication::processEvents();
+        ScenarioCaseRun run(session);
+        const QStringList failures = run.run(kase);
+        for (const QString& failure : failures)
+            print(failure);
+        return failures.isEmpty() ? 0 : 1;
+    } catch (const Exception& e) {
+        print(QStringLiteral("%1:%2: %3").arg(file).arg(kase.line).arg(e.Message()));
+        return 1;
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+// Runs scenario files: every case in a process of its own, on a fresh copy of the demo
+// database. Prints one line per failed expectation, then "N passed, N failed".
+namespace ScenarioRunner {
+
+// "klx scenario [--dialect D] [--db E] FILE...": returns the process exit code.
+int runFiles(const QStringList& args);
+
+// The child side: "klx scenario-case OPTIONS FILE INDEX" runs one case.
+int runOneCase(const QStringList& args);
+
+} // namespace ScenarioRunner

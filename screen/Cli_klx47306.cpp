@@ -1,0 +1,481 @@
+#include "Cli_klx47306.h"
+
+#include "controls/TButtonFlat.h"
+#include "controls/TCheckBox.h"
+#include "controls/TComboBox.h"
+#include "controls/TDateEditPlus.h"
+#include "controls/TGroupBox.h"
+#include "controls/TLabel.h"
+#include "controls/TMaskEdit.h"
+#include "controls/TRadioButton.h"
+#include "core/Consiste.h"
+#include "core/LoginContext.h"
+#include "core/TApplication.h"
+#include "core/TMessages.h"
+#include "data/Dbgeral.h"
+#include "data/TParams.h"
+#include "report/Qrddlgs.h"
+
+TfrmCheque* frmCheque = nullptr;
+bool boStCriado = false;
+bool boPrimVez = false;
+int inNumMarcado = 0;
+QString stStatusChq;
+QString stListaEmpresa;
+QString stListaTEmp;
+QString stListaConta;
+
+namespace {
+
+// The report list entry that filters by reconciliation instead of check state.
+constexpr int reconciliationReport = 2;
+
+// Restores the default cursor however the opening ends.
+struct HourglassCursor {
+    HourglassCursor() { Screen->SetCursor(crHourGlass); }
+    ~HourglassCursor() { Screen->SetCursor(crDefault); }
+};
+
+// Assigns a value to a parameter only when the query declares it; the value is read
+// only then.
+template <class Read, class Assign>
+void assignIfDeclared(TParams* params, const QString& name, Read read, Assign assign)
+{
+    if (Qrddlgs::ExistParam(params, name))
+        assign(params->ParamByName(name), read());
+}
+
+void assignString(TParams* params, const QString& name, const std::function<QString()>& read)
+{
+    assignIfDeclared(params, name, read, [](TParam* p, const QString& v) { p->SetAsString(v); });
+}
+
+void assignDate(TParams* params, const QString& name, const std::function<TDateTime()>& read)
+{
+    assignIfDeclared(params, name, read, [](TParam* p, TDateTime v) { p->SetAsDateTime(v); });
+}
+
+void assignInteger(TParams* params, const QString& name, const std::function<int()>& read)
+{
+    assignIfDeclared(params, name, read, [](TParam* p, int v) { p->SetAsInteger(v); });
+}
+
+} // namespace
+
+void CriaCheque()
+{
+    HourglassCursor cursor;
+    if (!boStCriado) {
+        Application->CreateForm(frmCheque);
+        boStCriado = true;
+    }
+    frmCheque->Show();
+    frmCheque->SetWindowState(TWindowState::wsNormal);
+}
+
+TfrmCheque::TfrmCheque(QWidget* parent) : TfrmDadosGerRel(parent) {}
+
+QStringList TfrmCheque::descriptionResources() const
+{
+    return TfrmDadosGerRel::descriptionResources() << QStringLiteral(":/screen/frmCheque.json");
+}
+
+void TfrmCheque::publishHandlers(HandlerTable& table)
+{
+    TfrmDadosGerRel::publishHandlers(table);
+    const auto notify = [&](const char* name, void (TfrmCheque::*handler)(TObject*)) {
+        table.notify.insert(QLatin1String(name), [this, handler](TObject* s) { (this->*handler)(s); });
+    };
+    notify("rdgTodosClick", &TfrmCheque::rdgTodosClick);
+    notify("rdgListaClick", &TfrmCheque::rdgListaClick);
+    notify("rdgTodasContasClick", &TfrmCheque::rdgTodasContasClick);
+    notify("rdgListaContaClick", &TfrmCheque::rdgListaContaClick);
+    notify("sbtListaClick", &TfrmCheque::sbtListaClick);
+    notify("sbtContaClick", &TfrmCheque::sbtContaClick);
+    notify("chbEmitClick", &TfrmCheque::chbEmitClick);
+    notify("chbCancClick", &TfrmCheque::chbCancClick);
+    notify("chbDispClick", &TfrmCheque::chbDispClick);
+    notify("cbbReportNamesChange", &TfrmCheque::cbbReportNamesChange);
+    notify("depEmissaoIniExit", &TfrmCheque::depEmissaoIniExit);
+    notify("depEmissaoFinExit", &TfrmCheque::depEmissaoFinExit);
+    notify("depCompensacaoIniExit", &TfrmCheque::depCompensacaoIniExit);
+    notify("depCompensacaoFinExit", &TfrmCheque::depCompensacaoFinExit);
+    notify("medChequeIniExit", &TfrmCheque::medChequeIniExit);
+    notify("medChequeFinExit", &TfrmCheque::medChequeFinExit);
+    table.key.insert(QStringLiteral("rdgListaKeyDown"),
+                     [this](TObject* s, quint16& k, TShiftState sh) { rdgListaKeyDown(s, k, sh); });
+    table.key.insert(QStringLiteral("rdgListaContaKeyDown"),
+                     [this](TObject* s, quint16& k, TShiftState sh) {
+                         rdgListaContaKeyDown(s, k, sh);
+                     });
+    table.queryParams.insert(QStringLiteral("rpddPadraoBeforeGetQueryParams"),
+                             [this](TParams* p, bool& h) { rpddPadraoBeforeGetQueryParams(p, h); });
+}
+
+void TfrmCheque::bindComponents()
+{
+    TfrmDadosGerRel::bindComponents();
+    grbEmpresa = component<TGroupBox>(QStringLiteral("grbEmpresa"));
+    rdgTodos = component<TRadioButton>(QStringLiteral("rdgTodos"));
+    rdgLista = component<TRadioButton>(QStringLiteral("rdgLista"));
+    sbtLista = component<TButtonFlat>(QStringLiteral("sbtLista"));
+    grbContaCorrente = component<TGroupBox>(QStringLiteral("grbContaCorrente"));
+    rdgTodasContas = component<TRadioButton>(QStringLiteral("rdgTodasContas"));
+    rdgListaConta = component<TRadioButton>(QStringLiteral("rdgListaConta"));
+    sbtConta = component<TButtonFlat>(QStringLiteral("sbtConta"));
+    grbEmissao = component<TGroupBox>(QStringLiteral("grbEmissao"));
+    depEmissaoIni = component<TDateEditPlus>(QStringLiteral("depEmissaoIni"));
+    depEmissaoFin = component<TDateEditPlus>(QStringLiteral("depEmissaoFin"));
+    grbCompensacao = component<TGroupBox>(QStringLiteral("grbCompensacao"));
+    depCompensacaoIni = component<TDateEditPlus>(QStringLiteral("depCompensacaoIni"));
+    depCompensacaoFin = component<TDateEditPlus>(QStringLiteral("depCompensacaoFin"));
+    grbStatus = component<TGroupBox>(QStringLiteral("grbStatus"));
+    chbEmit = component<TCheckBox>(QStringLiteral("chbEmit"));
+    chbCanc = component<TCheckBox>(QStringLiteral("chbCanc"));
+    chbDisp = component<TCheckBox>(QStringLiteral("chbDisp"));
+    grbCheque = component<TGroupBox>(QStringLiteral("grbCheque"));
+    medChequeIni = component<TMaskEdit>(QStringLiteral("medChequeIni"));
+    medChequeFin = component<TMaskEdit>(QStringLiteral("medChequeFin"));
+    grbConc = component<TGroupBox>(QStringLiteral("grbConc"));
+    lblConciliacao = component<TLabel>(QStringLiteral("lblConciliacao"));
+    cbbConciliacao = component<TComboBox>(QStringLiteral("cbbConciliacao"));
+}
+
+// ---- Lifetime and activation ----
+
+void TfrmCheque::FormCreate(TObject* sender)
+{
+    TfrmDadosGerRel::FormCreate(sender);
+    boPrimVez = true;
+}
+
+void TfrmCheque::FormClose(TObject* sender, TCloseAction& action)
+{
+    TfrmDadosGerRel::FormClose(sender, action);
+    boStCriado = false;
+}
+
+void TfrmCheque::FormActivate(TObject* sender)
+{
+    TfrmDadosGerRel::FormActivate(sender);
+    Refresh();
+    if (boPrimVez) {
+        boPrimVez = false;
+        depEmissaoIni->SetDate(DataProc(FiliProc()));
+        depEmissaoFin->SetDate(DataProc(FiliProc()));
+        depCompensacaoIni->SetText(QString());
+        depCompensacaoFin->SetText(QString());
+        rdgTodos->SetChecked(true);
+        rdgTodasContas->SetChecked(true);
+        stStatusChq = QStringLiteral("_0_1_2");
+        inNumMarcado = 3;
+        cbbConciliacao->SetItemIndex(0);
+        cbbReportNamesChange(cbbReportNames);
+    }
+    QString companies;
+    Dbgeral::ListaEmpresaOper(Operador(), companies);
+    stListaTEmp = companies;
+}
+
+// ---- Company and account choice ----
+
+void TfrmCheque::rdgTodosClick(TObject*)
+{
+    sbtLista->setEnabled(!rdgTodos->Checked());
+}
+
+void TfrmCheque::rdgListaClick(TObject*)
+{
+    sbtLista->setEnabled(rdgLista->Checked());
+}
+
+void TfrmCheque::rdgTodasContasClick(TObject*)
+{
+    sbtConta->setEnabled(!rdgTodasContas->Checked());
+}
+
+void TfrmCheque::rdgListaContaClick(TObject*)
+{
+    sbtConta->setEnabled(rdgListaConta->Checked());
+}
+
+void TfrmCheque::sbtListaClick(TObject*) {}
+
+void TfrmCheque::sbtContaClick(TObject*) {}
+
+void TfrmCheque::rdgListaKeyDown(TObject*, quint16& key, TShiftState)
+{
+    if (key == VirtualKey::F9)
+        sbtListaClick(sbtLista);
+}
+
+void TfrmCheque::rdgListaContaKeyDown(TObject*, quint16& key, TShiftState)
+{
+    if (key == VirtualKey::F9)
+        sbtContaClick(sbtConta);
+}
+
+// ---- Check states and group enabling ----
+
+void TfrmCheque::statusBoxClick(TCheckBox* box, const QString& token)
+{
+    if (cbbReportNames->GetItemIndex() != reconciliationReport)
+        desabilita_grupos();
+    if (box->Checked()) {
+        stStatusChq += token;
+        ++inNumMarcado;
+    } else {
+        const int at = stStatusChq.indexOf(token, 0, Qt::CaseInsensitive);
+        if (at >= 0)
+            stStatusChq.remove(at, token.size());
+        --inNumMarcado;
+    }
+}
+
+void TfrmCheque::chbEmitClick(TObject*)
+{
+    statusBoxClick(chbEmit, QStringLiteral("_1"));
+}
+
+void TfrmCheque::chbCancClick(TObject*)
+{
+    statusBoxClick(chbCanc, QStringLiteral("_2"));
+}
+
+void TfrmCheque::chbDispClick(TObject*)
+{
+    statusBoxClick(chbDisp, QStringLiteral("_0"));
+}
+
+void TfrmCheque::desabilita_grupos()
+{
+    const bool onlyAvailable = chbDisp->Checked() && !chbCanc->Checked() && !chbEmit->Checked();
+    Consiste::SetChildEnabled(grbEmissao, !onlyAvailable);
+    Consiste::SetChildEnabled(grbCompensacao, !onlyAvailable);
+}
+
+void TfrmCheque::cbbReportNamesChange(TObject*)
+{
+    const bool reconciliation = cbbReportNames->GetItemIndex() == reconciliationReport;
+    if (reconciliation) {
+        Consiste::SetChildEnabled(grbEmissao, true);
+        Consiste::SetChildEnabled(grbCompensacao, true);
+    } else {
+        desabilita_grupos();
+    }
+    Consiste::SetChildEnabled(grbStatus, !reconciliation);
+    lblConciliacao->setEnabled(reconciliation);
+    cbbConciliacao->setEnabled(lblConciliacao->isEnabled());
+}
+
+// ---- Field exits ----
+
+void TfrmCheque::failWith(QWidget* focusTarget, const QString& key)
+{
+    if (focusTarget)
+        focusTarget->setFocus();
+    Consiste::MensErro(msgPadrao->Msg(key), true);
+}
+
+void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final,
+                                QWidget* focusTarget)
+{
+    final->CheckValidDate();
+    if (initial->GetText().isEmpty() || final->GetText().isEmpty())
+        return;
+    const TDateTime first = initial->GetDate();
+    const TDateTime last = final->GetDate();
+    if (last < first)
+        failWith(focusTarget, QStringLiteral("DataIni_mai"));
+}
+
+void TfrmCheque::leaveCheckNumber(TMaskEdit* field)
+{
+    field->SetText(Consiste::Ajusta(field->GetText(), 6));
+    if (medChequeIni->GetText().isEmpty() || medChequeFin->GetText().isEmpty())
+        return;
+    if (QString::compare(medChequeIni->GetText(), medChequeFin->GetText(), Qt::CaseSensitive) > 0)
+        failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
+}
+
+void TfrmCheque::depEmissaoIniExit(TObject*)
+{
+    depEmissaoIni->CheckValidDate();
+}
+
+void TfrmCheque::depEmissaoFinExit(TObject*)
+{
+    leaveFinalDate(depEmissaoIni, depEmissaoFin, depEmissaoIni);
+}
+
+void TfrmCheque::depCompensacaoIniExit(TObject*)
+{
+    depCompensacaoIni->CheckValidDate();
+}
+
+void TfrmCheque::depCompensacaoFinExit(TObject*)
+{
+    leaveFinalDate(depCompensacaoIni, depCompensacaoFin, depCompensacaoFin);
+}
+
+void TfrmCheque::medChequeIniExit(TObject*)
+{
+    leaveCheckNumber(medChequeIni);
+}
+
+void TfrmCheque::medChequeFinExit(TObject*)
+{
+    leaveCheckNumber(medChequeFin);
+}
+
+// ---- Pre-run validation and report commands ----
+
+void TfrmCheque::adjustCheckNumberIfGiven(TMaskEdit* field)
+{
+    if (!Consiste::EmptyString(field->GetText()))
+        field->SetText(Consiste::Ajusta(field->GetText(), 6));
+}
+
+void TfrmCheque::requireCheckNumber(TMaskEdit* given, TMaskEdit* missing, const QString& key)
+{
+    // The focus reaches the missing number as the abort passes, after the message.
+    try {
+        if (!Consiste::EmptyString(given->GetText()) && Consiste::EmptyString(missing->GetText()))
+            failWith(nullptr, key);
+    } catch (...) {
+        missing->setFocus();
+        throw;
+    }
+}
+
+void TfrmCheque::vd_imp()
+{
+    depEmissaoIni->CheckValidDate();
+    depEmissaoFin->CheckValidDate();
+    if (rdgLista->Checked() && stListaEmpresa.isEmpty())
+        failWith(nullptr, QStringLiteral("Empresa_ni"));
+    if (rdgListaConta->Checked() && stListaConta.isEmpty())
+        failWith(nullptr, QStringLiteral("Conta_ni"));
+    adjustCheckNumberIfGiven(medChequeIni);
+    adjustCheckNumberIfGiven(medChequeFin);
+    if (cbbReportNames->GetItemIndex() != reconciliationReport && inNumMarcado == 0)
+        failWith(grbStatus, QStringLiteral("Status_ni"));
+    requireCheckNumber(medChequeIni, medChequeFin, QStringLiteral("CheqFin_inf"));
+    requireCheckNumber(medChequeFin, medChequeIni, QStringLiteral("CheqIni_inf"));
+    if (depEmissaoIni->GetText().isEmpty() && depEmissaoIni->isEnabled())
+        failWith(depEmissaoIni, QStringLiteral("EmissaoIni_ni"));
+    if (depEmissaoFin->GetText().isEmpty() && depEmissaoFin->isEnabled())
+        failWith(depEmissaoFin, QStringLiteral("EmissaoFin_ni"));
+    if (!depEmissaoIni->IsDateValid())
+        failWith(depEmissaoIni, QStringLiteral("DtIni_inv"));
+    if (!depEmissaoFin->IsDateValid())
+        failWith(depEmissaoFin, QStringLiteral("DtFin_inv"));
+    if (!depEmissaoIni->GetText().isEmpty() && !depEmissaoFin->GetText().isEmpty()) {
+        const TDateTime first = depEmissaoIni->GetDate();
+        const TDateTime last = depEmissaoFin->GetDate();
+        if (last < first)
+            failWith(depEmissaoIni, QStringLiteral("DataIni_mai"));
+    }
+    if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty() &&
+        QString::compare(medChequeIni->GetText(), medChequeFin->GetText(), Qt::CaseSensitive) > 0)
+        failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
+}
+
+void TfrmCheque::sbtPrintClick(TObject* sender)
+{
+    vd_imp();
+    TfrmDadosGerRel::sbtPrintClick(sender);
+}
+
+void TfrmCheque::sbtPreviewClick(TObject* sender)
+{
+    vd_imp();
+    TfrmDadosGerRel::sbtPreviewClick(sender);
+}
+
+void TfrmCheque::sbtSalvarComoClick(TObject* sender)
+{
+    vd_imp();
+    TfrmDadosGerRel::sbtSalvarComoClick(sender);
+}
+
+void TfrmCheque::sbtReportEditClick(TObject* sender)
+{
+    vd_imp();
+    TfrmDadosGerRel::sbtReportEditClick(sender);
+}
+
+// ---- Report query parameters ----
+
+void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
+{
+    const QString all = QStringLiteral("T");
+    const QString none;
+
+    if (rdgTodos->Checked()) {
+        assignString(params, QStringLiteral("P_CDEMPRESA"), [&] { return none; });
+        assignString(params, QStringLiteral("P_TCDEMPRESA"), [&] { return all; });
+    } else {
+        assignString(params, QStringLiteral("P_CDEMPRESA"), [] { return stListaEmpresa; });
+        assignString(params, QStringLiteral("P_TCDEMPRESA"), [&] { return none; });
+    }
+
+    if (rdgTodasContas->Checked()) {
+        assignString(params, QStringLiteral("P_CDREDUCONT"), [&] { return none; });
+        assignString(params, QStringLiteral("P_TCDREDUCONT"), [&] { return all; });
+    } else {
+        assignString(params, QStringLiteral("P_CDREDUCONT"), [] { return stListaConta; });
+        assignString(params, QStringLiteral("P_TCDREDUCONT"), [&] { return none; });
+    }
+
+    if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty()) {
+        assignString(params, QStringLiteral("P_NRCHEQUEINI"), [&] { return medChequeIni->GetText(); });
+        assignString(params, QStringLiteral("P_NRCHEQUEFIN"), [&] { return medChequeFin->GetText(); });
+        assignString(params, QStringLiteral("P_TNRCHEQUE"), [&] { return none; });
+    } else {
+        assignString(params, QStringLiteral("P_NRCHEQUEINI"), [&] { return none; });
+        assignString(params, QStringLiteral("P_NRCHEQUEFIN"), [&] { return none; });
+        assignString(params, QStringLiteral("P_TNRCHEQUE"), [&] { return all; });
+    }
+
+    enum class EmissionDates { FromEdits, Zero, Untouched };
+    const bool issuedOrCancelled = chbCanc->Checked() || chbEmit->Checked();
+    EmissionDates emission = EmissionDates::FromEdits;
+    if (chbDisp->isEnabled()) {
+        if (chbDisp->Checked())
+            emission = issuedOrCancelled ? EmissionDates::FromEdits : EmissionDates::Zero;
+        else if (issuedOrCancelled && depEmissaoIni->GetDate() != 0 && depEmissaoFin->GetDate() != 0)
+            emission = EmissionDates::FromEdits;
+        else
+            emission = EmissionDates::Untouched;
+    }
+    if (emission == EmissionDates::FromEdits) {
+        assignDate(params, QStringLiteral("P_DTINI"), [&] { return depEmissaoIni->GetDate(); });
+        assignDate(params, QStringLiteral("P_DTFIN"), [&] { return depEmissaoFin->GetDate(); });
+    } else if (emission == EmissionDates::Zero) {
+        assignDate(params, QStringLiteral("P_DTINI"), [] { return TDateTime(0); });
+        assignDate(params, QStringLiteral("P_DTFIN"), [] { return TDateTime(0); });
+    }
+
+    const int checked = inNumMarcado;
+    if (checked < 3 && checked != 0) {
+        assignString(params, QStringLiteral("P_STATUS"), [] { return stStatusChq; });
+        assignString(params, QStringLiteral("P_TSTATUS"), [&] { return none; });
+    } else if (checked == 3) {
+        assignString(params, QStringLiteral("P_STATUS"), [&] { return none; });
+        assignString(params, QStringLiteral("P_TSTATUS"), [] { return QStringLiteral("TODOS"); });
+    }
+
+    assignInteger(params, QStringLiteral("P_IDCOMPENSADO"),
+                  [&] { return cbbConciliacao->GetItemIndex(); });
+
+    if (depCompensacaoIni->GetDate() != 0 && depCompensacaoFin->GetDate() != 0) {
+        assignDate(params, QStringLiteral("P_DTCOMPINI"), [&] { return depCompensacaoIni->GetDate(); });
+        assignDate(params, QStringLiteral("P_DTCOMPFIN"), [&] { return depCompensacaoFin->GetDate(); });
+        assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return none; });
+    } else {
+        assignString(params, QStringLiteral("P_DTCOMPINI"), [&] { return none; });
+        assignString(params, QStringLiteral("P_DTCOMPFIN"), [&] { return none; });
+        assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return all; });
+    }
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/Events.h"
+#include "report/TfrmDadosGerRel.h"
+
+#include <QString>
+
+class TButtonFlat;
+class TCheckBox;
+class TComboBox;
+class TDateEditPlus;
+class TGroupBox;
+class TLabel;
+class TMaskEdit;
+class TParams;
+class TRadioButton;
+
+// The check-list report filter screen, "Relação de Cheques".
+class TfrmCheque : public TfrmDadosGerRel {
+    Q_OBJECT
+public:
+    explicit TfrmCheque(QWidget* parent = nullptr);
+
+    TGroupBox* grbEmpresa = nullptr;
+    TRadioButton* rdgTodos = nullptr;
+    TRadioButton* rdgLista = nullptr;
+    TButtonFlat* sbtLista = nullptr;
+    TGroupBox* grbContaCorrente = nullptr;
+    TRadioButton* rdgTodasContas = nullptr;
+    TRadioButton* rdgListaConta = nullptr;
+    TButtonFlat* sbtConta = nullptr;
+    TGroupBox* grbEmissao = nullptr;
+    TDateEditPlus* depEmissaoIni = nullptr;
+    TDateEditPlus* depEmissaoFin = nullptr;
+    TGroupBox* grbCompensacao = nullptr;
+    TDateEditPlus* depCompensacaoIni = nullptr;
+    TDateEditPlus* depCompensacaoFin = nullptr;
+    TGroupBox* grbStatus = nullptr;
+    TCheckBox* chbEmit = nullptr;
+    TCheckBox* chbCanc = nullptr;
+    TCheckBox* chbDisp = nullptr;
+    TGroupBox* grbCheque = nullptr;
+    TMaskEdit* medChequeIni = nullptr;
+    TMaskEdit* medChequeFin = nullptr;
+    TGroupBox* grbConc = nullptr;
+    TLabel* lblConciliacao = nullptr;
+    TComboBox* cbbConciliacao = nullptr;
+
+    // Lifetime and activation.
+    void FormCreate(TObject* sender) override;
+    void FormActivate(TObject* sender) override;
+    void FormClose(TObject* sender, TCloseAction& action) override;
+
+    // Company and account choice.
+    void rdgTodosClick(TObject* sender);
+    void rdgListaClick(TObject* sender);
+    void rdgTodasContasClick(TObject* sender);
+    void rdgListaContaClick(TObject* sender);
+    void rdgListaKeyDown(TObject* sender, quint16& key, TShiftState shift);
+    void rdgListaContaKeyDown(TObject* sender, quint16& key, TShiftState shift);
+    void sbtListaClick(TObject* sender);
+    void sbtContaClick(TObject* sender);
+
+    // Check states and group enabling.
+    void chbEmitClick(TObject* sender);
+    void chbCancClick(TObject* sender);
+    void chbDispClick(TObject* sender);
+    void desabilita_grupos();
+    void cbbReportNamesChange(TObject* sender);
+
+    // Field exits.
+    void depEmissaoIniExit(TObject* sender);
+    void depEmissaoFinExit(TObject* sender);
+    void depCompensacaoIniExit(TObject* sender);
+    void depCompensacaoFinExit(TObject* sender);
+    void medChequeIniExit(TObject* sender);
+    void medChequeFinExit(TObject* sender);
+
+    // Pre-run validation and the report commands.
+    void vd_imp();
+    void sbtPrintClick(TObject* sender) override;
+    void sbtPreviewClick(TObject* sender) override;
+    void sbtSalvarComoClick(TObject* sender) override;
+    void sbtReportEditClick(TObject* sender) override;
+
+    // Report query parameters.
+    void rpddPadraoBeforeGetQueryParams(TParams* params, bool& handled);
+
+protected:
+    QStringList descriptionResources() const override;
+    void publishHandlers(HandlerTable& table) override;
+    void bindComponents() override;
+
+private:
+    void statusBoxClick(TCheckBox* box, const QString& token);
+    void leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);
+    void leaveCheckNumber(TMaskEdit* field);
+    void adjustCheckNumberIfGiven(TMaskEdit* field);
+    void requireCheckNumber(TMaskEdit* given, TMaskEdit* missing, const QString& key);
+    // Moves the focus to the target (when given) and reports the key's message, aborting.
+    void failWith(QWidget* focusTarget, const QString& key);
+};
+
+#define KLX_MODULE_EXPORT Q_DECL_EXPORT
+
+// Opens the screen: creates the form once, shows it and restores its window.
+KLX_MODULE_EXPORT void CriaCheque();
+
+// Module variables: they live as long as the module, not the form.
+extern KLX_MODULE_EXPORT TfrmCheque* frmCheque;
+extern KLX_MODULE_EXPORT bool boStCriado;
+extern KLX_MODULE_EXPORT bool boPrimVez;
+extern KLX_MODULE_EXPORT int inNumMarcado;
+extern KLX_MODULE_EXPORT QString stStatusChq;
+extern KLX_MODULE_EXPORT QString stListaEmpresa;
+extern KLX_MODULE_EXPORT QString stListaTEmp;
+extern KLX_MODULE_EXPORT QString stListaConta;
