@@ -10,9 +10,14 @@
 #include "controls/TRadioButton.h"
 #include "core/Consiste.h"
 #include "core/LoginContext.h"
+#include "core/Mask.h"
+#include "core/Pesqlista.h"
 #include "core/TApplication.h"
 #include "core/TMessages.h"
 #include "data/Dbgeral.h"
+#include "data/TADOIBQuery.h"
+#include "data/TDataSource.h"
+#include "data/TField.h"
 #include "data/TParams.h"
 #include "report/Qrddlgs.h"
 
@@ -108,6 +113,10 @@ void TfrmCheque::publishHandlers(HandlerTable& table)
                      [this](TObject* s, quint16& k, TShiftState sh) {
                          rdgListaContaKeyDown(s, k, sh);
                      });
+    table.fieldText.insert(QStringLiteral("qryContaCDAGENCIAGetText"),
+                           [this](TField* f, QString& t, bool d) { qryContaCDAGENCIAGetText(f, t, d); });
+    table.fieldText.insert(QStringLiteral("qryContaCDCONTCORRGetText"),
+                           [this](TField* f, QString& t, bool d) { qryContaCDCONTCORRGetText(f, t, d); });
     table.queryParams.insert(QStringLiteral("rpddPadraoBeforeGetQueryParams"),
                              [this](TParams* p, bool& h) { rpddPadraoBeforeGetQueryParams(p, h); });
 }
@@ -139,6 +148,12 @@ void TfrmCheque::bindComponents()
     grbConc = component<TGroupBox>(QStringLiteral("grbConc"));
     lblConciliacao = component<TLabel>(QStringLiteral("lblConciliacao"));
     cbbConciliacao = component<TComboBox>(QStringLiteral("cbbConciliacao"));
+    qryEmpresa = component<TADOIBQuery>(QStringLiteral("qryEmpresa"));
+    dtsEmpresa__ = component<TDataSource>(QStringLiteral("dtsEmpresa__"));
+    qryConta = component<TADOIBQuery>(QStringLiteral("qryConta"));
+    dtsConta__ = component<TDataSource>(QStringLiteral("dtsConta__"));
+    qryContaCDPICTCONT = component<TField>(QStringLiteral("qryContaCDPICTCONT"));
+    qryContaCDPICTAGEN = component<TField>(QStringLiteral("qryContaCDPICTAGEN"));
 }
 
 // ---- Lifetime and activation ----
@@ -199,9 +214,34 @@ void TfrmCheque::rdgListaContaClick(TObject*)
     sbtConta->setEnabled(rdgListaConta->Checked());
 }
 
-void TfrmCheque::sbtListaClick(TObject*) {}
+void TfrmCheque::pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
+                           const QString& titleKey, QString& codes)
+{
+    query->Open();
+    const QString title = msgPadrao->Msg(titleKey);
+    Pesqlista::PesquisaLista(source, keyField, title, false, codes);
+}
 
-void TfrmCheque::sbtContaClick(TObject*) {}
+void TfrmCheque::sbtListaClick(TObject*)
+{
+    qryEmpresa->Close();
+    qryEmpresa->ParamByName(QStringLiteral("P_CDEMPRESA"))->SetAsString(stListaTEmp);
+    pickCodes(qryEmpresa, dtsEmpresa__, QStringLiteral("CDEMPRESA"), QStringLiteral("Empresa"),
+              stListaEmpresa);
+}
+
+void TfrmCheque::sbtContaClick(TObject*)
+{
+    if (rdgLista->Checked() && Consiste::EmptyString(stListaEmpresa))
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Empresa_deve")), true);
+    qryConta->Close();
+    qryConta->ParamByName(QStringLiteral("P_CDEMPRESA"))
+        ->SetAsString(rdgTodos->Checked() ? stListaTEmp : stListaEmpresa);
+    qryConta->ParamByName(QStringLiteral("P_CDREDUCONT"))->SetAsString(QString());
+    qryConta->ParamByName(QStringLiteral("P_TCDREDUCONT"))->SetAsString(QStringLiteral("T"));
+    pickCodes(qryConta, dtsConta__, QStringLiteral("CDREDUCONT"), QStringLiteral("Conta Corrente"),
+              stListaConta);
+}
 
 void TfrmCheque::rdgListaKeyDown(TObject*, quint16& key, TShiftState)
 {
@@ -478,4 +518,28 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
         assignString(params, QStringLiteral("P_DTCOMPFIN"), [&] { return none; });
         assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return all; });
     }
+}
+
+// ---- Bank display masks ----
+
+namespace {
+// Formats a stored number with its bank's picture; a null number keeps the empty text.
+void formatWithPicture(TField* number, QString& text, TField* picture)
+{
+    if (number->IsNull())
+        return;
+    const QString value = number->AsString();
+    const QString mask = picture->AsString() + QStringLiteral(";0; ");
+    text = Mask::FormatMaskText(mask, value);
+}
+} // namespace
+
+void TfrmCheque::qryContaCDAGENCIAGetText(TField* sender, QString& text, bool)
+{
+    formatWithPicture(sender, text, qryContaCDPICTAGEN);
+}
+
+void TfrmCheque::qryContaCDCONTCORRGetText(TField* sender, QString& text, bool)
+{
+    formatWithPicture(sender, text, qryContaCDPICTCONT);
 }

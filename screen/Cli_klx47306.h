@@ -8,7 +8,10 @@
 class TButtonFlat;
 class TCheckBox;
 class TComboBox;
+class TADOIBQuery;
+class TDataSource;
 class TDateEditPlus;
+class TField;
 class TGroupBox;
 class TLabel;
 class TMaskEdit;
@@ -45,6 +48,12 @@ public:
     TGroupBox* grbConc = nullptr;
     TLabel* lblConciliacao = nullptr;
     TComboBox* cbbConciliacao = nullptr;
+    TADOIBQuery* qryEmpresa = nullptr;
+    TDataSource* dtsEmpresa__ = nullptr;
+    TADOIBQuery* qryConta = nullptr;
+    TDataSource* dtsConta__ = nullptr;
+    TField* qryContaCDPICTCONT = nullptr;
+    TField* qryContaCDPICTAGEN = nullptr;
 
     // Lifetime and activation.
     void FormCreate(TObject* sender) override;
@@ -86,12 +95,18 @@ public:
     // Report query parameters.
     void rpddPadraoBeforeGetQueryParams(TParams* params, bool& handled);
 
+    // Agency and account numbers in the layout of each account's bank.
+    void qryContaCDAGENCIAGetText(TField* sender, QString& text, bool displayText);
+    void qryContaCDCONTCORRGetText(TField* sender, QString& text, bool displayText);
+
 protected:
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
 
 private:
+    void pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
+                   const QString& titleKey, QString& codes);
     void statusBoxClick(TCheckBox* box, const QString& token);
     void leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);
     void leaveCheckNumber(TMaskEdit* field);

@@ -25,12 +25,12 @@ QSqlQuery runLookup(const QString& sql, const QString& value, const QString& wha
     QSqlQuery query(openDatabase());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw EDatabaseError(QStringLiteral("Não foi possível ler %1: %2")
-                                 .arg(what, query.lastError().text()));
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível ler %1: %2").arg(what, query.lastError().text()));
     query.bindValue(QStringLiteral(":VALOR"), value.trimmed());
     if (!query.exec())
-        throw EDatabaseError(QStringLiteral("Não foi possível ler %1: %2")
-                                 .arg(what, query.lastError().text()));
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível ler %1: %2").arg(what, query.lastError().text()));
     return query;
 }
 
@@ -76,11 +76,11 @@ QStringList codesOf(const QString& list)
 
 void ListaEmpresaOper(const QString& operador, QString& lista)
 {
-    QSqlQuery query = runLookup(QStringLiteral("SELECT CDEMPRESA FROM OPEREMPR "
-                                               "WHERE CDOPERADOR = CAST(:VALOR AS VARCHAR(255)) "
-                                               "ORDER BY CDEMPRESA"),
-                                operador,
-                                QStringLiteral("as empresas do operador '%1'").arg(operador));
+    QSqlQuery query =
+        runLookup(QStringLiteral("SELECT CDEMPRESA FROM OPEREMPR "
+                                 "WHERE CDOPERADOR = CAST(:VALOR AS VARCHAR(255)) "
+                                 "ORDER BY CDEMPRESA"),
+                  operador, QStringLiteral("as empresas do operador '%1'").arg(operador));
     QStringList codes;
     while (query.next())
         codes << query.value(0).toString();
@@ -89,10 +89,10 @@ void ListaEmpresaOper(const QString& operador, QString& lista)
 
 TDateTime DataProcFilial(const QString& filial)
 {
-    QSqlQuery query = runLookup(QStringLiteral("SELECT DTPROC FROM FILIAL "
-                                               "WHERE CDFILIAL = CAST(:VALOR AS VARCHAR(255))"),
-                                filial,
-                                QStringLiteral("a data de processamento da filial '%1'").arg(filial));
+    QSqlQuery query =
+        runLookup(QStringLiteral("SELECT DTPROC FROM FILIAL "
+                                 "WHERE CDFILIAL = CAST(:VALOR AS VARCHAR(255))"),
+                  filial, QStringLiteral("a data de processamento da filial '%1'").arg(filial));
     return query.next() ? DateTime::fromDate(dateOf(query.value(0))) : 0.0;
 }
 

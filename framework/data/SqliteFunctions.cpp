@@ -168,9 +168,8 @@ const sqlite3_module paramModule = makeParamModule();
 int registerSqliteFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    const int rc =
-        sqlite3_create_function_v2(db, "CHARINDEX", 2, flags, nullptr, charIndex, nullptr, nullptr,
-                                   nullptr);
+    const int rc = sqlite3_create_function_v2(db, "CHARINDEX", 2, flags, nullptr, charIndex,
+                                              nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return rc;
     return sqlite3_create_module_v2(db, "PARAM", &paramModule, nullptr, nullptr);

@@ -98,20 +98,21 @@ void createFirebirdDatabase(const QString& path, const DatabaseConfig& config)
         client.resolve("isc_dsql_execute_immediate"));
     const auto detach =
         reinterpret_cast<decltype(&isc_detach_database)>(client.resolve("isc_detach_database"));
-    const auto interpret = reinterpret_cast<decltype(&fb_interpret)>(client.resolve("fb_interpret"));
+    const auto interpret =
+        reinterpret_cast<decltype(&fb_interpret)>(client.resolve("fb_interpret"));
     if (!executeImmediate || !detach || !interpret)
         throw failure(QStringLiteral("biblioteca cliente do Firebird incompatível"));
 
     // The file name goes in the file system's encoding, the rest is ASCII.
-    const QByteArray statement =
-        "CREATE DATABASE '" + QFile::encodeName(path).replace('\'', "''") + "' USER '" +
-        quotedSqlText(config.user).toUtf8() + "' PASSWORD '" +
-        quotedSqlText(config.password).toUtf8() + "' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
+    const QByteArray statement = "CREATE DATABASE '" + QFile::encodeName(path).replace('\'', "''") +
+                                 "' USER '" + quotedSqlText(config.user).toUtf8() + "' PASSWORD '" +
+                                 quotedSqlText(config.password).toUtf8() +
+                                 "' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;
     isc_tr_handle transaction = 0;
-    if (executeImmediate(status, &database, &transaction, 0, statement.constData(),
-                         SQL_DIALECT_V6, nullptr)) {
+    if (executeImmediate(status, &database, &transaction, 0, statement.constData(), SQL_DIALECT_V6,
+                         nullptr)) {
         QStringList reasons;
         const ISC_STATUS* vector = status;
         char buffer[512];
@@ -323,7 +324,7 @@ SqlDialect TdtmDBGeral::dialect() const
     if (m_config.dialect)
         return *m_config.dialect;
     return m_config.engine == DatabaseConfig::Engine::Firebird ? SqlDialect::InterBase
-                                                                : SqlDialect::Oracle;
+                                                               : SqlDialect::Oracle;
 }
 
 bool TdtmDBGeral::takeFailNextOpen()

@@ -11,6 +11,7 @@
 #include "controls/TPanel.h"
 #include "controls/TRadioButton.h"
 #include "core/TMessages.h"
+#include "form/DataComponentDescriptions.h"
 #include "report/TReportDesignerDialog.h"
 
 #include <QHash>
@@ -49,6 +50,7 @@ Registry& registry()
         r.factories.insert(QStringLiteral("TButtonFlat"), widgetFactory<TButtonFlat>());
         r.factories.insert(QStringLiteral("TMessages"),
                            [](QObject* parent) -> QObject* { return new TMessages(parent); });
+        DataComponentDescriptions::addTo(r.factories, r.propertyAppliers, r.eventAppliers);
         r.factories.insert(QStringLiteral("TReportDesignerDialog"), [](QObject* parent) -> QObject* {
             return new TReportDesignerDialog(parent);
         });

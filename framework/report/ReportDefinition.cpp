@@ -1,11 +1,11 @@
 #include "report/ReportDefinition.h"
 
 #include "core/Exceptions.h"
+#include "data/SqlParameters.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
 
@@ -127,17 +127,7 @@ QString ReportDefinition::sql(SqlDialect dialect) const
 
 QStringList ReportDefinition::declaredParameters(const QString& sql)
 {
-    // Names outside string literals; "::" casts are not parameters.
-    static const QRegularExpression pattern(
-        QStringLiteral("'(?:[^']|'')*'|(?<![:\\w]):([A-Za-z_][A-Za-z0-9_]*)"));
-    QStringList names;
-    auto it = pattern.globalMatch(sql);
-    while (it.hasNext()) {
-        const QString name = it.next().captured(1);
-        if (!name.isEmpty() && !names.contains(name, Qt::CaseInsensitive))
-            names << name;
-    }
-    return names;
+    return SqlParameters::declaredIn(sql);
 }
 
 QString ReportCatalog::directory()

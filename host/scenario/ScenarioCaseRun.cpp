@@ -98,6 +98,7 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
         QStringLiteral("P_TNRCHEQUE"), QStringLiteral("P_DTINI"), QStringLiteral("P_DTFIN"),
         QStringLiteral("P_STATUS"), QStringLiteral("P_TSTATUS"), QStringLiteral("P_IDCOMPENSADO"),
         QStringLiteral("P_DTCOMPINI"), QStringLiteral("P_DTCOMPFIN"), QStringLiteral("P_TDTCOMP")});
+    Pesqlista::SetImplementation([this](const Pesqlista::Request& request) { return answerPicker(request); });
     TReportDesignerDialog::SetRunObserver(
         [this](ReportCommand command, const ReportDefinition&, const TParams& params) {
             m_commandsRan << reportCommandName(command);
@@ -119,6 +120,7 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
 ScenarioCaseRun::~ScenarioCaseRun()
 {
     Consiste::SetPresenter({});
+    Pesqlista::SetImplementation({});
     if (Screen)
         Screen->cursorObserver = {};
     TReportDesignerDialog::SetRunObserver({});
@@ -138,6 +140,7 @@ QStringList ScenarioCaseRun::run(const ScenarioCase& kase)
             } else {
                 m_messages.clear();
                 m_commandsRan.clear();
+                m_pickerShown = false;
                 act(step);
                 settle();
             }
@@ -299,6 +302,26 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         auto* button = qobject_cast<QAbstractButton*>(control(buttons.value(args.at(0))));
         QTest::mouseClick(button, Qt::LeftButton);
     } else if (verb == QLatin1String("pick")) {
-        throw Exception(QStringLiteral("o seletor de listas ainda não está disponível"));
+        if (args == QStringList{QStringLiteral("cancel")})
+            m_pickAnswer = std::optional<QStringList>();
+        else if (args == QStringList{QStringLiteral("none")})
+            m_pickAnswer = std::optional<QStringList>(QStringList());
+        else
+            m_pickAnswer = std::optional<QStringList>(args);
     }
+}
+
+std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)
+{
+    m_lastPicker = request;
+    m_pickerShown = true;
+    const std::optional<std::optional<QStringList>> answer = std::exchange(m_pickAnswer, std::nullopt);
+    if (!answer || !*answer)
+        return std::nullopt;
+    // Only offered rows can be marked; they come back in the list's order.
+    QStringList marked;
+    for (const QString& key : request.table.keys)
+        if ((*answer)->contains(key))
+            marked << key;
+    return marked;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Pesqlista.h"
 #include "scenario/Scenario.h"
 
 #include <QHash>
@@ -38,6 +39,8 @@ private:
     QString checkParam(const QStringList& args);
     QString checkVariable(const QString& name, const QString& expected);
     QString checkCodes(const QString& name, const QStringList& expected);
+    QString checkPicker(const QStringList& args);
+    std::optional<QStringList> answerPicker(const Pesqlista::Request& request);
 
     TForm* form() const;
     QWidget* control(const QString& name) const;
@@ -58,4 +61,8 @@ private:
     QStringList m_commandsRan;
     QHash<QString, BoundParam> m_params;
     bool m_bound = false;
+    // The answer to the next list picker: codes to mark, or std::nullopt to cancel.
+    std::optional<std::optional<QStringList>> m_pickAnswer;
+    std::optional<Pesqlista::Request> m_lastPicker;
+    bool m_pickerShown = false;
 };

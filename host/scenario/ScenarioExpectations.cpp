@@ -144,7 +144,7 @@ QString ScenarioCaseRun::check(const QStringList& args)
         return got == args.at(2) ? QString() : mismatch(quoted(args.at(2)), quoted(got));
     }
     if (what == QLatin1String("picker"))
-        return mismatch(QStringLiteral("a list picker"), QStringLiteral("none was shown"));
+        return checkPicker(args.mid(1));
     return checkControl(what, args.mid(1));
 }
 
@@ -283,4 +283,45 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
                             : mismatch(QStringLiteral("codes [") + want.join(QLatin1Char(' ')) + QLatin1Char(']'),
                                        QStringLiteral("[") + admitted.join(QLatin1Char(' ')) +
                                            QStringLiteral("] from ") + quoted(list));
+}
+
+QString ScenarioCaseRun::checkPicker(const QStringList& args)
+{
+    const QString& what = args.first();
+    if (what == QLatin1String("not"))
+        return m_pickerShown ? mismatch(QStringLiteral("no list picker"), QStringLiteral("one was shown"))
+                             : QString();
+    if (!m_lastPicker)
+        return mismatch(QStringLiteral("a list picker"), QStringLiteral("none was shown"));
+    const Pesqlista::PickerTable& table = m_lastPicker->table;
+    const auto words = [](const QStringList& list) {
+        QStringList q;
+        for (const QString& w : list)
+            q << quoted(w);
+        return q.isEmpty() ? QStringLiteral("none") : q.join(QLatin1Char(' '));
+    };
+    if (what == QLatin1String("title"))
+        return m_lastPicker->title == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("title ") + quoted(args.at(1)), quoted(m_lastPicker->title));
+    if (what == QLatin1String("rows")) {
+        QStringList want = args.mid(1);
+        if (want == QStringList{QStringLiteral("none")})
+            want.clear();
+        return table.keys == want ? QString() : mismatch(QStringLiteral("rows ") + words(want), words(table.keys));
+    }
+    if (what == QLatin1String("columns"))
+        return table.columns == args.mid(1) ? QString()
+                                            : mismatch(QStringLiteral("columns ") + words(args.mid(1)), words(table.columns));
+    // cell CODE FIELD TEXT: FIELD is a column label or a field name.
+    const int row = table.keys.indexOf(args.at(1));
+    if (row < 0)
+        return mismatch(QStringLiteral("a row ") + args.at(1), QStringLiteral("rows ") + words(table.keys));
+    int column = table.columns.indexOf(args.at(2));
+    if (column < 0)
+        column = table.fieldNames.indexOf(args.at(2));
+    if (column < 0)
+        return mismatch(QStringLiteral("a column ") + args.at(2), words(table.columns));
+    const QString got = table.cells.at(row).at(column);
+    return got == args.at(3) ? QString() : mismatch(quoted(args.at(3)), quoted(got));
 }

@@ -65,7 +65,9 @@ int ScenarioRunner::runFiles(const QStringList& args)
     QTemporaryDir work;
     HostOptions options;
     try {
-        options = HostOptions::parse(forwarded << QStringLiteral("--database") << QString(), nullptr);
+        options = HostOptions::parse(forwarded + QStringList{QStringLiteral("--database"),
+                                                             work.filePath(QStringLiteral("template"))},
+                                     nullptr);
     } catch (const Exception& e) {
         print(QStringLiteral("klx scenario: %1").arg(e.Message()));
         return 2;
@@ -83,8 +85,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         print(QStringLiteral("klx scenario: %1").arg(e.Message()));
         return 2;
     }
-    forwarded.removeLast();
-    forwarded << templatePath;
+    forwarded << QStringLiteral("--database") << templatePath;
 
     QList<ScenarioFile> parsed;
     int passed = 0;

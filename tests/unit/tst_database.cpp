@@ -169,7 +169,8 @@ Rows run(const QSqlDatabase& db, const QString& sql, const Values& values = {})
     while (query.next()) {
         QStringList row;
         for (int i = 0; i < query.record().count(); ++i)
-            row << (query.isNull(i) ? QStringLiteral("<null>") : query.value(i).toString().trimmed());
+            row << (query.isNull(i) ? QStringLiteral("<null>")
+                                    : query.value(i).toString().trimmed());
         rows << row;
     }
     return rows;
@@ -209,11 +210,13 @@ struct AccountCase {
 
 // 008's bank is missing from BANCO, 010's company from EMPRESA: neither is ever offered.
 const QList<AccountCase> accountCases{
-    {"all accounts of the operator's companies", adm, {}, "T",
-     {"001", "002", "003", "004", "005", "006", "100"}},
-    {"all accounts of every company", allCompanies, {}, "T",
+    {"operator's companies", adm, {}, "T", {"001", "002", "003", "004", "005", "006", "100"}},
+    {"every company",
+     allCompanies,
+     {},
+     "T",
      {"001", "002", "003", "004", "005", "006", "007", "100"}},
-    {"accounts of one company", {"02"}, {}, "T", {"003", "004"}},
+    {"one company", {"02"}, {}, "T", {"003", "004"}},
     {"picked accounts", allCompanies, {"001", "007", "010"}, "", {"001", "007"}},
     {"100 and 010 do not admit 001", allCompanies, {"100", "010"}, "", {"100"}},
     {"picked accounts outside the companies", {"04"}, {"001", "007"}, "", {"007"}},
@@ -273,7 +276,8 @@ private slots:
         QTest::newRow("after separator") << QVariant("23") << QVariant("01,23") << QVariant(4);
         QTest::newRow("not across the joint") << QVariant("12") << QVariant("01,23") << QVariant(0);
         QTest::newRow("empty needle") << QVariant("") << QVariant("abc") << QVariant(0);
-        QTest::newRow("characters, not bytes") << QVariant("car") << QVariant("Açúcar") << QVariant(4);
+        QTest::newRow("characters, not bytes")
+            << QVariant("car") << QVariant("Açúcar") << QVariant(4);
         QTest::newRow("case-sensitive") << QVariant("a") << QVariant("ABC") << QVariant(0);
         QTest::newRow("null needle") << null << QVariant("abc") << QVariant();
         QTest::newRow("null haystack") << QVariant("a") << null << QVariant();
@@ -359,8 +363,8 @@ private slots:
         QCOMPARE(rows.size(), 7);
         QCOMPARE(rows.at(1), QStringList({"002", "033", "0451", "12345678", "Cobrança Meridiano",
                                           "9.999.999-9", "9999"}));
-        QCOMPARE(rows.at(3).mid(5), QStringList({"", ""}));  // a bank with empty pictures
-        QCOMPARE(rows.at(5).at(2), QString("<null>"));       // an account without agency
+        QCOMPARE(rows.at(3).mid(5), QStringList({"", ""})); // a bank with empty pictures
+        QCOMPARE(rows.at(5).at(2), QString("<null>"));      // an account without agency
     }
 
     void codeListAdmitsOnlyItsCodes()
@@ -380,11 +384,12 @@ private slots:
     {
         QTest::addColumn<QString>("operador");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("three companies") << "ADM" << "01,02,03";
-        QTest::newRow("one company") << "OPER" << "02";
-        QTest::newRow("no company") << "CONSULTA" << "";
-        QTest::newRow("unknown operator") << "NINGUEM" << "";
-        QTest::newRow("longer than any code") << QString(40, 'X') << "";
+        const QString none;
+        QTest::newRow("three companies") << QString("ADM") << QString("01,02,03");
+        QTest::newRow("one company") << QString("OPER") << QString("02");
+        QTest::newRow("no company") << QString("CONSULTA") << none;
+        QTest::newRow("unknown operator") << QString("NINGUEM") << none;
+        QTest::newRow("longer than any code") << QString(40, 'X') << none;
     }
     void operatorCompanies()
     {
@@ -412,13 +417,14 @@ private slots:
 
     void demoChecksCoverEveryStateOnTheProcessingDate()
     {
-        const Rows rows = run(m_sqlite.database(),
-                              "SELECT IDSTATUS, COUNT(*) FROM CHEQUE WHERE DTEMISSAO = '2026-03-15' "
-                              "GROUP BY IDSTATUS ORDER BY IDSTATUS");
+        const Rows rows =
+            run(m_sqlite.database(),
+                "SELECT IDSTATUS, COUNT(*) FROM CHEQUE WHERE DTEMISSAO = '2026-03-15' "
+                "GROUP BY IDSTATUS ORDER BY IDSTATUS");
         QCOMPARE(firstColumn(rows), QStringList({"0", "1", "2"}));
-        const Rows cleared = run(m_sqlite.database(),
-                                 "SELECT DTCOMPENSACAO IS NULL, COUNT(*) FROM CHEQUE "
-                                 "WHERE IDSTATUS = '1' GROUP BY 1 ORDER BY 1");
+        const Rows cleared =
+            run(m_sqlite.database(), "SELECT DTCOMPENSACAO IS NULL, COUNT(*) FROM CHEQUE "
+                                     "WHERE IDSTATUS = '1' GROUP BY 1 ORDER BY 1");
         QCOMPARE(cleared.size(), 2); // issued checks cleared and not cleared
     }
 
