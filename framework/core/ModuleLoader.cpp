@@ -3,35 +3,73 @@
 #include "core/Exceptions.h"
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QLibrary>
 
-ModuleLoader::ModuleLoader(const QString& path) : m_library(path) {}
+namespace {
+struct LoadedModule {
+    QLibrary* library = nullptr;
+    int loaders = 0;
+};
+
+QHash<QString, LoadedModule>& loadedModules()
+{
+    static QHash<QString, LoadedModule> modules;
+    return modules;
+}
+} // namespace
+
+ModuleLoader::ModuleLoader(const QString& path) : m_path(path) {}
 
 ModuleLoader::~ModuleLoader()
 {
-    if (isLoaded())
+    if (m_loaded)
         unload();
 }
 
 void ModuleLoader::load()
 {
-    if (!m_library.load())
-        throw Exception(QStringLiteral("Não foi possível carregar o módulo '%1': %2")
-                            .arg(m_library.fileName(), m_library.errorString()));
+    if (m_loaded)
+        return;
+    LoadedModule& module = loadedModules()[m_path];
+    if (module.loaders == 0) {
+        auto* library = new QLibrary(m_path);
+        if (!library->load()) {
+            const QString reason = library->errorString();
+            delete library;
+            loadedModules().remove(m_path);
+            throw Exception(QStringLiteral("Não foi possível carregar o módulo '%1': %2")
+                                .arg(m_path, reason));
+        }
+        module.library = library;
+    }
+    ++module.loaders;
+    m_library = module.library;
+    m_loaded = true;
     call("Initialize");
 }
 
 void ModuleLoader::unload()
 {
+    if (!m_loaded)
+        return;
     call("Finalize");
-    m_library.unload();
+    m_loaded = false;
+    m_library = nullptr;
+    LoadedModule& module = loadedModules()[m_path];
+    if (--module.loaders == 0) {
+        module.library->unload();
+        delete module.library;
+        loadedModules().remove(m_path);
+    }
 }
 
 void* ModuleLoader::symbol(const char* name)
 {
-    void* address = reinterpret_cast<void*>(m_library.resolve(name));
+    void* address = m_library ? reinterpret_cast<void*>(m_library->resolve(name)) : nullptr;
     if (!address)
         throw Exception(QStringLiteral("O módulo '%1' não exporta '%2'.")
-                            .arg(m_library.fileName(), QLatin1String(name)));
+                            .arg(m_path, QLatin1String(name)));
     return address;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QLibrary>
 #include <QString>
 
-// A screen module loaded at run time. Loading calls the module's Initialize and unloading
-// its Finalize, so the module can count repeated requests.
+class QLibrary;
+
+// A screen module loaded at run time. Every load request calls the module's Initialize and
+// every unload request its Finalize, so the module can count repeated requests; the file
+// itself stays mapped until the last loader of that path unloads it.
 class ModuleLoader {
 public:
     explicit ModuleLoader(const QString& path);
@@ -13,7 +15,7 @@ public:
     // Loads the module; raises an Exception with the loader's reason on failure.
     void load();
     void unload();
-    bool isLoaded() const { return m_library.isLoaded(); }
+    bool isLoaded() const { return m_loaded; }
 
     // The address of an exported symbol; raises an Exception when it is missing.
     void* symbol(const char* name);
@@ -24,5 +26,7 @@ public:
     static QString pathFor(const QString& moduleName);
 
 private:
-    QLibrary m_library;
+    QString m_path;
+    QLibrary* m_library = nullptr;
+    bool m_loaded = false;
 };
