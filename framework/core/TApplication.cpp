@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFont>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -26,6 +27,10 @@ void TScreen::SetCursor(TCursor cursor)
 TApplication::TApplication()
 {
     Application = this;
+    // The descriptions name the classic dialog font; draw it with a metric-alike that the
+    // system has, rather than whatever fontconfig picks.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     if (!Screen)
         Screen = new TScreen;
 }

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {}
 
@@ -40,13 +41,17 @@ QMdiSubWindow* TForm::ensureMdiWindow()
         return m_mdiWindow;
     Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    // The description gives the client area; a single border keeps it fixed.
+    if (m_borderStyle == TFormBorderStyle::bsSingle)
+        setFixedSize(size());
+    else
+        setMinimumSize(size());
     m_mdiWindow = Application->MdiArea()->addSubWindow(this, flags);
-    m_mdiWindow->setWindowIcon(QIcon());
+    m_mdiWindow->setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_mdiWindow->adjustSize();
     m_mdiWindow->move(m_designPosition);
-    if (m_borderStyle == TFormBorderStyle::bsSingle) {
-        m_mdiWindow->adjustSize();
+    if (m_borderStyle == TFormBorderStyle::bsSingle)
         m_mdiWindow->setFixedSize(m_mdiWindow->size());
-    }
     return m_mdiWindow;
 }
 

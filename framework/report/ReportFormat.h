@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// How a report shows a field's values.
+enum class ReportValueFormat { Text, Date, Money, Integer };
+
+// Brazilian formats of report values, and the conversion of the values the database
+// drivers return (text, numbers, dates in several types) into one form per format.
+namespace ReportFormat {
+
+// Parses "text", "date", "money" or "integer"; std::nullopt for anything else.
+std::optional<ReportValueFormat> fromName(const QString& name);
+
+// An amount in cents as "1.234,56" ("-0,50" below zero).
+QString money(qint64 cents);
+// An integer with thousands separators: "1.234".
+QString integer(qint64 value);
+// A date as "DD/MM/YYYY"; an invalid date gives "".
+QString date(const QDate& date);
+
+// An amount in cents from a driver value: a number, or decimal text such as "728.53"
+// (Firebird's high-precision NUMERIC). NULL and unreadable text give std::nullopt.
+std::optional<qint64> centsOf(const QVariant& value);
+// A date from a driver value: a QDate, a QDateTime or "YYYY-MM-DD..." text.
+QDate dateOf(const QVariant& value);
+
+// The value in the form its format keeps: trimmed QString, QDate, qint64 (cents for
+// money) or a null QVariant when the value is NULL or unreadable.
+QVariant normalize(const QVariant& value, ReportValueFormat format);
+// The text of a normalized value; a null value gives "".
+QString text(const QVariant& normalized, ReportValueFormat format);
+
+} // namespace ReportFormat
