@@ -38,6 +38,15 @@ struct Running {
 
 constexpr int caseTimeoutMs = 120000;
 
+// The offscreen platform warns about every window feature it lacks; the rest is kept.
+QtMessageHandler defaultMessageHandler = nullptr;
+
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (!text.startsWith(QLatin1String("This plugin does not support")))
+        defaultMessageHandler(type, context, text);
+}
+
 } // namespace
 
 int ScenarioRunner::runFiles(const QStringList& args)
@@ -152,6 +161,7 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         print(QStringLiteral("klx scenario-case: argumentos insuficientes"));
         return 2;
     }
+    defaultMessageHandler = qInstallMessageHandler(quietOffscreenWarnings);
     const QString file = args.at(args.size() - 2);
     const int index = args.last().toInt();
     QStringList optionArgs = args.mid(0, args.size() - 2);
