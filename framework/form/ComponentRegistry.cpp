@@ -59,10 +59,7 @@ Registry& registry()
             auto* dialog = qobject_cast<TReportDesignerDialog*>(component);
             if (!dialog || event != QLatin1String("BeforeGetQueryParams"))
                 return false;
-            const auto found = handlers.queryParams.constFind(handler);
-            if (found == handlers.queryParams.constEnd())
-                fail(QStringLiteral("manipulador desconhecido '%1'").arg(handler));
-            dialog->BeforeGetQueryParams = found.value();
+            dialog->BeforeGetQueryParams = findHandler(handlers.queryParams, handler, fail);
             return true;
         });
         return r;

@@ -3,20 +3,12 @@
 #include "data/TADOIBQuery.h"
 #include "data/TDataSource.h"
 #include "data/TField.h"
+#include "form/JsonValues.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 
 namespace {
-
-QStringList lines(const QJsonValue& value)
-{
-    QStringList result;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue& line : array)
-        result << line.toString();
-    return result;
-}
 
 // Settings of the original access layer: kept with the query, with no effect here
 // (every query is read-only and takes its parameters from its SQL).
@@ -31,13 +23,13 @@ const QStringList querySettings{
 bool applyQueryProperty(TADOIBQuery* query, const QString& property, const QJsonValue& value)
 {
     if (property == QLatin1String("SQL"))
-        query->SQL = lines(value);
+        query->SQL = jsonStringList(value);
     else if (property == QLatin1String("SQL_ORACLE"))
-        query->SQL_ORACLE = lines(value);
+        query->SQL_ORACLE = jsonStringList(value);
     else if (property == QLatin1String("SQL_MSSQL"))
-        query->SQL_MSSQL = lines(value);
+        query->SQL_MSSQL = jsonStringList(value);
     else if (property == QLatin1String("SQL_IB"))
-        query->SQL_IB = lines(value);
+        query->SQL_IB = jsonStringList(value);
     else if (property == QLatin1String("DataSource"))
         query->SetDataSourceName(value.toString());
     else if (property == QLatin1String("Params")) {
@@ -105,10 +97,7 @@ void DataComponentDescriptions::addTo(QHash<QString, ComponentRegistry::Factory>
         auto* field = qobject_cast<TField*>(component);
         if (!field || event != QLatin1String("OnGetText"))
             return false;
-        const auto found = handlers.fieldText.constFind(handler);
-        if (found == handlers.fieldText.constEnd())
-            fail(QStringLiteral("manipulador desconhecido '%1'").arg(handler));
-        field->OnGetText = found.value();
+        field->OnGetText = findHandler(handlers.fieldText, handler, fail);
         return true;
     });
 }

@@ -14,6 +14,7 @@
 #include "core/Exceptions.h"
 #include "core/TMessages.h"
 #include "form/ComponentRegistry.h"
+#include "form/JsonValues.h"
 #include "form/TForm.h"
 
 #include <QFile>
@@ -23,15 +24,6 @@
 
 namespace {
 
-QStringList toStringList(const QJsonValue& value)
-{
-    QStringList result;
-    const QJsonArray array = value.toArray();
-    for (const QJsonValue& item : array)
-        result << item.toString();
-    return result;
-}
-
 QFont fontFrom(QFont font, const QJsonObject& description)
 {
     if (description.contains(QLatin1String("Name")))
@@ -40,7 +32,7 @@ QFont fontFrom(QFont font, const QJsonObject& description)
         const int height = description.value(QLatin1String("Height")).toInt();
         font.setPixelSize(height < 0 ? -height : height);
     }
-    const QStringList styles = toStringList(description.value(QLatin1String("Style")));
+    const QStringList styles = jsonStringList(description.value(QLatin1String("Style")));
     font.setBold(styles.contains(QLatin1String("fsBold")));
     font.setItalic(styles.contains(QLatin1String("fsItalic")));
     font.setUnderline(styles.contains(QLatin1String("fsUnderline")));
@@ -136,35 +128,27 @@ void FormLoader::applyProperties(QObject* component, const QJsonObject& properti
         applyProperty(component, it.key(), it.value());
 }
 
-template <class Handler>
-Handler FormLoader::lookup(const QHash<QString, Handler>& table, const QString& handler) const
-{
-    const auto found = table.constFind(handler);
-    if (found == table.constEnd())
-        fail(QStringLiteral("manipulador desconhecido '%1'").arg(handler));
-    return found.value();
-}
-
 bool FormLoader::applyEvent(QObject* component, const QString& property, const QString& handler)
 {
+    const auto failure = [this](const QString& reason) { fail(reason); };
     if (auto* form = qobject_cast<TForm*>(component)) {
         if (property == QLatin1String("OnCreate"))
-            form->OnCreate = lookup(m_handlers.notify, handler);
+            form->OnCreate = findHandler(m_handlers.notify, handler, failure);
         else if (property == QLatin1String("OnActivate"))
-            form->OnActivate = lookup(m_handlers.notify, handler);
+            form->OnActivate = findHandler(m_handlers.notify, handler, failure);
         else if (property == QLatin1String("OnClose"))
-            form->OnClose = lookup(m_handlers.close, handler);
+            form->OnClose = findHandler(m_handlers.close, handler, failure);
         else
             return false;
         return true;
     }
     if (property == QLatin1String("OnClick")) {
         if (auto* radio = qobject_cast<TRadioButton*>(component))
-            radio->OnClick = lookup(m_handlers.notify, handler);
+            radio->OnClick = findHandler(m_handlers.notify, handler, failure);
         else if (auto* check = qobject_cast<TCheckBox*>(component))
-            check->OnClick = lookup(m_handlers.notify, handler);
+            check->OnClick = findHandler(m_handlers.notify, handler, failure);
         else if (auto* button = qobject_cast<TButtonFlat*>(component))
-            button->OnClick = lookup(m_handlers.notify, handler);
+            button->OnClick = findHandler(m_handlers.notify, handler, failure);
         else
             return false;
         return true;
@@ -173,25 +157,24 @@ bool FormLoader::applyEvent(QObject* component, const QString& property, const Q
         auto* radio = qobject_cast<TRadioButton*>(component);
         if (!radio)
             return false;
-        radio->OnKeyDown = lookup(m_handlers.key, handler);
+        radio->OnKeyDown = findHandler(m_handlers.key, handler, failure);
         return true;
     }
     if (property == QLatin1String("OnExit")) {
         auto* edit = qobject_cast<TMaskEdit*>(component);
         if (!edit)
             return false;
-        edit->OnExit = lookup(m_handlers.notify, handler);
+        edit->OnExit = findHandler(m_handlers.notify, handler, failure);
         return true;
     }
     if (property == QLatin1String("OnChange")) {
         auto* combo = qobject_cast<TComboBox*>(component);
         if (!combo)
             return false;
-        combo->OnChange = lookup(m_handlers.notify, handler);
+        combo->OnChange = findHandler(m_handlers.notify, handler, failure);
         return true;
     }
-    return ComponentRegistry::applyEvent(component, property, handler, m_handlers,
-                                         [this](const QString& reason) { fail(reason); });
+    return ComponentRegistry::applyEvent(component, property, handler, m_handlers, failure);
 }
 
 void FormLoader::applyProperty(QObject* component, const QString& property,
@@ -213,7 +196,7 @@ void FormLoader::applyProperty(QObject* component, const QString& property,
         return;
     } else if (auto* messages = qobject_cast<TMessages*>(component)) {
         if (property == QLatin1String("Lines")) {
-            messages->SetLines(toStringList(value));
+            messages->SetLines(jsonStringList(value));
             return;
         }
     }
@@ -303,7 +286,7 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
     } else if (auto* combo = qobject_cast<TComboBox*>(widget)) {
         if (property == QLatin1String("Items")) {
             combo->clear();
-            combo->addItems(toStringList(value));
+            combo->addItems(jsonStringList(value));
         } else if (property == QLatin1String("ItemIndex")) {
             combo->SetItemIndex(value.toInt());
         } else if (property == QLatin1String("Style")) {
@@ -322,7 +305,7 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
         else if (property == QLatin1String("SaveTime"))
             date->SetSaveTime(value.toBool());
         else
-            date->SetNomeSemana(toStringList(value));
+            date->SetNomeSemana(jsonStringList(value));
     } else if (auto* edit = qobject_cast<TMaskEdit*>(widget)) {
         if (property == QLatin1String("EditMask"))
             edit->SetEditMask(value.toString());

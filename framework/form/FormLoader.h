@@ -30,9 +30,6 @@ private:
     void applyTabOrder(QWidget* container);
     [[noreturn]] void fail(const QString& reason) const;
 
-    template <class Handler>
-    Handler lookup(const QHash<QString, Handler>& table, const QString& handler) const;
-
     TForm* m_form;
     const HandlerTable& m_handlers;
     QString m_resource;

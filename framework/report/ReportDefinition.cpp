@@ -6,11 +6,120 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
 
 namespace {
 const QString indent = QStringLiteral("  ");
+
+// The '|'-separated parts of a value, trimmed.
+QStringList partsOf(const QString& value)
+{
+    QStringList parts = value.split(QLatin1Char('|'));
+    for (QString& part : parts)
+        part = part.trimmed();
+    return parts;
+}
+
+bool isFieldName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Reads the layout keys (orientation, column, group, sum, count, company) of the entries.
+void readLayout(ReportDefinition& definition, const QString& sourceName)
+{
+    using Entry = ReportDefinition::Entry;
+    const auto fail = [&](const Entry& entry, const QString& reason) {
+        throw Exception(QStringLiteral("%1:%2: %3").arg(sourceName).arg(entry.line).arg(reason));
+    };
+    const auto field = [&](const Entry& entry, const QString& name) {
+        if (!isFieldName(name))
+            fail(entry, QStringLiteral("nome de campo inválido: \"%1\"").arg(name));
+        return name.toUpper();
+    };
+    for (const Entry& entry : std::as_const(definition.entries)) {
+        const QStringList parts = partsOf(entry.value);
+        if (entry.key == QLatin1String("orientation")) {
+            if (entry.value == QLatin1String("portrait"))
+                definition.orientation = ReportDefinition::Orientation::Portrait;
+            else if (entry.value == QLatin1String("landscape"))
+                definition.orientation = ReportDefinition::Orientation::Landscape;
+            else
+                fail(entry, QStringLiteral("orientação inválida: \"%1\" (use portrait ou "
+                                           "landscape)")
+                                .arg(entry.value));
+        } else if (entry.key == QLatin1String("column")) {
+            if (parts.size() > 5)
+                fail(entry, QStringLiteral("coluna com partes demais; o formato é "
+                                           "\"CAMPO | título | largura | alinhamento | formato\""));
+            ReportDefinition::Column column;
+            column.field = field(entry, parts.value(0));
+            column.label = parts.value(1, column.field);
+            column.line = entry.line;
+            if (!parts.value(2).isEmpty()) {
+                bool ok = false;
+                column.width = parts.at(2).toDouble(&ok);
+                if (!ok || column.width <= 0)
+                    fail(entry, QStringLiteral("largura inválida: \"%1\"").arg(parts.at(2)));
+            }
+            const QString align = parts.value(3, QStringLiteral("left"));
+            if (align == QLatin1String("left") || align.isEmpty())
+                column.alignment = Qt::AlignLeft;
+            else if (align == QLatin1String("center"))
+                column.alignment = Qt::AlignHCenter;
+            else if (align == QLatin1String("right"))
+                column.alignment = Qt::AlignRight;
+            else
+                fail(entry, QStringLiteral("alinhamento inválido: \"%1\" (use left, center ou "
+                                           "right)")
+                                .arg(align));
+            const QString format = parts.value(4, QStringLiteral("text"));
+            const auto parsed = ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text")
+                                                                        : format);
+            if (!parsed)
+                fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money "
+                                           "ou integer)")
+                                .arg(format));
+            column.format = *parsed;
+            if (definition.column(column.field))
+                fail(entry, QStringLiteral("coluna repetida: %1").arg(column.field));
+            definition.columns << column;
+        } else if (entry.key == QLatin1String("group")) {
+            if (parts.size() > 3)
+                fail(entry, QStringLiteral("grupo com partes demais; o formato é "
+                                           "\"CAMPO | cabeçalho | rodapé\""));
+            ReportDefinition::Group group;
+            group.field = field(entry, parts.value(0));
+            group.heading = parts.value(1).isEmpty() ? QLatin1Char('{') + group.field + QLatin1Char('}')
+                                                     : parts.at(1);
+            group.footer = parts.value(2).isEmpty() ? QStringLiteral("Subtotal") : parts.at(2);
+            group.line = entry.line;
+            definition.groups << group;
+        } else if (entry.key == QLatin1String("sum")) {
+            static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
+            for (const QString& name : entry.value.split(separators, Qt::SkipEmptyParts)) {
+                const ReportDefinition::Column* column = definition.column(name);
+                if (!column)
+                    fail(entry, QStringLiteral("a soma pede uma coluna declarada antes: %1").arg(name));
+                if (column->format != ReportValueFormat::Money &&
+                    column->format != ReportValueFormat::Integer)
+                    fail(entry, QStringLiteral("só colunas money ou integer somam: %1").arg(name));
+                definition.sums << column->field;
+            }
+        } else if (entry.key == QLatin1String("count")) {
+            if (parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty())
+                fail(entry, QStringLiteral("contagem inválida; o formato é \"singular | plural\""));
+            definition.countSingular = parts.at(0);
+            definition.countPlural = parts.at(1);
+        } else if (entry.key == QLatin1String("company")) {
+            definition.companyField = field(entry, entry.value);
+        }
+    }
+}
 
 QString& catalogDirectory()
 {
@@ -56,7 +165,8 @@ ReportDefinition ReportDefinition::parse(const QString& text, const QString& sou
                                 .arg(sourceName)
                                 .arg(i + 1)
                                 .arg(line));
-        definition.entries.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+        definition.entries.append(
+            {line.left(colon).trimmed(), line.mid(colon + 1).trimmed(), i + 1});
         block = definition.entries.last().value.isEmpty() ? &definition.entries.last() : nullptr;
     }
     for (Entry& entry : definition.entries)
@@ -72,6 +182,7 @@ ReportDefinition ReportDefinition::parse(const QString& text, const QString& sou
         throw Exception(QStringLiteral("%1: ordem inválida: \"%2\"").arg(sourceName, order));
     if (definition.title.isEmpty())
         throw Exception(QStringLiteral("%1: falta o título (title)").arg(sourceName));
+    readLayout(definition, sourceName);
     return definition;
 }
 
@@ -125,6 +236,51 @@ QString ReportDefinition::sql(SqlDialect dialect) const
     return own.isEmpty() ? value(QStringLiteral("sql")) : own;
 }
 
+QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
+{
+    const QString own = engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib"))
+                                                                   : QString();
+    return withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
+}
+
+const ReportDefinition::Column* ReportDefinition::column(const QString& field) const
+{
+    for (const Column& column : columns)
+        if (column.field.compare(field, Qt::CaseInsensitive) == 0)
+            return &column;
+    return nullptr;
+}
+
+QString ReportDefinition::withoutComments(const QString& sql)
+{
+    QString result;
+    result.reserve(sql.size());
+    const qsizetype size = sql.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = sql.at(i);
+        const QChar next = i + 1 < size ? sql.at(i + 1) : QChar();
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // Quoted text runs to the next quote; a doubled quote reopens it.
+            qsizetype end = sql.indexOf(c, i + 1);
+            end = end < 0 ? size : end + 1;
+            result += sql.mid(i, end - i);
+            i = end;
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? size : end;
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? size : end + 2;
+            result += QLatin1Char(' ');
+        } else {
+            result += c;
+            ++i;
+        }
+    }
+    return result;
+}
+
 QStringList ReportDefinition::declaredParameters(const QString& sql)
 {
     return SqlParameters::declaredIn(sql);
@@ -160,4 +316,64 @@ QList<ReportDefinition> ReportCatalog::load(const QString& reportCode)
                          return a.order != b.order ? a.order < b.order : a.title < b.title;
                      });
     return definitions;
+}
+
+namespace {
+
+// A file name part from a title: lower-case ASCII letters and digits joined by '-'.
+QString slugOf(const QString& title)
+{
+    const QString plain = title.normalized(QString::NormalizationForm_KD);
+    QString slug;
+    for (const QChar c : plain) {
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            slug += c.toLower();
+        else if (!c.isMark() && !slug.isEmpty() && !slug.endsWith(QLatin1Char('-')))
+            slug += QLatin1Char('-');
+    }
+    while (slug.endsWith(QLatin1Char('-')))
+        slug.chop(1);
+    return slug.left(40).isEmpty() ? QStringLiteral("relatorio") : slug.left(40);
+}
+
+// The text with its "key:" line set to the value, added at the top when missing.
+QString withKey(const QString& text, const QString& key, const QString& value)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    const QString prefix = key + QLatin1Char(':');
+    for (QString& line : lines) {
+        if (line.startsWith(prefix)) {
+            line = prefix + QLatin1Char(' ') + value;
+            return lines.join(QLatin1Char('\n'));
+        }
+    }
+    return prefix + QLatin1Char(' ') + value + QLatin1Char('\n') + text;
+}
+
+} // namespace
+
+QString ReportCatalog::saveAsNew(const QString& reportCode, const QString& text,
+                                 const QString& title)
+{
+    const QString cleanTitle = title.simplified();
+    if (cleanTitle.isEmpty())
+        throw Exception(QStringLiteral("O título do relatório deve ser informado."));
+    int order = 0;
+    for (const ReportDefinition& definition : load(reportCode))
+        order = std::max(order, definition.order + 1);
+    QString newText = withKey(text, QStringLiteral("title"), cleanTitle);
+    newText = withKey(newText, QStringLiteral("order"), QString::number(order));
+    const QDir dir(directory());
+    const QString base = QStringLiteral("%1-%2-%3").arg(reportCode).arg(order).arg(slugOf(cleanTitle));
+    QString path = dir.filePath(base + QStringLiteral(".rpt"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2.rpt").arg(base).arg(n));
+    // A bad text is refused before anything is written.
+    ReportDefinition::parse(newText, QFileInfo(path).fileName());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly) ||
+        file.write(newText.toUtf8()) < 0 || !file.flush())
+        throw Exception(QStringLiteral("Não foi possível gravar '%1': %2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return path;
 }

@@ -1,0 +1,196 @@
+#include "report/ReportQuery.h"
+
+#include "core/Exceptions.h"
+#include "data/SqliteFunctions.h"
+#include "report/ReportProgress.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+#include <sqlite3.h>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static std::atomic_int counter{0};
+    return QStringLiteral("klx-report-%1").arg(++counter);
+}
+
+// SQLite asks this every few thousand steps; non-zero stops the statement.
+int sqliteProgress(void* context)
+{
+    return static_cast<const ReportProgress*>(context)->isCancelled() ? 1 : 0;
+}
+
+QString fileNameOf(const ReportDefinition& definition)
+{
+    return definition.filePath.isEmpty() ? definition.title
+                                         : QFileInfo(definition.filePath).fileName();
+}
+
+// A cloned connection, closed and removed when the run ends, however it ends.
+class WorkerConnection {
+public:
+    WorkerConnection(const ReportQuery::Source& source, ReportProgress& progress)
+        : m_name(nextConnectionName())
+    {
+        const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
+        m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
+        if (sqlite)
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!m_db.open())
+            throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
+                                                "relatório: %1")
+                                     .arg(m_db.lastError().text()));
+        if (sqlite) {
+            registerSqliteFunctions(m_db);
+            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
+            sqlite3_progress_handler(sqliteHandle(m_db), 4000, sqliteProgress, &progress);
+        } else if (!m_db.transaction()) {
+            throw EDatabaseError(m_db.lastError().text());
+        }
+    }
+    ~WorkerConnection()
+    {
+        if (m_db.isOpen()) {
+            // Whatever the statement did is undone.
+            if (m_db.driverName() != QLatin1String("QSQLITE"))
+                m_db.rollback();
+            m_db.close();
+        }
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    WorkerConnection(const WorkerConnection&) = delete;
+    WorkerConnection& operator=(const WorkerConnection&) = delete;
+
+    QSqlDatabase& db() { return m_db; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+ReportQuery::Source ReportQuery::sharedSource()
+{
+    if (!dtmDBGeral || !dtmDBGeral->isOpen())
+        throw EDatabaseError(QStringLiteral("O banco de dados não está aberto."));
+    return {dtmDBGeral->database().connectionName(), dtmDBGeral->config().engine};
+}
+
+void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fields,
+                             QList<ReportValueFormat>& formats)
+{
+    fields.clear();
+    formats.clear();
+    const auto add = [&](const QString& field) {
+        if (field.isEmpty() || fields.contains(field, Qt::CaseInsensitive))
+            return;
+        const ReportDefinition::Column* column = definition.column(field);
+        fields << field.toUpper();
+        formats << (column ? column->format : ReportValueFormat::Text);
+    };
+    for (const ReportDefinition::Column& column : definition.columns)
+        add(column.field);
+    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
+    for (const ReportDefinition::Group& group : definition.groups) {
+        add(group.field);
+        for (const QString& text : {group.heading, group.footer}) {
+            auto it = placeholder.globalMatch(text);
+            while (it.hasNext())
+                add(it.next().captured(1));
+        }
+    }
+    add(definition.companyField);
+}
+
+void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
+{
+    // Literals and quoted names cannot hide a second statement.
+    static const QRegularExpression quoted(QStringLiteral("'(?:[^']|'')*'|\"(?:[^\"]|\"\")*\""));
+    QString bare = ReportDefinition::withoutComments(sql);
+    bare.replace(quoted, QStringLiteral("''"));
+    bare = bare.trimmed();
+    while (bare.endsWith(QLatin1Char(';')))
+        bare = bare.chopped(1).trimmed();
+    static const QRegularExpression first(QStringLiteral("^\\(*\\s*(\\w+)"));
+    const QString keyword = first.match(bare).captured(1).toUpper();
+    if (bare.contains(QLatin1Char(';')) ||
+        (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH")))
+        throw Exception(QStringLiteral("%1: a consulta do relatório deve ser um único SELECT.")
+                            .arg(sourceName));
+}
+
+ReportData ReportQuery::run(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                            const Source& source, ReportProgress& progress)
+{
+    const QString fileName = fileNameOf(definition);
+    const QString sql = definition.sqlFor(source.engine);
+    if (sql.trimmed().isEmpty())
+        throw Exception(QStringLiteral("%1: falta a consulta (sql).").arg(fileName));
+    checkSingleSelect(sql, fileName);
+
+    ReportData data;
+    usedFields(definition, data.fields, data.formats);
+
+    progress.setStage(ReportProgress::Stage::Query);
+    WorkerConnection connection(source, progress);
+    QSqlQuery query(connection.db());
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    const auto failure = [&](const QSqlError& error) {
+        progress.checkCancel();
+        return EDatabaseError(
+            QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, error.text()));
+    };
+    if (!query.prepare(sql))
+        throw failure(query.lastError());
+    for (const QString& name : ReportDefinition::declaredParameters(sql))
+        query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
+    if (!query.exec())
+        throw failure(query.lastError());
+
+    const QSqlRecord record = query.record();
+    const qsizetype count = data.fields.size();
+    QVector<int> positions(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        positions[i] = record.indexOf(data.fields.at(i));
+        if (positions[i] < 0 && (record.count() > 0 || !data.fields.isEmpty()))
+            throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
+                                .arg(fileName, data.fields.at(i)));
+    }
+    if (definition.columns.isEmpty()) {
+        // Without columns every field prints as text.
+        for (int i = 0; i < record.count(); ++i) {
+            if (data.indexOf(record.fieldName(i)) >= 0)
+                continue;
+            data.fields << record.fieldName(i).toUpper();
+            data.formats << ReportValueFormat::Text;
+            positions << i;
+        }
+    }
+
+    int read = 0;
+    while (query.next()) {
+        QVector<QVariant> row(positions.size());
+        for (qsizetype i = 0; i < positions.size(); ++i)
+            row[i] = ReportFormat::normalize(query.value(positions.at(i)), data.formats.at(i));
+        data.rows.append(std::move(row));
+        if ((++read & 255) == 0) {
+            progress.setDone(read);
+            progress.checkCancel();
+        }
+    }
+    if (query.lastError().isValid())
+        throw failure(query.lastError());
+    progress.checkCancel();
+    progress.setDone(read);
+    return data;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/dtmDBGeral.h"
+#include "report/ReportData.h"
+#include "report/ReportDefinition.h"
+
+#include <QHash>
+#include <QVariant>
+
+class ReportProgress;
+
+// Runs a report's query on a read-only connection of its own, cloned from an open one:
+// the run may happen in a worker thread, and an edited definition cannot change data
+// (SQLite opens the file read-only with query_only on; Firebird reads inside a
+// transaction that is rolled back).
+class ReportQuery {
+public:
+    // The open connection to clone, by name, and the engine behind it.
+    struct Source {
+        QString connectionName;
+        DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
+    };
+
+    // The shared data module's connection.
+    static Source sharedSource();
+
+    // The fields the definition's layout reads (columns, groups, {FIELD} placeholders,
+    // company), with the format each is read in; a field that is no column reads as text.
+    static void usedFields(const ReportDefinition& definition, QStringList& fields,
+                           QList<ReportValueFormat>& formats);
+
+    // Runs the definition's SQL for the source's engine with the values by parameter name
+    // (a declared name without a value gets NULL). Raises an Exception naming the file on a
+    // bad text or a database error, ReportProgress::Cancelled when asked to stop.
+    static ReportData run(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                          const Source& source, ReportProgress& progress);
+
+    // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included).
+    static void checkSingleSelect(const QString& sql, const QString& sourceName);
+};
