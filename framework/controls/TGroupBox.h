@@ -2,7 +2,8 @@
 
 #include <QGroupBox>
 
-// A captioned frame around related controls.
+// A captioned frame around related controls. Given the focus by code, it keeps it (a plain
+// group box would hand it to its first control); users never tab or click into it.
 class TGroupBox : public QGroupBox {
     Q_OBJECT
 public:
@@ -10,4 +11,7 @@ public:
 
     QString Caption() const { return title(); }
     void SetCaption(const QString& caption) { setTitle(caption); }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override { QWidget::focusInEvent(event); }
 };

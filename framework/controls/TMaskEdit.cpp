@@ -28,10 +28,10 @@ void TMaskEdit::SetText(const QString& text)
 void TMaskEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Leaving the window (a message box, a menu) is not leaving the control; and focus
-    // moves made by a running handler do not raise further exits.
+    // Leaving the window (a message box, a menu) or closing it is not leaving the control;
+    // and focus moves made by a running handler do not raise further exits.
     const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible() ||
         Dispatcher::handlerRunning())
         return;
     Dispatcher::run([this] {

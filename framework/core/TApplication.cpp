@@ -50,6 +50,21 @@ void TApplication::SetMdiArea(QMdiArea* area)
     m_mdiArea = area;
     connect(area, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* window) { activateSubWindow(window); });
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress && m_mdiArea && watched->isWidgetType()) {
+        for (auto* widget = static_cast<QWidget*>(watched); widget; widget = widget->parentWidget()) {
+            if (auto* window = qobject_cast<QMdiSubWindow*>(widget)) {
+                if (window->mdiArea() == m_mdiArea && m_mdiArea->activeSubWindow() != window)
+                    m_mdiArea->setActiveSubWindow(window);
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TApplication::adopt(TForm* form)

@@ -52,6 +52,11 @@ public:
     // How many forms this application has created.
     int FormsCreated() const { return m_formsCreated; }
 
+protected:
+    // Activates a child window pressed with the mouse: the windows take no click focus, so
+    // that a click on a frame or a speed button leaves the focused control alone.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void adopt(TForm* form);
     void activateSubWindow(QObject* subWindow);

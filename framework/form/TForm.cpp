@@ -47,6 +47,8 @@ QMdiSubWindow* TForm::ensureMdiWindow()
     else
         setMinimumSize(size());
     m_mdiWindow = Application->MdiArea()->addSubWindow(this, flags);
+    // A click on the window's frame or on a speed button leaves the focused control alone.
+    m_mdiWindow->setFocusPolicy(Qt::NoFocus);
     m_mdiWindow->setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_mdiWindow->adjustSize();
     m_mdiWindow->move(m_designPosition);

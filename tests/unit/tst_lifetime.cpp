@@ -10,6 +10,7 @@
 #include "form/ComponentRegistry.h"
 #include "form/TForm.h"
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -26,6 +27,7 @@ private slots:
     void repeatedOpensShowOneForm();
     void openAfterCloseCreatesANewForm();
     void failingCreationLeavesNoForm();
+    void clickingTheScreenActivatesItWithoutMovingFocus();
     void loadAndUnloadAreCounted();
 
 private:
@@ -148,6 +150,27 @@ void TestLifetime::failingCreationLeavesNoForm()
     QCOMPARE(m_cursors, (QStringList{QStringLiteral("hourglass"), QStringLiteral("default")}));
     open(); // the next open works
     QVERIFY(variable("boStCriado"));
+}
+
+void TestLifetime::clickingTheScreenActivatesItWithoutMovingFocus()
+{
+    open();
+    TForm* form = screenForm();
+    QMdiArea* area = m_application->MdiArea();
+    QApplication::setActiveWindow(m_window.get());
+    auto* edit = form->findChild<QWidget*>(QStringLiteral("medChequeIni"));
+    edit->setFocus();
+    QMdiSubWindow* other = area->addSubWindow(new QWidget);
+    other->show();
+    area->setActiveSubWindow(other);
+    QCOMPARE(area->activeSubWindow(), other);
+    auto* label = form->findChild<QWidget*>(QStringLiteral("lblCodTela"));
+    QTest::mouseClick(label, Qt::LeftButton);
+    QCOMPARE(area->activeSubWindow(), form->MdiWindow());
+    QCOMPARE(QApplication::focusWidget(), edit);
+    // A speed button leaves the focused control where it is.
+    QTest::mouseClick(form->findChild<QWidget*>(QStringLiteral("sbtLista")), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), edit);
 }
 
 void TestLifetime::loadAndUnloadAreCounted()
