@@ -118,7 +118,9 @@ void ListPickerDialog::toggleCurrentRow()
 
 void ListPickerDialog::updateCount()
 {
-    m_count->setText(tr("%1 de %2 marcados").arg(markedKeys().size()).arg(m_keys.size()));
+    m_count->setText(tr("%1 de %2 marcados   (Espaço marca ou desmarca, Ctrl+A marca todos)")
+                         .arg(markedKeys().size())
+                         .arg(m_keys.size()));
 }
 
 bool ListPickerDialog::eventFilter(QObject* watched, QEvent* event)
