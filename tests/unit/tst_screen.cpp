@@ -1,0 +1,54 @@
+// What scenarios cannot see of the screen: the report event's flag, and the parameters a
+// report query gets when it declares only some names.
+#include "ScreenHost.h"
+#include "data/TParams.h"
+#include "report/TReportDesignerDialog.h"
+
+#include <QTest>
+
+class TestScreen : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bindingLeavesTheEventFlagAlone_data();
+    void bindingLeavesTheEventFlagAlone();
+    void bindingTouchesOnlyDeclaredNames();
+};
+
+void TestScreen::bindingLeavesTheEventFlagAlone_data()
+{
+    QTest::addColumn<bool>("flag");
+    QTest::newRow("false") << false;
+    QTest::newRow("true") << true;
+}
+
+void TestScreen::bindingLeavesTheEventFlagAlone()
+{
+    QFETCH(bool, flag);
+    ScreenHost host;
+    host.open();
+    auto* engine = host.form()->findChild<TReportDesignerDialog*>(QStringLiteral("rpddPadrao"));
+    QVERIFY(engine && engine->BeforeGetQueryParams);
+    TParams params({QStringLiteral("P_TSTATUS"), QStringLiteral("P_DTINI")});
+    bool handled = flag;
+    engine->BeforeGetQueryParams(&params, handled);
+    QCOMPARE(handled, flag);
+    QCOMPARE(params.ParamByName(QStringLiteral("P_TSTATUS"))->AsString(), QStringLiteral("TODOS"));
+    QVERIFY(host.errors.isEmpty());
+}
+
+void TestScreen::bindingTouchesOnlyDeclaredNames()
+{
+    ScreenHost host;
+    host.open();
+    auto* engine = host.form()->findChild<TReportDesignerDialog*>(QStringLiteral("rpddPadrao"));
+    TParams params({QStringLiteral("P_IDCOMPENSADO"), QStringLiteral("OUTRO")});
+    bool handled = false;
+    engine->BeforeGetQueryParams(&params, handled);
+    QCOMPARE(params.Count(), 2);
+    QCOMPARE(params.ParamByName(QStringLiteral("P_IDCOMPENSADO"))->kind(), TParam::Kind::Integer);
+    QVERIFY(!params.ParamByName(QStringLiteral("OUTRO"))->isAssigned());
+}
+
+QTEST_MAIN(TestScreen)
+#include "tst_screen.moc"
