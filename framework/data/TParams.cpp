@@ -47,8 +47,12 @@ QVariant TParam::toSqlValue() const
     case Kind::DateTime: {
         // Date-time 0 reaches the SQL as the empty string: "no date".
         const QDate date = DateTime::toDate(m_value.toDouble());
-        return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant(QString());
+        return date.isValid() ? QVariant(date.toString(Qt::ISODate))
+                              : QVariant(QStringLiteral(""));
     }
+    case Kind::String:
+        // An empty string is a value, not a null: the drivers send a null QString as NULL.
+        return m_value.toString().isNull() ? QVariant(QStringLiteral("")) : m_value;
     default:
         return m_value;
     }

@@ -78,8 +78,8 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
                                            "right)")
                                 .arg(align));
             const QString format = parts.value(4, QStringLiteral("text"));
-            const auto parsed = ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text")
-                                                                        : format);
+            const auto parsed =
+                ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text") : format);
             if (!parsed)
                 fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money "
                                            "ou integer)")
@@ -94,9 +94,14 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
                                            "\"CAMPO | cabeçalho | rodapé\""));
             ReportDefinition::Group group;
             group.field = field(entry, parts.value(0));
-            group.heading = parts.value(1).isEmpty() ? QLatin1Char('{') + group.field + QLatin1Char('}')
-                                                     : parts.at(1);
+            group.heading = parts.value(1).isEmpty()
+                                ? QLatin1Char('{') + group.field + QLatin1Char('}')
+                                : parts.at(1);
             group.footer = parts.value(2).isEmpty() ? QStringLiteral("Subtotal") : parts.at(2);
+            if (group.heading == QLatin1String("-"))
+                group.heading.clear();
+            if (group.footer == QLatin1String("-"))
+                group.footer.clear();
             group.line = entry.line;
             definition.groups << group;
         } else if (entry.key == QLatin1String("sum")) {
@@ -104,12 +109,16 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             for (const QString& name : entry.value.split(separators, Qt::SkipEmptyParts)) {
                 const ReportDefinition::Column* column = definition.column(name);
                 if (!column)
-                    fail(entry, QStringLiteral("a soma pede uma coluna declarada antes: %1").arg(name));
+                    fail(entry,
+                         QStringLiteral("a soma pede uma coluna declarada antes: %1").arg(name));
                 if (column->format != ReportValueFormat::Money &&
                     column->format != ReportValueFormat::Integer)
                     fail(entry, QStringLiteral("só colunas money ou integer somam: %1").arg(name));
                 definition.sums << column->field;
             }
+        } else if (entry.key == QLatin1String("count") && entry.value == QLatin1String("-")) {
+            definition.countSingular.clear();
+            definition.countPlural.clear();
         } else if (entry.key == QLatin1String("count")) {
             if (parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty())
                 fail(entry, QStringLiteral("contagem inválida; o formato é \"singular | plural\""));
@@ -132,7 +141,8 @@ ReportDefinition ReportDefinition::load(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Exception(QStringLiteral("Não foi possível ler '%1': %2").arg(path, file.errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível ler '%1': %2").arg(path, file.errorString()));
     ReportDefinition definition = parse(QString::fromUtf8(file.readAll()), path);
     definition.filePath = path;
     return definition;
@@ -238,8 +248,8 @@ QString ReportDefinition::sql(SqlDialect dialect) const
 
 QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
 {
-    const QString own = engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib"))
-                                                                   : QString();
+    const QString own =
+        engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib")) : QString();
     return withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
 }
 
@@ -364,7 +374,8 @@ QString ReportCatalog::saveAsNew(const QString& reportCode, const QString& text,
     QString newText = withKey(text, QStringLiteral("title"), cleanTitle);
     newText = withKey(newText, QStringLiteral("order"), QString::number(order));
     const QDir dir(directory());
-    const QString base = QStringLiteral("%1-%2-%3").arg(reportCode).arg(order).arg(slugOf(cleanTitle));
+    const QString base =
+        QStringLiteral("%1-%2-%3").arg(reportCode).arg(order).arg(slugOf(cleanTitle));
     QString path = dir.filePath(base + QStringLiteral(".rpt"));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = dir.filePath(QStringLiteral("%1-%2.rpt").arg(base).arg(n));

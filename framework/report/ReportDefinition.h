@@ -27,10 +27,12 @@
 //                                      when FIELD changes; heading and footer are texts
 //                                      with {FIELD} placeholders (defaults "{FIELD}" and
 //                                      "Subtotal"); the footer line carries the sums and
-//                                      the count of the group
+//                                      the count of the group. "-" leaves a line out. A
+//                                      placeholder shows its field as its column does
 //   sum: FIELD FIELD ...               money or integer columns totalled in each group
 //                                      footer and in the grand total
-//   count: singular | plural           what the counted rows are ("cheque | cheques")
+//   count: singular | plural           what the counted rows are ("cheque | cheques");
+//                                      "-" prints no count
 //   company: FIELD                     the field with the company name; the names found
 //                                      in the rows head every page
 // The engine binds these parameters itself when the query declares them and the screen
@@ -56,8 +58,8 @@ public:
     // A grouping level.
     struct Group {
         QString field;
-        QString heading;
-        QString footer;
+        QString heading; // empty: no heading line
+        QString footer;  // empty: no subtotal line
         int line = 0;
     };
     enum class Orientation { Portrait, Landscape };
@@ -76,7 +78,7 @@ public:
     QList<Column> columns;
     QList<Group> groups;
     QStringList sums;
-    QString countSingular = QStringLiteral("registro");
+    QString countSingular = QStringLiteral("registro"); // both empty: no count
     QString countPlural = QStringLiteral("registros");
     QString companyField;
 

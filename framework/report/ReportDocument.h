@@ -43,7 +43,8 @@ public:
     };
 
     Header header;
-    // The criteria summary, wrapped to the page's width.
+    // The company names and the criteria summary, wrapped to the page's width.
+    QStringList companyLines;
     QStringList criteriaLines;
     QSizeF pageSize;
     QMarginsF margins;

@@ -42,7 +42,8 @@ public:
         const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
         m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
         if (sqlite)
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            m_db.setConnectOptions(
+                QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
         if (!m_db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
                                                 "relatório: %1")
@@ -128,8 +129,9 @@ void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceNam
                             .arg(sourceName));
 }
 
-ReportData ReportQuery::run(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
-                            const Source& source, ReportProgress& progress)
+ReportData ReportQuery::run(const ReportDefinition& definition,
+                            const QHash<QString, QVariant>& values, const Source& source,
+                            ReportProgress& progress)
 {
     const QString fileName = fileNameOf(definition);
     const QString sql = definition.sqlFor(source.engine);

@@ -32,8 +32,9 @@ public:
     // Runs the definition's SQL for the source's engine with the values by parameter name
     // (a declared name without a value gets NULL). Raises an Exception naming the file on a
     // bad text or a database error, ReportProgress::Cancelled when asked to stop.
-    static ReportData run(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
-                          const Source& source, ReportProgress& progress);
+    static ReportData run(const ReportDefinition& definition,
+                          const QHash<QString, QVariant>& values, const Source& source,
+                          ReportProgress& progress);
 
     // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included).
     static void checkSingleSelect(const QString& sql, const QString& sourceName);

@@ -1,7 +1,31 @@
 #include "report/TReportDesignerDialog.h"
 
+#include "controls/TLabel.h"
+#include "core/Consiste.h"
 #include "core/Exceptions.h"
+#include "core/LoginContext.h"
+#include "core/TMessages.h"
 #include "data/TParams.h"
+#include "report/ReportCriteria.h"
+#include "report/ReportDocument.h"
+#include "report/ReportEditorDialog.h"
+#include "report/ReportJob.h"
+#include "report/ReportPainter.h"
+#include "report/ReportPreviewDialog.h"
+#include "report/TfrmDadosGerRel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace {
 std::optional<QStringList>& declaredOverride()
@@ -15,6 +39,87 @@ TReportDesignerDialog::RunObserver& runObserver()
     static TReportDesignerDialog::RunObserver observer;
     return observer;
 }
+
+// Texts the engine shows when the form holds none (a form without its message table).
+const QHash<QString, QString>& fallbackMessages()
+{
+    static const QHash<QString, QString> texts{
+        {QStringLiteral("Arq_Rel_Err"),
+         QStringLiteral("O arquivo contendo a definição do Relatório de código '%s' não foi "
+                        "encontrado no diretório '%s'.")},
+        {QStringLiteral("NovoCaption"), QStringLiteral("Título do Relatório")},
+        {QStringLiteral("NovoPrompt"), QStringLiteral("Informe o título do relatório:")},
+        {QStringLiteral("Relat_Vazio"),
+         QStringLiteral("Nenhum cheque atende aos critérios informados.")},
+        {QStringLiteral("Sem_Impressora"),
+         QStringLiteral("Nenhuma impressora está instalada; o relatório foi salvo em '%s'.")}};
+    return texts;
+}
+
+// The form's message: the screen's table first, then the base form's own.
+QString message(QWidget* form, const QString& key)
+{
+    if (auto* owner = qobject_cast<TfrmDadosGerRel*>(form)) {
+        for (TMessages* table : {owner->msgPadrao, owner->msgMensagens}) {
+            if (!table)
+                continue;
+            for (const QString& line : table->Lines())
+                if (line.startsWith(key + QLatin1Char('|')))
+                    return table->Msg(key);
+        }
+    }
+    const QString text = fallbackMessages().value(key);
+    return text.isEmpty() ? TMessages().Msg(key) : text;
+}
+
+QString labelText(QWidget* form, TLabel* TfrmDadosGerRel::*label)
+{
+    auto* owner = qobject_cast<TfrmDadosGerRel*>(form);
+    return owner && owner->*label ? (owner->*label)->text() : QString();
+}
+
+// A file name part from a title.
+QString fileBase(const QString& reportCode, const QString& title)
+{
+    QString base = title;
+    base.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
+    return reportCode.isEmpty() ? base : reportCode + QStringLiteral(" - ") + base;
+}
+
+QString documentsDirectory()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() || !QDir().mkpath(dir))
+        dir = QDir::homePath();
+    return dir;
+}
+
+// Where a save-as dialog opens: the last folder chosen, at first the documents folder.
+QString& lastSaveDirectory()
+{
+    static QString dir;
+    return dir;
+}
+
+QString askSavePath(QWidget* form, const QString& suggested)
+{
+    const QString pdfFilter = QStringLiteral("Documento PDF (*.pdf)");
+    const QString csvFilter = QStringLiteral("Planilha CSV, separada por ponto e vírgula (*.csv)");
+    if (lastSaveDirectory().isEmpty())
+        lastSaveDirectory() = documentsDirectory();
+    QString filter = pdfFilter;
+    QString path = QFileDialog::getSaveFileName(
+        form, QStringLiteral("Salvar relatório como"),
+        QDir(lastSaveDirectory()).filePath(suggested + QStringLiteral(".pdf")),
+        pdfFilter + QStringLiteral(";;") + csvFilter, &filter);
+    if (path.isEmpty())
+        return path;
+    if (ReportJob::outputFor(path) == ReportJob::Output::None)
+        path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".pdf");
+    lastSaveDirectory() = QFileInfo(path).absolutePath();
+    return path;
+}
+
 } // namespace
 
 QString reportCommandName(ReportCommand command)
@@ -58,10 +163,164 @@ std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinitio
 void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinition& report,
                                     QWidget* form)
 {
-    Q_UNUSED(form);
-    const std::unique_ptr<TParams> params = BindParams(report);
-    if (runObserver() && runObserver()(command, report, *params))
+    if (m_running)
         return;
-    throw Exception(QStringLiteral("O comando '%1' do relatório \"%2\" não está disponível.")
-                        .arg(reportCommandName(command), report.title));
+    // The file is read again: it may have been edited, or removed, since the list was read.
+    ReportDefinition current = report;
+    if (!report.filePath.isEmpty()) {
+        if (!QFileInfo::exists(report.filePath))
+            Consiste::MensErro(
+                TMessages::Format(message(form, QStringLiteral("Arq_Rel_Err")),
+                                  {labelText(form, &TfrmDadosGerRel::lblCodRel),
+                                   QDir::toNativeSeparators(ReportCatalog::directory())}),
+                true);
+        current = ReportDefinition::load(report.filePath);
+    }
+    const std::unique_ptr<TParams> params = BindParams(current);
+    if (runObserver() && runObserver()(command, current, *params))
+        return;
+    m_running = true;
+    try {
+        run(command, current, *params, form);
+    } catch (...) {
+        m_running = false;
+        throw;
+    }
+    m_running = false;
+}
+
+void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& report,
+                                const TParams& params, QWidget* form)
+{
+    if (command == ReportCommand::Edit) {
+        edit(report, form);
+        return;
+    }
+    const bool headless = command == ReportCommand::SaveAs && !m_outputFile.isEmpty();
+    const QString reportCode = labelText(form, &TfrmDadosGerRel::lblCodRel);
+    QString path;
+    if (command == ReportCommand::SaveAs) {
+        path = headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title));
+        if (path.isEmpty())
+            return;
+        if (ReportJob::outputFor(path) == ReportJob::Output::None)
+            throw Exception(QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
+                                           "'%1'.")
+                                .arg(QDir::toNativeSeparators(path)));
+    }
+
+    ReportJob::Request request;
+    request.definition = report;
+    request.source = ReportQuery::sharedSource();
+    for (int i = 0; i < params.Count(); ++i)
+        request.values.insert(params.Items(i)->Name().toUpper(), params.Items(i)->toSqlValue());
+    const TDateTime processing = DataProc(FiliProc());
+    const TParam* processingParam = params.FindParam(QStringLiteral("P_DTPROC"));
+    if (!processingParam || !processingParam->isAssigned()) {
+        const QDate date = DateTime::toDate(processing);
+        request.values.insert(QStringLiteral("P_DTPROC"),
+                              date.isValid() ? date.toString(Qt::ISODate) : QString());
+    }
+    request.header.screenCode = labelText(form, &TfrmDadosGerRel::lblCodTela);
+    request.header.reportCode = reportCode;
+    request.header.title = report.title;
+    request.header.criteria = ReportCriteria::summary(params);
+    request.header.processingDate =
+        processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
+    request.header.emptyText = message(form, QStringLiteral("Relat_Vazio"));
+
+    const std::shared_ptr<ReportDocument> document = ReportJob::run(request, form, !headless);
+    if (!document)
+        return;
+    m_lastRun = {QString(), static_cast<int>(document->rows.size()), document->pageCount()};
+    if (document->rows.isEmpty() && !headless) {
+        Consiste::MensErro(message(form, QStringLiteral("Relat_Vazio")), false);
+        return;
+    }
+    switch (command) {
+    case ReportCommand::Preview: {
+        auto* preview = new ReportPreviewDialog(
+            document, [this, form](const ReportDocument& shown) { print(shown, form); }, form);
+        preview->show();
+        preview->activateWindow();
+        break;
+    }
+    case ReportCommand::Print:
+        print(*document, form);
+        break;
+    case ReportCommand::SaveAs:
+        if (ReportJob::write(document, ReportJob::outputFor(path), path, form, !headless))
+            m_lastRun.file = path;
+        break;
+    case ReportCommand::Edit:
+        break;
+    }
+}
+
+void TReportDesignerDialog::print(const ReportDocument& document, QWidget* form)
+{
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // No printer to choose: the pages go to a PDF file the user is told about.
+        const QString path =
+            QDir(documentsDirectory())
+                .filePath(
+                    fileBase(document.header.reportCode, document.header.title) +
+                    QDateTime::currentDateTime().toString(QStringLiteral(" - yyyyMMdd-HHmmss")) +
+                    QStringLiteral(".pdf"));
+        auto copy = std::make_shared<const ReportDocument>(document);
+        if (!ReportJob::write(copy, ReportJob::Output::Pdf, path, form, true))
+            return;
+        m_lastRun.file = path;
+        Consiste::MensErro(TMessages::Format(message(form, QStringLiteral("Sem_Impressora")),
+                                             {QDir::toNativeSeparators(path)}),
+                           false);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(document.header.title);
+    printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, form);
+    dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(document.header.title));
+    dialog.setMinMax(1, document.pageCount());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const int first = range ? printer.fromPage() : 1;
+    const int last = range ? printer.toPage() : document.pageCount();
+    QProgressDialog progress(QStringLiteral("Imprimindo…"), QStringLiteral("Cancelar"), first - 1,
+                             last, form);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(300);
+    ReportPainter::print(document, printer, first, last, [&progress](int page) {
+        progress.setLabelText(QStringLiteral("Imprimindo a página %1…").arg(page));
+        progress.setValue(page - 1);
+        return !progress.wasCanceled();
+    });
+}
+
+void TReportDesignerDialog::edit(const ReportDefinition& report, QWidget* form)
+{
+    QString text = report.toText();
+    if (!report.filePath.isEmpty()) {
+        QFile file(report.filePath);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            throw Exception(
+                QStringLiteral("Não foi possível ler '%1': %2")
+                    .arg(QDir::toNativeSeparators(report.filePath), file.errorString()));
+        text = QString::fromUtf8(file.readAll());
+    }
+    const QString caption = message(form, QStringLiteral("NovoCaption"));
+    const QString prompt = message(form, QStringLiteral("NovoPrompt"));
+    ReportEditorDialog editor(
+        labelText(form, &TfrmDadosGerRel::lblCodRel), report.filePath, text,
+        [caption, prompt](QWidget* parent, const QString& current) {
+            bool ok = false;
+            const QString title =
+                QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, current, &ok);
+            return ok ? title : QString();
+        },
+        form);
+    if (editor.exec() == QDialog::Accepted)
+        if (auto* owner = qobject_cast<TfrmDadosGerRel*>(form))
+            owner->LoadReportList();
 }

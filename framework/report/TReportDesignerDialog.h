@@ -8,11 +8,13 @@
 #include <optional>
 
 class QWidget;
+class ReportDocument;
 
 enum class ReportCommand { Print, Preview, SaveAs, Edit };
 
 // The report engine component of a report form: prepares a report's query parameters
-// through BeforeGetQueryParams and runs the report command.
+// through BeforeGetQueryParams, runs the query read-only in a worker thread, lays the pages
+// out and previews, prints, saves (PDF or CSV) or edits the report.
 class TReportDesignerDialog : public QObject {
     Q_OBJECT
 public:
@@ -29,9 +31,30 @@ public:
     // Tests: the names the next queries declare instead of their SQL's own.
     static void SetDeclaredParamsOverride(std::optional<QStringList> names);
     // Tests: sees every command with its bound parameters; returning true consumes it.
-    using RunObserver =
-        std::function<bool(ReportCommand, const ReportDefinition&, const TParams&)>;
+    using RunObserver = std::function<bool(ReportCommand, const ReportDefinition&, const TParams&)>;
     static void SetRunObserver(RunObserver observer);
+
+    // Headless runs: the next save-as commands write this file (PDF or CSV, by its suffix)
+    // without asking, and without a progress window; an empty path restores the dialogs.
+    void SetOutputFile(const QString& path) { m_outputFile = path; }
+    // What the last run that laid out pages produced.
+    struct RunResult {
+        QString file;
+        int rows = 0;
+        int pages = 0;
+    };
+    const RunResult& LastRun() const { return m_lastRun; }
+
+private:
+    // The command's work once the parameters are bound.
+    void run(ReportCommand command, const ReportDefinition& report, const TParams& params,
+             QWidget* form);
+    void print(const ReportDocument& document, QWidget* form);
+    void edit(const ReportDefinition& report, QWidget* form);
+
+    QString m_outputFile;
+    RunResult m_lastRun;
+    bool m_running = false;
 };
 
 QString reportCommandName(ReportCommand command);

@@ -1,0 +1,73 @@
+#include "report/ReportEditorDialog.h"
+
+#include "core/Consiste.h"
+#include "core/Exceptions.h"
+#include "report/ReportDefinition.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const QString& filePath,
+                                       const QString& text, TitleQuestion askTitle, QWidget* parent)
+    : QDialog(parent), m_reportCode(reportCode), m_fileName(QFileInfo(filePath).fileName()),
+      m_askTitle(std::move(askTitle)), m_editor(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("reportEditor"));
+    setWindowTitle(QStringLiteral("Editar relatório — %1").arg(m_fileName));
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+    resize(900, 680);
+
+    m_editor->setObjectName(QStringLiteral("definitionText"));
+    m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_editor->setPlainText(text);
+
+    auto* hint = new QLabel(QStringLiteral("O relatório editado é gravado como um relatório novo, "
+                                           "ao lado de \"%1\"; o original não muda.")
+                                .arg(m_fileName),
+                            this);
+    hint->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    QPushButton* save =
+        buttons->addButton(QStringLiteral("Salvar como novo…"), QDialogButtonBox::AcceptRole);
+    save->setObjectName(QStringLiteral("saveAsNew"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Fechar"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(hint);
+    layout->addWidget(m_editor);
+    layout->addWidget(buttons);
+
+    connect(save, &QPushButton::clicked, this, [this] {
+        if (saveAsNew())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+bool ReportEditorDialog::saveAsNew()
+{
+    const QString text = m_editor->toPlainText();
+    QString current;
+    try {
+        current = ReportDefinition::parse(text, m_fileName).title;
+    } catch (const Exception& e) {
+        Consiste::ShowError(e.Message());
+        return false;
+    }
+    const QString title = m_askTitle ? m_askTitle(this, current).simplified() : QString();
+    if (title.isEmpty())
+        return false;
+    try {
+        m_savedPath = ReportCatalog::saveAsNew(m_reportCode, text, title);
+    } catch (const Exception& e) {
+        Consiste::ShowError(e.Message());
+        return false;
+    }
+    return true;
+}

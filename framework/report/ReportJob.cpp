@@ -1,0 +1,175 @@
+#include "report/ReportJob.h"
+
+#include "core/Exceptions.h"
+#include "report/ReportCsv.h"
+#include "report/ReportLayouter.h"
+#include "report/ReportPainter.h"
+#include "report/ReportProgress.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// What the worker hands back.
+struct Outcome {
+    QString error;
+    bool cancelled = false;
+};
+
+// The progress window: shown after a short delay, so quick reports do not flash it.
+class ProgressWindow {
+public:
+    ProgressWindow(QWidget* parent, ReportProgress& progress, const QString& title)
+        : m_dialog(parent), m_progress(progress)
+    {
+        m_dialog.setObjectName(QStringLiteral("reportProgress"));
+        m_dialog.setWindowTitle(title);
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setMinimumDuration(0);
+        m_dialog.setMinimumWidth(360);
+        m_dialog.setRange(0, 0);
+        m_dialog.setLabelText(progress.text());
+        m_dialog.hide();
+        QObject::connect(&m_dialog, &QProgressDialog::canceled, &m_dialog, [this] {
+            m_progress.cancel();
+            m_dialog.setLabelText(QStringLiteral("Cancelando…"));
+        });
+        QObject::connect(&m_timer, &QTimer::timeout, &m_dialog, [this] { update(); });
+        m_timer.start(100);
+        m_shown.start();
+    }
+
+private:
+    void update()
+    {
+        if (m_progress.isCancelled())
+            return;
+        if (!m_dialog.isVisible() && m_shown.elapsed() >= 300)
+            m_dialog.show();
+        const int total = m_progress.total();
+        m_dialog.setMaximum(total > 0 ? total : 0);
+        if (total > 0)
+            m_dialog.setValue(std::min(m_progress.done(), total));
+        m_dialog.setLabelText(m_progress.text());
+    }
+
+    QProgressDialog m_dialog;
+    ReportProgress& m_progress;
+    QTimer m_timer;
+    QElapsedTimer m_shown;
+};
+
+} // namespace
+
+ReportJob::Output ReportJob::outputFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("pdf"))
+        return Output::Pdf;
+    if (suffix == QLatin1String("csv"))
+        return Output::Csv;
+    return Output::None;
+}
+
+namespace {
+
+// Runs the work in a worker thread while the event loop turns; false when cancelled.
+bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* parent,
+                 bool showProgress, const QString& title)
+{
+    auto progress = std::make_shared<ReportProgress>();
+    auto outcome = std::make_shared<Outcome>();
+    // The worker owns copies of everything it reads.
+    QFuture<void> future = QtConcurrent::run([work, progress, outcome] {
+        try {
+            work(*progress);
+        } catch (const ReportProgress::Cancelled&) {
+            outcome->cancelled = true;
+        } catch (const Exception& e) {
+            outcome->error = e.Message();
+        } catch (const std::exception& e) {
+            outcome->error = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            outcome->error = QStringLiteral("Erro desconhecido ao gerar o relatório.");
+        }
+    });
+
+    QEventLoop loop;
+    QFutureWatcher<void> watcher;
+    QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    {
+        std::unique_ptr<ProgressWindow> window;
+        if (showProgress)
+            window = std::make_unique<ProgressWindow>(parent, *progress, title);
+        if (!future.isFinished())
+            loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    }
+    future.waitForFinished();
+
+    if (!outcome->error.isEmpty())
+        throw Exception(outcome->error);
+    // A run that finished as Cancel was pressed keeps its result.
+    return !outcome->cancelled;
+}
+
+} // namespace
+
+ReportDocument ReportJob::runHere(const Request& request, ReportProgress& progress)
+{
+    const ReportData data =
+        ReportQuery::run(request.definition, request.values, request.source, progress);
+    ReportDocument document =
+        ReportLayouter::layout(request.definition, data, request.header, progress);
+    writeHere(document, request.output, request.path, progress);
+    progress.setStage(ReportProgress::Stage::Done);
+    return document;
+}
+
+void ReportJob::writeHere(const ReportDocument& document, Output output, const QString& path,
+                          ReportProgress& progress)
+{
+    switch (output) {
+    case Output::Pdf:
+        ReportPainter::writePdf(document, path, progress);
+        break;
+    case Output::Csv:
+        progress.checkCancel();
+        ReportCsv::write(document, path);
+        break;
+    case Output::None:
+        break;
+    }
+}
+
+std::shared_ptr<ReportDocument> ReportJob::run(const Request& request, QWidget* parent,
+                                               bool showProgress)
+{
+    auto result = std::make_shared<std::shared_ptr<ReportDocument>>();
+    if (!runInWorker(
+            [request, result](ReportProgress& progress) {
+                *result = std::make_shared<ReportDocument>(runHere(request, progress));
+            },
+            parent, showProgress, request.header.title))
+        return nullptr;
+    return *result;
+}
+
+bool ReportJob::write(const std::shared_ptr<const ReportDocument>& document, Output output,
+                      const QString& path, QWidget* parent, bool showProgress)
+{
+    return runInWorker(
+        [document, output, path](ReportProgress& progress) {
+            writeHere(*document, output, path, progress);
+        },
+        parent, showProgress, document->header.title);
+}

@@ -1,0 +1,272 @@
+#include "report/ReportPainter.h"
+
+#include "core/Exceptions.h"
+#include "report/ReportDocument.h"
+#include "report/ReportFonts.h"
+#include "report/ReportLayouter.h"
+#include "report/ReportProgress.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <functional>
+
+namespace {
+
+using Line = ReportDocument::Line;
+using Role = ReportFonts::Role;
+
+constexpr double padding = 2.0;
+
+// Draws texts given in points on the painter's device, whatever its resolution.
+class PagePen {
+public:
+    explicit PagePen(QPainter& painter)
+        : m_painter(painter), m_scale(painter.device()->logicalDpiY() / 72.0)
+    {
+        for (Role role : {Role::Body, Role::Bold, Role::Title, Role::Small}) {
+            // Point sizes resolve against the device's resolution.
+            m_fonts[static_cast<int>(role)] = ReportFonts::font(role);
+            m_metrics[static_cast<int>(role)] =
+                std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
+        }
+        m_current = -1;
+    }
+
+    // The text on one line, inside [left, left + width], top at y, aligned; elided
+    // with "…" when it does not fit, never clipped.
+    void text(Role role, const QString& text, double left, double width, double y, double height,
+              int alignment)
+    {
+        if (text.isEmpty())
+            return;
+        select(role);
+        const QFontMetricsF& metrics = *m_metrics[static_cast<int>(role)];
+        const double room = width * m_scale;
+        QString shown = text;
+        double advance = metrics.horizontalAdvance(shown);
+        if (advance > room) {
+            shown = metrics.elidedText(text, Qt::ElideRight, room);
+            advance = metrics.horizontalAdvance(shown);
+        }
+        double x = left * m_scale;
+        if (alignment & Qt::AlignRight)
+            x += room - advance;
+        else if (alignment & Qt::AlignHCenter)
+            x += (room - advance) / 2;
+        const double baseline =
+            y * m_scale + (height * m_scale + metrics.ascent() - metrics.descent()) / 2;
+        m_painter.drawText(QPointF(x, baseline), shown);
+    }
+
+    // A cell of a column, inside its padding.
+    void cell(Role role, const QString& value, double left, double width, double y, double height,
+              int alignment)
+    {
+        text(role, value, left + padding, width - 2 * padding, y, height, alignment);
+    }
+
+    void rule(double x1, double y, double x2, double thickness = 0.5)
+    {
+        m_painter.setPen(QPen(Qt::black, thickness * m_scale));
+        m_painter.drawLine(QPointF(x1 * m_scale, y * m_scale), QPointF(x2 * m_scale, y * m_scale));
+    }
+
+private:
+    void select(Role role)
+    {
+        if (m_current == static_cast<int>(role))
+            return;
+        m_current = static_cast<int>(role);
+        m_painter.setFont(m_fonts[m_current]);
+        m_painter.setPen(Qt::black);
+    }
+
+    QPainter& m_painter;
+    double m_scale;
+    QFont m_fonts[4];
+    std::unique_ptr<QFontMetricsF> m_metrics[4];
+    int m_current;
+};
+
+void paintHeader(PagePen& pen, const ReportDocument& document, int page)
+{
+    const auto& header = document.header;
+    const double left = document.margins.left();
+    const double right = document.pageSize.width() - document.margins.right();
+    const double width = right - left;
+    double y = document.margins.top();
+    const double third = width / 4;
+
+    pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left,
+             third, y, 18, Qt::AlignLeft);
+    pen.text(Role::Title, header.title, left + third, width - 2 * third, y, 18, Qt::AlignHCenter);
+    pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount()),
+             right - third, third, y, 18, Qt::AlignRight);
+    y += 18;
+
+    const double processingWidth = ReportLayouter::processingTextWidth(header);
+    pen.text(Role::Small, ReportLayouter::processingText(header), right - processingWidth,
+             processingWidth, y, 10, Qt::AlignRight);
+    for (const QString& line : document.companyLines) {
+        pen.text(Role::Small, line, left, width - processingWidth, y, 10, Qt::AlignLeft);
+        y += 10;
+    }
+    for (const QString& line : document.criteriaLines) {
+        pen.text(Role::Small, line, left, width, y, 10, Qt::AlignLeft);
+        y += 10;
+    }
+    pen.rule(left, y + 2, right, 0.8);
+    y += 3;
+    for (int c = 0; c < document.labels.size(); ++c)
+        pen.cell(Role::Bold, document.labels.at(c), document.columnLeft.at(c),
+                 document.columnWidth.at(c), y, 14, document.alignments.at(c));
+    pen.rule(left, y + 14, right);
+}
+
+void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocument::Total& total,
+                double y, double height, bool grand)
+{
+    const double left = document.margins.left();
+    const double right = document.pageSize.width() - document.margins.right();
+    // The label runs up to the first summed column.
+    int first = static_cast<int>(total.cells.size());
+    for (int c = 0; c < total.cells.size(); ++c) {
+        if (!total.cells.at(c).isEmpty()) {
+            first = c;
+            break;
+        }
+    }
+    const double labelEnd =
+        first < document.columnLeft.size() ? document.columnLeft.at(first) : right;
+    if (grand) {
+        pen.rule(left, y + 1, right, 0.8);
+    } else {
+        for (int c = first; c < total.cells.size(); ++c)
+            if (!total.cells.at(c).isEmpty())
+                pen.rule(document.columnLeft.at(c) + padding, y + 1,
+                         document.columnLeft.at(c) + document.columnWidth.at(c) - padding, 0.4);
+    }
+    pen.cell(Role::Bold, total.label, left, labelEnd - left, y, height, Qt::AlignLeft);
+    for (int c = first; c < total.cells.size(); ++c)
+        pen.cell(Role::Bold, total.cells.at(c), document.columnLeft.at(c),
+                 document.columnWidth.at(c), y, height, document.alignments.at(c));
+}
+
+} // namespace
+
+void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document, int page)
+{
+    if (page < 0 || page >= document.pageCount())
+        return;
+    PagePen pen(painter);
+    paintHeader(pen, document, page);
+    const double left = document.margins.left();
+    const double width =
+        document.pageSize.width() - document.margins.left() - document.margins.right();
+    for (const Line& line : document.pages.at(page).lines) {
+        switch (line.kind) {
+        case Line::Kind::Detail: {
+            const QStringList& cells = document.rows.at(line.index);
+            for (int c = 0; c < cells.size(); ++c)
+                pen.cell(Role::Body, cells.at(c), document.columnLeft.at(c),
+                         document.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
+                         document.alignments.at(c));
+            break;
+        }
+        case Line::Kind::GroupHeading:
+            pen.cell(Role::Bold, document.headings.at(line.index), left, width, line.y + 2,
+                     ReportLayouter::headingHeight - 2, Qt::AlignLeft);
+            break;
+        case Line::Kind::Subtotal:
+            paintTotal(pen, document, document.totals.at(line.index), line.y,
+                       ReportLayouter::subtotalHeight, false);
+            break;
+        case Line::Kind::GrandTotal:
+            paintTotal(pen, document, document.totals.at(line.index), line.y + 2,
+                       ReportLayouter::grandTotalHeight - 2, true);
+            break;
+        case Line::Kind::Empty:
+            pen.text(Role::Body, document.header.emptyText, left, width, line.y,
+                     ReportLayouter::detailHeight * 2, Qt::AlignHCenter);
+            break;
+        }
+    }
+}
+
+QImage ReportPainter::pageImage(const ReportDocument& document, int page, double dpi)
+{
+    const QSize size = (document.pageSize * dpi / 72.0).toSize();
+    QImage image(size, QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paintPage(painter, document, page);
+    return image;
+}
+
+void ReportPainter::writePdf(const ReportDocument& document, const QString& path,
+                             ReportProgress& progress)
+{
+    progress.setStage(ReportProgress::Stage::Writing, document.pageCount());
+    bool finished = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(600);
+        writer.setTitle(document.header.title);
+        writer.setCreator(QStringLiteral("KLX"));
+        writer.setPageLayout(QPageLayout(
+            QPageSize(QPageSize::A4),
+            document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
+        try {
+            for (int page = 0; page < document.pageCount(); ++page) {
+                progress.checkCancel();
+                if (page > 0)
+                    writer.newPage();
+                paintPage(painter, document, page);
+                progress.setDone(page + 1);
+            }
+            finished = true;
+        } catch (...) {
+            painter.end();
+            QFile::remove(path);
+            throw;
+        }
+        painter.end();
+    }
+    if (finished && QFile(path).size() == 0)
+        throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
+}
+
+void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int first, int last,
+                          const std::function<bool(int)>& onPage)
+{
+    printer.setFullPage(true);
+    printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
+    first = std::max(first, 1);
+    last = std::min(last, document.pageCount());
+    for (int page = first; page <= last; ++page) {
+        if (onPage && !onPage(page)) {
+            printer.abort();
+            break;
+        }
+        if (page > first)
+            printer.newPage();
+        paintPage(painter, document, page - 1);
+    }
+    painter.end();
+}

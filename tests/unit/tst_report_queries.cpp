@@ -1,0 +1,438 @@
+// Each report's rows against the same checks picked independently, in C++, from the demo
+// data; the Firebird texts against the SQLite ones; the queries cannot change data.
+
+#include "ReportTestSupport.h"
+#include "core/Exceptions.h"
+#include "report/ReportFormat.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+#include <algorithm>
+
+using namespace ReportTest;
+
+namespace {
+
+struct Check {
+    QString account, number, company, status;
+    QDate emission, clearing;
+    qint64 cents = 0;
+};
+
+QList<Check> allChecks(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!query.exec(QStringLiteral("SELECT CDREDUCONT, NRCHEQUE, CDEMPRESA, IDSTATUS, DTEMISSAO, "
+                                   "DTCOMPENSACAO, VLCHEQUE FROM CHEQUE")))
+        qFatal("%s", qPrintable(query.lastError().text()));
+    QList<Check> checks;
+    while (query.next()) {
+        const auto date = [&](int i) {
+            return QDate::fromString(query.value(i).toString().left(10), Qt::ISODate);
+        };
+        checks.append({query.value(0).toString().trimmed(), query.value(1).toString().trimmed(),
+                       query.value(2).toString().trimmed(), query.value(3).toString().trimmed(),
+                       date(4), date(5), *ReportFormat::centsOf(query.value(6))});
+    }
+    return checks;
+}
+
+// What a report keeps, by the rules the screen's criteria mean.
+bool kept(int report, const Check& c, const Criteria& k)
+{
+    const auto inList = [](const QString& list, const QString& code) {
+        return list.split(QLatin1Char(',')).contains(code);
+    };
+    if (!k.companies.isEmpty() && !inList(k.companies, c.company))
+        return false;
+    if (!k.accounts.isEmpty() && !inList(k.accounts, c.account))
+        return false;
+    if (!k.chequeFrom.isEmpty() && (c.number < k.chequeFrom || c.number > k.chequeTo))
+        return false;
+    if (report == 4)
+        return true;
+    const QDate from = DateTime::toDate(k.emissionFrom.value_or(0));
+    const QDate to = DateTime::toDate(k.emissionTo.value_or(0));
+    if ((from.isValid() && c.emission < from) || (to.isValid() && c.emission > to))
+        return false;
+    if (report != 2 && k.states && !k.states->isEmpty() &&
+        !k.states->contains(QLatin1Char('_') + c.status))
+        return false;
+    if (report == 2 && ((k.reconciliation == 1 && !c.clearing.isValid()) ||
+                        (k.reconciliation == 2 && c.clearing.isValid())))
+        return false;
+    if (report == 3)
+        return !c.clearing.isValid();
+    const QDate clearFrom = DateTime::toDate(k.clearingFrom);
+    const QDate clearTo = DateTime::toDate(k.clearingTo);
+    if (clearFrom.isValid() && clearTo.isValid() &&
+        (!c.clearing.isValid() || c.clearing < clearFrom || c.clearing > clearTo))
+        return false;
+    return true;
+}
+
+// The age band order of the uncleared-checks report, at the demo's processing date.
+int band(const Check& c)
+{
+    const qint64 days = c.emission.daysTo(QDate(2026, 3, 15));
+    return days < 0 ? 5 : days <= 30 ? 1 : days <= 60 ? 2 : days <= 90 ? 3 : 4;
+}
+
+// The expected rows of a report, in its order.
+QList<Check> expected(int report, const QList<Check>& checks, const Criteria& criteria)
+{
+    QList<Check> rows;
+    for (const Check& c : checks)
+        if (kept(report, c, criteria))
+            rows << c;
+    std::sort(rows.begin(), rows.end(), [report](const Check& a, const Check& b) {
+        const auto key = [report](const Check& c) {
+            switch (report) {
+            case 0:
+                return std::make_tuple(0, c.account, c.emission.toJulianDay(), c.number, QString());
+            case 1:
+                return std::make_tuple(0, c.account, qint64(0), c.number, QString());
+            case 2:
+                return std::make_tuple(
+                    0, c.account,
+                    (c.clearing.isValid() ? 0 : 1000000000) +
+                        (c.clearing.isValid() ? c.clearing : c.emission).toJulianDay(),
+                    c.number, QString());
+            default:
+                return std::make_tuple(band(c), QString(), -c.emission.daysTo(QDate(2026, 3, 15)),
+                                       c.account, c.number);
+            }
+        };
+        return key(a) < key(b);
+    });
+    return rows;
+}
+
+QStringList keysOf(const QList<Check>& checks)
+{
+    QStringList keys;
+    for (const Check& c : checks)
+        keys << c.account + QLatin1Char('/') + c.number;
+    return keys;
+}
+
+QStringList keysOf(const ReportDocument& document)
+{
+    QStringList keys;
+    for (const QStringList& row : document.rows)
+        keys << row.at(0) + QLatin1Char('/') + row.at(1);
+    return keys;
+}
+
+QString grandTotal(const ReportDocument& document)
+{
+    return document.totals.last().cells.last();
+}
+
+QStringList textsOf(const ReportDocument& document)
+{
+    QStringList lines;
+    for (const QStringList& row : document.rows)
+        lines << row.join(QLatin1Char('|'));
+    for (const ReportDocument::Total& total : document.totals)
+        lines << total.label + QLatin1Char('|') + total.cells.join(QLatin1Char('|'));
+    return lines;
+}
+
+void runSql(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+}
+
+int checkCount(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    query.exec(QStringLiteral("SELECT COUNT(*) FROM CHEQUE"));
+    query.next();
+    return query.value(0).toInt();
+}
+
+} // namespace
+
+class TestReportQueries : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_sqlite = openSqlite(m_dir.filePath(QStringLiteral("demo.sqlite")));
+        m_checks = allChecks(m_sqlite->database());
+        QVERIFY(m_checks.size() > 50);
+    }
+
+    void listedInOrder()
+    {
+        ReportCatalog::setDirectory(sourceReports());
+        QStringList titles;
+        for (const ReportDefinition& report : ReportCatalog::load(QStringLiteral("KLX473")))
+            titles << report.title;
+        QCOMPARE(titles, QStringList({QStringLiteral("Relação de cheques por emissão"),
+                                      QStringLiteral("Relação de cheques por número"),
+                                      QStringLiteral("Conciliação de cheques"),
+                                      QStringLiteral("Cheques não compensados por idade"),
+                                      QStringLiteral("Auditoria de talonários")}));
+    }
+
+    void rowsMatchTheCriteria_data()
+    {
+        QTest::addColumn<int>("report");
+        QTest::addColumn<int>("criteriaIndex");
+        for (int report = 0; report <= 3; ++report)
+            for (int i = 0; i < criteriaCases().size(); ++i)
+                QTest::addRow("%d %s", report, criteriaCases().at(i).first) << report << i;
+    }
+
+    void rowsMatchTheCriteria()
+    {
+        QFETCH(int, report);
+        QFETCH(int, criteriaIndex);
+        const Criteria criteria = criteriaCases().at(criteriaIndex).second;
+        const ReportDocument document = run(definition(report), criteria, *m_sqlite);
+        const QList<Check> rows = expected(report, m_checks, criteria);
+        QCOMPARE(keysOf(document), keysOf(rows));
+        qint64 cents = 0;
+        for (const Check& c : rows)
+            cents += c.cents;
+        QCOMPARE(grandTotal(document), ReportFormat::money(cents));
+        QVERIFY2(document.totals.last().label.endsWith(
+                     QStringLiteral("%1 %2")
+                         .arg(rows.size())
+                         .arg(rows.size() == 1 ? "cheque" : "cheques")),
+                 qPrintable(document.totals.last().label));
+    }
+
+    void criteriaGiveDifferentRows()
+    {
+        // Guards the table above: each case must select something, but not everything.
+        for (int report = 0; report <= 2; ++report) {
+            QSet<QString> seen;
+            for (const auto& [name, criteria] : criteriaCases())
+                seen << keysOf(expected(report, m_checks, criteria)).join(QLatin1Char(' '));
+            QVERIFY(seen.size() >= criteriaCases().size() - 2);
+        }
+        QVERIFY(expected(2, m_checks, criteriaCases().at(8).second).isEmpty());
+    }
+
+    void subtotalsAddUpToTheGrandTotal()
+    {
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        const ReportDocument document = run(definition(0), all, *m_sqlite);
+        qint64 accounts = 0;
+        for (const ReportDocument::Total& total : document.totals)
+            if (total.label.startsWith(QStringLiteral("Total da conta")))
+                accounts += *ReportFormat::centsOf(QString(total.cells.last()).remove('.'));
+        QCOMPARE(ReportFormat::money(accounts), grandTotal(document));
+        QVERIFY(document.headings.first().startsWith(
+            QStringLiteral("Conta 001 — Movimento Aurora — Empresa 01 Comercial Horizonte")));
+    }
+
+    void ageBandsCountFromTheProcessingDate()
+    {
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        const ReportDocument document = run(definition(3), all, *m_sqlite);
+        const int days = 3;
+        const int account = document.labels.indexOf(QStringLiteral("Dias"));
+        QCOMPARE(account, days);
+        for (const QStringList& row : document.rows) {
+            const auto it = std::find_if(m_checks.begin(), m_checks.end(), [&](const Check& c) {
+                return c.account == row.at(0) && c.number == row.at(1);
+            });
+            QCOMPARE(row.at(days).toLongLong(), it->emission.daysTo(QDate(2026, 3, 15)));
+        }
+        QVERIFY(document.headings.contains(QStringLiteral("Até 30 dias")));
+        QVERIFY(document.headings.contains(
+            QStringLiteral("Pré-datados (emissão após o processamento)")));
+    }
+
+    void auditFindsGapsRepeatsAndBadNumbers()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("audit.sqlite"));
+        auto module = openSqlite(path);
+        prepareAuditData(module->database());
+        Criteria criteria;
+        criteria.accounts = QStringLiteral("001,002");
+        const ReportDocument document = run(definition(4), criteria, *module);
+        QCOMPARE(textsOf(document), auditExpectation());
+    }
+
+    void firebirdGivesTheSameReports_data()
+    {
+        QTest::addColumn<int>("report");
+        QTest::addColumn<int>("criteriaIndex");
+        for (int report = 0; report <= 3; ++report)
+            for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+                QTest::addRow("%d %s", report, criteriaCases().at(i).first) << report << i;
+    }
+
+    void firebirdGivesTheSameReports()
+    {
+        QFETCH(int, report);
+        QFETCH(int, criteriaIndex);
+        if (!firebird())
+            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+        const Criteria criteria = criteriaCases().at(criteriaIndex).second;
+        const ReportDocument lite = run(definition(report), criteria, *m_sqlite);
+        const ReportDocument fb = run(definition(report), criteria, *firebird());
+        QCOMPARE(textsOf(fb), textsOf(lite));
+        QCOMPARE(fb.headings, lite.headings);
+        QCOMPARE(fb.header.companies, lite.header.companies);
+    }
+
+    void firebirdAudit()
+    {
+        if (!firebird())
+            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+        QTemporaryDir dir;
+        auto fb = openFirebird(dir);
+        prepareAuditData(fb->database());
+        Criteria criteria;
+        criteria.accounts = QStringLiteral("001,002");
+        QCOMPARE(textsOf(run(definition(4), criteria, *fb)), auditExpectation());
+    }
+
+    void editedQueriesCannotChangeData_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("delete") << "DELETE FROM CHEQUE";
+        QTest::newRow("two statements") << "SELECT 1 AS A FROM CHEQUE; DELETE FROM CHEQUE";
+        QTest::newRow("with delete") << "WITH X AS (SELECT 1 AS A) DELETE FROM CHEQUE";
+        QTest::newRow("pragma") << "PRAGMA query_only = OFF";
+    }
+
+    void editedQueriesCannotChangeData()
+    {
+        QFETCH(QString, sql);
+        const int before = checkCount(m_sqlite->database());
+        ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Editado\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("editado.rpt"));
+        QVERIFY_THROWS_EXCEPTION(Exception, run(report, Criteria(), *m_sqlite));
+        QCOMPARE(checkCount(m_sqlite->database()), before);
+        if (firebird()) {
+            const int fbBefore = checkCount(firebird()->database());
+            QVERIFY_THROWS_EXCEPTION(Exception, run(report, Criteria(), *firebird()));
+            QCOMPARE(checkCount(firebird()->database()), fbBefore);
+        }
+    }
+
+    void commentsInTheSqlAreDropped()
+    {
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Comentado\ncolumn: NRCHEQUE\nsql:\n"
+                           "  -- :P_NAO_EXISTE in a comment\n"
+                           "  SELECT NRCHEQUE /* :P_OUTRO */ FROM CHEQUE\n"
+                           "  WHERE NRCHEQUE = :P_NRCHEQUEINI AND '--' <> ':x'\n"),
+            QStringLiteral("comentado.rpt"));
+        QCOMPARE(
+            ReportDefinition::declaredParameters(report.sqlFor(DatabaseConfig::Engine::Sqlite)),
+            QStringList{QStringLiteral("P_NRCHEQUEINI")});
+        Criteria criteria;
+        criteria.chequeFrom = criteria.chequeTo = QStringLiteral("001101");
+        QCOMPARE(run(report, criteria, *m_sqlite).rows,
+                 QVector<QStringList>{QStringList{QStringLiteral("001101")}});
+    }
+
+private:
+    static const QList<QPair<const char*, Criteria>>& criteriaCases()
+    {
+        static const QList<QPair<const char*, Criteria>> cases = [] {
+            QList<QPair<const char*, Criteria>> list;
+            Criteria wide;
+            wide.emissionFrom = day(2026, 1, 1);
+            wide.emissionTo = day(2026, 3, 31);
+            list.append({"defaults", Criteria()});
+            Criteria companies = wide;
+            companies.companies = QStringLiteral("01,03");
+            list.append({"companies picked", companies});
+            Criteria account = wide;
+            account.accounts = QStringLiteral("003");
+            list.append({"one account", account});
+            Criteria numbers = wide;
+            numbers.chequeFrom = QStringLiteral("001103");
+            numbers.chequeTo = QStringLiteral("003110");
+            list.append({"check number range", numbers});
+            Criteria available;
+            available.states = QStringLiteral("_0");
+            available.emissionFrom = available.emissionTo = 0;
+            list.append({"only available, date 0", available});
+            Criteria february = wide;
+            february.emissionFrom = day(2026, 2, 1);
+            february.emissionTo = day(2026, 2, 28);
+            february.states = QStringLiteral("_1_2");
+            list.append({"issued and cancelled in February", february});
+            Criteria notCleared = wide;
+            notCleared.reconciliation = 2;
+            notCleared.states = QStringLiteral("_1");
+            list.append({"not cleared", notCleared});
+            Criteria cleared = wide;
+            cleared.reconciliation = 1;
+            cleared.clearingFrom = day(2026, 2, 1);
+            cleared.clearingTo = day(2026, 2, 28);
+            list.append({"cleared in February", cleared});
+            Criteria inverted = wide;
+            inverted.clearingFrom = day(2026, 2, 20);
+            inverted.clearingTo = day(2026, 2, 10);
+            list.append({"inverted clearing range", inverted});
+            Criteria unassigned;
+            unassigned.emissionFrom = unassigned.emissionTo = std::nullopt;
+            unassigned.states = std::nullopt;
+            list.append({"dates and states unassigned", unassigned});
+            return list;
+        }();
+        return cases;
+    }
+
+    // Account 001 loses 001105 and 001106 and gains "1101" (a second 001101) and "A0001".
+    static void prepareAuditData(const QSqlDatabase& db)
+    {
+        runSql(db, QStringLiteral("DELETE FROM CHEQUE WHERE CDREDUCONT = '001' AND NRCHEQUE IN "
+                                  "('001105', '001106', '001110')"));
+        for (const char* number : {"1101", "A0001"})
+            runSql(db, QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
+                                      "DTEMISSAO, VLCHEQUE, IDSTATUS) VALUES ('001', '%1', '01', "
+                                      "'2026-03-01', 10, '1')")
+                           .arg(QLatin1String(number)));
+    }
+
+    static QStringList auditExpectation()
+    {
+        return {QStringLiteral("001|Sequência|001101|001114|12||"),
+                QStringLiteral("001|Número repetido|001101|001101|||1"),
+                QStringLiteral("001|Números faltando|001105|001106||2|"),
+                QStringLiteral("001|Números faltando|001110|001110||1|"),
+                QStringLiteral("001|Número inválido|A0001||||"),
+                QStringLiteral("002|Sequência|002101|002110|10||"),
+                QStringLiteral("Total da conta 001|||||12|3|1"),
+                QStringLiteral("Total da conta 002|||||10|0|0"),
+                QStringLiteral("Total geral|||||22|3|1")};
+    }
+
+    TdtmDBGeral* firebird()
+    {
+        if (!m_firebirdTried) {
+            m_firebirdTried = true;
+            m_firebird = openFirebird(m_dir);
+        }
+        return m_firebird.get();
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TdtmDBGeral> m_sqlite;
+    std::unique_ptr<TdtmDBGeral> m_firebird;
+    bool m_firebirdTried = false;
+    QList<Check> m_checks;
+};
+
+QTEST_MAIN(TestReportQueries)
+#include "tst_report_queries.moc"
