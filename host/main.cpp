@@ -2,6 +2,7 @@
 // screen headless to write reports, and runs scenario files for tests.
 #include "HostOptions.h"
 #include "HostSession.h"
+#include "ReportCommand.h"
 #include "core/Consiste.h"
 #include "core/Exceptions.h"
 #include "scenario/ScenarioRunner.h"
@@ -47,7 +48,8 @@ int runApplication(const QStringList& args)
 int main(int argc, char* argv[])
 {
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (command == QLatin1String("scenario-case") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if ((command == QLatin1String("scenario-case") || command == QLatin1String("report")) &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("klx"));
@@ -57,8 +59,11 @@ int main(int argc, char* argv[])
         return ScenarioRunner::runFiles(args.mid(1));
     if (command == QLatin1String("scenario-case"))
         return ScenarioRunner::runOneCase(args.mid(1));
+    if (command == QLatin1String("report"))
+        return host::ReportCommand::run(args.mid(1));
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
+                    "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
                     "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO...\n\n"
                     "Opções:\n%s",
                     qUtf8Printable(HostOptions::usage()));

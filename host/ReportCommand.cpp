@@ -1,0 +1,592 @@
+#include "ReportCommand.h"
+
+#include "HostOptions.h"
+#include "HostSession.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TCheckBox.h"
+#include "controls/TComboBox.h"
+#include "controls/TDateEditPlus.h"
+#include "controls/TMaskEdit.h"
+#include "controls/TRadioButton.h"
+#include "core/Consiste.h"
+#include "core/Dispatcher.h"
+#include "core/Exceptions.h"
+#include "core/LoginContext.h"
+#include "core/Pesqlista.h"
+#include "data/TParams.h"
+#include "report/TReportDesignerDialog.h"
+#include "report/TfrmDadosGerRel.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRegularExpression>
+#include <cstdio>
+#include <optional>
+
+namespace host {
+
+namespace {
+
+// A bad command line: the message, and exit code 2.
+struct UsageError {
+    QString message;
+};
+
+// A step the screen refused, or a failure; exit code 1. Most are told where they happen.
+struct Refused {
+    bool told = true;
+};
+
+// The criteria as given on the command line, checked for form but not yet applied.
+struct Criteria {
+    std::optional<int> report;
+    std::optional<QStringList> companies, accounts;
+    std::optional<QString> emissionFrom, emissionTo, clearingFrom, clearingTo;
+    std::optional<QString> chequeFrom, chequeTo;
+    std::optional<QStringList> states;
+    std::optional<int> reconciliation;
+    QString output;
+    bool params = false;
+};
+
+// "DD/MM/YYYY" or "YYYY-MM-DD" as the date edit's text; "" stays "" (an empty edit).
+QString dateText(const QString& option, const QString& value)
+{
+    if (value.trimmed().isEmpty())
+        return QString();
+    QDate date = QDate::fromString(value.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!date.isValid())
+        date = QDate::fromString(value.trimmed(), Qt::ISODate);
+    if (!date.isValid())
+        throw UsageError{QStringLiteral("%1: data inválida '%2' (use DD/MM/AAAA ou AAAA-MM-DD)")
+                             .arg(option, value)};
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QString chequeText(const QString& option, const QString& value)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{0,6}$"));
+    if (!digits.match(value.trimmed()).hasMatch())
+        throw UsageError{QStringLiteral("%1: número de cheque inválido '%2' (até 6 dígitos)")
+                             .arg(option, value)};
+    return value.trimmed();
+}
+
+QStringList codes(const QString& option, const QString& value)
+{
+    QStringList list;
+    for (const QString& code : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (!code.trimmed().isEmpty())
+            list << code.trimmed();
+    if (list.isEmpty())
+        throw UsageError{QStringLiteral("%1: informe ao menos um código").arg(option)};
+    return list;
+}
+
+QString plain(const QString& text)
+{
+    QString folded = text.normalized(QString::NormalizationForm_KD);
+    folded.remove(QRegularExpression(QStringLiteral("\\p{M}")));
+    return folded.trimmed().toLower();
+}
+
+QStringList states(const QString& value)
+{
+    static const QStringList known{QStringLiteral("emitido"), QStringLiteral("cancelado"),
+                                   QStringLiteral("disponivel")};
+    QStringList list;
+    for (const QString& item : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString state = plain(item);
+        if (!known.contains(state))
+            throw UsageError{QStringLiteral("--states: status desconhecido '%1' (use emitido, "
+                                            "cancelado, disponivel)")
+                                 .arg(item)};
+        list << state;
+    }
+    return list;
+}
+
+int reconciliation(const QString& value)
+{
+    const QString key = plain(value);
+    if (key == QLatin1String("todos"))
+        return 0;
+    if (key == QLatin1String("compensado"))
+        return 1;
+    if (key == QLatin1String("nao-compensado"))
+        return 2;
+    throw UsageError{QStringLiteral("--reconciliation: valor desconhecido '%1' (use todos, "
+                                    "compensado ou nao-compensado)")
+                         .arg(value)};
+}
+
+// Splits the report's options from the host's common ones.
+Criteria parseCriteria(const QStringList& args, QStringList& rest)
+{
+    Criteria criteria;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        const auto value = [&]() -> QString {
+            if (i + 1 >= args.size())
+                throw UsageError{QStringLiteral("%1 precisa de um valor").arg(arg)};
+            return args.at(++i);
+        };
+        if (arg == QLatin1String("--report")) {
+            bool ok = false;
+            const QString text = value();
+            criteria.report = text.toInt(&ok);
+            if (!ok || *criteria.report < 0)
+                throw UsageError{QStringLiteral("--report: índice inválido '%1'").arg(text)};
+        } else if (arg == QLatin1String("--companies")) {
+            criteria.companies = codes(arg, value());
+        } else if (arg == QLatin1String("--accounts")) {
+            criteria.accounts = codes(arg, value());
+        } else if (arg == QLatin1String("--emission-from")) {
+            criteria.emissionFrom = dateText(arg, value());
+        } else if (arg == QLatin1String("--emission-to")) {
+            criteria.emissionTo = dateText(arg, value());
+        } else if (arg == QLatin1String("--clearing-from")) {
+            criteria.clearingFrom = dateText(arg, value());
+        } else if (arg == QLatin1String("--clearing-to")) {
+            criteria.clearingTo = dateText(arg, value());
+        } else if (arg == QLatin1String("--check-from")) {
+            criteria.chequeFrom = chequeText(arg, value());
+        } else if (arg == QLatin1String("--check-to")) {
+            criteria.chequeTo = chequeText(arg, value());
+        } else if (arg == QLatin1String("--states")) {
+            criteria.states = states(value());
+        } else if (arg == QLatin1String("--reconciliation")) {
+            criteria.reconciliation = reconciliation(value());
+        } else if (arg == QLatin1String("--output")) {
+            criteria.output = value();
+        } else if (arg == QLatin1String("--params")) {
+            criteria.params = true;
+        } else {
+            rest << arg;
+        }
+    }
+    if (!criteria.params && criteria.output.isEmpty())
+        throw UsageError{
+            QStringLiteral("informe o arquivo de saída com --output (ou use --params)")};
+    if (!criteria.output.isEmpty()) {
+        const QString suffix = QFileInfo(criteria.output).suffix().toLower();
+        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("csv"))
+            throw UsageError{
+                QStringLiteral("--output: o arquivo deve terminar em .pdf ou .csv: '%1'")
+                    .arg(criteria.output)};
+        const QFileInfo directory(QFileInfo(criteria.output).absolutePath());
+        if (!directory.isDir() || !directory.isWritable())
+            throw UsageError{QStringLiteral("--output: o diretório '%1' não existe ou não aceita "
+                                            "gravação")
+                                 .arg(QDir::toNativeSeparators(directory.filePath()))};
+    }
+    return criteria;
+}
+
+void fail(const QString& message)
+{
+    std::fprintf(stderr, "klx: %s\n", qUtf8Printable(message));
+}
+
+// Drives the open screen the way a user would, stopping at the first message it shows.
+class ScreenDriver {
+public:
+    ScreenDriver(TfrmDadosGerRel* form, const QStringList& messages)
+        : m_form(form), m_messages(messages)
+    {
+    }
+
+    template <class T> T* control(const char* name) const
+    {
+        T* found = m_form->findChild<T*>(QLatin1String(name));
+        if (!found)
+            throw Exception(
+                QStringLiteral("a tela não tem o controle %1").arg(QLatin1String(name)));
+        return found;
+    }
+
+    // Raises Refused once the screen has shown a message.
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        if (!m_messages.isEmpty())
+            throw Refused();
+    }
+
+    void requireEnabled(QWidget* widget, const QString& option)
+    {
+        if (!widget->isEnabled()) {
+            fail(QStringLiteral("%1: o campo está desabilitado na tela com estes critérios")
+                     .arg(option));
+            throw Refused();
+        }
+    }
+
+    void selectReport(int index)
+    {
+        auto* list = m_form->cbbReportNames;
+        if (index >= list->count()) {
+            fail(QStringLiteral("--report: não há relatório %1; a lista tem %2 (0 a %3)")
+                     .arg(index)
+                     .arg(list->count())
+                     .arg(list->count() - 1));
+            throw Refused();
+        }
+        list->SelectByUser(index);
+        settle();
+    }
+
+    void setStates(const QStringList& wanted)
+    {
+        const QList<QPair<const char*, QString>> boxes{{"chbEmit", QStringLiteral("emitido")},
+                                                       {"chbCanc", QStringLiteral("cancelado")},
+                                                       {"chbDisp", QStringLiteral("disponivel")}};
+        // Boxes to check first, so the status group never passes through "none".
+        for (bool checking : {true, false}) {
+            for (const auto& [name, state] : boxes) {
+                auto* box = control<TCheckBox>(name);
+                const bool on = wanted.contains(state);
+                if (on != checking || box->Checked() == on)
+                    continue;
+                requireEnabled(box, QStringLiteral("--states"));
+                box->SetChecked(on);
+                settle();
+            }
+        }
+    }
+
+    // Chooses "Lista" and answers the list picker with the codes.
+    void pick(const char* radio, const char* button, const QStringList& codes,
+              const QString& option)
+    {
+        auto* choice = control<TRadioButton>(radio);
+        requireEnabled(choice, option);
+        choice->SetChecked(true);
+        settle();
+        QStringList missing;
+        QStringList offered;
+        bool asked = false;
+        Pesqlista::SetImplementation([&](const Pesqlista::Request& request) {
+            asked = true;
+            offered = request.table.keys;
+            for (const QString& code : codes)
+                if (!request.table.keys.contains(code))
+                    missing << code;
+            return missing.isEmpty() ? std::optional<QStringList>(codes) : std::nullopt;
+        });
+        control<TButtonFlat>(button)->click();
+        Pesqlista::SetImplementation({});
+        settle();
+        if (!asked) {
+            fail(QStringLiteral("%1: a tela não abriu a lista").arg(option));
+            throw Refused();
+        }
+        if (!missing.isEmpty()) {
+            fail(QStringLiteral("%1: %2 fora da lista da tela (disponíveis: %3)")
+                     .arg(option, missing.join(QStringLiteral(", ")),
+                          offered.isEmpty() ? QStringLiteral("nenhum")
+                                            : offered.join(QStringLiteral(", "))));
+            throw Refused();
+        }
+    }
+
+    // Types the text into the edit and leaves it, raising its exit handler.
+    void type(const char* name, const QString& text, const QString& option)
+    {
+        auto* edit = control<TMaskEdit>(name);
+        requireEnabled(edit, option);
+        edit->SetText(text);
+        Dispatcher::run([edit] {
+            if (edit->OnExit)
+                edit->OnExit(edit);
+        });
+        settle();
+    }
+
+    void selectReconciliation(int index)
+    {
+        auto* list = control<TComboBox>("cbbConciliacao");
+        requireEnabled(list, QStringLiteral("--reconciliation"));
+        list->SelectByUser(index);
+        settle();
+    }
+
+    void press(TButtonFlat* button)
+    {
+        button->click();
+        settle();
+    }
+
+private:
+    TfrmDadosGerRel* m_form;
+    const QStringList& m_messages;
+};
+
+QJsonValue jsonValue(const TParam& param)
+{
+    switch (param.kind()) {
+    case TParam::Kind::Unassigned:
+        return QJsonValue::Null;
+    case TParam::Kind::Integer:
+        return param.AsInteger();
+    case TParam::Kind::DateTime: {
+        const QDate date = DateTime::toDate(param.AsDateTime());
+        return date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue(0);
+    }
+    case TParam::Kind::String:
+        break;
+    }
+    return param.AsString();
+}
+
+QString kindName(TParam::Kind kind)
+{
+    switch (kind) {
+    case TParam::Kind::Unassigned:
+        return QStringLiteral("unassigned");
+    case TParam::Kind::String:
+        return QStringLiteral("string");
+    case TParam::Kind::Integer:
+        return QStringLiteral("integer");
+    case TParam::Kind::DateTime:
+        return QStringLiteral("datetime");
+    }
+    return QString();
+}
+
+// One JSON value as text.
+QString json(const QJsonValue& value)
+{
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(text.mid(1, text.size() - 2));
+}
+
+// The report and its bound parameters, one parameter a line, in the query's order: the
+// value as the screen assigned it (a date-time 0 is 0), and as the SQL receives it.
+QByteArray paramsJson(const ReportDefinition& report, int index, const TParams& params)
+{
+    const QDate processing = DateTime::toDate(DataProc(FiliProc()));
+    QString text = QStringLiteral("{\n  \"report\": %1,\n  \"title\": %2,\n  \"file\": %3,\n"
+                                  "  \"processingDate\": %4,\n  \"parameters\": [")
+                       .arg(index)
+                       .arg(json(report.title), json(QDir::toNativeSeparators(report.filePath)),
+                            processing.isValid() ? json(processing.toString(Qt::ISODate))
+                                                 : QStringLiteral("null"));
+    for (int i = 0; i < params.Count(); ++i) {
+        const TParam& param = *params.Items(i);
+        QVariant sent = param.toSqlValue();
+        QString kind = kindName(param.kind());
+        // The engine binds the processing date itself when the screen leaves it.
+        if (!param.isAssigned() &&
+            param.Name().compare(QLatin1String("P_DTPROC"), Qt::CaseInsensitive) == 0) {
+            kind = QStringLiteral("engine");
+            sent = processing.isValid() ? processing.toString(Qt::ISODate) : QString();
+        }
+        text +=
+            QStringLiteral("%1\n    {\"name\": %2, \"kind\": %3, \"value\": %4, \"sql\": %5}")
+                .arg(i == 0 ? QString() : QStringLiteral(","), json(param.Name()), json(kind),
+                     json(jsonValue(param)),
+                     sent.isNull() ? QStringLiteral("null") : json(QJsonValue::fromVariant(sent)));
+    }
+    text += QStringLiteral("\n  ]\n}\n");
+    return text.toUtf8();
+}
+
+// The screen's form once the host opened it and its first activation set the defaults.
+TfrmDadosGerRel* openScreen(HostSession& session)
+{
+    session.mainWindow().show();
+    session.mainWindow().activateWindow();
+    QCoreApplication::processEvents();
+    session.openChequeScreen();
+    bool* pending = static_cast<bool*>(session.module().symbol("boPrimVez"));
+    QElapsedTimer clock;
+    clock.start();
+    TfrmDadosGerRel* form = nullptr;
+    while (clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        for (QMdiSubWindow* window : session.mainWindow().mdiArea()->subWindowList())
+            if (auto* found = qobject_cast<TfrmDadosGerRel*>(window->widget()))
+                form = found;
+        if (form && !*pending)
+            return form;
+    }
+    throw Exception(QStringLiteral("a tela KLX47306 não abriu"));
+}
+
+void apply(ScreenDriver& screen, const Criteria& criteria)
+{
+    if (criteria.report)
+        screen.selectReport(*criteria.report);
+    if (criteria.states)
+        screen.setStates(*criteria.states);
+    if (criteria.companies)
+        screen.pick("rdgLista", "sbtLista", *criteria.companies, QStringLiteral("--companies"));
+    if (criteria.accounts)
+        screen.pick("rdgListaConta", "sbtConta", *criteria.accounts, QStringLiteral("--accounts"));
+    const QList<QPair<const std::optional<QString>*, QPair<const char*, const char*>>> edits{
+        {&criteria.emissionFrom, {"depEmissaoIni", "--emission-from"}},
+        {&criteria.emissionTo, {"depEmissaoFin", "--emission-to"}},
+        {&criteria.clearingFrom, {"depCompensacaoIni", "--clearing-from"}},
+        {&criteria.clearingTo, {"depCompensacaoFin", "--clearing-to"}},
+        {&criteria.chequeFrom, {"medChequeIni", "--check-from"}},
+        {&criteria.chequeTo, {"medChequeFin", "--check-to"}}};
+    for (const auto& [value, names] : edits)
+        if (*value)
+            screen.type(names.first, **value, QLatin1String(names.second));
+    if (criteria.reconciliation)
+        screen.selectReconciliation(*criteria.reconciliation);
+}
+
+int runReport(const Criteria& criteria, const HostOptions& options)
+{
+    HostSession session(options);
+    QStringList messages;
+    Consiste::SetPresenter([&messages](const QString& text) {
+        messages << text;
+        fail(text);
+    });
+    struct PresenterReset {
+        ~PresenterReset()
+        {
+            Consiste::SetPresenter({});
+            TReportDesignerDialog::SetRunObserver({});
+        }
+    } reset;
+
+    TfrmDadosGerRel* form = openScreen(session);
+    ScreenDriver screen(form, messages);
+    try {
+        apply(screen, criteria);
+        if (criteria.params) {
+            QByteArray json;
+            TReportDesignerDialog::SetRunObserver(
+                [&](::ReportCommand, const ReportDefinition& report, const TParams& params) {
+                    json = paramsJson(report, form->cbbReportNames->GetItemIndex(), params);
+                    return true;
+                });
+            screen.press(form->sbtPreview);
+            if (json.isEmpty())
+                throw Refused{false};
+            std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+            return 0;
+        }
+        const QString path = QFileInfo(criteria.output).absoluteFilePath();
+        form->rpddPadrao->SetOutputFile(path);
+        screen.press(form->sbtSalvarComo);
+        const auto& run = form->rpddPadrao->LastRun();
+        if (run.file != path)
+            throw Refused{false};
+        std::printf("%s: \"%s\", %d %s, %d %s\n", qUtf8Printable(QDir::toNativeSeparators(path)),
+                    qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
+                    run.rows == 1 ? "linha" : "linhas", run.pages,
+                    run.pages == 1 ? "página" : "páginas");
+        if (run.rows == 0)
+            fail(QStringLiteral("nenhuma linha atende aos critérios; o arquivo diz isso"));
+        return 0;
+    } catch (const Refused& refused) {
+        if (!refused.told)
+            fail(QStringLiteral("o relatório não foi gerado"));
+        return 1;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The offscreen platform warns about every window feature it lacks; the rest is kept.
+QtMessageHandler defaultMessageHandler = nullptr;
+
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (!text.startsWith(QLatin1String("This plugin does not support")))
+        defaultMessageHandler(type, context, text);
+}
+
+} // namespace
+
+int ReportCommand::run(const QStringList& args)
+{
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        defaultMessageHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::printf("%s", qUtf8Printable(usage()));
+        return 0;
+    }
+    Criteria criteria;
+    HostOptions options;
+    try {
+        QStringList rest;
+        criteria = parseCriteria(args, rest);
+        options = HostOptions::parse(rest, nullptr);
+    } catch (const UsageError& e) {
+        fail(e.message + QStringLiteral("\n(klx report --help mostra as opções)"));
+        return 2;
+    } catch (const Exception& e) {
+        fail(e.Message() + QStringLiteral("\n(klx report --help mostra as opções)"));
+        return 2;
+    }
+    try {
+        return runReport(criteria, options);
+    } catch (const Exception& e) {
+        fail(e.Message());
+        return 1;
+    }
+}
+
+QString ReportCommand::usage()
+{
+    return QStringLiteral(
+               "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv [OPÇÕES]\n"
+               "     klx report [CRITÉRIOS] --params [OPÇÕES]\n"
+               "\n"
+               "Abre a tela Relação de Cheques (KLX47306) sem janela, aplica os critérios pelos\n"
+               "próprios controles da tela, como um usuário faria (as mesmas validações e o mesmo\n"
+               "preenchimento dos parâmetros), e grava o relatório escolhido.\n"
+               "\n"
+               "Critérios (os omitidos ficam como a tela os abre: todas as empresas e contas,\n"
+               "emissão na data de processamento, todos os status, conciliação Todos):\n"
+               "  --report N            relatório da lista, a partir de 0 (padrão 0):\n"
+               "                        0 por emissão, 1 por número, 2 conciliação,\n"
+               "                        3 não compensados por idade, 4 auditoria de talonários\n"
+               "  --companies 01,02     empresas escolhidas na lista (opção Lista)\n"
+               "  --accounts 001,003    contas correntes escolhidas na lista (opção Lista)\n"
+               "  --emission-from DATA  emissão de (DD/MM/AAAA ou AAAA-MM-DD; \"\" deixa vazio)\n"
+               "  --emission-to DATA    emissão até\n"
+               "  --clearing-from DATA  compensação de\n"
+               "  --clearing-to DATA    compensação até\n"
+               "  --check-from N        cheque de (até 6 dígitos)\n"
+               "  --check-to N          cheque até\n"
+               "  --states LISTA        status marcados: emitido,cancelado,disponivel\n"
+               "                        (os não listados são desmarcados)\n"
+               "  --reconciliation X    todos|compensado|nao-compensado (relatório 2)\n"
+               "\n"
+               "Saída:\n"
+               "  --output ARQUIVO      grava o relatório em PDF ou CSV (pela extensão); o CSV\n"
+               "                        tem as mesmas linhas e colunas do relatório, UTF-8,\n"
+               "                        separado por ';', valores 1.234,56 e datas DD/MM/AAAA\n"
+               "  --params              em vez de gravar, mostra em JSON os parâmetros que a\n"
+               "                        consulta do relatório recebe\n"
+               "\n"
+               "Opções comuns:\n") +
+           HostOptions::usage() +
+           QStringLiteral(
+               "\n"
+               "Saída do processo: 0 relatório gravado; 1 a tela recusou os critérios (a mensagem\n"
+               "dela vai para a saída de erro) ou o relatório falhou; 2 linha de comando "
+               "inválida.\n"
+               "\n"
+               "Exemplo:\n"
+               "  QT_QPA_PLATFORM=offscreen klx report --report 1 --companies 01 \\\n"
+               "      --emission-from 01/02/2026 --emission-to 28/02/2026 --output cheques.pdf\n");
+}
+
+} // namespace host

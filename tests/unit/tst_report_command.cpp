@@ -1,0 +1,213 @@
+// `klx report` as a script uses it: criteria through the screen, the screen's refusals as
+// exit code 1 with its message, bad command lines as exit code 2, files and parameters out.
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+QStringList csvRows(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines =
+        QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return lines.mid(1);
+}
+
+} // namespace
+
+class TestReportCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void helpDocumentsTheOptions()
+    {
+        const Result result = klx({QStringLiteral("--help")}, false);
+        QCOMPARE(result.code, 0);
+        for (const char* option :
+             {"--report", "--companies", "--accounts", "--emission-from", "--clearing-to",
+              "--check-from", "--states", "--reconciliation", "--output", "--params", "--database"})
+            QVERIFY2(result.out.contains(QLatin1String(option)), option);
+    }
+
+    void badCommandLinesExitWithTwo_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no output") << QStringList{} << "--output";
+        QTest::newRow("other suffix") << QStringList{"--output", "x.txt"} << ".pdf ou .csv";
+        QTest::newRow("impossible date")
+            << QStringList{"--emission-from", "31/02/2026", "--output", "x.pdf"} << "31/02/2026";
+        QTest::newRow("long number")
+            << QStringList{"--check-from", "1234567", "--output", "x.pdf"} << "1234567";
+        QTest::newRow("unknown state")
+            << QStringList{"--states", "pago", "--output", "x.pdf"} << "pago";
+        QTest::newRow("unknown option")
+            << QStringList{"--cor", "azul", "--output", "x.pdf"} << "--cor";
+    }
+
+    void badCommandLinesExitWithTwo()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const Result result = klx(args);
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    }
+
+    void screenRefusalsExitWithOne_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one check number")
+            << QStringList{"--check-from", "1101"} << "klx: Cheque final deve ser informado.";
+        QTest::newRow("inverted emission")
+            << QStringList{"--emission-from", "20/03/2026"}
+            << "klx: Data de emissão inicial deve ser menor ou igual a data de emissão final.";
+        QTest::newRow("no state") << QStringList{"--states", ""}
+                                  << "klx: Status do cheque deve ser informado.";
+        QTest::newRow("blank emission") << QStringList{"--emission-from", ""}
+                                        << "klx: Data de emissão inicial deve ser informada.";
+        QTest::newRow("company outside the operator's")
+            << QStringList{"--companies", "04"} << "--companies: 04 fora da lista";
+        QTest::newRow("report out of the list")
+            << QStringList{"--report", "9"} << "não há relatório 9";
+        QTest::newRow("reconciliation of another report")
+            << QStringList{"--reconciliation", "compensado"} << "desabilitado";
+    }
+
+    void screenRefusalsExitWithOne()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        const QString output = m_dir.filePath(QStringLiteral("recusado.pdf"));
+        const Result result = klx(args << QStringLiteral("--output") << output);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QVERIFY(!QFile::exists(output));
+    }
+
+    void criteriaReachTheRows()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("fev.csv"));
+        const Result result = klx({"--report", "1", "--companies", "01,03", "--accounts", "002,005",
+                                   "--emission-from", "2026-02-01", "--emission-to", "28/02/2026",
+                                   "--states", "emitido", "--output", output});
+        QCOMPARE(result.code, 0);
+        QVERIFY(result.out.contains(QStringLiteral("Relação de cheques por número")));
+        const QStringList rows = csvRows(output);
+        QCOMPARE(rows.size(), 10);
+        for (const QString& row : rows) {
+            const QStringList cells = row.split(QLatin1Char(';'));
+            QVERIFY(cells.at(0) == QLatin1String("002") || cells.at(0) == QLatin1String("005"));
+            QVERIFY(cells.at(2).endsWith(QLatin1String("/02/2026")));
+            QCOMPARE(cells.at(5), QStringLiteral("Emitido"));
+        }
+    }
+
+    void reconciliationAndClearingRange()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("conciliacao.csv"));
+        const Result result =
+            klx({"--report", "2", "--emission-from", "01/01/2026", "--emission-to", "31/03/2026",
+                 "--reconciliation", "compensado", "--clearing-from", "01/02/2026", "--clearing-to",
+                 "14/02/2026", "--output", output});
+        QCOMPARE(result.code, 0);
+        const QStringList rows = csvRows(output);
+        QVERIFY(rows.size() >= 5);
+        for (const QString& row : rows) {
+            const QDate cleared =
+                QDate::fromString(row.split(QLatin1Char(';')).at(3), QStringLiteral("dd/MM/yyyy"));
+            QVERIFY(cleared >= QDate(2026, 2, 1) && cleared <= QDate(2026, 2, 14));
+        }
+    }
+
+    void paramsShowTheBinding()
+    {
+        const Result result =
+            klx({"--report", "0", "--companies", "01,03", "--states", "disponivel", "--params"});
+        QCOMPARE(result.code, 0);
+        const QJsonObject root = QJsonDocument::fromJson(result.out.toUtf8()).object();
+        QCOMPARE(root.value(QStringLiteral("report")).toInt(), 0);
+        QHash<QString, QJsonObject> params;
+        for (const QJsonValue& value : root.value(QStringLiteral("parameters")).toArray())
+            params.insert(value[QStringLiteral("name")].toString(), value.toObject());
+        QCOMPARE(params.size(), 14);
+        QVERIFY(!params.contains(QStringLiteral("P_IDCOMPENSADO")));
+        QCOMPARE(params["P_CDEMPRESA"]["value"].toString(), QStringLiteral("01,03"));
+        QCOMPARE(params["P_TCDEMPRESA"]["sql"].toString(), QString());
+        QVERIFY(!params["P_TCDEMPRESA"]["sql"].isNull());
+        QCOMPARE(params["P_STATUS"]["value"].toString(), QStringLiteral("_0"));
+        // Only "Disponível": the emission dates go as date-time 0, "no date" to the SQL.
+        QCOMPARE(params["P_DTINI"]["kind"].toString(), QStringLiteral("datetime"));
+        QCOMPARE(params["P_DTINI"]["value"].toInt(-1), 0);
+        QCOMPARE(params["P_DTINI"]["sql"].toString(QStringLiteral("x")), QString());
+    }
+
+    void pdfIsWritten()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("idade.pdf"));
+        const Result result = klx({"--report", "3", "--emission-from", "01/01/2026",
+                                   "--emission-to", "31/03/2026", "--output", output});
+        QCOMPARE(result.code, 0);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        QVERIFY(result.out.contains(QStringLiteral("59 linhas, 2 páginas")));
+    }
+
+    void firebirdGivesTheSameFile()
+    {
+        if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE")))
+            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+        const QStringList criteria{
+            "--report",      "0",          "--emission-from", "01/02/2026",
+            "--emission-to", "28/02/2026", "--states",        "emitido,cancelado"};
+        const QString lite = m_dir.filePath(QStringLiteral("lite.csv"));
+        const QString fb = m_dir.filePath(QStringLiteral("fb.csv"));
+        QCOMPARE(klx(QStringList(criteria) << "--output" << lite).code, 0);
+        const Result result =
+            klx(QStringList(criteria) << "--output" << fb << "--db"
+                                      << "firebird"
+                                      << "--database" << m_dir.filePath(QStringLiteral("demo.fdb")),
+                false);
+        QCOMPARE(result.code, 0);
+        QCOMPARE(csvRows(fb), csvRows(lite));
+        QVERIFY(csvRows(fb).size() > 20);
+    }
+
+private:
+    // Runs "klx report" on the demo database of the test's directory.
+    Result klx(QStringList args, bool sqlite = true)
+    {
+        QProcess process;
+        args.prepend(QStringLiteral("report"));
+        args << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
+        if (sqlite)
+            args << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
+        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
+        if (!process.waitForFinished(120000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestReportCommand)
+#include "tst_report_command.moc"

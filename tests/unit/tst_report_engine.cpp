@@ -1,0 +1,286 @@
+// The report commands on the real screen: a missing definition, the preview window, a file
+// written without dialogs, printing without a printer, an edited definition saved as a new
+// report, and a long report cancelled.
+
+#include "ScreenHost.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TComboBox.h"
+#include "controls/TMaskEdit.h"
+#include "report/ReportEditorDialog.h"
+#include "report/ReportPageView.h"
+#include "report/ReportPreviewDialog.h"
+#include "report/TfrmDadosGerRel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A report whose query counts for a long while and returns one row at the end.
+const char* slowReport = "title: Contagem demorada\n"
+                         "order: 9\n"
+                         "column: QTDE | Quantidade | 10 | right | integer\n"
+                         "sql:\n"
+                         "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
+                         "                          WHERE X < 2000000000)\n"
+                         "  SELECT COUNT(*) AS QTDE FROM S\n";
+
+// Runs the action once the application shows a modal window of the class.
+template <class Window> void whenShown(std::function<void(Window*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<Window*>(widget);
+            if (window && window->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                action(window);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        m_host = std::make_unique<ScreenHost>();
+        m_reports = m_host->dir.filePath(QStringLiteral("reports"));
+        QDir().mkpath(m_reports);
+        const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
+        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}))
+            QFile::copy(source.filePath(file), QDir(m_reports).filePath(file));
+        ReportCatalog::setDirectory(m_reports);
+        m_host->open();
+        m_form = qobject_cast<TfrmDadosGerRel*>(m_host->form());
+        QVERIFY(m_form);
+        QCOMPARE(m_form->cbbReportNames->count(), 5);
+    }
+
+    void cleanup()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QDialog*>(widget))
+                widget->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_form = nullptr;
+        m_host.reset();
+    }
+
+    void definitionDeletedAfterListing()
+    {
+        QVERIFY(QFile::remove(QDir(m_reports).filePath(QStringLiteral("KLX473-0-emissao.rpt"))));
+        m_form->sbtPreview->click();
+        QCOMPARE(m_host->errors,
+                 QStringList{QStringLiteral("O arquivo contendo a definição do Relatório de código "
+                                            "'KLX473' não foi encontrado no diretório '%1'.")
+                                 .arg(QDir::toNativeSeparators(m_reports))});
+        QVERIFY(!preview());
+    }
+
+    void noDefinitionAtAll()
+    {
+        for (const QString& file : QDir(m_reports).entryList({QStringLiteral("*.rpt")}))
+            QFile::remove(QDir(m_reports).filePath(file));
+        m_form->LoadReportList();
+        m_form->sbtSalvarComo->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY(m_host->errors.first().contains(QStringLiteral("'KLX473'")));
+        QVERIFY(m_host->errors.first().contains(QDir::toNativeSeparators(m_reports)));
+    }
+
+    void previewShowsEveryPage()
+    {
+        selectReport(1);
+        setEmissionRange(QStringLiteral("01/01/2026"), QStringLiteral("31/03/2026"));
+        m_form->sbtPreview->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        ReportPreviewDialog* window = preview();
+        QVERIFY(window);
+        QVERIFY(window->windowTitle().contains(QStringLiteral("Relação de cheques por número")));
+        auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
+        QCOMPARE(pageBox->maximum(), 2);
+        window->findChild<QToolButton*>(QStringLiteral("nextPage"))->click();
+        QCOMPARE(window->pageView()->page(), 1);
+        QCOMPARE(pageBox->value(), 2);
+        QVERIFY(!window->findChild<QToolButton*>(QStringLiteral("nextPage"))->isEnabled());
+        const QSize before = window->pageView()->sizeHint();
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))
+            ->setCurrentText(QStringLiteral("200%"));
+        QVERIFY(window->pageView()->sizeHint().width() > before.width());
+    }
+
+    void emptyReportIsNotPreviewed()
+    {
+        setEmissionRange(QStringLiteral("01/01/2020"), QStringLiteral("02/01/2020"));
+        m_form->sbtPreview->click();
+        QCOMPARE(m_host->errors,
+                 QStringList{QStringLiteral("Nenhum cheque atende aos critérios informados.")});
+        QVERIFY(!preview());
+    }
+
+    void saveAsWritesTheGivenFile()
+    {
+        const QString path = m_host->dir.filePath(QStringLiteral("saida.csv"));
+        engine()->SetOutputFile(path);
+        m_form->sbtSalvarComo->click();
+        QVERIFY(m_host->errors.isEmpty());
+        QCOMPARE(engine()->LastRun().file, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        // The default criteria: the checks issued on the processing date, 15/03/2026.
+        QCOMPARE(lines.size(), engine()->LastRun().rows + 1);
+        QVERIFY(lines.size() > 5);
+        for (const QString& line : lines.mid(1))
+            QVERIFY2(line.contains(QStringLiteral(";15/03/2026;")), qPrintable(line));
+    }
+
+    void printWithoutPrinterWritesPdf()
+    {
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            QSKIP("A printer is installed: printing opens the print dialog.");
+        m_form->sbtPrint->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        const QString path = engine()->LastRun().file;
+        QVERIFY(path.endsWith(QStringLiteral(".pdf")));
+        QVERIFY(QFileInfo(path).size() > 1000);
+        QCOMPARE(m_host->errors.first(),
+                 QStringLiteral("Nenhuma impressora está instalada; o relatório foi salvo em '%1'.")
+                     .arg(QDir::toNativeSeparators(path)));
+        QFile::remove(path);
+    }
+
+    void editedDefinitionJoinsTheList()
+    {
+        selectReport(3);
+        QString caption, prompt;
+        whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
+            QTextCursor cursor = editor->editor()->textCursor();
+            QString text = editor->editor()->toPlainText();
+            text.replace(QStringLiteral("| Dias |"), QStringLiteral("| Idade |"));
+            editor->editor()->setPlainText(text);
+            whenShown<QInputDialog>([&](QInputDialog* ask) {
+                caption = ask->windowTitle();
+                prompt = ask->labelText();
+                QCOMPARE(ask->textValue(), QStringLiteral("Cheques não compensados por idade"));
+                ask->setTextValue(QStringLiteral("Idade dos cheques (revisado)"));
+                ask->accept();
+            });
+            editor->findChild<QPushButton*>(QStringLiteral("saveAsNew"))->click();
+        });
+        m_form->sbtReportEdit->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QCOMPARE(caption, QStringLiteral("Título do Relatório"));
+        QCOMPARE(prompt, QStringLiteral("Informe o título do relatório:"));
+        QCOMPARE(m_form->cbbReportNames->count(), 6);
+        QCOMPARE(m_form->cbbReportNames->itemText(5),
+                 QStringLiteral("Idade dos cheques (revisado)"));
+        QCOMPARE(m_form->cbbReportNames->currentIndex(), 3);
+        const QString saved =
+            QDir(m_reports).filePath(QStringLiteral("KLX473-5-idade-dos-cheques-revisado.rpt"));
+        const ReportDefinition copy = ReportDefinition::load(saved);
+        QCOMPARE(copy.order, 5);
+        QCOMPARE(copy.column(QStringLiteral("QTDIAS"))->label, QStringLiteral("Idade"));
+        // The original stays as it was.
+        QCOMPARE(
+            ReportDefinition::load(QDir(m_reports).filePath(QStringLiteral("KLX473-3-idade.rpt")))
+                .column(QStringLiteral("QTDIAS"))
+                ->label,
+            QStringLiteral("Dias"));
+    }
+
+    void badEditIsRefusedWithItsLine()
+    {
+        whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
+            editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
+                QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro")));
+            QVERIFY(!editor->saveAsNew());
+            editor->reject();
+        });
+        m_form->sbtReportEdit->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY2(m_host->errors.first().startsWith(
+                     QStringLiteral("KLX473-0-emissao.rpt:15: formato inválido: \"dinheiro\"")),
+                 qPrintable(m_host->errors.first()));
+        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 5);
+    }
+
+    void cancellingLeavesTheScreenUsable()
+    {
+        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-9-lento.rpt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(slowReport);
+        file.close();
+        m_form->LoadReportList();
+        selectReport(5);
+        QElapsedTimer clock;
+        whenShown<QProgressDialog>([&](QProgressDialog* progress) {
+            QCOMPARE(progress->objectName(), QStringLiteral("reportProgress"));
+            // The window keeps turning while the query runs.
+            QVERIFY(m_form->isEnabled());
+            clock.start();
+            progress->findChild<QPushButton*>()->click();
+        });
+        m_form->sbtPreview->click();
+        QVERIFY(clock.isValid());
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(m_host->errors.isEmpty());
+        QVERIFY(!preview());
+
+        selectReport(1);
+        m_form->sbtPreview->click();
+        QVERIFY(m_host->errors.isEmpty());
+        QVERIFY(preview());
+    }
+
+private:
+    TReportDesignerDialog* engine() const { return m_form->rpddPadrao; }
+
+    ReportPreviewDialog* preview() const
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = qobject_cast<ReportPreviewDialog*>(widget))
+                if (window->isVisible())
+                    return window;
+        return nullptr;
+    }
+
+    void selectReport(int index) { m_form->cbbReportNames->SelectByUser(index); }
+
+    void setEmissionRange(const QString& from, const QString& to)
+    {
+        for (const auto& [name, text] :
+             {std::pair{"depEmissaoIni", from}, std::pair{"depEmissaoFin", to}}) {
+            auto* edit = m_form->findChild<TMaskEdit*>(QLatin1String(name));
+            edit->SetText(text);
+        }
+    }
+
+    std::unique_ptr<ScreenHost> m_host;
+    TfrmDadosGerRel* m_form = nullptr;
+    QString m_reports;
+};
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_report_engine.moc"
