@@ -1,0 +1,249 @@
+// The pieces a report is made of: Brazilian formats, reading driver values, the definition
+// format with its errors, and the criteria line read back from the parameters.
+
+#include "core/Exceptions.h"
+#include "data/TParams.h"
+#include "report/ReportCriteria.h"
+#include "report/ReportDefinition.h"
+#include "report/ReportFormat.h"
+#include "report/ReportQuery.h"
+
+#include <QtTest>
+
+class TestReportFormat : public QObject {
+    Q_OBJECT
+
+private slots:
+    void money_data()
+    {
+        QTest::addColumn<qint64>("cents");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "0,00";
+        QTest::newRow("cents") << qint64(5) << "0,05";
+        QTest::newRow("hundreds") << qint64(72853) << "728,53";
+        QTest::newRow("thousands") << qint64(123456) << "1.234,56";
+        QTest::newRow("millions") << qint64(123456789012) << "1.234.567.890,12";
+        QTest::newRow("negative") << qint64(-50) << "-0,50";
+        QTest::newRow("negative thousands") << qint64(-100000) << "-1.000,00";
+    }
+    void money()
+    {
+        QFETCH(qint64, cents);
+        QFETCH(QString, text);
+        QCOMPARE(ReportFormat::money(cents), text);
+    }
+
+    void integerAndDate()
+    {
+        QCOMPARE(ReportFormat::integer(0), QStringLiteral("0"));
+        QCOMPARE(ReportFormat::integer(999), QStringLiteral("999"));
+        QCOMPARE(ReportFormat::integer(-1000), QStringLiteral("-1.000"));
+        QCOMPARE(ReportFormat::integer(1000000), QStringLiteral("1.000.000"));
+        QCOMPARE(ReportFormat::date(QDate(2026, 3, 5)), QStringLiteral("05/03/2026"));
+        QCOMPARE(ReportFormat::date(QDate()), QString());
+    }
+
+    void centsFromDriverValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<qint64>("cents");
+        QTest::newRow("double") << QVariant(728.53) << qint64(72853);
+        QTest::newRow("double error") << QVariant(0.1 + 0.2) << qint64(30);
+        QTest::newRow("firebird text") << QVariant(QStringLiteral("42629.79")) << qint64(4262979);
+        QTest::newRow("one decimal") << QVariant(QStringLiteral("12.5")) << qint64(1250);
+        QTest::newRow("no decimals") << QVariant(QStringLiteral("12")) << qint64(1200);
+        QTest::newRow("rounds half up") << QVariant(QStringLiteral("0.005")) << qint64(1);
+        QTest::newRow("negative text") << QVariant(QStringLiteral("-3.10")) << qint64(-310);
+        QTest::newRow("integer") << QVariant(7) << qint64(700);
+        QTest::newRow("large") << QVariant(QStringLiteral("9999999999999.99"))
+                               << qint64(999999999999999);
+    }
+    void centsFromDriverValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(qint64, cents);
+        QCOMPARE(ReportFormat::centsOf(value), std::optional<qint64>(cents));
+    }
+
+    void unreadableValuesAreNull()
+    {
+        QVERIFY(!ReportFormat::centsOf(QVariant()));
+        QVERIFY(!ReportFormat::centsOf(QStringLiteral("abc")));
+        QVERIFY(!ReportFormat::centsOf(QStringLiteral("1.2.3")));
+        QVERIFY(ReportFormat::normalize(QStringLiteral("x"), ReportValueFormat::Money).isNull());
+        QVERIFY(ReportFormat::normalize(QStringLiteral("2026-02-31"), ReportValueFormat::Date)
+                    .isNull());
+        QCOMPARE(ReportFormat::text(QVariant(), ReportValueFormat::Money), QString());
+    }
+
+    void datesFromDriverValues()
+    {
+        const QDate day(2026, 1, 6);
+        QCOMPARE(ReportFormat::dateOf(QStringLiteral("2026-01-06")), day);
+        QCOMPARE(ReportFormat::dateOf(day), day);
+        QCOMPARE(ReportFormat::dateOf(QDateTime(day, QTime(10, 0))), day);
+        QCOMPARE(ReportFormat::dateOf(QStringLiteral("2026-01-06 00:00:00")), day);
+        // Firebird pads CHAR columns; texts keep no trailing blanks.
+        QCOMPARE(ReportFormat::normalize(QStringLiteral("001   "), ReportValueFormat::Text),
+                 QVariant(QStringLiteral("001")));
+    }
+
+    void definitionLayout()
+    {
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("# a comment\n"
+                           "title: Teste\n"
+                           "order: 7\n"
+                           "orientation: landscape\n"
+                           "company: nmempresa\n"
+                           "count: cheque | cheques\n"
+                           "group: CDREDUCONT | Conta {CDREDUCONT}: {DSCONTCORR} | Total\n"
+                           "group: DTEMISSAO | - | -\n"
+                           "column: CDREDUCONT\n"
+                           "column: VLCHEQUE | Valor | 12.5 | right | money\n"
+                           "sum: VLCHEQUE\n"
+                           "sql:\n"
+                           "  SELECT 1\n"),
+            QStringLiteral("teste.rpt"));
+        QCOMPARE(report.order, 7);
+        QCOMPARE(report.orientation, ReportDefinition::Orientation::Landscape);
+        QCOMPARE(report.companyField, QStringLiteral("NMEMPRESA"));
+        QCOMPARE(report.groups.size(), 2);
+        QCOMPARE(report.groups.at(0).heading, QStringLiteral("Conta {CDREDUCONT}: {DSCONTCORR}"));
+        QVERIFY(report.groups.at(1).heading.isEmpty() && report.groups.at(1).footer.isEmpty());
+        QCOMPARE(report.columns.size(), 2);
+        QCOMPARE(report.columns.at(0).label, QStringLiteral("CDREDUCONT"));
+        QCOMPARE(report.columns.at(0).format, ReportValueFormat::Text);
+        QCOMPARE(report.columns.at(1).width, 12.5);
+        QCOMPARE(report.columns.at(1).alignment, Qt::AlignRight);
+        QCOMPARE(report.columns.at(1).line, 10);
+        QCOMPARE(report.sums, QStringList{QStringLiteral("VLCHEQUE")});
+
+        QStringList fields;
+        QList<ReportValueFormat> formats;
+        ReportQuery::usedFields(report, fields, formats);
+        QCOMPARE(fields,
+                 QStringList({"CDREDUCONT", "VLCHEQUE", "DSCONTCORR", "DTEMISSAO", "NMEMPRESA"}));
+        QCOMPARE(formats.at(1), ReportValueFormat::Money);
+    }
+
+    void definitionErrorsNameFileAndLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error");
+        const QString head = QStringLiteral("title: T\n");
+        QTest::newRow("orientation") << head + "orientation: sideways\n"
+                                     << "x.rpt:2: orientação inválida: \"sideways\"";
+        QTest::newRow("width") << head + "column: A | A | wide\n"
+                               << "x.rpt:2: largura inválida: \"wide\"";
+        QTest::newRow("alignment") << head + "\ncolumn: A | A | 1 | middle\n"
+                                   << "x.rpt:3: alinhamento inválido: \"middle\"";
+        QTest::newRow("format") << head + "column: A | A | 1 | left | euro\n"
+                                << "x.rpt:2: formato inválido: \"euro\"";
+        QTest::newRow("field") << head + "column: A-B\n"
+                               << "x.rpt:2: nome de campo inválido";
+        QTest::newRow("repeated") << head + "column: A\ncolumn: a\n"
+                                  << "x.rpt:3: coluna repetida: A";
+        QTest::newRow("sum of text") << head + "column: A\nsum: A\n"
+                                     << "x.rpt:3: só colunas money ou integer somam: A";
+        QTest::newRow("sum of nothing") << head + "sum: B\n"
+                                        << "x.rpt:2: a soma pede uma coluna";
+        QTest::newRow("count") << head + "count: cheques\n"
+                               << "x.rpt:2: contagem inválida";
+        QTest::newRow("bad line") << head + "no colon here\n"
+                                  << "x.rpt:2: linha inválida";
+        QTest::newRow("no title") << QStringLiteral("order: 1\n") << "x.rpt: falta o título";
+    }
+    void definitionErrorsNameFileAndLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        try {
+            ReportDefinition::parse(text, QStringLiteral("x.rpt"));
+            QFAIL("no error");
+        } catch (const Exception& e) {
+            QVERIFY2(e.Message().startsWith(error), qPrintable(e.Message()));
+        }
+    }
+
+    void sqlPerEngine()
+    {
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: T\nsql:\n  SELECT 1 -- :P_X\nsql.ib:\n  SELECT 2 /* :P_Y */\n"),
+            QStringLiteral("x.rpt"));
+        QCOMPARE(report.sqlFor(DatabaseConfig::Engine::Sqlite).trimmed(),
+                 QStringLiteral("SELECT 1"));
+        QCOMPARE(report.sqlFor(DatabaseConfig::Engine::Firebird).trimmed(),
+                 QStringLiteral("SELECT 2"));
+        QCOMPARE(ReportDefinition::withoutComments(QStringLiteral("SELECT '--x', \"/*\" -- c\n")),
+                 QStringLiteral("SELECT '--x', \"/*\" \n"));
+    }
+
+    void onlyOneSelectRuns_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("select") << "SELECT * FROM CHEQUE" << true;
+        QTest::newRow("with") << "with x as (select 1) select * from x;" << true;
+        QTest::newRow("parenthesis") << "(SELECT 1)" << true;
+        QTest::newRow("semicolon in a literal") << "SELECT ';DELETE FROM X' FROM Y" << true;
+        QTest::newRow("update") << "UPDATE CHEQUE SET VLCHEQUE = 0" << false;
+        QTest::newRow("second statement") << "SELECT 1; DROP TABLE CHEQUE" << false;
+        QTest::newRow("hidden in a comment") << "/* SELECT */ DELETE FROM CHEQUE" << false;
+        QTest::newRow("execute block") << "EXECUTE BLOCK AS BEGIN END" << false;
+    }
+    void onlyOneSelectRuns()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, accepted);
+        bool passed = true;
+        try {
+            ReportQuery::checkSingleSelect(sql, QStringLiteral("x.rpt"));
+        } catch (const Exception& e) {
+            passed = false;
+            QVERIFY(e.Message().startsWith(QStringLiteral("x.rpt: ")));
+        }
+        QCOMPARE(passed, accepted);
+    }
+
+    void criteriaLine()
+    {
+        TParams params({"P_CDEMPRESA", "P_TCDEMPRESA", "P_CDREDUCONT", "P_TCDREDUCONT",
+                        "P_NRCHEQUEINI", "P_NRCHEQUEFIN", "P_TNRCHEQUE", "P_DTINI", "P_DTFIN",
+                        "P_STATUS", "P_TSTATUS", "P_IDCOMPENSADO", "P_DTCOMPINI", "P_DTCOMPFIN",
+                        "P_TDTCOMP"});
+        const auto set = [&](const char* name, const QString& value) {
+            params.ParamByName(QLatin1String(name))->SetAsString(value);
+        };
+        set("P_CDEMPRESA", QString());
+        set("P_TCDEMPRESA", QStringLiteral("T"));
+        set("P_CDREDUCONT", QStringLiteral("001,003"));
+        set("P_TCDREDUCONT", QString());
+        set("P_NRCHEQUEINI", QStringLiteral("001101"));
+        set("P_NRCHEQUEFIN", QStringLiteral("001110"));
+        set("P_TNRCHEQUE", QString());
+        params.ParamByName(QStringLiteral("P_DTINI"))
+            ->SetAsDateTime(DateTime::fromDate(QDate(2026, 2, 1)));
+        params.ParamByName(QStringLiteral("P_DTFIN"))
+            ->SetAsDateTime(DateTime::fromDate(QDate(2026, 2, 28)));
+        set("P_STATUS", QStringLiteral("_2_0"));
+        set("P_TSTATUS", QString());
+        params.ParamByName(QStringLiteral("P_IDCOMPENSADO"))->SetAsInteger(2);
+        set("P_DTCOMPINI", QString());
+        set("P_DTCOMPFIN", QString());
+        set("P_TDTCOMP", QStringLiteral("T"));
+        QCOMPARE(ReportCriteria::summary(params),
+                 QStringLiteral("Empresas: todas; Contas: 001, 003; Emissão: 01/02/2026 a "
+                                "28/02/2026; Compensação: qualquer data; Cheques: 001101 a 001110; "
+                                "Status: Disponível, Cancelado; Conciliação: não compensados"));
+
+        // Date-time 0 and unassigned dates both mean no date; undeclared criteria are left out.
+        TParams few({"P_DTINI", "P_DTFIN", "P_TSTATUS"});
+        few.ParamByName(QStringLiteral("P_DTINI"))->SetAsDateTime(0);
+        QCOMPARE(ReportCriteria::summary(few),
+                 QStringLiteral("Emissão: qualquer data; Status: todos"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportFormat)
+#include "tst_report_format.moc"
