@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -33,6 +34,7 @@ public:
             m_fonts[static_cast<int>(role)] = ReportFonts::font(role);
             m_metrics[static_cast<int>(role)] =
                 std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
+            m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
         }
         m_current = -1;
     }
@@ -48,7 +50,10 @@ public:
         const QFontMetricsF& metrics = *m_metrics[static_cast<int>(role)];
         const double room = width * m_scale;
         QString shown = text;
-        double advance = metrics.horizontalAdvance(shown);
+        // A left-aligned text surely narrower than its room needs no measuring.
+        const bool fits =
+            (alignment & Qt::AlignLeft) && text.size() * m_widest[static_cast<int>(role)] <= room;
+        double advance = fits ? 0 : advanceOf(role, metrics, shown);
         if (advance > room) {
             shown = metrics.elidedText(text, Qt::ElideRight, room);
             advance = metrics.horizontalAdvance(shown);
@@ -77,6 +82,19 @@ public:
     }
 
 private:
+    // Widths of texts that come back often (dates, states), measured once.
+    double advanceOf(Role role, const QFontMetricsF& metrics, const QString& text)
+    {
+        QHash<QString, double>& cache = m_advances[static_cast<int>(role)];
+        const auto found = cache.constFind(text);
+        if (found != cache.constEnd())
+            return *found;
+        const double advance = metrics.horizontalAdvance(text);
+        if (cache.size() < 4096)
+            cache.insert(text, advance);
+        return advance;
+    }
+
     void select(Role role)
     {
         if (m_current == static_cast<int>(role))
@@ -90,6 +108,8 @@ private:
     double m_scale;
     QFont m_fonts[4];
     std::unique_ptr<QFontMetricsF> m_metrics[4];
+    double m_widest[4] = {};
+    QHash<QString, double> m_advances[4];
     int m_current;
 };
 
@@ -157,13 +177,10 @@ void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocume
                  document.columnWidth.at(c), y, height, document.alignments.at(c));
 }
 
-} // namespace
-
-void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document, int page)
+void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
 {
     if (page < 0 || page >= document.pageCount())
         return;
-    PagePen pen(painter);
     paintHeader(pen, document, page);
     const double left = document.margins.left();
     const double width =
@@ -198,6 +215,14 @@ void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document,
     }
 }
 
+} // namespace
+
+void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document, int page)
+{
+    PagePen pen(painter);
+    paintPageWith(pen, document, page);
+}
+
 QImage ReportPainter::pageImage(const ReportDocument& document, int page, double dpi)
 {
     const QSize size = (document.pageSize * dpi / 72.0).toSize();
@@ -230,11 +255,12 @@ void ReportPainter::writePdf(const ReportDocument& document, const QString& path
         if (!painter.begin(&writer))
             throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
         try {
+            PagePen pen(painter);
             for (int page = 0; page < document.pageCount(); ++page) {
                 progress.checkCancel();
                 if (page > 0)
                     writer.newPage();
-                paintPage(painter, document, page);
+                paintPageWith(pen, document, page);
                 progress.setDone(page + 1);
             }
             finished = true;
@@ -259,6 +285,7 @@ void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int
         throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
     first = std::max(first, 1);
     last = std::min(last, document.pageCount());
+    PagePen pen(painter);
     for (int page = first; page <= last; ++page) {
         if (onPage && !onPage(page)) {
             printer.abort();
@@ -266,7 +293,7 @@ void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int
         }
         if (page > first)
             printer.newPage();
-        paintPage(painter, document, page - 1);
+        paintPageWith(pen, document, page - 1);
     }
     painter.end();
 }

@@ -104,6 +104,7 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportDocument> d
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignHCenter);
     m_scroll->setWidget(m_view);
+    m_scroll->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -177,9 +178,10 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
         QDialog::keyPressEvent(event);
 }
 
-void ReportPreviewDialog::resizeEvent(QResizeEvent* event)
+bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    QDialog::resizeEvent(event);
-    if (m_zoomBox->currentIndex() >= 0 && m_zoomBox->currentData().toDouble() <= 0)
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
+        m_zoomBox->currentIndex() >= 0 && m_zoomBox->currentData().toDouble() <= 0)
         applyZoomChoice();
+    return QDialog::eventFilter(watched, event);
 }

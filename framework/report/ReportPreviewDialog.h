@@ -27,7 +27,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    // Keeps a fitting zoom fitting as the page area changes size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyZoomChoice();
