@@ -250,7 +250,7 @@ QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
 {
     const QString own =
         engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib")) : QString();
-    return withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
+    return SqlParameters::withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
 }
 
 const ReportDefinition::Column* ReportDefinition::column(const QString& field) const
@@ -259,36 +259,6 @@ const ReportDefinition::Column* ReportDefinition::column(const QString& field) c
         if (column.field.compare(field, Qt::CaseInsensitive) == 0)
             return &column;
     return nullptr;
-}
-
-QString ReportDefinition::withoutComments(const QString& sql)
-{
-    QString result;
-    result.reserve(sql.size());
-    const qsizetype size = sql.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = sql.at(i);
-        const QChar next = i + 1 < size ? sql.at(i + 1) : QChar();
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quoted text runs to the next quote; a doubled quote reopens it.
-            qsizetype end = sql.indexOf(c, i + 1);
-            end = end < 0 ? size : end + 1;
-            result += sql.mid(i, end - i);
-            i = end;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
-            i = end < 0 ? size : end;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? size : end + 2;
-            result += QLatin1Char(' ');
-        } else {
-            result += c;
-            ++i;
-        }
-    }
-    return result;
 }
 
 QStringList ReportDefinition::declaredParameters(const QString& sql)

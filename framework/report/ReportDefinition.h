@@ -93,8 +93,6 @@ public:
     QString sqlFor(DatabaseConfig::Engine engine) const;
     // The column of a field, or nullptr.
     const Column* column(const QString& field) const;
-    // The text without "--" and "/* */" comments; string literals are kept whole.
-    static QString withoutComments(const QString& sql);
     // The named parameters (":NAME") the SQL declares, in order of first use.
     static QStringList declaredParameters(const QString& sql);
 };

@@ -1,6 +1,7 @@
 #include "report/ReportQuery.h"
 
 #include "core/Exceptions.h"
+#include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 #include "report/ReportProgress.h"
 
@@ -116,7 +117,7 @@ void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceNam
 {
     // Literals and quoted names cannot hide a second statement.
     static const QRegularExpression quoted(QStringLiteral("'(?:[^']|'')*'|\"(?:[^\"]|\"\")*\""));
-    QString bare = ReportDefinition::withoutComments(sql);
+    QString bare = SqlParameters::withoutComments(sql);
     bare.replace(quoted, QStringLiteral("''"));
     bare = bare.trimmed();
     while (bare.endsWith(QLatin1Char(';')))

@@ -3,6 +3,7 @@
 
 #include "core/Exceptions.h"
 #include "data/TParams.h"
+#include "data/SqlParameters.h"
 #include "report/ReportCriteria.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportFormat.h"
@@ -175,7 +176,7 @@ private slots:
                  QStringLiteral("SELECT 1"));
         QCOMPARE(report.sqlFor(DatabaseConfig::Engine::Firebird).trimmed(),
                  QStringLiteral("SELECT 2"));
-        QCOMPARE(ReportDefinition::withoutComments(QStringLiteral("SELECT '--x', \"/*\" -- c\n")),
+        QCOMPARE(SqlParameters::withoutComments(QStringLiteral("SELECT '--x', \"/*\" -- c\n")),
                  QStringLiteral("SELECT '--x', \"/*\" \n"));
     }
 
