@@ -45,10 +45,22 @@ int runApplication(const QStringList& args)
 
 } // namespace
 
+// True when there is no display to show windows on and no platform was asked for.
+bool headless()
+{
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 int main(int argc, char* argv[])
 {
-    const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if ((command == QLatin1String("scenario-case") || command == QLatin1String("report")) &&
+    QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    // Without a display, opening the screen writes its report instead.
+    const bool reportInstead = command != QLatin1String("scenario") &&
+                               command != QLatin1String("scenario-case") &&
+                               command != QLatin1String("report") && headless();
+    if ((command == QLatin1String("scenario-case") || command == QLatin1String("report") ||
+         reportInstead) &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -61,6 +73,13 @@ int main(int argc, char* argv[])
         return ScenarioRunner::runOneCase(args.mid(1));
     if (command == QLatin1String("report"))
         return host::ReportCommand::run(args.mid(1));
+    if (reportInstead && command != QLatin1String("--help") && command != QLatin1String("-h")) {
+        args.removeAll(QStringLiteral("--open"));
+        if (!args.contains(QStringLiteral("--output")))
+            args << QStringLiteral("--output") << QStringLiteral("relacao-de-cheques.pdf");
+        std::fprintf(stderr, "klx: sem tela disponível; gravando o relatório da tela KLX47306.\n");
+        return host::ReportCommand::run(args);
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
                     "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
