@@ -9,7 +9,9 @@
 #include "controls/TLabel.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TPanel.h"
+#include "controls/TPopupMenu.h"
 #include "controls/TRadioButton.h"
+#include "controls/TSaveDialog.h"
 #include "core/TMessages.h"
 #include "form/DataComponentDescriptions.h"
 #include "report/TReportDesignerDialog.h"
@@ -48,6 +50,28 @@ Registry& registry()
         r.factories.insert(QStringLiteral("TMaskEdit"), widgetFactory<TMaskEdit>());
         r.factories.insert(QStringLiteral("TDateEditPlus"), widgetFactory<TDateEditPlus>());
         r.factories.insert(QStringLiteral("TButtonFlat"), widgetFactory<TButtonFlat>());
+        r.factories.insert(QStringLiteral("TPopupMenu"), widgetFactory<TPopupMenu>());
+        r.factories.insert(QStringLiteral("TSaveDialog"),
+                           [](QObject* parent) -> QObject* { return new TSaveDialog(parent); });
+        r.propertyAppliers.append([](QObject* component, const QString& property, const QJsonValue& value) {
+            if (auto* dialog = qobject_cast<TReportDesignerDialog*>(component);
+                dialog && property == QLatin1String("SaveDialog")) {
+                dialog->SetSaveDialogName(value.toString());
+                return true;
+            }
+            auto* save = qobject_cast<TSaveDialog*>(component);
+            if (!save)
+                return false;
+            if (property == QLatin1String("Title"))
+                save->Title = value.toString();
+            else if (property == QLatin1String("Filter"))
+                save->Filter = value.toString();
+            else if (property == QLatin1String("FilterIndex"))
+                save->FilterIndex = value.toInt();
+            else
+                return false;
+            return true;
+        });
         r.factories.insert(QStringLiteral("TMessages"),
                            [](QObject* parent) -> QObject* { return new TMessages(parent); });
         DataComponentDescriptions::addTo(r.factories, r.propertyAppliers, r.eventAppliers);

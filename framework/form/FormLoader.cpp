@@ -10,6 +10,7 @@
 #include "controls/TLabel.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TPanel.h"
+#include "controls/TPopupMenu.h"
 #include "controls/TRadioButton.h"
 #include "core/Exceptions.h"
 #include "core/TMessages.h"
@@ -186,7 +187,19 @@ void FormLoader::applyProperty(QObject* component, const QString& property,
             fail(QStringLiteral("evento '%1' não se aplica").arg(property));
         return;
     }
-    if (auto* widget = qobject_cast<QWidget*>(component)) {
+    auto* menu = qobject_cast<TPopupMenu*>(component);
+    if (menu && property == QLatin1String("Items")) {
+        const QJsonArray items = value.toArray();
+        for (const QJsonValue& item : items) {
+            const QJsonObject description = item.toObject();
+            menu->AddItem(description.value(QLatin1String("Caption")).toString(),
+                          findHandler(m_handlers.notify,
+                                      description.value(QLatin1String("OnClick")).toString(),
+                                      [this](const QString& reason) { fail(reason); }));
+        }
+        return;
+    }
+    if (auto* widget = qobject_cast<QWidget*>(component); widget && !menu) {
         if (applyWidgetProperty(widget, property, value))
             return;
     } else if (property == QLatin1String("Left") || property == QLatin1String("Top")) {
@@ -320,6 +333,13 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
             button->SetNumGlyphs(value.toInt());
         else if (property == QLatin1String("Glyph"))
             button->SetGlyph(value.toString());
+        else if (property == QLatin1String("PopupMenu")) {
+            auto* popup = m_form->findChild<TPopupMenu*>(value.toString());
+            if (!popup)
+                fail(QStringLiteral("menu '%1' inexistente").arg(value.toString()));
+            button->setMenu(popup);
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+        }
         else
             return false;
     } else {

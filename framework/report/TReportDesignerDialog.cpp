@@ -1,5 +1,7 @@
 #include "report/TReportDesignerDialog.h"
 
+#include "controls/TSaveDialog.h"
+
 #include "controls/TLabel.h"
 #include "core/Consiste.h"
 #include "core/Exceptions.h"
@@ -17,7 +19,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QPrintDialog>
@@ -94,33 +95,36 @@ QString documentsDirectory()
     return dir;
 }
 
-// Where a save-as dialog opens: the last folder chosen, at first the documents folder.
-QString& lastSaveDirectory()
-{
-    static QString dir;
-    return dir;
-}
-
-QString askSavePath(QWidget* form, const QString& suggested)
-{
-    const QString pdfFilter = QStringLiteral("Documento PDF (*.pdf)");
-    const QString csvFilter = QStringLiteral("Planilha CSV, separada por ponto e vírgula (*.csv)");
-    if (lastSaveDirectory().isEmpty())
-        lastSaveDirectory() = documentsDirectory();
-    QString filter = pdfFilter;
-    QString path = QFileDialog::getSaveFileName(
-        form, QStringLiteral("Salvar relatório como"),
-        QDir(lastSaveDirectory()).filePath(suggested + QStringLiteral(".pdf")),
-        pdfFilter + QStringLiteral(";;") + csvFilter, &filter);
-    if (path.isEmpty())
-        return path;
-    if (ReportJob::outputFor(path) == ReportJob::Output::None)
-        path += filter == csvFilter ? QStringLiteral(".csv") : QStringLiteral(".pdf");
-    lastSaveDirectory() = QFileInfo(path).absolutePath();
-    return path;
-}
-
 } // namespace
+
+TReportDesignerDialog::TReportDesignerDialog(QObject* parent)
+    : QObject(parent), m_defaultSaveDialog(new TSaveDialog(this))
+{
+    m_defaultSaveDialog->Title = QStringLiteral("Salvar relatório como");
+    m_defaultSaveDialog->Filter = QStringLiteral(
+        "Documento PDF (*.pdf)|*.pdf|Planilha CSV, separada por ponto e vírgula (*.csv)|*.csv");
+}
+
+TSaveDialog* TReportDesignerDialog::SaveDialog() const
+{
+    if (auto* named = parent() ? parent()->findChild<TSaveDialog*>(m_saveDialogName) : nullptr;
+        named && !m_saveDialogName.isEmpty())
+        return named;
+    return m_defaultSaveDialog;
+}
+
+QString TReportDesignerDialog::askSavePath(QWidget* form, const QString& suggested) const
+{
+    TSaveDialog* dialog = SaveDialog();
+    if (dialog->InitialDir.isEmpty())
+        dialog->InitialDir = documentsDirectory();
+    dialog->FileName = suggested;
+    if (!dialog->Execute(form))
+        return QString();
+    if (ReportJob::outputFor(dialog->FileName) == ReportJob::Output::None)
+        dialog->FileName += QStringLiteral(".pdf");
+    return dialog->FileName;
+}
 
 QString reportCommandName(ReportCommand command)
 {

@@ -9,6 +9,7 @@
 
 class QWidget;
 class ReportDocument;
+class TSaveDialog;
 
 enum class ReportCommand { Print, Preview, SaveAs, Edit };
 
@@ -18,7 +19,7 @@ enum class ReportCommand { Print, Preview, SaveAs, Edit };
 class TReportDesignerDialog : public QObject {
     Q_OBJECT
 public:
-    explicit TReportDesignerDialog(QObject* parent = nullptr) : QObject(parent) {}
+    explicit TReportDesignerDialog(QObject* parent = nullptr);
 
     // Raised with the query's parameters before the query opens.
     TQueryParamsEvent BeforeGetQueryParams;
@@ -45,14 +46,22 @@ public:
     };
     const RunResult& LastRun() const { return m_lastRun; }
 
+    // The save dialog that save-as shows: the one its description names on the form, else
+    // one of its own for PDF and CSV.
+    TSaveDialog* SaveDialog() const;
+    void SetSaveDialogName(const QString& name) { m_saveDialogName = name; }
+
 private:
     // The command's work once the parameters are bound.
     void run(ReportCommand command, const ReportDefinition& report, const TParams& params,
              QWidget* form);
     void print(const ReportDocument& document, QWidget* form);
     void edit(const ReportDefinition& report, QWidget* form);
+    QString askSavePath(QWidget* form, const QString& suggested) const;
 
     QString m_outputFile;
+    QString m_saveDialogName;
+    TSaveDialog* m_defaultSaveDialog;
     RunResult m_lastRun;
     bool m_running = false;
 };

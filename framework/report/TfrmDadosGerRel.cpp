@@ -6,6 +6,8 @@
 #include "controls/TGroupBox.h"
 #include "controls/TLabel.h"
 #include "controls/TPanel.h"
+#include "controls/TPopupMenu.h"
+#include "controls/TSaveDialog.h"
 #include "core/Consiste.h"
 #include "core/TMessages.h"
 
@@ -32,6 +34,11 @@ void TfrmDadosGerRel::publishHandlers(HandlerTable& table)
                         [this](TObject* s) { sbtSalvarComoClick(s); });
     table.notify.insert(QStringLiteral("sbtReportEditClick"),
                         [this](TObject* s) { sbtReportEditClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarPdfClick"), [this](TObject* s) { mniSalvarPdfClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarCsvClick"), [this](TObject* s) { mniSalvarCsvClick(s); });
+    table.notify.insert(QStringLiteral("mniEditarClick"), [this](TObject* s) { mniEditarClick(s); });
+    table.notify.insert(QStringLiteral("mniAtualizarListaClick"),
+                        [this](TObject* s) { mniAtualizarListaClick(s); });
 }
 
 void TfrmDadosGerRel::bindComponents()
@@ -51,6 +58,9 @@ void TfrmDadosGerRel::bindComponents()
     msgPadrao = component<TMessages>(QStringLiteral("msgPadrao"));
     msgMensagens = component<TMessages>(QStringLiteral("msgMensagens"));
     rpddPadrao = component<TReportDesignerDialog>(QStringLiteral("rpddPadrao"));
+    ppmSalvarRelatorio = component<TPopupMenu>(QStringLiteral("ppmSalvarRelatorio"));
+    ppmEditReport = component<TPopupMenu>(QStringLiteral("ppmEditReport"));
+    svdSaveReport = component<TSaveDialog>(QStringLiteral("svdSaveReport"));
 }
 
 void TfrmDadosGerRel::FormCreate(TObject*)
@@ -123,4 +133,26 @@ void TfrmDadosGerRel::sbtSalvarComoClick(TObject*)
 void TfrmDadosGerRel::sbtReportEditClick(TObject*)
 {
     runCommand(ReportCommand::Edit);
+}
+
+void TfrmDadosGerRel::mniSalvarPdfClick(TObject*)
+{
+    svdSaveReport->FilterIndex = 0;
+    sbtSalvarComoClick(sbtSalvarComo);
+}
+
+void TfrmDadosGerRel::mniSalvarCsvClick(TObject*)
+{
+    svdSaveReport->FilterIndex = 1;
+    sbtSalvarComoClick(sbtSalvarComo);
+}
+
+void TfrmDadosGerRel::mniEditarClick(TObject*)
+{
+    sbtReportEditClick(sbtReportEdit);
+}
+
+void TfrmDadosGerRel::mniAtualizarListaClick(TObject*)
+{
+    LoadReportList();
 }

@@ -11,6 +11,8 @@ class TGroupBox;
 class TLabel;
 class TMessages;
 class TPanel;
+class TPopupMenu;
+class TSaveDialog;
 
 // The base form of report filter screens: a report list of the form's report code, the
 // print, preview, save-as and edit commands, message tables and the report engine.
@@ -34,6 +36,9 @@ public:
     TMessages* msgPadrao = nullptr;
     TMessages* msgMensagens = nullptr;
     TReportDesignerDialog* rpddPadrao = nullptr;
+    TPopupMenu* ppmSalvarRelatorio = nullptr;
+    TPopupMenu* ppmEditReport = nullptr;
+    TSaveDialog* svdSaveReport = nullptr;
 
     virtual void FormCreate(TObject* sender);
     virtual void FormActivate(TObject* sender);
@@ -42,6 +47,12 @@ public:
     virtual void sbtPreviewClick(TObject* sender);
     virtual void sbtSalvarComoClick(TObject* sender);
     virtual void sbtReportEditClick(TObject* sender);
+    // The save-as menu: the same command with the file type chosen first.
+    void mniSalvarPdfClick(TObject* sender);
+    void mniSalvarCsvClick(TObject* sender);
+    // The edit menu: edit the report, or read the report definitions again.
+    void mniEditarClick(TObject* sender);
+    void mniAtualizarListaClick(TObject* sender);
 
     // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none.
     const ReportDefinition& SelectedReport();

@@ -1,9 +1,12 @@
 // What scenarios cannot see of the screen: the report event's flag, and the parameters a
 // report query gets when it declares only some names.
 #include "ScreenHost.h"
+#include "controls/TPopupMenu.h"
+#include "controls/TSaveDialog.h"
 #include "data/TParams.h"
 #include "report/TReportDesignerDialog.h"
 
+#include <QAbstractButton>
 #include <QTest>
 
 class TestScreen : public QObject {
@@ -13,6 +16,7 @@ private slots:
     void bindingLeavesTheEventFlagAlone_data();
     void bindingLeavesTheEventFlagAlone();
     void bindingTouchesOnlyDeclaredNames();
+    void saveMenuValidatesBeforeChoosingTheType();
 };
 
 void TestScreen::bindingLeavesTheEventFlagAlone_data()
@@ -48,6 +52,21 @@ void TestScreen::bindingTouchesOnlyDeclaredNames()
     QCOMPARE(params.Count(), 2);
     QCOMPARE(params.ParamByName(QStringLiteral("P_IDCOMPENSADO"))->kind(), TParam::Kind::Integer);
     QVERIFY(!params.ParamByName(QStringLiteral("OUTRO"))->isAssigned());
+}
+
+void TestScreen::saveMenuValidatesBeforeChoosingTheType()
+{
+    ScreenHost host;
+    host.open();
+    TForm* form = host.form();
+    form->findChild<QAbstractButton*>(QStringLiteral("rdgLista"))->click();
+    auto* menu = form->findChild<TPopupMenu*>(QStringLiteral("ppmSalvarRelatorio"));
+    QCOMPARE(menu->actions().size(), 2);
+    menu->actions().at(1)->trigger(); // "Salvar como CSV...": the screen's checks run first
+    QCOMPARE(host.errors, QStringList{QStringLiteral("Empresa deve ser informada")});
+    QCOMPARE(form->findChild<TSaveDialog*>(QStringLiteral("svdSaveReport"))->FilterIndex, 1);
+    auto* engine = form->findChild<TReportDesignerDialog*>(QStringLiteral("rpddPadrao"));
+    QCOMPARE(engine->SaveDialog(), form->findChild<TSaveDialog*>(QStringLiteral("svdSaveReport")));
 }
 
 QTEST_MAIN(TestScreen)

@@ -1,0 +1,15 @@
+#include "controls/TPopupMenu.h"
+
+#include "core/Dispatcher.h"
+
+QAction* TPopupMenu::AddItem(const QString& caption, TNotifyEvent onClick)
+{
+    QAction* item = addAction(caption);
+    connect(item, &QAction::triggered, this, [this, onClick] {
+        Dispatcher::run([this, &onClick] {
+            if (onClick)
+                onClick(this);
+        });
+    });
+    return item;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class QWidget;
+
+// The save-file dialog of a form: a title, file types and the last folder used.
+class TSaveDialog : public QObject {
+    Q_OBJECT
+public:
+    explicit TSaveDialog(QObject* parent = nullptr) : QObject(parent) {}
+
+    QString Title;
+    // File types as "description|*.ext" pairs: "Documento PDF (*.pdf)|*.pdf|...".
+    QString Filter;
+    // The file type offered first, from 0.
+    int FilterIndex = 0;
+    // The file name suggested, and after Execute the one chosen, with its type's extension.
+    QString FileName;
+    // The folder the dialog opens in; it follows the user's last choice.
+    QString InitialDir;
+
+    // Shows the dialog; true when the user chose a file.
+    bool Execute(QWidget* parent);
+    // The extension (without the dot) of a file type.
+    QString ExtensionOf(int filterIndex) const;
+};
