@@ -30,7 +30,7 @@ void TButtonFlat::SetGlyph(const QString& name)
         {"print", "document-print", QStyle::SP_DialogYesButton},
         {"preview", "document-print-preview", QStyle::SP_FileDialogDetailedView},
         {"save", "document-save-as", QStyle::SP_DialogSaveButton},
-        {"edit", "document-edit", QStyle::SP_FileDialogListView},
+        {"edit", "accessories-text-editor", QStyle::SP_FileDialogListView},
     };
     for (const Glyph& glyph : glyphs) {
         if (name == QLatin1String(glyph.name)) {

@@ -3,6 +3,7 @@
 #include "controls/DateCalendarPopup.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -13,7 +14,8 @@ const QString dateFormat = QStringLiteral("dd/MM/yyyy");
 TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 {
     SetEditMask(QStringLiteral("99/99/0000;1;_"));
-    QAction* dropDown = addAction(style()->standardIcon(QStyle::SP_ArrowDown),
+    QAction* dropDown = addAction(QIcon::fromTheme(QStringLiteral("x-office-calendar"),
+                                                   style()->standardIcon(QStyle::SP_ArrowDown)),
                                   QLineEdit::TrailingPosition);
     dropDown->setObjectName(QStringLiteral("calendarButton"));
     dropDown->setToolTip(tr("Calendário"));

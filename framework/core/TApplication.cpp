@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFont>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -31,6 +32,9 @@ TApplication::TApplication()
     // system has, rather than whatever fontconfig picks.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // Outside a desktop session no icon theme is set; the buttons' glyphs come from one.
+    if (!QIcon::hasThemeIcon(QStringLiteral("document-print")))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
     if (!Screen)
         Screen = new TScreen;
 }
