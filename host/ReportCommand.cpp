@@ -346,21 +346,6 @@ QJsonValue jsonValue(const TParam& param)
     return param.AsString();
 }
 
-QString kindName(TParam::Kind kind)
-{
-    switch (kind) {
-    case TParam::Kind::Unassigned:
-        return QStringLiteral("unassigned");
-    case TParam::Kind::String:
-        return QStringLiteral("string");
-    case TParam::Kind::Integer:
-        return QStringLiteral("integer");
-    case TParam::Kind::DateTime:
-        return QStringLiteral("datetime");
-    }
-    return QString();
-}
-
 // One JSON value as text.
 QString json(const QJsonValue& value)
 {
@@ -382,7 +367,7 @@ QByteArray paramsJson(const ReportDefinition& report, int index, const TParams& 
     for (int i = 0; i < params.Count(); ++i) {
         const TParam& param = *params.Items(i);
         QVariant sent = param.toSqlValue();
-        QString kind = kindName(param.kind());
+        QString kind = TParam::kindName(param.kind());
         // The engine binds the processing date itself when the screen leaves it.
         if (!param.isAssigned() &&
             param.Name().compare(QLatin1String("P_DTPROC"), Qt::CaseInsensitive) == 0) {

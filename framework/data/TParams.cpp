@@ -2,6 +2,21 @@
 
 #include "core/Exceptions.h"
 
+QString TParam::kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::String:
+        return QStringLiteral("string");
+    case Kind::Integer:
+        return QStringLiteral("integer");
+    case Kind::DateTime:
+        return QStringLiteral("datetime");
+    case Kind::Unassigned:
+        break;
+    }
+    return QStringLiteral("unassigned");
+}
+
 void TParam::SetAsString(const QString& value)
 {
     m_kind = Kind::String;

@@ -19,6 +19,8 @@ public:
     const QString& Name() const { return m_name; }
     Kind kind() const { return m_kind; }
     bool isAssigned() const { return m_kind != Kind::Unassigned; }
+    // "unassigned", "string", "integer" or "datetime".
+    static QString kindName(Kind kind);
 
     void SetAsString(const QString& value);
     void SetAsInteger(int value);

@@ -64,21 +64,6 @@ QPoint clickPoint(QAbstractButton* button)
     return button->style()->subElementRect(element, &option, button).center();
 }
 
-QString paramKindName(TParam::Kind kind)
-{
-    switch (kind) {
-    case TParam::Kind::String:
-        return QStringLiteral("string");
-    case TParam::Kind::Integer:
-        return QStringLiteral("integer");
-    case TParam::Kind::DateTime:
-        return QStringLiteral("datetime");
-    case TParam::Kind::Unassigned:
-        break;
-    }
-    return QStringLiteral("unassigned");
-}
-
 } // namespace
 
 ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
@@ -110,7 +95,7 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
                     const QDate date = DateTime::toDate(p->AsDateTime());
                     value = date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral("0");
                 }
-                m_params.insert(p->Name(), {paramKindName(p->kind()), value});
+                m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
             }
             m_bound = true;
             return true;
