@@ -1,6 +1,7 @@
 #include "data/TADOIBQuery.h"
 
 #include "core/Exceptions.h"
+#include "data/ReadOnlyAccess.h"
 #include "data/SqlParameters.h"
 #include "data/TField.h"
 #include "data/dtmDBGeral.h"
@@ -8,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <optional>
 
 TADOIBQuery::TADOIBQuery(QObject* parent) : QObject(parent) {}
 
@@ -41,12 +43,17 @@ void TADOIBQuery::Open()
     if (dtmDBGeral->takeFailNextOpen())
         throw EDatabaseError(
             QStringLiteral("Erro de banco de dados ao abrir '%1': conexão perdida.").arg(objectName()));
+    // A query described as read-only can never change data, whatever its text says.
+    std::optional<ReadOnlyAccess> readOnly;
+    if (Settings.value(QStringLiteral("ADOLockType")).toString() == QLatin1String("ltReadOnly"))
+        readOnly.emplace(dtmDBGeral->database());
+    const QString sql = ActiveSqlText();
     QSqlQuery query(dtmDBGeral->database());
     query.setForwardOnly(true);
-    if (!query.prepare(ActiveSqlText()))
+    if (!query.prepare(sql))
         throw EDatabaseError(QStringLiteral("Erro de banco de dados ao preparar '%1': %2")
                                  .arg(objectName(), query.lastError().text()));
-    for (const QString& name : SqlParameters::declaredIn(ActiveSqlText())) {
+    for (const QString& name : SqlParameters::declaredIn(sql)) {
         const TParam* param = m_params.FindParam(name);
         query.bindValue(QLatin1Char(':') + name, param ? param->toSqlValue() : QVariant());
     }

@@ -24,7 +24,8 @@ public:
     QStringList SQL_ORACLE;
     QStringList SQL_MSSQL;
     QStringList SQL_IB;
-    // Settings of the original access layer that have no effect here, kept as described.
+    // Access settings as the form describes them. A read-only lock type ("ltReadOnly")
+    // makes Open refuse any change to data; the others have no effect on this stack.
     QVariantMap Settings;
 
     // Parameters declared for the query (names and types), assigned before Open.

@@ -10,8 +10,8 @@
 
 namespace {
 
-// Settings of the original access layer: kept with the query, with no effect here
-// (every query is read-only and takes its parameters from its SQL).
+// Access settings kept with the query (ADOLockType "ltReadOnly" makes it read-only; the
+// parameters always come from the SQL text).
 const QStringList querySettings{
     QStringLiteral("ADOConnection"), QStringLiteral("DataBase"),     QStringLiteral("Transaction"),
     QStringLiteral("ADOLockType"),   QStringLiteral("CursorLocation"), QStringLiteral("CursorType"),
