@@ -1,5 +1,7 @@
 #include "ReportCommand.h"
 
+#include "OffscreenMessages.h"
+
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "controls/TButtonFlat.h"
@@ -14,6 +16,7 @@
 #include "core/LoginContext.h"
 #include "core/Pesqlista.h"
 #include "data/TParams.h"
+#include "report/ReportJob.h"
 #include "report/TReportDesignerDialog.h"
 #include "report/TfrmDadosGerRel.h"
 
@@ -176,8 +179,7 @@ Criteria parseCriteria(const QStringList& args, QStringList& rest)
         throw UsageError{
             QStringLiteral("informe o arquivo de saída com --output (ou use --params)")};
     if (!criteria.output.isEmpty()) {
-        const QString suffix = QFileInfo(criteria.output).suffix().toLower();
-        if (suffix != QLatin1String("pdf") && suffix != QLatin1String("csv"))
+        if (ReportJob::outputFor(criteria.output) == ReportJob::Output::None)
             throw UsageError{
                 QStringLiteral("--output: o arquivo deve terminar em .pdf ou .csv: '%1'")
                     .arg(criteria.output)};
@@ -364,16 +366,14 @@ QByteArray paramsJson(const ReportDefinition& report, int index, const TParams& 
                        .arg(json(report.title), json(QDir::toNativeSeparators(report.filePath)),
                             processing.isValid() ? json(processing.toString(Qt::ISODate))
                                                  : QStringLiteral("null"));
+    const QHash<QString, QVariant> values = TReportDesignerDialog::QueryValues(params);
     for (int i = 0; i < params.Count(); ++i) {
         const TParam& param = *params.Items(i);
-        QVariant sent = param.toSqlValue();
-        QString kind = TParam::kindName(param.kind());
-        // The engine binds the processing date itself when the screen leaves it.
-        if (!param.isAssigned() &&
-            param.Name().compare(QLatin1String("P_DTPROC"), Qt::CaseInsensitive) == 0) {
-            kind = QStringLiteral("engine");
-            sent = processing.isValid() ? processing.toString(Qt::ISODate) : QString();
-        }
+        const QVariant sent = values.value(param.Name().toUpper());
+        // A value the screen left unassigned but the SQL receives was bound by the engine.
+        const QString kind = !param.isAssigned() && !sent.isNull()
+                                 ? QStringLiteral("engine")
+                                 : TParam::kindName(param.kind());
         text +=
             QStringLiteral("%1\n    {\"name\": %2, \"kind\": %3, \"value\": %4, \"sql\": %5}")
                 .arg(i == 0 ? QString() : QStringLiteral(","), json(param.Name()), json(kind),
@@ -485,23 +485,10 @@ int runReport(const Criteria& criteria, const HostOptions& options)
 
 } // namespace
 
-namespace {
-
-// The offscreen platform warns about every window feature it lacks; the rest is kept.
-QtMessageHandler defaultMessageHandler = nullptr;
-
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (!text.startsWith(QLatin1String("This plugin does not support")))
-        defaultMessageHandler(type, context, text);
-}
-
-} // namespace
-
 int ReportCommand::run(const QStringList& args)
 {
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        defaultMessageHandler = qInstallMessageHandler(quietOffscreenWarnings);
+        quietOffscreenWarnings();
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
         std::printf("%s", qUtf8Printable(usage()));
         return 0;

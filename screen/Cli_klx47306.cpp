@@ -317,10 +317,9 @@ void TfrmCheque::failWith(QWidget* focusTarget, const QString& key)
     Consiste::MensErro(msgPadrao->Msg(key), true);
 }
 
-void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final,
-                                QWidget* focusTarget)
+void TfrmCheque::failIfDatesInverted(TDateEditPlus* initial, TDateEditPlus* final,
+                                     QWidget* focusTarget)
 {
-    final->CheckValidDate();
     if (initial->GetText().isEmpty() || final->GetText().isEmpty())
         return;
     const TDateTime first = initial->GetDate();
@@ -329,13 +328,26 @@ void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final,
         failWith(focusTarget, QStringLiteral("DataIni_mai"));
 }
 
+void TfrmCheque::failIfCheckNumbersInverted()
+{
+    if (medChequeIni->GetText().isEmpty() || medChequeFin->GetText().isEmpty())
+        return;
+    // Ordinal comparison: check numbers of the same width order by value.
+    if (QString::compare(medChequeIni->GetText(), medChequeFin->GetText(), Qt::CaseSensitive) > 0)
+        failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
+}
+
+void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final,
+                                QWidget* focusTarget)
+{
+    final->CheckValidDate();
+    failIfDatesInverted(initial, final, focusTarget);
+}
+
 void TfrmCheque::leaveCheckNumber(TMaskEdit* field)
 {
     field->SetText(Consiste::Ajusta(field->GetText(), 6));
-    if (medChequeIni->GetText().isEmpty() || medChequeFin->GetText().isEmpty())
-        return;
-    if (QString::compare(medChequeIni->GetText(), medChequeFin->GetText(), Qt::CaseSensitive) > 0)
-        failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
+    failIfCheckNumbersInverted();
 }
 
 void TfrmCheque::depEmissaoIniExit(TObject*)
@@ -410,15 +422,8 @@ void TfrmCheque::vd_imp()
         failWith(depEmissaoIni, QStringLiteral("DtIni_inv"));
     if (!depEmissaoFin->IsDateValid())
         failWith(depEmissaoFin, QStringLiteral("DtFin_inv"));
-    if (!depEmissaoIni->GetText().isEmpty() && !depEmissaoFin->GetText().isEmpty()) {
-        const TDateTime first = depEmissaoIni->GetDate();
-        const TDateTime last = depEmissaoFin->GetDate();
-        if (last < first)
-            failWith(depEmissaoIni, QStringLiteral("DataIni_mai"));
-    }
-    if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty() &&
-        QString::compare(medChequeIni->GetText(), medChequeFin->GetText(), Qt::CaseSensitive) > 0)
-        failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
+    failIfDatesInverted(depEmissaoIni, depEmissaoFin, depEmissaoIni);
+    failIfCheckNumbersInverted();
 }
 
 void TfrmCheque::sbtPrintClick(TObject* sender)

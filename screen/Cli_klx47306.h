@@ -108,6 +108,9 @@ private:
     void pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
                    const QString& titleKey, QString& codes);
     void statusBoxClick(TCheckBox* box, const QString& token);
+    // Fail with "DataIni_mai" / "Chequeini_mai" when both ends are given and inverted.
+    void failIfDatesInverted(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);
+    void failIfCheckNumbersInverted();
     void leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);
     void leaveCheckNumber(TMaskEdit* field);
     void adjustCheckNumberIfGiven(TMaskEdit* field);

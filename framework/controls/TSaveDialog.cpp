@@ -44,8 +44,12 @@ bool TSaveDialog::Execute(QWidget* parent)
         return false;
     FilterIndex = qMax(0, filters.indexOf(selected));
     FileName = path;
-    // A name typed without an extension takes the chosen type's.
-    if (QFileInfo(path).suffix().isEmpty() && !ExtensionOf(FilterIndex).isEmpty())
+    // A name that does not end in one of the offered types takes the chosen type's extension.
+    QStringList extensions;
+    for (int i = 0; i < types.size(); ++i)
+        extensions << ExtensionOf(i);
+    if (!extensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) &&
+        !ExtensionOf(FilterIndex).isEmpty())
         FileName += QLatin1Char('.') + ExtensionOf(FilterIndex);
     InitialDir = QFileInfo(FileName).absolutePath();
     return true;

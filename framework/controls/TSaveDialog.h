@@ -16,7 +16,8 @@ public:
     QString Filter;
     // The file type offered first, from 0.
     int FilterIndex = 0;
-    // The file name suggested, and after Execute the one chosen, with its type's extension.
+    // The file name suggested, and after Execute the one chosen: a name that does not end
+    // in an offered type's extension gets the chosen type's.
     QString FileName;
     // The folder the dialog opens in; it follows the user's last choice.
     QString InitialDir;

@@ -1,6 +1,7 @@
 #include "core/TMessages.h"
 
 #include <QHash>
+#include <optional>
 
 namespace {
 // Texts of standard keys that screens may ask for without holding them in their table.
@@ -14,13 +15,30 @@ const QHash<QString, QString>& standardMessages()
 }
 } // namespace
 
+namespace {
+// The entry's text when the line holds that key.
+std::optional<QString> entryText(const QString& line, const QString& key)
+{
+    const int bar = line.indexOf(QLatin1Char('|'));
+    if (bar >= 0 && line.left(bar) == key)
+        return line.mid(bar + 1);
+    return std::nullopt;
+}
+} // namespace
+
+bool TMessages::Contains(const QString& key) const
+{
+    for (const QString& line : m_lines)
+        if (entryText(line, key))
+            return true;
+    return false;
+}
+
 QString TMessages::Msg(const QString& key) const
 {
-    for (const QString& line : m_lines) {
-        const int bar = line.indexOf(QLatin1Char('|'));
-        if (bar >= 0 && line.left(bar) == key)
-            return line.mid(bar + 1);
-    }
+    for (const QString& line : m_lines)
+        if (const auto text = entryText(line, key))
+            return *text;
     const auto standard = standardMessages().constFind(key);
     if (standard != standardMessages().constEnd())
         return standard.value();

@@ -15,6 +15,8 @@ public:
     // The text of the entry with that key. A key the table lacks gives the framework's
     // standard text for it, or a text that names the key: never an empty text.
     QString Msg(const QString& key) const;
+    // True when the table holds an entry with that key.
+    bool Contains(const QString& key) const;
 
     // Fills the text's "%s" placeholders with the arguments, in order.
     static QString Format(const QString& text, const QStringList& arguments);

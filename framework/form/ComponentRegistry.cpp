@@ -54,11 +54,6 @@ Registry& registry()
         r.factories.insert(QStringLiteral("TSaveDialog"),
                            [](QObject* parent) -> QObject* { return new TSaveDialog(parent); });
         r.propertyAppliers.append([](QObject* component, const QString& property, const QJsonValue& value) {
-            if (auto* dialog = qobject_cast<TReportDesignerDialog*>(component);
-                dialog && property == QLatin1String("SaveDialog")) {
-                dialog->SetSaveDialogName(value.toString());
-                return true;
-            }
             auto* save = qobject_cast<TSaveDialog*>(component);
             if (!save)
                 return false;

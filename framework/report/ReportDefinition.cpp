@@ -240,12 +240,6 @@ QStringList ReportDefinition::values(const QString& key) const
     return result;
 }
 
-QString ReportDefinition::sql(SqlDialect dialect) const
-{
-    const QString own = value(QStringLiteral("sql.") + sqlDialectName(dialect));
-    return own.isEmpty() ? value(QStringLiteral("sql")) : own;
-}
-
 QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
 {
     const QString own =

@@ -13,7 +13,7 @@
 // comments. Keys:
 //   title, order, orientation          the report's title, place in the list, and page
 //                                      direction: portrait (default) or landscape
-//   sql, sql.oracle, sql.mssql, sql.ib the query, generally and per dialect. SQLite runs
+//   sql, sql.ib                        the query: SQLite runs
 //                                      "sql", Firebird "sql.ib" when given, else "sql".
 //                                      Named parameters are ":NAME"; comments ("--",
 //                                      "/* */") are dropped before the text runs
@@ -87,8 +87,6 @@ public:
     void setValue(const QString& key, const QString& value);
     // Every value of a key, in the order written.
     QStringList values(const QString& key) const;
-    // The SQL for a dialect: its own text, else the general one.
-    QString sql(SqlDialect dialect) const;
     // The SQL the engine runs on a database engine, without comments.
     QString sqlFor(DatabaseConfig::Engine engine) const;
     // The column of a field, or nullptr.

@@ -1,6 +1,7 @@
 #include "report/ReportEditorDialog.h"
 
 #include "core/Consiste.h"
+#include "core/Dispatcher.h"
 #include "core/Exceptions.h"
 #include "report/ReportDefinition.h"
 
@@ -44,30 +45,27 @@ ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const QString&
     layout->addWidget(buttons);
 
     connect(save, &QPushButton::clicked, this, [this] {
-        if (saveAsNew())
-            accept();
+        Dispatcher::run([this] {
+            if (saveAsNew())
+                accept();
+        });
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 bool ReportEditorDialog::saveAsNew()
 {
+    // A definition that does not read, or cannot be written, shows its reason.
     const QString text = m_editor->toPlainText();
-    QString current;
     try {
-        current = ReportDefinition::parse(text, m_fileName).title;
-    } catch (const Exception& e) {
-        Consiste::ShowError(e.Message());
-        return false;
-    }
-    const QString title = m_askTitle ? m_askTitle(this, current).simplified() : QString();
-    if (title.isEmpty())
-        return false;
-    try {
+        const QString current = ReportDefinition::parse(text, m_fileName).title;
+        const QString title = m_askTitle ? m_askTitle(this, current).simplified() : QString();
+        if (title.isEmpty())
+            return false;
         m_savedPath = ReportCatalog::saveAsNew(m_reportCode, text, title);
+        return true;
     } catch (const Exception& e) {
         Consiste::ShowError(e.Message());
         return false;
     }
-    return true;
 }

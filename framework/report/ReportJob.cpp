@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -22,47 +23,51 @@ struct Outcome {
     bool cancelled = false;
 };
 
-// The progress window: shown after a short delay, so quick reports do not flash it.
+// The progress window: shown after a short delay, so quick reports do not flash it. The
+// dialog belongs to the form, which may go first; a guarded pointer tells.
 class ProgressWindow {
 public:
     ProgressWindow(QWidget* parent, ReportProgress& progress, const QString& title)
-        : m_dialog(parent), m_progress(progress)
+        : m_dialog(new QProgressDialog(parent)), m_progress(progress)
     {
-        m_dialog.setObjectName(QStringLiteral("reportProgress"));
-        m_dialog.setWindowTitle(title);
-        m_dialog.setWindowModality(Qt::ApplicationModal);
-        m_dialog.setCancelButtonText(QStringLiteral("Cancelar"));
-        m_dialog.setAutoClose(false);
-        m_dialog.setAutoReset(false);
-        m_dialog.setMinimumDuration(0);
-        m_dialog.setMinimumWidth(360);
-        m_dialog.setRange(0, 0);
-        m_dialog.setLabelText(progress.text());
-        m_dialog.hide();
-        QObject::connect(&m_dialog, &QProgressDialog::canceled, &m_dialog, [this] {
+        m_dialog->setObjectName(QStringLiteral("reportProgress"));
+        m_dialog->setWindowTitle(title);
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setCancelButtonText(QStringLiteral("Cancelar"));
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setMinimumWidth(360);
+        m_dialog->setRange(0, 0);
+        m_dialog->setLabelText(progress.text());
+        m_dialog->hide();
+        QObject::connect(m_dialog, &QProgressDialog::canceled, m_dialog, [this] {
             m_progress.cancel();
-            m_dialog.setLabelText(QStringLiteral("Cancelando…"));
+            m_dialog->setLabelText(QStringLiteral("Cancelando…"));
         });
-        QObject::connect(&m_timer, &QTimer::timeout, &m_dialog, [this] { update(); });
+        QObject::connect(&m_timer, &QTimer::timeout, m_dialog, [this] { update(); });
         m_timer.start(100);
         m_shown.start();
     }
+    ~ProgressWindow() { delete m_dialog.data(); }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
 
 private:
     void update()
     {
         if (m_progress.isCancelled())
             return;
-        if (!m_dialog.isVisible() && m_shown.elapsed() >= 300)
-            m_dialog.show();
+        if (!m_dialog->isVisible() && m_shown.elapsed() >= 300)
+            m_dialog->show();
         const int total = m_progress.total();
-        m_dialog.setMaximum(total > 0 ? total : 0);
+        m_dialog->setMaximum(total > 0 ? total : 0);
         if (total > 0)
-            m_dialog.setValue(std::min(m_progress.done(), total));
-        m_dialog.setLabelText(m_progress.text());
+            m_dialog->setValue(std::min(m_progress.done(), total));
+        m_dialog->setLabelText(m_progress.text());
     }
 
-    QProgressDialog m_dialog;
+    QPointer<QProgressDialog> m_dialog;
     ReportProgress& m_progress;
     QTimer m_timer;
     QElapsedTimer m_shown;
@@ -114,6 +119,9 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
         if (!future.isFinished())
             loop.exec(QEventLoop::ExcludeSocketNotifiers);
     }
+    // The loop may also end because the application quits: stop the work, then wait.
+    if (!future.isFinished())
+        progress->cancel();
     future.waitForFinished();
 
     if (!outcome->error.isEmpty())

@@ -165,7 +165,7 @@ ReportData ReportQuery::run(const ReportDefinition& definition,
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
         positions[i] = record.indexOf(data.fields.at(i));
-        if (positions[i] < 0 && (record.count() > 0 || !data.fields.isEmpty()))
+        if (positions[i] < 0)
             throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
                                 .arg(fileName, data.fields.at(i)));
     }

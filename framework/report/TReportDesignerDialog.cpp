@@ -41,44 +41,6 @@ TReportDesignerDialog::RunObserver& runObserver()
     return observer;
 }
 
-// Texts the engine shows when the form holds none (a form without its message table).
-const QHash<QString, QString>& fallbackMessages()
-{
-    static const QHash<QString, QString> texts{
-        {QStringLiteral("Arq_Rel_Err"),
-         QStringLiteral("O arquivo contendo a definição do Relatório de código '%s' não foi "
-                        "encontrado no diretório '%s'.")},
-        {QStringLiteral("NovoCaption"), QStringLiteral("Título do Relatório")},
-        {QStringLiteral("NovoPrompt"), QStringLiteral("Informe o título do relatório:")},
-        {QStringLiteral("Relat_Vazio"),
-         QStringLiteral("Nenhum cheque atende aos critérios informados.")},
-        {QStringLiteral("Sem_Impressora"),
-         QStringLiteral("Nenhuma impressora está instalada; o relatório foi salvo em '%s'.")}};
-    return texts;
-}
-
-// The form's message: the screen's table first, then the base form's own.
-QString message(QWidget* form, const QString& key)
-{
-    if (auto* owner = qobject_cast<TfrmDadosGerRel*>(form)) {
-        for (TMessages* table : {owner->msgPadrao, owner->msgMensagens}) {
-            if (!table)
-                continue;
-            for (const QString& line : table->Lines())
-                if (line.startsWith(key + QLatin1Char('|')))
-                    return table->Msg(key);
-        }
-    }
-    const QString text = fallbackMessages().value(key);
-    return text.isEmpty() ? TMessages().Msg(key) : text;
-}
-
-QString labelText(QWidget* form, TLabel* TfrmDadosGerRel::*label)
-{
-    auto* owner = qobject_cast<TfrmDadosGerRel*>(form);
-    return owner && owner->*label ? (owner->*label)->text() : QString();
-}
-
 // A file name part from a title.
 QString fileBase(const QString& reportCode, const QString& title)
 {
@@ -96,35 +58,6 @@ QString documentsDirectory()
 }
 
 } // namespace
-
-TReportDesignerDialog::TReportDesignerDialog(QObject* parent)
-    : QObject(parent), m_defaultSaveDialog(new TSaveDialog(this))
-{
-    m_defaultSaveDialog->Title = QStringLiteral("Salvar relatório como");
-    m_defaultSaveDialog->Filter = QStringLiteral(
-        "Documento PDF (*.pdf)|*.pdf|Planilha CSV, separada por ponto e vírgula (*.csv)|*.csv");
-}
-
-TSaveDialog* TReportDesignerDialog::SaveDialog() const
-{
-    if (auto* named = parent() ? parent()->findChild<TSaveDialog*>(m_saveDialogName) : nullptr;
-        named && !m_saveDialogName.isEmpty())
-        return named;
-    return m_defaultSaveDialog;
-}
-
-QString TReportDesignerDialog::askSavePath(QWidget* form, const QString& suggested) const
-{
-    TSaveDialog* dialog = SaveDialog();
-    if (dialog->InitialDir.isEmpty())
-        dialog->InitialDir = documentsDirectory();
-    dialog->FileName = suggested;
-    if (!dialog->Execute(form))
-        return QString();
-    if (ReportJob::outputFor(dialog->FileName) == ReportJob::Output::None)
-        dialog->FileName += QStringLiteral(".pdf");
-    return dialog->FileName;
-}
 
 QString reportCommandName(ReportCommand command)
 {
@@ -155,8 +88,9 @@ std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinitio
 {
     const QStringList names = declaredOverride()
                                   ? *declaredOverride()
-                                  : ReportDefinition::declaredParameters(report.sql(
-                                        dtmDBGeral ? dtmDBGeral->dialect() : SqlDialect::Oracle));
+                                  : ReportDefinition::declaredParameters(report.sqlFor(
+                                        dtmDBGeral ? dtmDBGeral->config().engine
+                                                   : DatabaseConfig::Engine::Sqlite));
     auto params = std::make_unique<TParams>(names);
     bool handled = false;
     if (BeforeGetQueryParams)
@@ -165,7 +99,7 @@ std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinitio
 }
 
 void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinition& report,
-                                    QWidget* form)
+                                    TfrmDadosGerRel* form)
 {
     if (m_running)
         return;
@@ -173,11 +107,7 @@ void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinitio
     ReportDefinition current = report;
     if (!report.filePath.isEmpty()) {
         if (!QFileInfo::exists(report.filePath))
-            Consiste::MensErro(
-                TMessages::Format(message(form, QStringLiteral("Arq_Rel_Err")),
-                                  {labelText(form, &TfrmDadosGerRel::lblCodRel),
-                                   QDir::toNativeSeparators(ReportCatalog::directory())}),
-                true);
+            form->ReportFileMissing();
         current = ReportDefinition::load(report.filePath);
     }
     const std::unique_ptr<TParams> params = BindParams(current);
@@ -193,15 +123,40 @@ void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinitio
     m_running = false;
 }
 
+QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& params)
+{
+    QHash<QString, QVariant> values;
+    for (int i = 0; i < params.Count(); ++i)
+        values.insert(params.Items(i)->Name().toUpper(), params.Items(i)->toSqlValue());
+    const TParam* processing = params.FindParam(QStringLiteral("P_DTPROC"));
+    if (!processing || !processing->isAssigned()) {
+        const QDate date = DateTime::toDate(DataProc(FiliProc()));
+        values.insert(QStringLiteral("P_DTPROC"), date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
+    }
+    return values;
+}
+
+namespace {
+// The file the user names in the form's save dialog, opening in the documents folder at first.
+QString askSavePath(TfrmDadosGerRel* form, const QString& suggested)
+{
+    TSaveDialog* dialog = form->svdSaveReport;
+    if (dialog->InitialDir.isEmpty())
+        dialog->InitialDir = documentsDirectory();
+    dialog->FileName = suggested;
+    return dialog->Execute(form) ? dialog->FileName : QString();
+}
+} // namespace
+
 void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& report,
-                                const TParams& params, QWidget* form)
+                                const TParams& params, TfrmDadosGerRel* form)
 {
     if (command == ReportCommand::Edit) {
         edit(report, form);
         return;
     }
     const bool headless = command == ReportCommand::SaveAs && !m_outputFile.isEmpty();
-    const QString reportCode = labelText(form, &TfrmDadosGerRel::lblCodRel);
+    const QString reportCode = form->lblCodRel->text();
     QString path;
     if (command == ReportCommand::SaveAs) {
         path = headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title));
@@ -216,29 +171,22 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     ReportJob::Request request;
     request.definition = report;
     request.source = ReportQuery::sharedSource();
-    for (int i = 0; i < params.Count(); ++i)
-        request.values.insert(params.Items(i)->Name().toUpper(), params.Items(i)->toSqlValue());
+    request.values = QueryValues(params);
     const TDateTime processing = DataProc(FiliProc());
-    const TParam* processingParam = params.FindParam(QStringLiteral("P_DTPROC"));
-    if (!processingParam || !processingParam->isAssigned()) {
-        const QDate date = DateTime::toDate(processing);
-        request.values.insert(QStringLiteral("P_DTPROC"),
-                              date.isValid() ? date.toString(Qt::ISODate) : QString());
-    }
-    request.header.screenCode = labelText(form, &TfrmDadosGerRel::lblCodTela);
+    request.header.screenCode = form->lblCodTela->text();
     request.header.reportCode = reportCode;
     request.header.title = report.title;
     request.header.criteria = ReportCriteria::summary(params);
     request.header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
-    request.header.emptyText = message(form, QStringLiteral("Relat_Vazio"));
+    request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
 
     const std::shared_ptr<ReportDocument> document = ReportJob::run(request, form, !headless);
     if (!document)
         return;
     m_lastRun = {QString(), static_cast<int>(document->rows.size()), document->pageCount()};
     if (document->rows.isEmpty() && !headless) {
-        Consiste::MensErro(message(form, QStringLiteral("Relat_Vazio")), false);
+        Consiste::MensErro(form->Message(QStringLiteral("Relat_Vazio")), false);
         return;
     }
     switch (command) {
@@ -261,7 +209,7 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     }
 }
 
-void TReportDesignerDialog::print(const ReportDocument& document, QWidget* form)
+void TReportDesignerDialog::print(const ReportDocument& document, TfrmDadosGerRel* form)
 {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer to choose: the pages go to a PDF file the user is told about.
@@ -275,7 +223,7 @@ void TReportDesignerDialog::print(const ReportDocument& document, QWidget* form)
         if (!ReportJob::write(copy, ReportJob::Output::Pdf, path, form, true))
             return;
         m_lastRun.file = path;
-        Consiste::MensErro(TMessages::Format(message(form, QStringLiteral("Sem_Impressora")),
+        Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
                                              {QDir::toNativeSeparators(path)}),
                            false);
         return;
@@ -302,7 +250,7 @@ void TReportDesignerDialog::print(const ReportDocument& document, QWidget* form)
     });
 }
 
-void TReportDesignerDialog::edit(const ReportDefinition& report, QWidget* form)
+void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel* form)
 {
     QString text = report.toText();
     if (!report.filePath.isEmpty()) {
@@ -313,10 +261,10 @@ void TReportDesignerDialog::edit(const ReportDefinition& report, QWidget* form)
                     .arg(QDir::toNativeSeparators(report.filePath), file.errorString()));
         text = QString::fromUtf8(file.readAll());
     }
-    const QString caption = message(form, QStringLiteral("NovoCaption"));
-    const QString prompt = message(form, QStringLiteral("NovoPrompt"));
+    const QString caption = form->Message(QStringLiteral("NovoCaption"));
+    const QString prompt = form->Message(QStringLiteral("NovoPrompt"));
     ReportEditorDialog editor(
-        labelText(form, &TfrmDadosGerRel::lblCodRel), report.filePath, text,
+        form->lblCodRel->text(), report.filePath, text,
         [caption, prompt](QWidget* parent, const QString& current) {
             bool ok = false;
             const QString title =
@@ -325,6 +273,5 @@ void TReportDesignerDialog::edit(const ReportDefinition& report, QWidget* form)
         },
         form);
     if (editor.exec() == QDialog::Accepted)
-        if (auto* owner = qobject_cast<TfrmDadosGerRel*>(form))
-            owner->LoadReportList();
+        form->LoadReportList();
 }

@@ -3,13 +3,15 @@
 #include "core/Events.h"
 #include "report/ReportDefinition.h"
 
+#include <QHash>
 #include <QObject>
+#include <QVariant>
 #include <memory>
 #include <optional>
 
 class QWidget;
 class ReportDocument;
-class TSaveDialog;
+class TfrmDadosGerRel;
 
 enum class ReportCommand { Print, Preview, SaveAs, Edit };
 
@@ -19,15 +21,21 @@ enum class ReportCommand { Print, Preview, SaveAs, Edit };
 class TReportDesignerDialog : public QObject {
     Q_OBJECT
 public:
-    explicit TReportDesignerDialog(QObject* parent = nullptr);
+    explicit TReportDesignerDialog(QObject* parent = nullptr) : QObject(parent) {}
 
     // Raised with the query's parameters before the query opens.
     TQueryParamsEvent BeforeGetQueryParams;
 
     // The parameters the report's query declares, bound through BeforeGetQueryParams.
     std::unique_ptr<TParams> BindParams(const ReportDefinition& report);
-    // Runs the command on the report, the form being the dialogs' parent.
-    void Execute(ReportCommand command, const ReportDefinition& report, QWidget* form);
+    // Runs the command on the report of the form, which parents the dialogs and gives the
+    // codes, messages and save dialog.
+    void Execute(ReportCommand command, const ReportDefinition& report, TfrmDadosGerRel* form);
+    // True while a command runs.
+    bool IsRunning() const { return m_running; }
+    // What the query receives: each bound parameter as the SQL takes it, and the processing
+    // date P_DTPROC, which the engine binds when the form leaves it.
+    static QHash<QString, QVariant> QueryValues(const TParams& params);
 
     // Tests: the names the next queries declare instead of their SQL's own.
     static void SetDeclaredParamsOverride(std::optional<QStringList> names);
@@ -46,22 +54,14 @@ public:
     };
     const RunResult& LastRun() const { return m_lastRun; }
 
-    // The save dialog that save-as shows: the one its description names on the form, else
-    // one of its own for PDF and CSV.
-    TSaveDialog* SaveDialog() const;
-    void SetSaveDialogName(const QString& name) { m_saveDialogName = name; }
-
 private:
     // The command's work once the parameters are bound.
     void run(ReportCommand command, const ReportDefinition& report, const TParams& params,
-             QWidget* form);
-    void print(const ReportDocument& document, QWidget* form);
-    void edit(const ReportDefinition& report, QWidget* form);
-    QString askSavePath(QWidget* form, const QString& suggested) const;
+             TfrmDadosGerRel* form);
+    void print(const ReportDocument& document, TfrmDadosGerRel* form);
+    void edit(const ReportDefinition& report, TfrmDadosGerRel* form);
 
     QString m_outputFile;
-    QString m_saveDialogName;
-    TSaveDialog* m_defaultSaveDialog;
     RunResult m_lastRun;
     bool m_running = false;
 };

@@ -11,6 +11,7 @@
 #include "core/Consiste.h"
 #include "core/TMessages.h"
 
+#include <QCloseEvent>
 #include <QDir>
 
 TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {}
@@ -100,13 +101,31 @@ void TfrmDadosGerRel::LoadReportList()
 const ReportDefinition& TfrmDadosGerRel::SelectedReport()
 {
     const int index = cbbReportNames->GetItemIndex();
-    if (index < 0 || index >= m_reports.size()) {
-        Consiste::MensErro(TMessages::Format(msgPadrao->Msg(QStringLiteral("Arq_Rel_Err")),
-                                             {lblCodRel->text(), QDir::toNativeSeparators(
-                                                                     ReportCatalog::directory())}),
-                           true);
-    }
+    if (index < 0 || index >= m_reports.size())
+        ReportFileMissing();
     return m_reports.at(index);
+}
+
+void TfrmDadosGerRel::ReportFileMissing() const
+{
+    Consiste::MensErro(
+        TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
+                          {lblCodRel->text(), QDir::toNativeSeparators(ReportCatalog::directory())}),
+        true);
+}
+
+QString TfrmDadosGerRel::Message(const QString& key) const
+{
+    return msgPadrao->Contains(key) ? msgPadrao->Msg(key) : msgMensagens->Msg(key);
+}
+
+void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
+{
+    if (rpddPadrao && rpddPadrao->IsRunning()) {
+        event->ignore();
+        return;
+    }
+    TForm::closeEvent(event);
 }
 
 void TfrmDadosGerRel::runCommand(ReportCommand command)

@@ -56,6 +56,10 @@ public:
 
     // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none.
     const ReportDefinition& SelectedReport();
+    // Reports that the report's definition file is missing ("Arq_Rel_Err") and aborts.
+    void ReportFileMissing() const;
+    // The text of a message: the screen's table first, then the base form's own.
+    QString Message(const QString& key) const;
     // Re-reads the report definitions of the form's report code, keeping the selection.
     void LoadReportList();
 
@@ -63,6 +67,8 @@ protected:
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
+    // A form whose report is running stays open until the report ends or is cancelled.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void runCommand(ReportCommand command);

@@ -2,6 +2,7 @@
 
 #include "HostOptions.h"
 #include "HostSession.h"
+#include "OffscreenMessages.h"
 #include "core/Exceptions.h"
 #include "scenario/Scenario.h"
 #include "scenario/ScenarioCaseRun.h"
@@ -38,14 +39,6 @@ struct Running {
 
 constexpr int caseTimeoutMs = 120000;
 
-// The offscreen platform warns about every window feature it lacks; the rest is kept.
-QtMessageHandler defaultMessageHandler = nullptr;
-
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (!text.startsWith(QLatin1String("This plugin does not support")))
-        defaultMessageHandler(type, context, text);
-}
 
 } // namespace
 
@@ -161,7 +154,7 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         print(QStringLiteral("klx scenario-case: argumentos insuficientes"));
         return 2;
     }
-    defaultMessageHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    quietOffscreenWarnings();
     const QString file = args.at(args.size() - 2);
     const int index = args.last().toInt();
     QStringList optionArgs = args.mid(0, args.size() - 2);

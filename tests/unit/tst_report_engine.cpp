@@ -254,6 +254,27 @@ private slots:
         QVERIFY(preview());
     }
 
+    void closingDuringARunIsRefused()
+    {
+        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-9-lento.rpt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(slowReport);
+        file.close();
+        m_form->LoadReportList();
+        selectReport(5);
+        bool closedWhileRunning = true;
+        whenShown<QProgressDialog>([&](QProgressDialog* progress) {
+            // The user closes the screen's window while the query runs: it stays open.
+            closedWhileRunning = m_form->MdiWindow()->close();
+            progress->findChild<QPushButton*>()->click();
+        });
+        m_form->sbtPreview->click();
+        QVERIFY(!closedWhileRunning);
+        QVERIFY(m_host->form());
+        QVERIFY(!engine()->IsRunning());
+        QVERIFY(m_form->MdiWindow()->close()); // once the run ended it closes
+    }
+
 private:
     TReportDesignerDialog* engine() const { return m_form->rpddPadrao; }
 

@@ -1,0 +1,5 @@
+#pragma once
+
+// Keeps the offscreen platform's warnings about window features it lacks out of the
+// output of headless runs; every other message passes on.
+void quietOffscreenWarnings();
