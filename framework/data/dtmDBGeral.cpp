@@ -1,6 +1,7 @@
 #include "data/dtmDBGeral.h"
 
 #include "core/Exceptions.h"
+#include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -262,26 +263,19 @@ QStringList TdtmDBGeral::splitSqlScript(const QString& script)
             statements << statement;
     };
 
-    const qsizetype size = script.size();
+    // Comments go first: Qt would read ":name" in them as placeholders.
+    const QString text = SqlParameters::withoutComments(script);
+    const qsizetype size = text.size();
     qsizetype i = 0;
     while (i < size) {
-        const QChar c = script.at(i);
-        const QChar next = i + 1 < size ? script.at(i + 1) : QChar();
+        const QChar c = text.at(i);
         if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             // Quoted text runs to the next quote; a doubled quote reopens it.
-            qsizetype end = script.indexOf(c, i + 1);
+            qsizetype end = text.indexOf(c, i + 1);
             end = end < 0 ? size : end + 1;
-            current += script.mid(i, end - i);
+            current += text.mid(i, end - i);
             i = end;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            // Comments are dropped: Qt would read ":name" in them as placeholders.
-            const qsizetype end = script.indexOf(QLatin1Char('\n'), i);
-            i = end < 0 ? size : end;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            const qsizetype end = script.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? size : end + 2;
-            current += QLatin1Char(' ');
-        } else if (QStringView(script).mid(i).startsWith(terminator)) {
+        } else if (QStringView(text).mid(i).startsWith(terminator)) {
             finishStatement();
             i += terminator.size();
         } else {

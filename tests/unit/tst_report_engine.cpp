@@ -228,12 +228,7 @@ private slots:
 
     void cancellingLeavesTheScreenUsable()
     {
-        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-9-lento.rpt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(slowReport);
-        file.close();
-        m_form->LoadReportList();
-        selectReport(5);
+        QVERIFY(selectSlowReport());
         QElapsedTimer clock;
         whenShown<QProgressDialog>([&](QProgressDialog* progress) {
             QCOMPARE(progress->objectName(), QStringLiteral("reportProgress"));
@@ -256,12 +251,7 @@ private slots:
 
     void closingDuringARunIsRefused()
     {
-        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-9-lento.rpt")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(slowReport);
-        file.close();
-        m_form->LoadReportList();
-        selectReport(5);
+        QVERIFY(selectSlowReport());
         bool closedWhileRunning = true;
         whenShown<QProgressDialog>([&](QProgressDialog* progress) {
             // The user closes the screen's window while the query runs: it stays open.
@@ -288,6 +278,18 @@ private:
     }
 
     void selectReport(int index) { m_form->cbbReportNames->SelectByUser(index); }
+
+    // Adds a report whose query runs for a long while, and chooses it.
+    bool selectSlowReport()
+    {
+        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-9-lento.rpt")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(slowReport) < 0)
+            return false;
+        file.close();
+        m_form->LoadReportList();
+        selectReport(5);
+        return m_form->cbbReportNames->GetItemIndex() == 5;
+    }
 
     void setEmissionRange(const QString& from, const QString& to)
     {
