@@ -2,7 +2,7 @@
 
 #include "core/Dispatcher.h"
 #include "core/LoginContext.h"
-#include "report/ReportDefinition.h"
+#include "report/ReportCatalog.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>

@@ -83,9 +83,11 @@ void TfrmDadosGerRel::FormClose(TObject*, TCloseAction& action)
 void TfrmDadosGerRel::LoadReportList()
 {
     m_reports = ReportCatalog::load(lblCodRel->text());
+    // A definition that does not read keeps its place, marked, its error as the item's tip.
     QStringList titles;
-    for (const ReportDefinition& report : std::as_const(m_reports))
-        titles << report.title;
+    for (const ReportCatalog::Entry& report : std::as_const(m_reports))
+        titles << (report.broken() ? QStringLiteral("⚠ %1 (definição com erro)").arg(report.title())
+                                   : report.title());
     QStringList shown;
     for (int i = 0; i < cbbReportNames->count(); ++i)
         shown << cbbReportNames->itemText(i);
@@ -94,6 +96,9 @@ void TfrmDadosGerRel::LoadReportList()
     const QString selected = cbbReportNames->currentText();
     cbbReportNames->clear();
     cbbReportNames->addItems(titles);
+    for (int i = 0; i < m_reports.size(); ++i)
+        if (m_reports.at(i).broken())
+            cbbReportNames->setItemData(i, m_reports.at(i).error, Qt::ToolTipRole);
     const int index = titles.indexOf(selected);
     cbbReportNames->SetItemIndex(index >= 0 ? index : (titles.isEmpty() ? -1 : 0));
 }
@@ -103,7 +108,15 @@ const ReportDefinition& TfrmDadosGerRel::SelectedReport()
     const int index = cbbReportNames->GetItemIndex();
     if (index < 0 || index >= m_reports.size())
         ReportFileMissing();
-    return m_reports.at(index);
+    if (m_reports.at(index).broken())
+        Consiste::MensErro(m_reports.at(index).error, true);
+    return m_reports.at(index).definition;
+}
+
+QString TfrmDadosGerRel::ReportKind(int index) const
+{
+    return index >= 0 && index < m_reports.size() ? m_reports.at(index).definition.kind
+                                                   : QString();
 }
 
 void TfrmDadosGerRel::ReportFileMissing() const

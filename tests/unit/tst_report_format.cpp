@@ -233,7 +233,7 @@ private slots:
         set("P_DTCOMPINI", QString());
         set("P_DTCOMPFIN", QString());
         set("P_TDTCOMP", QStringLiteral("T"));
-        QCOMPARE(ReportCriteria::summary(params),
+        QCOMPARE(ReportCriteria::full(ReportCriteria::items(params)),
                  QStringLiteral("Empresas: todas; Contas: 001, 003; Emissão: 01/02/2026 a "
                                 "28/02/2026; Compensação: qualquer data; Cheques: 001101 a 001110; "
                                 "Status: Disponível, Cancelado; Conciliação: não compensados"));
@@ -241,7 +241,7 @@ private slots:
         // Date-time 0 and unassigned dates both mean no date; undeclared criteria are left out.
         TParams few({"P_DTINI", "P_DTFIN", "P_TSTATUS"});
         few.ParamByName(QStringLiteral("P_DTINI"))->SetAsDateTime(0);
-        QCOMPARE(ReportCriteria::summary(few),
+        QCOMPARE(ReportCriteria::full(ReportCriteria::items(few)),
                  QStringLiteral("Emissão: qualquer data; Status: todos"));
     }
 };
