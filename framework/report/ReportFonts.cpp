@@ -66,6 +66,7 @@ QString ReportFonts::elided(const QFont& font, const QString& text, double width
 ReportFonts::CharacterWidths::CharacterWidths(const QFont& font)
     : m_metrics(std::make_unique<QFontMetricsF>(font, &measuringDevice()))
 {
+    m_ascii.fill(-1);
 }
 
 ReportFonts::CharacterWidths::~CharacterWidths() = default;
@@ -74,6 +75,13 @@ double ReportFonts::CharacterWidths::operator()(const QString& text)
 {
     double total = 0;
     for (const QChar c : text) {
+        if (c.unicode() < m_ascii.size()) {
+            double& advance = m_ascii[c.unicode()];
+            if (advance < 0)
+                advance = m_metrics->horizontalAdvance(c) * 72.0 / measureDpi;
+            total += advance;
+            continue;
+        }
         auto found = m_advances.constFind(c.unicode());
         if (found == m_advances.constEnd())
             found = m_advances.insert(c.unicode(),

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHash>
 #include <QString>
+#include <array>
 #include <memory>
 
 class QFontMetricsF;
@@ -36,6 +37,8 @@ public:
 
 private:
     std::unique_ptr<QFontMetricsF> m_metrics;
+    // ASCII advances by code, negative until measured; others by character.
+    std::array<double, 128> m_ascii;
     QHash<char16_t, double> m_advances;
 };
 

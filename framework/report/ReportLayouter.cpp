@@ -276,7 +276,8 @@ private:
 
     void countRow(const QVector<QVariant>& row)
     {
-        QVector<qint64> values(m_sumField.size(), 0);
+        QVector<qint64>& values = m_values;
+        values.resize(m_sumField.size());
         for (int s = 0; s < m_sumField.size(); ++s) {
             const QVariant& value = m_sumField.at(s) >= 0 ? row.at(m_sumField.at(s)) : QVariant();
             values[s] = value.isNull() ? 0 : value.toLongLong();
@@ -309,9 +310,9 @@ private:
         for (const Piece& piece : std::as_const(closing))
             room += piece.height;
 
-        QVector<Piece> pieces = m_pendingHeadings;
-        pieces << Piece{Line::Kind::Detail, m_pendingRow, ReportLayouter::detailHeight};
-        m_pages.place(pieces, room);
+        m_pendingHeadings << Piece{Line::Kind::Detail, m_pendingRow, ReportLayouter::detailHeight};
+        m_pages.place(m_pendingHeadings, room);
+        m_pendingHeadings.removeLast();
         for (const Piece& heading : std::as_const(m_pendingHeadings))
             m_pages.openHeading(heading.index);
         m_pendingHeadings.clear();
@@ -399,6 +400,8 @@ private:
     int m_stateField = -1;
     QVector<OpenGroup> m_open;
     ReportTally m_grand;
+    // The summed values of the row being counted.
+    QVector<qint64> m_values;
     // The row read but not yet placed, and the headings of the groups it opens.
     int m_pendingRow = -1;
     QVector<Piece> m_pendingHeadings;

@@ -42,7 +42,8 @@ private slots:
         QCOMPARE(result.code, 0);
         for (const char* option :
              {"--report", "--companies", "--accounts", "--emission-from", "--clearing-to",
-              "--check-from", "--states", "--reconciliation", "--output", "--params", "--database"})
+              "--check-from", "--states", "--reconciliation", "--output", "--params", "--database",
+              "--csv-totals", "--csv-criteria"})
             QVERIFY2(result.out.contains(QLatin1String(option)), option);
     }
 
