@@ -14,7 +14,7 @@ bool TField::IsNull() const
 
 QString TField::AsString() const
 {
-    QString text = value().toString();
+    QString text = StoredString();
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
     return text;
