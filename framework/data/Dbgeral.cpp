@@ -1,6 +1,7 @@
 #include "data/Dbgeral.h"
 
 #include "core/Exceptions.h"
+#include "data/CharColumn.h"
 #include "data/dtmDBGeral.h"
 
 #include <QSqlError>
@@ -11,6 +12,9 @@
 namespace Dbgeral {
 
 namespace {
+
+// OPEREMPR.CDEMPRESA is a CHAR(2).
+constexpr int companyCodeWidth = 2;
 
 QSqlDatabase openDatabase()
 {
@@ -109,7 +113,7 @@ void ListaEmpresaOper(const QString& operador, QString& lista)
                   operador, QStringLiteral("as empresas do operador '%1'").arg(operador));
     QStringList codes;
     while (query.next())
-        codes << query.value(0).toString();
+        codes << charColumnValue(query.value(0).toString(), companyCodeWidth);
     lista = codeList(codes);
 }
 

@@ -1,5 +1,6 @@
 #include "data/TField.h"
 
+#include "data/CharColumn.h"
 #include "data/TADOIBQuery.h"
 
 QVariant TField::value() const
@@ -10,6 +11,11 @@ QVariant TField::value() const
 bool TField::IsNull() const
 {
     return value().isNull();
+}
+
+QString TField::StoredString() const
+{
+    return charColumnValue(value().toString(), Size);
 }
 
 QString TField::AsString() const

@@ -10,6 +10,7 @@
 #include "controls/TMaskEdit.h"
 #include "core/TApplication.h"
 #include "core/TMessages.h"
+#include "data/CharColumn.h"
 #include "data/Dbgeral.h"
 #include "form/TForm.h"
 
@@ -322,7 +323,7 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
                         : QStringLiteral("SELECT CDEMPRESA FROM EMPRESA"));
     QSet<QString> candidates(want.begin(), want.end());
     while (query.next()) // codes as stored, CHAR padding included
-        candidates.insert(query.value(0).toString());
+        candidates.insert(charColumnValue(query.value(0).toString(), accounts ? 3 : 2));
     QStringList admitted;
     for (const QString& code : std::as_const(candidates))
         if (!code.isEmpty() && list.contains(code))
