@@ -46,8 +46,8 @@ void TMaskEdit::focusOutEvent(QFocusEvent* event)
     // focus, nor the window closing; and focus moves made by a running handler do not
     // raise further exits. The new focus widget is already set when focus-out arrives.
     const QWidget* next = QApplication::focusWidget();
-    if (!next || next == this || ownWindow(next) != ownWindow(this) ||
-        !isVisible() || Dispatcher::handlerRunning())
+    if (!next || next == this || ownWindow(next) != ownWindow(this) || !isVisible() ||
+        Dispatcher::handlerRunning())
         return;
     Dispatcher::run([this] {
         if (OnExit)

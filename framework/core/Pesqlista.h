@@ -15,7 +15,7 @@ namespace Pesqlista {
 struct PickerTable {
     QStringList columns;
     QStringList fieldNames; // the field behind each column
-    QStringList keys; // each row's key exactly as stored (CHAR padding included)
+    QStringList keys;       // each row's key exactly as stored (CHAR padding included)
     QList<QStringList> cells;
 };
 

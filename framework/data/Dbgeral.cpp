@@ -67,9 +67,9 @@ QString codeList(const QStringList& codes)
         return QString();
     const QChar comma = CodeSeparators.front();
     for (const QChar separator : CodeSeparators) {
-        const bool taken = std::any_of(kept.cbegin(), kept.cend(), [separator](const QString& code) {
-            return code.contains(separator);
-        });
+        const bool taken =
+            std::any_of(kept.cbegin(), kept.cend(),
+                        [separator](const QString& code) { return code.contains(separator); });
         if (taken)
             continue;
         QString list = kept.join(separator);
@@ -81,7 +81,8 @@ QString codeList(const QStringList& codes)
     }
     QStringList culprits;
     for (const QString& code : std::as_const(kept))
-        if (std::any_of(code.cbegin(), code.cend(), [](QChar c) { return CodeSeparators.contains(c); }))
+        if (std::any_of(code.cbegin(), code.cend(),
+                        [](QChar c) { return CodeSeparators.contains(c); }))
             culprits << QLatin1Char('"') + code + QLatin1Char('"');
     throw Exception(QStringLiteral("Não é possível montar a lista de códigos: os códigos %1 "
                                    "contêm todos os separadores possíveis (%2).")

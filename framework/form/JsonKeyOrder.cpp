@@ -4,7 +4,8 @@ namespace {
 QString memberPath(const QString& path, const QString& key)
 {
     QString escaped = key;
-    escaped.replace(QLatin1Char('~'), QLatin1String("~0")).replace(QLatin1Char('/'), QLatin1String("~1"));
+    escaped.replace(QLatin1Char('~'), QLatin1String("~0"))
+        .replace(QLatin1Char('/'), QLatin1String("~1"));
     return path + QLatin1Char('/') + escaped;
 }
 } // namespace

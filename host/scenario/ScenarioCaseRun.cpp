@@ -344,7 +344,8 @@ void ScenarioCaseRun::unloadModule()
     for (const char* name : {"boStCriado", "boPrimVez", "inNumMarcado", "stStatusChq",
                              "stListaEmpresa", "stListaTEmp", "stListaConta"})
         if (void* address = hold.symbol(name))
-            m_unloadedVariables.insert(QLatin1String(name), variableText(QLatin1String(name), address));
+            m_unloadedVariables.insert(QLatin1String(name),
+                                       variableText(QLatin1String(name), address));
 }
 
 std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)

@@ -20,8 +20,8 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QSet>
+#include <QSqlQuery>
 #include <algorithm>
 
 namespace {
@@ -116,13 +116,14 @@ QString ScenarioCaseRun::check(const QStringList& args)
         const bool matching = args.size() == 3;
         const QString& want = args.last();
         const QRegularExpression pattern(QRegularExpression::anchoredPattern(want));
-        const bool holds = m_messages.size() == 1 &&
-                           (matching ? pattern.match(m_messages.first().text).hasMatch()
-                                     : m_messages.first().text == want);
+        const bool holds =
+            m_messages.size() == 1 && (matching ? pattern.match(m_messages.first().text).hasMatch()
+                                                : m_messages.first().text == want);
         if (!holds)
             return mismatch(QStringLiteral("message ") +
                                 (matching ? QStringLiteral("matching ") : QString()) + quoted(want),
-                            shown.isEmpty() ? QStringLiteral("no message") : shown.join(QStringLiteral(", ")));
+                            shown.isEmpty() ? QStringLiteral("no message")
+                                            : shown.join(QStringLiteral(", ")));
         return {};
     }
     if (what == QLatin1String("no")) {
@@ -264,7 +265,10 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         QString got = weight;
         QString want = args.last();
         if (args.size() == 4) {
-            got = QStringLiteral("%1 %2 %3").arg(quoted(font.family())).arg(descriptionHeight(font)).arg(weight);
+            got = QStringLiteral("%1 %2 %3")
+                      .arg(quoted(font.family()))
+                      .arg(descriptionHeight(font))
+                      .arg(weight);
             want = QStringLiteral("%1 %2 %3").arg(quoted(args.at(1)), args.at(2), args.at(3));
         }
         return got == want ? QString() : mismatch(QStringLiteral("font ") + want, got);

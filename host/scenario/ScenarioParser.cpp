@@ -122,8 +122,8 @@ void checkExpectation(const QStringList& args)
              need(a.first() == QLatin1String("matching"),
                   QStringLiteral("use 'expect message TEXTO' ou 'expect message matching REGEX'"));
              const QRegularExpression pattern(a.at(1));
-             need(pattern.isValid(), QStringLiteral("expressão regular inválida: %1")
-                                         .arg(pattern.errorString()));
+             need(pattern.isValid(),
+                  QStringLiteral("expressão regular inválida: %1").arg(pattern.errorString()));
          }},
         {QStringLiteral("no"),
          [](const QStringList& a) {

@@ -335,15 +335,17 @@ private slots:
         QTest::addColumn<QStringList>("read");
         QTest::newRow("comma") << QStringList{"01", "23", "04"} << "01,23,04"
                                << QStringList{"01", "23", "04"};
-        QTest::newRow("padding kept") << QStringList{"1 ", "02"} << "1 ,02" << QStringList{"1 ", "02"};
-        QTest::newRow("empty codes left out") << QStringList{"", "01", ""} << "01" << QStringList{"01"};
+        QTest::newRow("padding kept")
+            << QStringList{"1 ", "02"} << "1 ,02" << QStringList{"1 ", "02"};
+        QTest::newRow("empty codes left out")
+            << QStringList{"", "01", ""} << "01" << QStringList{"01"};
         QTest::newRow("no codes") << QStringList{} << "" << QStringList{};
-        QTest::newRow("a code holds the comma") << QStringList{"A,", "B "} << ";A,;B "
-                                                << QStringList{"A,", "B "};
-        QTest::newRow("comma and semicolon taken") << QStringList{",;", "B1"} << "|,;|B1"
-                                                   << QStringList{",;", "B1"};
-        QTest::newRow("first code starts like a mark") << QStringList{";A", "B1"} << ",;A,B1"
-                                                       << QStringList{";A", "B1"};
+        QTest::newRow("a code holds the comma")
+            << QStringList{"A,", "B "} << ";A,;B " << QStringList{"A,", "B "};
+        QTest::newRow("comma and semicolon taken")
+            << QStringList{",;", "B1"} << "|,;|B1" << QStringList{",;", "B1"};
+        QTest::newRow("first code starts like a mark")
+            << QStringList{";A", "B1"} << ",;A,B1" << QStringList{";A", "B1"};
         QTest::newRow("one code with a comma") << QStringList{"A,"} << ";A," << QStringList{"A,"};
     }
     void codeListKeepsCodesAndChoosesAFreeSeparator()
@@ -395,7 +397,8 @@ private slots:
         QTest::newRow("long company") << "INSERT INTO EMPRESA (CDEMPRESA) VALUES ('123')" << false;
         QTest::newRow("short operator company")
             << "INSERT INTO OPEREMPR (CDOPERADOR, CDEMPRESA) VALUES ('ADM', '5')" << false;
-        QTest::newRow("short account") << "INSERT INTO CONTCORR (CDREDUCONT) VALUES ('01')" << false;
+        QTest::newRow("short account")
+            << "INSERT INTO CONTCORR (CDREDUCONT) VALUES ('01')" << false;
         QTest::newRow("account's short company")
             << "INSERT INTO CONTCORR (CDREDUCONT, CDEMPRESA) VALUES ('011', '1')" << false;
         QTest::newRow("account without company")
@@ -453,7 +456,8 @@ private slots:
         QSqlDatabase db = m_sqlite.database();
         QVERIFY(db.transaction());
         for (const char* code : {"12", "23", "A,", "BB", ",B"})
-            run(db, QString("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('%1', 'x')").arg(code));
+            run(db,
+                QString("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('%1', 'x')").arg(code));
         for (const QStringList& codes : {QStringList{"01", "23"}, QStringList{"A,", "BB"}}) {
             const Values values{{"P_CDEMPRESA", Dbgeral::codeList(codes)}};
             for (const QString& sql : {companyOracle, companyMsSql, companyIb})

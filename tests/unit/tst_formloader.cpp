@@ -29,8 +29,9 @@ class TestFormLoader : public QObject {
 private slots:
     void keysComeInWrittenOrder()
     {
-        const JsonKeyOrder order("{\"z\": 1, \"a\": {\"y\": [1, {\"q\": \"}\", \"p\": null}],"
-                                 " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, \"j\": 1}}");
+        const JsonKeyOrder order(
+            "{\"z\": 1, \"a\": {\"y\": [1, {\"q\": \"}\", \"p\": null}],"
+            " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, \"j\": 1}}");
         QCOMPARE(order.keys(""), QStringList({"z", "a", "m\u00e1", "a/b"}));
         QCOMPARE(order.keys("/a"), QStringList({"y", "b"}));
         QCOMPARE(order.keys("/a/y/1"), QStringList({"q", "p"}));
@@ -44,7 +45,8 @@ private slots:
         QTest::addColumn<int>("index");
         const QString items = "\"Items\": [\"Todos\", \"Compensado\"]";
         QTest::newRow("items, then no item") << items + ", \"ItemIndex\": -1" << -1;
-        QTest::newRow("items, then the second") << "\"ItemIndex\": 0, " + items + ", \"ItemIndex\": 1" << 1;
+        QTest::newRow("items, then the second")
+            << "\"ItemIndex\": 0, " + items + ", \"ItemIndex\": 1" << 1;
         QTest::newRow("no item before the items are given") << "\"ItemIndex\": -1, " + items << 0;
     }
     void propertiesApplyInWrittenOrder()
@@ -55,11 +57,12 @@ private slots:
         const QString path = dir.filePath("form.json");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("{\"name\": \"frmTeste\", \"components\": [{\"name\": \"pan\", "
-                                  "\"class\": \"TPanel\", \"components\": [{\"name\": \"cbbTeste\", "
-                                  "\"class\": \"TComboBox\", \"properties\": {%1}}]}]}")
-                       .arg(properties)
-                       .toUtf8());
+        file.write(
+            QStringLiteral("{\"name\": \"frmTeste\", \"components\": [{\"name\": \"pan\", "
+                           "\"class\": \"TPanel\", \"components\": [{\"name\": \"cbbTeste\", "
+                           "\"class\": \"TComboBox\", \"properties\": {%1}}]}]}")
+                .arg(properties)
+                .toUtf8());
         file.close();
         DescribedForm form(path);
         form.Initialize();
