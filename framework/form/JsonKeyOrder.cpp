@@ -40,47 +40,43 @@ void JsonKeyOrder::readValue(const QString& path)
             ++m_pos;
 }
 
+bool JsonKeyOrder::take(QChar expected)
+{
+    skipBlanks();
+    if (atEnd() || m_text.at(m_pos) != expected)
+        return false;
+    ++m_pos;
+    return true;
+}
+
 void JsonKeyOrder::readObject(const QString& path)
 {
     ++m_pos; // '{'
     QStringList keys;
-    skipBlanks();
-    while (!atEnd() && m_text.at(m_pos) != QLatin1Char('}')) {
-        skipBlanks();
-        const QString key = readString();
-        skipBlanks();
-        if (!atEnd() && m_text.at(m_pos) == QLatin1Char(':'))
-            ++m_pos;
-        keys.removeAll(key); // a repeated key counts where it is written last
-        keys << key;
-        readValue(memberPath(path, key));
-        skipBlanks();
-        if (!atEnd() && m_text.at(m_pos) == QLatin1Char(','))
-            ++m_pos;
-        else
-            break;
+    if (!take(QLatin1Char('}'))) {
+        do {
+            skipBlanks();
+            const QString key = readString();
+            take(QLatin1Char(':'));
+            keys.removeAll(key); // a repeated key counts where it is written last
+            keys << key;
+            readValue(memberPath(path, key));
+        } while (take(QLatin1Char(',')));
+        take(QLatin1Char('}'));
     }
-    skipBlanks();
-    if (!atEnd())
-        ++m_pos; // '}'
     m_keys.insert(path, keys);
 }
 
 void JsonKeyOrder::readArray(const QString& path)
 {
     ++m_pos; // '['
-    skipBlanks();
-    for (int index = 0; !atEnd() && m_text.at(m_pos) != QLatin1Char(']'); ++index) {
-        readValue(path + QLatin1Char('/') + QString::number(index));
-        skipBlanks();
-        if (!atEnd() && m_text.at(m_pos) == QLatin1Char(','))
-            ++m_pos;
-        else
-            break;
-    }
-    skipBlanks();
-    if (!atEnd())
-        ++m_pos; // ']'
+    if (take(QLatin1Char(']')))
+        return;
+    int index = 0;
+    do
+        readValue(path + QLatin1Char('/') + QString::number(index++));
+    while (take(QLatin1Char(',')));
+    take(QLatin1Char(']'));
 }
 
 QString JsonKeyOrder::readString()
@@ -98,27 +94,14 @@ QString JsonKeyOrder::readString()
             continue;
         }
         const QChar escaped = m_text.at(m_pos++);
-        switch (escaped.unicode()) {
-        case 'b':
-            result += QLatin1Char('\b');
-            break;
-        case 'f':
-            result += QLatin1Char('\f');
-            break;
-        case 'n':
-            result += QLatin1Char('\n');
-            break;
-        case 'r':
-            result += QLatin1Char('\r');
-            break;
-        case 't':
-            result += QLatin1Char('\t');
-            break;
-        case 'u': // surrogate pairs come as two escapes, each one UTF-16 unit
+        const qsizetype control = QStringView(u"bfnrt").indexOf(escaped);
+        if (control >= 0) {
+            result += QStringView(u"\b\f\n\r\t").at(control);
+        } else if (escaped == QLatin1Char('u')) {
+            // A surrogate pair comes as two escapes, each one UTF-16 unit.
             result += QChar(m_text.mid(m_pos, 4).toUShort(nullptr, 16));
             m_pos += 4;
-            break;
-        default: // '"', '\\', '/'
+        } else { // '"', '\\', '/'
             result += escaped;
         }
     }

@@ -25,6 +25,8 @@ private:
     void readArray(const QString& path);
     QString readString();
     void skipBlanks();
+    // Skips blanks and the expected character; false, and nothing taken, when another follows.
+    bool take(QChar expected);
     bool atEnd() const { return m_pos >= m_text.size(); }
 
     QString m_text;

@@ -31,8 +31,8 @@ private slots:
     {
         const JsonKeyOrder order(
             "{\"z\": 1, \"a\": {\"y\": [1, {\"q\": \"}\", \"p\": null}],"
-            " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, \"j\": 1}}");
-        QCOMPARE(order.keys(""), QStringList({"z", "a", "m\u00e1", "a/b"}));
+            " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, \"j\": 1}, \"c\\td\": 2}");
+        QCOMPARE(order.keys(""), QStringList({"z", "a", "m\u00e1", "a/b", "c\td"}));
         QCOMPARE(order.keys("/a"), QStringList({"y", "b"}));
         QCOMPARE(order.keys("/a/y/1"), QStringList({"q", "p"}));
         QCOMPARE(order.keys("/a~1b"), QStringList({"k", "j"}));
