@@ -22,7 +22,9 @@ public:
     // Calls an exported function without arguments, such as "IniProc".
     void call(const char* name);
 
-    // The module file beside the executable, by module name.
+    // The module file by module name: in $KLX_MODULE_DIR when that is set; else beside the
+    // executable (the build tree) when it is there; else in the installed library folder,
+    // found relative to the executable.
     static QString pathFor(const QString& moduleName);
 
 private:
