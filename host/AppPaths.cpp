@@ -24,7 +24,8 @@ QString shippedReportsDirectory()
     const QString beside = programDir.filePath(QStringLiteral("reports"));
     if (QFileInfo(beside).isDir())
         return beside;
-    return QDir::cleanPath(programDir.filePath(QStringLiteral(KLX_DATA_DIR_FROM_BINDIR "/reports")));
+    return QDir::cleanPath(
+        programDir.filePath(QStringLiteral(KLX_DATA_DIR_FROM_BINDIR "/reports")));
 }
 
 QString userDataDirectory()

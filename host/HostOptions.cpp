@@ -58,8 +58,7 @@ void readConfigFile(const QString& path, HostOptions& options)
     try {
         readSettings(settings, options);
     } catch (const Exception& e) {
-        throw Exception(
-            QStringLiteral("arquivo de configuração '%1': %2").arg(path, e.Message()));
+        throw Exception(QStringLiteral("arquivo de configuração '%1': %2").arg(path, e.Message()));
     }
 }
 

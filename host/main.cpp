@@ -4,10 +4,10 @@
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "ReportCommand.h"
+#include "Version.h"
 #include "core/Consiste.h"
 #include "core/Exceptions.h"
 #include "scenario/ScenarioRunner.h"
-#include "Version.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -45,7 +45,8 @@ private slots:
 
     void userFileOverridesTheSystemFileKeyByKey()
     {
-        write("etc/klx.ini", "[login]\nbranch=02\n[database]\npath=" + path("empresa.sqlite") + "\n");
+        write("etc/klx.ini",
+              "[login]\nbranch=02\n[database]\npath=" + path("empresa.sqlite") + "\n");
         QCOMPARE(reportParams().value(QStringLiteral("processingDate")).toString(), campinasDate);
         QVERIFY(QFile::exists(path("empresa.sqlite")));
 
@@ -57,8 +58,9 @@ private slots:
         QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
 
         // The command line wins over both.
-        QCOMPARE(reportParams({"--branch", "02"}).value(QStringLiteral("processingDate")).toString(),
-                 campinasDate);
+        QCOMPARE(
+            reportParams({"--branch", "02"}).value(QStringLiteral("processingDate")).toString(),
+            campinasDate);
     }
 
     void configOptionTakesThePlaceOfTheUserFile()
@@ -85,7 +87,9 @@ private slots:
     {
         const Result program = klx({"--version"});
         QCOMPARE(program.code, 0);
-        QVERIFY2(QRegularExpression(QStringLiteral("^klx \\d+\\.\\d+\\.\\d+\\n$")).match(program.out).hasMatch(),
+        QVERIFY2(QRegularExpression(QStringLiteral("^klx \\d+\\.\\d+\\.\\d+\\n$"))
+                     .match(program.out)
+                     .hasMatch(),
                  qPrintable(program.out));
         const Result report = klx({"report", "--version"});
         QCOMPARE(report.code, 0);
