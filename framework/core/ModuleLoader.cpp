@@ -3,6 +3,8 @@
 #include "core/Exceptions.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QLibrary>
 
@@ -89,8 +91,16 @@ void ModuleLoader::call(const char* name)
 
 QString ModuleLoader::pathFor(const QString& moduleName)
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + moduleName +
-           QStringLiteral(".so");
+    const QString fileName = moduleName + QStringLiteral(".so");
+    const QString configured = qEnvironmentVariable("KLX_MODULE_DIR");
+    if (!configured.isEmpty())
+        return QDir(configured).filePath(fileName);
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString beside = programDir.filePath(fileName);
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(
+        programDir.filePath(QStringLiteral(KLX_MODULE_DIR_FROM_BINDIR "/") + fileName));
 }
 
 ModuleLoader::Hold::Hold(const QString& path) : m_path(path)

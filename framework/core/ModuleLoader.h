@@ -29,7 +29,9 @@ public:
     void call(const char* name);
 
     const QString& path() const { return m_path; }
-    // The module file beside the executable, by module name.
+    // The module file by module name: in $KLX_MODULE_DIR when that is set; else beside the
+    // executable (the build tree) when it is there; else in the installed library folder,
+    // found relative to the executable.
     static QString pathFor(const QString& moduleName);
 
     // Keeps the file of a loaded module mapped while it lives, without a load request, so
