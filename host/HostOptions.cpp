@@ -1,11 +1,10 @@
 #include "HostOptions.h"
 
+#include "AppPaths.h"
 #include "core/Exceptions.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -26,11 +25,8 @@ SqlDialect dialectFromName(const QString& name)
     return *dialect;
 }
 
-void readConfigFile(const QString& path, HostOptions& options)
+void readSettings(const QSettings& settings, HostOptions& options)
 {
-    if (!QFileInfo::exists(path))
-        throw Exception(QStringLiteral("arquivo de configuração '%1' não encontrado").arg(path));
-    QSettings settings(path, QSettings::IniFormat);
     options.branch = settings.value(QStringLiteral("login/branch"), options.branch).toString();
     options.operatorCode =
         settings.value(QStringLiteral("login/operator"), options.operatorCode).toString();
@@ -50,28 +46,40 @@ void readConfigFile(const QString& path, HostOptions& options)
         settings.value(QStringLiteral("reports/directory"), options.reportsDirectory).toString();
 }
 
-} // namespace
-
-QString HostOptions::defaultDatabasePath()
+// Reads the settings a file holds over those already in options; a bad file raises an
+// Exception naming it.
+void readConfigFile(const QString& path, HostOptions& options)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dir);
-    return dir + QStringLiteral("/klx-demo.sqlite");
+    if (!QFileInfo::exists(path))
+        throw Exception(QStringLiteral("arquivo de configuração '%1' não encontrado").arg(path));
+    QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError)
+        throw Exception(QStringLiteral("arquivo de configuração '%1' ilegível").arg(path));
+    try {
+        readSettings(settings, options);
+    } catch (const Exception& e) {
+        throw Exception(QStringLiteral("arquivo de configuração '%1': %2").arg(path, e.Message()));
+    }
 }
+
+} // namespace
 
 HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
 {
     HostOptions options;
     QStringList remaining;
-    const QString defaultConfig =
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/klx.ini");
+    // The system-wide file first, then the user's own (or the file --config names in its
+    // place), then the command line: each overrides what the one before set.
+    const QString systemConfig = AppPaths::systemConfigFile();
+    if (QFileInfo::exists(systemConfig))
+        readConfigFile(systemConfig, options);
     const int configAt = args.indexOf(QStringLiteral("--config"));
     if (configAt >= 0) {
         if (configAt + 1 >= args.size())
             throw Exception(QStringLiteral("--config precisa de um arquivo"));
         readConfigFile(args.at(configAt + 1), options);
-    } else if (QFileInfo::exists(defaultConfig)) {
-        readConfigFile(defaultConfig, options);
+    } else if (QFileInfo::exists(AppPaths::userConfigFile())) {
+        readConfigFile(AppPaths::userConfigFile(), options);
     }
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
@@ -100,7 +108,9 @@ HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
             remaining << arg;
     }
     if (options.database.path.isEmpty() && options.database.engine == DatabaseConfig::Engine::Sqlite)
-        options.database.path = defaultDatabasePath();
+        options.database.path = AppPaths::demoDatabaseFile();
+    if (options.reportsDirectory.isEmpty())
+        options.reportsDirectory = AppPaths::shippedReportsDirectory();
     if (options.database.path.isEmpty())
         throw Exception(QStringLiteral("--database é obrigatório com --db firebird"));
     if (rest)
@@ -113,12 +123,14 @@ HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
 QString HostOptions::usage()
 {
     return QStringLiteral(
-        "  --config FILE        arquivo INI ([login] branch, operator; [database] engine,\n"
+        "  --config FILE        arquivo INI lido no lugar de ~/.config/klx/klx.ini, depois de\n"
+        "                       /etc/klx/klx.ini ([login] branch, operator; [database] engine,\n"
         "                       path, user, password, dialect; [reports] directory)\n"
         "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de demonstração)\n"
         "  --database PATH      arquivo do banco (Firebird: arquivo .fdb local ou host:/caminho)\n"
         "  --dialect oracle|mssql|ib  dialeto dos textos SQL das consultas\n"
         "  --branch CODE        filial (padrão 01)\n"
         "  --operator CODE      operador (padrão ADM)\n"
-        "  --reports DIR        diretório das definições de relatório\n");
+        "  --reports DIR        diretório das definições de relatório\n"
+        "  --version            mostra a versão do programa\n");
 }

@@ -2,6 +2,7 @@
 
 #include "core/Dispatcher.h"
 #include "core/LoginContext.h"
+#include "form/TForm.h"
 #include "report/ReportCatalog.h"
 
 #include <QCoreApplication>
@@ -32,7 +33,8 @@ HostSession::~HostSession()
     m_mainWindow.mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     qDeleteAll(m_mainWindow.mdiArea()->findChildren<QMdiSubWindow*>());
-    m_module.unload();
+    while (m_module.isLoaded())
+        m_module.unload();
     if (dtmDBGeral == &m_database)
         dtmDBGeral = nullptr;
 }
@@ -40,4 +42,29 @@ HostSession::~HostSession()
 void HostSession::openChequeScreen()
 {
     Dispatcher::run([this] { m_module.call("IniProc"); });
+}
+
+void HostSession::loadModule()
+{
+    m_module.load();
+}
+
+void HostSession::unloadModule()
+{
+    if (m_module.loadRequests() == 1)
+        releaseModuleForms();
+    m_module.unload();
+}
+
+void HostSession::releaseModuleForms()
+{
+    const auto windows = m_mainWindow.mdiArea()->subWindowList();
+    for (QMdiSubWindow* window : windows)
+        if (qobject_cast<TForm*>(window->widget()))
+            window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A form that refused to close goes all the same.
+    for (QMdiSubWindow* window : m_mainWindow.mdiArea()->subWindowList())
+        if (qobject_cast<TForm*>(window->widget()))
+            delete window;
 }

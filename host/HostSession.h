@@ -17,8 +17,15 @@ public:
     ModuleLoader& module() { return m_module; }
     // What the menu does: calls the module's IniProc, showing any failure.
     void openChequeScreen();
+    // A further load request for the screen module; the module counts them.
+    void loadModule();
+    // An unload request; before the last one the module's forms are released, since their
+    // code goes with the module.
+    void unloadModule();
 
 private:
+    void releaseModuleForms();
+
     TApplication m_application;
     TdtmDBGeral m_database;
     MainWindow m_mainWindow;

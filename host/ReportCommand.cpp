@@ -286,11 +286,19 @@ public:
         bool asked = false;
         Pesqlista::SetImplementation([&](const Pesqlista::Request& request) {
             asked = true;
-            offered = request.table.keys;
-            for (const QString& code : codes)
-                if (!request.table.keys.contains(code))
+            offered.clear();
+            for (const QString& key : request.table.keys)
+                offered << key.trimmed();
+            // A code is typed without the blank padding its column may store ("1" for "1 ").
+            QStringList marked;
+            for (const QString& code : codes) {
+                const qsizetype row = offered.indexOf(code);
+                if (row < 0)
                     missing << code;
-            return missing.isEmpty() ? std::optional<QStringList>(codes) : std::nullopt;
+                else
+                    marked << request.table.keys.at(row);
+            }
+            return missing.isEmpty() ? std::optional<QStringList>(marked) : std::nullopt;
         });
         control<TButtonFlat>(button)->click();
         Pesqlista::SetImplementation({});

@@ -1,8 +1,10 @@
 // The host application: opens the check report screen in its main window, runs the
 // screen headless to write reports, and runs scenario files for tests.
+#include "AppPaths.h"
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "ReportCommand.h"
+#include "Version.h"
 #include "core/Consiste.h"
 #include "core/Exceptions.h"
 #include "scenario/ScenarioRunner.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -52,8 +55,21 @@ bool headless()
            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// "--version" anywhere on the command line ("klx --version", "klx report --version").
+bool asksForVersion(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0)
+            return true;
+    return false;
+}
+
 int main(int argc, char* argv[])
 {
+    if (asksForVersion(argc, argv)) {
+        std::printf("klx %s\n", KLX_VERSION);
+        return 0;
+    }
     QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     // Without a display, opening the screen writes its report instead.
     const bool reportInstead = command != QLatin1String("scenario") &&
@@ -64,8 +80,7 @@ int main(int argc, char* argv[])
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("klx"));
-    QApplication::setOrganizationName(QStringLiteral("klx"));
+    AppPaths::setApplicationIdentity();
     QStringList args = QApplication::arguments().mid(1);
     if (command == QLatin1String("scenario"))
         return ScenarioRunner::runFiles(args.mid(1));
@@ -83,7 +98,8 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
                     "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
-                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO...\n\n"
+                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO...\n"
+                    "     klx --version\n\n"
                     "Opções:\n%s",
                     qUtf8Printable(HostOptions::usage()));
         return 0;

@@ -331,6 +331,10 @@ void TfrmCheque::failIfDatesInverted(TDateEditPlus* initial, TDateEditPlus* fina
 {
     if (initial->GetText().isEmpty() || final->GetText().isEmpty())
         return;
+    // A partial or impossible date reads as 0: no order can be judged until both are dates
+    // (the pre-run validation reports the invalid one).
+    if (!initial->IsDateValid() || !final->IsDateValid())
+        return;
     const TDateTime first = initial->GetDate();
     const TDateTime last = final->GetDate();
     if (last < first)

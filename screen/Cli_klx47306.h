@@ -108,7 +108,8 @@ private:
     void pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
                    const QString& titleKey, QString& codes);
     void statusBoxClick(TCheckBox* box, const QString& token);
-    // Fail with "DataIni_mai" / "Chequeini_mai" when both ends are given and inverted.
+    // Fail with "DataIni_mai" / "Chequeini_mai" when both ends are given (both valid
+    // dates) and inverted.
     void failIfDatesInverted(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);
     void failIfCheckNumbersInverted();
     void leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget);

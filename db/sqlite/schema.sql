@@ -1,8 +1,11 @@
 -- Tables of the embedded SQLite database. Dates are 'YYYY-MM-DD' text.
 -- No foreign keys: the lookups must cope with missing banks and companies.
+-- Company and account codes are stored at their column's full width, as a CHAR column of
+-- a server database pads them ('1 '): the code lists are searched by substring, and
+-- codes of one width cannot hide inside one another.
 
 CREATE TABLE EMPRESA (
-    CDEMPRESA CHAR(2) NOT NULL PRIMARY KEY,
+    CDEMPRESA CHAR(2) NOT NULL PRIMARY KEY CHECK (length(CDEMPRESA) = 2),
     NMEMPRESA VARCHAR(40)
 );
 
@@ -14,8 +17,8 @@ CREATE TABLE BANCO (
 );
 
 CREATE TABLE CONTCORR (
-    CDREDUCONT CHAR(3) NOT NULL PRIMARY KEY,
-    CDEMPRESA CHAR(2),
+    CDREDUCONT CHAR(3) NOT NULL PRIMARY KEY CHECK (length(CDREDUCONT) = 3),
+    CDEMPRESA CHAR(2) CHECK (length(CDEMPRESA) = 2),
     CDBANCO CHAR(3),
     CDAGENCIA VARCHAR(5),
     CDCONTCORR VARCHAR(10),
@@ -37,14 +40,14 @@ CREATE TABLE OPERADOR (
 
 CREATE TABLE OPEREMPR (
     CDOPERADOR VARCHAR(10) NOT NULL,
-    CDEMPRESA CHAR(2) NOT NULL,
+    CDEMPRESA CHAR(2) NOT NULL CHECK (length(CDEMPRESA) = 2),
     PRIMARY KEY (CDOPERADOR, CDEMPRESA)
 );
 
 CREATE TABLE CHEQUE (
-    CDREDUCONT CHAR(3) NOT NULL,
+    CDREDUCONT CHAR(3) NOT NULL CHECK (length(CDREDUCONT) = 3),
     NRCHEQUE CHAR(6) NOT NULL,
-    CDEMPRESA CHAR(2),
+    CDEMPRESA CHAR(2) CHECK (length(CDEMPRESA) = 2),
     DTEMISSAO DATE,
     DTCOMPENSACAO DATE,
     VLCHEQUE NUMERIC(15,2),

@@ -1,10 +1,11 @@
 #include "controls/Colors.h"
 
-#include <QHash>
+#include <QMap>
 
-QColor Colors::fromName(const QString& name)
+namespace {
+const QMap<QString, QColor>& systemColors()
 {
-    static const QHash<QString, QColor> named{
+    static const QMap<QString, QColor> named{
         {QStringLiteral("clInfoBk"), QColor(0xFF, 0xFF, 0xE1)},
         {QStringLiteral("clBlue"), QColor(0x00, 0x00, 0xFF)},
         {QStringLiteral("clRed"), QColor(0xFF, 0x00, 0x00)},
@@ -16,8 +17,23 @@ QColor Colors::fromName(const QString& name)
         {QStringLiteral("clNavy"), QColor(0x00, 0x00, 0x80)},
         {QStringLiteral("clMaroon"), QColor(0x80, 0x00, 0x00)},
     };
-    const auto found = named.constFind(name);
-    if (found != named.constEnd())
+    return named;
+}
+} // namespace
+
+QColor Colors::fromName(const QString& name)
+{
+    const auto found = systemColors().constFind(name);
+    if (found != systemColors().constEnd())
         return found.value();
     return QColor(name); // "#RRGGBB" and SVG names
+}
+
+QStringList Colors::namesOf(const QColor& color)
+{
+    QStringList names;
+    for (auto it = systemColors().constBegin(); it != systemColors().constEnd(); ++it)
+        if (it.value() == color)
+            names << it.key();
+    return names;
 }

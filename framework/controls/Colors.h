@@ -2,9 +2,12 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // System colour names used by form descriptions (clInfoBk, clBlue, ...) as Qt colours.
 namespace Colors {
 // The colour of a name; an invalid colour when the name is unknown.
 QColor fromName(const QString& name);
+// The system colour names of a colour, in alphabetical order; empty when it has none.
+QStringList namesOf(const QColor& color);
 } // namespace Colors

@@ -3,7 +3,20 @@
 #include "core/Dispatcher.h"
 #include "core/Mask.h"
 
+#include <QApplication>
 #include <QFocusEvent>
+#include <QMdiSubWindow>
+
+namespace {
+// The window a control belongs to: its MDI child window, else its top-level window.
+const QWidget* ownWindow(const QWidget* widget)
+{
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w))
+            return w;
+    return nullptr;
+}
+} // namespace
 
 TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
 
@@ -28,10 +41,12 @@ void TMaskEdit::SetText(const QString& text)
 void TMaskEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Leaving the window (a message box, a menu) or closing it is not leaving the control;
-    // and focus moves made by a running handler do not raise further exits.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !isVisible() ||
+    // Only the user's move to another control of the same window leaves the control: not
+    // another child window becoming active, a message box, a menu or a popup taking the
+    // focus, nor the window closing; and focus moves made by a running handler do not
+    // raise further exits. The new focus widget is already set when focus-out arrives.
+    const QWidget* next = QApplication::focusWidget();
+    if (!next || next == this || ownWindow(next) != ownWindow(this) || !isVisible() ||
         Dispatcher::handlerRunning())
         return;
     Dispatcher::run([this] {

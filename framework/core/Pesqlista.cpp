@@ -48,7 +48,7 @@ Pesqlista::PickerTable Pesqlista::tableOf(TDataSource* source, const QString& ke
     const int previous = query->RecNo();
     for (int row = 0; row < query->RecordCount(); ++row) {
         query->SetRecNo(row);
-        table.keys << key->AsString();
+        table.keys << key->StoredString(); // the code as stored; only the cells are display
         QStringList cells;
         for (TField* field : std::as_const(visible))
             cells << field->DisplayText();

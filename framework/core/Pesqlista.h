@@ -15,7 +15,7 @@ namespace Pesqlista {
 struct PickerTable {
     QStringList columns;
     QStringList fieldNames; // the field behind each column
-    QStringList keys;
+    QStringList keys;       // each row's key exactly as stored (CHAR padding included)
     QList<QStringList> cells;
 };
 
@@ -38,7 +38,8 @@ void SetImplementation(Implementation implementation);
 PickerTable tableOf(TDataSource* source, const QString& keyField);
 
 // Opens the picker over the data source. On confirmation the list becomes the code list of
-// the marked rows and the result is true; on cancel the list is left as it was.
+// the marked rows and the result is true; on cancel the list is left as it was. Marked codes
+// that no separator can keep apart raise Exception and leave the list as it was.
 bool PesquisaLista(TDataSource* source, const QString& keyField, const QString& title, bool flag,
                    QString& list);
 

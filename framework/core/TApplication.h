@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <utility>
 
 #include <QMdiArea>
 class TForm;
@@ -52,6 +53,11 @@ public:
     // How many forms this application has created.
     int FormsCreated() const { return m_formsCreated; }
 
+    // Tests: the next form's creation event fails with an error instead of running.
+    void FailNextCreation() { m_failNextCreation = true; }
+    // True once after FailNextCreation(); the form being created raises the error.
+    bool TakeFailNextCreation() { return std::exchange(m_failNextCreation, false); }
+
 protected:
     // Activates a child window pressed with the mouse: the windows take no click focus, so
     // that a click on a frame or a speed button leaves the focused control alone.
@@ -64,6 +70,7 @@ private:
     QPointer<QMdiArea> m_mdiArea;
     QList<QPointer<TForm>> m_forms;
     int m_formsCreated = 0;
+    bool m_failNextCreation = false;
 };
 
 extern TApplication* Application;

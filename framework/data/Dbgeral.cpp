@@ -1,15 +1,20 @@
 #include "data/Dbgeral.h"
 
 #include "core/Exceptions.h"
+#include "data/CharColumn.h"
 #include "data/dtmDBGeral.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 
 namespace Dbgeral {
 
 namespace {
+
+// OPEREMPR.CDEMPRESA is a CHAR(2).
+constexpr int companyCodeWidth = 2;
 
 QSqlDatabase openDatabase()
 {
@@ -22,15 +27,18 @@ QSqlDatabase openDatabase()
 // would otherwise give it the column's width and refuse a longer value.
 QSqlQuery runLookup(const QString& sql, const QString& value, const QString& what)
 {
+    const auto failure = [&what](const QString& reason) {
+        return EDatabaseError(QStringLiteral("Não foi possível ler %1: %2").arg(what, reason));
+    };
     QSqlQuery query(openDatabase());
+    if (dtmDBGeral->takeFailNextOpen())
+        throw failure(QStringLiteral("conexão perdida."));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw EDatabaseError(
-            QStringLiteral("Não foi possível ler %1: %2").arg(what, query.lastError().text()));
+        throw failure(query.lastError().text());
     query.bindValue(QStringLiteral(":VALOR"), value.trimmed());
     if (!query.exec())
-        throw EDatabaseError(
-            QStringLiteral("Não foi possível ler %1: %2").arg(what, query.lastError().text()));
+        throw failure(query.lastError().text());
     return query;
 }
 
@@ -53,25 +61,48 @@ QDate dateOf(const QVariant& value)
 
 QString codeList(const QStringList& codes)
 {
-    QStringList trimmed;
-    for (const QString& code : codes) {
-        const QString value = code.trimmed();
-        Q_ASSERT(!value.contains(CodeSeparator));
-        if (!value.isEmpty())
-            trimmed << value;
+    QStringList kept = codes;
+    kept.removeAll(QString());
+    if (kept.isEmpty())
+        return QString();
+    const QChar comma = CodeSeparators.front();
+    for (const QChar separator : CodeSeparators) {
+        const bool taken =
+            std::any_of(kept.cbegin(), kept.cend(),
+                        [separator](const QString& code) { return code.contains(separator); });
+        if (taken)
+            continue;
+        QString list = kept.join(separator);
+        // Unmarked, a list is read as comma-separated; a list that would start with a
+        // separator is marked too, so that the mark is never mistaken for a code.
+        if (separator != comma || CodeSeparators.contains(list.front()))
+            list.prepend(separator);
+        return list;
     }
-    return trimmed.join(CodeSeparator);
+    QStringList culprits;
+    for (const QString& code : std::as_const(kept))
+        if (std::any_of(code.cbegin(), code.cend(),
+                        [](QChar c) { return CodeSeparators.contains(c); }))
+            culprits << QLatin1Char('"') + code + QLatin1Char('"');
+    throw Exception(QStringLiteral("Não é possível montar a lista de códigos: os códigos %1 "
+                                   "contêm todos os separadores possíveis (%2).")
+                        .arg(culprits.join(QStringLiteral(", ")), CodeSeparators.toString()));
 }
 
 QStringList codesOf(const QString& list)
 {
-    QStringList codes;
-    for (const QString& code : list.split(CodeSeparator, Qt::SkipEmptyParts)) {
-        const QString value = code.trimmed();
-        if (!value.isEmpty())
-            codes << value;
+    if (list.isEmpty())
+        return {};
+    QChar separator = CodeSeparators.front();
+    QStringView codes = list;
+    if (CodeSeparators.contains(list.front())) {
+        separator = list.front();
+        codes = codes.mid(1);
     }
-    return codes;
+    QStringList result;
+    for (const QStringView code : codes.split(separator, Qt::SkipEmptyParts))
+        result << code.toString();
+    return result;
 }
 
 void ListaEmpresaOper(const QString& operador, QString& lista)
@@ -83,7 +114,7 @@ void ListaEmpresaOper(const QString& operador, QString& lista)
                   operador, QStringLiteral("as empresas do operador '%1'").arg(operador));
     QStringList codes;
     while (query.next())
-        codes << query.value(0).toString();
+        codes << charColumnValue(query.value(0).toString(), companyCodeWidth);
     lista = codeList(codes);
 }
 

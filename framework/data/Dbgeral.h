@@ -8,20 +8,24 @@
 // Shared lookups on the application's database (through dtmDBGeral), and the code
 // lists the lookup queries search.
 //
-// A code list is the codes joined by CodeSeparator, each code exactly as stored:
-// the queries admit a row when its code occurs anywhere in the list's text, and no
-// code holds the separator, so no code shows up inside another or across the joint
-// of two neighbours ("01,23" holds neither "12" nor "1,"). An empty list admits no
-// row. The list picker produces the same format.
+// A code list holds each code exactly as the column stores it (a CHAR code keeps its
+// blank padding: "1 "), with a separator between codes that none of them holds. The
+// queries admit a row when its code occurs anywhere in the list's text; with the
+// separator free, a code of the column's width can only occur as one of the listed
+// codes (provided no other code holds the separator either). An empty list admits no
+// row. The separator is the comma ("01,02,03"); when a code holds a comma, it is the
+// first candidate of CodeSeparators that no code holds, also written at the start of the
+// list so that a reader knows it (";A,;B"). The list picker produces the same format.
 namespace Dbgeral {
 
-// Stands between the codes of a code list; no code holds it.
-inline constexpr QChar CodeSeparator = u',';
+// The separators a code list may use, in order of preference.
+inline constexpr QStringView CodeSeparators = u",;|/#";
 
-// The codes, trimmed of CHAR padding, joined into a code list; empty codes are left out.
+// The codes joined into a code list; empty codes are left out. Raises Exception, with a
+// message for the user, when every separator occurs in some code.
 QString codeList(const QStringList& codes);
 
-// The codes of a code list, in their order.
+// The codes of a code list, in their order, exactly as the list holds them.
 QStringList codesOf(const QString& list);
 
 // The code list of the companies the operator may use (OPEREMPR), in code order;

@@ -1,5 +1,6 @@
 #include "data/TField.h"
 
+#include "data/CharColumn.h"
 #include "data/TADOIBQuery.h"
 
 QVariant TField::value() const
@@ -12,9 +13,14 @@ bool TField::IsNull() const
     return value().isNull();
 }
 
+QString TField::StoredString() const
+{
+    return charColumnValue(value().toString(), Size);
+}
+
 QString TField::AsString() const
 {
-    QString text = value().toString();
+    QString text = StoredString();
     while (text.endsWith(QLatin1Char(' ')))
         text.chop(1);
     return text;

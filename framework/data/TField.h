@@ -30,6 +30,9 @@ public:
     bool IsNull() const;
     // The current row's value as text, without the blank padding of CHAR columns.
     QString AsString() const;
+    // The current row's value as text exactly as the column stores it: at most Size
+    // characters when the rest is blanks, padding within the size included.
+    QString StoredString() const;
     // The text shown for the current row: from OnGetText when wired, else the value.
     QString DisplayText() const { return textFor(true); }
     // The text edited for the current row.

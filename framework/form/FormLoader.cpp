@@ -73,23 +73,34 @@ void FormLoader::apply(const QString& resourcePath)
     QFile file(resourcePath);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("não foi possível ler o arquivo"));
+    const QByteArray text = file.readAll();
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (document.isNull())
         fail(error.errorString());
+    m_order.emplace(text);
     const QJsonObject root = document.object();
     const QString name = root.value(QLatin1String("name")).toString();
     if (!name.isEmpty())
         m_form->setObjectName(name);
     m_component = m_form->objectName();
-    applyProperties(m_form, root.value(QLatin1String("properties")).toObject());
-    const QJsonArray components = root.value(QLatin1String("components")).toArray();
-    for (const QJsonValue& component : components)
-        applyComponent(component.toObject(), m_form);
+    applyProperties(m_form, root.value(QLatin1String("properties")).toObject(),
+                    QStringLiteral("/properties"));
+    applyComponents(root, m_form, QString());
     applyTabOrder(m_form);
 }
 
-void FormLoader::applyComponent(const QJsonObject& description, QObject* parent)
+void FormLoader::applyComponents(const QJsonObject& description, QObject* parent,
+                                 const QString& path)
+{
+    const QJsonArray components = description.value(QLatin1String("components")).toArray();
+    for (int i = 0; i < components.size(); ++i)
+        applyComponent(components.at(i).toObject(), parent,
+                       path + QStringLiteral("/components/") + QString::number(i));
+}
+
+void FormLoader::applyComponent(const QJsonObject& description, QObject* parent,
+                                const QString& path)
 {
     const QString name = description.value(QLatin1String("name")).toString();
     m_component = name;
@@ -106,10 +117,9 @@ void FormLoader::applyComponent(const QJsonObject& description, QObject* parent)
         component = createComponent(description.value(QLatin1String("class")).toString(), name,
                                     parent);
     }
-    applyProperties(component, description.value(QLatin1String("properties")).toObject());
-    const QJsonArray children = description.value(QLatin1String("components")).toArray();
-    for (const QJsonValue& child : children)
-        applyComponent(child.toObject(), component);
+    applyProperties(component, description.value(QLatin1String("properties")).toObject(),
+                    path + QStringLiteral("/properties"));
+    applyComponents(description, component, path);
     m_component = name;
 }
 
@@ -123,10 +133,12 @@ QObject* FormLoader::createComponent(const QString& className, const QString& na
     return component;
 }
 
-void FormLoader::applyProperties(QObject* component, const QJsonObject& properties)
+void FormLoader::applyProperties(QObject* component, const QJsonObject& properties,
+                                 const QString& path)
 {
-    for (auto it = properties.constBegin(); it != properties.constEnd(); ++it)
-        applyProperty(component, it.key(), it.value());
+    // In the order the description writes them, as a designer's form stream is read.
+    for (const QString& property : m_order->keys(path))
+        applyProperty(component, property, properties.value(property));
 }
 
 bool FormLoader::applyEvent(QObject* component, const QString& property, const QString& handler)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "form/HandlerTable.h"
+#include "form/JsonKeyOrder.h"
 
 #include <QJsonObject>
 #include <QString>
+#include <optional>
 
 class QObject;
 class QWidget;
@@ -21,9 +23,11 @@ public:
     void apply(const QString& resourcePath);
 
 private:
-    void applyComponent(const QJsonObject& description, QObject* parent);
+    // Paths name the description's objects for their written key order (JsonKeyOrder).
+    void applyComponents(const QJsonObject& description, QObject* parent, const QString& path);
+    void applyComponent(const QJsonObject& description, QObject* parent, const QString& path);
     QObject* createComponent(const QString& className, const QString& name, QObject* parent);
-    void applyProperties(QObject* component, const QJsonObject& properties);
+    void applyProperties(QObject* component, const QJsonObject& properties, const QString& path);
     void applyProperty(QObject* component, const QString& property, const QJsonValue& value);
     bool applyWidgetProperty(QWidget* widget, const QString& property, const QJsonValue& value);
     bool applyEvent(QObject* component, const QString& property, const QString& handler);
@@ -32,6 +36,7 @@ private:
 
     TForm* m_form;
     const HandlerTable& m_handlers;
+    std::optional<JsonKeyOrder> m_order; // of the description being applied
     QString m_resource;
     QString m_component;
 };

@@ -22,6 +22,8 @@ void TForm::Initialize()
     for (const QString& resource : descriptionResources())
         loader.apply(resource);
     bindComponents();
+    if (Application && Application->TakeFailNextCreation())
+        throw Exception(QStringLiteral("Falha na criação do formulário '%1'.").arg(objectName()));
     if (OnCreate)
         OnCreate(this);
 }

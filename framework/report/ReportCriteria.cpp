@@ -59,7 +59,10 @@ QString range(const QDate& first, const QDate& last)
 // A picked code list: every code, or "nenhuma".
 ReportCriteria::Item codeItem(const QString& name, const QString& list)
 {
-    const QStringList codes = Dbgeral::codesOf(list);
+    // Trimmed for reading: Firebird pads short CHAR codes.
+    QStringList codes = Dbgeral::codesOf(list);
+    for (QString& code : codes)
+        code = code.trimmed();
     return {name, codes.isEmpty() ? QStringLiteral("nenhuma") : codes.join(QStringLiteral(", ")),
             codes};
 }

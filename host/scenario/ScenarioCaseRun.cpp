@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSqlError>
@@ -20,6 +21,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace {
@@ -85,7 +87,12 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
         QStringLiteral("P_DTCOMPINI"), QStringLiteral("P_DTCOMPFIN"), QStringLiteral("P_TDTCOMP")});
     Pesqlista::SetImplementation([this](const Pesqlista::Request& request) { return answerPicker(request); });
     TReportDesignerDialog::SetRunObserver(
-        [this](ReportCommand command, const ReportDefinition&, const TParams& params) {
+        [this](ReportCommand command, const ReportDefinition& report, const TParams& params) {
+            // The report's query stands here for the engine's: it is the next to open.
+            if (dtmDBGeral->takeFailNextOpen())
+                throw EDatabaseError(QStringLiteral("Erro de banco de dados ao abrir o relatório "
+                                                    "'%1': conexão perdida.")
+                                         .arg(report.title));
             m_commandsRan << reportCommandName(command);
             m_params.clear();
             for (int i = 0; i < params.Count(); ++i) {
@@ -181,9 +188,22 @@ void ScenarioCaseRun::focusAsUser(QWidget* widget)
     settle();
 }
 
-void* ScenarioCaseRun::moduleSymbol(const char* name)
+QString ScenarioCaseRun::variableText(const QString& name, void* address)
 {
-    return m_session.module().symbol(name);
+    if (name.startsWith(QLatin1String("bo")))
+        return *static_cast<bool*>(address) ? QStringLiteral("true") : QStringLiteral("false");
+    if (name.startsWith(QLatin1String("in")))
+        return QString::number(*static_cast<int*>(address));
+    if (name.startsWith(QLatin1String("st")))
+        return *static_cast<QString*>(address);
+    throw Exception(QStringLiteral("variável desconhecida '%1'").arg(name));
+}
+
+QString ScenarioCaseRun::moduleVariable(const QString& name)
+{
+    if (!m_session.module().isLoaded() && m_unloadedVariables.contains(name))
+        return m_unloadedVariables.value(name);
+    return variableText(name, m_session.module().symbol(name.toUtf8().constData()));
 }
 
 void ScenarioCaseRun::act(const ScenarioStep& step)
@@ -204,26 +224,22 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
             throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
     } else if (verb == QLatin1String("db")) {
         dtmDBGeral->failNextOpen();
+    } else if (verb == QLatin1String("fail")) {
+        Application->FailNextCreation();
     } else if (verb == QLatin1String("open")) {
         m_session.openChequeScreen();
+    } else if (verb == QLatin1String("load")) {
+        m_session.loadModule();
+        m_unloadedVariables.clear();
+    } else if (verb == QLatin1String("unload")) {
+        unloadModule();
     } else if (verb == QLatin1String("activate")) {
         QMdiArea* area = m_session.mainWindow().mdiArea();
-        QMdiSubWindow* other = nullptr;
-        for (QMdiSubWindow* window : area->subWindowList())
-            if (window->objectName() == QLatin1String("otherWindow"))
-                other = window;
-        if (!other) {
-            auto* blank = new QWidget;
-            blank->setWindowTitle(QStringLiteral("Outra janela"));
-            other = area->addSubWindow(blank);
-            other->setObjectName(QStringLiteral("otherWindow"));
-            other->resize(200, 100);
-            other->show();
-        }
-        area->setActiveSubWindow(other);
+        area->setActiveSubWindow(otherWindow());
         settle();
-        if (TForm* f = form())
-            area->setActiveSubWindow(f->MdiWindow());
+        if (args.isEmpty())
+            if (TForm* f = form())
+                area->setActiveSubWindow(f->MdiWindow());
     } else if (verb == QLatin1String("minimize")) {
         if (TForm* f = form())
             f->SetWindowState(TWindowState::wsMinimized);
@@ -294,6 +310,42 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         else
             m_pickAnswer = std::optional<QStringList>(args);
     }
+}
+
+QMdiSubWindow* ScenarioCaseRun::otherWindow()
+{
+    QMdiArea* area = m_session.mainWindow().mdiArea();
+    for (QMdiSubWindow* window : area->subWindowList())
+        if (window->objectName() == QLatin1String("otherWindow"))
+            return window;
+    // Another screen of the host, with a field that takes the focus when it becomes active.
+    auto* screen = new QWidget;
+    screen->setWindowTitle(QStringLiteral("Outra janela"));
+    auto* field = new QLineEdit(screen);
+    field->setObjectName(QStringLiteral("otherWindowField"));
+    auto* layout = new QVBoxLayout(screen);
+    layout->addWidget(field);
+    QMdiSubWindow* window = area->addSubWindow(screen);
+    window->setObjectName(QStringLiteral("otherWindow"));
+    window->resize(240, 100);
+    window->show();
+    return window;
+}
+
+void ScenarioCaseRun::unloadModule()
+{
+    // A hold of the driver's own keeps the file mapped through the host's last unload, so
+    // that the variables the finalisation left can still be read.
+    const ModuleLoader::Hold hold(m_session.module().path());
+    m_session.unloadModule();
+    if (m_session.module().isLoaded())
+        return;
+    m_unloadedVariables.clear();
+    for (const char* name : {"boStCriado", "boPrimVez", "inNumMarcado", "stStatusChq",
+                             "stListaEmpresa", "stListaTEmp", "stListaConta"})
+        if (void* address = hold.symbol(name))
+            m_unloadedVariables.insert(QLatin1String(name),
+                                       variableText(QLatin1String(name), address));
 }
 
 std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)

@@ -8,6 +8,7 @@
 #include <optional>
 
 class HostSession;
+class QMdiSubWindow;
 class QWidget;
 class TForm;
 
@@ -47,12 +48,14 @@ private:
     void settle();
     void focusAsUser(QWidget* widget);
     QString focusName() const;
-    void* moduleSymbol(const char* name);
-    template <class T>
-    T* moduleVariable(const char* name)
-    {
-        return static_cast<T*>(moduleSymbol(name));
-    }
+    // Another child window of the host, made on first use.
+    QMdiSubWindow* otherWindow();
+    // The host's unload request; after the last one the variables stay readable as the
+    // module's finalisation left them.
+    void unloadModule();
+    // A module variable as a scenario writes it: true/false, a number, or the text.
+    QString moduleVariable(const QString& name);
+    static QString variableText(const QString& name, void* address);
 
     HostSession& m_session;
     QList<Message> m_messages;
@@ -65,4 +68,5 @@ private:
     std::optional<std::optional<QStringList>> m_pickAnswer;
     std::optional<Pesqlista::Request> m_lastPicker;
     bool m_pickerShown = false;
+    QHash<QString, QString> m_unloadedVariables;
 };

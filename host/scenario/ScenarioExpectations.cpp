@@ -3,12 +3,14 @@
 #include "scenario/ScenarioCaseRun.h"
 
 #include "HostSession.h"
+#include "controls/Colors.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TComboBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "core/TApplication.h"
 #include "core/TMessages.h"
+#include "data/CharColumn.h"
 #include "data/Dbgeral.h"
 #include "form/TForm.h"
 
@@ -17,8 +19,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QSqlQuery>
+#include <QRegularExpression>
 #include <QSet>
+#include <QSqlQuery>
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +62,40 @@ QString text(QWidget* widget)
     return caption(widget);
 }
 
+// Whether Tab can reach the control, or a control inside it.
+bool reachableByTab(QWidget* widget)
+{
+    if (widget->focusPolicy() & Qt::TabFocus)
+        return true;
+    const auto children = widget->findChildren<QWidget*>();
+    return std::any_of(children.cbegin(), children.cend(),
+                       [](QWidget* child) { return (child->focusPolicy() & Qt::TabFocus) != 0; });
+}
+
+// A font's height as a form description writes it: negative, the character height in
+// pixels at 96 pixels per inch.
+int descriptionHeight(const QFont& font)
+{
+    return font.pixelSize() > 0 ? -font.pixelSize() : -qRound(font.pointSizeF() * 96 / 72);
+}
+
+// The colour a control shows: a date edit's text, else its background.
+QColor shownColor(QWidget* widget)
+{
+    if (qobject_cast<TDateEditPlus*>(widget))
+        return widget->palette().color(QPalette::Text);
+    if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget))
+        return widget->palette().color(QPalette::Base);
+    return widget->palette().color(widget->backgroundRole());
+}
+
+// The colour by the framework's names that have it, else as #rrggbb.
+QString colorName(const QColor& color)
+{
+    const QStringList names = Colors::namesOf(color);
+    return names.isEmpty() ? color.name() : names.join(QLatin1Char('/'));
+}
+
 // A group stands for the controls inside it.
 QList<QWidget*> controlsOf(QWidget* widget)
 {
@@ -75,9 +113,17 @@ QString ScenarioCaseRun::check(const QStringList& args)
         QStringList shown;
         for (const Message& m : std::as_const(m_messages))
             shown << quoted(m.text);
-        if (m_messages.size() != 1 || m_messages.first().text != args.at(1))
-            return mismatch(QStringLiteral("message ") + quoted(args.at(1)),
-                            shown.isEmpty() ? QStringLiteral("no message") : shown.join(QStringLiteral(", ")));
+        const bool matching = args.size() == 3;
+        const QString& want = args.last();
+        const QRegularExpression pattern(QRegularExpression::anchoredPattern(want));
+        const bool holds =
+            m_messages.size() == 1 && (matching ? pattern.match(m_messages.first().text).hasMatch()
+                                                : m_messages.first().text == want);
+        if (!holds)
+            return mismatch(QStringLiteral("message ") +
+                                (matching ? QStringLiteral("matching ") : QString()) + quoted(want),
+                            shown.isEmpty() ? QStringLiteral("no message")
+                                            : shown.join(QStringLiteral(", ")));
         return {};
     }
     if (what == QLatin1String("no")) {
@@ -193,7 +239,9 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
     }
     if (what == QLatin1String("tab")) {
         const QVariant order = widget->property("tabOrder");
-        const QString got = order.isValid() ? order.toString() : QStringLiteral("none");
+        QString got = QStringLiteral("none");
+        if (reachableByTab(widget))
+            got = order.isValid() ? order.toString() : QStringLiteral("no tab order");
         return got == args.at(1) ? QString() : mismatch(QStringLiteral("tab order ") + args.at(1), got);
     }
     if (what == QLatin1String("items")) {
@@ -212,8 +260,24 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         return got == args.at(1) ? QString() : mismatch(QStringLiteral("mask ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("font")) {
-        const QString got = widget->font().bold() ? QStringLiteral("bold") : QStringLiteral("normal");
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("font ") + args.at(1), got);
+        const QFont font = widget->font();
+        const QString weight = font.bold() ? QStringLiteral("bold") : QStringLiteral("normal");
+        QString got = weight;
+        QString want = args.last();
+        if (args.size() == 4) {
+            got = QStringLiteral("%1 %2 %3")
+                      .arg(quoted(font.family()))
+                      .arg(descriptionHeight(font))
+                      .arg(weight);
+            want = QStringLiteral("%1 %2 %3").arg(quoted(args.at(1)), args.at(2), args.at(3));
+        }
+        return got == want ? QString() : mismatch(QStringLiteral("font ") + want, got);
+    }
+    if (what == QLatin1String("color")) {
+        const QColor got = shownColor(widget);
+        return got == Colors::fromName(args.at(1))
+                   ? QString()
+                   : mismatch(QStringLiteral("color ") + args.at(1), colorName(got));
     }
     return QStringLiteral("expectativa não tratada '%1'").arg(what);
 }
@@ -237,7 +301,7 @@ QString ScenarioCaseRun::checkParam(const QStringList& args)
     QString wantValue = args.value(2);
     if (kind == QLatin1String("same-as")) {
         wantKind = QStringLiteral("string");
-        wantValue = *moduleVariable<QString>(wantValue.toUtf8().constData());
+        wantValue = moduleVariable(wantValue);
     }
     if (got.kind != wantKind || got.value != wantValue)
         return mismatch(wantKind + QLatin1Char(' ') + quoted(wantValue), gotText);
@@ -246,22 +310,13 @@ QString ScenarioCaseRun::checkParam(const QStringList& args)
 
 QString ScenarioCaseRun::checkVariable(const QString& name, const QString& expected)
 {
-    const QByteArray symbol = name.toUtf8();
-    QString got;
-    if (name.startsWith(QLatin1String("bo")))
-        got = *moduleVariable<bool>(symbol.constData()) ? QStringLiteral("true") : QStringLiteral("false");
-    else if (name.startsWith(QLatin1String("in")))
-        got = QString::number(*moduleVariable<int>(symbol.constData()));
-    else if (name.startsWith(QLatin1String("st")))
-        got = *moduleVariable<QString>(symbol.constData());
-    else
-        return QStringLiteral("variável desconhecida '%1'").arg(name);
+    const QString got = moduleVariable(name);
     return got == expected ? QString() : mismatch(name + QLatin1Char(' ') + quoted(expected), quoted(got));
 }
 
 QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expected)
 {
-    const QString list = *moduleVariable<QString>(name.toUtf8().constData());
+    const QString list = moduleVariable(name);
     QStringList want = expected;
     if (want == QStringList{QStringLiteral("none")})
         want.clear();
@@ -271,8 +326,8 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
     query.exec(accounts ? QStringLiteral("SELECT CDREDUCONT FROM CONTCORR")
                         : QStringLiteral("SELECT CDEMPRESA FROM EMPRESA"));
     QSet<QString> candidates(want.begin(), want.end());
-    while (query.next())
-        candidates.insert(query.value(0).toString().trimmed());
+    while (query.next()) // codes as stored, CHAR padding included
+        candidates.insert(charColumnValue(query.value(0).toString(), accounts ? 3 : 2));
     QStringList admitted;
     for (const QString& code : std::as_const(candidates))
         if (!code.isEmpty() && list.contains(code))

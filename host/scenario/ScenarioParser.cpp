@@ -1,5 +1,6 @@
 #include "scenario/Scenario.h"
 
+#include "controls/Colors.h"
 #include "core/Exceptions.h"
 
 #include <QFile>
@@ -60,7 +61,17 @@ void checkAction(const QString& verb, const QStringList& args)
              need(a == QStringList{QStringLiteral("fail")}, QStringLiteral("use 'db fail'"));
          }},
         {QStringLiteral("open"), count(0, 0)},
-        {QStringLiteral("activate"), count(0, 0)},
+        {QStringLiteral("activate"),
+         [](const QStringList& a) {
+             need(a.isEmpty() || a == QStringList{QStringLiteral("other")},
+                  QStringLiteral("use 'activate' ou 'activate other'"));
+         }},
+        {QStringLiteral("load"), count(0, 0)},
+        {QStringLiteral("unload"), count(0, 0)},
+        {QStringLiteral("fail"),
+         [](const QStringList& a) {
+             need(a == QStringList{QStringLiteral("create")}, QStringLiteral("use 'fail create'"));
+         }},
         {QStringLiteral("minimize"), count(0, 0)},
         {QStringLiteral("close"), count(0, 0)},
         {QStringLiteral("click"), count(1, 1)},
@@ -103,7 +114,17 @@ void checkExpectation(const QStringList& args)
     const QString what = args.first();
     const QStringList rest = args.mid(1);
     static const QHash<QString, Check> expectations{
-        {QStringLiteral("message"), count(1, 1)},
+        {QStringLiteral("message"),
+         [](const QStringList& a) {
+             count(1, 2)(a);
+             if (a.size() == 1)
+                 return;
+             need(a.first() == QLatin1String("matching"),
+                  QStringLiteral("use 'expect message TEXTO' ou 'expect message matching REGEX'"));
+             const QRegularExpression pattern(a.at(1));
+             need(pattern.isValid(),
+                  QStringLiteral("expressão regular inválida: %1").arg(pattern.errorString()));
+         }},
         {QStringLiteral("no"),
          [](const QStringList& a) {
              need(a == QStringList{QStringLiteral("message")}, QStringLiteral("use 'expect no message'"));
@@ -186,15 +207,25 @@ void checkExpectation(const QStringList& args)
         {QStringLiteral("tab"),
          [](const QStringList& a) {
              count(2, 2)(a);
-             need(isInteger(a.at(1)), QStringLiteral("número inválido '%1'").arg(a.at(1)));
+             need(isInteger(a.at(1)) || a.at(1) == QLatin1String("none"),
+                  QStringLiteral("número inválido '%1'").arg(a.at(1)));
          }},
         {QStringLiteral("items"), count(1)},
         {QStringLiteral("mask"), count(2, 2)},
         {QStringLiteral("font"),
          [](const QStringList& a) {
-             count(2, 2)(a);
-             need(a.at(1) == QLatin1String("bold") || a.at(1) == QLatin1String("normal"),
+             need(a.size() == 2 || a.size() == 4,
+                  QStringLiteral("use 'expect font CONTROLE [FAMÍLIA ALTURA] bold|normal'"));
+             need(a.last() == QLatin1String("bold") || a.last() == QLatin1String("normal"),
                   QStringLiteral("use bold ou normal"));
+             if (a.size() == 4)
+                 need(isInteger(a.at(2)), QStringLiteral("altura inválida '%1'").arg(a.at(2)));
+         }},
+        {QStringLiteral("color"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             need(Colors::fromName(a.at(1)).isValid(),
+                  QStringLiteral("cor desconhecida '%1'").arg(a.at(1)));
          }},
         {QStringLiteral("msg"), count(2, 2)},
     };

@@ -1,5 +1,6 @@
 #include "scenario/ScenarioRunner.h"
 
+#include "AppPaths.h"
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "OffscreenMessages.h"
@@ -177,7 +178,7 @@ int ScenarioRunner::runOneCase(const QStringList& args)
     QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
     try {
         HostOptions options = HostOptions::parse(optionArgs << QStringLiteral("--database") << databasePath, nullptr);
-        options.reportsDirectory = QCoreApplication::applicationDirPath() + QStringLiteral("/reports");
+        options.reportsDirectory = AppPaths::shippedReportsDirectory();
         HostSession session(options);
         session.mainWindow().show();
         session.mainWindow().activateWindow();

@@ -10,6 +10,10 @@
 #include "core/TMessages.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -21,6 +25,7 @@ private slots:
     void radioButtonRaisesClickWhenCheckedFromCode();
     void checkBoxRaisesClickOnEveryChange();
     void exitIsRaisedWhenTheUserLeaves();
+    void exitIsNotRaisedWhenAnotherChildWindowBecomesActive();
     void dispatcherAbsorbsAbortAndShowsOtherErrorsOnce();
     void abortOfANestedHandlerTravelsToItsCaller();
     void keyDownCarriesVirtualKeyAndShift_data();
@@ -99,6 +104,38 @@ void TestControls::exitIsRaisedWhenTheUserLeaves()
     second->setFocus(Qt::TabFocusReason);
     QCOMPARE(exits, QStringList{QStringLiteral("first")});
     QCOMPARE(QApplication::focusWidget(), third);
+}
+
+void TestControls::exitIsNotRaisedWhenAnotherChildWindowBecomesActive()
+{
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    auto* screen = new QWidget;
+    auto* edit = new TMaskEdit(screen);
+    auto* next = new TMaskEdit(screen);
+    new QVBoxLayout(screen);
+    screen->layout()->addWidget(edit);
+    screen->layout()->addWidget(next);
+    auto* other = new QLineEdit;
+    QMdiSubWindow* screenWindow = area->addSubWindow(screen);
+    QMdiSubWindow* otherWindow = area->addSubWindow(other);
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    int exits = 0;
+    edit->OnExit = [&](TObject*) { ++exits; };
+
+    area->setActiveSubWindow(screenWindow);
+    edit->setFocus();
+    area->setActiveSubWindow(otherWindow); // Qt's other-focus reason, outside the window
+    QCOMPARE(QApplication::focusWidget(), other);
+    other->setFocus(Qt::MouseFocusReason);
+    area->setActiveSubWindow(screenWindow);
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(exits, 0);
+    next->setFocus(Qt::OtherFocusReason); // a move inside the window, whatever its reason
+    QCOMPARE(exits, 1);
 }
 
 void TestControls::dispatcherAbsorbsAbortAndShowsOtherErrorsOnce()

@@ -1,4 +1,5 @@
 #include "core/Exceptions.h"
+#include "data/CharColumn.h"
 #include "data/Dbgeral.h"
 #include "data/dtmDBGeral.h"
 
@@ -327,12 +328,93 @@ private slots:
                  Rows{{"4"}});
     }
 
-    void codeListJoinsTrimmedCodes()
+    void codeListKeepsCodesAndChoosesAFreeSeparator_data()
     {
-        QCOMPARE(Dbgeral::codeList({"01 ", " 23", "", "04"}), QString("01,23,04"));
-        QCOMPARE(Dbgeral::codeList({}), QString());
-        QCOMPARE(Dbgeral::codesOf("001,010,100"), QStringList({"001", "010", "100"}));
-        QCOMPARE(Dbgeral::codesOf(""), QStringList());
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("read");
+        QTest::newRow("comma") << QStringList{"01", "23", "04"} << "01,23,04"
+                               << QStringList{"01", "23", "04"};
+        QTest::newRow("padding kept")
+            << QStringList{"1 ", "02"} << "1 ,02" << QStringList{"1 ", "02"};
+        QTest::newRow("empty codes left out")
+            << QStringList{"", "01", ""} << "01" << QStringList{"01"};
+        QTest::newRow("no codes") << QStringList{} << "" << QStringList{};
+        QTest::newRow("a code holds the comma")
+            << QStringList{"A,", "B "} << ";A,;B " << QStringList{"A,", "B "};
+        QTest::newRow("comma and semicolon taken")
+            << QStringList{",;", "B1"} << "|,;|B1" << QStringList{",;", "B1"};
+        QTest::newRow("first code starts like a mark")
+            << QStringList{";A", "B1"} << ",;A,B1" << QStringList{";A", "B1"};
+        QTest::newRow("one code with a comma") << QStringList{"A,"} << ";A," << QStringList{"A,"};
+    }
+    void codeListKeepsCodesAndChoosesAFreeSeparator()
+    {
+        QFETCH(QStringList, codes);
+        QFETCH(QString, list);
+        QFETCH(QStringList, read);
+        QCOMPARE(Dbgeral::codeList(codes), list);
+        QCOMPARE(Dbgeral::codesOf(list), read);
+    }
+
+    void charColumnValueDropsOnlyBlanksBeyondTheWidth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("driver padding") << "01      " << 2 << "01";
+        QTest::newRow("own padding kept") << "1       " << 2 << "1 ";
+        QTest::newRow("at width") << "001" << 3 << "001";
+        QTest::newRow("longer text kept") << "0012" << 3 << "0012";
+        QTest::newRow("no width") << "01  " << 0 << "01  ";
+    }
+    void charColumnValueDropsOnlyBlanksBeyondTheWidth()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(QString, value);
+        QCOMPARE(charColumnValue(text, width), value);
+    }
+
+    void codeListRefusesWhenNoSeparatorIsFree()
+    {
+        try {
+            Dbgeral::codeList({"01", ",;|", "/#1"});
+            QFAIL("an ambiguous list was built");
+        } catch (const Exception& e) {
+            QCOMPARE(e.Message(), QString("Não é possível montar a lista de códigos: os códigos "
+                                          "\",;|\", \"/#1\" contêm todos os separadores "
+                                          "possíveis (,;|/#)."));
+        }
+    }
+
+    void embeddedSchemaKeepsCodesAtFullWidth_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("full company") << "INSERT INTO EMPRESA (CDEMPRESA) VALUES ('1 ')" << true;
+        QTest::newRow("short company") << "INSERT INTO EMPRESA (CDEMPRESA) VALUES ('1')" << false;
+        QTest::newRow("long company") << "INSERT INTO EMPRESA (CDEMPRESA) VALUES ('123')" << false;
+        QTest::newRow("short operator company")
+            << "INSERT INTO OPEREMPR (CDOPERADOR, CDEMPRESA) VALUES ('ADM', '5')" << false;
+        QTest::newRow("short account")
+            << "INSERT INTO CONTCORR (CDREDUCONT) VALUES ('01')" << false;
+        QTest::newRow("account's short company")
+            << "INSERT INTO CONTCORR (CDREDUCONT, CDEMPRESA) VALUES ('011', '1')" << false;
+        QTest::newRow("account without company")
+            << "INSERT INTO CONTCORR (CDREDUCONT) VALUES ('011')" << true;
+        QTest::newRow("check's short account")
+            << "INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE) VALUES ('1', '000001')" << false;
+    }
+    void embeddedSchemaKeepsCodesAtFullWidth()
+    {
+        QFETCH(QString, statement);
+        QFETCH(bool, accepted);
+        QSqlDatabase db = m_sqlite.database();
+        QVERIFY(db.transaction());
+        QSqlQuery query(db);
+        QCOMPARE(query.exec(statement), accepted);
+        QVERIFY(db.rollback());
     }
 
     void companyTextsAgree_data() { addCaseRows(companyCases); }
@@ -369,14 +451,18 @@ private slots:
 
     void codeListAdmitsOnlyItsCodes()
     {
-        // 01 and 23 written side by side would hold 12.
+        // 01 and 23 written side by side would hold 12; "A," and "BB" joined by a comma
+        // would hold ",B".
         QSqlDatabase db = m_sqlite.database();
         QVERIFY(db.transaction());
-        run(db, "INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('12', 'Doze')");
-        run(db, "INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('23', 'Vinte e Três')");
-        const Values values{{"P_CDEMPRESA", Dbgeral::codeList({"01", "23"})}};
-        for (const QString& sql : {companyOracle, companyMsSql, companyIb})
-            QCOMPARE(firstColumn(run(db, sql, values)), QStringList({"01", "23"}));
+        for (const char* code : {"12", "23", "A,", "BB", ",B"})
+            run(db,
+                QString("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('%1', 'x')").arg(code));
+        for (const QStringList& codes : {QStringList{"01", "23"}, QStringList{"A,", "BB"}}) {
+            const Values values{{"P_CDEMPRESA", Dbgeral::codeList(codes)}};
+            for (const QString& sql : {companyOracle, companyMsSql, companyIb})
+                QCOMPARE(firstColumn(run(db, sql, values)), codes);
+        }
         QVERIFY(db.rollback());
     }
 
@@ -402,6 +488,34 @@ private slots:
             QCOMPARE(lista, expected);
         }
         dtmDBGeral = &m_sqlite;
+    }
+
+    void operatorCompaniesKeepTheirPadding()
+    {
+        // A company code shorter than CHAR(2): Firebird pads it, SQLite stores the blank.
+        for (TdtmDBGeral* module : modules()) {
+            dtmDBGeral = module;
+            QSqlDatabase db = module->database();
+            QVERIFY(db.transaction());
+            run(db, "INSERT INTO OPEREMPR (CDOPERADOR, CDEMPRESA) VALUES ('OPER', '1 ')");
+            QString lista;
+            Dbgeral::ListaEmpresaOper("OPER", lista);
+            QCOMPARE(lista, QString("02,1 "));
+            QVERIFY(db.rollback());
+        }
+        dtmDBGeral = &m_sqlite;
+    }
+
+    void injectedFailureReachesTheLookups()
+    {
+        m_sqlite.failNextOpen();
+        QString lista = "kept";
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, Dbgeral::ListaEmpresaOper("ADM", lista));
+        QCOMPARE(lista, QString("kept"));
+        Dbgeral::ListaEmpresaOper("ADM", lista); // once only
+        QCOMPARE(lista, QString("01,02,03"));
+        m_sqlite.failNextOpen();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, Dbgeral::DataProcFilial("01"));
     }
 
     void branchProcessingDate()

@@ -2,6 +2,7 @@
 // module, one form for repeated opens, and a failing creation that leaves no trace.
 #include "ScreenHost.h"
 #include "controls/TCheckBox.h"
+#include "core/Exceptions.h"
 #include "form/ComponentRegistry.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ private slots:
     void failingCreationLeavesNoForm();
     void clickingTheScreenActivatesItWithoutMovingFocus();
     void loadAndUnloadAreCounted();
+    void loaderCountsItsRequestsAndAHoldOutlivesTheLast();
 
 private:
     bool variable(const char* name) { return m_host->variable<bool>(name); }
@@ -116,6 +118,28 @@ void TestLifetime::loadAndUnloadAreCounted()
     m_host->module->call("Finalize"); // the last unload releases the lists
     QCOMPARE(*list, QString());
     m_host->module->call("Initialize");
+}
+
+void TestLifetime::loaderCountsItsRequestsAndAHoldOutlivesTheLast()
+{
+    ModuleLoader& loader = *m_host->module;
+    loader.load(); // a second request on the same loader
+    QCOMPARE(loader.loadRequests(), 2);
+    QString* list = &m_host->variable<QString>("stListaEmpresa");
+    *list = QStringLiteral("01");
+    loader.unload();
+    QVERIFY(loader.isLoaded());
+    QCOMPARE(*list, QStringLiteral("01"));
+    {
+        const ModuleLoader::Hold hold(loader.path());
+        loader.unload(); // the last request: the finalisation runs, the hold keeps the file
+        QVERIFY(!loader.isLoaded());
+        QVERIFY_THROWS_EXCEPTION(Exception, loader.symbol("stListaEmpresa"));
+        QCOMPARE(*static_cast<QString*>(hold.symbol("stListaEmpresa")), QString());
+    }
+    loader.load(); // mapped afresh: every variable at its load value
+    QCOMPARE(m_host->variable<int>("inNumMarcado"), 0);
+    QCOMPARE(ModuleLoader::Hold(QStringLiteral("/nao/existe.so")).symbol("IniProc"), nullptr);
 }
 
 QTEST_MAIN(TestLifetime)

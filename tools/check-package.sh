@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks a built Debian package: what it holds, that it installs with its dependencies, and
+# that the installed program writes a report from any folder. It installs the package, so
+# run it as root on a machine you may change (CI does).
+set -euo pipefail
+deb=$(realpath "${1:?uso: check-package.sh klx_VERSÃO_ARQ.deb}")
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/klx ./usr/bin/klx-gendata \
+            ./usr/lib/klx/libklxframework.so ./usr/lib/klx/PKG_KLX47306.so \
+            ./usr/share/klx/reports/KLX473-0-emissao.rpt ./usr/share/klx/db/demo.sql \
+            ./usr/share/klx/db/firebird/schema.sql ./usr/share/applications/klx.desktop \
+            ./usr/share/icons/hicolor/scalable/apps/klx.svg ./usr/share/man/man1/klx.1.gz \
+            ./usr/share/man/man1/klx-gendata.1.gz; do
+    grep -qx -- "$path" <<<"$contents" || { echo "o pacote não tem $path" >&2; exit 1; }
+done
+if grep -E 'tst_|report_bench' <<<"$contents"; then
+    echo "o pacote leva programas de teste" >&2
+    exit 1
+fi
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libqt6sql6-sqlite libqt6sql6-ibase firebird3.0-server-core fonts-dejavu-core \
+               libqt6widgets6; do
+    grep -q "$package" <<<"$depends" || { echo "Depends não tem $package: $depends" >&2; exit 1; }
+done
+
+export DEBIAN_FRONTEND=noninteractive
+dpkg -i "$deb" >/dev/null || apt-get install -f -y -qq >/dev/null
+desktop-file-validate /usr/share/applications/klx.desktop
+for page in klx klx-gendata; do
+    warnings=$(zcat "/usr/share/man/man1/$page.1.gz" | groff -k -man -Tutf8 -ww -z 2>&1)
+    [ -z "$warnings" ] || { echo "$page(1): $warnings" >&2; exit 1; }
+done
+
+# The installed program, as a new user runs it, from a folder of its own.
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+cd "$home"
+run() { env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" QT_QPA_PLATFORM=offscreen "$@"; }
+[ "$(command -v klx)" = /usr/bin/klx ]
+version=$(run klx --version)
+[ "$version" = "klx $(dpkg-deb -f "$deb" Version)" ] || { echo "klx --version: $version" >&2; exit 1; }
+run klx report --report 2 --output conciliacao.pdf
+[ "$(head -c 5 conciliacao.pdf)" = "%PDF-" ]
+[ -f "$home/.local/share/klx/klx-demo.sqlite" ]
+echo "pacote $(basename "$deb") verificado: instala e grava relatórios"
