@@ -81,8 +81,8 @@ void PdfInfo::add(const QString& path, const QList<std::pair<QByteArray, QString
                   .arg(objectAt, 10, 10, QLatin1Char('0'))
                   .arg(info.captured(2).toInt(), 5, 10, QLatin1Char('0'))
                   .toLatin1() +
-              "trailer\n<<\n/Size " + size.captured(1).toLatin1() + "\n/Info " +
-              object.toLatin1() + " R\n/Root " + root.captured(1).toLatin1() + "\n/Prev " +
+              "trailer\n<<\n/Size " + size.captured(1).toLatin1() + "\n/Info " + object.toLatin1() +
+              " R\n/Root " + root.captured(1).toLatin1() + "\n/Prev " +
               trailer.captured(2).toLatin1() + "\n>>\nstartxref\n" + QByteArray::number(xrefAt) +
               "\n%%EOF\n";
     if (!file.seek(fileSize) || file.write(update) != update.size() || !file.flush())

@@ -43,8 +43,8 @@ Place statedPlace(const QString& path, const QString& reportCode)
                                           QRegularExpression::MultilineOption);
     static const QRegularExpression title(QStringLiteral("^title:[ \\t]*(\\S.*)$"),
                                           QRegularExpression::MultilineOption);
-    const QRegularExpression named(QStringLiteral("^%1-(\\d+)-")
-                                       .arg(QRegularExpression::escape(reportCode)));
+    const QRegularExpression named(
+        QStringLiteral("^%1-(\\d+)-").arg(QRegularExpression::escape(reportCode)));
     bool ok = false;
     int number = order.match(text).captured(1).toInt(&ok);
     if (!ok)

@@ -122,8 +122,8 @@ QList<ReportCriteria::Item> ReportCriteria::items(const TParams& params)
         static const QStringList names{QStringLiteral("todos"), QStringLiteral("compensados"),
                                        QStringLiteral("não compensados")};
         const int index = reconciliation->isAssigned() ? reconciliation->AsInteger() : 0;
-        parts << Item{QStringLiteral("Conciliação"), names.value(index, QStringLiteral("todos")),
-                      {}};
+        parts << Item{
+            QStringLiteral("Conciliação"), names.value(index, QStringLiteral("todos")), {}};
     }
     return parts;
 }

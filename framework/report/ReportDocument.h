@@ -32,7 +32,14 @@ public:
 
     // One line of a page's body.
     struct Line {
-        enum class Kind : quint8 { GroupHeading, Detail, Subtotal, StateSummary, GrandTotal, Empty };
+        enum class Kind : quint8 {
+            GroupHeading,
+            Detail,
+            Subtotal,
+            StateSummary,
+            GrandTotal,
+            Empty
+        };
         Kind kind = Kind::Detail;
         // Detail: the row; GroupHeading: the heading; Subtotal, GrandTotal: the total;
         // StateSummary: the note.

@@ -30,11 +30,11 @@ ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const ReportDe
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setPlainText(text);
 
-    auto* hint = new QLabel(QStringLiteral("O relatório editado é gravado como um relatório novo "
-                                           "na sua pasta de relatórios (%1); \"%2\" não muda.")
-                                .arg(QDir::toNativeSeparators(ReportCatalog::userDirectory()),
-                                     m_fileName),
-                            this);
+    auto* hint =
+        new QLabel(QStringLiteral("O relatório editado é gravado como um relatório novo "
+                                  "na sua pasta de relatórios (%1); \"%2\" não muda.")
+                       .arg(QDir::toNativeSeparators(ReportCatalog::userDirectory()), m_fileName),
+                   this);
     hint->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     QPushButton* save =

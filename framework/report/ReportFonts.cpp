@@ -84,8 +84,8 @@ double ReportFonts::CharacterWidths::operator()(const QString& text)
         }
         auto found = m_advances.constFind(c.unicode());
         if (found == m_advances.constEnd())
-            found = m_advances.insert(c.unicode(),
-                                      m_metrics->horizontalAdvance(c) * 72.0 / measureDpi);
+            found =
+                m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * 72.0 / measureDpi);
         total += *found;
     }
     return total;

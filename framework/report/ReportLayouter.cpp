@@ -81,7 +81,8 @@ void fitTitle(ReportDocument& document, double width)
             break;
         }
     }
-    document.titleHeight = std::max(18.0, document.titleLines.size() * document.titleSize * 1.3 + 3);
+    document.titleHeight =
+        std::max(18.0, document.titleLines.size() * document.titleSize * 1.3 + 3);
 }
 
 // The distinct company names of the rows, sorted, with their count when there are many.
@@ -113,10 +114,10 @@ void layOutHeader(ReportDocument& document, const ReportDefinition& definition, 
     const Measure small = measureIn(ReportFonts::Role::Small);
     if (!definition.subtitle.isEmpty())
         document.subtitleLines = wrapped(definition.subtitle, width, small, 2);
-    document.companyLines = wrapped(
-        QStringLiteral("Empresas: ") + (header.companies.isEmpty() ? QStringLiteral("—")
-                                                                   : header.companies),
-        width - ReportLayouter::processingTextWidth(header), small, 3);
+    document.companyLines =
+        wrapped(QStringLiteral("Empresas: ") +
+                    (header.companies.isEmpty() ? QStringLiteral("—") : header.companies),
+                width - ReportLayouter::processingTextWidth(header), small, 3);
     document.criteriaLines = wrapped(QStringLiteral("Critérios: ") + header.criteria, width, small,
                                      ReportLayouter::criteriaLinesAtMost);
     const qsizetype lines = document.subtitleLines.size() + document.companyLines.size() +
@@ -234,7 +235,8 @@ public:
         for (int level = changed; level < levels; ++level) {
             const auto& group = m_definition.groups.at(level);
             m_open[level] = {ReportTally(static_cast<int>(m_sumField.size())), r,
-                             ReportLayouter::fill(group.footer, m_data, r), !group.heading.isEmpty()};
+                             ReportLayouter::fill(group.footer, m_data, r),
+                             !group.heading.isEmpty()};
             if (group.heading.isEmpty())
                 continue;
             m_document.headings << ReportLayouter::fill(group.heading, m_data, r);
@@ -283,9 +285,9 @@ private:
             values[s] = value.isNull() ? 0 : value.toLongLong();
         }
         const int slot =
-            m_states.any() ? m_states.slotOf(m_stateField >= 0 ? row.at(m_stateField).toString()
-                                                               : QString())
-                           : -1;
+            m_states.any()
+                ? m_states.slotOf(m_stateField >= 0 ? row.at(m_stateField).toString() : QString())
+                : -1;
         const bool adds = m_states.adds(slot);
         const qint64 amount = m_amountSum >= 0 ? values.at(m_amountSum) : 0;
         m_grand.add(values, adds, slot, amount);
@@ -349,9 +351,10 @@ private:
         ReportDocument::Total total;
         total.label = label;
         if (!m_definition.countPlural.isEmpty())
-            total.label += QStringLiteral(" — %1 %2").arg(
-                ReportFormat::integer(tally.count),
-                tally.count == 1 ? m_definition.countSingular : m_definition.countPlural);
+            total.label +=
+                QStringLiteral(" — %1 %2")
+                    .arg(ReportFormat::integer(tally.count),
+                         tally.count == 1 ? m_definition.countSingular : m_definition.countPlural);
         for (int c = 0; c < m_columns.size(); ++c)
             total.cells << QString();
         for (int s = 0; s < m_sumColumn.size(); ++s) {
@@ -367,10 +370,10 @@ private:
         QVector<Piece> pieces{{kind, static_cast<int>(m_document.totals.size() - 1), height}};
         if (total.states.isEmpty())
             return pieces;
-        for (const QString& line : wrapped(
-                 total.states,
-                 m_bodyWidth - ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding,
-                 m_summaryMeasure)) {
+        for (const QString& line :
+             wrapped(total.states,
+                     m_bodyWidth - ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding,
+                     m_summaryMeasure)) {
             m_document.notes << line;
             pieces << Piece{Line::Kind::StateSummary, static_cast<int>(m_document.notes.size() - 1),
                             ReportLayouter::detailHeight};

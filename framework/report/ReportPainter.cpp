@@ -127,8 +127,8 @@ void paintHeader(PagePen& pen, const ReportDocument& document, int page)
     const double side = document.titleSide;
     double y = document.margins.top();
 
-    pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left,
-             side, y, 18, Qt::AlignLeft);
+    pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
+             y, 18, Qt::AlignLeft);
     pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount()),
              right - side, side, y, 18, Qt::AlignRight);
     const double titleLine = (document.titleHeight - 3) / document.titleLines.size();
@@ -157,8 +157,7 @@ void paintHeader(PagePen& pen, const ReportDocument& document, int page)
     y += 3;
     for (int c = 0; c < document.labels.size(); ++c)
         pen.cell(Role::Bold, document.labels.at(c), document.columnLeft.at(c),
-                 document.columnWidth.at(c), y, 14, document.alignments.at(c),
-                 document.elides(c));
+                 document.columnWidth.at(c), y, 14, document.alignments.at(c), document.elides(c));
     pen.rule(left, y + 14, right);
 }
 
@@ -213,8 +212,9 @@ void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
         }
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
-            pen.cell(Role::Small, document.notes.at(line.index), left + ReportLayouter::summaryIndent,
-                     width - ReportLayouter::summaryIndent, line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
+            pen.cell(Role::Small, document.notes.at(line.index),
+                     left + ReportLayouter::summaryIndent, width - ReportLayouter::summaryIndent,
+                     line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::GroupHeading:
             pen.cell(Role::Bold, document.headings.at(line.index), left, width, line.y + 2,
@@ -299,10 +299,10 @@ void ReportPainter::writePdf(const ReportDocument& document, const QString& path
     for (const auto& [name, value] : document.header.fullCriteria)
         criteria << name + QStringLiteral(": ") + value;
     const auto& header = document.header;
-    PdfInfo::add(path, {{"Subject", QStringLiteral("Critérios: ") +
-                                        criteria.join(QStringLiteral("; "))},
-                        {"Keywords", QStringList{header.screenCode, header.reportCode, header.title}
-                                         .join(QStringLiteral(", "))}});
+    PdfInfo::add(path,
+                 {{"Subject", QStringLiteral("Critérios: ") + criteria.join(QStringLiteral("; "))},
+                  {"Keywords", QStringList{header.screenCode, header.reportCode, header.title}.join(
+                                   QStringLiteral(", "))}});
 }
 
 void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int first, int last,

@@ -92,8 +92,7 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
 {
     fields.clear();
     formats.clear();
-    const auto add = [&](const QString& field,
-                         ReportValueFormat format = ReportValueFormat::Text) {
+    const auto add = [&](const QString& field, ReportValueFormat format = ReportValueFormat::Text) {
         if (field.isEmpty() || fields.contains(field, Qt::CaseInsensitive))
             return;
         const ReportDefinition::Column* column = definition.column(field);

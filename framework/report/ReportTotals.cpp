@@ -34,9 +34,9 @@ int ReportStates::slotOf(const QString& code)
         if (m_slots.at(slot).code == code)
             return slot;
     // Shown with its amount, never added: only declared states add into the sums.
-    m_slots.append({code,
-                    code.isEmpty() ? QStringLiteral("Sem status") : QStringLiteral("Status ") + code,
-                    ReportDefinition::StateRole::Amount});
+    m_slots.append(
+        {code, code.isEmpty() ? QStringLiteral("Sem status") : QStringLiteral("Status ") + code,
+         ReportDefinition::StateRole::Amount});
     return static_cast<int>(m_slots.size() - 1);
 }
 
@@ -51,8 +51,8 @@ QString ReportStates::summary(const ReportTally& tally, bool withAmounts) const
     for (int slot = 0; slot < tally.stateCounts.size(); ++slot) {
         if (tally.stateCounts.at(slot) == 0)
             continue;
-        QString part = QStringLiteral("%1: %2").arg(m_slots.at(slot).label,
-                                                    ReportFormat::integer(tally.stateCounts.at(slot)));
+        QString part = QStringLiteral("%1: %2").arg(
+            m_slots.at(slot).label, ReportFormat::integer(tally.stateCounts.at(slot)));
         if (withAmounts && m_slots.at(slot).role != ReportDefinition::StateRole::Count)
             part += QStringLiteral(" — ") + ReportFormat::money(tally.stateAmounts.at(slot));
         parts << part;

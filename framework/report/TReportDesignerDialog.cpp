@@ -87,11 +87,11 @@ void TReportDesignerDialog::SetRunObserver(RunObserver observer)
 
 std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinition& report)
 {
-    const QStringList names = declaredOverride()
-                                  ? *declaredOverride()
-                                  : ReportDefinition::declaredParameters(report.sqlFor(
-                                        dtmDBGeral ? dtmDBGeral->config().engine
-                                                   : DatabaseConfig::Engine::Sqlite));
+    const QStringList names =
+        declaredOverride()
+            ? *declaredOverride()
+            : ReportDefinition::declaredParameters(report.sqlFor(
+                  dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite));
     auto params = std::make_unique<TParams>(names);
     bool handled = false;
     if (BeforeGetQueryParams)
@@ -132,7 +132,8 @@ QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& param
     const TParam* processing = params.FindParam(QStringLiteral("P_DTPROC"));
     if (!processing || !processing->isAssigned()) {
         const QDate date = DateTime::toDate(DataProc(FiliProc()));
-        values.insert(QStringLiteral("P_DTPROC"), date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
+        values.insert(QStringLiteral("P_DTPROC"),
+                      date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
     }
     return values;
 }
@@ -164,8 +165,8 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     const QString reportCode = form->lblCodRel->text();
     QString path;
     if (command == ReportCommand::SaveAs) {
-        path = headless ? m_outputFile
-                        : askSavePath(form, fileBase(reportCode, report.title), m_csv);
+        path =
+            headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title), m_csv);
         if (path.isEmpty())
             return;
         if (ReportJob::outputFor(path) == ReportJob::Output::None)

@@ -35,9 +35,12 @@ void TfrmDadosGerRel::publishHandlers(HandlerTable& table)
                         [this](TObject* s) { sbtSalvarComoClick(s); });
     table.notify.insert(QStringLiteral("sbtReportEditClick"),
                         [this](TObject* s) { sbtReportEditClick(s); });
-    table.notify.insert(QStringLiteral("mniSalvarPdfClick"), [this](TObject* s) { mniSalvarPdfClick(s); });
-    table.notify.insert(QStringLiteral("mniSalvarCsvClick"), [this](TObject* s) { mniSalvarCsvClick(s); });
-    table.notify.insert(QStringLiteral("mniEditarClick"), [this](TObject* s) { mniEditarClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarPdfClick"),
+                        [this](TObject* s) { mniSalvarPdfClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarCsvClick"),
+                        [this](TObject* s) { mniSalvarCsvClick(s); });
+    table.notify.insert(QStringLiteral("mniEditarClick"),
+                        [this](TObject* s) { mniEditarClick(s); });
     table.notify.insert(QStringLiteral("mniAtualizarListaClick"),
                         [this](TObject* s) { mniAtualizarListaClick(s); });
 }
@@ -115,16 +118,15 @@ const ReportDefinition& TfrmDadosGerRel::SelectedReport()
 
 QString TfrmDadosGerRel::ReportKind(int index) const
 {
-    return index >= 0 && index < m_reports.size() ? m_reports.at(index).definition.kind
-                                                   : QString();
+    return index >= 0 && index < m_reports.size() ? m_reports.at(index).definition.kind : QString();
 }
 
 void TfrmDadosGerRel::ReportFileMissing() const
 {
-    Consiste::MensErro(
-        TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
-                          {lblCodRel->text(), QDir::toNativeSeparators(ReportCatalog::directory())}),
-        true);
+    Consiste::MensErro(TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
+                                         {lblCodRel->text(),
+                                          QDir::toNativeSeparators(ReportCatalog::directory())}),
+                       true);
 }
 
 QString TfrmDadosGerRel::Message(const QString& key) const

@@ -171,7 +171,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(5) == "%PDF-");
         // Outstanding checks only: issued and not cleared.
-        QVERIFY2(result.out.contains(QStringLiteral("27 linhas, 1 página")), qPrintable(result.out));
+        QVERIFY2(result.out.contains(QStringLiteral("27 linhas, 1 página")),
+                 qPrintable(result.out));
     }
 
     void csvOptions()
@@ -193,7 +194,8 @@ private slots:
         // The cancelled checks of the account are a section of their own, outside the amounts.
         QVERIFY(lines.contains(QStringLiteral("Total de Cancelados — 2 cheques;;;;;;;0,00;")));
         QVERIFY(lines.contains(QStringLiteral("Cancelados: 2 — 84.892,68;;;;;;;;")));
-        QVERIFY(lines.contains(QStringLiteral("Total de Não compensados — 4 cheques;;;;;;;35.506,93;")));
+        QVERIFY(lines.contains(
+            QStringLiteral("Total de Não compensados — 4 cheques;;;;;;;35.506,93;")));
         QVERIFY(lines.filter(QStringLiteral(";Cancelado;")).size() == 2);
         for (const QString& line : lines.filter(QStringLiteral(";Cancelado;")))
             QVERIFY(line.endsWith(QStringLiteral(";Cancelados")));
@@ -206,8 +208,8 @@ private slots:
     void emptyResultIsTold()
     {
         const QString output = m_dir.filePath(QStringLiteral("vazio.csv"));
-        const Result result = klx({"--emission-from", "01/01/2020", "--emission-to", "02/01/2020",
-                                   "--output", output});
+        const Result result = klx(
+            {"--emission-from", "01/01/2020", "--emission-to", "02/01/2020", "--output", output});
         QCOMPARE(result.code, 0);
         QVERIFY(result.err.contains(
             QStringLiteral("klx: nenhum cheque atende aos critérios; arquivo gravado com o "
@@ -242,7 +244,8 @@ private slots:
                       "--reports", reports.path()});
         QCOMPARE(result.code, 1);
         QCOMPARE(result.err.count(QStringLiteral("KLX473-1-numero.rpt")), 1);
-        QVERIFY2(result.err.contains(QStringLiteral("orientação inválida")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("orientação inválida")),
+                 qPrintable(result.err));
         QVERIFY(!result.err.contains(QStringLiteral("aviso")));
     }
 
@@ -257,7 +260,8 @@ private slots:
         generate.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
                        {"--accounts", "10000", "--checks", "12000", "--companies", "50", database});
         QVERIFY(generate.waitForFinished(120000) && generate.exitCode() == 0);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
         db.setDatabaseName(database);
         QVERIFY(db.open());
         QSqlQuery query(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY 1"), db);
@@ -269,9 +273,10 @@ private slots:
         QCOMPARE(accounts.size(), 10000);
 
         const QString output = m_dir.filePath(QStringLiteral("dez-mil.pdf"));
-        QStringList args{"--report", "1", "--accounts", accounts.join(QLatin1Char(',')),
-                         "--emission-from", "01/03/2026", "--emission-to", "31/03/2026",
-                         "--output", output, "--database", database};
+        QStringList args{
+            "--report",        "1",          "--accounts",    accounts.join(QLatin1Char(',')),
+            "--emission-from", "01/03/2026", "--emission-to", "31/03/2026",
+            "--output",        output,       "--database",    database};
         const Result result = klx(args, false);
         QCOMPARE(result.code, 0);
         static const QRegularExpression counts(QStringLiteral("(\\d+) linhas, (\\d+) páginas"));

@@ -14,9 +14,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QDir>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -239,7 +239,8 @@ private slots:
         saveCopy(QString());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QCOMPARE(suggestions, QStringList{QStringLiteral("Conciliação de cheques (cópia)")});
-        QCOMPARE(m_form->cbbReportNames->itemText(5), QStringLiteral("Conciliação de cheques (cópia)"));
+        QCOMPARE(m_form->cbbReportNames->itemText(5),
+                 QStringLiteral("Conciliação de cheques (cópia)"));
 
         // A title in the list is refused; the next suggestion is free.
         selectReport(2);
@@ -268,9 +269,10 @@ private slots:
         const QString text = QString::fromUtf8(file.readAll());
         file.close();
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QString(text).replace(QStringLiteral("| right | money"),
-                                         QStringLiteral("| right | dinheiro"))
-                       .toUtf8());
+        file.write(
+            QString(text)
+                .replace(QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro"))
+                .toUtf8());
         file.close();
         m_form->LoadReportList();
         QCOMPARE(m_form->cbbReportNames->count(), 5);

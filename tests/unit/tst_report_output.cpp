@@ -155,14 +155,12 @@ private slots:
 
     void csvCriteriaAndFormulaGuard()
     {
-        const QString path = m_dir.filePath(QStringLiteral("formulas.sqlite"));
-        auto module = openSqlite(path);
-        QSqlQuery insert(module->database());
-        QVERIFY(insert.exec(QStringLiteral(
-            "INSERT INTO CHEQUE VALUES ('001', '009001', '01', '2026-03-15', NULL, -1234.56, "
+        const auto module = demoWith(QStringLiteral(
+            "('001', '009001', '01', '2026-03-15', NULL, -1234.56, "
             "'=HYPERLINK(\"http://x\",\"y\")', '1'), ('001', '009002', '01', '2026-03-15', "
             "NULL, 10, '@SUM(A1)', '1'), ('001', '009003', '01', '2026-03-15', NULL, 10, "
-            "'+5511999', '1'), ('001', '009004', '01', '2026-03-15', NULL, 10, '-2', '1')")));
+            "'+5511999', '1'), ('001', '009004', '01', '2026-03-15', NULL, 10, '-2', '1')"));
+        QVERIFY(module);
         Criteria criteria;
         criteria.accounts = QStringLiteral("001");
         ReportDocument document = run(definition(1), criteria, *module);
@@ -170,12 +168,13 @@ private slots:
                                         {QStringLiteral("Nota"), QStringLiteral("=1+1")}};
         const QStringList lines =
             ReportCsv::text(document, {false, true}).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.mid(0, 6),
-                 QStringList({"Relatório;Relação de cheques por número",
-                              "Processamento;15/03/2026", "Contas;001", "Nota;'=1+1", "",
-                              document.labels.join(QLatin1Char(';'))}));
-        QCOMPARE(lines.at(7), QStringLiteral("001;009001;15/03/2026;;\"'=HYPERLINK(\"\"http://x\"\","
-                                             "\"\"y\"\")\";Emitido;-1.234,56"));
+        QCOMPARE(
+            lines.mid(0, 6),
+            QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
+                         "Contas;001", "Nota;'=1+1", "", document.labels.join(QLatin1Char(';'))}));
+        QCOMPARE(lines.at(7),
+                 QStringLiteral("001;009001;15/03/2026;;\"'=HYPERLINK(\"\"http://x\"\","
+                                "\"\"y\"\")\";Emitido;-1.234,56"));
         QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00"));
         QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00"));
         QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00"));
@@ -189,26 +188,25 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed.");
-        const QString path = m_dir.filePath(QStringLiteral("large.sqlite"));
-        auto module = openSqlite(path);
-        QSqlQuery insert(module->database());
-        QVERIFY(insert.exec(QStringLiteral(
-            "INSERT INTO CHEQUE VALUES ('001', '009001', '01', '2026-03-15', NULL, 1227334438.54, "
+        const auto module = demoWith(QStringLiteral(
+            "('001', '009001', '01', '2026-03-15', NULL, 1227334438.54, "
             "'Incorporadora Grande Negócio S.A. de Empreendimentos Imobiliários', '1'), "
-            "('001', '009002', '01', '2026-03-15', NULL, 9999999999999.99, 'Tesouro', '1')")));
+            "('001', '009002', '01', '2026-03-15', NULL, 9999999999999.99, 'Tesouro', '1')"));
+        QVERIFY(module);
         const QString pdf = m_dir.filePath(QStringLiteral("large.pdf"));
         const ReportDocument document =
             run(definition(0), Criteria(), *module, ReportJob::Output::Pdf, pdf);
         const QString text = pdfPages(pdf).join(QLatin1Char('\n'));
-        for (const char* amount : {"1.227.334.438,54", "9.999.999.999.999,99",
-                                   "10.001.227.386.660,36"})
+        for (const char* amount :
+             {"1.227.334.438,54", "9.999.999.999.999,99", "10.001.227.386.660,36"})
             QVERIFY2(text.contains(QLatin1String(amount)), amount);
         QVERIFY(!text.contains(QStringLiteral(",9…")) && !text.contains(QStringLiteral("8…")));
         QVERIFY(text.contains(QStringLiteral("Incorporadora Grande")));
         QVERIFY(!text.contains(QStringLiteral("Imobiliários")));
         const int value = static_cast<int>(document.labels.indexOf(QStringLiteral("Valor (R$)")));
-        QVERIFY(document.columnWidth.at(value) - 2 * ReportLayouter::cellPadding >=
-                ReportFonts::width(ReportFonts::Role::Bold, QStringLiteral("10.001.227.386.660,36")));
+        QVERIFY(
+            document.columnWidth.at(value) - 2 * ReportLayouter::cellPadding >=
+            ReportFonts::width(ReportFonts::Role::Bold, QStringLiteral("10.001.227.386.660,36")));
         const double right = document.pageSize.width() - document.margins.right();
         QCOMPARE(document.columnLeft.last() + document.columnWidth.last(), right);
     }
@@ -234,7 +232,8 @@ private slots:
         for (const QString& line : document.titleLines)
             QVERIFY(ReportFonts::width(font, line) <= room);
 
-        report.title = QString(30, QLatin1Char(' ')).replace(QLatin1Char(' '), QStringLiteral("Palavra "));
+        report.title =
+            QString(30, QLatin1Char(' ')).replace(QLatin1Char(' '), QStringLiteral("Palavra "));
         document = run(report, Criteria(), *m_db);
         QCOMPARE(document.titleLines.size(), 2);
         QVERIFY(document.titleSize < 11.0);
@@ -297,18 +296,18 @@ private slots:
     // above it), and the grand total stays with the last rows.
     void closingLinesStayWithTheirRows()
     {
-        const ReportDefinition report = ReportDefinition::parse(
-            QStringLiteral("title: Quebra\n"
-                           "count: cheque | cheques\n"
-                           "state: ST | 1 | Emitidos | total\n"
-                           "state: ST | 2 | Cancelados | amount\n"
-                           "group: G | Grupo {G} | Total do grupo {G}\n"
-                           "group: D | - | Dia {D}\n"
-                           "column: G | Grupo\n"
-                           "column: D | Dia\n"
-                           "column: V | Valor | 10 | right | money\n"
-                           "sum: V\n"),
-            QStringLiteral("quebra.rpt"));
+        const ReportDefinition report =
+            ReportDefinition::parse(QStringLiteral("title: Quebra\n"
+                                                   "count: cheque | cheques\n"
+                                                   "state: ST | 1 | Emitidos | total\n"
+                                                   "state: ST | 2 | Cancelados | amount\n"
+                                                   "group: G | Grupo {G} | Total do grupo {G}\n"
+                                                   "group: D | - | Dia {D}\n"
+                                                   "column: G | Grupo\n"
+                                                   "column: D | Dia\n"
+                                                   "column: V | Valor | 10 | right | money\n"
+                                                   "sum: V\n"),
+                                    QStringLiteral("quebra.rpt"));
         int movedRows = 0;
         for (int first = 60; first <= 80; ++first) {
             ReportData data;
@@ -368,8 +367,9 @@ private slots:
             ReportLayouter::layout(report, data, ReportDocument::Header(), progress);
             QFAIL("laid out off the page");
         } catch (const Exception& e) {
-            QVERIFY2(e.Message().startsWith(QStringLiteral("Fundo: o relatório não cabe na página")),
-                     qPrintable(e.Message()));
+            QVERIFY2(
+                e.Message().startsWith(QStringLiteral("Fundo: o relatório não cabe na página")),
+                qPrintable(e.Message()));
         }
     }
 
@@ -385,7 +385,8 @@ private slots:
         QCOMPARE(document.totals.last().cells.last(), QStringLiteral("0,00"));
         QCOMPARE(ReportCsv::text(document), document.labels.join(QLatin1Char(';')) + "\r\n");
         QCOMPARE(ReportCsv::text(document, {true, false}),
-                 document.labels.join(QLatin1Char(';')) + "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
+                 document.labels.join(QLatin1Char(';')) +
+                     "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return;
         const QString pdf = m_dir.filePath(QStringLiteral("empty.pdf"));
@@ -417,8 +418,20 @@ private slots:
     }
 
 private:
+    // A demo database of its own with more checks (CHEQUE rows in SQL); nullptr when they
+    // cannot be added.
+    std::unique_ptr<TdtmDBGeral> demoWith(const QString& checks)
+    {
+        auto module = openSqlite(m_dir.filePath(QStringLiteral("demo-%1.sqlite").arg(++m_extra)));
+        QSqlQuery insert(module->database());
+        if (!insert.exec(QStringLiteral("INSERT INTO CHEQUE VALUES ") + checks))
+            return nullptr;
+        return module;
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<TdtmDBGeral> m_db;
+    int m_extra = 0;
 };
 
 QTEST_MAIN(TestReportOutput)

@@ -116,7 +116,8 @@ Closing closingOf(const QList<Check>& checks)
         if (!byState.contains(QLatin1String(code)))
             continue;
         const auto [count, cents] = byState.value(QLatin1String(code));
-        parts << QStringLiteral("%1: %2").arg(QString::fromUtf8(label), ReportFormat::integer(count)) +
+        parts << QStringLiteral("%1: %2").arg(QString::fromUtf8(label),
+                                              ReportFormat::integer(count)) +
                      (amount ? QStringLiteral(" — ") + ReportFormat::money(cents) : QString());
     }
     closing.states = parts.join(QStringLiteral("; "));
@@ -276,12 +277,16 @@ private slots:
         QMap<QString, QList<Check>> groups;
         for (const Check& c : rows)
             groups[report == 3 ? QString::number(band(c)) : c.account] << c;
-        static const QStringList bands{{}, "Até 30 dias", "De 31 a 60 dias", "De 61 a 90 dias",
+        static const QStringList bands{{},
+                                       "Até 30 dias",
+                                       "De 31 a 60 dias",
+                                       "De 61 a 90 dias",
                                        "Mais de 90 dias",
                                        "Pré-datados (emissão após o processamento)"};
         for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
-            const QString label = report == 3 ? QStringLiteral("Total — ") + bands.at(it.key().toInt())
-                                              : QStringLiteral("Total da conta ") + it.key();
+            const QString label = report == 3
+                                      ? QStringLiteral("Total — ") + bands.at(it.key().toInt())
+                                      : QStringLiteral("Total da conta ") + it.key();
             const ReportDocument::Total* total = totalNamed(document, label);
             QVERIFY2(total, qPrintable(label));
             const Closing closing = closingOf(it.value());
@@ -335,10 +340,11 @@ private slots:
         for (const QStringList& row : document.rows) {
             const QString state = row.at(status);
             const bool cleared = !row.at(3).isEmpty();
-            QCOMPARE(row.at(situation), cleared                       ? QStringLiteral("Compensados")
-                                        : state == QLatin1String("Emitido")   ? QStringLiteral("Não compensados")
-                                        : state == QLatin1String("Cancelado") ? QStringLiteral("Cancelados")
-                                                                              : QStringLiteral("Disponíveis"));
+            QCOMPARE(row.at(situation),
+                     cleared                               ? QStringLiteral("Compensados")
+                     : state == QLatin1String("Emitido")   ? QStringLiteral("Não compensados")
+                     : state == QLatin1String("Cancelado") ? QStringLiteral("Cancelados")
+                                                           : QStringLiteral("Disponíveis"));
         }
         // Account 002's outstanding checks are its issued, uncleared ones.
         QList<Check> outstanding;
@@ -352,7 +358,8 @@ private slots:
             subtotals.indexOf(QRegularExpression(QStringLiteral("Total da conta 002 .*"))));
         do {
             --at;
-        } while (at >= 0 && !subtotals.at(at).startsWith(QStringLiteral("Total de Não compensados")));
+        } while (at >= 0 &&
+                 !subtotals.at(at).startsWith(QStringLiteral("Total de Não compensados")));
         QVERIFY(at >= 0);
         const ReportDocument::Total& total = document.totals.at(at);
         QCOMPARE(total.cells.last(), ReportFormat::money(closingOf(outstanding).issued));
