@@ -50,8 +50,13 @@ void readSettings(const QSettings& settings, HostOptions& options)
 // Exception naming it.
 void readConfigFile(const QString& path, HostOptions& options)
 {
-    if (!QFileInfo::exists(path))
+    const QFileInfo file(path);
+    if (!file.exists())
         throw Exception(QStringLiteral("arquivo de configuração '%1' não encontrado").arg(path));
+    if (!file.isFile())
+        throw Exception(
+            QStringLiteral("'%1' não é um arquivo de configuração (é uma pasta ou um dispositivo)")
+                .arg(path));
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         throw Exception(QStringLiteral("arquivo de configuração '%1' ilegível").arg(path));
@@ -107,8 +112,12 @@ HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
         else
             remaining << arg;
     }
-    if (options.database.path.isEmpty() && options.database.engine == DatabaseConfig::Engine::Sqlite)
+    // Only the demo database, taken when no path is given anywhere, is ever created.
+    if (options.database.path.isEmpty() &&
+        options.database.engine == DatabaseConfig::Engine::Sqlite) {
         options.database.path = AppPaths::demoDatabaseFile();
+        options.database.createWithDemoData = true;
+    }
     if (options.reportsDirectory.isEmpty())
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
     if (options.database.path.isEmpty())

@@ -14,8 +14,7 @@ HostSession::HostSession(const HostOptions& options)
 {
     dtmDBGeral = &m_database;
     m_database.open(options.database);
-    LoginContext::SetBranch(options.branch);
-    LoginContext::SetOperator(options.operatorCode);
+    LoginContext::Login(options.branch, options.operatorCode);
     if (!options.reportsDirectory.isEmpty())
         ReportCatalog::setDirectory(options.reportsDirectory);
     m_application.SetMdiArea(m_mainWindow.mdiArea());

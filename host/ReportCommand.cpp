@@ -85,9 +85,10 @@ QString chequeText(const QString& option, const QString& value)
 
 QStringList codes(const QString& option, const QString& value)
 {
+    // A code given twice is picked once, as in the screen's list.
     QStringList list;
     for (const QString& code : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        if (!code.trimmed().isEmpty())
+        if (!code.trimmed().isEmpty() && !list.contains(code.trimmed()))
             list << code.trimmed();
     if (list.isEmpty())
         throw UsageError{QStringLiteral("%1: informe ao menos um código").arg(option)};

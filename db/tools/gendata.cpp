@@ -266,6 +266,7 @@ int main(int argc, char* argv[])
         TdtmDBGeral module;
         DatabaseConfig config;
         config.path = path;
+        config.createWithDemoData = true;
         module.open(config);
         QSqlDatabase db = module.database();
         Generator generator(db, parser.value(seedOption).toUInt());

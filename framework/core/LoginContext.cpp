@@ -1,5 +1,6 @@
 #include "core/LoginContext.h"
 
+#include "core/Exceptions.h"
 #include "data/Dbgeral.h"
 
 namespace {
@@ -14,6 +15,18 @@ void LoginContext::SetBranch(const QString& branch)
 
 void LoginContext::SetOperator(const QString& operatorCode)
 {
+    currentOperator = operatorCode;
+}
+
+void LoginContext::Login(const QString& branch, const QString& operatorCode)
+{
+    if (!Dbgeral::OperadorCadastrado(operatorCode))
+        throw Exception(QStringLiteral("Operador %1 não cadastrado.").arg(operatorCode));
+    if (!Dbgeral::FilialCadastrada(branch))
+        throw Exception(QStringLiteral("Filial %1 não cadastrada.").arg(branch));
+    if (Dbgeral::DataProcFilial(branch) == 0)
+        throw Exception(QStringLiteral("Filial %1 sem data de processamento.").arg(branch));
+    currentBranch = branch;
     currentOperator = operatorCode;
 }
 

@@ -8,6 +8,10 @@
 namespace LoginContext {
 void SetBranch(const QString& branch);
 void SetOperator(const QString& operatorCode);
+// Makes the operator and the branch current once the database knows both and the branch
+// has a processing date; otherwise raises an Exception saying which ("Operador XYZ não
+// cadastrado.") and changes nothing.
+void Login(const QString& branch, const QString& operatorCode);
 } // namespace LoginContext
 
 // The current branch.

@@ -127,4 +127,20 @@ TDateTime DataProcFilial(const QString& filial)
     return query.next() ? DateTime::fromDate(dateOf(query.value(0))) : 0.0;
 }
 
+bool OperadorCadastrado(const QString& operador)
+{
+    return runLookup(QStringLiteral("SELECT 1 FROM OPERADOR "
+                                    "WHERE CDOPERADOR = CAST(:VALOR AS VARCHAR(255))"),
+                     operador, QStringLiteral("o operador '%1'").arg(operador))
+        .next();
+}
+
+bool FilialCadastrada(const QString& filial)
+{
+    return runLookup(QStringLiteral("SELECT 1 FROM FILIAL "
+                                    "WHERE CDFILIAL = CAST(:VALOR AS VARCHAR(255))"),
+                     filial, QStringLiteral("a filial '%1'").arg(filial))
+        .next();
+}
+
 } // namespace Dbgeral

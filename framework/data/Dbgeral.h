@@ -36,4 +36,9 @@ void ListaEmpresaOper(const QString& operador, QString& lista);
 // is missing. Raises EDatabaseError when the database fails.
 TDateTime DataProcFilial(const QString& filial);
 
+// Whether the operator (OPERADOR) and the branch (FILIAL) are registered. Raise
+// EDatabaseError when the database fails.
+bool OperadorCadastrado(const QString& operador);
+bool FilialCadastrada(const QString& filial);
+
 } // namespace Dbgeral

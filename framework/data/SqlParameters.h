@@ -1,14 +1,35 @@
 #pragma once
 
+#include "core/Exceptions.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace SqlParameters {
-// The named parameters (":NAME") an SQL text declares, in order of first use; names inside
-// string literals, comments and "::" casts are not parameters.
+
+// A text whose parameters Qt and the database would read differently: Qt would bind a
+// name the prepared statement does not have. Message() says the line; reason() does not.
+class EParameterError : public Exception {
+public:
+    EParameterError(int line, const QString& reason);
+    // The line of the text, from 1.
+    int line() const { return m_line; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    int m_line;
+    QString m_reason;
+};
+
+// The named parameters (":NAME") an SQL text declares, in order of first use, split as
+// both Qt and the database split them; names inside quotes and comments are not
+// parameters. Raises EParameterError for a text they would read differently: a name
+// followed by '$', a letter with an accent, "(" or "::"; a parameter written "?",
+// "$NAME", "@NAME" or "#NAME"; one name written in two cases.
 QStringList declaredIn(const QString& sql);
 
 // The SQL text without its "--" and "/* */" comments (Qt would take names in them for
-// parameters); quoted text is kept as it stands.
+// parameters); quoted text and the line breaks are kept as they stand.
 QString withoutComments(const QString& sql);
+
 } // namespace SqlParameters

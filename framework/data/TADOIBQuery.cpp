@@ -47,13 +47,21 @@ void TADOIBQuery::Open()
     std::optional<ReadOnlyAccess> readOnly;
     if (Settings.value(QStringLiteral("ADOLockType")).toString() == QLatin1String("ltReadOnly"))
         readOnly.emplace(dtmDBGeral->database());
-    const QString sql = ActiveSqlText();
+    // Without comments, Qt reads no placeholder that the statement does not have.
+    const QString sql = SqlParameters::withoutComments(ActiveSqlText());
+    QStringList names;
+    try {
+        names = SqlParameters::declaredIn(sql);
+    } catch (const SqlParameters::EParameterError& e) {
+        throw EDatabaseError(
+            QStringLiteral("Erro na consulta '%1': %2").arg(objectName(), e.Message()));
+    }
     QSqlQuery query(dtmDBGeral->database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         throw EDatabaseError(QStringLiteral("Erro de banco de dados ao preparar '%1': %2")
                                  .arg(objectName(), query.lastError().text()));
-    for (const QString& name : SqlParameters::declaredIn(sql)) {
+    for (const QString& name : std::as_const(names)) {
         const TParam* param = m_params.FindParam(name);
         query.bindValue(QLatin1Char(':') + name, param ? param->toSqlValue() : QVariant());
     }

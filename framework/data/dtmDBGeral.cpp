@@ -1,6 +1,7 @@
 #include "data/dtmDBGeral.h"
 
 #include "core/Exceptions.h"
+#include "data/FirebirdAddress.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 #if __has_include(<ibase.h>)
 #include <ibase.h>
@@ -30,9 +32,63 @@ QString nextConnectionName()
     return QStringLiteral("dtmDBGeral-%1").arg(++counter);
 }
 
+// How long a statement waits for another process's lock before it gives up.
+constexpr int sqliteBusyTimeoutMs = 5000;
+// How long opening a server database waits for the server to answer at all.
+constexpr int firebirdConnectTimeoutMs = 10000;
+
+// The tables every database of the application holds.
+const QStringList applicationTables{QStringLiteral("BANCO"),    QStringLiteral("CHEQUE"),
+                                    QStringLiteral("CONTCORR"), QStringLiteral("EMPRESA"),
+                                    QStringLiteral("FILIAL"),   QStringLiteral("OPERADOR"),
+                                    QStringLiteral("OPEREMPR")};
+
 QString openFailure(const QString& path, const QString& reason)
 {
     return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(path, reason);
+}
+
+// What an SQLite error means for the user; the driver's own text when it is none of the
+// faults a database file meets on a desktop.
+QString sqliteReason(const QSqlError& error)
+{
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("banco de dados em uso por outro processo (aguardou %1 s).")
+            .arg(sqliteBusyTimeoutMs / 1000);
+    case SQLITE_NOTADB:
+        return QStringLiteral("o arquivo não é um banco de dados SQLite.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("o banco de dados está corrompido.");
+    case SQLITE_READONLY:
+        return QStringLiteral("o arquivo não aceita gravação.");
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return QStringLiteral("o arquivo não pode ser aberto.");
+    case SQLITE_IOERR:
+        return QStringLiteral("erro de acesso ao arquivo (%1).").arg(error.databaseText());
+    default:
+        return error.text();
+    }
+}
+
+// The tables of an open database. SQLite's are read with a query of our own, since
+// QSqlDatabase::tables() answers a locked or damaged file with an empty list.
+QStringList tablesOf(const QSqlDatabase& db, const QString& path)
+{
+    if (db.driverName() != sqliteDriver)
+        return db.tables(QSql::Tables);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        throw EDatabaseError(openFailure(path, sqliteReason(query.lastError())));
+    QStringList tables;
+    while (query.next())
+        tables << query.value(0).toString();
+    if (query.lastError().isValid())
+        throw EDatabaseError(openFailure(path, sqliteReason(query.lastError())));
+    return tables;
 }
 
 QString readResource(const QString& name)
@@ -41,16 +97,6 @@ QString readResource(const QString& name)
     if (!file.open(QIODevice::ReadOnly))
         throw EDatabaseError(QStringLiteral("Script de banco de dados ausente: %1").arg(name));
     return QString::fromUtf8(file.readAll());
-}
-
-// A local path names a file the embedded engine opens itself; "host:/path",
-// "host/port:/path" and "inet://..." go to a server. "C:\..." is a local drive.
-bool isLocalFirebirdPath(const QString& path)
-{
-    if (path.startsWith(QLatin1Char('/')))
-        return true;
-    const qsizetype colon = path.indexOf(QLatin1Char(':'));
-    return colon < 0 || (colon == 1 && path.at(0).isLetter());
 }
 
 // Every process that opens one database file with the embedded engine must use the
@@ -178,20 +224,23 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
         throw EDatabaseError(openFailure(
             config.path, QStringLiteral("o driver %1 do Qt não está instalado").arg(driver)));
 
-    const bool localFile = sqlite || isLocalFirebirdPath(config.path);
+    const bool localFile = sqlite || FirebirdAddress::isLocal(config.path);
     const QString path = localFile ? QFileInfo(config.path).absoluteFilePath() : config.path;
-    const bool created = localFile && !QFileInfo::exists(path);
-    if (created) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!sqlite)
-            createFirebirdDatabase(path, config);
+    bool created = false;
+    if (localFile) {
+        created = prepareLocalFile(path);
+    } else if (const auto server = FirebirdAddress::serverOf(path)) {
+        FirebirdAddress::requireReachable(*server, firebirdConnectTimeoutMs);
     }
 
     m_connectionName = nextConnectionName();
     try {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
         db.setDatabaseName(path);
-        if (!sqlite) {
+        if (sqlite) {
+            db.setConnectOptions(
+                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(sqliteBusyTimeoutMs));
+        } else {
             db.setUserName(config.user);
             db.setPassword(config.password);
         }
@@ -199,15 +248,58 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
             throw EDatabaseError(openFailure(config.path, db.lastError().text()));
         if (sqlite)
             registerSqliteFunctions(db);
-        // A new file, or one left empty by an interrupted first run.
-        if (db.tables(QSql::Tables).isEmpty())
+        const QStringList tables = tablesOf(db, config.path);
+        // A new demo database, or one left empty by an interrupted first run.
+        if (tables.isEmpty() && config.createWithDemoData)
             createSchema(db);
+        else
+            requireApplicationTables(tables);
     } catch (...) {
         close();
         if (created)
             QFile::remove(path);
         throw;
     }
+}
+
+bool TdtmDBGeral::prepareLocalFile(const QString& path) const
+{
+    const bool sqlite = m_config.engine == DatabaseConfig::Engine::Sqlite;
+    const auto refuse = [&](const QString& reason) {
+        return EDatabaseError(openFailure(m_config.path, reason));
+    };
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        if (!m_config.createWithDemoData)
+            throw refuse(QStringLiteral("o arquivo não existe (só o banco de demonstração é "
+                                        "criado automaticamente)."));
+        if (!QDir().mkpath(file.absolutePath()))
+            throw refuse(QStringLiteral("não foi possível criar a pasta '%1'.")
+                             .arg(QDir::toNativeSeparators(file.absolutePath())));
+        if (!sqlite)
+            createFirebirdDatabase(path, m_config);
+        return true;
+    }
+    // A directory, a device or a pipe is no database; opening a pipe would wait forever.
+    if (!file.isFile())
+        throw refuse(QStringLiteral("não é um arquivo de banco de dados."));
+    if (!file.isReadable())
+        throw refuse(QStringLiteral("sem permissão de leitura."));
+    if (file.size() == 0 && !(sqlite && m_config.createWithDemoData))
+        throw refuse(QStringLiteral("o arquivo está vazio; não é um banco de dados do KLX."));
+    return false;
+}
+
+void TdtmDBGeral::requireApplicationTables(const QStringList& tables) const
+{
+    QStringList missing;
+    for (const QString& table : applicationTables)
+        if (!tables.contains(table, Qt::CaseInsensitive))
+            missing << table;
+    if (!missing.isEmpty())
+        throw EDatabaseError(openFailure(
+            m_config.path, QStringLiteral("não é um banco de dados do KLX (faltam as tabelas %1).")
+                               .arg(missing.join(QStringLiteral(", ")))));
 }
 
 void TdtmDBGeral::createSchema(QSqlDatabase& db)

@@ -17,9 +17,13 @@ QString sqlDialectName(SqlDialect dialect);
 struct DatabaseConfig {
     enum class Engine { Sqlite, Firebird };
     Engine engine = Engine::Sqlite;
-    // SQLite: the database file, created with the schema and demo data when missing.
-    // Firebird: a local .fdb path (embedded engine) or "host:/path" (server).
+    // SQLite: the database file. Firebird: a local .fdb path (embedded engine) or
+    // "host:/path", "host/port:/path" (server).
     QString path;
+    // The path is the demo database: created with the schema and demo data when missing
+    // (or left empty by an interrupted first run). Any other database must exist and hold
+    // the application's tables; it is refused, untouched, when it does not.
+    bool createWithDemoData = false;
     QString user = QStringLiteral("SYSDBA");
     QString password = QStringLiteral("masterkey");
     // Overrides the connection's own dialect (tests run every dialect on one database).
@@ -33,7 +37,8 @@ public:
     explicit TdtmDBGeral(QObject* parent = nullptr);
     ~TdtmDBGeral() override;
 
-    // Opens the connection; raises EDatabaseError with a readable reason on failure.
+    // Opens the connection; raises EDatabaseError with a readable reason on failure and
+    // then leaves the database as it found it.
     void open(const DatabaseConfig& config);
     void close();
     bool isOpen() const;
@@ -49,6 +54,11 @@ public:
     bool takeFailNextOpen();
 
 private:
+    // Checks a local database file before it is opened; creates a missing demo database's
+    // file (and folder). Returns true when it created the file.
+    bool prepareLocalFile(const QString& path) const;
+    // Raises EDatabaseError unless the database holds every table of the application.
+    void requireApplicationTables(const QStringList& tables) const;
     // Loads the schema and demo data into a database that has no tables.
     void createSchema(QSqlDatabase& db);
     static void runScript(QSqlDatabase& db, const QString& resource);

@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "core/LoginContext.h"
 #include "core/TMessages.h"
+#include "data/SqlParameters.h"
 #include "data/TParams.h"
 #include "report/ReportCriteria.h"
 #include "report/ReportDocument.h"
@@ -28,6 +29,7 @@
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 std::optional<QStringList>& declaredOverride()
@@ -48,6 +50,32 @@ QString fileBase(const QString& reportCode, const QString& title)
     QString base = title;
     base.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
     return reportCode.isEmpty() ? base : reportCode + QStringLiteral(" - ") + base;
+}
+
+// "file:line" of a line of the SQL the engine runs, in the definition's file: a block of
+// SQL starts on the first non-blank line below its key.
+QString sqlLocation(const ReportDefinition& report, DatabaseConfig::Engine engine, int sqlLine)
+{
+    const QString key = engine == DatabaseConfig::Engine::Firebird &&
+                                !report.value(QStringLiteral("sql.ib")).isEmpty()
+                            ? QStringLiteral("sql.ib")
+                            : QStringLiteral("sql");
+    const auto entry = std::find_if(report.entries.cbegin(), report.entries.cend(),
+                                    [&](const ReportDefinition::Entry& e) { return e.key == key; });
+    int line = entry == report.entries.cend() ? 0 : entry->line;
+    QFile file(report.filePath);
+    const QStringList lines = file.open(QIODevice::ReadOnly | QIODevice::Text)
+                                  ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))
+                                  : QStringList();
+    if (line > 0 && line <= lines.size() &&
+        lines.at(line - 1).section(QLatin1Char(':'), 1).trimmed().isEmpty()) {
+        do
+            ++line;
+        while (line <= lines.size() && lines.at(line - 1).trimmed().isEmpty());
+    }
+    return QStringLiteral("%1:%2")
+        .arg(report.filePath.isEmpty() ? report.title : report.filePath)
+        .arg(line + sqlLine - 1);
 }
 
 QString documentsDirectory()
@@ -87,11 +115,14 @@ void TReportDesignerDialog::SetRunObserver(RunObserver observer)
 
 std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinition& report)
 {
-    const QStringList names =
-        declaredOverride()
-            ? *declaredOverride()
-            : ReportDefinition::declaredParameters(report.sqlFor(
-                  dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite));
+    const auto engine = dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite;
+    QStringList names;
+    try {
+        names = declaredOverride() ? *declaredOverride()
+                                   : ReportDefinition::declaredParameters(report.sqlFor(engine));
+    } catch (const SqlParameters::EParameterError& e) {
+        throw Exception(sqlLocation(report, engine, e.line()) + QStringLiteral(": ") + e.reason());
+    }
     auto params = std::make_unique<TParams>(names);
     bool handled = false;
     if (BeforeGetQueryParams)

@@ -211,13 +211,16 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
     const QString& verb = step.verb;
     const QStringList& args = step.args;
     if (verb == QLatin1String("login")) {
+        QString branch = FiliProc();
+        QString operatorCode = Operador();
         for (const QString& word : args) {
             const QString value = word.section(QLatin1Char('='), 1);
             if (word.startsWith(QLatin1String("branch=")))
-                LoginContext::SetBranch(value);
+                branch = value;
             else
-                LoginContext::SetOperator(value);
+                operatorCode = value;
         }
+        LoginContext::Login(branch, operatorCode);
     } else if (verb == QLatin1String("sql")) {
         QSqlQuery query(dtmDBGeral->database());
         if (!query.exec(args.first()))

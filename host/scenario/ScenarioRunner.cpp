@@ -82,6 +82,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         TdtmDBGeral database;
         DatabaseConfig config = options.database;
         config.path = templatePath;
+        config.createWithDemoData = true;
         database.open(config);
         database.close();
     } catch (const Exception& e) {

@@ -124,6 +124,7 @@ inline std::unique_ptr<TdtmDBGeral> openFirebird(const QTemporaryDir& dir)
     DatabaseConfig config;
     config.engine = DatabaseConfig::Engine::Firebird;
     config.path = dir.filePath(QStringLiteral("demo.fdb"));
+    config.createWithDemoData = true;
     module->open(config);
     return module;
 }
@@ -133,6 +134,7 @@ inline std::unique_ptr<TdtmDBGeral> openSqlite(const QString& path)
     auto module = std::make_unique<TdtmDBGeral>();
     DatabaseConfig config;
     config.path = path;
+    config.createWithDemoData = true;
     module->open(config);
     return module;
 }

@@ -24,6 +24,7 @@ public:
         dtmDBGeral = &database;
         DatabaseConfig config;
         config.path = dir.filePath(QStringLiteral("demo.sqlite"));
+        config.createWithDemoData = true;
         database.open(config);
         LoginContext::SetBranch(QStringLiteral("01"));
         LoginContext::SetOperator(QStringLiteral("ADM"));

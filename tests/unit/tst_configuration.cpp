@@ -1,12 +1,16 @@
 // Where the host takes its settings from (the system-wide file, then the user's, then the
 // command line, each overriding the one before) and where it keeps the user's files.
 
+#include "DemoDatabase.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -18,9 +22,8 @@ struct Result {
     QString out, err;
 };
 
-// The processing dates of the demo branches: the screen's default emission date.
-const QString matrizDate = QStringLiteral("2026-03-15");   // branch 01
-const QString campinasDate = QStringLiteral("2026-03-13"); // branch 02
+// The processing date of the demo's branch 01: the screen's default emission date.
+const QString matrizDate = QStringLiteral("2026-03-15");
 
 } // namespace
 
@@ -45,33 +48,71 @@ private slots:
 
     void userFileOverridesTheSystemFileKeyByKey()
     {
+        // Each database tells itself apart by its branches' processing dates.
+        database("empresa.sqlite", "2025-01-01", "2025-01-02");
         write("etc/klx.ini",
               "[login]\nbranch=02\n[database]\npath=" + path("empresa.sqlite") + "\n");
-        QCOMPARE(reportParams().value(QStringLiteral("processingDate")).toString(), campinasDate);
-        QVERIFY(QFile::exists(path("empresa.sqlite")));
+        QCOMPARE(reportParams().value(QStringLiteral("processingDate")).toString(),
+                 QStringLiteral("2025-01-02"));
 
         // The user's file changes the branch; the database still comes from the system file.
-        QVERIFY(QFile::remove(path("empresa.sqlite")));
         write("config/klx/klx.ini", "[login]\nbranch=01\n");
-        QCOMPARE(reportParams().value(QStringLiteral("processingDate")).toString(), matrizDate);
-        QVERIFY(QFile::exists(path("empresa.sqlite")));
+        QCOMPARE(reportParams().value(QStringLiteral("processingDate")).toString(),
+                 QStringLiteral("2025-01-01"));
         QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
 
         // The command line wins over both.
         QCOMPARE(
             reportParams({"--branch", "02"}).value(QStringLiteral("processingDate")).toString(),
-            campinasDate);
+            QStringLiteral("2025-01-02"));
     }
 
     void configOptionTakesThePlaceOfTheUserFile()
     {
+        database("usuario.sqlite", "2025-02-01", "2025-02-02");
+        database("outro.sqlite", "2025-03-01", "2025-03-02");
         write("etc/klx.ini", "[login]\nbranch=02\n");
         write("config/klx/klx.ini", "[database]\npath=" + path("usuario.sqlite") + "\n");
         write("outro.ini", "[database]\npath=" + path("outro.sqlite") + "\n");
         const QJsonObject params = reportParams({"--config", path("outro.ini")});
-        QCOMPARE(params.value(QStringLiteral("processingDate")).toString(), campinasDate);
-        QVERIFY(QFile::exists(path("outro.sqlite")));
-        QVERIFY(!QFile::exists(path("usuario.sqlite")));
+        QCOMPARE(params.value(QStringLiteral("processingDate")).toString(),
+                 QStringLiteral("2025-03-02"));
+    }
+
+    // Only the demo database is ever created; a configured path must name a database.
+    void configuredDatabaseThatIsMissingIsRefused()
+    {
+        write("etc/klx.ini", "[database]\npath=" + path("digitado-errado.sqlite") + "\n");
+        const Result result = klx({"report", "--params"});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(path("digitado-errado.sqlite") + "': o arquivo não existe"),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(path("digitado-errado.sqlite")));
+        QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
+    }
+
+    void configOptionMustNameAFile_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("folder") << "etc"
+                                << "não é um arquivo de configuração";
+        QTest::newRow("missing") << "nenhum.ini"
+                                 << "não encontrado";
+    }
+
+    void configOptionMustNameAFile()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, message);
+        QVERIFY(QDir().mkpath(path("etc")));
+        for (const QStringList& command :
+             {QStringList{"report", "--params"}, QStringList{"--open"}}) {
+            const Result result = klx(command + QStringList{"--config", path(config)});
+            QCOMPARE(result.code, 2);
+            QVERIFY2(result.err.contains(path(config)) && result.err.contains(message),
+                     qPrintable(result.err));
+        }
     }
 
     void badSettingNamesItsFile()
@@ -105,6 +146,27 @@ private:
         QFile file(path(relative));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text.toUtf8());
+    }
+
+    // The demo database at a path of the test's folder, with the processing dates of its
+    // branches 01 and 02 set.
+    void database(const QString& relative, const QString& date01, const QString& date02)
+    {
+        createDemoDatabase(path(relative));
+        {
+            auto db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
+            db.setDatabaseName(path(relative));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(
+                query.exec(QStringLiteral("UPDATE FILIAL SET DTPROC = '%1' WHERE CDFILIAL = '01'")
+                               .arg(date01)));
+            QVERIFY(
+                query.exec(QStringLiteral("UPDATE FILIAL SET DTPROC = '%1' WHERE CDFILIAL = '02'")
+                               .arg(date02)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
     }
 
     // Runs klx with the user's folders and the system-wide file inside the test's folder.

@@ -1,6 +1,7 @@
 #include "core/Exceptions.h"
 #include "data/CharColumn.h"
 #include "data/Dbgeral.h"
+#include "data/FirebirdAddress.h"
 #include "data/dtmDBGeral.h"
 
 #include <QFile>
@@ -141,10 +142,12 @@ ORDER BY
 
 )");
 
+// The demo database at path, created on first use.
 DatabaseConfig sqliteConfig(const QString& path)
 {
     DatabaseConfig config;
     config.path = path;
+    config.createWithDemoData = true;
     return config;
 }
 
@@ -555,7 +558,8 @@ private slots:
         QCOMPARE(run(second.database(), "SELECT COUNT(*) FROM CHEQUE"), Rows{{"0"}});
     }
 
-    void emptyFileGetsTheSchema()
+    // An empty demo file is what an interrupted first run leaves.
+    void emptyDemoFileGetsTheSchema()
     {
         const QString path = m_dir.filePath("empty.sqlite");
         QFile file(path);
@@ -588,6 +592,36 @@ private slots:
         }
         QCOMPARE(QFileInfo(path).size(), 4096);
         QCOMPARE(QSqlDatabase::connectionNames(), connections);
+    }
+
+    // Where a Firebird path points: the server a database is reached at is tried first.
+    void firebirdServerOfAPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("local");
+        QTest::addColumn<QString>("server"); // "host port", empty when not reached over TCP
+        QTest::newRow("host") << "servidor:/dados/klx.fdb" << false << "servidor 3050";
+        QTest::newRow("host and port")
+            << "servidor/3051:/dados/klx.fdb" << false << "servidor 3051";
+        QTest::newRow("drive on the server")
+            << "servidor:C:\\dados\\klx.fdb" << false << "servidor 3050";
+        QTest::newRow("url") << "inet://10.0.0.5:3052/dados/klx.fdb" << false << "10.0.0.5 3052";
+        QTest::newRow("IPv6") << "[::1]/3053:/dados/klx.fdb" << false << "::1 3053";
+        QTest::newRow("service name") << "servidor/gds_db:/dados/klx.fdb" << false << "";
+        QTest::newRow("local file") << "/dados/klx.fdb" << true << "";
+        QTest::newRow("relative file") << "klx.fdb" << true << "";
+        QTest::newRow("local drive") << "C:\\dados\\klx.fdb" << true << "";
+    }
+
+    void firebirdServerOfAPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, local);
+        QFETCH(QString, server);
+        QCOMPARE(FirebirdAddress::isLocal(path), local);
+        const auto found = FirebirdAddress::serverOf(path);
+        QCOMPARE(found ? QStringLiteral("%1 %2").arg(found->host).arg(found->port) : QString(),
+                 server);
     }
 
     void firebirdRunsTheInterBaseTexts()
@@ -628,6 +662,7 @@ private:
             DatabaseConfig config;
             config.engine = DatabaseConfig::Engine::Firebird;
             config.path = m_dir.filePath("demo.fdb");
+            config.createWithDemoData = true;
             m_firebird->open(config);
         }
         return m_firebird.get();

@@ -37,6 +37,7 @@ void TestQuery::open(DatabaseConfig::Engine engine, std::optional<SqlDialect> di
     config.path = m_dir.filePath(QStringLiteral("db%1.%2")
                                      .arg(++m_files)
                                      .arg(engine == DatabaseConfig::Engine::Sqlite ? "sqlite" : "fdb"));
+    config.createWithDemoData = true;
     m_database->open(config);
 }
 

@@ -1,6 +1,8 @@
 // `klx report` as a script uses it: criteria through the screen, the screen's refusals as
 // exit code 1 with its message, bad command lines as exit code 2, files and parameters out.
 
+#include "DemoDatabase.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,6 +38,8 @@ class TestReportCommand : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { createDemoDatabase(m_dir.filePath(QStringLiteral("demo.sqlite"))); }
+
     void helpDocumentsTheOptions()
     {
         const Result result = klx({QStringLiteral("--help")}, false);
@@ -91,6 +95,10 @@ private slots:
             << QStringList{"--report", "9"} << "não há relatório 9";
         QTest::newRow("reconciliation of another report")
             << QStringList{"--reconciliation", "compensado"} << "desabilitado";
+        QTest::newRow("unknown branch")
+            << QStringList{"--branch", "99"} << "klx: Filial 99 não cadastrada.";
+        QTest::newRow("unknown operator")
+            << QStringList{"--operator", "XYZ"} << "klx: Operador XYZ não cadastrado.";
     }
 
     void screenRefusalsExitWithOne()
@@ -159,6 +167,82 @@ private slots:
         QCOMPARE(params["P_DTINI"]["kind"].toString(), QStringLiteral("datetime"));
         QCOMPARE(params["P_DTINI"]["value"].toInt(-1), 0);
         QCOMPARE(params["P_DTINI"]["sql"].toString(QStringLiteral("x")), QString());
+    }
+
+    void branchWithoutProcessingDateIsRefused()
+    {
+        const QString database = m_dir.filePath(QStringLiteral("sem-data.sqlite"));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("demo.sqlite")), database));
+        {
+            auto db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
+            db.setDatabaseName(database);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("UPDATE FILIAL SET DTPROC = NULL WHERE CDFILIAL = '02'")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
+        const Result result = klx({"--branch", "02", "--database", database, "--params"}, false);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("klx: Filial 02 sem data de processamento.")),
+                 qPrintable(result.err));
+    }
+
+    void repeatedCodesArePickedOnce()
+    {
+        const Result result = klx({"--companies", "01,03,01", "--accounts", "002,002", "--params"});
+        QCOMPARE(result.code, 0);
+        QHash<QString, QString> values;
+        const QJsonObject root = QJsonDocument::fromJson(result.out.toUtf8()).object();
+        for (const QJsonValue& value : root.value(QStringLiteral("parameters")).toArray())
+            values.insert(value[QStringLiteral("name")].toString(), value["value"].toString());
+        QCOMPARE(values.value(QStringLiteral("P_CDEMPRESA")), QStringLiteral("01,03"));
+        QCOMPARE(values.value(QStringLiteral("P_CDREDUCONT")), QStringLiteral("002"));
+    }
+
+    // A parameter name the database reads longer than Qt ("P_DTINI$" for "P_DTINI")
+    // crashed the SQLite driver; the definition is refused with its file and line.
+    void parameterNamesTheDatabaseReadsOtherwiseAreRefused_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("dollar") << "$";
+        QTest::newRow("accented letter") << "é";
+        QTest::newRow("parenthesis") << "(1)";
+    }
+
+    void parameterNamesTheDatabaseReadsOtherwiseAreRefused()
+    {
+        QFETCH(QString, suffix);
+        QTemporaryDir reports;
+        for (const QString& file :
+             QDir(QStringLiteral(KLX_SOURCE_DIR "/reports")).entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(QStringLiteral(KLX_SOURCE_DIR "/reports/") + file,
+                                reports.filePath(file)));
+        const QString path = reports.filePath(QStringLiteral("KLX473-1-numero.rpt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        file.close();
+        const qsizetype line =
+            lines.indexOf(QRegularExpression(QStringLiteral(".*>= :P_DTINI\\)")));
+        QVERIFY(line > 0);
+        lines[line].replace(QStringLiteral(":P_DTINI)"), QStringLiteral(":P_DTINI") + suffix + ")");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(lines.join(QLatin1Char('\n')).toUtf8());
+        file.close();
+
+        const QString output = m_dir.filePath(QStringLiteral("nome.pdf"));
+        for (const QStringList& how : {QStringList{"--output", output}, QStringList{"--params"}}) {
+            const Result result =
+                klx(QStringList{"--report", "1", "--reports", reports.path()} + how);
+            QCOMPARE(result.code, 1);
+            const QString where = QStringLiteral("%1:%2: o parâmetro ':P_DTINI%3")
+                                      .arg(path)
+                                      .arg(line + 1)
+                                      .arg(suffix.left(1));
+            QVERIFY2(result.err.contains(where), qPrintable(result.err));
+        }
+        QVERIFY(!QFile::exists(output));
     }
 
     void pdfIsWritten()
@@ -313,6 +397,8 @@ private slots:
             "--emission-to", "28/02/2026", "--states",        "emitido,cancelado"};
         const QString lite = m_dir.filePath(QStringLiteral("lite.csv"));
         const QString fb = m_dir.filePath(QStringLiteral("fb.csv"));
+        createDemoDatabase(m_dir.filePath(QStringLiteral("demo.fdb")),
+                           DatabaseConfig::Engine::Firebird);
         QCOMPARE(klx(QStringList(criteria) << "--output" << lite).code, 0);
         const Result result =
             klx(QStringList(criteria) << "--output" << fb << "--db"
@@ -325,7 +411,8 @@ private slots:
     }
 
 private:
-    // Runs "klx report" on the demo database of the test's directory.
+    // Runs "klx report" on the demo database of the test's directory, and on the source
+    // tree's reports unless the arguments name others.
     Result klx(QStringList args, bool sqlite = true)
     {
         QProcess process;
