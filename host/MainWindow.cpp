@@ -5,6 +5,7 @@
 #include "report/TfrmDadosGerRel.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -88,6 +89,17 @@ TForm* MainWindow::activeForm() const
 
 void MainWindow::followActiveWindow()
 {
+    // A child window's own system menu claims Ctrl+F4 on some platforms and not on others;
+    // the key belongs to "Fechar" alone, or it would be ambiguous and do nothing.
+    if (QMdiSubWindow* current = m_mdiArea->currentSubWindow(); current && current->systemMenu()) {
+        const QKeySequence closeKey(Qt::CTRL | Qt::Key_F4);
+        const auto systemActions = current->systemMenu()->actions();
+        for (QAction* action : systemActions) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(closeKey) > 0)
+                action->setShortcuts(keys);
+        }
+    }
     m_reportMenu->clear();
     auto* report = qobject_cast<TfrmDadosGerRel*>(activeForm());
     if (report)
@@ -111,15 +123,18 @@ void MainWindow::showHelp()
         auto* browser = new QTextBrowser(window);
         browser->setObjectName(QStringLiteral("helpPage"));
         browser->setOpenExternalLinks(false);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+        connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
         auto* layout = new QVBoxLayout(window);
-        layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(browser);
+        layout->addWidget(buttons);
     }
     auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("helpPage"));
     browser->setSource(QUrl(QStringLiteral("qrc") + page));
     window->setWindowTitle(tr("Ajuda - %1").arg(browser->documentTitle()));
     window->show();
     window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::showAbout()

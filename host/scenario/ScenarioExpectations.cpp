@@ -239,6 +239,10 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         const QString got = caption(widget);
         return got == args.at(1) ? QString() : mismatch(QStringLiteral("caption ") + quoted(args.at(1)), quoted(got));
     }
+    if (what == QLatin1String("tooltip")) {
+        const QString got = widget->toolTip();
+        return got == args.at(1) ? QString() : mismatch(QStringLiteral("tooltip ") + quoted(args.at(1)), quoted(got));
+    }
     if (what == QLatin1String("geometry")) {
         QRect rect = widget->geometry();
         if (auto* f = qobject_cast<TForm*>(widget))
