@@ -69,8 +69,8 @@ QString generate(const QString& path)
     QProcess gendata;
     gendata.setProcessChannelMode(QProcess::ForwardedChannels);
     gendata.start(QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata"),
-                  {QStringLiteral("--accounts"), QStringLiteral("10000"), QStringLiteral("--checks"),
-                   QStringLiteral("20000"), path});
+                  {QStringLiteral("--accounts"), QStringLiteral("10000"),
+                   QStringLiteral("--checks"), QStringLiteral("20000"), path});
     if (!gendata.waitForFinished(-1) || gendata.exitCode() != 0)
         throw Exception(QStringLiteral("klx-gendata falhou"));
     return path;
@@ -241,7 +241,9 @@ int main(int argc, char* argv[])
             half << request.table.keys.at(i);
         for (const auto& [what, marked] :
              {std::pair{QStringLiteral("abrir, nenhuma marcada"), QStringList()},
-              std::pair{QStringLiteral("abrir, uma sim uma não marcadas (%1 trechos)").arg(half.size()), half},
+              std::pair{
+                  QStringLiteral("abrir, uma sim uma não marcadas (%1 trechos)").arg(half.size()),
+                  half},
               std::pair{QStringLiteral("abrir, todas marcadas"), request.table.keys}}) {
             Pesqlista::Request opening = request;
             opening.marked = marked;
@@ -270,9 +272,9 @@ int main(int argc, char* argv[])
              best(runs, [&] { dialog.markedKeys(); }));
         const double worst = std::max({open, markAll, confirm, reopen});
         say(QStringLiteral("Pior passo do usuário: %1 ms, %2 da meta de 300 ms.")
-                .arg(milliseconds(worst),
-                     QLocale(QLocale::Portuguese, QLocale::Brazil).toString(worst / 0.3 * 100, 'f', 0) +
-                         QStringLiteral(" %")));
+                .arg(milliseconds(worst), QLocale(QLocale::Portuguese, QLocale::Brazil)
+                                                  .toString(worst / 0.3 * 100, 'f', 0) +
+                                              QStringLiteral(" %")));
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "picker_bench: %s\n", qUtf8Printable(e.Message()));

@@ -20,9 +20,9 @@ HostSession::HostSession(const HostOptions& options)
         ReportCatalog::setDirectory(options.reportsDirectory);
     m_application.SetMdiArea(m_mainWindow.mdiArea());
     m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
-    m_mainWindow.setSession(options.branch, options.operatorCode,
-                            QStringLiteral("%1 (%2)").arg(options.database.path,
-                                                          sqlDialectName(m_database.dialect())));
+    m_mainWindow.setSession(
+        options.branch, options.operatorCode,
+        QStringLiteral("%1 (%2)").arg(options.database.path, sqlDialectName(m_database.dialect())));
     m_module.load();
 }
 

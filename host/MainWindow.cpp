@@ -27,7 +27,8 @@ QLabel* permanentLabel(QStatusBar* bar, const char* name)
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)), m_reportMenu(new QMenu(tr("Re&latório"), this))
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)),
+      m_reportMenu(new QMenu(tr("Re&latório"), this))
 {
     setWindowTitle(tr("KLX - Sistema Financeiro"));
     setCentralWidget(m_mdiArea);

@@ -669,8 +669,8 @@ void TfrmCheque::fillFiltersMenu(QMenu* menu)
         text.replace(QLatin1Char('&'), QStringLiteral("&&"));
         load->addAction(text, this, [this, name] { loadCriteriaSet(name); });
         remove->addAction(text, this, [this, name] {
-            if (QMessageBox::question(this, tr("Filtros"), tr("Excluir o filtro '%1'?").arg(name)) ==
-                QMessageBox::Yes)
+            if (QMessageBox::question(this, tr("Filtros"),
+                                      tr("Excluir o filtro '%1'?").arg(name)) == QMessageBox::Yes)
                 deleteCriteriaSet(name);
         });
     }

@@ -34,8 +34,9 @@ void PickSummary::show(QLabel* label, const QString& list, const QString& singul
     const int room = label->contentsRect().width();
     QString shown = whole;
     if (metrics.horizontalAdvance(whole) > room && !codes.isEmpty())
-        shown = metrics.elidedText(QStringLiteral("%1: %2").arg(codes.size()).arg(shownCodes(codes)),
-                                   Qt::ElideRight, room);
+        shown =
+            metrics.elidedText(QStringLiteral("%1: %2").arg(codes.size()).arg(shownCodes(codes)),
+                               Qt::ElideRight, room);
     label->setText(shown);
     label->setToolTip(whole);
 }

@@ -72,7 +72,8 @@ ListPickerDialog::ListPickerDialog(const Pesqlista::Request& request, QWidget* p
     m_table->resizeColumnsToContents();
     m_table->installEventFilter(this);
     showMarks();
-    m_table->selectionModel()->setCurrentIndex(m_filter->index(0, 0), QItemSelectionModel::NoUpdate);
+    m_table->selectionModel()->setCurrentIndex(m_filter->index(0, 0),
+                                               QItemSelectionModel::NoUpdate);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ListPickerDialog::marksChanged);
     connect(m_table, &QTableView::doubleClicked, this, &QDialog::accept);

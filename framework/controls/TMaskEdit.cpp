@@ -55,9 +55,9 @@ void TMaskEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     const Qt::FocusReason reason = event->reason();
-    if (!m_editMask.isEmpty() && (reason == Qt::TabFocusReason ||
-                                  reason == Qt::BacktabFocusReason ||
-                                  reason == Qt::ShortcutFocusReason))
+    if (!m_editMask.isEmpty() &&
+        (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+         reason == Qt::ShortcutFocusReason))
         selectAll();
 }
 

@@ -241,7 +241,9 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
     }
     if (what == QLatin1String("tooltip")) {
         const QString got = widget->toolTip();
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("tooltip ") + quoted(args.at(1)), quoted(got));
+        return got == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("tooltip ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("geometry")) {
         QRect rect = widget->geometry();

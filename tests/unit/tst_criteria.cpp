@@ -17,8 +17,7 @@
 #include <QTest>
 
 namespace {
-template <class T>
-T* control(TForm* form, const char* name)
+template <class T> T* control(TForm* form, const char* name)
 {
     T* found = form->findChild<T*>(QLatin1String(name));
     if (!found)
@@ -96,9 +95,10 @@ void TestCriteria::initTestCase()
     QCoreApplication::setApplicationName(QStringLiteral("klx"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("klx"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    TReportDesignerDialog::SetRunObserver([](ReportCommand, const ReportDefinition&, const TParams&) {
-        return true; // the report's run itself is not the subject here
-    });
+    TReportDesignerDialog::SetRunObserver(
+        [](ReportCommand, const ReportDefinition&, const TParams&) {
+            return true; // the report's run itself is not the subject here
+        });
 }
 
 void TestCriteria::init()
@@ -138,7 +138,8 @@ void TestCriteria::savedSetComesBackThroughTheControls()
     m_host->open();
     m_form = m_host->form();
     QVERIFY(control<TRadioButton>(m_form, "rdgTodos")->Checked());
-    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(), QStringLiteral("15/03/2026"));
+    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
+             QStringLiteral("15/03/2026"));
 
     QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Fevereiro / conta 002")));
     QVERIFY(m_host->errors.isEmpty());
@@ -152,9 +153,12 @@ void TestCriteria::savedSetComesBackThroughTheControls()
              (QStringList{QStringLiteral("01"), QStringLiteral("03")}));
     QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaConta")),
              QStringList{QStringLiteral("002")});
-    QCOMPARE(control<TLabel>(m_form, "lblListaEmpresa")->toolTip(), QStringLiteral("2 empresas: 01, 03"));
-    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(), QStringLiteral("01/02/2026"));
-    QCOMPARE(control<TDateEditPlus>(m_form, "depCompensacaoFin")->GetText(), QStringLiteral("20/02/2026"));
+    QCOMPARE(control<TLabel>(m_form, "lblListaEmpresa")->toolTip(),
+             QStringLiteral("2 empresas: 01, 03"));
+    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
+             QStringLiteral("01/02/2026"));
+    QCOMPARE(control<TDateEditPlus>(m_form, "depCompensacaoFin")->GetText(),
+             QStringLiteral("20/02/2026"));
     QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QStringLiteral("001101"));
     QCOMPARE(control<TMaskEdit>(m_form, "medChequeFin")->GetText(), QStringLiteral("001110"));
 }

@@ -86,14 +86,17 @@ void TestListPicker::marksWithMouseSpaceAndSelectAll()
     QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("005")}));
     clickRow(table, 2); // a second click unmarks
     QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("001")});
-    table->selectionModel()->setCurrentIndex(table->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    table->selectionModel()->setCurrentIndex(table->model()->index(1, 0),
+                                             QItemSelectionModel::NoUpdate);
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("002")}));
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("001")});
     QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(dialog.markedCount(), 3);
-    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("markedCount"))->text().startsWith(QStringLiteral("3 de 3")));
+    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("markedCount"))
+                ->text()
+                .startsWith(QStringLiteral("3 de 3")));
 }
 
 void TestListPicker::typingFiltersByCodeOrNameWithoutAccents()
@@ -120,7 +123,7 @@ void TestListPicker::marksSurviveFilters()
     dialog.show();
     QTableView* table = rows(dialog);
     search(dialog)->setText(QStringLiteral("folha"));
-    clickRow(table, 0); // marks 005, the one row in view
+    clickRow(table, 0);                                     // marks 005, the one row in view
     QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier); // marks what is in view only
     QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("005")}));
     search(dialog)->clear();

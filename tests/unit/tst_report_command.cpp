@@ -38,10 +38,9 @@ private slots:
     {
         const Result result = klx({QStringLiteral("--help")}, false);
         QCOMPARE(result.code, 0);
-        for (const char* option :
-             {"--report", "--companies", "--accounts", "--emission-from", "--clearing-to",
-              "--check-from", "--states", "--reconciliation", "--filter", "--output", "--params",
-              "--database"})
+        for (const char* option : {"--report", "--companies", "--accounts", "--emission-from",
+                                   "--clearing-to", "--check-from", "--states", "--reconciliation",
+                                   "--filter", "--output", "--params", "--database"})
             QVERIFY2(result.out.contains(QLatin1String(option)), option);
     }
 
@@ -162,7 +161,8 @@ private slots:
     void savedFilterRunsAndOptionsOverrideIt()
     {
         // A set as the screen's "Filtros" menu saves it for operator ADM.
-        QSettings settings(m_dir.filePath(QStringLiteral("config/klx/klx.ini")), QSettings::IniFormat);
+        QSettings settings(m_dir.filePath(QStringLiteral("config/klx/klx.ini")),
+                           QSettings::IniFormat);
         settings.beginGroup(QStringLiteral("criterios/KLX47306/ADM/Fevereiro"));
         settings.setValue(QStringLiteral("report"), 1);
         settings.setValue(QStringLiteral("companies"), QStringLiteral("lista"));
@@ -246,7 +246,8 @@ private:
             args << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
         // The user's settings (saved filters) of the test's own folder.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_dir.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
         if (!process.waitForFinished(120000))

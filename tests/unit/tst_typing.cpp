@@ -103,11 +103,16 @@ void TestTyping::oneDigitDayOrMonthBeforeASlash_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
-    QTest::newRow("both short") << "1/2/2026" << "01/02/2026";
-    QTest::newRow("short month") << "15/3/2026" << "15/03/2026";
-    QTest::newRow("short day") << "5/11/2026" << "05/11/2026";
-    QTest::newRow("full, slashes typed") << "01/02/2026" << "01/02/2026";
-    QTest::newRow("full, no slashes") << "01022026" << "01/02/2026";
+    QTest::newRow("both short") << "1/2/2026"
+                                << "01/02/2026";
+    QTest::newRow("short month") << "15/3/2026"
+                                 << "15/03/2026";
+    QTest::newRow("short day") << "5/11/2026"
+                               << "05/11/2026";
+    QTest::newRow("full, slashes typed") << "01/02/2026"
+                                         << "01/02/2026";
+    QTest::newRow("full, no slashes") << "01022026"
+                                      << "01/02/2026";
 }
 
 void TestTyping::oneDigitDayOrMonthBeforeASlash()
@@ -156,7 +161,8 @@ void TestTyping::qtTextsAndNumbersInPortuguese()
     QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancelar"));
     QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1.234,50"));
-    QCOMPARE(QLocale().toString(QDate(2026, 3, 1), QLocale::ShortFormat), QStringLiteral("01/03/2026"));
+    QCOMPARE(QLocale().toString(QDate(2026, 3, 1), QLocale::ShortFormat),
+             QStringLiteral("01/03/2026"));
 }
 
 QTEST_MAIN(TestTyping)
