@@ -138,11 +138,14 @@ void MainWindow::showHelp()
     window->activateWindow();
 }
 
+QString MainWindow::aboutText() const
+{
+    return tr("KLX - Sistema Financeiro\nVersão %1\n\nBanco de dados em uso: %2\n\n"
+              "Relatórios de cheques por empresa, conta, período, número, situação e conciliação.")
+        .arg(QStringLiteral(KLX_VERSION), m_databaseDescription);
+}
+
 void MainWindow::showAbout()
 {
-    QMessageBox::about(this, tr("Sobre"),
-                       tr("KLX - Sistema Financeiro\nVersão %1\n\nBanco de dados em uso: %2\n\n"
-                          "Relatórios de cheques por empresa, conta, período, número, situação e "
-                          "conciliação.")
-                           .arg(QStringLiteral(KLX_VERSION), m_databaseDescription));
+    QMessageBox::about(this, tr("Sobre"), aboutText());
 }

@@ -24,6 +24,8 @@ public:
     // The help page of the active screen (its help context), else the host's own.
     void showHelp();
     void showAbout();
+    // What "Sobre" says: the version of the build and the database in use.
+    QString aboutText() const;
 
 private:
     // The screen in the active child window, if any.
