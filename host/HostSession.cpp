@@ -19,10 +19,9 @@ HostSession::HostSession(const HostOptions& options)
         ReportCatalog::setDirectory(options.reportsDirectory);
     m_application.SetMdiArea(m_mainWindow.mdiArea());
     m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
-    m_mainWindow.setStatusText(QStringLiteral("Filial %1   Operador %2   Banco %3 (%4)")
-                                   .arg(options.branch, options.operatorCode,
-                                        options.database.path,
-                                        sqlDialectName(m_database.dialect())));
+    m_mainWindow.setSession(
+        options.branch, options.operatorCode,
+        QStringLiteral("%1 (%2)").arg(options.database.path, sqlDialectName(m_database.dialect())));
     m_module.load();
 }
 

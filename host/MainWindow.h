@@ -3,9 +3,14 @@
 #include <QMainWindow>
 #include <functional>
 
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class TForm;
 
-// The host's main window: the MDI area the screens open in, with menus to open them.
+// The host's main window: the MDI area the screens open in, with menus to open them, the
+// "Relatório" menu of the active report screen, help and the session in the status bar.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -14,9 +19,25 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     // What the menu entry of the check report screen does.
     void setOpenChequeScreen(std::function<void()> open) { m_openChequeScreen = std::move(open); }
-    void setStatusText(const QString& text);
+    // The branch, operator and database shown for good in the status bar and in "Sobre".
+    void setSession(const QString& branch, const QString& operatorCode, const QString& database);
+    // The help page of the active screen (its help context), else the host's own.
+    void showHelp();
+    void showAbout();
+    // What "Sobre" says: the version of the build and the database in use.
+    QString aboutText() const;
 
 private:
+    // The screen in the active child window, if any.
+    TForm* activeForm() const;
+    // Shows the active report screen's commands in the "Relatório" menu, or hides the menu.
+    void followActiveWindow();
+
     QMdiArea* m_mdiArea;
+    QMenu* m_reportMenu;
+    QLabel* m_branch;
+    QLabel* m_operator;
+    QLabel* m_database;
+    QString m_databaseDescription;
     std::function<void()> m_openChequeScreen;
 };

@@ -15,7 +15,9 @@
 #include "core/Exceptions.h"
 #include "core/LoginContext.h"
 #include "core/Pesqlista.h"
+#include "core/SearchText.h"
 #include "data/TParams.h"
+#include "form/CriteriaSets.h"
 #include "report/ReportJob.h"
 #include "report/TReportDesignerDialog.h"
 #include "report/TfrmDadosGerRel.h"
@@ -55,6 +57,7 @@ struct Criteria {
     std::optional<QString> chequeFrom, chequeTo;
     std::optional<QStringList> states;
     std::optional<int> reconciliation;
+    std::optional<QString> filter; // a saved criteria set, applied before the options above
     QString output;
     ReportCsv::Options csv;
     bool params = false;
@@ -97,9 +100,7 @@ QStringList codes(const QString& option, const QString& value)
 
 QString plain(const QString& text)
 {
-    QString folded = text.normalized(QString::NormalizationForm_KD);
-    folded.remove(QRegularExpression(QStringLiteral("\\p{M}")));
-    return folded.trimmed().toLower();
+    return SearchText::folded(text.trimmed());
 }
 
 QStringList states(const QString& value)
@@ -169,6 +170,8 @@ Criteria parseCriteria(const QStringList& args, QStringList& rest)
             criteria.states = states(value());
         } else if (arg == QLatin1String("--reconciliation")) {
             criteria.reconciliation = reconciliation(value());
+        } else if (arg == QLatin1String("--filter")) {
+            criteria.filter = value();
         } else if (arg == QLatin1String("--output")) {
             criteria.output = value();
         } else if (arg == QLatin1String("--params")) {
@@ -450,6 +453,17 @@ void apply(ScreenDriver& screen, const Criteria& criteria)
 
 int runReport(const Criteria& criteria, const HostOptions& options)
 {
+    if (criteria.filter) {
+        const CriteriaSets sets(QStringLiteral("KLX47306"), options.operatorCode);
+        if (!sets.contains(*criteria.filter)) {
+            const QStringList names = sets.names();
+            fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
+                     .arg(options.operatorCode, *criteria.filter,
+                          names.isEmpty() ? QStringLiteral("nenhum")
+                                          : names.join(QStringLiteral(", "))));
+            return 2;
+        }
+    }
     HostSession session(options);
     QStringList messages;
     Consiste::SetPresenter([&messages](const QString& text) {
@@ -474,6 +488,16 @@ int runReport(const Criteria& criteria, const HostOptions& options)
                      .arg(form->Reports().at(i).error));
     ScreenDriver screen(form, messages);
     try {
+        if (criteria.filter) {
+            // The screen loads its set as its "Filtros" menu does; what it could not apply
+            // was printed and does not stop the run, a refusal of the screen does.
+            bool loaded = false;
+            QMetaObject::invokeMethod(form, "loadCriteriaSet", Qt::DirectConnection,
+                                      Q_RETURN_ARG(bool, loaded), Q_ARG(QString, *criteria.filter));
+            if (!loaded)
+                throw Refused();
+            messages.clear();
+        }
         apply(screen, criteria);
         if (criteria.params) {
             QByteArray json;
@@ -567,6 +591,8 @@ QString ReportCommand::usage()
                "  --states LISTA        status marcados: emitido,cancelado,disponivel\n"
                "                        (os não listados são desmarcados)\n"
                "  --reconciliation X    todos|compensado|nao-compensado (relatório 2)\n"
+               "  --filter NOME         um filtro salvo na tela (menu Filtros) pelo operador;\n"
+               "                        os critérios acima, se dados, valem sobre os dele\n"
                "\n"
                "Saída:\n"
                "  --output ARQUIVO      grava o relatório em PDF ou CSV (pela extensão); o CSV\n"

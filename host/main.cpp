@@ -7,6 +7,7 @@
 #include "Version.h"
 #include "core/Consiste.h"
 #include "core/Exceptions.h"
+#include "core/Localization.h"
 #include "scenario/ScenarioRunner.h"
 
 #include <QApplication>
@@ -81,6 +82,7 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     AppPaths::setApplicationIdentity();
+    Localization::install();
     QStringList args = QApplication::arguments().mid(1);
     if (command == QLatin1String("scenario"))
         return ScenarioRunner::runFiles(args.mid(1));

@@ -1,5 +1,7 @@
 #include "Cli_klx47306.h"
 
+#include "ChequeCriteria.h"
+#include "PickSummary.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
@@ -9,6 +11,7 @@
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
 #include "core/Consiste.h"
+#include "core/Dispatcher.h"
 #include "core/LoginContext.h"
 #include "core/Mask.h"
 #include "core/Pesqlista.h"
@@ -19,7 +22,12 @@
 #include "data/TDataSource.h"
 #include "data/TField.h"
 #include "data/TParams.h"
+#include "form/CriteriaSets.h"
 #include "report/Qrddlgs.h"
+
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
 
 TfrmCheque* frmCheque = nullptr;
 bool boStCriado = false;
@@ -163,6 +171,20 @@ void TfrmCheque::bindComponents()
     dtsConta__ = component<TDataSource>(QStringLiteral("dtsConta__"));
     qryContaCDPICTCONT = component<TField>(QStringLiteral("qryContaCDPICTCONT"));
     qryContaCDPICTAGEN = component<TField>(QStringLiteral("qryContaCDPICTAGEN"));
+    lblListaEmpresa = component<TLabel>(QStringLiteral("lblListaEmpresa"));
+    lblListaConta = component<TLabel>(QStringLiteral("lblListaConta"));
+    sbtFiltros = component<TButtonFlat>(QStringLiteral("sbtFiltros"));
+
+    // A list shows as in force while its "Lista" is chosen.
+    connect(rdgLista, &QAbstractButton::toggled, lblListaEmpresa, &QWidget::setEnabled);
+    connect(rdgListaConta, &QAbstractButton::toggled, lblListaConta, &QWidget::setEnabled);
+    lblListaEmpresa->setEnabled(false);
+    lblListaConta->setEnabled(false);
+    auto* filters = new QMenu(sbtFiltros);
+    filters->setObjectName(QStringLiteral("mnuFiltros"));
+    connect(filters, &QMenu::aboutToShow, this, [this, filters] { fillFiltersMenu(filters); });
+    sbtFiltros->setMenu(filters);
+    sbtFiltros->setPopupMode(QToolButton::InstantPopup);
 }
 
 // ---- Lifetime and activation ----
@@ -195,10 +217,21 @@ void TfrmCheque::FormActivate(TObject* sender)
         inNumMarcado = 3;
         cbbConciliacao->SetItemIndex(0);
         cbbReportNamesChange(cbbReportNames);
+        // The keyboard starts at the first criterion; nothing is left, so no exit runs.
+        rdgTodos->setFocus(Qt::OtherFocusReason);
     }
     QString companies;
     Dbgeral::ListaEmpresaOper(Operador(), companies);
     stListaTEmp = companies;
+    showPicks();
+}
+
+void TfrmCheque::showPicks()
+{
+    PickSummary::show(lblListaEmpresa, stListaEmpresa, QStringLiteral("empresa"),
+                      QStringLiteral("empresas"));
+    PickSummary::show(lblListaConta, stListaConta, QStringLiteral("conta"),
+                      QStringLiteral("contas"));
 }
 
 // ---- Company and account choice ----
@@ -229,6 +262,7 @@ void TfrmCheque::pickCodes(TADOIBQuery* query, TDataSource* source, const QStrin
     query->Open();
     const QString title = msgPadrao->Msg(titleKey);
     Pesqlista::PesquisaLista(source, keyField, title, false, codes);
+    showPicks();
 }
 
 void TfrmCheque::sbtListaClick(TObject*)
@@ -437,23 +471,30 @@ void TfrmCheque::vd_imp()
         failWith(depEmissaoFin, QStringLiteral("DtFin_inv"));
     failIfDatesInverted(depEmissaoIni, depEmissaoFin, depEmissaoIni);
     failIfCheckNumbersInverted();
+    // An impossible clearing date would otherwise read as no date and widen the report.
+    for (TDateEditPlus* clearing : {depCompensacaoIni, depCompensacaoFin})
+        if (!clearing->IsDateValid())
+            failWith(clearing, QStringLiteral("DtComp_inv"));
 }
 
 void TfrmCheque::sbtPrintClick(TObject* sender)
 {
     vd_imp();
+    rememberCriteria();
     TfrmDadosGerRel::sbtPrintClick(sender);
 }
 
 void TfrmCheque::sbtPreviewClick(TObject* sender)
 {
     vd_imp();
+    rememberCriteria();
     TfrmDadosGerRel::sbtPreviewClick(sender);
 }
 
 void TfrmCheque::sbtSalvarComoClick(TObject* sender)
 {
     vd_imp();
+    rememberCriteria();
     TfrmDadosGerRel::sbtSalvarComoClick(sender);
 }
 
@@ -560,4 +601,108 @@ void TfrmCheque::qryContaCDAGENCIAGetText(TField* sender, QString& text, bool)
 void TfrmCheque::qryContaCDCONTCORRGetText(TField* sender, QString& text, bool)
 {
     formatWithPicture(sender, text, qryContaCDPICTCONT);
+}
+
+// ---- Named criteria sets ----
+
+namespace {
+CriteriaSets criteriaSetsOf(const TfrmCheque& form)
+{
+    return CriteriaSets(form.lblCodTela->text(), Operador());
+}
+} // namespace
+
+QStringList TfrmCheque::criteriaSetNames() const
+{
+    return criteriaSetsOf(*this).names();
+}
+
+void TfrmCheque::saveCriteriaSet(const QString& name)
+{
+    if (!name.trimmed().isEmpty())
+        criteriaSetsOf(*this).save(name.trimmed(), ChequeCriteria::capture(*this));
+}
+
+bool TfrmCheque::loadCriteriaSet(const QString& name)
+{
+    const QVariantMap criteria = criteriaSetsOf(*this).load(name);
+    if (criteria.isEmpty()) {
+        Consiste::ShowError(QStringLiteral("Não há filtro com o nome '%1'.").arg(name));
+        return false;
+    }
+    return applyCriteria(criteria);
+}
+
+void TfrmCheque::deleteCriteriaSet(const QString& name)
+{
+    criteriaSetsOf(*this).remove(name);
+}
+
+bool TfrmCheque::restoreLastCriteria()
+{
+    const QVariantMap criteria = criteriaSetsOf(*this).last();
+    if (criteria.isEmpty()) {
+        Consiste::ShowError(QStringLiteral("Nenhum relatório foi emitido nesta tela ainda."));
+        return false;
+    }
+    return applyCriteria(criteria);
+}
+
+void TfrmCheque::rememberCriteria()
+{
+    criteriaSetsOf(*this).saveLast(ChequeCriteria::capture(*this));
+}
+
+bool TfrmCheque::applyCriteria(const QVariantMap& criteria)
+{
+    bool applied = false;
+    QStringList notices;
+    Dispatcher::run([&] {
+        notices = ChequeCriteria::apply(*this, criteria);
+        applied = true;
+    });
+    for (const QString& notice : std::as_const(notices))
+        Consiste::ShowError(notice);
+    return applied;
+}
+
+void TfrmCheque::fillFiltersMenu(QMenu* menu)
+{
+    menu->clear();
+    const QStringList names = criteriaSetNames();
+    menu->addAction(tr("&Salvar critérios como..."), this, &TfrmCheque::askAndSaveCriteriaSet);
+    QMenu* load = menu->addMenu(tr("&Carregar"));
+    QMenu* remove = menu->addMenu(tr("&Excluir"));
+    for (const QString& name : names) {
+        QString text = name;
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        load->addAction(text, this, [this, name] { loadCriteriaSet(name); });
+        remove->addAction(text, this, [this, name] {
+            if (QMessageBox::question(this, tr("Filtros"),
+                                      tr("Excluir o filtro '%1'?").arg(name)) == QMessageBox::Yes)
+                deleteCriteriaSet(name);
+        });
+    }
+    load->setEnabled(!names.isEmpty());
+    remove->setEnabled(!names.isEmpty());
+    menu->addSeparator();
+    QAction* restore = menu->addAction(tr("&Restaurar últimos critérios"), this,
+                                       [this] { restoreLastCriteria(); });
+    restore->setEnabled(!criteriaSetsOf(*this).last().isEmpty());
+}
+
+void TfrmCheque::askAndSaveCriteriaSet()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, tr("Salvar filtro"), tr("Nome do filtro:"),
+                                               QLineEdit::Normal, QString(), &ok)
+                             .trimmed();
+    if (!ok || name.isEmpty())
+        return;
+    if (criteriaSetNames().contains(name) &&
+        QMessageBox::question(this, tr("Filtros"),
+                              tr("Já existe o filtro '%1'. Substituir?").arg(name)) !=
+            QMessageBox::Yes)
+        return;
+    saveCriteriaSet(name);
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QMenu;
 class TButtonFlat;
 class TCheckBox;
 class TComboBox;
@@ -28,10 +29,12 @@ public:
     TRadioButton* rdgTodos = nullptr;
     TRadioButton* rdgLista = nullptr;
     TButtonFlat* sbtLista = nullptr;
+    TLabel* lblListaEmpresa = nullptr;
     TGroupBox* grbContaCorrente = nullptr;
     TRadioButton* rdgTodasContas = nullptr;
     TRadioButton* rdgListaConta = nullptr;
     TButtonFlat* sbtConta = nullptr;
+    TLabel* lblListaConta = nullptr;
     TGroupBox* grbEmissao = nullptr;
     TDateEditPlus* depEmissaoIni = nullptr;
     TDateEditPlus* depEmissaoFin = nullptr;
@@ -54,6 +57,7 @@ public:
     TDataSource* dtsConta__ = nullptr;
     TField* qryContaCDPICTCONT = nullptr;
     TField* qryContaCDPICTAGEN = nullptr;
+    TButtonFlat* sbtFiltros = nullptr;
 
     // Lifetime and activation.
     void FormCreate(TObject* sender) override;
@@ -99,12 +103,28 @@ public:
     void qryContaCDAGENCIAGetText(TField* sender, QString& text, bool displayText);
     void qryContaCDCONTCORRGetText(TField* sender, QString& text, bool displayText);
 
+    // Named criteria sets of the current operator ("Filtros"), and the criteria of the
+    // last report run. Loading goes through the controls and handlers as a user would and
+    // tells what it could not apply; it is false when a check of the screen stopped it.
+    Q_INVOKABLE QStringList criteriaSetNames() const;
+    Q_INVOKABLE void saveCriteriaSet(const QString& name);
+    Q_INVOKABLE bool loadCriteriaSet(const QString& name);
+    Q_INVOKABLE void deleteCriteriaSet(const QString& name);
+    Q_INVOKABLE bool restoreLastCriteria();
+
 protected:
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
 
 private:
+    // Shows next to each "Lista" what its code list holds.
+    void showPicks();
+    // Keeps the criteria of a report command that passed the checks, for "Restaurar".
+    void rememberCriteria();
+    bool applyCriteria(const QVariantMap& criteria);
+    void fillFiltersMenu(QMenu* menu);
+    void askAndSaveCriteriaSet();
     void pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
                    const QString& titleKey, QString& codes);
     void statusBoxClick(TCheckBox* box, const QString& token);

@@ -20,6 +20,7 @@ if grep -E 'tst_|report_bench' <<<"$contents"; then
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libqt6sql6-sqlite libqt6sql6-ibase firebird3.0-server-core fonts-dejavu-core \
+               qt6-translations-l10n \
                libqt6widgets6; do
     grep -q "$package" <<<"$depends" || { echo "Depends não tem $package: $depends" >&2; exit 1; }
 done

@@ -31,6 +31,7 @@ void TButtonFlat::SetGlyph(const QString& name)
         {"preview", "document-print-preview", QStyle::SP_FileDialogDetailedView},
         {"save", "document-save-as", QStyle::SP_DialogSaveButton},
         {"edit", "accessories-text-editor", QStyle::SP_FileDialogListView},
+        {"filters", "bookmark-new", QStyle::SP_DirOpenIcon},
     };
     for (const Glyph& glyph : glyphs) {
         if (name == QLatin1String(glyph.name)) {

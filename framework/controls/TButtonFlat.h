@@ -16,7 +16,7 @@ public:
     void SetFlat(bool flat) { setAutoRaise(flat); }
     int NumGlyphs() const { return m_numGlyphs; }
     void SetNumGlyphs(int count) { m_numGlyphs = count; }
-    // Names a glyph: "search", "print", "preview", "save", "edit", "calendar".
+    // Names a glyph: "search", "print", "preview", "save", "edit", "filters".
     void SetGlyph(const QString& name);
 
     TNotifyEvent OnClick;

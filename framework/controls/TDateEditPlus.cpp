@@ -1,6 +1,8 @@
 #include "controls/TDateEditPlus.h"
 
 #include "controls/DateCalendarPopup.h"
+#include "core/Exceptions.h"
+#include "core/LoginContext.h"
 
 #include <QAction>
 #include <QIcon>
@@ -9,7 +11,22 @@
 
 namespace {
 const QString dateFormat = QStringLiteral("dd/MM/yyyy");
+// Where the day and the month start in the text.
+constexpr int sectionStarts[] = {0, 3};
+
+// The date an empty calendar opens on: the processing date, else today.
+QDate calendarStart()
+{
+    try {
+        const QDate processing = DateTime::toDate(DataProc(FiliProc()));
+        if (processing.isValid())
+            return processing;
+    } catch (const Exception&) {
+        // No processing date to read: the calendar still opens, on today.
+    }
+    return QDate::currentDate();
 }
+} // namespace
 
 TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 {
@@ -66,18 +83,39 @@ void TDateEditPlus::DropDown()
 {
     auto* popup = new DateCalendarPopup(m_weekdayNames, this);
     popup->setObjectName(QStringLiteral("calendarPopup"));
-    popup->popup(this, QDate::fromString(GetText(), dateFormat), [this](const QDate& date) {
+    const QDate shown = QDate::fromString(GetText(), dateFormat);
+    popup->popup(this, shown.isValid() ? shown : calendarStart(), [this](const QDate& date) {
         SetDate(DateTime::fromDate(date));
         setFocus(Qt::PopupFocusReason);
     });
 }
 
+bool TDateEditPlus::completeSection()
+{
+    const int cursor = cursorPosition();
+    for (const int start : sectionStarts) {
+        if (cursor != start + 1 || hasSelectedText())
+            continue;
+        const QChar digit = displayText().at(start);
+        if (!digit.isDigit())
+            return false;
+        // Typed over the section, so the mask's own editing (and undo) applies.
+        setSelection(start, 2);
+        insert(QStringLiteral("0") + digit);
+        return true;
+    }
+    return false;
+}
+
 void TDateEditPlus::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F4 ||
-        (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_F4 && modifiers == Qt::NoModifier) ||
+        (event->key() == Qt::Key_Down && modifiers == Qt::AltModifier)) {
         DropDown();
         return;
     }
+    if (event->text() == QLatin1String("/") && completeSection())
+        return;
     TMaskEdit::keyPressEvent(event);
 }

@@ -8,8 +8,10 @@
 
 class DateCalendarPopup;
 
-// A date edit, DD/MM/YYYY, with a drop-down calendar (button, F4 or Alt+Down).
-// Blank, its text is "" and its date 0.
+// A date edit, DD/MM/YYYY, with a drop-down calendar (button, F4 or Alt+Down) that opens on
+// the edit's date, or on the branch's processing date when the edit holds none.
+// Blank, its text is "" and its date 0. A day or month of one digit followed by "/" takes
+// a leading zero, so "1/2/2026" gives 01/02/2026.
 class TDateEditPlus : public TMaskEdit {
     Q_OBJECT
 public:
@@ -40,6 +42,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Completes a one-digit day or month when "/" is typed after it; false when the key
+    // is left to the mask.
+    bool completeSection();
     void setTextColor(const QColor& color);
 
     QColor m_validColor = Qt::blue;

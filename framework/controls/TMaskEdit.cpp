@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 
 namespace {
 // The window a control belongs to: its MDI child window, else its top-level window.
@@ -36,6 +37,38 @@ QString TMaskEdit::GetText() const
 void TMaskEdit::SetText(const QString& text)
 {
     setText(text);
+}
+
+int TMaskEdit::FirstBlankPosition() const
+{
+    if (m_editMask.isEmpty())
+        return -1;
+    const Mask::EditMask mask = Mask::parse(m_editMask);
+    const QString shown = displayText();
+    for (int i = 0; i < mask.positions.size() && i < shown.size(); ++i)
+        if (mask.positions.at(i).isInput() && shown.at(i) == mask.blank)
+            return i;
+    return -1;
+}
+
+void TMaskEdit::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (!m_editMask.isEmpty() &&
+        (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+         reason == Qt::ShortcutFocusReason))
+        selectAll();
+}
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || hasSelectedText())
+        return;
+    const int blank = FirstBlankPosition();
+    if (blank >= 0 && cursorPosition() > blank)
+        setCursorPosition(blank);
 }
 
 void TMaskEdit::focusOutEvent(QFocusEvent* event)

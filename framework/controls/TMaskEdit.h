@@ -5,7 +5,8 @@
 #include <QLineEdit>
 
 // A line edit with an edit mask in the classic notation ("999999;0; "), translated to Qt's.
-// Its exit event is raised when the user moves the focus to another control.
+// Its exit event is raised when the user moves the focus to another control. Tab selects
+// the whole text; a click never leaves the cursor past the first unfilled position.
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -20,8 +21,17 @@ public:
 
     TNotifyEvent OnExit;
 
+    // The first input position that holds nothing yet; -1 when every one is filled or
+    // there is no mask.
+    int FirstBlankPosition() const;
+
 protected:
+    // Entered by Tab, the whole text is selected, so that typing replaces it.
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // A click past what is typed puts the cursor at the first unfilled position, where
+    // typing goes on, rather than among blanks that would refuse the digits.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     QString m_editMask;

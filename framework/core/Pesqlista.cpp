@@ -8,6 +8,7 @@
 #include "data/TField.h"
 
 #include <QApplication>
+#include <utility>
 
 namespace {
 Pesqlista::Implementation& implementation()
@@ -28,6 +29,16 @@ std::optional<QStringList> showDialog(const Pesqlista::Request& request)
 void Pesqlista::SetImplementation(Implementation replacement)
 {
     implementation() = std::move(replacement);
+}
+
+Pesqlista::ScopedImplementation::ScopedImplementation(Implementation replacement)
+    : m_previous(std::exchange(implementation(), std::move(replacement)))
+{
+}
+
+Pesqlista::ScopedImplementation::~ScopedImplementation()
+{
+    implementation() = std::move(m_previous);
 }
 
 Pesqlista::PickerTable Pesqlista::tableOf(TDataSource* source, const QString& keyField)

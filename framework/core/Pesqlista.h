@@ -34,6 +34,19 @@ using Implementation = std::function<std::optional<QStringList>(const Request&)>
 // restores the dialog.
 void SetImplementation(Implementation implementation);
 
+// Replaces the picker while it lives, then puts back the one it replaced (a scripted answer
+// inside a run that has its own).
+class ScopedImplementation {
+public:
+    explicit ScopedImplementation(Implementation replacement);
+    ~ScopedImplementation();
+    ScopedImplementation(const ScopedImplementation&) = delete;
+    ScopedImplementation& operator=(const ScopedImplementation&) = delete;
+
+private:
+    Implementation m_previous;
+};
+
 // Reads the data source's rows into a table, asking each visible field for its display text.
 PickerTable tableOf(TDataSource* source, const QString& keyField);
 

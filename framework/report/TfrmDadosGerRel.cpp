@@ -10,6 +10,7 @@
 #include "controls/TSaveDialog.h"
 #include "core/Consiste.h"
 #include "core/TMessages.h"
+#include "form/CommandShortcuts.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -65,6 +66,24 @@ void TfrmDadosGerRel::bindComponents()
     ppmSalvarRelatorio = component<TPopupMenu>(QStringLiteral("ppmSalvarRelatorio"));
     ppmEditReport = component<TPopupMenu>(QStringLiteral("ppmEditReport"));
     svdSaveReport = component<TSaveDialog>(QStringLiteral("svdSaveReport"));
+    m_commandShortcuts = new CommandShortcuts(
+        this,
+        {{sbtPrint, tr("&Imprimir"), {QKeySequence(Qt::CTRL | Qt::Key_P)}, tr("Ctrl+P")},
+         {sbtPreview,
+          tr("&Visualizar"),
+          {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+           QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+          tr("F5 ou Ctrl+Enter")},
+         {sbtSalvarComo, tr("&Salvar como..."), {QKeySequence(Qt::CTRL | Qt::Key_S)}, tr("Ctrl+S")},
+         {sbtReportEdit,
+          tr("&Editar relatório..."),
+          {QKeySequence(Qt::CTRL | Qt::Key_E)},
+          tr("Ctrl+E")}});
+}
+
+QList<QAction*> TfrmDadosGerRel::CommandActions() const
+{
+    return m_commandShortcuts ? m_commandShortcuts->actions() : QList<QAction*>();
 }
 
 void TfrmDadosGerRel::FormCreate(TObject*)

@@ -4,6 +4,8 @@
 #include "report/ReportCatalog.h"
 #include "report/TReportDesignerDialog.h"
 
+class CommandShortcuts;
+class QAction;
 class TBevel;
 class TButtonFlat;
 class TComboBox;
@@ -67,6 +69,10 @@ public:
     QString Message(const QString& key) const;
     // Re-reads the report definitions of the form's report code, keeping the selection.
     void LoadReportList();
+    // The four commands as actions with their shortcuts (Ctrl+P print; F5 or Ctrl+Enter
+    // preview; Ctrl+S save as; Ctrl+E edit): each presses its button, so the form's handler
+    // of that command runs. The host shows them in its menu while the form is active.
+    QList<QAction*> CommandActions() const;
 
 protected:
     QStringList descriptionResources() const override;
@@ -79,4 +85,5 @@ private:
     void runCommand(ReportCommand command);
 
     QList<ReportCatalog::Entry> m_reports;
+    CommandShortcuts* m_commandShortcuts = nullptr;
 };

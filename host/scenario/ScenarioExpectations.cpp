@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
@@ -62,11 +63,20 @@ QString text(QWidget* widget)
     return caption(widget);
 }
 
-// Whether Tab can reach the control, or a control inside it.
+// Whether Tab can reach the control, or a control inside it. Qt lets Tab stop at one radio
+// button of an exclusive group, the one last focused, and the arrows move inside the group:
+// a radio button is reached when its group is.
 bool reachableByTab(QWidget* widget)
 {
     if (widget->focusPolicy() & Qt::TabFocus)
         return true;
+    if (auto* radio = qobject_cast<QRadioButton*>(widget); radio && radio->autoExclusive()) {
+        const auto group = radio->parentWidget()->findChildren<QRadioButton*>(
+            QString(), Qt::FindDirectChildrenOnly);
+        return std::any_of(group.cbegin(), group.cend(), [](QRadioButton* sibling) {
+            return sibling->autoExclusive() && (sibling->focusPolicy() & Qt::TabFocus);
+        });
+    }
     const auto children = widget->findChildren<QWidget*>();
     return std::any_of(children.cbegin(), children.cend(),
                        [](QWidget* child) { return (child->focusPolicy() & Qt::TabFocus) != 0; });
@@ -228,6 +238,12 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
     if (what == QLatin1String("caption")) {
         const QString got = caption(widget);
         return got == args.at(1) ? QString() : mismatch(QStringLiteral("caption ") + quoted(args.at(1)), quoted(got));
+    }
+    if (what == QLatin1String("tooltip")) {
+        const QString got = widget->toolTip();
+        return got == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("tooltip ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("geometry")) {
         QRect rect = widget->geometry();

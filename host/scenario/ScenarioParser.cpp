@@ -198,6 +198,7 @@ void checkExpectation(const QStringList& args)
                       QStringLiteral("tipo de parâmetro desconhecido '%1'").arg(kind));
          }},
         {QStringLiteral("caption"), count(2, 2)},
+        {QStringLiteral("tooltip"), count(2, 2)},
         {QStringLiteral("geometry"),
          [](const QStringList& a) {
              count(5, 5)(a);

@@ -1,10 +1,10 @@
 // The list picker's real dialog, driven as a user drives it.
 #include "controls/ListPickerDialog.h"
 
+#include <QAbstractItemModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -22,14 +22,29 @@ Pesqlista::Request accounts(const QStringList& marked = {})
     return request;
 }
 
-QTableWidget* rows(ListPickerDialog& dialog)
+QTableView* rows(ListPickerDialog& dialog)
 {
-    return dialog.findChild<QTableWidget*>(QStringLiteral("rows"));
+    return dialog.findChild<QTableView*>(QStringLiteral("rows"));
 }
 
-void clickRow(QTableWidget* table, int row)
+QLineEdit* search(ListPickerDialog& dialog)
 {
-    const QRect cell = table->visualItemRect(table->item(row, 1));
+    return dialog.findChild<QLineEdit*>(QStringLiteral("search"));
+}
+
+// The codes of the rows in view, in order.
+QStringList shownCodes(ListPickerDialog& dialog)
+{
+    const QAbstractItemModel* model = rows(dialog)->model();
+    QStringList codes;
+    for (int row = 0; row < model->rowCount(); ++row)
+        codes << model->index(row, 0).data().toString();
+    return codes;
+}
+
+void clickRow(QTableView* table, int row)
+{
+    const QRect cell = table->visualRect(table->model()->index(row, 1));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
 }
 } // namespace
@@ -40,51 +55,98 @@ class TestListPicker : public QObject {
 private slots:
     void showsTitleColumnsAndMarksCurrentCodes();
     void marksWithMouseSpaceAndSelectAll();
-    void typingFindsARow();
+    void typingFiltersByCodeOrNameWithoutAccents();
+    void marksSurviveFilters();
+    void nothingMatchingSaysSo();
     void enterConfirmsEscapeCancels();
     void emptyListExplainsWhy();
+    void longListReopensWithEveryMarkShown();
 };
 
 void TestListPicker::showsTitleColumnsAndMarksCurrentCodes()
 {
     ListPickerDialog dialog(accounts({QStringLiteral("005")}));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Conta Corrente"));
-    QTableWidget* table = rows(dialog);
-    QCOMPARE(table->columnCount(), 2);
-    QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("Descrição"));
-    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("Cobrança Meridiano"));
+    QTableView* table = rows(dialog);
+    QCOMPARE(table->model()->columnCount(), 2);
+    QCOMPARE(table->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Descrição"));
+    QCOMPARE(table->model()->index(1, 1).data().toString(), QStringLiteral("Cobrança Meridiano"));
     QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("005")});
+    QVERIFY(table->selectionModel()->isRowSelected(2, QModelIndex()));
+    QVERIFY(!table->selectionModel()->isRowSelected(0, QModelIndex()));
 }
 
 void TestListPicker::marksWithMouseSpaceAndSelectAll()
 {
     ListPickerDialog dialog(accounts());
     dialog.show();
-    QTableWidget* table = rows(dialog);
+    QTableView* table = rows(dialog);
     clickRow(table, 2);
     clickRow(table, 0);
     QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("005")}));
     clickRow(table, 2); // a second click unmarks
     QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("001")});
-    table->setCurrentCell(1, 0, QItemSelectionModel::NoUpdate);
+    table->selectionModel()->setCurrentIndex(table->model()->index(1, 0),
+                                             QItemSelectionModel::NoUpdate);
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("002")}));
     QTest::keyClick(table, Qt::Key_Space);
     QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("001")});
     QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(dialog.markedKeys().size(), 3);
+    QCOMPARE(dialog.markedCount(), 3);
+    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("markedCount"))
+                ->text()
+                .startsWith(QStringLiteral("3 de 3")));
 }
 
-void TestListPicker::typingFindsARow()
+void TestListPicker::typingFiltersByCodeOrNameWithoutAccents()
 {
     ListPickerDialog dialog(accounts());
     dialog.show();
-    QTableWidget* table = rows(dialog);
+    QTableView* table = rows(dialog);
     table->setFocus();
-    QTest::keyClicks(table, QStringLiteral("folha"));
-    QCOMPARE(table->currentRow(), 2);
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("search"))->text(), QStringLiteral("folha"));
+    QTest::keyClicks(table, QStringLiteral("cobranca")); // typed over the list, no cedilla
+    QCOMPARE(search(dialog)->text(), QStringLiteral("cobranca"));
+    QCOMPARE(shownCodes(dialog), QStringList{QStringLiteral("002")});
+    search(dialog)->setText(QStringLiteral("PLANALTO"));
+    QCOMPARE(shownCodes(dialog), QStringList{QStringLiteral("005")});
+    search(dialog)->setText(QStringLiteral("00"));
+    QCOMPARE(shownCodes(dialog).size(), 3);
+    search(dialog)->setText(QStringLiteral("005"));
+    QCOMPARE(shownCodes(dialog), QStringList{QStringLiteral("005")});
     QVERIFY(dialog.markedKeys().isEmpty()); // finding is not marking
+}
+
+void TestListPicker::marksSurviveFilters()
+{
+    ListPickerDialog dialog(accounts({QStringLiteral("001")}));
+    dialog.show();
+    QTableView* table = rows(dialog);
+    search(dialog)->setText(QStringLiteral("folha"));
+    clickRow(table, 0);                                     // marks 005, the one row in view
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier); // marks what is in view only
+    QCOMPARE(dialog.markedKeys(), (QStringList{QStringLiteral("001"), QStringLiteral("005")}));
+    search(dialog)->clear();
+    QCOMPARE(shownCodes(dialog).size(), 3);
+    QVERIFY(table->selectionModel()->isRowSelected(0, QModelIndex()));
+    QVERIFY(!table->selectionModel()->isRowSelected(1, QModelIndex()));
+    QVERIFY(table->selectionModel()->isRowSelected(2, QModelIndex()));
+    QCOMPARE(dialog.markedCount(), 2);
+}
+
+void TestListPicker::nothingMatchingSaysSo()
+{
+    ListPickerDialog dialog(accounts({QStringLiteral("002")}));
+    dialog.show();
+    auto* none = dialog.findChild<QLabel*>(QStringLiteral("noResults"));
+    QVERIFY(none->isHidden());
+    search(dialog)->setText(QStringLiteral("xyz"));
+    QVERIFY(shownCodes(dialog).isEmpty());
+    QVERIFY(!none->isHidden());
+    QCOMPARE(none->text(), QStringLiteral("nenhum resultado"));
+    QCOMPARE(dialog.markedKeys(), QStringList{QStringLiteral("002")});
+    search(dialog)->clear();
+    QVERIFY(none->isHidden());
 }
 
 void TestListPicker::enterConfirmsEscapeCancels()
@@ -101,6 +163,22 @@ void TestListPicker::enterConfirmsEscapeCancels()
         QTest::keyClick(rows(dialog), Qt::Key_Escape);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
+    {
+        ListPickerDialog dialog(accounts());
+        dialog.show();
+        search(dialog)->setFocus();
+        QTest::keyClicks(search(dialog), QStringLiteral("folha"));
+        QTest::keyClick(search(dialog), Qt::Key_Return); // from the search box too
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    {
+        ListPickerDialog dialog(accounts());
+        dialog.show();
+        search(dialog)->setFocus();
+        QTest::keyClicks(search(dialog), QStringLiteral("folha"));
+        QTest::keyClick(search(dialog), Qt::Key_Escape);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
 }
 
 void TestListPicker::emptyListExplainsWhy()
@@ -114,6 +192,34 @@ void TestListPicker::emptyListExplainsWhy()
     QVERIFY(explanation);
     QCOMPARE(explanation->text(), QStringLiteral("Não há conta corrente cadastrada para a empresa informada."));
     QVERIFY(dialog.markedKeys().isEmpty());
+}
+
+void TestListPicker::longListReopensWithEveryMarkShown()
+{
+    // Every other row marked: the view shows each mark, the count is right, and a
+    // search and its clearing keep them.
+    Pesqlista::Request request = accounts();
+    request.table.keys.clear();
+    request.table.cells.clear();
+    QStringList marked;
+    for (int i = 0; i < 10000; ++i) {
+        const QString code = QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
+        request.table.keys << code;
+        request.table.cells << QStringList{code, QStringLiteral("Conta %1").arg(i)};
+        if (i % 2 == 0)
+            marked << code;
+    }
+    request.marked = marked;
+    ListPickerDialog dialog(request);
+    dialog.show();
+    QCOMPARE(dialog.markedCount(), 5000);
+    QTableView* table = rows(dialog);
+    QVERIFY(table->selectionModel()->isRowSelected(9998, QModelIndex()));
+    QVERIFY(!table->selectionModel()->isRowSelected(9999, QModelIndex()));
+    search(dialog)->setText(QStringLiteral("conta 99"));
+    QCOMPARE(shownCodes(dialog).size(), 111);
+    search(dialog)->clear();
+    QCOMPARE(dialog.markedKeys(), marked);
 }
 
 QTEST_MAIN(TestListPicker)

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -46,8 +47,8 @@ private slots:
         QCOMPARE(result.code, 0);
         for (const char* option :
              {"--report", "--companies", "--accounts", "--emission-from", "--clearing-to",
-              "--check-from", "--states", "--reconciliation", "--output", "--params", "--database",
-              "--csv-totals", "--csv-criteria"})
+              "--check-from", "--states", "--reconciliation", "--filter", "--output", "--params",
+              "--database", "--csv-totals", "--csv-criteria"})
             QVERIFY2(result.out.contains(QLatin1String(option)), option);
     }
 
@@ -245,6 +246,42 @@ private slots:
         QVERIFY(!QFile::exists(output));
     }
 
+    void savedFilterRunsAndOptionsOverrideIt()
+    {
+        // A set as the screen's "Filtros" menu saves it for operator ADM.
+        QSettings settings(m_dir.filePath(QStringLiteral("config/klx/klx.ini")),
+                           QSettings::IniFormat);
+        settings.beginGroup(QStringLiteral("criterios/KLX47306/ADM/Fevereiro"));
+        settings.setValue(QStringLiteral("report"), 1);
+        settings.setValue(QStringLiteral("companies"), QStringLiteral("lista"));
+        settings.setValue(QStringLiteral("company-codes"), QStringLiteral("01,03,09"));
+        settings.setValue(QStringLiteral("emission-from"), QStringLiteral("01/02/2026"));
+        settings.setValue(QStringLiteral("emission-to"), QStringLiteral("28/02/2026"));
+        settings.setValue(QStringLiteral("states"), QStringLiteral("emitido"));
+        settings.endGroup();
+        settings.sync();
+
+        Result result = klx({"--filter", "Fevereiro", "--params"});
+        QCOMPARE(result.code, 0);
+        QVERIFY2(result.err.contains(QStringLiteral("retirados do filtro: empresas 09.")),
+                 qPrintable(result.err));
+        QHash<QString, QJsonObject> params = parameters(result.out);
+        QCOMPARE(QJsonDocument::fromJson(result.out.toUtf8()).object().value("report").toInt(), 1);
+        QCOMPARE(params["P_CDEMPRESA"]["value"].toString(), QStringLiteral("01,03"));
+        QCOMPARE(params["P_STATUS"]["value"].toString(), QStringLiteral("_1"));
+        QCOMPARE(params["P_DTINI"]["value"].toString(), QStringLiteral("2026-02-01"));
+
+        result = klx({"--filter", "Fevereiro", "--emission-from", "10/02/2026", "--params"});
+        QCOMPARE(result.code, 0);
+        params = parameters(result.out);
+        QCOMPARE(params["P_DTINI"]["value"].toString(), QStringLiteral("2026-02-10"));
+        QCOMPARE(params["P_CDEMPRESA"]["value"].toString(), QStringLiteral("01,03"));
+
+        result = klx({"--filter", "Março", "--params"});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("filtros: Fevereiro")), qPrintable(result.err));
+    }
+
     void pdfIsWritten()
     {
         const QString output = m_dir.filePath(QStringLiteral("idade.pdf"));
@@ -411,20 +448,31 @@ private slots:
     }
 
 private:
+    static QHash<QString, QJsonObject> parameters(const QString& json)
+    {
+        QHash<QString, QJsonObject> params;
+        const QJsonObject root = QJsonDocument::fromJson(json.toUtf8()).object();
+        for (const QJsonValue& value : root.value(QStringLiteral("parameters")).toArray())
+            params.insert(value[QStringLiteral("name")].toString(), value.toObject());
+        return params;
+    }
+
     // Runs "klx report" on the demo database of the test's directory, and on the source
     // tree's reports unless the arguments name others.
     Result klx(QStringList args, bool sqlite = true)
     {
         QProcess process;
-        // Reports saved by a user of this machine stay out of the list.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
         args.prepend(QStringLiteral("report"));
         if (!args.contains(QStringLiteral("--reports")))
             args << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
         if (sqlite)
             args << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
+        // The user's settings (saved filters) and report copies of the test's own folders.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
         if (!process.waitForFinished(120000))
             return {};

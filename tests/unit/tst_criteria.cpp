@@ -1,0 +1,242 @@
+// Named criteria sets ("Filtros") and the last report's criteria: saved from the screen,
+// brought back through its controls and handlers, per operator, with the screen's rules.
+#include "ScreenHost.h"
+#include "controls/TButtonFlat.h"
+#include "controls/TCheckBox.h"
+#include "controls/TComboBox.h"
+#include "controls/TDateEditPlus.h"
+#include "controls/TLabel.h"
+#include "controls/TRadioButton.h"
+#include "core/Pesqlista.h"
+#include "data/Dbgeral.h"
+#include "form/CriteriaSets.h"
+#include "report/TReportDesignerDialog.h"
+
+#include <QSettings>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+template <class T> T* control(TForm* form, const char* name)
+{
+    T* found = form->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Picks the codes in the group's list, as the user would with the picker.
+void pick(TForm* form, const char* radio, const char* button, const QStringList& codes)
+{
+    control<TRadioButton>(form, radio)->SetChecked(true);
+    Pesqlista::SetImplementation(
+        [codes](const Pesqlista::Request&) { return std::optional<QStringList>(codes); });
+    control<TButtonFlat>(form, button)->click();
+    Pesqlista::SetImplementation({});
+}
+
+// Types the text and leaves the field, so its exit handler runs.
+void type(TForm* form, const char* name, const QString& text)
+{
+    auto* edit = control<TMaskEdit>(form, name);
+    edit->SetText(text);
+    Dispatcher::run([edit] { edit->OnExit(edit); });
+}
+
+bool invoke(TForm* form, const char* method, const QString& name = QString())
+{
+    bool result = true;
+    const bool called =
+        name.isNull() ? QMetaObject::invokeMethod(form, method, Qt::DirectConnection,
+                                                  Q_RETURN_ARG(bool, result))
+                      : QMetaObject::invokeMethod(form, method, Qt::DirectConnection,
+                                                  Q_RETURN_ARG(bool, result), Q_ARG(QString, name));
+    return called && result;
+}
+
+void save(TForm* form, const QString& name)
+{
+    QVERIFY(QMetaObject::invokeMethod(form, "saveCriteriaSet", Qt::DirectConnection,
+                                      Q_ARG(QString, name)));
+}
+
+QStringList names(TForm* form)
+{
+    QStringList result;
+    QMetaObject::invokeMethod(form, "criteriaSetNames", Qt::DirectConnection,
+                              Q_RETURN_ARG(QStringList, result));
+    return result;
+}
+} // namespace
+
+class TestCriteria : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void savedSetComesBackThroughTheControls();
+    void setsArePerOperatorAndCanBeDeleted();
+    void codesNoLongerOfferedAreDroppedWithAMessage();
+    void lastReportCriteriaComeBackOnlyWhenAsked();
+    void loadingAppliesTheScreensChecks();
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<ScreenHost> m_host;
+    TForm* m_form = nullptr;
+};
+
+void TestCriteria::initTestCase()
+{
+    // The user's settings go to a folder of the test's own.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    QCoreApplication::setApplicationName(QStringLiteral("klx"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("klx"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    TReportDesignerDialog::SetRunObserver(
+        [](ReportCommand, const ReportDefinition&, const TParams&) {
+            return true; // the report's run itself is not the subject here
+        });
+}
+
+void TestCriteria::init()
+{
+    QSettings().clear();
+    m_host = std::make_unique<ScreenHost>();
+    m_host->open();
+    m_form = m_host->form();
+    QVERIFY(m_form);
+}
+
+void TestCriteria::cleanup()
+{
+    m_host.reset();
+}
+
+void TestCriteria::savedSetComesBackThroughTheControls()
+{
+    control<TComboBox>(m_form, "cbbReportNames")->SelectByUser(1);
+    control<TCheckBox>(m_form, "chbCanc")->SetChecked(false);
+    pick(m_form, "rdgLista", "sbtLista", {QStringLiteral("01"), QStringLiteral("03")});
+    pick(m_form, "rdgListaConta", "sbtConta", {QStringLiteral("002")});
+    type(m_form, "depEmissaoIni", QStringLiteral("01/02/2026"));
+    type(m_form, "depEmissaoFin", QStringLiteral("28/02/2026"));
+    type(m_form, "depCompensacaoIni", QStringLiteral("05/02/2026"));
+    type(m_form, "depCompensacaoFin", QStringLiteral("20/02/2026"));
+    type(m_form, "medChequeIni", QStringLiteral("1101"));
+    type(m_form, "medChequeFin", QStringLiteral("1110"));
+    save(m_form, QStringLiteral("Fevereiro / conta 002"));
+    QCOMPARE(names(m_form), QStringList{QStringLiteral("Fevereiro / conta 002")});
+
+    // A new screen opens with its defaults; the lists outlive it, so empty them too.
+    m_form->MdiWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_host->variable<QString>("stListaEmpresa").clear();
+    m_host->variable<QString>("stListaConta").clear();
+    m_host->open();
+    m_form = m_host->form();
+    QVERIFY(control<TRadioButton>(m_form, "rdgTodos")->Checked());
+    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
+             QStringLiteral("15/03/2026"));
+
+    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Fevereiro / conta 002")));
+    QVERIFY(m_host->errors.isEmpty());
+    QCOMPARE(control<TComboBox>(m_form, "cbbReportNames")->GetItemIndex(), 1);
+    QVERIFY(!control<TCheckBox>(m_form, "chbCanc")->Checked());
+    QVERIFY(control<TCheckBox>(m_form, "chbEmit")->Checked());
+    QCOMPARE(m_host->variable<QString>("stStatusChq"), QStringLiteral("_0_1"));
+    QCOMPARE(m_host->variable<int>("inNumMarcado"), 2);
+    QVERIFY(control<TRadioButton>(m_form, "rdgLista")->Checked());
+    QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaEmpresa")),
+             (QStringList{QStringLiteral("01"), QStringLiteral("03")}));
+    QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaConta")),
+             QStringList{QStringLiteral("002")});
+    QCOMPARE(control<TLabel>(m_form, "lblListaEmpresa")->toolTip(),
+             QStringLiteral("2 empresas: 01, 03"));
+    QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
+             QStringLiteral("01/02/2026"));
+    QCOMPARE(control<TDateEditPlus>(m_form, "depCompensacaoFin")->GetText(),
+             QStringLiteral("20/02/2026"));
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QStringLiteral("001101"));
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeFin")->GetText(), QStringLiteral("001110"));
+}
+
+void TestCriteria::setsArePerOperatorAndCanBeDeleted()
+{
+    save(m_form, QStringLiteral("Mensal"));
+    save(m_form, QStringLiteral("Anual"));
+    QCOMPARE(names(m_form), (QStringList{QStringLiteral("Anual"), QStringLiteral("Mensal")}));
+    LoginContext::SetOperator(QStringLiteral("OPER"));
+    QVERIFY(names(m_form).isEmpty());
+    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Mensal")));
+    QCOMPARE(m_host->errors, QStringList{QStringLiteral("Não há filtro com o nome 'Mensal'.")});
+    LoginContext::SetOperator(QStringLiteral("ADM"));
+    QVERIFY(QMetaObject::invokeMethod(m_form, "deleteCriteriaSet", Qt::DirectConnection,
+                                      Q_ARG(QString, QStringLiteral("Mensal"))));
+    QCOMPARE(names(m_form), QStringList{QStringLiteral("Anual")});
+}
+
+void TestCriteria::codesNoLongerOfferedAreDroppedWithAMessage()
+{
+    pick(m_form, "rdgLista", "sbtLista",
+         {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("03")});
+    save(m_form, QStringLiteral("Todas as minhas"));
+    QSqlQuery(m_host->database.database())
+        .exec(QStringLiteral("DELETE FROM OPEREMPR WHERE CDOPERADOR = 'ADM' AND CDEMPRESA = '02'"));
+    m_form->Activate(); // every activation reads the operator's companies again
+    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Todas as minhas")));
+    QCOMPARE(m_host->errors,
+             QStringList{QStringLiteral("Códigos que não são mais oferecidos foram retirados do "
+                                        "filtro: empresas 02.")});
+    QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaEmpresa")),
+             (QStringList{QStringLiteral("01"), QStringLiteral("03")}));
+}
+
+void TestCriteria::lastReportCriteriaComeBackOnlyWhenAsked()
+{
+    QVERIFY(!invoke(m_form, "restoreLastCriteria")); // no report yet
+    m_host->errors.clear();
+    control<TCheckBox>(m_form, "chbDisp")->SetChecked(false);
+    type(m_form, "medChequeIni", QStringLiteral("5"));
+    type(m_form, "medChequeFin", QStringLiteral("9"));
+    control<TButtonFlat>(m_form, "sbtPreview")->click();
+    QVERIFY(m_host->errors.isEmpty());
+
+    control<TCheckBox>(m_form, "chbDisp")->SetChecked(true);
+    control<TMaskEdit>(m_form, "medChequeIni")->SetText(QString());
+    control<TMaskEdit>(m_form, "medChequeFin")->SetText(QString());
+    QVERIFY(invoke(m_form, "restoreLastCriteria"));
+    QVERIFY(!control<TCheckBox>(m_form, "chbDisp")->Checked());
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QStringLiteral("000005"));
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeFin")->GetText(), QStringLiteral("000009"));
+
+    // Opening the screen again still gives its defaults.
+    m_form->MdiWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_host->open();
+    m_form = m_host->form();
+    QVERIFY(control<TCheckBox>(m_form, "chbDisp")->Checked());
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QString());
+}
+
+void TestCriteria::loadingAppliesTheScreensChecks()
+{
+    // A set with an inverted clearing range: leaving its final date reports it, as it
+    // would to a user typing it, and the load stops there.
+    CriteriaSets(QStringLiteral("KLX47306"), QStringLiteral("ADM"))
+        .save(QStringLiteral("Invertido"),
+              {{QStringLiteral("clearing-from"), QStringLiteral("20/02/2026")},
+               {QStringLiteral("clearing-to"), QStringLiteral("10/02/2026")},
+               {QStringLiteral("check-from"), QStringLiteral("000001")}});
+    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Invertido")));
+    QCOMPARE(m_host->errors,
+             QStringList{QStringLiteral("Data de emissão inicial deve ser menor ou igual a data de "
+                                        "emissão final.")});
+    QCOMPARE(QApplication::focusWidget(), control<QWidget>(m_form, "depCompensacaoFin"));
+    QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QString());
+}
+
+QTEST_MAIN(TestCriteria)
+#include "tst_criteria.moc"

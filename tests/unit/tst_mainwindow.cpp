@@ -1,0 +1,133 @@
+// The host's main window around the screen: the session in the status bar for good, the
+// "Relatório" menu while a report screen is active, help and "Sobre".
+#include "MainWindow.h"
+#include "Version.h"
+#include "core/Dispatcher.h"
+#include "core/LoginContext.h"
+#include "core/ModuleLoader.h"
+#include "core/TApplication.h"
+#include "data/dtmDBGeral.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void sessionStaysInTheStatusBar();
+    void reportMenuFollowsTheActiveScreen();
+    void f1ShowsTheActiveScreensHelp();
+    void aboutNamesVersionAndDatabase();
+
+private:
+    QTemporaryDir m_dir;
+    TApplication m_application;
+    TdtmDBGeral m_database;
+    MainWindow m_window;
+    ModuleLoader m_module{QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so")};
+
+    QMenu* reportMenu() { return m_window.findChild<QMenu*>(QStringLiteral("reportMenu")); }
+    void openScreen()
+    {
+        Dispatcher::run([this] { m_module.call("IniProc"); });
+        QCoreApplication::processEvents();
+    }
+};
+
+void TestMainWindow::initTestCase()
+{
+    dtmDBGeral = &m_database;
+    DatabaseConfig config;
+    config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+    config.createWithDemoData = true;
+    m_database.open(config);
+    LoginContext::SetBranch(QStringLiteral("01"));
+    LoginContext::SetOperator(QStringLiteral("ADM"));
+    m_application.SetMdiArea(m_window.mdiArea());
+    m_window.setSession(QStringLiteral("01"), QStringLiteral("ADM"),
+                        QStringLiteral("demo.sqlite (oracle)"));
+    m_window.show();
+    m_window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_window));
+    m_module.load();
+}
+
+void TestMainWindow::cleanupTestCase()
+{
+    qDeleteAll(m_window.mdiArea()->subWindowList());
+    m_module.unload();
+    dtmDBGeral = nullptr;
+}
+
+void TestMainWindow::sessionStaysInTheStatusBar()
+{
+    // A menu's status tips replace the temporary message; permanent widgets stay.
+    m_window.statusBar()->showMessage(QStringLiteral("dica de menu"));
+    m_window.statusBar()->clearMessage();
+    for (const auto& [name, text] :
+         {std::pair{"statusBranch", "Filial 01"}, std::pair{"statusOperator", "Operador ADM"},
+          std::pair{"statusDatabase", "Banco demo.sqlite (oracle)"}}) {
+        auto* label = m_window.statusBar()->findChild<QLabel*>(QLatin1String(name));
+        QVERIFY(label);
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QLatin1String(text));
+    }
+}
+
+void TestMainWindow::reportMenuFollowsTheActiveScreen()
+{
+    QVERIFY(!reportMenu()->menuAction()->isVisible());
+    openScreen();
+    QVERIFY(reportMenu()->menuAction()->isVisible());
+    QStringList shown;
+    for (const QAction* action : reportMenu()->actions())
+        shown << action->text() + QLatin1Char('=') + action->shortcut().toString();
+    QCOMPARE(shown,
+             (QStringList{QStringLiteral("&Imprimir=Ctrl+P"), QStringLiteral("&Visualizar=F5"),
+                          QStringLiteral("&Salvar como...=Ctrl+S"),
+                          QStringLiteral("&Editar relatório...=Ctrl+E")}));
+    m_window.mdiArea()->currentSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QVERIFY(!reportMenu()->menuAction()->isVisible());
+}
+
+void TestMainWindow::f1ShowsTheActiveScreensHelp()
+{
+    QTest::keyClick(&m_window, Qt::Key_F1);
+    auto* page = m_window.findChild<QTextBrowser*>(QStringLiteral("helpPage"));
+    QVERIFY(page);
+    QCOMPARE(page->documentTitle(), QStringLiteral("KLX - Sistema Financeiro"));
+    page->window()->close();
+    m_window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_window));
+    openScreen();
+    QTest::keyClick(m_window.mdiArea()->currentSubWindow()->widget(), Qt::Key_F1);
+    QCOMPARE(page->documentTitle(), QStringLiteral("Relação de Cheques (KLX47306)"));
+    const QString text = page->toPlainText();
+    for (const char* part : {"Ctrl+P", "F5 ou Ctrl+Enter", "Ctrl+S", "Ctrl+E",
+                             "somam somente os cheques emitidos", "Compensação"})
+        QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+    m_window.mdiArea()->currentSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestMainWindow::aboutNamesVersionAndDatabase()
+{
+    const QString about = m_window.aboutText();
+    QVERIFY(about.contains(QStringLiteral("Versão " KLX_VERSION)));
+    QVERIFY(about.contains(QStringLiteral("demo.sqlite (oracle)")));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
