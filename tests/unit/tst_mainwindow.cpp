@@ -49,6 +49,7 @@ void TestMainWindow::initTestCase()
     dtmDBGeral = &m_database;
     DatabaseConfig config;
     config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+    config.createWithDemoData = true;
     m_database.open(config);
     LoginContext::SetBranch(QStringLiteral("01"));
     LoginContext::SetOperator(QStringLiteral("ADM"));
