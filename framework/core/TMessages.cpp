@@ -10,6 +10,7 @@ const QHash<QString, QString>& standardMessages()
     static const QHash<QString, QString> table{
         {QStringLiteral("DtIni_inv"), QStringLiteral("Data inicial inválida.")},
         {QStringLiteral("DtFin_inv"), QStringLiteral("Data final inválida.")},
+        {QStringLiteral("DtComp_inv"), QStringLiteral("Data de compensação inválida.")},
     };
     return table;
 }

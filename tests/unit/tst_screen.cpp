@@ -2,6 +2,7 @@
 // report query gets when it declares only some names.
 #include "ScreenHost.h"
 #include "controls/TPopupMenu.h"
+#include "core/TMessages.h"
 #include "controls/TSaveDialog.h"
 #include "data/TParams.h"
 #include "report/TReportDesignerDialog.h"
@@ -17,6 +18,7 @@ private slots:
     void bindingLeavesTheEventFlagAlone();
     void bindingTouchesOnlyDeclaredNames();
     void saveMenuValidatesBeforeChoosingTheType();
+    void messageTableHoldsTheScreensSeventeenKeys();
 };
 
 void TestScreen::bindingLeavesTheEventFlagAlone_data()
@@ -65,6 +67,26 @@ void TestScreen::saveMenuValidatesBeforeChoosingTheType()
     menu->actions().at(1)->trigger(); // "Salvar como CSV...": the screen's checks run first
     QCOMPARE(host.errors, QStringList{QStringLiteral("Empresa deve ser informada")});
     QCOMPARE(form->findChild<TSaveDialog*>(QStringLiteral("svdSaveReport"))->FilterIndex, 1);
+}
+
+void TestScreen::messageTableHoldsTheScreensSeventeenKeys()
+{
+    // Keys the screen asks for beyond these ("DtIni_inv", "DtFin_inv", "DtComp_inv") come
+    // from the framework's standard texts, not from the screen's own table.
+    ScreenHost host;
+    host.open();
+    auto* table = host.form()->findChild<TMessages*>(QStringLiteral("msgPadrao"));
+    QVERIFY(table);
+    QStringList keys;
+    for (const QString& line : table->Lines())
+        keys << line.section(QLatin1Char('|'), 0, 0);
+    QCOMPARE(keys, (QStringList{"Arq_Rel_Err", "NovoCaption", "NovoPrompt", "Empresa",
+                                "Conta Corrente", "DataIni_mai", "EmissaoIni_ni", "EmissaoFin_ni",
+                                "ChequeFin_ni", "ChequeIni_ni", "Chequeini_mai", "Empresa_ni",
+                                "Conta_ni", "CheqFin_inf", "CheqIni_inf", "Empresa_deve",
+                                "Status_ni"}));
+    QCOMPARE(table->Msg(QStringLiteral("DtComp_inv")),
+             QStringLiteral("Data de compensação inválida."));
 }
 
 QTEST_MAIN(TestScreen)
