@@ -271,7 +271,7 @@ int main(int argc, char* argv[])
         request.values = valuesFor(report, range);
         request.header = {
             QStringLiteral("KLX47306"), QStringLiteral("KLX473"),     report.title, {},
-            QStringLiteral("medição"),  QStringLiteral("15/03/2026"), QString()};
+            QStringLiteral("medição"),  QStringLiteral("15/03/2026"), QString(),    {}};
         const QString sql = report.sqlFor(DatabaseConfig::Engine::Sqlite);
 
         QTemporaryDir out;

@@ -3,7 +3,7 @@
 #include "core/Dispatcher.h"
 #include "core/LoginContext.h"
 #include "form/TForm.h"
-#include "report/ReportDefinition.h"
+#include "report/ReportCatalog.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>

@@ -59,6 +59,7 @@ struct Criteria {
     std::optional<int> reconciliation;
     std::optional<QString> filter; // a saved criteria set, applied before the options above
     QString output;
+    ReportCsv::Options csv;
     bool params = false;
 };
 
@@ -175,6 +176,10 @@ Criteria parseCriteria(const QStringList& args, QStringList& rest)
             criteria.output = value();
         } else if (arg == QLatin1String("--params")) {
             criteria.params = true;
+        } else if (arg == QLatin1String("--csv-totals")) {
+            criteria.csv.totals = true;
+        } else if (arg == QLatin1String("--csv-criteria")) {
+            criteria.csv.criteria = true;
         } else {
             rest << arg;
         }
@@ -187,6 +192,10 @@ Criteria parseCriteria(const QStringList& args, QStringList& rest)
             throw UsageError{
                 QStringLiteral("--output: o arquivo deve terminar em .pdf ou .csv: '%1'")
                     .arg(criteria.output)};
+        if ((criteria.csv.totals || criteria.csv.criteria) &&
+            ReportJob::outputFor(criteria.output) != ReportJob::Output::Csv)
+            throw UsageError{QStringLiteral("--csv-totals e --csv-criteria pedem saída .csv: '%1'")
+                                 .arg(criteria.output)};
         const QFileInfo directory(QFileInfo(criteria.output).absolutePath());
         if (!directory.isDir() || !directory.isWritable())
             throw UsageError{QStringLiteral("--output: o diretório '%1' não existe ou não aceita "
@@ -470,6 +479,13 @@ int runReport(const Criteria& criteria, const HostOptions& options)
     } reset;
 
     TfrmDadosGerRel* form = openScreen(session);
+    // Each broken definition is told once; the one chosen is refused with its error instead.
+    const int chosen = criteria.report.value_or(form->cbbReportNames->GetItemIndex());
+    for (int i = 0; i < form->Reports().size(); ++i)
+        if (form->Reports().at(i).broken() && i != chosen)
+            fail(QStringLiteral("aviso: relatório %1 ignorado: %2")
+                     .arg(i)
+                     .arg(form->Reports().at(i).error));
     ScreenDriver screen(form, messages);
     try {
         if (criteria.filter) {
@@ -498,6 +514,7 @@ int runReport(const Criteria& criteria, const HostOptions& options)
         }
         const QString path = QFileInfo(criteria.output).absoluteFilePath();
         form->rpddPadrao->SetOutputFile(path);
+        form->rpddPadrao->SetCsvOptions(criteria.csv);
         screen.press(form->sbtSalvarComo);
         const auto& run = form->rpddPadrao->LastRun();
         if (run.file != path)
@@ -507,7 +524,8 @@ int runReport(const Criteria& criteria, const HostOptions& options)
                     run.rows == 1 ? "linha" : "linhas", run.pages,
                     run.pages == 1 ? "página" : "páginas");
         if (run.rows == 0)
-            fail(QStringLiteral("nenhuma linha atende aos critérios; o arquivo diz isso"));
+            fail(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
+                                "cabeçalho"));
         return 0;
     } catch (const Refused& refused) {
         if (!refused.told)
@@ -578,8 +596,13 @@ QString ReportCommand::usage()
                "\n"
                "Saída:\n"
                "  --output ARQUIVO      grava o relatório em PDF ou CSV (pela extensão); o CSV\n"
-               "                        tem as mesmas linhas e colunas do relatório, UTF-8,\n"
+               "                        tem as mesmas linhas e colunas do relatório (e as\n"
+               "                        colunas que as páginas mostram como grupo), UTF-8,\n"
                "                        separado por ';', valores 1.234,56 e datas DD/MM/AAAA\n"
+               "  --csv-totals          o CSV traz também as linhas de total e de status, onde\n"
+               "                        as páginas as têm\n"
+               "  --csv-criteria        o CSV começa pelo título, a data de processamento e os\n"
+               "                        critérios completos, uma linha cada, e uma linha vazia\n"
                "  --params              em vez de gravar, mostra em JSON os parâmetros que a\n"
                "                        consulta do relatório recebe\n"
                "\n"

@@ -43,6 +43,15 @@ namespace {
 // The report list entry that filters by reconciliation instead of check state.
 constexpr int reconciliationReport = 2;
 
+// The chosen report filters by reconciliation: the list's third entry, or a report of that
+// kind elsewhere in the list (a copy of it).
+bool reconciliationChosen(const TfrmDadosGerRel& form)
+{
+    const int index = form.cbbReportNames->GetItemIndex();
+    return index == reconciliationReport ||
+           form.ReportKind(index) == ReportDefinition::reconciliationKind;
+}
+
 // Restores the default cursor however the opening ends.
 struct HourglassCursor {
     HourglassCursor() { Screen->SetCursor(crHourGlass); }
@@ -293,7 +302,7 @@ void TfrmCheque::rdgListaContaKeyDown(TObject*, quint16& key, TShiftState)
 
 void TfrmCheque::statusBoxClick(TCheckBox* box, const QString& token)
 {
-    if (cbbReportNames->GetItemIndex() != reconciliationReport)
+    if (!reconciliationChosen(*this))
         desabilita_grupos();
     if (box->Checked()) {
         stStatusChq += token;
@@ -330,7 +339,7 @@ void TfrmCheque::desabilita_grupos()
 
 void TfrmCheque::cbbReportNamesChange(TObject*)
 {
-    const bool reconciliation = cbbReportNames->GetItemIndex() == reconciliationReport;
+    const bool reconciliation = reconciliationChosen(*this);
     if (reconciliation) {
         Consiste::SetChildEnabled(grbEmissao, true);
         Consiste::SetChildEnabled(grbCompensacao, true);
@@ -448,7 +457,7 @@ void TfrmCheque::vd_imp()
         failWith(nullptr, QStringLiteral("Conta_ni"));
     adjustCheckNumberIfGiven(medChequeIni);
     adjustCheckNumberIfGiven(medChequeFin);
-    if (cbbReportNames->GetItemIndex() != reconciliationReport && inNumMarcado == 0)
+    if (!reconciliationChosen(*this) && inNumMarcado == 0)
         failWith(grbStatus, QStringLiteral("Status_ni"));
     requireCheckNumber(medChequeIni, medChequeFin, QStringLiteral("CheqFin_inf"));
     requireCheckNumber(medChequeFin, medChequeIni, QStringLiteral("CheqIni_inf"));

@@ -56,39 +56,51 @@ QString range(const QDate& first, const QDate& last)
     return QStringLiteral("qualquer data");
 }
 
-QString codes(const QString& list)
+// A picked code list: every code, or "nenhuma".
+ReportCriteria::Item codeItem(const QString& name, const QString& list)
 {
-    const QStringList items = Dbgeral::codesOf(list);
-    return items.isEmpty() ? QStringLiteral("nenhuma") : items.join(QStringLiteral(", "));
+    // Trimmed for reading: Firebird pads short CHAR codes.
+    QStringList codes = Dbgeral::codesOf(list);
+    for (QString& code : codes)
+        code = code.trimmed();
+    return {name, codes.isEmpty() ? QStringLiteral("nenhuma") : codes.join(QStringLiteral(", ")),
+            codes};
 }
+
+// Lists longer than this are summarised on a page.
+constexpr int codesShownInFull = 10;
+constexpr int codesShownInSummary = 3;
 
 } // namespace
 
-QString ReportCriteria::summary(const TParams& params)
+QList<ReportCriteria::Item> ReportCriteria::items(const TParams& params)
 {
-    QStringList parts;
+    QList<Item> parts;
     if (declares(params, {"P_CDEMPRESA", "P_TCDEMPRESA"}))
-        parts << QStringLiteral("Empresas: ") + (takesAll(params, "P_TCDEMPRESA")
-                                                     ? QStringLiteral("todas")
-                                                     : codes(text(params, "P_CDEMPRESA")));
+        parts << (takesAll(params, "P_TCDEMPRESA")
+                      ? Item{QStringLiteral("Empresas"), QStringLiteral("todas"), {}}
+                      : codeItem(QStringLiteral("Empresas"), text(params, "P_CDEMPRESA")));
     if (declares(params, {"P_CDREDUCONT", "P_TCDREDUCONT"}))
-        parts << QStringLiteral("Contas: ") + (takesAll(params, "P_TCDREDUCONT")
-                                                   ? QStringLiteral("todas")
-                                                   : codes(text(params, "P_CDREDUCONT")));
+        parts << (takesAll(params, "P_TCDREDUCONT")
+                      ? Item{QStringLiteral("Contas"), QStringLiteral("todas"), {}}
+                      : codeItem(QStringLiteral("Contas"), text(params, "P_CDREDUCONT")));
     if (declares(params, {"P_DTINI", "P_DTFIN"}))
-        parts << QStringLiteral("Emissão: ") +
-                     range(dateOf(params, "P_DTINI"), dateOf(params, "P_DTFIN"));
+        parts << Item{QStringLiteral("Emissão"),
+                      range(dateOf(params, "P_DTINI"), dateOf(params, "P_DTFIN")),
+                      {}};
     if (declares(params, {"P_TDTCOMP", "P_DTCOMPINI", "P_DTCOMPFIN"}))
-        parts << QStringLiteral("Compensação: ") +
-                     (takesAll(params, "P_TDTCOMP")
+        parts << Item{QStringLiteral("Compensação"),
+                      takesAll(params, "P_TDTCOMP")
                           ? QStringLiteral("qualquer data")
-                          : range(dateOf(params, "P_DTCOMPINI"), dateOf(params, "P_DTCOMPFIN")));
+                          : range(dateOf(params, "P_DTCOMPINI"), dateOf(params, "P_DTCOMPFIN")),
+                      {}};
     if (declares(params, {"P_NRCHEQUEINI", "P_NRCHEQUEFIN", "P_TNRCHEQUE"}))
-        parts << QStringLiteral("Cheques: ") +
-                     (takesAll(params, "P_TNRCHEQUE")
+        parts << Item{QStringLiteral("Cheques"),
+                      takesAll(params, "P_TNRCHEQUE")
                           ? QStringLiteral("todos")
                           : QStringLiteral("%1 a %2").arg(text(params, "P_NRCHEQUEINI"),
-                                                          text(params, "P_NRCHEQUEFIN")));
+                                                          text(params, "P_NRCHEQUEFIN")),
+                      {}};
     if (declares(params, {"P_STATUS", "P_TSTATUS"})) {
         QString states = QStringLiteral("todos");
         const TParam* list = find(params, "P_STATUS");
@@ -104,13 +116,35 @@ QString ReportCriteria::summary(const TParams& params)
             states =
                 chosen.isEmpty() ? QStringLiteral("nenhum") : chosen.join(QStringLiteral(", "));
         }
-        parts << QStringLiteral("Status: ") + states;
+        parts << Item{QStringLiteral("Status"), states, {}};
     }
     if (const TParam* reconciliation = find(params, "P_IDCOMPENSADO")) {
         static const QStringList names{QStringLiteral("todos"), QStringLiteral("compensados"),
                                        QStringLiteral("não compensados")};
         const int index = reconciliation->isAssigned() ? reconciliation->AsInteger() : 0;
-        parts << QStringLiteral("Conciliação: ") + names.value(index, QStringLiteral("todos"));
+        parts << Item{
+            QStringLiteral("Conciliação"), names.value(index, QStringLiteral("todos")), {}};
     }
+    return parts;
+}
+
+QString ReportCriteria::full(const QList<Item>& items)
+{
+    QStringList parts;
+    for (const Item& item : items)
+        parts << item.name + QStringLiteral(": ") + item.value;
     return parts.isEmpty() ? QStringLiteral("nenhum") : parts.join(QStringLiteral("; "));
+}
+
+QString ReportCriteria::page(const QList<Item>& items)
+{
+    QList<Item> shown = items;
+    for (Item& item : shown) {
+        if (item.codes.size() <= codesShownInFull)
+            continue;
+        item.value = QStringLiteral("%1 selecionadas — %2, …")
+                         .arg(ReportFormat::integer(item.codes.size()),
+                              item.codes.mid(0, codesShownInSummary).join(QStringLiteral(", ")));
+    }
+    return full(shown);
 }

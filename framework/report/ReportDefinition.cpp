@@ -3,13 +3,8 @@
 #include "core/Exceptions.h"
 #include "data/SqlParameters.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QTextStream>
-#include <algorithm>
 
 namespace {
 const QString indent = QStringLiteral("  ");
@@ -29,7 +24,8 @@ bool isFieldName(const QString& name)
     return pattern.match(name).hasMatch();
 }
 
-// Reads the layout keys (orientation, column, group, sum, count, company) of the entries.
+// Reads the layout keys (orientation, column, export, state, group, sum, count, company,
+// kind, subtitle) of the entries.
 void readLayout(ReportDefinition& definition, const QString& sourceName)
 {
     using Entry = ReportDefinition::Entry;
@@ -40,6 +36,68 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
         if (!isFieldName(name))
             fail(entry, QStringLiteral("nome de campo inválido: \"%1\"").arg(name));
         return name.toUpper();
+    };
+    // "FIELD | label | width | align | format", the parts after FIELD optional.
+    const auto columnOf = [&](const Entry& entry, const QStringList& parts) {
+        ReportDefinition::Column column;
+        column.field = field(entry, parts.value(0));
+        column.label = parts.value(1).isEmpty() ? column.field : parts.at(1);
+        column.line = entry.line;
+        if (!parts.value(2).isEmpty()) {
+            bool ok = false;
+            column.width = parts.at(2).toDouble(&ok);
+            if (!ok || column.width <= 0)
+                fail(entry, QStringLiteral("largura inválida: \"%1\"").arg(parts.at(2)));
+        }
+        const QString align = parts.value(3, QStringLiteral("left"));
+        if (align == QLatin1String("left") || align.isEmpty())
+            column.alignment = Qt::AlignLeft;
+        else if (align == QLatin1String("center"))
+            column.alignment = Qt::AlignHCenter;
+        else if (align == QLatin1String("right"))
+            column.alignment = Qt::AlignRight;
+        else
+            fail(entry, QStringLiteral("alinhamento inválido: \"%1\" (use left, center ou "
+                                       "right)")
+                            .arg(align));
+        const QString format = parts.value(4, QStringLiteral("text"));
+        const auto parsed =
+            ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text") : format);
+        if (!parsed)
+            fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money "
+                                       "ou integer)")
+                            .arg(format));
+        column.format = *parsed;
+        return column;
+    };
+    // "FIELD | code | label | role"
+    const auto readState = [&](const Entry& entry, const QStringList& parts) {
+        if (parts.size() != 4 || parts.at(1).isEmpty() || parts.at(2).isEmpty())
+            fail(entry, QStringLiteral("status inválido; o formato é \"CAMPO | código | nome | "
+                                       "total, amount ou count\""));
+        const QString name = field(entry, parts.at(0));
+        if (!definition.stateField.isEmpty() && definition.stateField != name)
+            fail(entry, QStringLiteral("todos os status usam o mesmo campo: %1")
+                            .arg(definition.stateField));
+        ReportDefinition::State state;
+        state.code = parts.at(1);
+        state.label = parts.at(2);
+        state.line = entry.line;
+        if (parts.at(3) == QLatin1String("total"))
+            state.role = ReportDefinition::StateRole::Total;
+        else if (parts.at(3) == QLatin1String("amount"))
+            state.role = ReportDefinition::StateRole::Amount;
+        else if (parts.at(3) == QLatin1String("count"))
+            state.role = ReportDefinition::StateRole::Count;
+        else
+            fail(entry, QStringLiteral("papel de status inválido: \"%1\" (use total, amount ou "
+                                       "count)")
+                            .arg(parts.at(3)));
+        for (const ReportDefinition::State& other : std::as_const(definition.states))
+            if (other.code == state.code)
+                fail(entry, QStringLiteral("status repetido: %1").arg(state.code));
+        definition.stateField = name;
+        definition.states << state;
     };
     for (const Entry& entry : std::as_const(definition.entries)) {
         const QStringList parts = partsOf(entry.value);
@@ -56,38 +114,26 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             if (parts.size() > 5)
                 fail(entry, QStringLiteral("coluna com partes demais; o formato é "
                                            "\"CAMPO | título | largura | alinhamento | formato\""));
-            ReportDefinition::Column column;
-            column.field = field(entry, parts.value(0));
-            column.label = parts.value(1, column.field);
-            column.line = entry.line;
-            if (!parts.value(2).isEmpty()) {
-                bool ok = false;
-                column.width = parts.at(2).toDouble(&ok);
-                if (!ok || column.width <= 0)
-                    fail(entry, QStringLiteral("largura inválida: \"%1\"").arg(parts.at(2)));
-            }
-            const QString align = parts.value(3, QStringLiteral("left"));
-            if (align == QLatin1String("left") || align.isEmpty())
-                column.alignment = Qt::AlignLeft;
-            else if (align == QLatin1String("center"))
-                column.alignment = Qt::AlignHCenter;
-            else if (align == QLatin1String("right"))
-                column.alignment = Qt::AlignRight;
-            else
-                fail(entry, QStringLiteral("alinhamento inválido: \"%1\" (use left, center ou "
-                                           "right)")
-                                .arg(align));
-            const QString format = parts.value(4, QStringLiteral("text"));
-            const auto parsed =
-                ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text") : format);
-            if (!parsed)
-                fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money "
-                                           "ou integer)")
-                                .arg(format));
-            column.format = *parsed;
+            const ReportDefinition::Column column = columnOf(entry, parts);
             if (definition.column(column.field))
                 fail(entry, QStringLiteral("coluna repetida: %1").arg(column.field));
             definition.columns << column;
+        } else if (entry.key == QLatin1String("export")) {
+            if (parts.size() > 3)
+                fail(entry, QStringLiteral("coluna exportada com partes demais; o formato é "
+                                           "\"CAMPO | título | formato\""));
+            const QStringList columnParts{parts.value(0), parts.value(1), QString(), QString(),
+                                          parts.value(2)};
+            definition.exportColumns << columnOf(entry, columnParts);
+        } else if (entry.key == QLatin1String("state")) {
+            readState(entry, parts);
+        } else if (entry.key == QLatin1String("kind")) {
+            if (entry.value != ReportDefinition::reconciliationKind)
+                fail(entry, QStringLiteral("tipo de relatório desconhecido: \"%1\" (use %2)")
+                                .arg(entry.value, ReportDefinition::reconciliationKind));
+            definition.kind = entry.value;
+        } else if (entry.key == QLatin1String("subtitle")) {
+            definition.subtitle = entry.value;
         } else if (entry.key == QLatin1String("group")) {
             if (parts.size() > 3)
                 fail(entry, QStringLiteral("grupo com partes demais; o formato é "
@@ -128,12 +174,6 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             definition.companyField = field(entry, entry.value);
         }
     }
-}
-
-QString& catalogDirectory()
-{
-    static QString directory;
-    return directory;
 }
 } // namespace
 
@@ -258,97 +298,4 @@ const ReportDefinition::Column* ReportDefinition::column(const QString& field) c
 QStringList ReportDefinition::declaredParameters(const QString& sql)
 {
     return SqlParameters::declaredIn(sql);
-}
-
-QString ReportCatalog::directory()
-{
-    if (catalogDirectory().isEmpty())
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/reports");
-    return catalogDirectory();
-}
-
-void ReportCatalog::setDirectory(const QString& directory)
-{
-    catalogDirectory() = directory;
-}
-
-QList<ReportDefinition> ReportCatalog::load(const QString& reportCode)
-{
-    QList<ReportDefinition> definitions;
-    const QDir dir(directory());
-    const QStringList files =
-        dir.entryList({reportCode + QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
-    for (const QString& file : files) {
-        try {
-            definitions << ReportDefinition::load(dir.filePath(file));
-        } catch (const Exception& e) {
-            qWarning("%s", qUtf8Printable(e.Message()));
-        }
-    }
-    std::stable_sort(definitions.begin(), definitions.end(),
-                     [](const ReportDefinition& a, const ReportDefinition& b) {
-                         return a.order != b.order ? a.order < b.order : a.title < b.title;
-                     });
-    return definitions;
-}
-
-namespace {
-
-// A file name part from a title: lower-case ASCII letters and digits joined by '-'.
-QString slugOf(const QString& title)
-{
-    const QString plain = title.normalized(QString::NormalizationForm_KD);
-    QString slug;
-    for (const QChar c : plain) {
-        if (c.isLetterOrNumber() && c.unicode() < 128)
-            slug += c.toLower();
-        else if (!c.isMark() && !slug.isEmpty() && !slug.endsWith(QLatin1Char('-')))
-            slug += QLatin1Char('-');
-    }
-    while (slug.endsWith(QLatin1Char('-')))
-        slug.chop(1);
-    return slug.left(40).isEmpty() ? QStringLiteral("relatorio") : slug.left(40);
-}
-
-// The text with its "key:" line set to the value, added at the top when missing.
-QString withKey(const QString& text, const QString& key, const QString& value)
-{
-    QStringList lines = text.split(QLatin1Char('\n'));
-    const QString prefix = key + QLatin1Char(':');
-    for (QString& line : lines) {
-        if (line.startsWith(prefix)) {
-            line = prefix + QLatin1Char(' ') + value;
-            return lines.join(QLatin1Char('\n'));
-        }
-    }
-    return prefix + QLatin1Char(' ') + value + QLatin1Char('\n') + text;
-}
-
-} // namespace
-
-QString ReportCatalog::saveAsNew(const QString& reportCode, const QString& text,
-                                 const QString& title)
-{
-    const QString cleanTitle = title.simplified();
-    if (cleanTitle.isEmpty())
-        throw Exception(QStringLiteral("O título do relatório deve ser informado."));
-    int order = 0;
-    for (const ReportDefinition& definition : load(reportCode))
-        order = std::max(order, definition.order + 1);
-    QString newText = withKey(text, QStringLiteral("title"), cleanTitle);
-    newText = withKey(newText, QStringLiteral("order"), QString::number(order));
-    const QDir dir(directory());
-    const QString base =
-        QStringLiteral("%1-%2-%3").arg(reportCode).arg(order).arg(slugOf(cleanTitle));
-    QString path = dir.filePath(base + QStringLiteral(".rpt"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = dir.filePath(QStringLiteral("%1-%2.rpt").arg(base).arg(n));
-    // A bad text is refused before anything is written.
-    ReportDefinition::parse(newText, QFileInfo(path).fileName());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly) ||
-        file.write(newText.toUtf8()) < 0 || !file.flush())
-        throw Exception(QStringLiteral("Não foi possível gravar '%1': %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return path;
 }

@@ -35,6 +35,21 @@
 //                                      "-" prints no count
 //   company: FIELD                     the field with the company name; the names found
 //                                      in the rows head every page
+//   state: FIELD | code | label | role one line per state of the rows, all naming the
+//                                      same field, in the order the closing lines list
+//                                      them. role: total (the state's amounts add into
+//                                      the sums), amount (counted, its amount shown
+//                                      apart) or count (only counted). With states, the
+//                                      sums add only rows of a "total" state, and every
+//                                      group footer and the grand total are followed by
+//                                      each state present with its count and amount
+//                                      ("Emitidos: 5 — 44.923,66; Disponíveis: 2"); a
+//                                      code no line declares counts as "Status X"
+//   export: FIELD | label | format     a column only the CSV carries, after the printed
+//                                      ones (what the page shows as a group heading)
+//   subtitle: text                     a line under the title on every page
+//   kind: reconciliation               what the report is, for screens that treat a kind
+//                                      of report apart; copies keep it
 // The engine binds these parameters itself when the query declares them and the screen
 // left them unassigned:
 //   P_DTPROC                           the branch's processing date ("YYYY-MM-DD")
@@ -53,6 +68,14 @@ public:
         double width = 10;
         Qt::Alignment alignment = Qt::AlignLeft;
         ReportValueFormat format = ReportValueFormat::Text;
+        int line = 0;
+    };
+    // How the rows of a state count in the totals.
+    enum class StateRole { Total, Amount, Count };
+    struct State {
+        QString code;
+        QString label;
+        StateRole role = StateRole::Total;
         int line = 0;
     };
     // A grouping level.
@@ -81,6 +104,14 @@ public:
     QString countSingular = QStringLiteral("registro"); // both empty: no count
     QString countPlural = QStringLiteral("registros");
     QString companyField;
+    QString stateField; // empty: no states
+    QList<State> states;
+    QList<Column> exportColumns;
+    QString subtitle;
+    QString kind;
+
+    // The kind of the report that filters by reconciliation instead of check state.
+    static inline const QString reconciliationKind = QStringLiteral("reconciliation");
 
     // The first value of a key, or the fallback.
     QString value(const QString& key, const QString& fallback = QString()) const;
@@ -94,16 +125,3 @@ public:
     // The named parameters (":NAME") the SQL declares, in order of first use.
     static QStringList declaredParameters(const QString& sql);
 };
-
-// The report definitions of a report code, found as "<code>*.rpt" in a directory.
-namespace ReportCatalog {
-// The directory of the definitions; by default "reports" beside the executable.
-QString directory();
-void setDirectory(const QString& directory);
-// The definitions of the code, in list order (order, then title). Unreadable files are skipped.
-QList<ReportDefinition> load(const QString& reportCode);
-// Saves a definition text as a new report of the code with the title, in the next free
-// place of the list; returns the new file's path. Raises an Exception naming the line of a
-// bad text, or the file when it cannot be written.
-QString saveAsNew(const QString& reportCode, const QString& text, const QString& title);
-} // namespace ReportCatalog

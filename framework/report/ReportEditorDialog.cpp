@@ -3,9 +3,10 @@
 #include "core/Consiste.h"
 #include "core/Dispatcher.h"
 #include "core/Exceptions.h"
-#include "report/ReportDefinition.h"
+#include "report/ReportCatalog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
@@ -13,9 +14,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const QString& filePath,
+ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const ReportDefinition& original,
                                        const QString& text, TitleQuestion askTitle, QWidget* parent)
-    : QDialog(parent), m_reportCode(reportCode), m_fileName(QFileInfo(filePath).fileName()),
+    : QDialog(parent), m_reportCode(reportCode),
+      m_fileName(QFileInfo(original.filePath).fileName()), m_kind(original.kind),
       m_askTitle(std::move(askTitle)), m_editor(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("reportEditor"));
@@ -28,10 +30,11 @@ ReportEditorDialog::ReportEditorDialog(const QString& reportCode, const QString&
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setPlainText(text);
 
-    auto* hint = new QLabel(QStringLiteral("O relatório editado é gravado como um relatório novo, "
-                                           "ao lado de \"%1\"; o original não muda.")
-                                .arg(m_fileName),
-                            this);
+    auto* hint =
+        new QLabel(QStringLiteral("O relatório editado é gravado como um relatório novo "
+                                  "na sua pasta de relatórios (%1); \"%2\" não muda.")
+                       .arg(QDir::toNativeSeparators(ReportCatalog::userDirectory()), m_fileName),
+                   this);
     hint->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     QPushButton* save =
@@ -59,10 +62,11 @@ bool ReportEditorDialog::saveAsNew()
     const QString text = m_editor->toPlainText();
     try {
         const QString current = ReportDefinition::parse(text, m_fileName).title;
-        const QString title = m_askTitle ? m_askTitle(this, current).simplified() : QString();
+        const QString suggested = ReportCatalog::freeTitle(m_reportCode, current);
+        const QString title = m_askTitle ? m_askTitle(this, suggested).simplified() : QString();
         if (title.isEmpty())
             return false;
-        m_savedPath = ReportCatalog::saveAsNew(m_reportCode, text, title);
+        m_savedPath = ReportCatalog::saveAsNew(m_reportCode, text, title, m_kind);
         return true;
     } catch (const Exception& e) {
         Consiste::ShowError(e.Message());

@@ -6,6 +6,18 @@
 namespace {
 // Text is measured at a high resolution, where hinting barely moves the widths.
 constexpr double measureDpi = 720.0;
+
+const QImage& measuringDevice()
+{
+    thread_local const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(measureDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
+}
 } // namespace
 
 QFont ReportFonts::font(Role role)
@@ -13,7 +25,7 @@ QFont ReportFonts::font(Role role)
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
     // Plain Latin text needs no shaping: no ligatures ("fi" stays two letters in the PDF's
-    // text), and drawing is faster.
+    // text), no kerning, and drawing is faster.
     font.setStyleStrategy(QFont::PreferNoShaping);
     switch (role) {
     case Role::Body:
@@ -36,13 +48,45 @@ QFont ReportFonts::font(Role role)
 
 double ReportFonts::width(Role role, const QString& text)
 {
-    thread_local QImage device = [] {
-        QImage image(1, 1, QImage::Format_RGB32);
-        const int dotsPerMeter = qRound(measureDpi / 0.0254);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    }();
-    const QFontMetricsF metrics(font(role), &device);
+    return width(font(role), text);
+}
+
+double ReportFonts::width(const QFont& font, const QString& text)
+{
+    const QFontMetricsF metrics(font, &measuringDevice());
     return metrics.horizontalAdvance(text) * 72.0 / measureDpi;
+}
+
+QString ReportFonts::elided(const QFont& font, const QString& text, double width)
+{
+    const QFontMetricsF metrics(font, &measuringDevice());
+    return metrics.elidedText(text, Qt::ElideRight, width * measureDpi / 72.0);
+}
+
+ReportFonts::CharacterWidths::CharacterWidths(const QFont& font)
+    : m_metrics(std::make_unique<QFontMetricsF>(font, &measuringDevice()))
+{
+    m_ascii.fill(-1);
+}
+
+ReportFonts::CharacterWidths::~CharacterWidths() = default;
+
+double ReportFonts::CharacterWidths::operator()(const QString& text)
+{
+    double total = 0;
+    for (const QChar c : text) {
+        if (c.unicode() < m_ascii.size()) {
+            double& advance = m_ascii[c.unicode()];
+            if (advance < 0)
+                advance = m_metrics->horizontalAdvance(c) * 72.0 / measureDpi;
+            total += advance;
+            continue;
+        }
+        auto found = m_advances.constFind(c.unicode());
+        if (found == m_advances.constEnd())
+            found =
+                m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * 72.0 / measureDpi);
+        total += *found;
+    }
+    return total;
 }

@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QFont>
+#include <QHash>
 #include <QString>
+#include <array>
+#include <memory>
+
+class QFontMetricsF;
 
 // The fonts of report pages, named explicitly so that pages look the same everywhere
 // (DejaVu Sans, from fonts-dejavu-core), and text widths measured in points.
@@ -11,7 +16,30 @@ enum class Role { Body, Bold, Title, Small };
 
 // The font of a role, sized in points.
 QFont font(Role role);
-// The width of the text in the role's font, in points. Safe in any thread.
+// The width of the text in the role's font, or in the font, in points. Safe in any thread.
 double width(Role role, const QString& text);
+double width(const QFont& font, const QString& text);
+// The text cut to the width with "…" at its end, when it is wider.
+QString elided(const QFont& font, const QString& text, double width);
+
+// Widths of many short texts in one font, such as every amount of a column: the advance of
+// each character is measured once. Exact for text that needs no shaping (the fonts ask for
+// none), such as numbers and dates.
+class CharacterWidths {
+public:
+    explicit CharacterWidths(const QFont& font);
+    ~CharacterWidths();
+    CharacterWidths(const CharacterWidths&) = delete;
+    CharacterWidths& operator=(const CharacterWidths&) = delete;
+
+    // In points.
+    double operator()(const QString& text);
+
+private:
+    std::unique_ptr<QFontMetricsF> m_metrics;
+    // ASCII advances by code, negative until measured; others by character.
+    std::array<double, 128> m_ascii;
+    QHash<char16_t, double> m_advances;
+};
 
 } // namespace ReportFonts

@@ -138,13 +138,13 @@ ReportDocument ReportJob::runHere(const Request& request, ReportProgress& progre
         ReportQuery::run(request.definition, request.values, request.source, progress);
     ReportDocument document =
         ReportLayouter::layout(request.definition, data, request.header, progress);
-    writeHere(document, request.output, request.path, progress);
+    writeHere(document, request.output, request.path, request.csv, progress);
     progress.setStage(ReportProgress::Stage::Done);
     return document;
 }
 
 void ReportJob::writeHere(const ReportDocument& document, Output output, const QString& path,
-                          ReportProgress& progress)
+                          const ReportCsv::Options& csv, ReportProgress& progress)
 {
     switch (output) {
     case Output::Pdf:
@@ -152,7 +152,7 @@ void ReportJob::writeHere(const ReportDocument& document, Output output, const Q
         break;
     case Output::Csv:
         progress.checkCancel();
-        ReportCsv::write(document, path);
+        ReportCsv::write(document, path, csv);
         break;
     case Output::None:
         break;
@@ -173,11 +173,12 @@ std::shared_ptr<ReportDocument> ReportJob::run(const Request& request, QWidget* 
 }
 
 bool ReportJob::write(const std::shared_ptr<const ReportDocument>& document, Output output,
-                      const QString& path, QWidget* parent, bool showProgress)
+                      const QString& path, const ReportCsv::Options& csv, QWidget* parent,
+                      bool showProgress)
 {
     return runInWorker(
-        [document, output, path](ReportProgress& progress) {
-            writeHere(*document, output, path, progress);
+        [document, output, path, csv](ReportProgress& progress) {
+            writeHere(*document, output, path, csv, progress);
         },
         parent, showProgress, document->header.title);
 }

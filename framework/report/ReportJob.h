@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/ReportCsv.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportDocument.h"
 #include "report/ReportQuery.h"
@@ -26,6 +27,7 @@ public:
         ReportDocument::Header header;
         Output output = Output::None;
         QString path;
+        ReportCsv::Options csv;
     };
 
     // The output a file name asks for by its suffix (.pdf, .csv), Output::None otherwise.
@@ -38,11 +40,12 @@ public:
     // Writes a laid-out document to a file in a worker thread, the same way; false when
     // cancelled (no file is left).
     static bool write(const std::shared_ptr<const ReportDocument>& document, Output output,
-                      const QString& path, QWidget* parent, bool showProgress);
+                      const QString& path, const ReportCsv::Options& csv, QWidget* parent,
+                      bool showProgress);
 
     // Runs the request in the calling thread.
     static ReportDocument runHere(const Request& request, ReportProgress& progress);
     // Writes the document in the calling thread.
     static void writeHere(const ReportDocument& document, Output output, const QString& path,
-                          ReportProgress& progress);
+                          const ReportCsv::Options& csv, ReportProgress& progress);
 };

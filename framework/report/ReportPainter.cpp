@@ -1,6 +1,7 @@
 #include "report/ReportPainter.h"
 
 #include "core/Exceptions.h"
+#include "report/PdfInfo.h"
 #include "report/ReportDocument.h"
 #include "report/ReportFonts.h"
 #include "report/ReportLayouter.h"
@@ -21,17 +22,20 @@ namespace {
 using Line = ReportDocument::Line;
 using Role = ReportFonts::Role;
 
-constexpr double padding = 2.0;
+constexpr double padding = ReportLayouter::cellPadding;
 
 // Draws texts given in points on the painter's device, whatever its resolution.
 class PagePen {
 public:
-    explicit PagePen(QPainter& painter)
+    // The title's point size is the document's.
+    PagePen(QPainter& painter, double titleSize)
         : m_painter(painter), m_scale(painter.device()->logicalDpiY() / 72.0)
     {
         for (Role role : {Role::Body, Role::Bold, Role::Title, Role::Small}) {
             // Point sizes resolve against the device's resolution.
             m_fonts[static_cast<int>(role)] = ReportFonts::font(role);
+            if (role == Role::Title)
+                m_fonts[static_cast<int>(role)].setPointSizeF(titleSize);
             m_metrics[static_cast<int>(role)] =
                 std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
             m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
@@ -40,9 +44,10 @@ public:
     }
 
     // The text on one line, inside [left, left + width], top at y, aligned; elided
-    // with "…" when it does not fit, never clipped.
+    // with "…" when it does not fit, never clipped. A text that must not be elided (a
+    // number, which the layout gave room) is drawn whole.
     void text(Role role, const QString& text, double left, double width, double y, double height,
-              int alignment)
+              int alignment, bool elide = true)
     {
         if (text.isEmpty())
             return;
@@ -54,7 +59,7 @@ public:
         const bool fits =
             (alignment & Qt::AlignLeft) && text.size() * m_widest[static_cast<int>(role)] <= room;
         double advance = fits ? 0 : advanceOf(role, metrics, shown);
-        if (advance > room) {
+        if (advance > room && elide) {
             shown = metrics.elidedText(text, Qt::ElideRight, room);
             advance = metrics.horizontalAdvance(shown);
         }
@@ -70,9 +75,9 @@ public:
 
     // A cell of a column, inside its padding.
     void cell(Role role, const QString& value, double left, double width, double y, double height,
-              int alignment)
+              int alignment, bool elide = true)
     {
-        text(role, value, left + padding, width - 2 * padding, y, height, alignment);
+        text(role, value, left + padding, width - 2 * padding, y, height, alignment, elide);
     }
 
     void rule(double x1, double y, double x2, double thickness = 0.5)
@@ -119,32 +124,40 @@ void paintHeader(PagePen& pen, const ReportDocument& document, int page)
     const double left = document.margins.left();
     const double right = document.pageSize.width() - document.margins.right();
     const double width = right - left;
+    const double side = document.titleSide;
     double y = document.margins.top();
-    const double third = width / 4;
 
-    pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left,
-             third, y, 18, Qt::AlignLeft);
-    pen.text(Role::Title, header.title, left + third, width - 2 * third, y, 18, Qt::AlignHCenter);
+    pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
+             y, 18, Qt::AlignLeft);
     pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount()),
-             right - third, third, y, 18, Qt::AlignRight);
-    y += 18;
+             right - side, side, y, 18, Qt::AlignRight);
+    const double titleLine = (document.titleHeight - 3) / document.titleLines.size();
+    for (int i = 0; i < document.titleLines.size(); ++i)
+        pen.text(Role::Title, document.titleLines.at(i), left + side, width - 2 * side,
+                 y + 1.5 + i * titleLine, titleLine, Qt::AlignHCenter);
+    y += document.titleHeight;
+    const double line = ReportLayouter::headerLineHeight;
+    for (const QString& text : document.subtitleLines) {
+        pen.text(Role::Small, text, left, width, y, line, Qt::AlignHCenter);
+        y += line;
+    }
 
     const double processingWidth = ReportLayouter::processingTextWidth(header);
     pen.text(Role::Small, ReportLayouter::processingText(header), right - processingWidth,
-             processingWidth, y, 10, Qt::AlignRight);
-    for (const QString& line : document.companyLines) {
-        pen.text(Role::Small, line, left, width - processingWidth, y, 10, Qt::AlignLeft);
-        y += 10;
+             processingWidth, y, line, Qt::AlignRight);
+    for (const QString& text : document.companyLines) {
+        pen.text(Role::Small, text, left, width - processingWidth, y, line, Qt::AlignLeft);
+        y += line;
     }
-    for (const QString& line : document.criteriaLines) {
-        pen.text(Role::Small, line, left, width, y, 10, Qt::AlignLeft);
-        y += 10;
+    for (const QString& text : document.criteriaLines) {
+        pen.text(Role::Small, text, left, width, y, line, Qt::AlignLeft);
+        y += line;
     }
     pen.rule(left, y + 2, right, 0.8);
     y += 3;
     for (int c = 0; c < document.labels.size(); ++c)
         pen.cell(Role::Bold, document.labels.at(c), document.columnLeft.at(c),
-                 document.columnWidth.at(c), y, 14, document.alignments.at(c));
+                 document.columnWidth.at(c), y, 14, document.alignments.at(c), document.elides(c));
     pen.rule(left, y + 14, right);
 }
 
@@ -174,7 +187,8 @@ void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocume
     pen.cell(Role::Bold, total.label, left, labelEnd - left, y, height, Qt::AlignLeft);
     for (int c = first; c < total.cells.size(); ++c)
         pen.cell(Role::Bold, total.cells.at(c), document.columnLeft.at(c),
-                 document.columnWidth.at(c), y, height, document.alignments.at(c));
+                 document.columnWidth.at(c), y, height, document.alignments.at(c),
+                 document.elides(c));
 }
 
 void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
@@ -188,13 +202,20 @@ void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
     for (const Line& line : document.pages.at(page).lines) {
         switch (line.kind) {
         case Line::Kind::Detail: {
+            // The cells past the printed columns are the CSV's own.
             const QStringList& cells = document.rows.at(line.index);
-            for (int c = 0; c < cells.size(); ++c)
+            for (int c = 0; c < document.labels.size(); ++c)
                 pen.cell(Role::Body, cells.at(c), document.columnLeft.at(c),
                          document.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
-                         document.alignments.at(c));
+                         document.alignments.at(c), document.elides(c));
             break;
         }
+        case Line::Kind::StateSummary:
+            // Under its total, set in from the left.
+            pen.cell(Role::Small, document.notes.at(line.index),
+                     left + ReportLayouter::summaryIndent, width - ReportLayouter::summaryIndent,
+                     line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
+            break;
         case Line::Kind::GroupHeading:
             pen.cell(Role::Bold, document.headings.at(line.index), left, width, line.y + 2,
                      ReportLayouter::headingHeight - 2, Qt::AlignLeft);
@@ -219,7 +240,7 @@ void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
 
 void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document, int page)
 {
-    PagePen pen(painter);
+    PagePen pen(painter, document.titleSize);
     paintPageWith(pen, document, page);
 }
 
@@ -255,7 +276,7 @@ void ReportPainter::writePdf(const ReportDocument& document, const QString& path
         if (!painter.begin(&writer))
             throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
         try {
-            PagePen pen(painter);
+            PagePen pen(painter, document.titleSize);
             for (int page = 0; page < document.pageCount(); ++page) {
                 progress.checkCancel();
                 if (page > 0)
@@ -273,6 +294,15 @@ void ReportPainter::writePdf(const ReportDocument& document, const QString& path
     }
     if (finished && QFile(path).size() == 0)
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
+    // The pages show long code lists summarised; the file's properties keep them whole.
+    QStringList criteria;
+    for (const auto& [name, value] : document.header.fullCriteria)
+        criteria << name + QStringLiteral(": ") + value;
+    const auto& header = document.header;
+    PdfInfo::add(path,
+                 {{"Subject", QStringLiteral("Critérios: ") + criteria.join(QStringLiteral("; "))},
+                  {"Keywords", QStringList{header.screenCode, header.reportCode, header.title}.join(
+                                   QStringLiteral(", "))}});
 }
 
 void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int first, int last,
@@ -285,7 +315,7 @@ void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int
         throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
     first = std::max(first, 1);
     last = std::min(last, document.pageCount());
-    PagePen pen(painter);
+    PagePen pen(painter, document.titleSize);
     for (int page = first; page <= last; ++page) {
         if (onPage && !onPage(page)) {
             printer.abort();

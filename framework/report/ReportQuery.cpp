@@ -92,15 +92,17 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
 {
     fields.clear();
     formats.clear();
-    const auto add = [&](const QString& field) {
+    const auto add = [&](const QString& field, ReportValueFormat format = ReportValueFormat::Text) {
         if (field.isEmpty() || fields.contains(field, Qt::CaseInsensitive))
             return;
         const ReportDefinition::Column* column = definition.column(field);
         fields << field.toUpper();
-        formats << (column ? column->format : ReportValueFormat::Text);
+        formats << (column ? column->format : format);
     };
     for (const ReportDefinition::Column& column : definition.columns)
         add(column.field);
+    for (const ReportDefinition::Column& column : definition.exportColumns)
+        add(column.field, column.format);
     static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
     for (const ReportDefinition::Group& group : definition.groups) {
         add(group.field);
@@ -111,6 +113,7 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
         }
     }
     add(definition.companyField);
+    add(definition.stateField);
 }
 
 void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)

@@ -24,8 +24,9 @@ public:
     // The shared data module's connection.
     static Source sharedSource();
 
-    // The fields the definition's layout reads (columns, groups, {FIELD} placeholders,
-    // company), with the format each is read in; a field that is no column reads as text.
+    // The fields the definition's layout reads (columns, exported columns, groups, {FIELD}
+    // placeholders, company, state), with the format each is read in; a field that is no
+    // column reads as text.
     static void usedFields(const ReportDefinition& definition, QStringList& fields,
                            QList<ReportValueFormat>& formats);
 

@@ -15,6 +15,7 @@
 #include "report/ReportJob.h"
 #include "report/ReportPainter.h"
 #include "report/ReportPreviewDialog.h"
+#include "report/ReportSaveDialog.h"
 #include "report/TfrmDadosGerRel.h"
 
 #include <QDateTime>
@@ -162,20 +163,25 @@ QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& param
     const TParam* processing = params.FindParam(QStringLiteral("P_DTPROC"));
     if (!processing || !processing->isAssigned()) {
         const QDate date = DateTime::toDate(DataProc(FiliProc()));
-        values.insert(QStringLiteral("P_DTPROC"), date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
+        values.insert(QStringLiteral("P_DTPROC"),
+                      date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
     }
     return values;
 }
 
 namespace {
-// The file the user names in the form's save dialog, opening in the documents folder at first.
-QString askSavePath(TfrmDadosGerRel* form, const QString& suggested)
+// The file the user names in the save dialog, opening in the documents folder at first, with
+// the CSV's options.
+QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportCsv::Options& csv)
 {
-    TSaveDialog* dialog = form->svdSaveReport;
-    if (dialog->InitialDir.isEmpty())
-        dialog->InitialDir = documentsDirectory();
-    dialog->FileName = suggested;
-    return dialog->Execute(form) ? dialog->FileName : QString();
+    TSaveDialog* settings = form->svdSaveReport;
+    if (settings->InitialDir.isEmpty())
+        settings->InitialDir = documentsDirectory();
+    ReportSaveDialog dialog(*settings, suggested, csv, form);
+    if (!dialog.choose())
+        return QString();
+    csv = dialog.csvOptions();
+    return settings->FileName;
 }
 } // namespace
 
@@ -190,7 +196,8 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     const QString reportCode = form->lblCodRel->text();
     QString path;
     if (command == ReportCommand::SaveAs) {
-        path = headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title));
+        path =
+            headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title), m_csv);
         if (path.isEmpty())
             return;
         if (ReportJob::outputFor(path) == ReportJob::Output::None)
@@ -207,7 +214,10 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     request.header.screenCode = form->lblCodTela->text();
     request.header.reportCode = reportCode;
     request.header.title = report.title;
-    request.header.criteria = ReportCriteria::summary(params);
+    const QList<ReportCriteria::Item> criteria = ReportCriteria::items(params);
+    request.header.criteria = ReportCriteria::page(criteria);
+    for (const ReportCriteria::Item& item : criteria)
+        request.header.fullCriteria.append({item.name, item.value});
     request.header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
     request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
@@ -232,7 +242,7 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
         print(*document, form);
         break;
     case ReportCommand::SaveAs:
-        if (ReportJob::write(document, ReportJob::outputFor(path), path, form, !headless))
+        if (ReportJob::write(document, ReportJob::outputFor(path), path, m_csv, form, !headless))
             m_lastRun.file = path;
         break;
     case ReportCommand::Edit:
@@ -251,7 +261,7 @@ void TReportDesignerDialog::print(const ReportDocument& document, TfrmDadosGerRe
                     QDateTime::currentDateTime().toString(QStringLiteral(" - yyyyMMdd-HHmmss")) +
                     QStringLiteral(".pdf"));
         auto copy = std::make_shared<const ReportDocument>(document);
-        if (!ReportJob::write(copy, ReportJob::Output::Pdf, path, form, true))
+        if (!ReportJob::write(copy, ReportJob::Output::Pdf, path, {}, form, true))
             return;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
@@ -295,7 +305,7 @@ void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel
     const QString caption = form->Message(QStringLiteral("NovoCaption"));
     const QString prompt = form->Message(QStringLiteral("NovoPrompt"));
     ReportEditorDialog editor(
-        form->lblCodRel->text(), report.filePath, text,
+        form->lblCodRel->text(), report, text,
         [caption, prompt](QWidget* parent, const QString& current) {
             bool ok = false;
             const QString title =

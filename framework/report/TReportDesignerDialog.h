@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Events.h"
+#include "report/ReportCsv.h"
 #include "report/ReportDefinition.h"
 
 #include <QHash>
@@ -46,6 +47,8 @@ public:
     // Headless runs: the next save-as commands write this file (PDF or CSV, by its suffix)
     // without asking, and without a progress window; an empty path restores the dialogs.
     void SetOutputFile(const QString& path) { m_outputFile = path; }
+    // What a CSV holds besides the rows: for headless runs, and as the save dialog's choice.
+    void SetCsvOptions(const ReportCsv::Options& options) { m_csv = options; }
     // What the last run that laid out pages produced.
     struct RunResult {
         QString file;
@@ -62,6 +65,7 @@ private:
     void edit(const ReportDefinition& report, TfrmDadosGerRel* form);
 
     QString m_outputFile;
+    ReportCsv::Options m_csv;
     RunResult m_lastRun;
     bool m_running = false;
 };

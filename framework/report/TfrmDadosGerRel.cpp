@@ -36,9 +36,12 @@ void TfrmDadosGerRel::publishHandlers(HandlerTable& table)
                         [this](TObject* s) { sbtSalvarComoClick(s); });
     table.notify.insert(QStringLiteral("sbtReportEditClick"),
                         [this](TObject* s) { sbtReportEditClick(s); });
-    table.notify.insert(QStringLiteral("mniSalvarPdfClick"), [this](TObject* s) { mniSalvarPdfClick(s); });
-    table.notify.insert(QStringLiteral("mniSalvarCsvClick"), [this](TObject* s) { mniSalvarCsvClick(s); });
-    table.notify.insert(QStringLiteral("mniEditarClick"), [this](TObject* s) { mniEditarClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarPdfClick"),
+                        [this](TObject* s) { mniSalvarPdfClick(s); });
+    table.notify.insert(QStringLiteral("mniSalvarCsvClick"),
+                        [this](TObject* s) { mniSalvarCsvClick(s); });
+    table.notify.insert(QStringLiteral("mniEditarClick"),
+                        [this](TObject* s) { mniEditarClick(s); });
     table.notify.insert(QStringLiteral("mniAtualizarListaClick"),
                         [this](TObject* s) { mniAtualizarListaClick(s); });
 }
@@ -102,9 +105,11 @@ void TfrmDadosGerRel::FormClose(TObject*, TCloseAction& action)
 void TfrmDadosGerRel::LoadReportList()
 {
     m_reports = ReportCatalog::load(lblCodRel->text());
+    // A definition that does not read keeps its place, marked, its error as the item's tip.
     QStringList titles;
-    for (const ReportDefinition& report : std::as_const(m_reports))
-        titles << report.title;
+    for (const ReportCatalog::Entry& report : std::as_const(m_reports))
+        titles << (report.broken() ? QStringLiteral("⚠ %1 (definição com erro)").arg(report.title())
+                                   : report.title());
     QStringList shown;
     for (int i = 0; i < cbbReportNames->count(); ++i)
         shown << cbbReportNames->itemText(i);
@@ -113,6 +118,9 @@ void TfrmDadosGerRel::LoadReportList()
     const QString selected = cbbReportNames->currentText();
     cbbReportNames->clear();
     cbbReportNames->addItems(titles);
+    for (int i = 0; i < m_reports.size(); ++i)
+        if (m_reports.at(i).broken())
+            cbbReportNames->setItemData(i, m_reports.at(i).error, Qt::ToolTipRole);
     const int index = titles.indexOf(selected);
     cbbReportNames->SetItemIndex(index >= 0 ? index : (titles.isEmpty() ? -1 : 0));
 }
@@ -122,15 +130,22 @@ const ReportDefinition& TfrmDadosGerRel::SelectedReport()
     const int index = cbbReportNames->GetItemIndex();
     if (index < 0 || index >= m_reports.size())
         ReportFileMissing();
-    return m_reports.at(index);
+    if (m_reports.at(index).broken())
+        Consiste::MensErro(m_reports.at(index).error, true);
+    return m_reports.at(index).definition;
+}
+
+QString TfrmDadosGerRel::ReportKind(int index) const
+{
+    return index >= 0 && index < m_reports.size() ? m_reports.at(index).definition.kind : QString();
 }
 
 void TfrmDadosGerRel::ReportFileMissing() const
 {
-    Consiste::MensErro(
-        TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
-                          {lblCodRel->text(), QDir::toNativeSeparators(ReportCatalog::directory())}),
-        true);
+    Consiste::MensErro(TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
+                                         {lblCodRel->text(),
+                                          QDir::toNativeSeparators(ReportCatalog::directory())}),
+                       true);
 }
 
 QString TfrmDadosGerRel::Message(const QString& key) const

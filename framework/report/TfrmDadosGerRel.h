@@ -1,7 +1,7 @@
 #pragma once
 
 #include "form/TForm.h"
-#include "report/ReportDefinition.h"
+#include "report/ReportCatalog.h"
 #include "report/TReportDesignerDialog.h"
 
 class CommandShortcuts;
@@ -56,8 +56,13 @@ public:
     void mniEditarClick(TObject* sender);
     void mniAtualizarListaClick(TObject* sender);
 
-    // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none.
+    // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none,
+    // and a broken definition's error when that is the one chosen.
     const ReportDefinition& SelectedReport();
+    // The definitions of the list, broken ones in their places.
+    const QList<ReportCatalog::Entry>& Reports() const { return m_reports; }
+    // The kind of the report at an index of the list; empty when it states none.
+    QString ReportKind(int index) const;
     // Reports that the report's definition file is missing ("Arq_Rel_Err") and aborts.
     void ReportFileMissing() const;
     // The text of a message: the screen's table first, then the base form's own.
@@ -79,6 +84,6 @@ protected:
 private:
     void runCommand(ReportCommand command);
 
-    QList<ReportDefinition> m_reports;
+    QList<ReportCatalog::Entry> m_reports;
     CommandShortcuts* m_commandShortcuts = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "core/DateTime.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
-#include "report/ReportDefinition.h"
+#include "report/ReportCatalog.h"
 #include "report/ReportDocument.h"
 #include "report/ReportJob.h"
 #include "report/ReportProgress.h"
@@ -107,7 +107,8 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
                       {},
                       QStringLiteral("teste"),
                       QStringLiteral("15/03/2026"),
-                      QStringLiteral("Nenhum cheque atende aos critérios informados.")};
+                      QStringLiteral("Nenhum cheque atende aos critérios."),
+                      {{QStringLiteral("Critérios"), QStringLiteral("teste")}}};
     request.output = output;
     request.path = path;
     ReportProgress progress;

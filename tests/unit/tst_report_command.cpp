@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -44,9 +45,10 @@ private slots:
     {
         const Result result = klx({QStringLiteral("--help")}, false);
         QCOMPARE(result.code, 0);
-        for (const char* option : {"--report", "--companies", "--accounts", "--emission-from",
-                                   "--clearing-to", "--check-from", "--states", "--reconciliation",
-                                   "--filter", "--output", "--params", "--database"})
+        for (const char* option :
+             {"--report", "--companies", "--accounts", "--emission-from", "--clearing-to",
+              "--check-from", "--states", "--reconciliation", "--filter", "--output", "--params",
+              "--database", "--csv-totals", "--csv-criteria"})
             QVERIFY2(result.out.contains(QLatin1String(option)), option);
     }
 
@@ -289,7 +291,138 @@ private slots:
         QFile file(output);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(5) == "%PDF-");
-        QVERIFY(result.out.contains(QStringLiteral("59 linhas, 2 páginas")));
+        // Outstanding checks only: issued and not cleared.
+        QVERIFY2(result.out.contains(QStringLiteral("27 linhas, 1 página")),
+                 qPrintable(result.out));
+    }
+
+    void csvOptions()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("opcoes.csv"));
+        Result result = klx({"--report", "2", "--accounts", "002", "--emission-from", "01/01/2026",
+                             "--emission-to", "31/03/2026", "--csv-totals", "--csv-criteria",
+                             "--output", output});
+        QCOMPARE(result.code, 0);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.at(0), QStringLiteral("Relatório;Conciliação de cheques"));
+        QVERIFY(lines.contains(QStringLiteral("Contas;002")));
+        QVERIFY(lines.contains(QStringLiteral("Conciliação;todos")));
+        const qsizetype heading = lines.indexOf(QString()) + 1;
+        QCOMPARE(lines.at(heading), QStringLiteral("Conta;Cheque;Emissão;Compensação;Dias;"
+                                                   "Favorecido;Status;Valor (R$);Situação"));
+        // The cancelled checks of the account are a section of their own, outside the amounts.
+        QVERIFY(lines.contains(QStringLiteral("Total de Cancelados — 2 cheques;;;;;;;0,00;")));
+        QVERIFY(lines.contains(QStringLiteral("Cancelados: 2 — 84.892,68;;;;;;;;")));
+        QVERIFY(lines.contains(
+            QStringLiteral("Total de Não compensados — 4 cheques;;;;;;;35.506,93;")));
+        QVERIFY(lines.filter(QStringLiteral(";Cancelado;")).size() == 2);
+        for (const QString& line : lines.filter(QStringLiteral(";Cancelado;")))
+            QVERIFY(line.endsWith(QStringLiteral(";Cancelados")));
+
+        result = klx({"--csv-totals", "--output", m_dir.filePath(QStringLiteral("x.pdf"))});
+        QCOMPARE(result.code, 2);
+        QVERIFY(result.err.contains(QStringLiteral("pedem saída .csv")));
+    }
+
+    void emptyResultIsTold()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("vazio.csv"));
+        const Result result = klx(
+            {"--emission-from", "01/01/2020", "--emission-to", "02/01/2020", "--output", output});
+        QCOMPARE(result.code, 0);
+        QVERIFY(result.err.contains(
+            QStringLiteral("klx: nenhum cheque atende aos critérios; arquivo gravado com o "
+                           "cabeçalho")));
+        QCOMPARE(csvRows(output).size(), 0);
+        QVERIFY(QFileInfo(output).size() > 10);
+    }
+
+    // A broken definition keeps its index: the others keep theirs, it is told once, and asking
+    // for it by index is refused with its error.
+    void brokenDefinitionKeepsItsIndex()
+    {
+        QTemporaryDir reports;
+        const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
+        for (const QString& name : source.entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(source.filePath(name), reports.filePath(name)));
+        QFile broken(reports.filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(broken.open(QIODevice::Append));
+        broken.write("orientation: sideways\n");
+        broken.close();
+
+        Result result = klx({"--report", "2", "--params", "--reports", reports.path()});
+        QCOMPARE(result.code, 0);
+        QCOMPARE(QJsonDocument::fromJson(result.out.toUtf8())["title"].toString(),
+                 QStringLiteral("Conciliação de cheques"));
+        QCOMPARE(result.err.count(QStringLiteral("KLX473-1-numero.rpt")), 1);
+        QVERIFY2(result.err.contains(QStringLiteral("klx: aviso: relatório 1 ignorado: ")),
+                 qPrintable(result.err));
+        QVERIFY(result.err.contains(QStringLiteral("orientação inválida")));
+
+        result = klx({"--report", "1", "--output", m_dir.filePath(QStringLiteral("quebrado.pdf")),
+                      "--reports", reports.path()});
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err.count(QStringLiteral("KLX473-1-numero.rpt")), 1);
+        QVERIFY2(result.err.contains(QStringLiteral("orientação inválida")),
+                 qPrintable(result.err));
+        QVERIFY(!result.err.contains(QStringLiteral("aviso")));
+    }
+
+    // Every account of a generated database picked: the pages hold the checks under a short
+    // criteria block, and the file's properties keep the whole list.
+    void tenThousandAccountsPicked()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            QSKIP("pdfinfo (poppler-utils) is not installed.");
+        const QString database = m_dir.filePath(QStringLiteral("dez-mil.sqlite"));
+        QProcess generate;
+        generate.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
+                       {"--accounts", "10000", "--checks", "12000", "--companies", "50", database});
+        QVERIFY(generate.waitForFinished(120000) && generate.exitCode() == 0);
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
+        db.setDatabaseName(database);
+        QVERIFY(db.open());
+        QSqlQuery query(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY 1"), db);
+        QStringList accounts;
+        while (query.next())
+            accounts << query.value(0).toString();
+        query = QSqlQuery();
+        db.close();
+        QCOMPARE(accounts.size(), 10000);
+
+        const QString output = m_dir.filePath(QStringLiteral("dez-mil.pdf"));
+        QStringList args{
+            "--report",        "1",          "--accounts",    accounts.join(QLatin1Char(',')),
+            "--emission-from", "01/03/2026", "--emission-to", "31/03/2026",
+            "--output",        output,       "--database",    database};
+        const Result result = klx(args, false);
+        QCOMPARE(result.code, 0);
+        static const QRegularExpression counts(QStringLiteral("(\\d+) linhas, (\\d+) páginas"));
+        const auto match = counts.match(result.out);
+        QVERIFY2(match.hasMatch(), qPrintable(result.out));
+        const int rows = match.captured(1).toInt();
+        QVERIFY(rows > 500);
+        // One account a group: a heading, its rows, its total and state line.
+        QVERIFY(match.captured(2).toInt() < rows / 8);
+
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {"-l", "1", "-layout", output, "-"});
+        QVERIFY(text.waitForFinished(60000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        QVERIFY2(page.contains(QStringLiteral("Contas: 10.000 selecionadas — 001, 002, 003, …")),
+                 qPrintable(page.left(800)));
+        QVERIFY(QRegularExpression(QStringLiteral("[0-9A-Z]{3} \\d{6} \\d\\d/03/2026"))
+                    .match(page)
+                    .hasMatch());
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {output});
+        QVERIFY(info.waitForFinished(60000));
+        const QString properties = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY(properties.contains(QStringLiteral("Contas: ") +
+                                    accounts.join(QStringLiteral(", ")) + QLatin1Char(';')));
     }
 
     void firebirdGivesTheSameFile()
@@ -334,10 +467,11 @@ private:
             args << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
         if (sqlite)
             args << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
-        // The user's settings (saved filters) of the test's own folder.
+        // The user's settings (saved filters) and report copies of the test's own folders.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
         if (!process.waitForFinished(120000))

@@ -9,11 +9,14 @@
 #include "report/ReportEditorDialog.h"
 #include "report/ReportPageView.h"
 #include "report/ReportPreviewDialog.h"
+#include "report/ReportSaveDialog.h"
 #include "report/TfrmDadosGerRel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -70,6 +73,8 @@ private slots:
         for (const QString& file : source.entryList({QStringLiteral("*.rpt")}))
             QFile::copy(source.filePath(file), QDir(m_reports).filePath(file));
         ReportCatalog::setDirectory(m_reports);
+        m_userReports = m_host->dir.filePath(QStringLiteral("own-reports"));
+        ReportCatalog::setUserDirectory(m_userReports);
         m_host->open();
         m_form = qobject_cast<TfrmDadosGerRel*>(m_host->form());
         QVERIFY(m_form);
@@ -134,7 +139,7 @@ private slots:
         setEmissionRange(QStringLiteral("01/01/2020"), QStringLiteral("02/01/2020"));
         m_form->sbtPreview->click();
         QCOMPARE(m_host->errors,
-                 QStringList{QStringLiteral("Nenhum cheque atende aos critérios informados.")});
+                 QStringList{QStringLiteral("Nenhum cheque atende aos critérios.")});
         QVERIFY(!preview());
     }
 
@@ -183,7 +188,8 @@ private slots:
             whenShown<QInputDialog>([&](QInputDialog* ask) {
                 caption = ask->windowTitle();
                 prompt = ask->labelText();
-                QCOMPARE(ask->textValue(), QStringLiteral("Cheques não compensados por idade"));
+                QCOMPARE(ask->textValue(),
+                         QStringLiteral("Cheques não compensados por idade (cópia)"));
                 ask->setTextValue(QStringLiteral("Idade dos cheques (revisado)"));
                 ask->accept();
             });
@@ -197,8 +203,10 @@ private slots:
         QCOMPARE(m_form->cbbReportNames->itemText(5),
                  QStringLiteral("Idade dos cheques (revisado)"));
         QCOMPARE(m_form->cbbReportNames->currentIndex(), 3);
+        // The copy goes to the user's folder; the shipped one is left as it was.
+        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 5);
         const QString saved =
-            QDir(m_reports).filePath(QStringLiteral("KLX473-5-idade-dos-cheques-revisado.rpt"));
+            QDir(m_userReports).filePath(QStringLiteral("KLX473-5-idade-dos-cheques-revisado.rpt"));
         const ReportDefinition copy = ReportDefinition::load(saved);
         QCOMPARE(copy.order, 5);
         QCOMPARE(copy.column(QStringLiteral("QTDIAS"))->label, QStringLiteral("Idade"));
@@ -208,6 +216,99 @@ private slots:
                 .column(QStringLiteral("QTDIAS"))
                 ->label,
             QStringLiteral("Dias"));
+    }
+
+    void copyOfReconciliationKeepsItsKind()
+    {
+        selectReport(2);
+        QStringList suggestions;
+        const auto saveCopy = [&](const QString& title) {
+            whenShown<ReportEditorDialog>([&, title](ReportEditorDialog* editor) {
+                whenShown<QInputDialog>([&, title](QInputDialog* ask) {
+                    suggestions << ask->textValue();
+                    ask->setTextValue(title.isEmpty() ? ask->textValue() : title);
+                    ask->accept();
+                });
+                if (!editor->saveAsNew())
+                    editor->reject();
+                else
+                    editor->accept();
+            });
+            m_form->sbtReportEdit->click();
+        };
+        saveCopy(QString());
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QCOMPARE(suggestions, QStringList{QStringLiteral("Conciliação de cheques (cópia)")});
+        QCOMPARE(m_form->cbbReportNames->itemText(5),
+                 QStringLiteral("Conciliação de cheques (cópia)"));
+
+        // A title in the list is refused; the next suggestion is free.
+        selectReport(2);
+        saveCopy(QStringLiteral("relação de cheques  por número"));
+        QCOMPARE(suggestions.last(), QStringLiteral("Conciliação de cheques (cópia 2)"));
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY2(m_host->errors.first().startsWith(
+                     QStringLiteral("Já existe um relatório com o título \"relação de cheques por "
+                                    "número\"")),
+                 qPrintable(m_host->errors.first()));
+        QCOMPARE(m_form->cbbReportNames->count(), 6);
+
+        // The copy filters by reconciliation as its original does.
+        auto* conciliacao = m_form->findChild<QWidget*>(QStringLiteral("cbbConciliacao"));
+        auto* emitido = m_form->findChild<QWidget*>(QStringLiteral("chbEmit"));
+        selectReport(0);
+        QVERIFY(!conciliacao->isEnabled() && emitido->isEnabled());
+        selectReport(5);
+        QVERIFY(conciliacao->isEnabled() && !emitido->isEnabled());
+    }
+
+    void brokenDefinitionKeepsItsPlace()
+    {
+        QFile file(QDir(m_reports).filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(
+            QString(text)
+                .replace(QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro"))
+                .toUtf8());
+        file.close();
+        m_form->LoadReportList();
+        QCOMPARE(m_form->cbbReportNames->count(), 5);
+        QCOMPARE(m_form->cbbReportNames->itemText(1),
+                 QStringLiteral("⚠ Relação de cheques por número (definição com erro)"));
+        QVERIFY(m_form->cbbReportNames->itemData(1, Qt::ToolTipRole)
+                    .toString()
+                    .contains(QStringLiteral("formato inválido")));
+        QCOMPARE(m_form->cbbReportNames->itemText(2), QStringLiteral("Conciliação de cheques"));
+        selectReport(1);
+        m_form->sbtPreview->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY2(m_host->errors.first().contains(QStringLiteral("KLX473-1-numero.rpt:")),
+                 qPrintable(m_host->errors.first()));
+        QVERIFY(!preview());
+    }
+
+    void saveDialogOffersCsvTotals()
+    {
+        const QString path = m_host->dir.filePath(QStringLiteral("com-totais.csv"));
+        bool offered = false;
+        whenShown<ReportSaveDialog>([&](ReportSaveDialog* dialog) {
+            auto* totals = dialog->findChild<QCheckBox*>(QStringLiteral("csvTotals"));
+            offered = totals && totals->isEnabled();
+            totals->setChecked(true);
+            // The user types the name in the dialog's own field and saves.
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        m_form->mniSalvarCsvClick(nullptr);
+        QVERIFY(offered);
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString csv = QString::fromUtf8(file.readAll());
+        QVERIFY(csv.contains(QStringLiteral("\r\nTotal geral — ")));
     }
 
     void badEditIsRefusedWithItsLine()
@@ -221,7 +322,7 @@ private slots:
         m_form->sbtReportEdit->click();
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY2(m_host->errors.first().startsWith(
-                     QStringLiteral("KLX473-0-emissao.rpt:15: formato inválido: \"dinheiro\"")),
+                     QStringLiteral("KLX473-0-emissao.rpt:19: formato inválido: \"dinheiro\"")),
                  qPrintable(m_host->errors.first()));
         QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 5);
     }
@@ -303,6 +404,7 @@ private:
     std::unique_ptr<ScreenHost> m_host;
     TfrmDadosGerRel* m_form = nullptr;
     QString m_reports;
+    QString m_userReports;
 };
 
 QTEST_MAIN(TestReportEngine)

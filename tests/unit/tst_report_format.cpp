@@ -103,9 +103,22 @@ private slots:
                            "column: CDREDUCONT\n"
                            "column: VLCHEQUE | Valor | 12.5 | right | money\n"
                            "sum: VLCHEQUE\n"
+                           "state: IDSTATUS | 1 | Emitidos | total\n"
+                           "state: idstatus | 0 | Disponíveis | count\n"
+                           "export: DSFAIXA | Faixa\n"
+                           "kind: reconciliation\n"
+                           "subtitle: Só os emitidos somam.\n"
                            "sql:\n"
                            "  SELECT 1\n"),
             QStringLiteral("teste.rpt"));
+        QCOMPARE(report.stateField, QStringLiteral("IDSTATUS"));
+        QCOMPARE(report.states.size(), 2);
+        QCOMPARE(report.states.at(1).label, QStringLiteral("Disponíveis"));
+        QCOMPARE(report.states.at(1).role, ReportDefinition::StateRole::Count);
+        QCOMPARE(report.exportColumns.size(), 1);
+        QCOMPARE(report.exportColumns.at(0).label, QStringLiteral("Faixa"));
+        QCOMPARE(report.kind, ReportDefinition::reconciliationKind);
+        QCOMPARE(report.subtitle, QStringLiteral("Só os emitidos somam."));
         QCOMPARE(report.order, 7);
         QCOMPARE(report.orientation, ReportDefinition::Orientation::Landscape);
         QCOMPARE(report.companyField, QStringLiteral("NMEMPRESA"));
@@ -123,8 +136,8 @@ private slots:
         QStringList fields;
         QList<ReportValueFormat> formats;
         ReportQuery::usedFields(report, fields, formats);
-        QCOMPARE(fields,
-                 QStringList({"CDREDUCONT", "VLCHEQUE", "DSCONTCORR", "DTEMISSAO", "NMEMPRESA"}));
+        QCOMPARE(fields, QStringList({"CDREDUCONT", "VLCHEQUE", "DSFAIXA", "DSCONTCORR",
+                                      "DTEMISSAO", "NMEMPRESA", "IDSTATUS"}));
         QCOMPARE(formats.at(1), ReportValueFormat::Money);
     }
 
@@ -154,6 +167,18 @@ private slots:
         QTest::newRow("bad line") << head + "no colon here\n"
                                   << "x.rpt:2: linha inválida";
         QTest::newRow("no title") << QStringLiteral("order: 1\n") << "x.rpt: falta o título";
+        QTest::newRow("state role") << head + "state: S | 1 | Emitidos | soma\n"
+                                    << "x.rpt:2: papel de status inválido: \"soma\"";
+        QTest::newRow("state parts") << head + "state: S | 1 | Emitidos\n"
+                                     << "x.rpt:2: status inválido";
+        QTest::newRow("two state fields")
+            << head + "state: S | 1 | A | total\nstate: T | 2 | B | count\n"
+            << "x.rpt:3: todos os status usam o mesmo campo: S";
+        QTest::newRow("state repeated")
+            << head + "state: S | 1 | A | total\nstate: S | 1 | B | count\n"
+            << "x.rpt:3: status repetido: 1";
+        QTest::newRow("kind") << head + "kind: conciliacao\n"
+                              << "x.rpt:2: tipo de relatório desconhecido";
     }
     void definitionErrorsNameFileAndLine()
     {
@@ -233,7 +258,7 @@ private slots:
         set("P_DTCOMPINI", QString());
         set("P_DTCOMPFIN", QString());
         set("P_TDTCOMP", QStringLiteral("T"));
-        QCOMPARE(ReportCriteria::summary(params),
+        QCOMPARE(ReportCriteria::full(ReportCriteria::items(params)),
                  QStringLiteral("Empresas: todas; Contas: 001, 003; Emissão: 01/02/2026 a "
                                 "28/02/2026; Compensação: qualquer data; Cheques: 001101 a 001110; "
                                 "Status: Disponível, Cancelado; Conciliação: não compensados"));
@@ -241,8 +266,22 @@ private slots:
         // Date-time 0 and unassigned dates both mean no date; undeclared criteria are left out.
         TParams few({"P_DTINI", "P_DTFIN", "P_TSTATUS"});
         few.ParamByName(QStringLiteral("P_DTINI"))->SetAsDateTime(0);
-        QCOMPARE(ReportCriteria::summary(few),
+        QCOMPARE(ReportCriteria::full(ReportCriteria::items(few)),
                  QStringLiteral("Emissão: qualquer data; Status: todos"));
+
+        // A page shows a long code list by its count and first codes; the full text keeps all.
+        QStringList codes;
+        for (int i = 1; i <= 1500; ++i)
+            codes << QStringLiteral("%1").arg(i, 3, 36, QLatin1Char('0')).toUpper();
+        set("P_CDREDUCONT", codes.join(QLatin1Char(',')));
+        const QList<ReportCriteria::Item> items = ReportCriteria::items(params);
+        QVERIFY(ReportCriteria::page(items).startsWith(
+            QStringLiteral("Empresas: todas; Contas: 1.500 selecionadas — 001, 002, 003, …; "
+                           "Emissão: 01/02/2026")));
+        QVERIFY(ReportCriteria::full(items).contains(codes.join(QStringLiteral(", "))));
+        set("P_CDREDUCONT", codes.mid(0, 10).join(QLatin1Char(',')));
+        QVERIFY(ReportCriteria::page(ReportCriteria::items(params))
+                    .contains(codes.mid(0, 10).join(QStringLiteral(", ")) + QLatin1Char(';')));
     }
 };
 

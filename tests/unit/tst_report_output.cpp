@@ -2,13 +2,16 @@
 // and the same rows in the PDF's text and in the CSV.
 
 #include "ReportTestSupport.h"
+#include "core/Exceptions.h"
 #include "report/ReportCsv.h"
+#include "report/ReportFonts.h"
 #include "report/ReportFormat.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportPainter.h"
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -42,14 +45,16 @@ QString collapsed(const QString& line)
     return line.simplified();
 }
 
-// The detail lines of the PDF text: those that begin with an account and a check number.
-QStringList detailLines(const QStringList& pages)
+// The body lines of the PDF text: those that begin with an account, the totals and the state
+// summaries.
+QStringList bodyLines(const QStringList& pages)
 {
-    static const QRegularExpression detail(QStringLiteral("^[0-9A-Z]{3} "));
+    static const QRegularExpression body(
+        QStringLiteral("^([0-9A-Z]{3} |Total |Cheques de |Emitidos: |Cancelados: |Disponíveis: )"));
     QStringList lines;
     for (const QString& page : pages)
         for (const QString& line : page.split(QLatin1Char('\n')))
-            if (detail.match(collapsed(line)).hasMatch())
+            if (body.match(collapsed(line)).hasMatch())
                 lines << collapsed(line);
     return lines;
 }
@@ -70,14 +75,38 @@ double heightOf(ReportDocument::Line::Kind kind)
     }
 }
 
-QStringList csvLines(const QString& path)
+// The CSV's rows, their quoted fields read back.
+QList<QStringList> csvRows(const QString& path)
 {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    const QString text = QString::fromUtf8(file.readAll());
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted && c == QLatin1Char('"') && i + 1 < text.size() &&
+            text.at(i + 1) == QLatin1Char('"')) {
+            cell += c;
+            ++i;
+        } else if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char(';')) {
+            row << cell;
+            cell.clear();
+        } else if (!quoted && c == QLatin1Char('\r')) {
+            row << cell;
+            rows << row;
+            row.clear();
+            cell.clear();
+            ++i; // the line feed
+        } else {
+            cell += c;
+        }
+    }
+    return rows;
 }
 
 } // namespace
@@ -95,6 +124,8 @@ private slots:
             QTest::addRow("%d", report) << report;
     }
 
+    // The CSV with its totals reads, line for line, as the body of the PDF's pages: the same
+    // rows, total labels, amounts and state summaries.
     void pdfAndCsvHoldTheSameRows()
     {
         QFETCH(int, report);
@@ -104,20 +135,112 @@ private slots:
         const QString csv = m_dir.filePath(QStringLiteral("r%1.csv").arg(report));
         const ReportDocument document =
             run(definition(report), everything(), *m_db, ReportJob::Output::Pdf, pdf);
-        ReportCsv::write(document, csv);
+        ReportCsv::write(document, csv, {true, false});
 
         const QStringList pages = pdfPages(pdf);
         QCOMPARE(pages.size(), document.pageCount());
+        const QList<QStringList> rows = csvRows(csv);
+        QCOMPARE(rows.first(), document.labels + document.exportLabels);
         QStringList fromCsv;
-        const QStringList lines = csvLines(csv);
-        QCOMPARE(lines.first(), document.labels.join(QLatin1Char(';')));
-        for (const QString& line : lines.mid(1)) {
-            QStringList cells = line.split(QLatin1Char(';'));
+        for (QStringList cells : rows.mid(1)) {
+            // The columns only the CSV carries are not on the page.
+            cells = cells.mid(0, document.labels.size());
             cells.removeAll(QString());
             fromCsv << cells.join(QLatin1Char(' '));
         }
         QVERIFY(fromCsv.size() >= 10);
-        QCOMPARE(detailLines(pages), fromCsv);
+        QCOMPARE(bodyLines(pages), fromCsv);
+        QCOMPARE(fromCsv.filter(QRegularExpression(QStringLiteral("^Total geral( |$)"))).size(), 1);
+    }
+
+    void csvCriteriaAndFormulaGuard()
+    {
+        const auto module = demoWith(QStringLiteral(
+            "('001', '009001', '01', '2026-03-15', NULL, -1234.56, "
+            "'=HYPERLINK(\"http://x\",\"y\")', '1'), ('001', '009002', '01', '2026-03-15', "
+            "NULL, 10, '@SUM(A1)', '1'), ('001', '009003', '01', '2026-03-15', NULL, 10, "
+            "'+5511999', '1'), ('001', '009004', '01', '2026-03-15', NULL, 10, '-2', '1')"));
+        QVERIFY(module);
+        Criteria criteria;
+        criteria.accounts = QStringLiteral("001");
+        ReportDocument document = run(definition(1), criteria, *module);
+        document.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001")},
+                                        {QStringLiteral("Nota"), QStringLiteral("=1+1")}};
+        const QStringList lines =
+            ReportCsv::text(document, {false, true}).split(QStringLiteral("\r\n"));
+        QCOMPARE(
+            lines.mid(0, 6),
+            QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
+                         "Contas;001", "Nota;'=1+1", "", document.labels.join(QLatin1Char(';'))}));
+        QCOMPARE(lines.at(7),
+                 QStringLiteral("001;009001;15/03/2026;;\"'=HYPERLINK(\"\"http://x\"\","
+                                "\"\"y\"\")\";Emitido;-1.234,56"));
+        QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00"));
+        QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00"));
+        QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00"));
+        // The page shows the payee as it is.
+        QCOMPARE(document.rows.at(1).at(4), QStringLiteral("=HYPERLINK(\"http://x\",\"y\")"));
+    }
+
+    // An amount of thirteen digits and a grand total beyond it print whole, cents included;
+    // the payee column gives way.
+    void largeAmountsAreNeverCut()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const auto module = demoWith(QStringLiteral(
+            "('001', '009001', '01', '2026-03-15', NULL, 1227334438.54, "
+            "'Incorporadora Grande Negócio S.A. de Empreendimentos Imobiliários', '1'), "
+            "('001', '009002', '01', '2026-03-15', NULL, 9999999999999.99, 'Tesouro', '1')"));
+        QVERIFY(module);
+        const QString pdf = m_dir.filePath(QStringLiteral("large.pdf"));
+        const ReportDocument document =
+            run(definition(0), Criteria(), *module, ReportJob::Output::Pdf, pdf);
+        const QString text = pdfPages(pdf).join(QLatin1Char('\n'));
+        for (const char* amount :
+             {"1.227.334.438,54", "9.999.999.999.999,99", "10.001.227.386.660,36"})
+            QVERIFY2(text.contains(QLatin1String(amount)), amount);
+        QVERIFY(!text.contains(QStringLiteral(",9…")) && !text.contains(QStringLiteral("8…")));
+        QVERIFY(text.contains(QStringLiteral("Incorporadora Grande")));
+        QVERIFY(!text.contains(QStringLiteral("Imobiliários")));
+        const int value = static_cast<int>(document.labels.indexOf(QStringLiteral("Valor (R$)")));
+        QVERIFY(
+            document.columnWidth.at(value) - 2 * ReportLayouter::cellPadding >=
+            ReportFonts::width(ReportFonts::Role::Bold, QStringLiteral("10.001.227.386.660,36")));
+        const double right = document.pageSize.width() - document.margins.right();
+        QCOMPARE(document.columnLeft.last() + document.columnWidth.last(), right);
+    }
+
+    void longTitlesWrapOrShrink()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        ReportDefinition report = definition(1);
+        report.title = QStringLiteral("Relação de cheques por número de todas as contas correntes "
+                                      "da matriz e das filiais (cópia 2)");
+        const QString pdf = m_dir.filePath(QStringLiteral("title.pdf"));
+        ReportDocument document = run(report, Criteria(), *m_db, ReportJob::Output::Pdf, pdf);
+        QCOMPARE(document.titleLines.size(), 2);
+        QCOMPARE(document.titleSize, 11.0);
+        QCOMPARE(document.titleLines.join(QLatin1Char(' ')), report.title);
+        const QString page = collapsed(pdfPages(pdf).first());
+        for (const QString& line : document.titleLines)
+            QVERIFY2(page.contains(line), qPrintable(line));
+        QFont font = ReportFonts::font(ReportFonts::Role::Title);
+        const double room = document.pageSize.width() - document.margins.left() -
+                            document.margins.right() - 2 * document.titleSide;
+        for (const QString& line : document.titleLines)
+            QVERIFY(ReportFonts::width(font, line) <= room);
+
+        report.title =
+            QString(30, QLatin1Char(' ')).replace(QLatin1Char(' '), QStringLiteral("Palavra "));
+        document = run(report, Criteria(), *m_db);
+        QCOMPARE(document.titleLines.size(), 2);
+        QVERIFY(document.titleSize < 11.0);
+        font.setPointSizeF(document.titleSize);
+        for (const QString& line : document.titleLines)
+            QVERIFY(ReportFonts::width(font, line) <= room);
+        QVERIFY(document.bodyTop > document.titleHeight + document.margins.top());
     }
 
     void everyPageHasTheHeader()
@@ -168,6 +291,88 @@ private slots:
         }
     }
 
+    // Whatever the number of rows before a page break: a heading never ends a page, the
+    // closing lines of a group never begin one without a row of the group (repeated heading
+    // above it), and the grand total stays with the last rows.
+    void closingLinesStayWithTheirRows()
+    {
+        const ReportDefinition report =
+            ReportDefinition::parse(QStringLiteral("title: Quebra\n"
+                                                   "count: cheque | cheques\n"
+                                                   "state: ST | 1 | Emitidos | total\n"
+                                                   "state: ST | 2 | Cancelados | amount\n"
+                                                   "group: G | Grupo {G} | Total do grupo {G}\n"
+                                                   "group: D | - | Dia {D}\n"
+                                                   "column: G | Grupo\n"
+                                                   "column: D | Dia\n"
+                                                   "column: V | Valor | 10 | right | money\n"
+                                                   "sum: V\n"),
+                                    QStringLiteral("quebra.rpt"));
+        int movedRows = 0;
+        for (int first = 60; first <= 80; ++first) {
+            ReportData data;
+            data.fields = {"G", "D", "V", "ST"};
+            data.formats = {ReportValueFormat::Text, ReportValueFormat::Text,
+                            ReportValueFormat::Money, ReportValueFormat::Text};
+            for (int r = 0; r < first + 2; ++r)
+                data.rows.append(QVector<QVariant>{QString(r < first ? "A" : "B"),
+                                                   QString::number(r / 3), qint64(100),
+                                                   QString(r % 4 == 0 ? "2" : "1")});
+            ReportProgress progress;
+            const ReportDocument document =
+                ReportLayouter::layout(report, data, ReportDocument::Header(), progress);
+            const double bottom = document.pageSize.height() - document.margins.bottom();
+            QVERIFY(document.pageCount() >= 2);
+            for (const ReportDocument::Page& page : document.pages) {
+                QVERIFY(page.lines.last().kind != ReportDocument::Line::Kind::GroupHeading);
+                QVERIFY(page.lines.last().y + heightOf(page.lines.last().kind) <= bottom + 0.01);
+                bool rowSeen = false;
+                for (const ReportDocument::Line& line : page.lines) {
+                    rowSeen = rowSeen || line.kind == ReportDocument::Line::Kind::Detail;
+                    if (line.kind == ReportDocument::Line::Kind::Subtotal ||
+                        line.kind == ReportDocument::Line::Kind::StateSummary ||
+                        line.kind == ReportDocument::Line::Kind::GrandTotal)
+                        QVERIFY2(rowSeen, qPrintable(QStringLiteral("%1 rows").arg(first)));
+                }
+            }
+            const auto& second = document.pages.at(1).lines;
+            QCOMPARE(second.first().kind, ReportDocument::Line::Kind::GroupHeading);
+            QCOMPARE(document.headings.at(second.first().index),
+                     QStringLiteral("Grupo A (continuação)"));
+            // The case this guards: a group's last row moved to close it on the next page.
+            for (const ReportDocument::Page& page : document.pages.mid(1))
+                if (page.lines.at(1).kind == ReportDocument::Line::Kind::Detail &&
+                    page.lines.at(2).kind == ReportDocument::Line::Kind::Subtotal)
+                    ++movedRows;
+        }
+        QVERIFY(movedRows > 0);
+    }
+
+    // A row that cannot fit a page with what must go with it is a layout error, never drawn
+    // past the page's bottom.
+    void rowThatCannotFitIsAnError()
+    {
+        QString text = QStringLiteral("title: Fundo\ncolumn: G0\n");
+        ReportData data;
+        data.rows.append(QVector<QVariant>());
+        for (int level = 0; level < 70; ++level) {
+            text += QStringLiteral("group: G%1 | Nível {G%1} | Total {G%1}\n").arg(level);
+            data.fields << QStringLiteral("G%1").arg(level);
+            data.formats << ReportValueFormat::Text;
+            data.rows.first() << QStringLiteral("x");
+        }
+        const ReportDefinition report = ReportDefinition::parse(text, QStringLiteral("fundo.rpt"));
+        ReportProgress progress;
+        try {
+            ReportLayouter::layout(report, data, ReportDocument::Header(), progress);
+            QFAIL("laid out off the page");
+        } catch (const Exception& e) {
+            QVERIFY2(
+                e.Message().startsWith(QStringLiteral("Fundo: o relatório não cabe na página")),
+                qPrintable(e.Message()));
+        }
+    }
+
     void emptyReportSaysSo()
     {
         Criteria none = everything();
@@ -179,6 +384,15 @@ private slots:
         QCOMPARE(document.totals.last().label, QStringLiteral("Total geral — 0 cheques"));
         QCOMPARE(document.totals.last().cells.last(), QStringLiteral("0,00"));
         QCOMPARE(ReportCsv::text(document), document.labels.join(QLatin1Char(';')) + "\r\n");
+        QCOMPARE(ReportCsv::text(document, {true, false}),
+                 document.labels.join(QLatin1Char(';')) +
+                     "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            return;
+        const QString pdf = m_dir.filePath(QStringLiteral("empty.pdf"));
+        run(definition(0), none, *m_db, ReportJob::Output::Pdf, pdf);
+        QVERIFY(collapsed(pdfPages(pdf).first())
+                    .contains(QStringLiteral("Nenhum cheque atende aos critérios.")));
     }
 
     void csvQuotesWhatNeedsIt()
@@ -204,8 +418,20 @@ private slots:
     }
 
 private:
+    // A demo database of its own with more checks (CHEQUE rows in SQL); nullptr when they
+    // cannot be added.
+    std::unique_ptr<TdtmDBGeral> demoWith(const QString& checks)
+    {
+        auto module = openSqlite(m_dir.filePath(QStringLiteral("demo-%1.sqlite").arg(++m_extra)));
+        QSqlQuery insert(module->database());
+        if (!insert.exec(QStringLiteral("INSERT INTO CHEQUE VALUES ") + checks))
+            return nullptr;
+        return module;
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<TdtmDBGeral> m_db;
+    int m_extra = 0;
 };
 
 QTEST_MAIN(TestReportOutput)

@@ -1,5 +1,5 @@
-// Each report's rows against the same checks picked independently, in C++, from the demo
-// data; the Firebird texts against the SQLite ones; the queries cannot change data.
+// Each report's rows and totals against the same checks picked independently, in C++, from
+// the demo data; the Firebird texts against the SQLite ones; the queries cannot change data.
 
 #include "ReportTestSupport.h"
 #include "core/Exceptions.h"
@@ -60,11 +60,13 @@ bool kept(int report, const Check& c, const Criteria& k)
     if (report != 2 && k.states && !k.states->isEmpty() &&
         !k.states->contains(QLatin1Char('_') + c.status))
         return false;
+    // Outstanding: issued and not cleared.
+    const bool outstanding = c.status == QLatin1String("1") && !c.clearing.isValid();
     if (report == 2 && ((k.reconciliation == 1 && !c.clearing.isValid()) ||
-                        (k.reconciliation == 2 && c.clearing.isValid())))
+                        (k.reconciliation == 2 && !outstanding)))
         return false;
     if (report == 3)
-        return !c.clearing.isValid();
+        return outstanding;
     const QDate clearFrom = DateTime::toDate(k.clearingFrom);
     const QDate clearTo = DateTime::toDate(k.clearingTo);
     if (clearFrom.isValid() && clearTo.isValid() &&
@@ -78,6 +80,64 @@ int band(const Check& c)
 {
     const qint64 days = c.emission.daysTo(QDate(2026, 3, 15));
     return days < 0 ? 5 : days <= 30 ? 1 : days <= 60 ? 2 : days <= 90 ? 3 : 4;
+}
+
+// The section of the reconciliation report: cleared, outstanding, cancelled, available.
+qint64 section(const Check& c)
+{
+    if (c.clearing.isValid())
+        return 0;
+    return c.status == QLatin1String("1") ? 1 : c.status == QLatin1String("2") ? 2 : 3;
+}
+
+// What the closing lines of a set of checks say: the count, the amount of the issued ones,
+// and each state present with its count and amount.
+struct Closing {
+    qint64 count = 0;
+    qint64 issued = 0;
+    QString states;
+};
+
+Closing closingOf(const QList<Check>& checks)
+{
+    Closing closing;
+    QMap<QString, QPair<qint64, qint64>> byState;
+    for (const Check& c : checks) {
+        ++closing.count;
+        if (c.status == QLatin1String("1"))
+            closing.issued += c.cents;
+        byState[c.status].first += 1;
+        byState[c.status].second += c.cents;
+    }
+    QStringList parts;
+    for (const auto& [code, label, amount] :
+         {std::tuple{"1", "Emitidos", true}, std::tuple{"2", "Cancelados", true},
+          std::tuple{"0", "Disponíveis", false}}) {
+        if (!byState.contains(QLatin1String(code)))
+            continue;
+        const auto [count, cents] = byState.value(QLatin1String(code));
+        parts << QStringLiteral("%1: %2").arg(QString::fromUtf8(label),
+                                              ReportFormat::integer(count)) +
+                     (amount ? QStringLiteral(" — ") + ReportFormat::money(cents) : QString());
+    }
+    closing.states = parts.join(QStringLiteral("; "));
+    return closing;
+}
+
+QString countLabel(qint64 count)
+{
+    return QStringLiteral("%1 %2").arg(ReportFormat::integer(count),
+                                       count == 1 ? QStringLiteral("cheque")
+                                                  : QStringLiteral("cheques"));
+}
+
+// The total of the document whose label starts so, or nullptr.
+const ReportDocument::Total* totalNamed(const ReportDocument& document, const QString& label)
+{
+    for (const ReportDocument::Total& total : document.totals)
+        if (total.label.startsWith(label + QStringLiteral(" — ")))
+            return &total;
+    return nullptr;
 }
 
 // The expected rows of a report, in its order.
@@ -97,7 +157,7 @@ QList<Check> expected(int report, const QList<Check>& checks, const Criteria& cr
             case 2:
                 return std::make_tuple(
                     0, c.account,
-                    (c.clearing.isValid() ? 0 : 1000000000) +
+                    section(c) * 1000000000 +
                         (c.clearing.isValid() ? c.clearing : c.emission).toJulianDay(),
                     c.number, QString());
             default:
@@ -124,6 +184,14 @@ QStringList keysOf(const ReportDocument& document)
     for (const QStringList& row : document.rows)
         keys << row.at(0) + QLatin1Char('/') + row.at(1);
     return keys;
+}
+
+QStringList subtotalLabels(const ReportDocument& document)
+{
+    QStringList labels;
+    for (const ReportDocument::Total& total : document.totals)
+        labels << total.label;
+    return labels;
 }
 
 QString grandTotal(const ReportDocument& document)
@@ -173,8 +241,8 @@ private slots:
     {
         ReportCatalog::setDirectory(sourceReports());
         QStringList titles;
-        for (const ReportDefinition& report : ReportCatalog::load(QStringLiteral("KLX473")))
-            titles << report.title;
+        for (const ReportCatalog::Entry& report : ReportCatalog::load(QStringLiteral("KLX473")))
+            titles << report.title();
         QCOMPARE(titles, QStringList({QStringLiteral("Relação de cheques por emissão"),
                                       QStringLiteral("Relação de cheques por número"),
                                       QStringLiteral("Conciliação de cheques"),
@@ -199,15 +267,33 @@ private slots:
         const ReportDocument document = run(definition(report), criteria, *m_sqlite);
         const QList<Check> rows = expected(report, m_checks, criteria);
         QCOMPARE(keysOf(document), keysOf(rows));
-        qint64 cents = 0;
+        // The grand total adds the issued checks only; every state present is counted apart.
+        const Closing all = closingOf(rows);
+        QCOMPARE(document.totals.last().label,
+                 QStringLiteral("Total geral — ") + countLabel(all.count));
+        QCOMPARE(grandTotal(document), ReportFormat::money(all.issued));
+        QCOMPARE(document.totals.last().states, all.states);
+        // So does each account's total, or each age band's.
+        QMap<QString, QList<Check>> groups;
         for (const Check& c : rows)
-            cents += c.cents;
-        QCOMPARE(grandTotal(document), ReportFormat::money(cents));
-        QVERIFY2(document.totals.last().label.endsWith(
-                     QStringLiteral("%1 %2")
-                         .arg(rows.size())
-                         .arg(rows.size() == 1 ? "cheque" : "cheques")),
-                 qPrintable(document.totals.last().label));
+            groups[report == 3 ? QString::number(band(c)) : c.account] << c;
+        static const QStringList bands{{},
+                                       "Até 30 dias",
+                                       "De 31 a 60 dias",
+                                       "De 61 a 90 dias",
+                                       "Mais de 90 dias",
+                                       "Pré-datados (emissão após o processamento)"};
+        for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+            const QString label = report == 3
+                                      ? QStringLiteral("Total — ") + bands.at(it.key().toInt())
+                                      : QStringLiteral("Total da conta ") + it.key();
+            const ReportDocument::Total* total = totalNamed(document, label);
+            QVERIFY2(total, qPrintable(label));
+            const Closing closing = closingOf(it.value());
+            QCOMPARE(total->label, label + QStringLiteral(" — ") + countLabel(closing.count));
+            QCOMPARE(total->cells.last(), ReportFormat::money(closing.issued));
+            QCOMPARE(total->states, closing.states);
+        }
     }
 
     void criteriaGiveDifferentRows()
@@ -234,6 +320,75 @@ private slots:
         QCOMPARE(ReportFormat::money(accounts), grandTotal(document));
         QVERIFY(document.headings.first().startsWith(
             QStringLiteral("Conta 001 — Movimento Aurora — Empresa 01 Comercial Horizonte")));
+        // A date's subtotal is headed neutrally: the date may hold blank leaves.
+        const auto dated = std::find_if(
+            document.totals.begin(), document.totals.end(), [](const ReportDocument::Total& t) {
+                return t.label.startsWith(QStringLiteral("Cheques de 13/02/2026 — "));
+            });
+        QVERIFY(dated != document.totals.end());
+        QVERIFY(dated->states.contains(QStringLiteral("Disponíveis: 1")));
+    }
+
+    void reconciliationListsCancelledApart()
+    {
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        const ReportDocument document = run(definition(2), all, *m_sqlite);
+        const int status = static_cast<int>(document.labels.indexOf(QStringLiteral("Status")));
+        const int situation = static_cast<int>(document.labels.size());
+        QCOMPARE(document.exportLabels, QStringList{QStringLiteral("Situação")});
+        for (const QStringList& row : document.rows) {
+            const QString state = row.at(status);
+            const bool cleared = !row.at(3).isEmpty();
+            QCOMPARE(row.at(situation),
+                     cleared                               ? QStringLiteral("Compensados")
+                     : state == QLatin1String("Emitido")   ? QStringLiteral("Não compensados")
+                     : state == QLatin1String("Cancelado") ? QStringLiteral("Cancelados")
+                                                           : QStringLiteral("Disponíveis"));
+        }
+        // Account 002's outstanding checks are its issued, uncleared ones.
+        QList<Check> outstanding;
+        for (const Check& c : m_checks)
+            if (c.account == QLatin1String("002") && c.status == QLatin1String("1") &&
+                !c.clearing.isValid())
+                outstanding << c;
+        QVERIFY(!outstanding.isEmpty());
+        const auto subtotals = subtotalLabels(document);
+        int at = static_cast<int>(
+            subtotals.indexOf(QRegularExpression(QStringLiteral("Total da conta 002 .*"))));
+        do {
+            --at;
+        } while (at >= 0 &&
+                 !subtotals.at(at).startsWith(QStringLiteral("Total de Não compensados")));
+        QVERIFY(at >= 0);
+        const ReportDocument::Total& total = document.totals.at(at);
+        QCOMPARE(total.cells.last(), ReportFormat::money(closingOf(outstanding).issued));
+        QCOMPARE(total.states, closingOf(outstanding).states);
+        QVERIFY(document.headings.contains(QStringLiteral("Cancelados")));
+
+        // "Não compensado": only outstanding checks, each account a single section, which is
+        // not totalled a second time above its account's total.
+        Criteria pending = all;
+        pending.reconciliation = 2;
+        const ReportDocument outstandingOnly = run(definition(2), pending, *m_sqlite);
+        QVERIFY(outstandingOnly.rows.size() > 5);
+        for (const QStringList& row : outstandingOnly.rows)
+            QCOMPARE(row.at(status), QStringLiteral("Emitido"));
+        for (const QString& label : subtotalLabels(outstandingOnly))
+            QVERIFY2(!label.startsWith(QStringLiteral("Total de")), qPrintable(label));
+    }
+
+    void auditCoversAllDatesAndSaysSo()
+    {
+        Criteria march;
+        march.emissionFrom = day(2026, 3, 1);
+        march.emissionTo = day(2026, 3, 31);
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        const ReportDocument document = run(definition(4), march, *m_sqlite);
+        QCOMPARE(textsOf(document), textsOf(run(definition(4), all, *m_sqlite)));
+        QVERIFY(document.subtitleLines.join(QLatin1Char(' '))
+                    .startsWith(QStringLiteral("Todas as datas de emissão")));
     }
 
     void ageBandsCountFromTheProcessingDate()

@@ -1,0 +1,90 @@
+#include "report/PdfInfo.h"
+
+#include "core/Exceptions.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+
+// A text string of any characters: UTF-16BE with its byte order mark, in hexadecimal.
+QByteArray textString(const QString& text)
+{
+    QByteArray bytes("\xFE\xFF", 2);
+    for (const QChar c : text) {
+        bytes += static_cast<char>(c.unicode() >> 8);
+        bytes += static_cast<char>(c.unicode() & 0xFF);
+    }
+    return '<' + bytes.toHex().toUpper() + '>';
+}
+
+// The last match of the pattern in the text; an invalid match when there is none.
+QRegularExpressionMatch lastMatch(const QRegularExpression& pattern, const QString& text)
+{
+    QRegularExpressionMatch last;
+    auto it = pattern.globalMatch(text);
+    while (it.hasNext())
+        last = it.next();
+    return last;
+}
+
+} // namespace
+
+void PdfInfo::add(const QString& path, const QList<std::pair<QByteArray, QString>>& entries)
+{
+    const auto failure = [&](const QString& reason) {
+        return Exception(QStringLiteral("Não foi possível gravar as propriedades do arquivo "
+                                        "'%1': %2")
+                             .arg(QDir::toNativeSeparators(path), reason));
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        throw failure(file.errorString());
+    // QPdfWriter writes the information dictionary first and the trailer last: the head
+    // and the tail of the file hold them. Latin-1 keeps one character per byte.
+    const qint64 fileSize = file.size();
+    const QString head = QString::fromLatin1(file.read(64 * 1024));
+    file.seek(std::max<qint64>(0, fileSize - 4096));
+    const QByteArray tail = file.read(4096);
+    const QString text = QString::fromLatin1(tail);
+    static const QRegularExpression trailerPattern(
+        QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)\\s*%%EOF\\s*$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch trailer = lastMatch(trailerPattern, text);
+    static const QRegularExpression infoPattern(QStringLiteral("/Info\\s+(\\d+)\\s+(\\d+)\\s+R"));
+    static const QRegularExpression rootPattern(QStringLiteral("/Root\\s+(\\d+\\s+\\d+\\s+R)"));
+    static const QRegularExpression sizePattern(QStringLiteral("/Size\\s+(\\d+)"));
+    const QRegularExpressionMatch info = infoPattern.match(trailer.captured(1));
+    const QRegularExpressionMatch root = rootPattern.match(trailer.captured(1));
+    const QRegularExpressionMatch size = sizePattern.match(trailer.captured(1));
+    if (!trailer.hasMatch() || !info.hasMatch() || !root.hasMatch() || !size.hasMatch())
+        throw failure(QStringLiteral("o PDF não tem o trailer esperado"));
+    const QString object = info.captured(1) + QLatin1Char(' ') + info.captured(2);
+    const QRegularExpression objectPattern(
+        QStringLiteral("(?:^|\\n)%1 obj\\s*<<(.*?)>>\\s*endobj").arg(object),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch old = objectPattern.match(head);
+    if (!old.hasMatch())
+        throw failure(QStringLiteral("o PDF não tem o dicionário de informações"));
+
+    QByteArray update = tail.endsWith('\n') ? QByteArray() : QByteArray("\n");
+    const qint64 objectAt = fileSize + update.size();
+    update += object.toLatin1() + " obj\n<<" + old.captured(1).toLatin1();
+    for (const auto& [key, value] : entries)
+        update += '/' + key + ' ' + textString(value) + '\n';
+    update += ">>\nendobj\n";
+    const qint64 xrefAt = fileSize + update.size();
+    update += "xref\n" + info.captured(1).toLatin1() + " 1\n" +
+              QStringLiteral("%1 %2 n \n")
+                  .arg(objectAt, 10, 10, QLatin1Char('0'))
+                  .arg(info.captured(2).toInt(), 5, 10, QLatin1Char('0'))
+                  .toLatin1() +
+              "trailer\n<<\n/Size " + size.captured(1).toLatin1() + "\n/Info " + object.toLatin1() +
+              " R\n/Root " + root.captured(1).toLatin1() + "\n/Prev " +
+              trailer.captured(2).toLatin1() + "\n>>\nstartxref\n" + QByteArray::number(xrefAt) +
+              "\n%%EOF\n";
+    if (!file.seek(fileSize) || file.write(update) != update.size() || !file.flush())
+        throw failure(file.errorString());
+}
