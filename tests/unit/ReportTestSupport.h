@@ -47,6 +47,8 @@ struct Criteria {
     std::optional<QString> states = QString(); // "" all; "_0_1" a list; nullopt unassigned
     int reconciliation = 0;
     TDateTime clearingFrom = 0, clearingTo = 0;
+    // Bound by the engine, not the screen: the operator whose companies the report shows.
+    QString operatorCode = QStringLiteral("ADM");
 
     std::unique_ptr<TParams> bind(const QStringList& names) const
     {
@@ -101,6 +103,7 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
     for (int i = 0; i < params->Count(); ++i)
         request.values.insert(params->Items(i)->Name(), params->Items(i)->toSqlValue());
     request.values.insert(QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-15"));
+    request.values.insert(QStringLiteral("P_CDOPERADOR"), criteria.operatorCode);
     request.header = {QStringLiteral("KLX47306"),
                       QStringLiteral("KLX473"),
                       report.title,
