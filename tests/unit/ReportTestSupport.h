@@ -10,6 +10,7 @@
 #include "report/ReportDocument.h"
 #include "report/ReportJob.h"
 #include "report/ReportProgress.h"
+#include "report/ReportQuery.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,7 +98,7 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
 {
     ReportJob::Request request;
     request.definition = report;
-    request.source = {module.database().connectionName(), module.config().engine};
+    request.source = ReportQuery::sourceOf(module);
     const auto params =
         criteria.bind(ReportDefinition::declaredParameters(report.sqlFor(module.config().engine)));
     for (int i = 0; i < params->Count(); ++i)

@@ -1,6 +1,7 @@
 // Each report's rows and totals against the same checks picked independently, in C++, from
 // the demo data; the Firebird texts against the SQLite ones; the queries cannot change data.
 
+#include "FirebirdServer.h"
 #include "ReportTestSupport.h"
 #include "core/Exceptions.h"
 #include "data/Dbgeral.h"
@@ -443,30 +444,29 @@ private slots:
     // report, on both engines, and only their names head the pages.
     void reportsShowOnlyTheOperatorsCompanies_data()
     {
-        QTest::addColumn<bool>("onFirebird");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("operatorCode");
         QTest::addColumn<QString>("companies");
-        for (const bool fb : {false, true}) {
-            const char* engine = fb ? "Firebird" : "SQLite";
-            QTest::addRow("%s ADM", engine)
-                << fb << "ADM"
+        for (const char* target : targets) {
+            QTest::addRow("%s ADM", target)
+                << target << "ADM"
                 << "Comercial Horizonte Ltda; Distribuidora Serra Azul S.A.; Indústria Vale Verde "
                    "Ltda";
-            QTest::addRow("%s OPER", engine) << fb << "OPER"
+            QTest::addRow("%s OPER", target) << target << "OPER"
                                              << "Distribuidora Serra Azul S.A.";
-            QTest::addRow("%s CONSULTA", engine) << fb << "CONSULTA"
+            QTest::addRow("%s CONSULTA", target) << target << "CONSULTA"
                                                  << "";
         }
     }
 
     void reportsShowOnlyTheOperatorsCompanies()
     {
-        QFETCH(bool, onFirebird);
+        QFETCH(QString, target);
         QFETCH(QString, operatorCode);
         QFETCH(QString, companies);
-        TdtmDBGeral* db = onFirebird ? firebird() : m_sqlite.get();
+        TdtmDBGeral* db = database(target);
         if (!db)
-            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+            QSKIP(qPrintable(m_unavailable.value(target)));
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
         all.operatorCode = operatorCode;
@@ -489,17 +489,17 @@ private slots:
     // the rows of "Todas"; leaving one account out leaves out its checks.
     void tenThousandPickedAccounts_data()
     {
-        QTest::addColumn<bool>("onFirebird");
-        QTest::newRow("SQLite") << false;
-        QTest::newRow("Firebird") << true;
+        QTest::addColumn<QString>("target");
+        for (const char* target : targets)
+            QTest::newRow(target) << target;
     }
 
     void tenThousandPickedAccounts()
     {
-        QFETCH(bool, onFirebird);
-        TdtmDBGeral* db = onFirebird ? firebird() : m_sqlite.get();
+        QFETCH(QString, target);
+        TdtmDBGeral* db = database(target);
         if (!db)
-            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+            QSKIP(qPrintable(m_unavailable.value(target)));
         static const QString digits = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
         QStringList codes;
         for (int n = 1; n <= 10000; ++n)
@@ -519,24 +519,30 @@ private slots:
         QVERIFY(!keysOf(document).join(QLatin1Char(' ')).contains(QStringLiteral("003/")));
     }
 
+    // The Firebird texts, on the embedded engine and over TCP on a server.
     void firebirdGivesTheSameReports_data()
     {
+        QTest::addColumn<QString>("target");
         QTest::addColumn<int>("report");
         QTest::addColumn<int>("criteriaIndex");
-        for (int report = 0; report <= 3; ++report)
-            for (int i : {0, 1, 3, 4, 6, 7, 8, 9, 10})
-                QTest::addRow("%d %s", report, criteriaCases().at(i).first) << report << i;
+        for (const char* target : {firebirdTarget, serverTarget})
+            for (int report = 0; report <= 3; ++report)
+                for (int i : {0, 1, 3, 4, 6, 7, 8, 9, 10})
+                    QTest::addRow("%s %d %s", target, report, criteriaCases().at(i).first)
+                        << target << report << i;
     }
 
     void firebirdGivesTheSameReports()
     {
+        QFETCH(QString, target);
         QFETCH(int, report);
         QFETCH(int, criteriaIndex);
-        if (!firebird())
-            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+        TdtmDBGeral* db = database(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
         const Criteria criteria = criteriaCases().at(criteriaIndex).second;
         const ReportDocument lite = run(definition(report), criteria, *m_sqlite);
-        const ReportDocument fb = run(definition(report), criteria, *firebird());
+        const ReportDocument fb = run(definition(report), criteria, *db);
         QCOMPARE(textsOf(fb), textsOf(lite));
         QCOMPARE(fb.headings, lite.headings);
         QCOMPARE(fb.header.companies, lite.header.companies);
@@ -561,6 +567,9 @@ private slots:
         QTest::newRow("two statements") << "SELECT 1 AS A FROM CHEQUE; DELETE FROM CHEQUE";
         QTest::newRow("with delete") << "WITH X AS (SELECT 1 AS A) DELETE FROM CHEQUE";
         QTest::newRow("pragma") << "PRAGMA query_only = OFF";
+        // No rollback takes back a sequence a SELECT advanced.
+        QTest::newRow("GEN_ID") << "SELECT GEN_ID(SEQ_CHEQUE, 1000) AS A FROM CHEQUE";
+        QTest::newRow("NEXT VALUE FOR") << "SELECT NEXT VALUE FOR SEQ_CHEQUE AS A FROM CHEQUE";
     }
 
     void editedQueriesCannotChangeData()
@@ -691,10 +700,42 @@ private:
         return m_firebird.get();
     }
 
+    static constexpr const char* sqliteTarget = "SQLite";
+    static constexpr const char* firebirdTarget = "Firebird";
+    static constexpr const char* serverTarget = "Firebird server";
+    static constexpr const char* targets[] = {sqliteTarget, firebirdTarget, serverTarget};
+
+    // The demo database of a target; nullptr, with the reason in m_unavailable, when the
+    // target cannot be had here.
+    TdtmDBGeral* database(const QString& target)
+    {
+        if (target == QLatin1String(sqliteTarget))
+            return m_sqlite.get();
+        if (!firebird()) {
+            m_unavailable.insert(target, QStringLiteral("The Qt Firebird driver (QIBASE, "
+                                                        "libqt6sql6-ibase) is not installed."));
+            return nullptr;
+        }
+        if (target == QLatin1String(firebirdTarget))
+            return firebird();
+        if (!m_serverTried) {
+            m_serverTried = true;
+            const QString reason = FirebirdServer::unavailable();
+            if (reason.isEmpty())
+                m_server = FirebirdServer::openDemo(m_dir, QStringLiteral("server-demo.fdb"));
+            else
+                m_unavailable.insert(target, reason);
+        }
+        return m_server.get();
+    }
+
     QTemporaryDir m_dir;
     std::unique_ptr<TdtmDBGeral> m_sqlite;
     std::unique_ptr<TdtmDBGeral> m_firebird;
     bool m_firebirdTried = false;
+    std::unique_ptr<TdtmDBGeral> m_server;
+    bool m_serverTried = false;
+    QHash<QString, QString> m_unavailable;
     QList<Check> m_checks;
     QHash<QString, QStringList> m_operatorCompanies;
 };
