@@ -88,11 +88,10 @@ inline std::pair<QDate, QDate> emissionRangeHolding(const QSqlDatabase& db, int 
     return range;
 }
 
-// klx report with the arguments, headless and away from the user's settings; true when it
-// wrote its file. A failure's messages go to standard error.
-inline bool klxReport(const QStringList& args, const QString& settingsDir)
+// Starts klx report with the arguments, headless and away from the user's settings (they
+// go to settingsDir); its messages go to standard error.
+inline void startKlxReport(QProcess& klx, const QStringList& args, const QString& settingsDir)
 {
-    QProcess klx;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsDir + QStringLiteral("/config"));
@@ -102,8 +101,19 @@ inline bool klxReport(const QStringList& args, const QString& settingsDir)
     klx.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     klx.setStandardOutputFile(QProcess::nullDevice());
     klx.start(sibling(QStringLiteral("klx")), QStringList{QStringLiteral("report")} + args);
-    return klx.waitForFinished(-1) && klx.exitStatus() == QProcess::NormalExit &&
-           klx.exitCode() == 0;
+}
+
+inline bool succeeded(const QProcess& klx)
+{
+    return klx.exitStatus() == QProcess::NormalExit && klx.exitCode() == 0;
+}
+
+// klx report run to its end; true when it wrote its file.
+inline bool klxReport(const QStringList& args, const QString& settingsDir)
+{
+    QProcess klx;
+    startKlxReport(klx, args, settingsDir);
+    return klx.waitForFinished(-1) && succeeded(klx);
 }
 
 } // namespace Bench
