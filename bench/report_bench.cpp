@@ -129,6 +129,7 @@ QHash<QString, QVariant> valuesFor(const ReportDefinition& report, const QPair<Q
     QHash<QString, QVariant> values;
     for (int i = 0; i < params.Count(); ++i)
         values.insert(params.Items(i)->Name(), params.Items(i)->toSqlValue());
+    values.insert(QStringLiteral("P_CDOPERADOR"), QStringLiteral("ADM"));
     return values;
 }
 

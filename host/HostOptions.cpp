@@ -39,6 +39,12 @@ void readSettings(const QSettings& settings, HostOptions& options)
         settings.value(QStringLiteral("database/user"), options.database.user).toString();
     options.database.password =
         settings.value(QStringLiteral("database/password"), options.database.password).toString();
+    options.database.reportUser =
+        settings.value(QStringLiteral("database/report_user"), options.database.reportUser)
+            .toString();
+    options.database.reportPassword =
+        settings.value(QStringLiteral("database/report_password"), options.database.reportPassword)
+            .toString();
     if (settings.contains(QStringLiteral("database/dialect")))
         options.database.dialect =
             dialectFromName(settings.value(QStringLiteral("database/dialect")).toString());
@@ -134,7 +140,8 @@ QString HostOptions::usage()
     return QStringLiteral(
         "  --config FILE        arquivo INI lido no lugar de ~/.config/klx/klx.ini, depois de\n"
         "                       /etc/klx/klx.ini ([login] branch, operator; [database] engine,\n"
-        "                       path, user, password, dialect; [reports] directory)\n"
+        "                       path, user, password, report_user, report_password, dialect;\n"
+        "                       [reports] directory)\n"
         "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de demonstração)\n"
         "  --database PATH      arquivo do banco (Firebird: arquivo .fdb local ou host:/caminho)\n"
         "  --dialect oracle|mssql|ib  dialeto dos textos SQL das consultas\n"

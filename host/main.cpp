@@ -100,7 +100,8 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
                     "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
-                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO...\n"
+                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] [--server HOST/PORTA]\n"
+                    "                  ARQUIVO...\n"
                     "     klx --version\n\n"
                     "Opções:\n%s",
                     qUtf8Printable(HostOptions::usage()));

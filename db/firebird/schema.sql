@@ -82,4 +82,57 @@ BEGIN
     RETURN POSITION(NEEDLE IN HAYSTACK);
 END^
 
+-- The codes of a code list, one row each, split as the application writes lists: codes
+-- joined by ',', or by the separator the list starts with when it starts with one of
+-- ',;|/#' (";A,;B" holds "A," and "B"); empty codes are skipped; a NULL or empty list
+-- yields no row. The list is a BLOB, so it has no length limit; a code has up to 32
+-- characters. The report queries join
+-- it ("JOIN (SELECT DISTINCT CODE FROM CODES(...))"), which the engine runs once and
+-- hashes, instead of searching the list's text for every row. The list is read in
+-- pieces so that each search covers a short text.
+CREATE PROCEDURE CODES (LISTA BLOB SUB_TYPE TEXT CHARACTER SET UTF8)
+RETURNS (CODE VARCHAR(32))
+AS
+DECLARE SEPARADOR VARCHAR(1) = ',';
+DECLARE PRIMEIRO VARCHAR(1);
+DECLARE TAMANHO INTEGER;
+DECLARE PROXIMO INTEGER = 1;
+DECLARE TRECHO VARCHAR(1100);
+DECLARE INICIO INTEGER = 1;
+DECLARE ACHOU INTEGER;
+BEGIN
+    TAMANHO = COALESCE(CHAR_LENGTH(LISTA), 0);
+    IF (TAMANHO = 0) THEN
+        EXIT;
+    PRIMEIRO = SUBSTRING(LISTA FROM 1 FOR 1);
+    IF (POSITION(PRIMEIRO IN ',;|/#') > 0) THEN
+    BEGIN
+        SEPARADOR = PRIMEIRO;
+        PROXIMO = 2;
+    END
+    TRECHO = '';
+    WHILE (1 = 1) DO
+    BEGIN
+        ACHOU = POSITION(SEPARADOR, TRECHO, INICIO);
+        IF (ACHOU = 0 AND PROXIMO <= TAMANHO) THEN
+        BEGIN
+            TRECHO = SUBSTRING(TRECHO FROM INICIO) || SUBSTRING(LISTA FROM PROXIMO FOR 1000);
+            PROXIMO = PROXIMO + 1000;
+            INICIO = 1;
+            ACHOU = POSITION(SEPARADOR, TRECHO, INICIO);
+        END
+        IF (ACHOU = 0) THEN
+        BEGIN
+            CODE = SUBSTRING(TRECHO FROM INICIO);
+            IF (CHAR_LENGTH(CODE) > 0) THEN
+                SUSPEND;
+            EXIT;
+        END
+        CODE = SUBSTRING(TRECHO FROM INICIO FOR ACHOU - INICIO);
+        IF (CHAR_LENGTH(CODE) > 0) THEN
+            SUSPEND;
+        INICIO = ACHOU + 1;
+    END
+END^
+
 SET TERM ; ^

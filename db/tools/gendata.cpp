@@ -1,9 +1,12 @@
-// Writes a large SQLite database for benchmarks: the demo schema and banks, with
-// generated companies, accounts and checks in place of the demo ones.
+// Writes a large database for benchmarks, SQLite or Firebird: the demo schema and banks,
+// with generated companies, accounts and checks in place of the demo ones. One seed gives
+// the same data on both engines.
 //
-//   klx-gendata [--accounts N] [--checks M] [--companies K] [--seed S] [--force] FILE
+//   klx-gendata [--db sqlite|firebird] [--accounts N] [--checks M] [--companies K]
+//               [--seed S] [--force] FILE
 
 #include "core/Exceptions.h"
+#include "data/FirebirdAddress.h"
 #include "data/SqliteFunctions.h"
 #include "data/dtmDBGeral.h"
 
@@ -12,6 +15,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,6 +23,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <sqlite3.h>
 #include <string_view>
 #include <vector>
@@ -81,6 +86,142 @@ private:
 
     sqlite3* m_db;
     sqlite3_stmt* m_statement = nullptr;
+};
+
+// One generated check; the texts are ASCII or UTF-8.
+struct CheckRow {
+    QByteArray account;
+    char number[12] = {};
+    QByteArray company;
+    QDate emission;
+    QDate clearing; // invalid: not cleared
+    qint64 cents = 0;
+    std::string_view payee; // empty: none
+    char status = '0';
+};
+
+class CheckWriter {
+public:
+    virtual ~CheckWriter() = default;
+    virtual void write(const CheckRow& row) = 0;
+    // Writes what is still held back.
+    virtual void finish() {}
+};
+
+// SQLite: one prepared statement on the native handle, a row at a time.
+class SqliteCheckWriter : public CheckWriter {
+public:
+    explicit SqliteCheckWriter(const QSqlDatabase& db)
+        : m_insert(sqliteHandle(db), "INSERT INTO CHEQUE VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+    {
+    }
+
+    void write(const CheckRow& row) override
+    {
+        m_insert.bind(1, view(row.account));
+        m_insert.bind(2, std::string_view(row.number, 6));
+        m_insert.bind(3, view(row.company));
+        m_insert.bind(4, view(dateText(row.emission)));
+        m_insert.bind(5,
+                      row.clearing.isValid() ? view(dateText(row.clearing)) : std::string_view());
+        m_insert.bind(6, static_cast<double>(row.cents) / 100.0);
+        m_insert.bind(7, row.payee);
+        m_insert.bind(8, std::string_view(&row.status, 1));
+        m_insert.step();
+    }
+
+private:
+    static std::string_view view(const QByteArray& bytes)
+    {
+        return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+
+    // The 'YYYY-MM-DD' text of a date, made once per day.
+    const QByteArray& dateText(const QDate& date)
+    {
+        auto it = m_dates.find(date.toJulianDay());
+        if (it == m_dates.end())
+            it = m_dates.insert(date.toJulianDay(), date.toString(Qt::ISODate).toUtf8());
+        return it.value();
+    }
+
+    NativeStatement m_insert;
+    QHash<qint64, QByteArray> m_dates;
+};
+
+// Firebird: rows go in batches, each batch one execution of a prepared INSERT ... SELECT of
+// a UNION ALL, so that a server is reached once per batch rather than once per row.
+class FirebirdCheckWriter : public CheckWriter {
+public:
+    explicit FirebirdCheckWriter(const QSqlDatabase& db) : m_db(db) {}
+
+    void write(const CheckRow& row) override
+    {
+        m_pending.push_back(row);
+        if (static_cast<int>(m_pending.size()) == batchRows)
+            flush();
+    }
+
+    void finish() override { flush(); }
+
+private:
+    static constexpr int batchRows = 64;
+
+    // The prepared INSERT for a batch of so many rows.
+    QSqlQuery& statementFor(int rows)
+    {
+        QSqlQuery& query = rows == batchRows ? m_full : m_last;
+        if (m_prepared.value(&query) == rows)
+            return query;
+        QStringList selects;
+        for (int i = 0; i < rows; ++i)
+            selects << QStringLiteral(
+                "SELECT CAST(? AS CHAR(3)), CAST(? AS CHAR(6)), CAST(? AS CHAR(2)), "
+                "CAST(? AS DATE), CAST(? AS DATE), CAST(? AS NUMERIC(15,2)), "
+                "CAST(? AS VARCHAR(60)), CAST(? AS CHAR(1)) FROM RDB$DATABASE");
+        query = QSqlQuery(m_db);
+        if (!query.prepare(QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
+                                          "DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, NMFAVORECIDO, "
+                                          "IDSTATUS) ") +
+                           selects.join(QStringLiteral(" UNION ALL "))))
+            throw EDatabaseError(query.lastError().text());
+        m_prepared.insert(&query, rows);
+        return query;
+    }
+
+    void flush()
+    {
+        const int rows = static_cast<int>(m_pending.size());
+        if (rows == 0)
+            return;
+        QSqlQuery& insert = statementFor(rows);
+        const QVariant noText(QMetaType::fromType<QString>());
+        const QVariant noDate(QMetaType::fromType<QDate>());
+        int at = 0;
+        for (const CheckRow& row : m_pending) {
+            insert.bindValue(at++, QString::fromLatin1(row.account));
+            insert.bindValue(at++, QString::fromLatin1(row.number, 6));
+            insert.bindValue(at++, QString::fromLatin1(row.company));
+            insert.bindValue(at++, row.emission);
+            insert.bindValue(at++, row.clearing.isValid() ? QVariant(row.clearing) : noDate);
+            insert.bindValue(at++, static_cast<double>(row.cents) / 100.0);
+            insert.bindValue(
+                at++, row.payee.empty()
+                          ? noText
+                          : QVariant(QString::fromUtf8(row.payee.data(),
+                                                       static_cast<qsizetype>(row.payee.size()))));
+            insert.bindValue(at++, QString(QLatin1Char(row.status)));
+        }
+        if (!insert.exec())
+            throw EDatabaseError(insert.lastError().text());
+        m_pending.clear();
+    }
+
+    QSqlDatabase m_db;
+    std::vector<CheckRow> m_pending;
+    QSqlQuery m_full;
+    QSqlQuery m_last;
+    QHash<const QSqlQuery*, int> m_prepared;
 };
 
 class Generator {
@@ -156,7 +297,7 @@ public:
     // The checks are spread evenly over the accounts, numbered from 000001 within each
     // and written in key order, which keeps the inserts fast; dates span 2025 and
     // early 2026.
-    void checks(int count, const QStringList& companyOfAccount)
+    void checks(int count, const QStringList& companyOfAccount, CheckWriter& writer)
     {
         static const std::string_view payees[] = {
             "Maria Aparecida da Silva", "João Batista Ferreira", "Construtora Pinheiro Ltda",
@@ -166,43 +307,49 @@ public:
         const QDate first(2025, 1, 2);
         const int days = static_cast<int>(first.daysTo(QDate(2026, 3, 31))) + 1;
 
-        std::vector<QByteArray> dateTexts;
-        for (int d = 0; d < days + 10; ++d)
-            dateTexts.push_back(first.addDays(d).toString(Qt::ISODate).toUtf8());
-        const auto view = [](const QByteArray& bytes) {
-            return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
-        };
-
         exec(QStringLiteral("DELETE FROM CHEQUE"));
-        NativeStatement insert(sqliteHandle(m_db),
-                               "INSERT INTO CHEQUE VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
         const int accounts = static_cast<int>(companyOfAccount.size());
-        static const char* const statuses[] = {"0", "1", "2"};
+        static const char statuses[] = {'0', '1', '2'};
         int written = 0;
+        CheckRow row;
         for (int account = 0; account < accounts; ++account) {
-            const QByteArray code = codeOf(account + 1, 3).toUtf8();
-            const QByteArray company = companyOfAccount.at(account).toUtf8();
-            insert.bind(1, view(code));
-            insert.bind(3, view(company));
+            row.account = codeOf(account + 1, 3).toUtf8();
+            row.company = companyOfAccount.at(account).toUtf8();
             const int ofAccount = count / accounts + (account < count % accounts ? 1 : 0);
             for (int number = 1; number <= ofAccount; ++number, ++written) {
-                char numberText[12];
-                std::snprintf(numberText, sizeof numberText, "%06d", number);
+                std::snprintf(row.number, sizeof row.number, "%06d", number);
                 const int day = m_random.bounded(days);
                 const int roll = m_random.bounded(100);
                 const int status = roll < 65 ? 1 : roll < 82 ? 2 : 0;
                 const bool cleared = status == 1 && m_random.bounded(100) < 60;
-                insert.bind(2, std::string_view(numberText, 6));
-                insert.bind(4, view(dateTexts.at(day)));
-                insert.bind(5, cleared ? view(dateTexts.at(day + 1 + m_random.bounded(9)))
-                                       : std::string_view());
-                insert.bind(6, status == 0 ? 0.0 : m_random.bounded(5000000) / 100.0);
-                insert.bind(7,
-                            status == 0 ? std::string_view() : payees[written % std::size(payees)]);
-                insert.bind(8, std::string_view(statuses[status], 1));
-                insert.step();
+                row.emission = first.addDays(day);
+                row.clearing = cleared ? first.addDays(day + 1 + m_random.bounded(9)) : QDate();
+                row.cents = status == 0 ? 0 : m_random.bounded(5000000);
+                row.payee = status == 0 ? std::string_view() : payees[written % std::size(payees)];
+                row.status = statuses[status];
+                writer.write(row);
             }
         }
+        writer.finish();
+    }
+
+    // The planner's figures for the new data: SQLite's ANALYZE; the selectivity of every
+    // index of Firebird's, which a bulk load leaves as they were on the empty tables.
+    void updateStatistics(bool firebird)
+    {
+        if (!firebird) {
+            exec(QStringLiteral("ANALYZE"));
+            return;
+        }
+        QSqlQuery indexes(m_db);
+        if (!indexes.exec(QStringLiteral("SELECT TRIM(RDB$INDEX_NAME) FROM RDB$INDICES "
+                                         "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0")))
+            throw EDatabaseError(indexes.lastError().text());
+        QStringList names;
+        while (indexes.next())
+            names << indexes.value(0).toString();
+        for (const QString& name : std::as_const(names))
+            exec(QStringLiteral("SET STATISTICS INDEX \"%1\"").arg(name));
     }
 
 private:
@@ -218,8 +365,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("klx-gendata"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Gera um banco SQLite grande para medições de desempenho."));
+        QStringLiteral("Gera um banco grande (SQLite ou Firebird) para medições de desempenho."));
     parser.addHelpOption();
+    const QCommandLineOption engineOption(
+        QStringLiteral("db"), QStringLiteral("Banco a gerar: sqlite (padrão) ou firebird."),
+        QStringLiteral("sqlite|firebird"), QStringLiteral("sqlite"));
     const QCommandLineOption accountsOption(QStringLiteral("accounts"),
                                             QStringLiteral("Contas correntes (10000)."),
                                             QStringLiteral("N"), QStringLiteral("10000"));
@@ -234,7 +384,8 @@ int main(int argc, char* argv[])
                                         QStringLiteral("S"), QStringLiteral("47306"));
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("Substitui um arquivo existente."));
-    parser.addOptions({accountsOption, checksOption, companiesOption, seedOption, forceOption});
+    parser.addOptions(
+        {engineOption, accountsOption, checksOption, companiesOption, seedOption, forceOption});
     parser.addPositionalArgument(QStringLiteral("arquivo"), QStringLiteral("O banco a gerar."));
     parser.process(app);
 
@@ -243,10 +394,15 @@ int main(int argc, char* argv[])
     const int accounts = parser.value(accountsOption).toInt();
     const int checks = parser.value(checksOption).toInt();
     const int companies = parser.value(companiesOption).toInt();
+    const QString engine = parser.value(engineOption);
+    const bool firebird = engine == QLatin1String("firebird");
     if (files.size() != 1 || accounts < 1 || accounts > maxCode(3) || companies < 1 ||
-        companies > maxCode(2) || checks < 0 || checks / accounts >= 999999) {
-        err << QStringLiteral("Uso: klx-gendata [--accounts 1..%1] [--checks M] "
-                              "[--companies 1..%2] [--seed S] [--force] ARQUIVO\n")
+        companies > maxCode(2) || checks < 0 || checks / accounts >= 999999 ||
+        (!firebird && engine != QLatin1String("sqlite")) ||
+        (firebird && !FirebirdAddress::isLocal(files.first()))) {
+        err << QStringLiteral("Uso: klx-gendata [--db sqlite|firebird] [--accounts 1..%1] "
+                              "[--checks M] [--companies 1..%2] [--seed S] [--force] ARQUIVO\n"
+                              "(o arquivo Firebird é local: um servidor o abre pelo caminho)\n")
                    .arg(maxCode(3))
                    .arg(maxCode(2));
         return 2;
@@ -265,22 +421,34 @@ int main(int argc, char* argv[])
         timer.start();
         TdtmDBGeral module;
         DatabaseConfig config;
+        config.engine =
+            firebird ? DatabaseConfig::Engine::Firebird : DatabaseConfig::Engine::Sqlite;
         config.path = path;
         config.createWithDemoData = true;
         module.open(config);
         QSqlDatabase db = module.database();
         Generator generator(db, parser.value(seedOption).toUInt());
-        // A throw-away file: no journal and no syncing while it fills.
-        generator.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
-        generator.exec(QStringLiteral("PRAGMA synchronous = OFF"));
-        generator.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+        if (!firebird) {
+            // A throw-away file: no journal and no syncing while it fills.
+            generator.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
+            generator.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+            generator.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+        }
+        // Everything in one transaction.
         if (!db.transaction())
             throw EDatabaseError(db.lastError().text());
         generator.companies(companies);
-        generator.checks(checks, generator.accounts(accounts, companies));
+        const QStringList companyOfAccount = generator.accounts(accounts, companies);
+        std::unique_ptr<CheckWriter> writer;
+        if (firebird)
+            writer = std::make_unique<FirebirdCheckWriter>(db);
+        else
+            writer = std::make_unique<SqliteCheckWriter>(db);
+        generator.checks(checks, companyOfAccount, *writer);
+        writer.reset();
         if (!db.commit())
             throw EDatabaseError(db.lastError().text());
-        generator.exec(QStringLiteral("ANALYZE"));
+        generator.updateStatistics(firebird);
         QTextStream(stdout) << QStringLiteral("%1: %2 empresas, %3 contas, %4 cheques em %5 s\n")
                                    .arg(path)
                                    .arg(companies)

@@ -1,6 +1,7 @@
 #include "data/SqliteFunctions.h"
 
 #include "core/Exceptions.h"
+#include "data/Dbgeral.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -10,6 +11,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -42,38 +44,82 @@ void charIndex(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(at) - continuation + 1);
 }
 
-// PARAM: an eponymous-only virtual table. Column 0 is the row's text; column 1 is
-// the hidden argument that the table-valued call PARAM(x) constrains.
-enum ParamColumn { ParamText = 0, ParamArgument = 1 };
+// PARAM and CODES: eponymous-only virtual tables with one text column and a hidden
+// column for the argument that the table-valued call NAME(x) constrains. Each yields the
+// rows its function makes of the argument (nullptr when the call has none).
+enum TableColumn { TableText = 0, TableArgument = 1 };
 
-struct ParamCursor : sqlite3_vtab_cursor {
-    std::string text;
-    bool eof = true;
+struct TableFunction {
+    const char* schema;
+    std::vector<std::string> (*rowsOf)(sqlite3_value* argument);
+    double estimatedRows;
 };
 
-int paramConnect(sqlite3* db, void*, int, const char* const*, sqlite3_vtab** table, char**)
+std::vector<std::string> paramRows(sqlite3_value* argument)
 {
-    const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(PARAM TEXT, PARAM_ARGUMENT HIDDEN)");
+    return {argument ? std::string(textOf(argument)) : std::string()};
+}
+
+// The codes of a code list, split by the rule the framework writes lists with.
+std::vector<std::string> codeRows(sqlite3_value* argument)
+{
+    std::vector<std::string> rows;
+    if (!argument || sqlite3_value_type(argument) == SQLITE_NULL)
+        return rows;
+    const std::string_view list = textOf(argument);
+    const QStringList codes =
+        Dbgeral::codesOf(QString::fromUtf8(list.data(), static_cast<qsizetype>(list.size())));
+    rows.reserve(static_cast<size_t>(codes.size()));
+    for (const QString& code : codes)
+        rows.push_back(code.toStdString());
+    return rows;
+}
+
+const TableFunction paramFunction{"CREATE TABLE x(PARAM TEXT, PARAM_ARGUMENT HIDDEN)", paramRows,
+                                  1.0};
+const TableFunction codesFunction{"CREATE TABLE x(CODE TEXT, LIST HIDDEN)", codeRows, 100.0};
+
+struct FunctionTable : sqlite3_vtab {
+    const TableFunction* function = nullptr;
+};
+
+struct FunctionCursor : sqlite3_vtab_cursor {
+    std::string argument;
+    std::vector<std::string> rows;
+    size_t at = 0;
+};
+
+FunctionCursor* cursorOf(sqlite3_vtab_cursor* cursor)
+{
+    return static_cast<FunctionCursor*>(cursor);
+}
+
+int tableConnect(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** table, char**)
+{
+    const auto* function = static_cast<const TableFunction*>(aux);
+    const int rc = sqlite3_declare_vtab(db, function->schema);
     if (rc != SQLITE_OK)
         return rc;
     sqlite3_vtab_config(db, SQLITE_VTAB_INNOCUOUS);
-    *table = new sqlite3_vtab{};
+    auto* created = new FunctionTable{};
+    created->function = function;
+    *table = created;
     return SQLITE_OK;
 }
 
-int paramDisconnect(sqlite3_vtab* table)
+int tableDisconnect(sqlite3_vtab* table)
 {
-    delete table;
+    delete static_cast<FunctionTable*>(table);
     return SQLITE_OK;
 }
 
-int paramBestIndex(sqlite3_vtab*, sqlite3_index_info* info)
+int tableBestIndex(sqlite3_vtab* table, sqlite3_index_info* info)
 {
     int argument = -1;
     bool unusableArgument = false;
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto& constraint = info->aConstraint[i];
-        if (constraint.iColumn != ParamArgument || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ)
+        if (constraint.iColumn != TableArgument || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ)
             continue;
         if (constraint.usable)
             argument = i;
@@ -89,79 +135,84 @@ int paramBestIndex(sqlite3_vtab*, sqlite3_index_info* info)
         // choose an order that provides it.
         return SQLITE_CONSTRAINT;
     }
-    info->estimatedCost = 1.0;
-    info->estimatedRows = 1;
-    info->idxFlags = SQLITE_INDEX_SCAN_UNIQUE;
+    const double rows = static_cast<FunctionTable*>(table)->function->estimatedRows;
+    info->estimatedCost = rows;
+    info->estimatedRows = static_cast<sqlite3_int64>(rows);
+    if (rows <= 1.0)
+        info->idxFlags = SQLITE_INDEX_SCAN_UNIQUE;
     return SQLITE_OK;
 }
 
-int paramOpen(sqlite3_vtab*, sqlite3_vtab_cursor** cursor)
+int tableOpen(sqlite3_vtab*, sqlite3_vtab_cursor** cursor)
 {
-    *cursor = new ParamCursor{};
+    *cursor = new FunctionCursor{};
     return SQLITE_OK;
 }
 
-ParamCursor* paramCursor(sqlite3_vtab_cursor* cursor)
+int tableClose(sqlite3_vtab_cursor* cursor)
 {
-    return static_cast<ParamCursor*>(cursor);
-}
-
-int paramClose(sqlite3_vtab_cursor* cursor)
-{
-    delete paramCursor(cursor);
+    delete cursorOf(cursor);
     return SQLITE_OK;
 }
 
-int paramFilter(sqlite3_vtab_cursor* base, int idxNum, const char*, int argc, sqlite3_value** argv)
+int tableFilter(sqlite3_vtab_cursor* base, int idxNum, const char*, int argc, sqlite3_value** argv)
 {
-    ParamCursor* cursor = paramCursor(base);
-    cursor->text = (idxNum == 1 && argc > 0) ? std::string(textOf(argv[0])) : std::string();
-    cursor->eof = false;
+    FunctionCursor* cursor = cursorOf(base);
+    sqlite3_value* argument = (idxNum == 1 && argc > 0) ? argv[0] : nullptr;
+    try {
+        cursor->rows = static_cast<FunctionTable*>(base->pVtab)->function->rowsOf(argument);
+    } catch (const std::bad_alloc&) {
+        return SQLITE_NOMEM;
+    }
+    cursor->argument = argument ? std::string(textOf(argument)) : std::string();
+    cursor->at = 0;
     return SQLITE_OK;
 }
 
-int paramNext(sqlite3_vtab_cursor* cursor)
+int tableNext(sqlite3_vtab_cursor* cursor)
 {
-    paramCursor(cursor)->eof = true;
+    ++cursorOf(cursor)->at;
     return SQLITE_OK;
 }
 
-int paramEof(sqlite3_vtab_cursor* cursor)
+int tableEof(sqlite3_vtab_cursor* base)
 {
-    return paramCursor(cursor)->eof ? 1 : 0;
+    const FunctionCursor* cursor = cursorOf(base);
+    return cursor->at >= cursor->rows.size() ? 1 : 0;
 }
 
-int paramColumn(sqlite3_vtab_cursor* base, sqlite3_context* context, int)
+int tableColumn(sqlite3_vtab_cursor* base, sqlite3_context* context, int column)
 {
-    // Both columns hold the text: the hidden one reads back as the argument given.
-    const std::string& text = paramCursor(base)->text;
+    // The hidden column reads back as the argument given.
+    const FunctionCursor* cursor = cursorOf(base);
+    const std::string& text = column == TableArgument ? cursor->argument : cursor->rows[cursor->at];
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return SQLITE_OK;
 }
 
-int paramRowid(sqlite3_vtab_cursor*, sqlite3_int64* rowid)
+int tableRowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* rowid)
 {
-    *rowid = 1;
+    *rowid = static_cast<sqlite3_int64>(cursorOf(cursor)->at) + 1;
     return SQLITE_OK;
 }
 
-sqlite3_module makeParamModule()
+sqlite3_module makeFunctionModule()
 {
     sqlite3_module module{};
-    module.xConnect = paramConnect; // no xCreate: eponymous-only
-    module.xBestIndex = paramBestIndex;
-    module.xDisconnect = paramDisconnect;
-    module.xOpen = paramOpen;
-    module.xClose = paramClose;
-    module.xFilter = paramFilter;
-    module.xNext = paramNext;
-    module.xEof = paramEof;
-    module.xColumn = paramColumn;
-    module.xRowid = paramRowid;
+    module.xConnect = tableConnect; // no xCreate: eponymous-only
+    module.xBestIndex = tableBestIndex;
+    module.xDisconnect = tableDisconnect;
+    module.xOpen = tableOpen;
+    module.xClose = tableClose;
+    module.xFilter = tableFilter;
+    module.xNext = tableNext;
+    module.xEof = tableEof;
+    module.xColumn = tableColumn;
+    module.xRowid = tableRowid;
     return module;
 }
 
-const sqlite3_module paramModule = makeParamModule();
+const sqlite3_module functionModule = makeFunctionModule();
 
 } // namespace
 
@@ -172,7 +223,13 @@ int registerSqliteFunctions(sqlite3* db)
                                               nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return rc;
-    return sqlite3_create_module_v2(db, "PARAM", &paramModule, nullptr, nullptr);
+    // The modules only read the static descriptions they are given.
+    const int paramRc = sqlite3_create_module_v2(
+        db, "PARAM", &functionModule, const_cast<TableFunction*>(&paramFunction), nullptr);
+    if (paramRc != SQLITE_OK)
+        return paramRc;
+    return sqlite3_create_module_v2(db, "CODES", &functionModule,
+                                    const_cast<TableFunction*>(&codesFunction), nullptr);
 }
 
 sqlite3* sqliteHandle(const QSqlDatabase& db)

@@ -9,6 +9,11 @@ struct sqlite3;
 //    either argument is NULL. Case-sensitive, like SQLite's instr.
 //  - PARAM(text): a table-valued function with one column PARAM that yields exactly one
 //    row holding text; a NULL or missing argument yields one row with the empty text.
+//  - CODES(list): a table-valued function with one column CODE that yields the codes of a
+//    code list (Dbgeral::codesOf), one row each, in the list's order; an empty, NULL or
+//    missing list yields none. Report queries test membership with
+//    "C.CDREDUCONT IN (SELECT CODE FROM CODES(:P_CDREDUCONT))", which SQLite evaluates once
+//    into an index instead of searching the list's text for every row.
 // SQLite's own instr(haystack, needle) already serves the Oracle texts.
 
 // Registers the functions on a native handle; returns an SQLite result code.

@@ -26,6 +26,10 @@ struct DatabaseConfig {
     bool createWithDemoData = false;
     QString user = QStringLiteral("SYSDBA");
     QString password = QStringLiteral("masterkey");
+    // Firebird: the user report queries run as, when given: one that may only read
+    // (db/firebird/report-user.sql grants it). Empty: the user above.
+    QString reportUser;
+    QString reportPassword;
     // Overrides the connection's own dialect (tests run every dialect on one database).
     std::optional<SqlDialect> dialect;
 };

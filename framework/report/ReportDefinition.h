@@ -50,9 +50,12 @@
 //   subtitle: text                     a line under the title on every page
 //   kind: reconciliation               what the report is, for screens that treat a kind
 //                                      of report apart; copies keep it
-// The engine binds these parameters itself when the query declares them and the screen
-// left them unassigned:
-//   P_DTPROC                           the branch's processing date ("YYYY-MM-DD")
+// The engine binds these parameters itself when the query declares them:
+//   P_DTPROC                           the branch's processing date ("YYYY-MM-DD"), when
+//                                      the screen left it unassigned
+//   P_CDOPERADOR                       the logged-in operator, always: the queries join
+//                                      OPEREMPR so that a report shows only the
+//                                      operator's companies
 // Other keys are kept for the engine, in the order written.
 class ReportDefinition {
 public:

@@ -1,6 +1,8 @@
 #include "report/ReportQuery.h"
 
 #include "core/Exceptions.h"
+#include "data/FirebirdAddress.h"
+#include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 #include "report/ReportProgress.h"
@@ -28,6 +30,9 @@ int sqliteProgress(void* context)
     return static_cast<const ReportProgress*>(context)->isCancelled() ? 1 : 0;
 }
 
+// How long a report waits for its Firebird server to answer at all.
+constexpr int serverAnswerMs = 10000;
+
 QString fileNameOf(const ReportDefinition& definition)
 {
     return definition.filePath.isEmpty() ? definition.title
@@ -42,9 +47,18 @@ public:
     {
         const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
         m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
-        if (sqlite)
+        if (sqlite) {
             m_db.setConnectOptions(
                 QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        } else {
+            // A server that stopped since the screen opened is named at once.
+            if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
+                FirebirdAddress::requireReachable(*server, serverAnswerMs);
+            if (!source.user.isEmpty()) {
+                m_db.setUserName(source.user);
+                m_db.setPassword(source.password);
+            }
+        }
         if (!m_db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
                                                 "relatório: %1")
@@ -80,11 +94,18 @@ private:
 
 } // namespace
 
+ReportQuery::Source ReportQuery::sourceOf(const TdtmDBGeral& module)
+{
+    const DatabaseConfig& config = module.config();
+    return {module.database().connectionName(), config.engine, config.reportUser,
+            config.reportPassword};
+}
+
 ReportQuery::Source ReportQuery::sharedSource()
 {
     if (!dtmDBGeral || !dtmDBGeral->isOpen())
         throw EDatabaseError(QStringLiteral("O banco de dados não está aberto."));
-    return {dtmDBGeral->database().connectionName(), dtmDBGeral->config().engine};
+    return sourceOf(*dtmDBGeral);
 }
 
 void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fields,
@@ -131,6 +152,14 @@ void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceNam
         (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH")))
         throw Exception(QStringLiteral("%1: a consulta do relatório deve ser um único SELECT.")
                             .arg(sourceName));
+    // A sequence advanced by a SELECT stays advanced whatever the transaction does.
+    static const QRegularExpression sequence(
+        QStringLiteral("\\bGEN_ID\\s*\\(|\\bNEXT\\s+VALUE\\s+FOR\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (bare.contains(sequence))
+        throw Exception(QStringLiteral("%1: a consulta do relatório não pode avançar sequências "
+                                       "(GEN_ID, NEXT VALUE FOR): um relatório só lê dados.")
+                            .arg(sourceName));
 }
 
 ReportData ReportQuery::run(const ReportDefinition& definition,
@@ -153,6 +182,14 @@ ReportData ReportQuery::run(const ReportDefinition& definition,
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     const auto failure = [&](const QSqlError& error) {
         progress.checkCancel();
+        const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
+        if (server && FirebirdErrors::connectionLost(error))
+            return EDatabaseError(QStringLiteral("%1: a conexão com o servidor Firebird %2, porta "
+                                                 "%3, foi perdida durante o relatório: o servidor "
+                                                 "parou ou a rede caiu (%4).")
+                                      .arg(fileName, server->host)
+                                      .arg(server->port)
+                                      .arg(error.databaseText().trimmed()));
         return EDatabaseError(
             QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, error.text()));
     };

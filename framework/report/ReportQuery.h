@@ -15,13 +15,17 @@ class ReportProgress;
 // transaction that is rolled back).
 class ReportQuery {
 public:
-    // The open connection to clone, by name, and the engine behind it.
+    // The open connection to clone, by name, and the engine behind it; on Firebird, the
+    // user the query runs as instead of the connection's own (empty: the same).
     struct Source {
         QString connectionName;
         DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
+        QString user{};
+        QString password{};
     };
 
-    // The shared data module's connection.
+    // A data module's connection, with its report user; the shared data module's.
+    static Source sourceOf(const TdtmDBGeral& module);
     static Source sharedSource();
 
     // The fields the definition's layout reads (columns, exported columns, groups, {FIELD}
@@ -37,6 +41,7 @@ public:
                           const QHash<QString, QVariant>& values, const Source& source,
                           ReportProgress& progress);
 
-    // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included).
+    // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included)
+    // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that).
     static void checkSingleSelect(const QString& sql, const QString& sourceName);
 };

@@ -166,6 +166,8 @@ QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& param
         values.insert(QStringLiteral("P_DTPROC"),
                       date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
     }
+    // The companies a report shows are the operator's, whatever the screen bound.
+    values.insert(QStringLiteral("P_CDOPERADOR"), Operador());
     return values;
 }
 

@@ -34,8 +34,9 @@ public:
     void Execute(ReportCommand command, const ReportDefinition& report, TfrmDadosGerRel* form);
     // True while a command runs.
     bool IsRunning() const { return m_running; }
-    // What the query receives: each bound parameter as the SQL takes it, and the processing
-    // date P_DTPROC, which the engine binds when the form leaves it.
+    // What the query receives: each bound parameter as the SQL takes it, the processing
+    // date P_DTPROC, which the engine binds when the form leaves it, and the operator
+    // P_CDOPERADOR, which the engine always binds: reports show only the operator's companies.
     static QHash<QString, QVariant> QueryValues(const TParams& params);
 
     // Tests: the names the next queries declare instead of their SQL's own.

@@ -47,20 +47,26 @@ int ScenarioRunner::runFiles(const QStringList& args)
 {
     QStringList files;
     QStringList forwarded;
+    QString server;
     for (int i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db")) {
+        if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db") ||
+            args.at(i) == QLatin1String("--server")) {
             if (i + 1 >= args.size()) {
                 print(QStringLiteral("klx scenario: %1 precisa de um valor").arg(args.at(i)));
                 return 2;
             }
-            forwarded << args.at(i) << args.at(i + 1);
+            if (args.at(i) == QLatin1String("--server"))
+                server = args.at(i + 1);
+            else
+                forwarded << args.at(i) << args.at(i + 1);
             ++i;
         } else {
             files << args.at(i);
         }
     }
     if (files.isEmpty()) {
-        print(QStringLiteral("uso: klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] ARQUIVO..."));
+        print(QStringLiteral("uso: klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
+                             "[--server HOST/PORTA] ARQUIVO..."));
         return 2;
     }
 
@@ -76,6 +82,10 @@ int ScenarioRunner::runFiles(const QStringList& args)
         return 2;
     }
     const bool firebird = options.database.engine == DatabaseConfig::Engine::Firebird;
+    if (!server.isEmpty() && !firebird) {
+        print(QStringLiteral("klx scenario: --server é para --db firebird"));
+        return 2;
+    }
     const QString templatePath = work.filePath(firebird ? QStringLiteral("template.fdb")
                                                         : QStringLiteral("template.sqlite"));
     try {
@@ -89,6 +99,9 @@ int ScenarioRunner::runFiles(const QStringList& args)
         print(QStringLiteral("klx scenario: %1").arg(e.Message()));
         return 2;
     }
+    // Each case's copy is opened through the server when there is one.
+    if (!server.isEmpty())
+        forwarded << QStringLiteral("--server") << server;
     forwarded << QStringLiteral("--database") << templatePath;
 
     QList<ScenarioFile> parsed;
@@ -162,6 +175,12 @@ int ScenarioRunner::runOneCase(const QStringList& args)
     QStringList optionArgs = args.mid(0, args.size() - 2);
     const QString templatePath = optionArgs.takeLast();
     optionArgs.removeLast(); // "--database"
+    QString server;
+    if (const qsizetype at = optionArgs.indexOf(QStringLiteral("--server"));
+        at >= 0 && at + 1 < optionArgs.size()) {
+        server = optionArgs.at(at + 1);
+        optionArgs.remove(at, 2);
+    }
 
     const ScenarioFile parsed = ScenarioParser::parseFile(file);
     if (!parsed.error.isEmpty() || index < 0 || index >= parsed.cases.size()) {
@@ -178,7 +197,10 @@ int ScenarioRunner::runOneCase(const QStringList& args)
     }
     QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
     try {
-        HostOptions options = HostOptions::parse(optionArgs << QStringLiteral("--database") << databasePath, nullptr);
+        const QString opened =
+            server.isEmpty() ? databasePath
+                             : server + QLatin1Char(':') + QFileInfo(databasePath).absoluteFilePath();
+        HostOptions options = HostOptions::parse(optionArgs << QStringLiteral("--database") << opened, nullptr);
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
         HostSession session(options);
         session.mainWindow().show();

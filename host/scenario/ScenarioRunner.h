@@ -6,7 +6,9 @@
 // database. Prints one line per failed expectation, then "N passed, N failed".
 namespace ScenarioRunner {
 
-// "klx scenario [--dialect D] [--db E] FILE...": returns the process exit code.
+// "klx scenario [--dialect D] [--db E] [--server HOST/PORT] FILE...": returns the process
+// exit code. With --server, each case opens its Firebird copy through that server over TCP
+// ("HOST/PORT:/path"): the server runs on this machine and reads the file by its path.
 int runFiles(const QStringList& args);
 
 // The child side: "klx scenario-case OPTIONS FILE INDEX" runs one case.

@@ -10,6 +10,7 @@
 #include "report/ReportDocument.h"
 #include "report/ReportJob.h"
 #include "report/ReportProgress.h"
+#include "report/ReportQuery.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,8 @@ struct Criteria {
     std::optional<QString> states = QString(); // "" all; "_0_1" a list; nullopt unassigned
     int reconciliation = 0;
     TDateTime clearingFrom = 0, clearingTo = 0;
+    // Bound by the engine, not the screen: the operator whose companies the report shows.
+    QString operatorCode = QStringLiteral("ADM");
 
     std::unique_ptr<TParams> bind(const QStringList& names) const
     {
@@ -95,12 +98,13 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
 {
     ReportJob::Request request;
     request.definition = report;
-    request.source = {module.database().connectionName(), module.config().engine};
+    request.source = ReportQuery::sourceOf(module);
     const auto params =
         criteria.bind(ReportDefinition::declaredParameters(report.sqlFor(module.config().engine)));
     for (int i = 0; i < params->Count(); ++i)
         request.values.insert(params->Items(i)->Name(), params->Items(i)->toSqlValue());
     request.values.insert(QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-15"));
+    request.values.insert(QStringLiteral("P_CDOPERADOR"), criteria.operatorCode);
     request.header = {QStringLiteral("KLX47306"),
                       QStringLiteral("KLX473"),
                       report.title,

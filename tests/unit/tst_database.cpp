@@ -5,6 +5,7 @@
 #include "data/dtmDBGeral.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -331,6 +332,41 @@ private slots:
                  Rows{{"4"}});
     }
 
+    // The report queries split code lists with CODES, by the one rule the framework reads
+    // them with, padding and all, on both engines; no length limit.
+    void codesSplitAListAsTheFrameworkReadsIt_data()
+    {
+        QTest::addColumn<QVariant>("list");
+        QTest::newRow("comma") << QVariant("01,23,04");
+        QTest::newRow("padding kept") << QVariant("1 ,02");
+        QTest::newRow("own separator") << QVariant(";A,;B ");
+        QTest::newRow("separator after two taken") << QVariant("|,;|B1");
+        QTest::newRow("marked comma") << QVariant(",;A,B1");
+        QTest::newRow("empty codes skipped") << QVariant("01,,02,");
+        QTest::newRow("one code") << QVariant("X");
+        QTest::newRow("separator only") << QVariant(",");
+        QTest::newRow("empty") << QVariant("");
+        QTest::newRow("null") << QVariant(QMetaType::fromType<QString>());
+        QStringList many;
+        for (int n = 0; n < 12000; ++n)
+            many << QStringLiteral("%1").arg(n, 4, 36, QLatin1Char('0')).toUpper();
+        QTest::newRow("12,000 codes") << QVariant(many.join(QLatin1Char(',')));
+    }
+    void codesSplitAListAsTheFrameworkReadsIt()
+    {
+        QFETCH(QVariant, list);
+        for (const QSqlDatabase& db : databases()) {
+            QSqlQuery query(db);
+            QVERIFY(query.prepare("SELECT CODE FROM CODES(:L)"));
+            query.bindValue(":L", list);
+            QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+            QStringList codes;
+            while (query.next())
+                codes << query.value(0).toString();
+            QCOMPARE(codes, Dbgeral::codesOf(list.toString()));
+        }
+    }
+
     void codeListKeepsCodesAndChoosesAFreeSeparator_data()
     {
         QTest::addColumn<QStringList>("codes");
@@ -640,6 +676,39 @@ private slots:
             QCOMPARE(run(fb, accountIb, accountValues(c)), expected);
             QCOMPARE(run(fb, accountGeneral, accountValues(c)), expected);
         }
+    }
+
+    // klx-gendata writes the same data into either engine: one seed, one data set.
+    void generatorWritesBothEngines()
+    {
+        if (!firebird())
+            QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+        const QString summary =
+            "SELECT COUNT(*), ROUND(SUM(VLCHEQUE), 2), COUNT(DTCOMPENSACAO), COUNT(NMFAVORECIDO), "
+            "MIN(DTEMISSAO), MAX(DTCOMPENSACAO), MIN(CDREDUCONT || NRCHEQUE || IDSTATUS), "
+            "MAX(CDEMPRESA), (SELECT COUNT(*) FROM CONTCORR), (SELECT COUNT(*) FROM EMPRESA) "
+            "FROM CHEQUE";
+        QList<Rows> summaries;
+        for (const char* engine : {"sqlite", "firebird"}) {
+            const QString path = m_dir.filePath(QStringLiteral("gerado-%1").arg(engine));
+            QProcess generator;
+            generator.start(
+                QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
+                {"--db", engine, "--companies", "7", "--accounts", "40", "--checks", "1500", path});
+            QVERIFY(generator.waitForFinished(120000));
+            QVERIFY2(generator.exitCode() == 0, generator.readAllStandardError().constData());
+            TdtmDBGeral module;
+            DatabaseConfig config;
+            config.engine = QLatin1String(engine) == QLatin1String("sqlite")
+                                ? DatabaseConfig::Engine::Sqlite
+                                : DatabaseConfig::Engine::Firebird;
+            config.path = path;
+            module.open(config);
+            summaries << run(module.database(), summary);
+        }
+        QCOMPARE(summaries.at(1), summaries.at(0));
+        QCOMPARE(summaries.at(0).at(0).at(0), QStringLiteral("1500"));
+        QCOMPARE(summaries.at(0).at(0).at(8), QStringLiteral("40"));
     }
 
     void firebirdReopensWithoutReloading()

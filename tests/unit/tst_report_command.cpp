@@ -131,6 +131,21 @@ private slots:
         }
     }
 
+    // "Todas" binds an empty list, yet OPER (company 02 only) gets only company 02's checks.
+    void anOperatorSeesOnlyItsCompanies()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("oper.csv"));
+        const Result result =
+            klx({"--operator", "OPER", "--report", "3", "--emission-from", "01/01/2020",
+                 "--emission-to", "31/12/2030", "--output", output});
+        QCOMPARE(result.code, 0);
+        const QStringList rows = csvRows(output);
+        QVERIFY(rows.size() >= 5);
+        for (const QString& row : rows)
+            QCOMPARE(row.split(QLatin1Char(';')).at(4),
+                     QStringLiteral("Distribuidora Serra Azul S.A."));
+    }
+
     void reconciliationAndClearingRange()
     {
         const QString output = m_dir.filePath(QStringLiteral("conciliacao.csv"));
@@ -158,8 +173,11 @@ private slots:
         QHash<QString, QJsonObject> params;
         for (const QJsonValue& value : root.value(QStringLiteral("parameters")).toArray())
             params.insert(value[QStringLiteral("name")].toString(), value.toObject());
-        QCOMPARE(params.size(), 14);
+        QCOMPARE(params.size(), 15);
         QVERIFY(!params.contains(QStringLiteral("P_IDCOMPENSADO")));
+        // The operator limits every report to its companies; the engine binds it.
+        QCOMPARE(params["P_CDOPERADOR"]["kind"].toString(), QStringLiteral("engine"));
+        QCOMPARE(params["P_CDOPERADOR"]["sql"].toString(), QStringLiteral("ADM"));
         QCOMPARE(params["P_CDEMPRESA"]["value"].toString(), QStringLiteral("01,03"));
         QCOMPARE(params["P_TCDEMPRESA"]["sql"].toString(), QString());
         QVERIFY(!params["P_TCDEMPRESA"]["sql"].isNull());
@@ -291,8 +309,8 @@ private slots:
         QFile file(output);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.read(5) == "%PDF-");
-        // Outstanding checks only: issued and not cleared.
-        QVERIFY2(result.out.contains(QStringLiteral("27 linhas, 1 página")),
+        // Outstanding checks only (issued and not cleared) of ADM's companies.
+        QVERIFY2(result.out.contains(QStringLiteral("22 linhas, 1 página")),
                  qPrintable(result.out));
     }
 

@@ -11,6 +11,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QtTest>
@@ -115,7 +116,7 @@ class TestReportOutput : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { m_db = openSqlite(m_dir.filePath(QStringLiteral("demo.sqlite"))); }
+    void initTestCase() { m_db = demo(m_dir.filePath(QStringLiteral("demo.sqlite"))); }
 
     void pdfAndCsvHoldTheSameRows_data()
     {
@@ -420,9 +421,19 @@ private slots:
 private:
     // A demo database of its own with more checks (CHEQUE rows in SQL); nullptr when they
     // cannot be added.
+    // The demo database where ADM may use every company, so that reports hold every check.
+    static std::unique_ptr<TdtmDBGeral> demo(const QString& path)
+    {
+        auto module = openSqlite(path);
+        QSqlQuery grant(module->database());
+        if (!grant.exec(QStringLiteral("INSERT INTO OPEREMPR VALUES ('ADM', '04'), ('ADM', '05')")))
+            qFatal("%s", qPrintable(grant.lastError().text()));
+        return module;
+    }
+
     std::unique_ptr<TdtmDBGeral> demoWith(const QString& checks)
     {
-        auto module = openSqlite(m_dir.filePath(QStringLiteral("demo-%1.sqlite").arg(++m_extra)));
+        auto module = demo(m_dir.filePath(QStringLiteral("demo-%1.sqlite").arg(++m_extra)));
         QSqlQuery insert(module->database());
         if (!insert.exec(QStringLiteral("INSERT INTO CHEQUE VALUES ") + checks))
             return nullptr;

@@ -1,0 +1,72 @@
+#pragma once
+
+// The Firebird server that tools/firebird-server.sh starts (127.0.0.1/3057, or the address in
+// KLX_TEST_FIREBIRD_SERVER), for the tests that reach a database over TCP. Without a server
+// those tests skip, saying why.
+
+#include "core/Exceptions.h"
+#include "data/FirebirdAddress.h"
+#include "data/dtmDBGeral.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace FirebirdServer {
+
+inline QString address()
+{
+    const QString address = qEnvironmentVariable("KLX_TEST_FIREBIRD_SERVER");
+    return address.isEmpty() ? QStringLiteral("127.0.0.1/3057") : address;
+}
+
+// Why the tests cannot reach the server; empty when they can.
+inline QString unavailable()
+{
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE")))
+        return QStringLiteral(
+            "The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
+    const auto server = FirebirdAddress::serverOf(address() + QStringLiteral(":/x.fdb"));
+    if (!server)
+        return QStringLiteral("KLX_TEST_FIREBIRD_SERVER is not HOST/PORT: ") + address();
+    try {
+        FirebirdAddress::requireReachable(*server, 2000);
+    } catch (const Exception&) {
+        return QStringLiteral("No Firebird server at %1: start one with "
+                              "'bash tools/firebird-server.sh start'.")
+            .arg(address());
+    }
+    return QString();
+}
+
+// The server's name for a local file.
+inline QString pathOn(const QString& file)
+{
+    return address() + QLatin1Char(':') + QFileInfo(file).absoluteFilePath();
+}
+
+// A fresh demo database in the folder, made by the embedded engine and then opened through
+// the server as SYSDBA (the server reads the file by its path on this machine).
+inline std::unique_ptr<TdtmDBGeral> openDemo(const QTemporaryDir& dir, const QString& name)
+{
+    const QString file = dir.filePath(name);
+    {
+        TdtmDBGeral embedded;
+        DatabaseConfig config;
+        config.engine = DatabaseConfig::Engine::Firebird;
+        config.path = dir.filePath(QStringLiteral("embedded-") + name);
+        config.createWithDemoData = true;
+        embedded.open(config);
+        embedded.close();
+        QFile::copy(config.path, file);
+    }
+    auto module = std::make_unique<TdtmDBGeral>();
+    DatabaseConfig config;
+    config.engine = DatabaseConfig::Engine::Firebird;
+    config.path = pathOn(file);
+    module->open(config);
+    return module;
+}
+
+} // namespace FirebirdServer

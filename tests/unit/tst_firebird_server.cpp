@@ -1,0 +1,360 @@
+// The application against a Firebird server over TCP (tools/firebird-server.sh): klx pointed
+// at it by an INI file, report queries run as a user that may only read, sequences out of a
+// report's reach, and a server that stops or goes away in the middle of a report. Every test
+// but the unreachable server skips, saying why, when no server runs.
+
+#include "DemoDatabase.h"
+#include "FirebirdServer.h"
+#include "ReportTestSupport.h"
+#include "core/Exceptions.h"
+
+#include <QProcess>
+#include <QSemaphore>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+
+using namespace ReportTest;
+
+namespace {
+
+constexpr const char* reportUser = "KLX_RELATORIO";
+constexpr const char* reportPassword = "relatorio";
+
+void exec(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw EDatabaseError(sql + QStringLiteral(": ") + query.lastError().text());
+}
+
+qint64 sequenceValue(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT GEN_ID(SEQ_TESTE, 0) FROM RDB$DATABASE")) ||
+        !query.next())
+        throw EDatabaseError(query.lastError().text());
+    return query.value(0).toLongLong();
+}
+
+// The statements of db/firebird/report-user.sql.
+QStringList reportUserGrants()
+{
+    QFile file(QStringLiteral(KLX_SOURCE_DIR "/db/firebird/report-user.sql"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList statements;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("GRANT ")))
+            statements << line.trimmed().chopped(1);
+    return statements;
+}
+
+// Forwards TCP connections from a port of its own to the server, in a thread of its own. Once
+// one connection has carried more than cutAfter bytes from the server, it drops every
+// connection and stops listening: to the client, the server went away mid-run.
+class VanishingServer : public QThread {
+public:
+    VanishingServer(const FirebirdAddress::Server& server, qint64 cutAfter)
+        : m_server(server), m_cutAfter(cutAfter)
+    {
+        start();
+        m_ready.acquire();
+    }
+    ~VanishingServer() override
+    {
+        quit();
+        wait();
+    }
+
+    quint16 port() const { return m_port; }
+    bool cut() const { return m_cut; }
+    // Stops listening without touching open connections: the server "stopped".
+    void stopListening()
+    {
+        QMetaObject::invokeMethod(
+            m_listener, [this] { m_listener->close(); }, Qt::BlockingQueuedConnection);
+    }
+
+protected:
+    void run() override
+    {
+        QTcpServer listener;
+        m_listener = &listener;
+        listener.listen(QHostAddress::LocalHost);
+        m_port = listener.serverPort();
+        QObject::connect(&listener, &QTcpServer::newConnection, &listener,
+                         [this, &listener] { forward(listener.nextPendingConnection()); });
+        m_ready.release();
+        exec();
+        m_listener = nullptr;
+    }
+
+private:
+    void forward(QTcpSocket* client)
+    {
+        auto* upstream = new QTcpSocket(client);
+        auto* carried = new qint64(0);
+        QObject::connect(client, &QObject::destroyed, [carried] { delete carried; });
+        upstream->connectToHost(m_server.host, m_server.port);
+        QObject::connect(client, &QTcpSocket::readyRead, upstream,
+                         [client, upstream] { upstream->write(client->readAll()); });
+        QObject::connect(upstream, &QTcpSocket::readyRead, client, [=] {
+            const QByteArray data = upstream->readAll();
+            *carried += data.size();
+            if (*carried > m_cutAfter) {
+                m_cut = true;
+                m_listener->close();
+                for (QTcpSocket* open : m_listener->findChildren<QTcpSocket*>())
+                    open->abort();
+                return;
+            }
+            client->write(data);
+        });
+        QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        QObject::connect(upstream, &QTcpSocket::disconnected, client,
+                         &QTcpSocket::disconnectFromHost);
+    }
+
+    FirebirdAddress::Server m_server;
+    qint64 m_cutAfter;
+    QTcpServer* m_listener = nullptr;
+    quint16 m_port = 0;
+    std::atomic_bool m_cut{false};
+    QSemaphore m_ready;
+};
+
+FirebirdAddress::Server testServer()
+{
+    return *FirebirdAddress::serverOf(FirebirdServer::address() + QStringLiteral(":/x"));
+}
+
+} // namespace
+
+class TestFirebirdServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (QTest::currentTestFunction() == QLatin1String("unreachableServerIsNamed"))
+            return;
+        const QString reason = FirebirdServer::unavailable();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+    }
+
+    // The README's way: an INI file names the server; the report matches the embedded one.
+    void klxReportsThroughTheServer()
+    {
+        const QString local = m_dir.filePath(QStringLiteral("ini.fdb"));
+        createDemoDatabase(local, DatabaseConfig::Engine::Firebird);
+        const QString ini = m_dir.filePath(QStringLiteral("servidor.ini"));
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[database]\nengine=firebird\npath=%1\nuser=SYSDBA\n"
+                                  "password=masterkey\n")
+                       .arg(FirebirdServer::pathOn(local))
+                       .toUtf8());
+        file.close();
+        const QString sqlite = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        createDemoDatabase(sqlite);
+        const QStringList criteria{"--report",      "2",         "--emission-from", "01/01/2026",
+                                   "--emission-to", "31/03/2026"};
+        const QString overTcp = m_dir.filePath(QStringLiteral("servidor.csv"));
+        const QString embedded = m_dir.filePath(QStringLiteral("sqlite.csv"));
+        QCOMPARE(klx(QStringList{"--config", ini, "--output", overTcp} + criteria), 0);
+        QCOMPARE(klx(QStringList{"--database", sqlite, "--output", embedded} + criteria), 0);
+        QCOMPARE(contents(overTcp), contents(embedded));
+        QVERIFY(contents(overTcp).count('\n') > 20);
+    }
+
+    // With database/report_user set, report queries run as a user that may only read: a
+    // procedure that advances a sequence is out of its reach, and ordinary reports run.
+    void reportsRunAsAUserThatOnlyReads()
+    {
+        const QStringList grants = reportUserGrants();
+        QVERIFY(grants.size() >= 9);
+        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("leitura.fdb"));
+        const QSqlDatabase db = admin->database();
+        exec(db, QStringLiteral("CREATE OR ALTER USER %1 PASSWORD '%2'")
+                     .arg(QLatin1String(reportUser), QLatin1String(reportPassword)));
+        exec(db, QStringLiteral("CREATE SEQUENCE SEQ_TESTE"));
+        exec(db, QStringLiteral("CREATE PROCEDURE AVANCA RETURNS (NRCHEQUE BIGINT) AS BEGIN "
+                                "NRCHEQUE = GEN_ID(SEQ_TESTE, 1000); SUSPEND; END"));
+        for (const QString& grant : grants)
+            exec(db, grant);
+
+        TdtmDBGeral reader;
+        DatabaseConfig config = admin->config();
+        config.reportUser = QLatin1String(reportUser);
+        config.reportPassword = QLatin1String(reportPassword);
+        reader.open(config);
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        const ReportDocument asReader = run(definition(2), all, reader);
+        QVERIFY(asReader.rows.size() > 20);
+        QCOMPARE(asReader.rows, run(definition(2), all, *admin).rows);
+
+        const ReportDefinition advancing = ReportDefinition::parse(
+            QStringLiteral("title: Avança\nsql:\n  SELECT NRCHEQUE FROM AVANCA\n"),
+            QStringLiteral("avanca.rpt"));
+        try {
+            run(advancing, all, reader);
+            QFAIL("the report user ran a procedure that advances a sequence");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(e.Message().contains(QStringLiteral("no permission")),
+                     qPrintable(e.Message()));
+        }
+        QCOMPARE(sequenceValue(db), 0);
+        // The same definition as SYSDBA would have advanced it for good: the user is what stops it.
+        run(advancing, all, *admin);
+        QCOMPARE(sequenceValue(db), 1000);
+    }
+
+    // A report's SELECT that would advance a sequence is refused before it runs, whoever runs
+    // it; the words inside a string or a comment are only text.
+    void reportsCannotAdvanceSequences_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("GEN_ID") << "SELECT gen_id (SEQ_TESTE, 1000) AS N FROM RDB$DATABASE" << true;
+        QTest::newRow("NEXT VALUE FOR")
+            << "SELECT NEXT  VALUE\n FOR SEQ_TESTE AS N FROM RDB$DATABASE" << true;
+        QTest::newRow("in a derived table")
+            << "SELECT X.N FROM (SELECT GEN_ID(SEQ_TESTE, 5) AS N FROM RDB$DATABASE) X" << true;
+        QTest::newRow("in a string")
+            << "SELECT 'GEN_ID(SEQ_TESTE, 1)' AS N FROM RDB$DATABASE" << false;
+        QTest::newRow("in a comment")
+            << "SELECT 1 AS N /* NEXT VALUE FOR SEQ_TESTE */ FROM RDB$DATABASE" << false;
+    }
+
+    void reportsCannotAdvanceSequences()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        if (!m_sequences) {
+            m_sequences = FirebirdServer::openDemo(m_dir, QStringLiteral("sequencia.fdb"));
+            exec(m_sequences->database(), QStringLiteral("CREATE SEQUENCE SEQ_TESTE"));
+        }
+        const ReportDefinition report =
+            ReportDefinition::parse(QStringLiteral("title: Sequência\nsql:\n  ") +
+                                        QString(sql).replace('\n', "\n  ") + QLatin1Char('\n'),
+                                    QStringLiteral("sequencia.rpt"));
+        try {
+            run(report, Criteria(), *m_sequences);
+            QVERIFY(!refused);
+        } catch (const Exception& e) {
+            QVERIFY2(refused, qPrintable(e.Message()));
+            QCOMPARE(e.Message(),
+                     QStringLiteral("Sequência: a consulta do relatório não pode avançar "
+                                    "sequências (GEN_ID, NEXT VALUE FOR): um relatório só lê "
+                                    "dados."));
+        }
+        QCOMPARE(sequenceValue(m_sequences->database()), 0);
+    }
+
+    // The server goes away while the report's rows arrive: the run stops with a message that
+    // says so, instead of the driver's words alone.
+    void serverLostMidReport()
+    {
+        const QString local = m_dir.filePath(QStringLiteral("grande.fdb"));
+        QProcess generator;
+        generator.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
+                        {"--db", "firebird", "--accounts", "100", "--checks", "20000", local});
+        QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
+        VanishingServer proxy(testServer(), 256 * 1024);
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.engine = DatabaseConfig::Engine::Firebird;
+        config.path = QStringLiteral("127.0.0.1/%1:%2").arg(proxy.port()).arg(local);
+        module.open(config);
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        try {
+            run(definition(1), all, module);
+            QFAIL("the report ended although the server went away");
+        } catch (const EDatabaseError& e) {
+            QVERIFY(proxy.cut());
+            QVERIFY2(e.Message().startsWith(
+                         QStringLiteral("KLX473-1-numero.rpt: a conexão com o servidor Firebird "
+                                        "127.0.0.1, porta %1, foi perdida durante o relatório")
+                             .arg(proxy.port())),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    // A server that stopped after the screen opened is named when a report starts.
+    void serverStoppedBeforeTheReport()
+    {
+        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("parado.fdb"));
+        VanishingServer proxy(testServer(), std::numeric_limits<qint64>::max());
+        TdtmDBGeral module;
+        DatabaseConfig config = admin->config();
+        config.path = QStringLiteral("127.0.0.1/%1:%2")
+                          .arg(proxy.port())
+                          .arg(config.path.section(QLatin1Char(':'), 1));
+        admin->close();
+        module.open(config);
+        proxy.stopListening();
+        try {
+            run(definition(0), Criteria(), module);
+            QFAIL("the report ran without its server");
+        } catch (const EDatabaseError& e) {
+            QCOMPARE(e.Message(), QStringLiteral("Não foi possível conectar ao servidor Firebird "
+                                                 "127.0.0.1, porta %1: conexão recusada: nenhum "
+                                                 "servidor atende nessa porta.")
+                                      .arg(proxy.port()));
+        }
+    }
+
+    // No server at the address: klx report names it and exits 1 (no server needed).
+    void unreachableServerIsNamed()
+    {
+        QTcpServer unused;
+        QVERIFY(unused.listen(QHostAddress::LocalHost));
+        const quint16 port = unused.serverPort();
+        unused.close();
+        QProcess process;
+        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"),
+                      {"report", "--db", "firebird", "--database",
+                       QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port), "--output",
+                       m_dir.filePath(QStringLiteral("nada.pdf"))});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(QString::fromUtf8(process.readAllStandardError())
+                     .contains(QStringLiteral("Não foi possível conectar ao servidor Firebird "
+                                              "127.0.0.1, porta %1: conexão recusada")
+                                   .arg(port)),
+                 "no message naming the server");
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("nada.pdf"))));
+    }
+
+private:
+    int klx(const QStringList& args)
+    {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"),
+                      QStringList{"report", "--reports", KLX_SOURCE_DIR "/reports"} + args);
+        if (!process.waitForFinished(120000))
+            return -1;
+        return process.exitCode();
+    }
+
+    static QByteArray contents(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TdtmDBGeral> m_sequences;
+};
+
+QTEST_MAIN(TestFirebirdServer)
+#include "tst_firebird_server.moc"
