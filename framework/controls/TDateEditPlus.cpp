@@ -1,19 +1,16 @@
 #include "controls/TDateEditPlus.h"
 
 #include "controls/DateCalendarPopup.h"
+#include "controls/DateEditText.h"
 
 #include <QAction>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QStyle>
 
-namespace {
-const QString dateFormat = QStringLiteral("dd/MM/yyyy");
-}
-
 TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 {
-    SetEditMask(QStringLiteral("99/99/0000;1;_"));
+    SetEditMask(DateEditText::mask());
     QAction* dropDown = addAction(QIcon::fromTheme(QStringLiteral("x-office-calendar"),
                                                    style()->standardIcon(QStyle::SP_ArrowDown)),
                                   QLineEdit::TrailingPosition);
@@ -24,20 +21,18 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 
 TDateTime TDateEditPlus::GetDate() const
 {
-    return DateTime::fromDate(QDate::fromString(GetText(), dateFormat));
+    return DateTime::fromDate(DateEditText::toDate(GetText()));
 }
 
 void TDateEditPlus::SetDate(TDateTime date)
 {
-    const QDate value = DateTime::toDate(date);
-    SetText(value.isValid() ? value.toString(dateFormat) : QString());
+    SetText(DateEditText::fromDate(DateTime::toDate(date)));
     CheckValidDate();
 }
 
 bool TDateEditPlus::IsDateValid() const
 {
-    const QString text = GetText();
-    return text.isEmpty() || QDate::fromString(text, dateFormat).isValid();
+    return DateEditText::isValid(GetText());
 }
 
 void TDateEditPlus::CheckValidDate()
@@ -66,7 +61,7 @@ void TDateEditPlus::DropDown()
 {
     auto* popup = new DateCalendarPopup(m_weekdayNames, this);
     popup->setObjectName(QStringLiteral("calendarPopup"));
-    popup->popup(this, QDate::fromString(GetText(), dateFormat), [this](const QDate& date) {
+    popup->popup(this, DateEditText::toDate(GetText()), [this](const QDate& date) {
         SetDate(DateTime::fromDate(date));
         setFocus(Qt::PopupFocusReason);
     });
