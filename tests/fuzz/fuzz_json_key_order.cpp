@@ -32,12 +32,16 @@ void compare(const JsonKeyOrder& order, const QJsonValue& value, const QString& 
     const QSet<QString> unique(keys.cbegin(), keys.cend());
     fuzzRequire(unique.size() == keys.size(), "a key listed twice", path);
     const QStringList expected = object.keys();
-    fuzzRequire(unique == QSet<QString>(expected.cbegin(), expected.cend()),
+    const QSet<QString> expectedOnce(expected.cbegin(), expected.cend());
+    fuzzRequire(unique == expectedOnce,
                 "keys differ from QJsonObject's",
                 path + QStringLiteral(": ") + keys.join(QLatin1Char(',')) + QStringLiteral(" / ") +
                     expected.join(QLatin1Char(',')));
+    // Qt may hold one key twice (a byte order mark inside a key is dropped after duplicates
+    // were merged); which member such a key names is then Qt's guess.
     for (auto it = object.constBegin(); it != object.constEnd(); ++it)
-        compare(order, it.value(), memberPath(path, it.key()));
+        if (expected.count(it.key()) == 1)
+            compare(order, it.value(), memberPath(path, it.key()));
 }
 
 } // namespace
