@@ -1,6 +1,7 @@
 #include "controls/TDateEditPlus.h"
 
 #include "controls/DateCalendarPopup.h"
+#include "controls/DateEditText.h"
 #include "core/Exceptions.h"
 #include "core/LoginContext.h"
 
@@ -10,7 +11,6 @@
 #include <QStyle>
 
 namespace {
-const QString dateFormat = QStringLiteral("dd/MM/yyyy");
 // Where the day and the month start in the text.
 constexpr int sectionStarts[] = {0, 3};
 
@@ -30,7 +30,7 @@ QDate calendarStart()
 
 TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 {
-    SetEditMask(QStringLiteral("99/99/0000;1;_"));
+    SetEditMask(DateEditText::mask());
     QAction* dropDown = addAction(QIcon::fromTheme(QStringLiteral("x-office-calendar"),
                                                    style()->standardIcon(QStyle::SP_ArrowDown)),
                                   QLineEdit::TrailingPosition);
@@ -41,20 +41,18 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : TMaskEdit(parent)
 
 TDateTime TDateEditPlus::GetDate() const
 {
-    return DateTime::fromDate(QDate::fromString(GetText(), dateFormat));
+    return DateTime::fromDate(DateEditText::toDate(GetText()));
 }
 
 void TDateEditPlus::SetDate(TDateTime date)
 {
-    const QDate value = DateTime::toDate(date);
-    SetText(value.isValid() ? value.toString(dateFormat) : QString());
+    SetText(DateEditText::fromDate(DateTime::toDate(date)));
     CheckValidDate();
 }
 
 bool TDateEditPlus::IsDateValid() const
 {
-    const QString text = GetText();
-    return text.isEmpty() || QDate::fromString(text, dateFormat).isValid();
+    return DateEditText::isValid(GetText());
 }
 
 void TDateEditPlus::CheckValidDate()
@@ -83,7 +81,7 @@ void TDateEditPlus::DropDown()
 {
     auto* popup = new DateCalendarPopup(m_weekdayNames, this);
     popup->setObjectName(QStringLiteral("calendarPopup"));
-    const QDate shown = QDate::fromString(GetText(), dateFormat);
+    const QDate shown = DateEditText::toDate(GetText());
     popup->popup(this, shown.isValid() ? shown : calendarStart(), [this](const QDate& date) {
         SetDate(DateTime::fromDate(date));
         setFocus(Qt::PopupFocusReason);

@@ -59,14 +59,20 @@ QDate dateOf(const QVariant& value)
 
 } // namespace
 
+QStringView codeSeparators()
+{
+    return u",;|/#";
+}
+
 QString codeList(const QStringList& codes)
 {
+    const QStringView separators = codeSeparators();
     QStringList kept = codes;
     kept.removeAll(QString());
     if (kept.isEmpty())
         return QString();
-    const QChar comma = CodeSeparators.front();
-    for (const QChar separator : CodeSeparators) {
+    const QChar comma = separators.front();
+    for (const QChar separator : separators) {
         const bool taken =
             std::any_of(kept.cbegin(), kept.cend(),
                         [separator](const QString& code) { return code.contains(separator); });
@@ -75,27 +81,28 @@ QString codeList(const QStringList& codes)
         QString list = kept.join(separator);
         // Unmarked, a list is read as comma-separated; a list that would start with a
         // separator is marked too, so that the mark is never mistaken for a code.
-        if (separator != comma || CodeSeparators.contains(list.front()))
+        if (separator != comma || separators.contains(list.front()))
             list.prepend(separator);
         return list;
     }
     QStringList culprits;
     for (const QString& code : std::as_const(kept))
         if (std::any_of(code.cbegin(), code.cend(),
-                        [](QChar c) { return CodeSeparators.contains(c); }))
+                        [separators](QChar c) { return separators.contains(c); }))
             culprits << QLatin1Char('"') + code + QLatin1Char('"');
     throw Exception(QStringLiteral("Não é possível montar a lista de códigos: os códigos %1 "
                                    "contêm todos os separadores possíveis (%2).")
-                        .arg(culprits.join(QStringLiteral(", ")), CodeSeparators.toString()));
+                        .arg(culprits.join(QStringLiteral(", ")), separators.toString()));
 }
 
 QStringList codesOf(const QString& list)
 {
+    const QStringView separators = codeSeparators();
     if (list.isEmpty())
         return {};
-    QChar separator = CodeSeparators.front();
+    QChar separator = separators.front();
     QStringView codes = list;
-    if (CodeSeparators.contains(list.front())) {
+    if (separators.contains(list.front())) {
         separator = list.front();
         codes = codes.mid(1);
     }

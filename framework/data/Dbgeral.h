@@ -14,12 +14,14 @@
 // separator free, a code of the column's width can only occur as one of the listed
 // codes (provided no other code holds the separator either). An empty list admits no
 // row. The separator is the comma ("01,02,03"); when a code holds a comma, it is the
-// first candidate of CodeSeparators that no code holds, also written at the start of the
+// first candidate of codeSeparators() that no code holds, also written at the start of the
 // list so that a reader knows it (";A,;B"). The list picker produces the same format.
 namespace Dbgeral {
 
-// The separators a code list may use, in order of preference.
-inline constexpr QStringView CodeSeparators = u",;|/#";
+// The separators a code list may use, in order of preference. A function, not a constant
+// in this header: each library and program would hold a copy of its own, and code folded
+// against one copy while reading another ran past the end.
+QStringView codeSeparators();
 
 // The codes joined into a code list; empty codes are left out. Raises Exception, with a
 // message for the user, when every separator occurs in some code.

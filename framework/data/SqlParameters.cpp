@@ -53,6 +53,9 @@ QStringList declaredIn(const QString& sql)
         const QChar c = text.at(i);
         if (c == u'\n')
             ++line;
+        // The database reads a text only up to a NUL character; Qt reads on.
+        if (c.isNull())
+            throw EParameterError(line, QStringLiteral("a consulta contém um caractere nulo."));
         if (!closing.isNull()) {
             if (c == closing) {
                 // "]]" stays inside brackets.
@@ -86,6 +89,7 @@ QStringList declaredIn(const QString& sql)
             i = end;
         } else if (c == u'?') {
             throw refused(line, c);
+
         } else if ((c == u':' || c == u'$' || c == u'@' || c == u'#') &&
                    (isDatabaseNameChar(at(i + 1)) || at(i + 1) == u':')) {
             throw refused(line, QString(c) + at(i + 1));

@@ -25,7 +25,8 @@ private:
 // both Qt and the database split them; names inside quotes and comments are not
 // parameters. Raises EParameterError for a text they would read differently: a name
 // followed by '$', a letter with an accent, "(" or "::"; a parameter written "?",
-// "$NAME", "@NAME" or "#NAME"; one name written in two cases.
+// "$NAME", "@NAME" or "#NAME"; one name written in two cases; a NUL character outside
+// comments (the database reads no further).
 QStringList declaredIn(const QString& sql);
 
 // The SQL text without its "--" and "/* */" comments (Qt would take names in them for

@@ -2,6 +2,7 @@
 
 #include "core/Exceptions.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdLockDirectory.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
@@ -99,26 +100,14 @@ QString readResource(const QString& name)
     return QString::fromUtf8(file.readAll());
 }
 
-// Every process that opens one database file with the embedded engine must use the
-// same lock directory, or the file can be damaged. The engine's default directory
-// either does not exist or, made by root, locks other users out; so unless the
-// environment names one already, use a fixed directory open to all users. On Unix
-// it is under /tmp, not $TMPDIR, which may differ between users.
+// The embedded engine reads its lock directory from the environment: unless it names one
+// already, the user's own.
 void prepareFirebirdEnvironment()
 {
     if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"))
         return;
-#ifdef Q_OS_UNIX
-    const QString lockDir = QStringLiteral("/tmp/klx-firebird-lock");
-#else
-    const QString lockDir = QDir::tempPath() + QStringLiteral("/klx-firebird-lock");
-#endif
-    if (QDir().mkpath(lockDir)) {
-        // Fails harmlessly when another user made the directory.
-        QFile::setPermissions(lockDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                           QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
-                                           QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
-    }
+    const QString lockDir = FirebirdLockDirectory::defaultPath();
+    FirebirdLockDirectory::prepare(lockDir);
     qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
 }
 

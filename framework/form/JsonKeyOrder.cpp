@@ -1,5 +1,8 @@
 #include "form/JsonKeyOrder.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace {
 QString memberPath(const QString& path, const QString& key)
 {
@@ -8,10 +11,19 @@ QString memberPath(const QString& path, const QString& key)
         .replace(QLatin1Char('/'), QLatin1String("~1"));
     return path + QLatin1Char('/') + escaped;
 }
+
+// JSON's blanks; every other byte, a byte of a multi-byte character included, is not one.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 } // namespace
 
-JsonKeyOrder::JsonKeyOrder(const QByteArray& json) : m_text(QString::fromUtf8(json))
+JsonKeyOrder::JsonKeyOrder(const QByteArray& json) : m_text(json)
 {
+    // QJsonDocument reads a text that starts with a byte order mark (an editor's habit).
+    if (m_text.startsWith("\xEF\xBB\xBF"))
+        m_pos = 3;
     skipBlanks();
     if (!atEnd())
         readValue(QString());
@@ -19,7 +31,7 @@ JsonKeyOrder::JsonKeyOrder(const QByteArray& json) : m_text(QString::fromUtf8(js
 
 void JsonKeyOrder::skipBlanks()
 {
-    while (!atEnd() && m_text.at(m_pos).isSpace())
+    while (!atEnd() && isBlank(m_text.at(m_pos)))
         ++m_pos;
 }
 
@@ -28,19 +40,19 @@ void JsonKeyOrder::readValue(const QString& path)
     skipBlanks();
     if (atEnd())
         return;
-    const QChar c = m_text.at(m_pos);
-    if (c == QLatin1Char('{'))
+    const char c = m_text.at(m_pos);
+    if (c == '{')
         readObject(path);
-    else if (c == QLatin1Char('['))
+    else if (c == '[')
         readArray(path);
-    else if (c == QLatin1Char('"'))
+    else if (c == '"')
         readString();
     else // number, true, false, null
-        while (!atEnd() && !QStringView(u",]} \t\r\n").contains(m_text.at(m_pos)))
+        while (!atEnd() && !QByteArrayView(",]} \t\r\n").contains(m_text.at(m_pos)))
             ++m_pos;
 }
 
-bool JsonKeyOrder::take(QChar expected)
+bool JsonKeyOrder::take(char expected)
 {
     skipBlanks();
     if (atEnd() || m_text.at(m_pos) != expected)
@@ -53,16 +65,16 @@ void JsonKeyOrder::readObject(const QString& path)
 {
     ++m_pos; // '{'
     QStringList keys;
-    if (!take(QLatin1Char('}'))) {
+    if (!take('}')) {
         do {
             skipBlanks();
             const QString key = readString();
-            take(QLatin1Char(':'));
+            take(':');
             keys.removeAll(key); // a repeated key counts where it is written last
             keys << key;
             readValue(memberPath(path, key));
-        } while (take(QLatin1Char(',')));
-        take(QLatin1Char('}'));
+        } while (take(','));
+        take('}');
     }
     m_keys.insert(path, keys);
 }
@@ -70,40 +82,29 @@ void JsonKeyOrder::readObject(const QString& path)
 void JsonKeyOrder::readArray(const QString& path)
 {
     ++m_pos; // '['
-    if (take(QLatin1Char(']')))
+    if (take(']'))
         return;
     int index = 0;
     do
         readValue(path + QLatin1Char('/') + QString::number(index++));
-    while (take(QLatin1Char(',')));
-    take(QLatin1Char(']'));
+    while (take(','));
+    take(']');
 }
 
 QString JsonKeyOrder::readString()
 {
-    QString result;
-    if (atEnd() || m_text.at(m_pos) != QLatin1Char('"'))
-        return result;
-    ++m_pos;
+    if (atEnd() || m_text.at(m_pos) != '"')
+        return QString();
+    const qsizetype start = m_pos++;
     while (!atEnd()) {
-        const QChar c = m_text.at(m_pos++);
-        if (c == QLatin1Char('"'))
+        const char c = m_text.at(m_pos++);
+        if (c == '"')
             break;
-        if (c != QLatin1Char('\\') || atEnd()) {
-            result += c;
-            continue;
-        }
-        const QChar escaped = m_text.at(m_pos++);
-        const qsizetype control = QStringView(u"bfnrt").indexOf(escaped);
-        if (control >= 0) {
-            result += QStringView(u"\b\f\n\r\t").at(control);
-        } else if (escaped == QLatin1Char('u')) {
-            // A surrogate pair comes as two escapes, each one UTF-16 unit.
-            result += QChar(m_text.mid(m_pos, 4).toUShort(nullptr, 16));
-            m_pos += 4;
-        } else { // '"', '\\', '/'
-            result += escaped;
-        }
+        if (c == '\\' && !atEnd())
+            ++m_pos;
     }
-    return result;
+    // The key exactly as QJsonDocument reads it (escapes, surrogates, bytes that are no
+    // UTF-8), so that it names the member QJsonObject holds.
+    const QByteArray token = m_text.mid(start, m_pos - start);
+    return QJsonDocument::fromJson('[' + token + ']').array().at(0).toString();
 }

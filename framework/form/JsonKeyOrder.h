@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -26,10 +27,10 @@ private:
     QString readString();
     void skipBlanks();
     // Skips blanks and the expected character; false, and nothing taken, when another follows.
-    bool take(QChar expected);
+    bool take(char expected);
     bool atEnd() const { return m_pos >= m_text.size(); }
 
-    QString m_text;
+    QByteArray m_text;
     qsizetype m_pos = 0;
     QHash<QString, QStringList> m_keys;
 };

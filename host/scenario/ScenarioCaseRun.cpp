@@ -10,6 +10,8 @@
 #include "data/TParams.h"
 #include "form/TForm.h"
 #include "report/TReportDesignerDialog.h"
+#include "scenario/ModuleVariables.h"
+#include "scenario/TextTyping.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -46,7 +48,8 @@ Qt::Key qtKeyFromName(const QString& name)
         if (ok && n >= 1 && n <= 24)
             return static_cast<Qt::Key>(Qt::Key_F1 + n - 1);
     }
-    if (name.size() == 1 && name.at(0).isLetterOrNumber())
+    // QTest names ASCII keys only; other characters are typed, not pressed.
+    if (name.size() == 1 && name.at(0).unicode() < 0x80 && name.at(0).isLetterOrNumber())
         return static_cast<Qt::Key>(name.at(0).toUpper().unicode());
     throw Exception(QStringLiteral("tecla desconhecida '%1'").arg(name));
 }
@@ -119,10 +122,13 @@ ScenarioCaseRun::~ScenarioCaseRun()
     TReportDesignerDialog::SetDeclaredParamsOverride(std::nullopt);
 }
 
-QStringList ScenarioCaseRun::run(const ScenarioCase& kase)
+QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
+                                 const std::function<void(const ScenarioStep&)>& beforeStep)
 {
     QStringList failures;
     for (const ScenarioStep& step : kase.steps) {
+        if (beforeStep)
+            beforeStep(step);
         const QString where = QStringLiteral("%1:%2: ").arg(kase.file).arg(step.line);
         try {
             if (step.verb == QLatin1String("expect")) {
@@ -188,22 +194,13 @@ void ScenarioCaseRun::focusAsUser(QWidget* widget)
     settle();
 }
 
-QString ScenarioCaseRun::variableText(const QString& name, void* address)
-{
-    if (name.startsWith(QLatin1String("bo")))
-        return *static_cast<bool*>(address) ? QStringLiteral("true") : QStringLiteral("false");
-    if (name.startsWith(QLatin1String("in")))
-        return QString::number(*static_cast<int*>(address));
-    if (name.startsWith(QLatin1String("st")))
-        return *static_cast<QString*>(address);
-    throw Exception(QStringLiteral("variável desconhecida '%1'").arg(name));
-}
-
 QString ScenarioCaseRun::moduleVariable(const QString& name)
 {
     if (!m_session.module().isLoaded() && m_unloadedVariables.contains(name))
         return m_unloadedVariables.value(name);
-    return variableText(name, m_session.module().symbol(name.toUtf8().constData()));
+    if (!ModuleVariables::isKnown(name)) // checked when parsing; never resolve another symbol
+        throw Exception(QStringLiteral("variável desconhecida '%1'").arg(name));
+    return ModuleVariables::read(name, m_session.module().symbol(name.toUtf8().constData()));
 }
 
 void ScenarioCaseRun::act(const ScenarioStep& step)
@@ -274,7 +271,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
         edit->home(false);
-        QTest::keyClicks(edit, args.at(1));
+        TextTyping::type(edit, args.at(1));
     } else if (verb == QLatin1String("clear")) {
         auto* edit = qobject_cast<QLineEdit*>(control(args.at(0)));
         if (!edit)
@@ -344,11 +341,9 @@ void ScenarioCaseRun::unloadModule()
     if (m_session.module().isLoaded())
         return;
     m_unloadedVariables.clear();
-    for (const char* name : {"boStCriado", "boPrimVez", "inNumMarcado", "stStatusChq",
-                             "stListaEmpresa", "stListaTEmp", "stListaConta"})
-        if (void* address = hold.symbol(name))
-            m_unloadedVariables.insert(QLatin1String(name),
-                                       variableText(QLatin1String(name), address));
+    for (const QString& name : ModuleVariables::names())
+        if (const void* address = hold.symbol(name.toUtf8().constData()))
+            m_unloadedVariables.insert(name, ModuleVariables::read(name, address));
 }
 
 std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)

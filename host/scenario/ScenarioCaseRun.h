@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class HostSession;
@@ -20,8 +21,10 @@ public:
     ScenarioCaseRun(const ScenarioCaseRun&) = delete;
     ScenarioCaseRun& operator=(const ScenarioCaseRun&) = delete;
 
-    // Runs every step; returns the failure lines (empty when the case passed).
-    QStringList run(const ScenarioCase& kase);
+    // Runs every step, telling beforeStep which one comes; returns the failure lines (empty
+    // when the case passed).
+    QStringList run(const ScenarioCase& kase,
+                    const std::function<void(const ScenarioStep&)>& beforeStep = {});
 
 private:
     struct Message {
@@ -55,7 +58,6 @@ private:
     void unloadModule();
     // A module variable as a scenario writes it: true/false, a number, or the text.
     QString moduleVariable(const QString& name);
-    static QString variableText(const QString& name, void* address);
 
     HostSession& m_session;
     QList<Message> m_messages;

@@ -2,6 +2,7 @@
 
 #include "controls/Colors.h"
 #include "core/Exceptions.h"
+#include "scenario/ModuleVariables.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -15,6 +16,29 @@ void need(bool ok, const QString& reason)
 {
     if (!ok)
         throw Exception(reason);
+}
+
+// Only the module's own variables are read, never another symbol of the process.
+void needVariable(const QString& name)
+{
+    need(ModuleVariables::isKnown(name),
+         QStringLiteral("variável de módulo desconhecida '%1' (use %2)")
+             .arg(name, ModuleVariables::names().join(QStringLiteral(", "))));
+}
+
+// A control character (a NUL byte, an escape sequence) would garble the lines that echo the
+// step: only the tab, a blank, and the carriage return that ends a Windows line are taken.
+void needNoControlCharacter(QStringView line)
+{
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        need(c.category() != QChar::Other_Control || c == u'\t',
+             QStringLiteral("caractere de controle U+%1 na coluna %2")
+                 .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'))
+                 .arg(i + 1));
+    }
 }
 
 bool isInteger(const QString& word)
@@ -141,8 +165,17 @@ void checkExpectation(const QStringList& args)
              count(2, 2)(a);
              need(isInteger(a.at(1)), QStringLiteral("índice inválido '%1'").arg(a.at(1)));
          }},
-        {QStringLiteral("var"), count(2, 2)},
-        {QStringLiteral("codes"), count(2)},
+        {QStringLiteral("var"),
+         [](const QStringList& a) {
+             count(2, 2)(a);
+             needVariable(a.at(0));
+         }},
+        {QStringLiteral("codes"),
+         [](const QStringList& a) {
+             count(2)(a);
+             need(ModuleVariables::isText(a.at(0)),
+                  QStringLiteral("'%1' não é uma lista de códigos do módulo").arg(a.at(0)));
+         }},
         {QStringLiteral("forms"),
          [](const QStringList& a) {
              count(1, 1)(a);
@@ -192,9 +225,10 @@ void checkExpectation(const QStringList& args)
              else if (kind == QLatin1String("datetime"))
                  need(a.size() == 3 && (a.at(2) == QLatin1String("0") || isDate(a.at(2))),
                       QStringLiteral("data inválida (use AAAA-MM-DD ou 0)"));
+             else if (kind == QLatin1String("same-as"))
+                 needVariable(a.value(2));
              else
-                 need(a.size() == 3 && (kind == QLatin1String("string") ||
-                                        kind == QLatin1String("same-as")),
+                 need(a.size() == 3 && kind == QLatin1String("string"),
                       QStringLiteral("tipo de parâmetro desconhecido '%1'").arg(kind));
          }},
         {QStringLiteral("caption"), count(2, 2)},
@@ -288,6 +322,7 @@ ScenarioFile ScenarioParser::parse(const QString& text, const QString& path)
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         try {
+            needNoControlCharacter(lines.at(n));
             if (line.startsWith(QLatin1String("case ")) || line == QLatin1String("case")) {
                 const QString name = line.mid(4).trimmed();
                 need(!name.isEmpty(), QStringLiteral("caso sem nome"));

@@ -23,8 +23,35 @@ namespace {
 
 void print(const QString& line)
 {
-    std::fputs(qUtf8Printable(line + QLatin1Char('\n')), stdout);
+    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
+}
+
+// A case's process writes this line before each step, so that a case that crashes or hangs
+// is reported at the step it was running. Scenario lines hold no control character, so no
+// output of a case starts with it.
+const QString stepMarker = QStringLiteral("\u0001step ");
+
+// The output of a case's process without its step lines, and the line of the last step
+// it began (0 when none).
+struct CaseOutput {
+    QString text;
+    int stepLine = 0;
+};
+
+CaseOutput readCaseOutput(const QByteArray& bytes)
+{
+    CaseOutput output;
+    QStringList kept;
+    for (const QString& line : QString::fromUtf8(bytes).split(QLatin1Char('\n'))) {
+        if (line.startsWith(stepMarker))
+            output.stepLine = line.mid(stepMarker.size()).toInt();
+        else
+            kept << line;
+    }
+    output.text = kept.join(QLatin1Char('\n')).trimmed();
+    return output;
 }
 
 struct CaseRef {
@@ -138,11 +165,16 @@ int ScenarioRunner::runFiles(const QStringList& args)
         Running current = std::move(running.front());
         running.pop_front();
         const bool finished = current.process->waitForFinished(caseTimeoutMs);
-        const QString output = QString::fromUtf8(current.process->readAllStandardOutput()).trimmed();
+        const CaseOutput caseOutput = readCaseOutput(current.process->readAllStandardOutput());
+        const QString& output = caseOutput.text;
         if (!output.isEmpty())
             print(output);
+        // A crash or a hang is told at the step that was running, else at the case.
         const QString where =
-            QStringLiteral("%1:%2: case \"%3\"").arg(current.ref.file).arg(current.ref.kase->line).arg(current.ref.kase->name);
+            QStringLiteral("%1:%2: case \"%3\"")
+                .arg(current.ref.file)
+                .arg(caseOutput.stepLine > 0 ? caseOutput.stepLine : current.ref.kase->line)
+                .arg(current.ref.kase->name);
         if (!finished) {
             current.process->kill();
             current.process->waitForFinished();
@@ -208,7 +240,9 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         QApplication::setActiveWindow(&session.mainWindow());
         QCoreApplication::processEvents();
         ScenarioCaseRun run(session);
-        const QStringList failures = run.run(kase);
+        const QStringList failures = run.run(kase, [](const ScenarioStep& step) {
+            print(stepMarker + QString::number(step.line));
+        });
         for (const QString& failure : failures)
             print(failure);
         return failures.isEmpty() ? 0 : 1;

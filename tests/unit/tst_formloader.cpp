@@ -4,6 +4,8 @@
 #include "form/JsonKeyOrder.h"
 #include "form/TForm.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,6 +39,21 @@ private slots:
         QCOMPARE(order.keys("/a/y/1"), QStringList({"q", "p"}));
         QCOMPARE(order.keys("/a~1b"), QStringList({"k", "j"}));
         QVERIFY(order.keys("/nothing").isEmpty());
+    }
+
+    // Keys are read as QJsonDocument reads them, so that each names a member it holds.
+    void keysAsQtReadsThem()
+    {
+        // A byte order mark, and an escaped byte that is no UTF-8 (Qt reads it as Latin-1).
+        const QByteArray json = "\xEF\xBB\xBF{\"b\": {\"z\": 1, \"y\": 2}, \"a\\\x9f\": 0}";
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
+        QCOMPARE(object.size(), 2);
+        const JsonKeyOrder order(json);
+        const QStringList keys = order.keys("");
+        QCOMPARE(keys.size(), 2);
+        QCOMPARE(keys.first(), QStringLiteral("b"));
+        QVERIFY(object.contains(keys.last()));
+        QCOMPARE(order.keys("/b"), QStringList({"z", "y"}));
     }
 
     void propertiesApplyInWrittenOrder_data()

@@ -85,6 +85,9 @@ private slots:
         QTest::newRow("line after a block comment")
             << "SELECT 1\n/* a\nb */ FROM T\nWHERE X = :P$" << 4 << "':P$'";
         QTest::newRow("one name in two cases") << "SELECT :P_A,\n :p_a" << 2 << "':p_a'";
+        QTest::newRow("NUL, where the database stops reading")
+            << QStringLiteral("SELECT :P\n").append(QChar(0)).append(QStringLiteral(", :Q")) << 2
+            << "caractere nulo";
     }
 
     void namesReadOtherwiseAreRefused()

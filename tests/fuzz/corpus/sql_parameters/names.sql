@@ -1,0 +1,1 @@
+SELECT :P_A, :p_b, CAST(:P_C AS TEXT) WHERE :P_A = 1

@@ -1,0 +1,2 @@
+SELECT 'a'':b', "unclosed :Q
+/* unclosed :R

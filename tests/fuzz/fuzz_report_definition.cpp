@@ -1,0 +1,13 @@
+// The report-definition reader: any text is read or refused with a message, never a crash.
+#include "FuzzInput.h"
+#include "core/Exceptions.h"
+#include "report/ReportDefinition.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    try {
+        ReportDefinition::parse(fuzzText(data, size), QStringLiteral("fuzz.rpt"));
+    } catch (const Exception&) {
+    }
+    return 0;
+}
