@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QValidator>
 
 namespace {
 // The window a control belongs to: its MDI child window, else its top-level window.
@@ -17,6 +18,21 @@ const QWidget* ownWindow(const QWidget* widget)
             return w;
     return nullptr;
 }
+
+// Qt's mask takes any Unicode number for a digit position (a superscript two typed with
+// AltGr+2, Arabic-Indic or full-width digits); only 0 to 9 are digits here. A change that
+// brings in another number is refused whole, as Qt refuses what its mask refuses.
+class AsciiDigitsOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*pos*/) const override
+    {
+        for (const QChar c : input)
+            if (c.isNumber() && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+                return Invalid;
+        return Acceptable;
+    }
+};
 } // namespace
 
 TMaskEdit::TMaskEdit(QWidget* parent) : QLineEdit(parent) {}
@@ -25,6 +41,8 @@ void TMaskEdit::SetEditMask(const QString& classicMask)
 {
     m_editMask = classicMask;
     setInputMask(Mask::toQtInputMask(classicMask));
+    if (!classicMask.isEmpty() && !validator())
+        setValidator(new AsciiDigitsOnly(this));
 }
 
 QString TMaskEdit::GetText() const

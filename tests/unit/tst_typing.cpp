@@ -56,6 +56,8 @@ private slots:
     void f4OpensTheCalendarCtrlF4DoesNot();
     void emptyDateCalendarOpensOnTheProcessingDateInPortuguese();
     void qtTextsAndNumbersInPortuguese();
+    void onlyAsciiDigitsEnterADigitPosition_data();
+    void onlyAsciiDigitsEnterADigitPosition();
 };
 
 void TestTyping::clickIntoAnEmptyFieldStartsAtItsFirstPosition()
@@ -163,6 +165,50 @@ void TestTyping::qtTextsAndNumbersInPortuguese()
     QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1.234,50"));
     QCOMPARE(QLocale().toString(QDate(2026, 3, 1), QLocale::ShortFormat),
              QStringLiteral("01/03/2026"));
+}
+
+void TestTyping::onlyAsciiDigitsEnterADigitPosition_data()
+{
+    // Qt's masks take any Unicode number for a digit; AltGr+2 on a Brazilian keyboard types
+    // a superscript two, which would then reach the report as part of a check number.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("superscripts") << QStringLiteral("1\u00b23\u00b9") << QStringLiteral("13")
+                                  << QStringLiteral("13/__/____");
+    QTest::newRow("arabic-indic") << QStringLiteral("\u0663\u00bd4") << QStringLiteral("4")
+                                  << QStringLiteral("4_/__/____");
+    QTest::newRow("fullwidth") << QStringLiteral("\uff125") << QStringLiteral("5")
+                               << QStringLiteral("5_/__/____");
+}
+
+void TestTyping::onlyAsciiDigitsEnterADigitPosition()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, number);
+    QFETCH(QString, date);
+    Fields fields;
+    for (QLineEdit* edit : {static_cast<QLineEdit*>(fields.number),
+                            static_cast<QLineEdit*>(fields.first)}) {
+        edit->setFocus(Qt::TabFocusReason);
+        for (const QChar c : typed) {
+            // Key events as a keyboard layout sends them: no Qt key code, only the text.
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(edit, &press);
+        }
+    }
+    QCOMPARE(fields.number->GetText(), number);
+    QCOMPARE(fields.first->displayText(), date);
+
+    // Pasted or committed by an input method, the same characters are refused as well.
+    fields.number->clear();
+    fields.number->setFocus(Qt::TabFocusReason);
+    fields.number->insert(typed);
+    QCOMPARE(fields.number->GetText(), QString());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("7\u00b2"));
+    QCoreApplication::sendEvent(fields.number, &commit);
+    QCOMPARE(fields.number->GetText(), QString());
 }
 
 QTEST_MAIN(TestTyping)
