@@ -212,7 +212,8 @@ public:
                       document.margins.right()),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
           m_boldWidths(ReportFonts::font(ReportFonts::Role::Bold)),
-          m_summaryMeasure(measureIn(ReportFonts::Role::Small))
+          m_smallWidths(ReportFonts::font(ReportFonts::Role::Small)),
+          m_summaryMeasure([this](const QString& text) { return m_smallWidths(text); })
     {
         const auto indexOf = [&fields](const QString& field) {
             return static_cast<int>(fields.indexOf(field.toUpper()));
@@ -422,6 +423,7 @@ private:
     double m_bodyWidth;
     ReportFonts::CharacterWidths m_bodyWidths;
     ReportFonts::CharacterWidths m_boldWidths;
+    ReportFonts::CharacterWidths m_smallWidths;
     Measure m_summaryMeasure;
     // The data field of each printed then exported column; -1 when the query lacks it.
     QVector<int> m_fieldOf;

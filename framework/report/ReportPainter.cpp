@@ -10,7 +10,6 @@
 #include "report/ReportProgress.h"
 
 #include <QFontMetricsF>
-#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -40,6 +39,8 @@ public:
             m_metrics[static_cast<int>(role)] =
                 std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
             m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
+            m_widths[static_cast<int>(role)] = std::make_unique<ReportFonts::CharacterWidths>(
+                m_fonts[static_cast<int>(role)], painter.device());
         }
         m_current = -1;
     }
@@ -59,7 +60,7 @@ public:
         // A left-aligned text surely narrower than its room needs no measuring.
         const bool fits =
             (alignment & Qt::AlignLeft) && text.size() * m_widest[static_cast<int>(role)] <= room;
-        double advance = fits ? 0 : advanceOf(role, metrics, shown);
+        double advance = fits ? 0 : (*m_widths[static_cast<int>(role)])(shown);
         if (advance > room && elide) {
             shown = metrics.elidedText(text, Qt::ElideRight, room);
             advance = metrics.horizontalAdvance(shown);
@@ -88,19 +89,6 @@ public:
     }
 
 private:
-    // Widths of texts that come back often (dates, states), measured once.
-    double advanceOf(Role role, const QFontMetricsF& metrics, const QString& text)
-    {
-        QHash<QString, double>& cache = m_advances[static_cast<int>(role)];
-        const auto found = cache.constFind(text);
-        if (found != cache.constEnd())
-            return *found;
-        const double advance = metrics.horizontalAdvance(text);
-        if (cache.size() < 4096)
-            cache.insert(text, advance);
-        return advance;
-    }
-
     void select(Role role)
     {
         if (m_current == static_cast<int>(role))
@@ -115,7 +103,8 @@ private:
     QFont m_fonts[4];
     std::unique_ptr<QFontMetricsF> m_metrics[4];
     double m_widest[4] = {};
-    QHash<QString, double> m_advances[4];
+    // The report's fonts are not shaped: a text is as wide as its letters one by one.
+    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[4];
     int m_current;
 };
 
