@@ -39,7 +39,9 @@ QString OutputFile::target(const QString& path, const QStringList& untouchable)
 OutputFile::OutputFile(const QString& path, const QStringList& untouchable)
     : m_path(target(path, untouchable)), m_file(m_path)
 {
-    if (!m_file.open(QIODevice::WriteOnly))
+    // Unbuffered: a failing write is seen at once, with its reason. (A buffered one may fail
+    // only when flushed, where QSaveFile's commit does not look.)
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail();
 }
 
@@ -52,8 +54,20 @@ void OutputFile::fail() const
 
 void OutputFile::write(const QByteArray& bytes)
 {
-    if (m_file.write(bytes) != bytes.size())
+    if (!writeAll(m_file, bytes.constData(), bytes.size()))
         fail();
+}
+
+bool OutputFile::writeAll(QIODevice& device, const char* data, qint64 size)
+{
+    // A full disk first takes part of a write, then refuses the rest with its reason.
+    for (qint64 done = 0; done < size;) {
+        const qint64 written = device.write(data + done, size - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 void OutputFile::check() const

@@ -22,8 +22,11 @@ public:
     // constructor does.
     static QString target(const QString& path, const QStringList& untouchable = {});
 
-    // The device the bytes go to; what it fails to write is caught by check() and commit().
+    // The device the bytes go to, unbuffered; what it fails to write is caught by check()
+    // and commit().
     QIODevice& device() { return m_file; }
+    // Writes all the bytes to the device, however many writes it takes; false on a failure.
+    static bool writeAll(QIODevice& device, const char* data, qint64 size);
     // Writes the bytes; raises when they could not all be written (a full disk).
     void write(const QByteArray& bytes);
     // Raises when a write to the device failed.

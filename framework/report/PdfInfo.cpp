@@ -1,6 +1,7 @@
 #include "report/PdfInfo.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -29,8 +30,9 @@ QRegularExpressionMatch lastMatch(const QRegularExpression& pattern, const QStri
     return last;
 }
 
-// The head and tail kept of the file.
+// The head and tail kept of the file, and the blocks it is written in.
 constexpr qsizetype headSize = 64 * 1024;
+constexpr qsizetype blockSize = 256 * 1024;
 constexpr qsizetype tailSize = 4096;
 
 } // namespace
@@ -42,8 +44,10 @@ PdfInfo::Recorder::Recorder(QIODevice& target) : m_target(target)
 
 qint64 PdfInfo::Recorder::writeData(const char* data, qint64 size)
 {
-    const qint64 written = m_target.write(data, size);
-    if (written != size)
+    if (m_failed)
+        return -1;
+    m_block.append(data, size);
+    if (m_block.size() >= blockSize && !finish())
         return -1;
     if (m_head.size() < headSize)
         m_head.append(data, std::min<qint64>(size, headSize - m_head.size()));
@@ -52,6 +56,13 @@ qint64 PdfInfo::Recorder::writeData(const char* data, qint64 size)
         m_tail.remove(0, m_tail.size() - tailSize);
     m_written += size;
     return size;
+}
+
+bool PdfInfo::Recorder::finish()
+{
+    m_failed = m_failed || !OutputFile::writeAll(m_target, m_block.constData(), m_block.size());
+    m_block.clear();
+    return !m_failed;
 }
 
 QByteArray PdfInfo::update(const Recorder& pdf, const QString& path,

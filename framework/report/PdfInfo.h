@@ -10,12 +10,14 @@
 // properties), whose own setters stop at Title and Creator.
 namespace PdfInfo {
 
-// Passes a PDF's bytes on to a device as QPdfWriter writes them, keeping the file's head and
-// tail, where QPdfWriter puts the information dictionary and the trailer.
+// Passes a PDF's bytes on to a device as QPdfWriter writes them, in large blocks, keeping the
+// file's head and tail, where QPdfWriter puts the information dictionary and the trailer.
 class Recorder : public QIODevice {
 public:
     explicit Recorder(QIODevice& target);
     bool isSequential() const override { return true; }
+    // Passes on what is still held; false when a write to the target failed.
+    bool finish();
     const QByteArray& head() const { return m_head; }
     const QByteArray& tail() const { return m_tail; }
     qint64 written() const { return m_written; }
@@ -26,6 +28,8 @@ protected:
 
 private:
     QIODevice& m_target;
+    QByteArray m_block;
+    bool m_failed = false;
     QByteArray m_head;
     QByteArray m_tail;
     qint64 m_written = 0;

@@ -1,10 +1,12 @@
 #include "report/ReportPages.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 #include "report/ReportPaginator.h"
 
 #include <QDir>
 #include <QMutexLocker>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -187,11 +189,14 @@ void ReportPages::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    if (m_file->write(m_buffer) != m_buffer.size())
+    // Flushed at once: a full disk is told here, with its reason, not when reading back.
+    if (!OutputFile::writeAll(*m_file, m_buffer.constData(), m_buffer.size()) ||
+        !m_file->flush()) {
+        const QString reason = qt_error_string(errno);
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo temporário do "
                                        "relatório '%1': %2")
-                            .arg(QDir::toNativeSeparators(m_file->fileName()),
-                                 m_file->errorString()));
+                            .arg(QDir::toNativeSeparators(m_file->fileName()), reason));
+    }
     m_written += m_buffer.size();
     m_buffer.clear();
 }

@@ -291,8 +291,9 @@ void ReportPainter::writePdf(const ReportPages& pages, OutputFile& file, ReportP
         }
         painter.end();
     }
+    const bool whole = pdf.finish();
     file.check();
-    if (pdf.written() == 0)
+    if (!whole || pdf.written() == 0)
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(file.path()));
     // The pages show long code lists summarised; the file's properties keep them whole.
     QStringList criteria;
