@@ -124,6 +124,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
 
     m_zoomBox->setCurrentIndex(0);
     pageChanged();
+    // The page has the focus: the arrows scroll it, Page Up and Page Down turn it.
+    m_scroll->setFocus();
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 }
