@@ -94,6 +94,46 @@ QString generate(const QString& path)
     return path;
 }
 
+// Opens the data set on its engine.
+void open(TdtmDBGeral& module, DatabaseConfig::Engine engine, const QString& database)
+{
+    DatabaseConfig config;
+    config.engine = engine;
+    config.path = database;
+    module.open(config);
+}
+
+// The Firebird data set of a million checks, generated once by klx-gendata where it writes
+// Firebird and the Qt driver is there; empty, with a note, where it cannot be made.
+QString firebirdDatabase()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/klx-bench-1m.fdb");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE"))) {
+        say(QStringLiteral("Não medido: falta o driver Firebird do Qt (libqt6sql6-ibase)."));
+        return QString();
+    }
+    if (QFileInfo::exists(path))
+        return path;
+    const QString gendata = QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata");
+    QProcess help;
+    help.start(gendata, {QStringLiteral("--help")});
+    help.waitForFinished();
+    if (!QString::fromUtf8(help.readAllStandardOutput()).contains(QStringLiteral("--db"))) {
+        say(QStringLiteral("Não medido: klx-gendata não grava bancos Firebird (--db firebird)."));
+        return QString();
+    }
+    say(QStringLiteral("Gerando %1 com klx-gendata --db firebird…").arg(path));
+    QProcess generating;
+    generating.setProcessChannelMode(QProcess::ForwardedChannels);
+    generating.start(gendata, {QStringLiteral("--db"), QStringLiteral("firebird"),
+                               QStringLiteral("--checks"), QStringLiteral("1000000"), path});
+    if (!generating.waitForFinished(-1) || generating.exitCode() != 0) {
+        say(QStringLiteral("Não medido: klx-gendata --db firebird falhou."));
+        return QString();
+    }
+    return path;
+}
+
 // The first emission dates that together hold at least the rows (all of them when fewer).
 QPair<QDate, QDate> emissionRangeFor(const QSqlDatabase& db, int rows)
 {
@@ -117,15 +157,15 @@ ReportDefinition reportDefinition(int index)
     const QDir reports(QCoreApplication::applicationDirPath() + QStringLiteral("/reports"));
     const QStringList files = reports.entryList({QStringLiteral("KLX473-%1-*.rpt").arg(index)});
     if (files.size() != 1)
-        throw Exception(QStringLiteral("relatório %1 não encontrado em %2")
-                            .arg(index)
-                            .arg(reports.path()));
+        throw Exception(
+            QStringLiteral("relatório %1 não encontrado em %2").arg(index).arg(reports.path()));
     return ReportDefinition::load(reports.filePath(files.first()));
 }
 
 // What one measure works on: a report over the checks issued in a range, for all companies,
 // accounts and states (or the accounts listed).
 struct Case {
+    DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
     QString database;
     int report = 1;
     int rows = 100000;
@@ -139,7 +179,7 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
     const ReportDefinition report = reportDefinition(c.report);
     const auto range = emissionRangeFor(db, c.rows);
     TParams params(
-        ReportDefinition::declaredParameters(report.sqlFor(DatabaseConfig::Engine::Sqlite)));
+        ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
     const auto text = [&](const char* name, const QString& value) {
         if (TParam* p = params.FindParam(QLatin1String(name)))
             p->SetAsString(value);
@@ -160,7 +200,7 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
             p->SetAsDateTime(DateTime::fromDate(day));
     ReportJob::Request request;
     request.definition = report;
-    request.source = {db.connectionName(), DatabaseConfig::Engine::Sqlite};
+    request.source = {db.connectionName(), c.engine};
     for (int i = 0; i < params.Count(); ++i)
         request.values.insert(params.Items(i)->Name(), params.Items(i)->toSqlValue());
     request.values.insert(QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-15"));
@@ -178,7 +218,7 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
 // The query alone, as any program would run it: every value of every row read.
 int queryAlone(const QSqlDatabase& db, const ReportJob::Request& request)
 {
-    const QString sql = request.definition.sqlFor(DatabaseConfig::Engine::Sqlite);
+    const QString sql = request.definition.sqlFor(request.source.engine);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
@@ -265,10 +305,9 @@ void barePainter(const ReportPages& pages, const QVector<QVector<PlacedText>>& t
     const ReportDocument& frame = pages.frame();
     QPdfWriter writer(path);
     writer.setResolution(600);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                     frame.landscape ? QPageLayout::Landscape
-                                                     : QPageLayout::Portrait,
-                                     QMarginsF()));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4),
+                    frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
     QPainter painter(&writer);
     QFont fonts[4];
     for (ReportFonts::Role role : {ReportFonts::Role::Body, ReportFonts::Role::Bold,
@@ -299,9 +338,7 @@ void barePainter(const ReportPages& pages, const QVector<QVector<PlacedText>>& t
 int measure(const QString& what, const Case& c)
 {
     TdtmDBGeral module;
-    DatabaseConfig config;
-    config.path = c.database;
-    module.open(config);
+    open(module, c.engine, c.database);
     const QSqlDatabase db = module.database();
     ReportJob::Request request = requestFor(c, db);
     QTemporaryDir out;
@@ -361,16 +398,17 @@ Figures measured(const QString& what, const Case& c, int runs)
     Figures best;
     for (int run = 0; run < runs; ++run) {
         QProcess child;
-        QStringList args{QStringLiteral("--measure"), what,
+        QStringList args{QStringLiteral("--measure"),  what,
                          QStringLiteral("--database"), c.database,
-                         QStringLiteral("--report"), QString::number(c.report),
-                         QStringLiteral("--rows"), QString::number(c.rows)};
+                         QStringLiteral("--report"),   QString::number(c.report),
+                         QStringLiteral("--rows"),     QString::number(c.rows)};
         if (!c.accounts.isEmpty())
             args << QStringLiteral("--all-accounts");
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
         if (!child.waitForFinished(-1) || child.exitCode() != 0)
-            throw Exception(QStringLiteral("a medida %1 do relatório %2 falhou").arg(what).arg(c.report));
+            throw Exception(
+                QStringLiteral("a medida %1 do relatório %2 falhou").arg(what).arg(c.report));
         const QStringList parts =
             QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
         const Figures figures{parts.value(0).toDouble(), parts.value(1).toDouble(),
@@ -384,9 +422,7 @@ Figures measured(const QString& what, const Case& c, int runs)
 QStringList accountsOf(const QString& database)
 {
     TdtmDBGeral module;
-    DatabaseConfig config;
-    config.path = database;
-    module.open(config);
+    open(module, DatabaseConfig::Engine::Sqlite, database);
     QSqlQuery query(module.database());
     query.exec(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY CDREDUCONT"));
     QStringList accounts;
@@ -455,9 +491,9 @@ QString ratio(double value)
     return number(value, 2) + QLatin1Char('x');
 }
 
-// The whole story for the SQLite data set: every report at every size.
-void sqliteTable(const QString& database, const QList<int>& sizes, const QList<int>& reports,
-                 int runs)
+// The whole story for a data set: every report at every size.
+void table(DatabaseConfig::Engine engine, const QString& database, const QList<int>& sizes,
+           const QList<int>& reports, int runs)
 {
     say(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
                        "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
@@ -465,7 +501,7 @@ void sqliteTable(const QString& database, const QList<int>& sizes, const QList<i
     say(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
     for (int size : sizes) {
         for (int report : reports) {
-            const Case c{database, report, size, {}};
+            const Case c{engine, database, report, size, {}};
             const Figures query = measured(QStringLiteral("query"), c, runs);
             const Figures bare = measured(QStringLiteral("bare"), c, runs);
             const Figures pdf = measured(QStringLiteral("pdf"), c, runs);
@@ -475,8 +511,8 @@ void sqliteTable(const QString& database, const QList<int>& sizes, const QList<i
                                "%13 | %14 |")
                     .arg(report)
                     .arg(number(pdf.rows), number(pdf.pages), number(query.seconds, 2),
-                         number(bare.seconds, 2), number(pdf.seconds, 2),
-                         number(pdf.megabytes), number(csv.seconds, 2))
+                         number(bare.seconds, 2), number(pdf.seconds, 2), number(pdf.megabytes),
+                         number(csv.seconds, 2))
                     .arg(number(csv.megabytes), number(preview.seconds, 2),
                          number(preview.megabytes), ratio(pdf.seconds / query.seconds),
                          ratio(pdf.seconds / (query.seconds + bare.seconds)),
@@ -501,10 +537,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption enginesOption(
         QStringLiteral("engines"), QStringLiteral("Bancos medidos (sqlite,firebird)."),
         QStringLiteral("LIST"), QStringLiteral("sqlite,firebird"));
-    const QCommandLineOption sizesOption(QStringLiteral("sizes"),
-                                         QStringLiteral("Linhas dos relatórios."),
-                                         QStringLiteral("LIST"),
-                                         QStringLiteral("10000,100000,1000000"));
+    const QCommandLineOption sizesOption(
+        QStringLiteral("sizes"), QStringLiteral("Linhas dos relatórios."), QStringLiteral("LIST"),
+        QStringLiteral("10000,100000,1000000"));
     const QCommandLineOption reportsOption(QStringLiteral("reports"),
                                            QStringLiteral("Relatórios medidos."),
                                            QStringLiteral("LIST"), QStringLiteral("0,1,2,3,4"));
@@ -513,14 +548,16 @@ int main(int argc, char* argv[])
                                         QStringLiteral("R"), QStringLiteral("1"));
     // One measure in a process of its own.
     QCommandLineOption measureOption(QStringLiteral("measure"), QString(), QStringLiteral("WHAT"));
+    QCommandLineOption engineOption(QStringLiteral("engine"), QString(), QStringLiteral("ENGINE"));
     QCommandLineOption reportOption(QStringLiteral("report"), QString(), QStringLiteral("N"));
     QCommandLineOption rowsOption(QStringLiteral("rows"), QString(), QStringLiteral("N"));
     QCommandLineOption allAccountsOption(QStringLiteral("all-accounts"), QString());
     for (QCommandLineOption* hidden :
-         {&measureOption, &reportOption, &rowsOption, &allAccountsOption})
+         {&measureOption, &engineOption, &reportOption, &rowsOption, &allAccountsOption})
         hidden->setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({databaseOption, enginesOption, sizesOption, reportsOption, runsOption,
-                       measureOption, reportOption, rowsOption, allAccountsOption});
+                       measureOption, engineOption, reportOption, rowsOption,
+                       allAccountsOption});
     parser.process(app);
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
@@ -530,8 +567,13 @@ int main(int argc, char* argv[])
                 ? parser.value(databaseOption)
                 : generate(QDir::tempPath() + QStringLiteral("/klx-bench-1m.sqlite"));
         if (parser.isSet(measureOption)) {
-            Case c{database, parser.value(reportOption).toInt(),
-                   parser.value(rowsOption).toInt(), {}};
+            Case c{parser.value(engineOption) == QLatin1String("firebird")
+                       ? DatabaseConfig::Engine::Firebird
+                       : DatabaseConfig::Engine::Sqlite,
+                   parser.value(databaseOption),
+                   parser.value(reportOption).toInt(),
+                   parser.value(rowsOption).toInt(),
+                   {}};
             if (parser.isSet(allAccountsOption))
                 c.accounts = accountsOf(database);
             return measure(parser.value(measureOption), c);
@@ -545,23 +587,26 @@ int main(int argc, char* argv[])
                            "dele), a mais rápida de %2 execução(ões); \"consulta\" é a consulta "
                            "lendo todos os valores, \"QPainter puro\" os mesmos textos das mesmas "
                            "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")
-                    .arg(database)
-                    .arg(runs));
+                .arg(database)
+                .arg(runs));
         if (engines.contains(QLatin1String("sqlite"))) {
             say(QStringLiteral("\n## SQLite"));
-            sqliteTable(database, sizes, reports, runs);
+            table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
         }
-        if (engines.contains(QLatin1String("firebird")))
-            say(QStringLiteral("\n## Firebird\nNão medido: não há banco Firebird de medição "
-                               "(klx-gendata ainda não grava Firebird)."));
+        if (engines.contains(QLatin1String("firebird"))) {
+            say(QStringLiteral("\n## Firebird"));
+            const QString firebird = firebirdDatabase();
+            if (!firebird.isEmpty())
+                table(DatabaseConfig::Engine::Firebird, firebird, sizes, reports, runs);
+        }
 
         // The same report over the whole list of accounts, picked one by one, and "Todas".
         // The smallest size: the list is tested against every row.
         const int listRows = *std::min_element(sizes.begin(), sizes.end());
         const QStringList accounts = accountsOf(database);
-        const Figures all = measured(QStringLiteral("query"), {database, 1, listRows, {}}, runs);
+        const Figures all = measured(QStringLiteral("query"), {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
         const Figures listed =
-            measured(QStringLiteral("query"), {database, 1, listRows, accounts}, runs);
+            measured(QStringLiteral("query"), {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
         say(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
                 .arg(number(accounts.size())));
         say(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")

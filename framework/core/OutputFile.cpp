@@ -20,8 +20,8 @@ QString OutputFile::target(const QString& path, const QStringList& untouchable)
         target = given.exists() ? given.canonicalFilePath() : given.symLinkTarget();
     const QFileInfo info(target);
     if (info.isDir())
-        throw Exception(QStringLiteral("'%1' é uma pasta; informe o nome de um arquivo.")
-                            .arg(shown(path)));
+        throw Exception(
+            QStringLiteral("'%1' é uma pasta; informe o nome de um arquivo.").arg(shown(path)));
     if (info.exists() && !info.isFile())
         throw Exception(QStringLiteral("'%1' não é um arquivo comum (é um dispositivo, uma fila "
                                        "ou um soquete); nada foi gravado.")
@@ -29,9 +29,8 @@ QString OutputFile::target(const QString& path, const QStringList& untouchable)
     for (const QString& file : untouchable) {
         const QString canonical = QFileInfo(file).canonicalFilePath();
         if (info.exists() && !canonical.isEmpty() && canonical == info.canonicalFilePath())
-            throw Exception(
-                QStringLiteral("'%1' é o banco de dados aberto; escolha outro arquivo.")
-                    .arg(shown(path)));
+            throw Exception(QStringLiteral("'%1' é o banco de dados aberto; escolha outro arquivo.")
+                                .arg(shown(path)));
     }
     return target;
 }

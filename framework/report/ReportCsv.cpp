@@ -85,8 +85,7 @@ private:
     QString m_text;
 };
 
-ReportCsv::Stream::Stream(const ReportDocument& frame, const Options& options,
-                          OutputFile& file)
+ReportCsv::Stream::Stream(const ReportDocument& frame, const Options& options, OutputFile& file)
     : m_writer(std::make_unique<Writer>(frame, options)), m_file(file), m_totals(options.totals)
 {
 }

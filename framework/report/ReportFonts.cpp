@@ -86,8 +86,7 @@ double ReportFonts::CharacterWidths::operator()(const QString& text)
         }
         auto found = m_advances.constFind(c.unicode());
         if (found == m_advances.constEnd())
-            found =
-                m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * m_scale);
+            found = m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * m_scale);
         total += *found;
     }
     return total;

@@ -144,9 +144,9 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
     ReportRowStream rows(request.definition, request.values, request.source, progress);
     ReportLayouter layouter(request.definition, rows.fields(), rows.formats(), request.header);
     // A CSV needs the page count only; the other outputs read the pages back.
-    auto pages = std::make_shared<ReportPages>(layouter.possibleBodyTops(), layouter.bodyBottom(),
-                                               layouter.sourceName(),
-                                               request.output != Output::Csv);
+    auto pages =
+        std::make_shared<ReportPages>(layouter.possibleBodyTops(), layouter.bodyBottom(),
+                                      layouter.sourceName(), request.output != Output::Csv);
     std::optional<ReportCsv::Stream> csv;
     if (request.output == Output::Csv)
         csv.emplace(layouter.frame(), request.csv, *file);

@@ -275,7 +275,8 @@ public:
                              !group.heading.isEmpty()};
             if (group.heading.isEmpty())
                 continue;
-            ReportPiece heading{ReportPiece::Kind::GroupHeading, ReportLayouter::headingHeight,
+            ReportPiece heading{ReportPiece::Kind::GroupHeading,
+                                ReportLayouter::headingHeight,
                                 fill(group.heading, m_fields, m_formats, row),
                                 {},
                                 {}};
@@ -348,8 +349,11 @@ private:
         for (const ReportPiece& piece : std::as_const(closing))
             room += piece.height;
 
-        m_pendingHeadings << ReportPiece{ReportPiece::Kind::Detail, ReportLayouter::detailHeight,
-                                         {}, std::move(m_pendingCells), {}};
+        m_pendingHeadings << ReportPiece{ReportPiece::Kind::Detail,
+                                         ReportLayouter::detailHeight,
+                                         {},
+                                         std::move(m_pendingCells),
+                                         {}};
         sink.place(m_pendingHeadings, room);
         m_pendingHeadings.removeLast();
         for (const ReportPiece& heading : std::as_const(m_pendingHeadings))
@@ -409,8 +413,8 @@ private:
              wrapped(total.states,
                      m_bodyWidth - ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding,
                      m_summaryMeasure))
-            pieces << ReportPiece{ReportPiece::Kind::StateSummary, ReportLayouter::detailHeight,
-                                  line, {}, {}};
+            pieces << ReportPiece{
+                ReportPiece::Kind::StateSummary, ReportLayouter::detailHeight, line, {}, {}};
         return pieces;
     }
 

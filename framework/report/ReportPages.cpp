@@ -127,10 +127,10 @@ ReportPages::ReportPages(const QList<double>& bodyTops, double bottom, const QSt
         return;
     m_file.emplace(QDir::temp().filePath(QStringLiteral("klx-relatorio-XXXXXX.pages")));
     if (!m_file->open())
-        throw Exception(QStringLiteral("Não foi possível criar o arquivo temporário do "
-                                       "relatório em '%1': %2")
-                            .arg(QDir::toNativeSeparators(QDir::tempPath()),
-                                 m_file->errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível criar o arquivo temporário do "
+                           "relatório em '%1': %2")
+                .arg(QDir::toNativeSeparators(QDir::tempPath()), m_file->errorString()));
 }
 
 ReportPages::~ReportPages() = default;
@@ -190,8 +190,7 @@ void ReportPages::flush()
     if (m_buffer.isEmpty())
         return;
     // Flushed at once: a full disk is told here, with its reason, not when reading back.
-    if (!OutputFile::writeAll(*m_file, m_buffer.constData(), m_buffer.size()) ||
-        !m_file->flush()) {
+    if (!OutputFile::writeAll(*m_file, m_buffer.constData(), m_buffer.size()) || !m_file->flush()) {
         const QString reason = qt_error_string(errno);
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo temporário do "
                                        "relatório '%1': %2")
@@ -231,10 +230,10 @@ QByteArray ReportPages::read(qint64 from, qint64 to) const
     if (m_file->seek(from))
         bytes = m_file->read(to - from);
     if (bytes.size() != to - from)
-        throw Exception(QStringLiteral("Não foi possível ler o arquivo temporário do relatório "
-                                       "'%1': %2")
-                            .arg(QDir::toNativeSeparators(m_file->fileName()),
-                                 m_file->errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível ler o arquivo temporário do relatório "
+                           "'%1': %2")
+                .arg(QDir::toNativeSeparators(m_file->fileName()), m_file->errorString()));
     return bytes;
 }
 

@@ -191,7 +191,7 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
     if (turnPage(event))
         return;
     if (event->matches(QKeySequence::ZoomIn) ||
-             (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
+        (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
         stepZoom(1);
     else if (event->matches(QKeySequence::ZoomOut))
         stepZoom(-1);

@@ -142,9 +142,8 @@ void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceNam
                             .arg(sourceName));
 }
 
-void ReportQuery::read(const ReportDefinition& definition,
-                       const QHash<QString, QVariant>& values, const Source& source,
-                       ReportProgress& progress, Reader& reader)
+void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                       const Source& source, ReportProgress& progress, Reader& reader)
 {
     const QString fileName = fileNameOf(definition);
     const QString sql = definition.sqlFor(source.engine);

@@ -239,8 +239,8 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     }
     switch (command) {
     case ReportCommand::Preview: {
-        auto* preview =
-            new ReportPreviewDialog(pages, [this, form, pages] { print(pages, form); }, form);
+        auto* preview = new ReportPreviewDialog(
+            pages, [this, form, pages] { print(pages, form); }, form);
         preview->show();
         preview->activateWindow();
         break;
@@ -262,12 +262,11 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     const ReportDocument::Header& header = pages->frame().header;
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer to choose: the pages go to a PDF file the user is told about.
-        const QString path =
-            QDir(documentsDirectory())
-                .filePath(
-                    fileBase(header.reportCode, header.title) +
-                    QDateTime::currentDateTime().toString(QStringLiteral(" - yyyyMMdd-HHmmss")) +
-                    QStringLiteral(".pdf"));
+        const QString path = QDir(documentsDirectory())
+                                 .filePath(fileBase(header.reportCode, header.title) +
+                                           QDateTime::currentDateTime().toString(
+                                               QStringLiteral(" - yyyyMMdd-HHmmss")) +
+                                           QStringLiteral(".pdf"));
         if (!ReportJob::writePdf(pages, path, form, true))
             return;
         m_lastRun.file = path;

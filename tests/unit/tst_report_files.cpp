@@ -83,9 +83,12 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("database") << "database" << "é o banco de dados aberto";
-        QTest::newRow("folder") << "folder" << "é uma pasta";
-        QTest::newRow("device") << "device" << "não é um arquivo comum";
+        QTest::newRow("database") << "database"
+                                  << "é o banco de dados aberto";
+        QTest::newRow("folder") << "folder"
+                                << "é uma pasta";
+        QTest::newRow("device") << "device"
+                                << "não é um arquivo comum";
     }
 
     // The output names the open database (under a name of a report file), a folder, or a
@@ -179,10 +182,12 @@ private slots:
         for (int round = 0; round < 3; ++round) {
             QList<std::shared_ptr<QProcess>> runs;
             for (const char* report : {"0", "1"}) {
-                runs << start({QStringLiteral("--report"), QLatin1String(report),
-                               QStringLiteral("--emission-from"), QStringLiteral("01/01/2026"),
-                               QStringLiteral("--emission-to"), QStringLiteral("31/03/2026"),
-                               QStringLiteral("--output"), path});
+                runs << std::make_shared<QProcess>();
+                start(*runs.last(),
+                      {QStringLiteral("--report"), QLatin1String(report),
+                       QStringLiteral("--emission-from"), QStringLiteral("01/01/2026"),
+                       QStringLiteral("--emission-to"), QStringLiteral("31/03/2026"),
+                       QStringLiteral("--output"), path});
             }
             for (const auto& run : std::as_const(runs)) {
                 QVERIFY(run->waitForFinished(120000));
@@ -196,8 +201,7 @@ private slots:
             QVERIFY2(text.contains(QStringLiteral("Relação de cheques por emissão")) ||
                          text.contains(QStringLiteral("Relação de cheques por número")),
                      qPrintable(text));
-            QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "disputado.pdf"}),
-                     QStringList());
+            QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "disputado.pdf"}), QStringList());
         }
     }
 
@@ -216,8 +220,8 @@ private slots:
         if (!QFileInfo::exists(path))
             QCOMPARE(klx({QStringLiteral("--output"), path}).code, 0);
         const QByteArray before = checksum(path);
-        const Result result =
-            klx({QStringLiteral("--report"), QStringLiteral("5"), QStringLiteral("--output"), path});
+        const Result result = klx(
+            {QStringLiteral("--report"), QStringLiteral("5"), QStringLiteral("--output"), path});
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(
                      QStringLiteral("KLX473-9-falha.rpt: erro na consulta do relatório")),
@@ -260,8 +264,8 @@ private:
     // The files in the folder besides those expected: what a run left behind.
     static QStringList strangers(const QString& folder, const QStringList& expected)
     {
-        QStringList files =
-            QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System |
+                                                   QDir::NoDotAndDotDot);
         files.removeIf([&](const QString& name) { return expected.contains(name); });
         return files;
     }
@@ -282,30 +286,24 @@ private:
         return args;
     }
 
-    std::shared_ptr<QProcess> start(const QStringList& args)
+    // Starts "klx report" with the user's settings in the test's own folders.
+    void start(QProcess& process, const QStringList& args, const QString& database = QString())
     {
-        auto process = std::make_shared<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            m_dir.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process->setProcessEnvironment(environment);
-        process->start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), argumentsFor(args, QString()));
-        return process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), argumentsFor(args, database));
     }
 
     Result klx(const QStringList& args, const QString& database = QString(),
                const std::function<void()>& inChild = {})
     {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
         if (inChild)
             process.setChildProcessModifier(inChild);
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), argumentsFor(args, database));
+        start(process, args, database);
         if (!process.waitForFinished(120000))
             return {};
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

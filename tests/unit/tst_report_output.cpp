@@ -352,7 +352,8 @@ private slots:
     // past the page's bottom.
     void rowThatCannotFitIsAnError()
     {
-        QString text = QStringLiteral("title: Fundo\ncolumn: G0\nstate: ST | 1 | Emitidos | total\n");
+        QString text =
+            QStringLiteral("title: Fundo\ncolumn: G0\nstate: ST | 1 | Emitidos | total\n");
         ReportData data;
         for (int level = 0; level < ReportDefinition::groupLevelsAtMost; ++level) {
             text += QStringLiteral("group: G%1 | Nível {G%1} | Total {G%1}\n").arg(level);
@@ -363,8 +364,8 @@ private slots:
         data.formats << ReportValueFormat::Text;
         // Each row brings a state of its own: the totals' state summaries outgrow a page.
         for (int row = 0; row < 400; ++row) {
-            data.rows.append(QVector<QVariant>(ReportDefinition::groupLevelsAtMost,
-                                               QStringLiteral("x")));
+            data.rows.append(
+                QVector<QVariant>(ReportDefinition::groupLevelsAtMost, QStringLiteral("x")));
             data.rows.last() << QStringLiteral("estado %1").arg(row);
         }
         const ReportDefinition report = ReportDefinition::parse(text, QStringLiteral("fundo.rpt"));
