@@ -6,6 +6,8 @@
 #include "DemoDatabase.h"
 #include "core/Exceptions.h"
 #include "report/ReportCatalog.h"
+#include "report/ReportJob.h"
+#include "report/ReportProgress.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -230,6 +233,47 @@ private slots:
         QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "relatorio.csv"}), QStringList());
     }
 
+    // Cancelled while its pages are being written, a run leaves the file there before as it
+    // was.
+    void cancelWhileWritingKeepsTheFile()
+    {
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        module.open(config);
+        ReportJob::Request request;
+        request.definition = ReportDefinition::parse(
+            QStringLiteral("title: Muitas páginas\n"
+                           "column: N | Número | 10 | right | integer\n"
+                           "sql:\n"
+                           "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
+                           "                          WHERE X < 30000)\n"
+                           "  SELECT X AS N FROM S\n"),
+            QStringLiteral("paginas.rpt"));
+        request.source = {module.database().connectionName(), DatabaseConfig::Engine::Sqlite};
+        request.output = ReportJob::Output::Pdf;
+        request.path = m_existing;
+        const QByteArray before = checksum(m_existing);
+        ReportProgress progress;
+        std::thread canceller([&progress] {
+            using Stage = ReportProgress::Stage;
+            while (progress.stage() != Stage::Done &&
+                   (progress.stage() != Stage::Writing || progress.done() < 3))
+                std::this_thread::yield();
+            progress.cancel();
+        });
+        bool cancelled = false;
+        try {
+            ReportJob::runHere(request, progress);
+        } catch (const ReportProgress::Cancelled&) {
+            cancelled = true;
+        }
+        canceller.join();
+        QVERIFY(cancelled);
+        QCOMPARE(checksum(m_existing), before);
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf"}), QStringList());
+    }
+
     // "Salvar como novo" on a full disk leaves no half-written definition to be listed.
     void definitionCopyIsWholeOrNothing()
     {
@@ -317,5 +361,5 @@ private:
     QString m_mounted;
 };
 
-QTEST_GUILESS_MAIN(TestReportFiles)
+QTEST_MAIN(TestReportFiles)
 #include "tst_report_files.moc"
