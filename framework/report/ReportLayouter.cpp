@@ -171,24 +171,42 @@ void layOutColumns(ReportDocument& document, const QList<ReportDefinition::Colum
     }
 }
 
-// The text with its {FIELD} placeholders filled from a row.
-QString fill(const QString& text, const QStringList& fields,
-             const QList<ReportValueFormat>& formats, const QVector<QVariant>& row)
-{
-    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
-    QString result;
-    qsizetype from = 0;
-    auto it = placeholder.globalMatch(text);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        result += text.mid(from, match.capturedStart() - from);
-        const qsizetype field = fields.indexOf(match.captured(1).toUpper());
-        if (field >= 0 && field < row.size())
-            result += ReportFormat::text(row.at(field), formats.at(field));
-        from = match.capturedEnd();
+// A text with {FIELD} placeholders (a group's heading or footer), read once: the literal
+// parts and the fields between them, filled from each row that needs it.
+class FilledText {
+public:
+    FilledText(const QString& text, const QStringList& fields)
+    {
+        static const QRegularExpression placeholder(
+            QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
+        qsizetype from = 0;
+        auto it = placeholder.globalMatch(text);
+        while (it.hasNext()) {
+            const auto match = it.next();
+            m_literals << text.mid(from, match.capturedStart() - from);
+            m_fields << static_cast<int>(fields.indexOf(match.captured(1).toUpper()));
+            from = match.capturedEnd();
+        }
+        m_literals << text.mid(from);
     }
-    return result + text.mid(from);
-}
+
+    // The text for the row; a placeholder of no field of the rows stays empty.
+    QString operator()(const QList<ReportValueFormat>& formats, const QVector<QVariant>& row) const
+    {
+        QString result = m_literals.first();
+        for (int i = 0; i < m_fields.size(); ++i) {
+            const int field = m_fields.at(i);
+            if (field >= 0 && field < row.size())
+                result += ReportFormat::text(row.at(field), formats.at(field));
+            result += m_literals.at(i + 1);
+        }
+        return result;
+    }
+
+private:
+    QStringList m_literals;
+    QVector<int> m_fields;
+};
 
 QString sourceNameOf(const ReportDefinition& definition)
 {
@@ -231,8 +249,11 @@ public:
                 m_amountSum = static_cast<int>(m_sumField.size());
             m_sumField << indexOf(field);
         }
-        for (const auto& group : definition.groups)
+        for (const auto& group : definition.groups) {
             m_groupField << indexOf(group.field);
+            m_headings << FilledText(group.heading, fields);
+            m_footers << FilledText(group.footer, fields);
+        }
         m_stateField = indexOf(definition.stateField);
         m_companyField = definition.companyField.isEmpty() ? -1 : indexOf(definition.companyField);
         m_open.resize(m_groupField.size());
@@ -271,13 +292,12 @@ public:
         for (int level = changed; level < levels; ++level) {
             const auto& group = m_definition.groups.at(level);
             m_open[level] = {ReportTally(static_cast<int>(m_sumField.size())), m_rows,
-                             fill(group.footer, m_fields, m_formats, row),
-                             !group.heading.isEmpty()};
+                             m_footers.at(level)(m_formats, row), !group.heading.isEmpty()};
             if (group.heading.isEmpty())
                 continue;
             ReportPiece heading{ReportPiece::Kind::GroupHeading,
                                 ReportLayouter::headingHeight,
-                                fill(group.heading, m_fields, m_formats, row),
+                                m_headings.at(level)(m_formats, row),
                                 {},
                                 {}};
             m_pendingHeadings << heading;
@@ -438,6 +458,8 @@ private:
     // The sum a state's amount is: the first money one; -1 when none.
     int m_amountSum = -1;
     QVector<int> m_groupField;
+    QVector<FilledText> m_headings;
+    QVector<FilledText> m_footers;
     int m_stateField = -1;
     int m_companyField = -1;
     QSet<QString> m_companies;
