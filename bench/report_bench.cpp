@@ -5,7 +5,7 @@
 // account picker's figures; and the time from IniProc to the shown, activated screen.
 //
 //   report_bench [--database FILE] [--engines sqlite,firebird] [--sizes 10000,100000,1000000]
-//                [--reports 0,1,2,3,4] [--runs R]
+//                [--firebird-sizes LIST] [--reports 0,1,2,3,4] [--runs R]
 //
 // Each measure runs in a process of its own (this program, with --measure), so that its peak
 // memory is its own. Without --database it generates (once) a data set of a million checks
@@ -178,8 +178,7 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
 {
     const ReportDefinition report = reportDefinition(c.report);
     const auto range = emissionRangeFor(db, c.rows);
-    TParams params(
-        ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
+    TParams params(ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
     const auto text = [&](const char* name, const QString& value) {
         if (TParam* p = params.FindParam(QLatin1String(name)))
             p->SetAsString(value);
@@ -404,6 +403,8 @@ Figures measured(const QString& what, const Case& c, int runs)
                          QStringLiteral("--rows"),     QString::number(c.rows)};
         if (!c.accounts.isEmpty())
             args << QStringLiteral("--all-accounts");
+        if (c.engine == DatabaseConfig::Engine::Firebird)
+            args << QStringLiteral("--engine") << QStringLiteral("firebird");
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
         if (!child.waitForFinished(-1) || child.exitCode() != 0)
@@ -491,10 +492,14 @@ QString ratio(double value)
     return number(value, 2) + QLatin1Char('x');
 }
 
-// The whole story for a data set: every report at every size.
-void table(DatabaseConfig::Engine engine, const QString& database, const QList<int>& sizes,
-           const QList<int>& reports, int runs)
+// The seconds of each report to PDF, by report and size.
+using PdfSeconds = QMap<QPair<int, int>, double>;
+
+// The whole story for a data set: every report at every size; the PDF times.
+PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const QList<int>& sizes,
+                 const QList<int>& reports, int runs)
 {
+    PdfSeconds seconds;
     say(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
                        "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
                        "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
@@ -517,8 +522,10 @@ void table(DatabaseConfig::Engine engine, const QString& database, const QList<i
                          number(preview.megabytes), ratio(pdf.seconds / query.seconds),
                          ratio(pdf.seconds / (query.seconds + bare.seconds)),
                          ratio(pdf.seconds / bare.seconds)));
+            seconds.insert({report, size}, pdf.seconds);
         }
     }
+    return seconds;
 }
 
 } // namespace
@@ -540,6 +547,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption sizesOption(
         QStringLiteral("sizes"), QStringLiteral("Linhas dos relatórios."), QStringLiteral("LIST"),
         QStringLiteral("10000,100000,1000000"));
+    const QCommandLineOption firebirdSizesOption(
+        QStringLiteral("firebird-sizes"), QStringLiteral("Linhas dos relatórios no Firebird."),
+        QStringLiteral("LIST"), QStringLiteral("10000,100000,1000000"));
     const QCommandLineOption reportsOption(QStringLiteral("reports"),
                                            QStringLiteral("Relatórios medidos."),
                                            QStringLiteral("LIST"), QStringLiteral("0,1,2,3,4"));
@@ -555,9 +565,9 @@ int main(int argc, char* argv[])
     for (QCommandLineOption* hidden :
          {&measureOption, &engineOption, &reportOption, &rowsOption, &allAccountsOption})
         hidden->setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({databaseOption, enginesOption, sizesOption, reportsOption, runsOption,
-                       measureOption, engineOption, reportOption, rowsOption,
-                       allAccountsOption});
+    parser.addOptions({databaseOption, enginesOption, sizesOption, firebirdSizesOption,
+                       reportsOption, runsOption, measureOption, engineOption, reportOption,
+                       rowsOption, allAccountsOption});
     parser.process(app);
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
@@ -589,24 +599,40 @@ int main(int argc, char* argv[])
                            "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")
                 .arg(database)
                 .arg(runs));
+        PdfSeconds sqlite;
         if (engines.contains(QLatin1String("sqlite"))) {
             say(QStringLiteral("\n## SQLite"));
-            table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
+            sqlite = table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
         }
         if (engines.contains(QLatin1String("firebird"))) {
             say(QStringLiteral("\n## Firebird"));
             const QString firebird = firebirdDatabase();
-            if (!firebird.isEmpty())
-                table(DatabaseConfig::Engine::Firebird, firebird, sizes, reports, runs);
+            PdfSeconds fb;
+            try {
+                if (!firebird.isEmpty())
+                    fb = table(DatabaseConfig::Engine::Firebird, firebird,
+                               numbers(parser.value(firebirdSizesOption)), reports, runs);
+            } catch (const Exception& e) {
+                say(QStringLiteral("Interrompido: %1").arg(e.Message()));
+            }
+            for (auto it = fb.cbegin(); it != fb.cend(); ++it)
+                if (sqlite.contains(it.key()))
+                    say(QStringLiteral("Relatório %1, %2 linhas pedidas, PDF: Firebird/SQLite %3")
+                            .arg(it.key().first)
+                            .arg(number(it.key().second))
+                            .arg(ratio(it.value() / sqlite.value(it.key()))));
         }
 
         // The same report over the whole list of accounts, picked one by one, and "Todas".
         // The smallest size: the list is tested against every row.
         const int listRows = *std::min_element(sizes.begin(), sizes.end());
         const QStringList accounts = accountsOf(database);
-        const Figures all = measured(QStringLiteral("query"), {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
+        const Figures all =
+            measured(QStringLiteral("query"),
+                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
         const Figures listed =
-            measured(QStringLiteral("query"), {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
+            measured(QStringLiteral("query"),
+                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
         say(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
                 .arg(number(accounts.size())));
         say(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
