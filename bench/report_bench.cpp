@@ -1,32 +1,38 @@
-// Times the report engine on a generated data set of a million checks: the report of about
-// 100,000 rows written to PDF, against the same query run by itself and a bare QPainter loop
-// drawing the same texts; and the time from IniProc to the shown, activated screen.
+// Times the report engine side by side on generated data sets: the five reports at about
+// 10,000, 100,000 and 1,000,000 rows written to PDF and to CSV and previewed, each against
+// the same query run by itself and against bare QPainter drawing of the same texts, with the
+// peak memory of each; a report over a list of 10,000 picked accounts against "Todas"; the
+// account picker's figures; and the time from IniProc to the shown, activated screen.
 //
-//   report_bench [--database FILE] [--rows N] [--runs R]
+//   report_bench [--database FILE] [--engines sqlite,firebird] [--sizes 10000,100000,1000000]
+//                [--firebird-sizes LIST] [--reports 0,1,2,3,4] [--runs R]
 //
-// Without --database it generates (once) a data set with klx-gendata beside this program.
+// Each measure runs in a process of its own (this program, with --measure), so that its peak
+// memory is its own. Without --database it generates (once) a data set of a million checks
+// with klx-gendata beside this program.
 
 #include "core/Dispatcher.h"
 #include "core/Exceptions.h"
 #include "core/LoginContext.h"
 #include "core/ModuleLoader.h"
 #include "core/TApplication.h"
+#include "data/Dbgeral.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
-#include "form/TForm.h"
 #include "report/ReportDefinition.h"
-#include "report/ReportDocument.h"
 #include "report/ReportFonts.h"
+#include "report/ReportFormat.h"
 #include "report/ReportJob.h"
 #include "report/ReportLayouter.h"
-#include "report/ReportPainter.h"
+#include "report/ReportPageView.h"
+#include "report/ReportPreviewDialog.h"
 #include "report/ReportProgress.h"
-#include "report/ReportQuery.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -36,6 +42,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -62,17 +70,14 @@ double median(QList<double> values)
     return values.at(values.size() / 2);
 }
 
-// Seconds of the fastest of the runs of the work.
-double best(int runs, const std::function<void()>& work)
+// The peak resident memory of this process, in MB.
+double peakMegabytes()
 {
-    double fastest = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        fastest = std::min(fastest, clock.nsecsElapsed() / 1e9);
-    }
-    return fastest;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    static const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+)\\s*kB"));
+    return peak.match(QString::fromLatin1(status.readAll())).captured(1).toDouble() / 1024;
 }
 
 QString generate(const QString& path)
@@ -89,59 +94,136 @@ QString generate(const QString& path)
     return path;
 }
 
-// The first emission dates that together hold at least the rows.
+// Opens the data set on its engine.
+void open(TdtmDBGeral& module, DatabaseConfig::Engine engine, const QString& database)
+{
+    DatabaseConfig config;
+    config.engine = engine;
+    config.path = database;
+    module.open(config);
+}
+
+// The Firebird data set of a million checks, generated once by klx-gendata where it writes
+// Firebird and the Qt driver is there; empty, with a note, where it cannot be made.
+QString firebirdDatabase()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/klx-bench-1m.fdb");
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE"))) {
+        say(QStringLiteral("Não medido: falta o driver Firebird do Qt (libqt6sql6-ibase)."));
+        return QString();
+    }
+    if (QFileInfo::exists(path))
+        return path;
+    const QString gendata = QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata");
+    QProcess help;
+    help.start(gendata, {QStringLiteral("--help")});
+    help.waitForFinished();
+    if (!QString::fromUtf8(help.readAllStandardOutput()).contains(QStringLiteral("--db"))) {
+        say(QStringLiteral("Não medido: klx-gendata não grava bancos Firebird (--db firebird)."));
+        return QString();
+    }
+    say(QStringLiteral("Gerando %1 com klx-gendata --db firebird…").arg(path));
+    QProcess generating;
+    generating.setProcessChannelMode(QProcess::ForwardedChannels);
+    generating.start(gendata, {QStringLiteral("--db"), QStringLiteral("firebird"),
+                               QStringLiteral("--checks"), QStringLiteral("1000000"), path});
+    if (!generating.waitForFinished(-1) || generating.exitCode() != 0) {
+        say(QStringLiteral("Não medido: klx-gendata --db firebird falhou."));
+        return QString();
+    }
+    return path;
+}
+
+// The first emission dates that together hold at least the rows (all of them when fewer).
 QPair<QDate, QDate> emissionRangeFor(const QSqlDatabase& db, int rows)
 {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT DTEMISSAO, COUNT(*) FROM CHEQUE GROUP BY DTEMISSAO "
                                    "ORDER BY DTEMISSAO")))
         throw Exception(query.lastError().text());
-    QDate first;
+    QDate first, last;
     int total = 0;
-    while (query.next()) {
-        const QDate day = QDate::fromString(query.value(0).toString(), Qt::ISODate);
+    while (query.next() && total < rows) {
+        last = QDate::fromString(query.value(0).toString(), Qt::ISODate);
         if (!first.isValid())
-            first = day;
+            first = last;
         total += query.value(1).toInt();
-        if (total >= rows)
-            return {first, day};
     }
-    throw Exception(QStringLiteral("o banco tem menos de %1 cheques").arg(rows));
+    return {first, last};
 }
 
-// The parameters the screen binds for all companies, accounts and states in the range.
-QHash<QString, QVariant> valuesFor(const ReportDefinition& report, const QPair<QDate, QDate>& range)
+ReportDefinition reportDefinition(int index)
 {
-    TParams params(
-        ReportDefinition::declaredParameters(report.sqlFor(DatabaseConfig::Engine::Sqlite)));
+    const QDir reports(QCoreApplication::applicationDirPath() + QStringLiteral("/reports"));
+    const QStringList files = reports.entryList({QStringLiteral("KLX473-%1-*.rpt").arg(index)});
+    if (files.size() != 1)
+        throw Exception(
+            QStringLiteral("relatório %1 não encontrado em %2").arg(index).arg(reports.path()));
+    return ReportDefinition::load(reports.filePath(files.first()));
+}
+
+// What one measure works on: a report over the checks issued in a range, for all companies,
+// accounts and states (or the accounts listed).
+struct Case {
+    DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
+    QString database;
+    int report = 1;
+    int rows = 100000;
+    QStringList accounts;
+};
+
+// The request the screen would make for the case: every parameter bound as the screen binds
+// it, the operator ADM.
+ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
+{
+    const ReportDefinition report = reportDefinition(c.report);
+    const auto range = emissionRangeFor(db, c.rows);
+    TParams params(ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
     const auto text = [&](const char* name, const QString& value) {
         if (TParam* p = params.FindParam(QLatin1String(name)))
             p->SetAsString(value);
     };
-    for (const char* name : {"P_CDEMPRESA", "P_CDREDUCONT", "P_NRCHEQUEINI", "P_NRCHEQUEFIN",
-                             "P_STATUS", "P_DTCOMPINI", "P_DTCOMPFIN"})
+    for (const char* name : {"P_CDEMPRESA", "P_NRCHEQUEINI", "P_NRCHEQUEFIN", "P_STATUS",
+                             "P_DTCOMPINI", "P_DTCOMPFIN"})
         text(name, QString());
-    for (const char* name : {"P_TCDEMPRESA", "P_TCDREDUCONT", "P_TNRCHEQUE", "P_TDTCOMP"})
+    for (const char* name : {"P_TCDEMPRESA", "P_TNRCHEQUE", "P_TDTCOMP"})
         text(name, QStringLiteral("T"));
+    text("P_CDREDUCONT", c.accounts.isEmpty() ? QString() : Dbgeral::codeList(c.accounts));
+    text("P_TCDREDUCONT", c.accounts.isEmpty() ? QStringLiteral("T") : QString());
     text("P_TSTATUS", QStringLiteral("TODOS"));
-    params.ParamByName(QStringLiteral("P_DTINI"))->SetAsDateTime(DateTime::fromDate(range.first));
-    params.ParamByName(QStringLiteral("P_DTFIN"))->SetAsDateTime(DateTime::fromDate(range.second));
-    QHash<QString, QVariant> values;
+    text("P_CDOPERADOR", QStringLiteral("ADM"));
+    if (TParam* p = params.FindParam(QStringLiteral("P_IDCOMPENSADO")))
+        p->SetAsInteger(0);
+    for (const auto& [name, day] : {std::pair{"P_DTINI", range.first}, {"P_DTFIN", range.second}})
+        if (TParam* p = params.FindParam(QLatin1String(name)))
+            p->SetAsDateTime(DateTime::fromDate(day));
+    ReportJob::Request request;
+    request.definition = report;
+    request.source = {db.connectionName(), c.engine};
     for (int i = 0; i < params.Count(); ++i)
-        values.insert(params.Items(i)->Name(), params.Items(i)->toSqlValue());
-    values.insert(QStringLiteral("P_CDOPERADOR"), QStringLiteral("ADM"));
-    return values;
+        request.values.insert(params.Items(i)->Name(), params.Items(i)->toSqlValue());
+    request.values.insert(QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-15"));
+    request.header = {QStringLiteral("KLX47306"),
+                      QStringLiteral("KLX473"),
+                      report.title,
+                      {},
+                      QStringLiteral("medição"),
+                      QStringLiteral("15/03/2026"),
+                      QStringLiteral("Nenhum cheque atende aos critérios."),
+                      {{QStringLiteral("Critérios"), QStringLiteral("medição")}}};
+    return request;
 }
 
 // The query alone, as any program would run it: every value of every row read.
-int queryAlone(const QSqlDatabase& db, const QString& sql, const QHash<QString, QVariant>& values)
+int queryAlone(const QSqlDatabase& db, const ReportJob::Request& request)
 {
+    const QString sql = request.definition.sqlFor(request.source.engine);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     query.prepare(sql);
     for (const QString& name : ReportDefinition::declaredParameters(sql))
-        query.bindValue(QLatin1Char(':') + name, values.value(name));
+        query.bindValue(QLatin1Char(':') + name, request.values.value(name.toUpper()));
     if (!query.exec())
         throw Exception(query.lastError().text());
     int rows = 0;
@@ -154,26 +236,200 @@ int queryAlone(const QSqlDatabase& db, const QString& sql, const QHash<QString, 
     return rows;
 }
 
-// The same texts at the same places, drawn with no engine around them.
-void barePainter(const ReportDocument& document, const QString& path)
+// A text of a page, where the engine puts it (its left edge; no measuring, no alignment).
+struct PlacedText {
+    ReportFonts::Role role;
+    QPointF at;
+    QString text;
+};
+
+// Every text of the page, and the rules under the header and the totals.
+void pageTexts(const ReportDocument& document, int page, QVector<PlacedText>& texts,
+               QVector<double>& rules)
 {
+    using Role = ReportFonts::Role;
+    using Kind = ReportDocument::Line::Kind;
+    const double left = document.margins.left();
+    double y = document.margins.top() + 12;
+    texts.append({Role::Small, {left, y}, document.header.screenCode});
+    texts.append({Role::Small,
+                  {document.pageSize.width() - 100, y},
+                  QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount())});
+    for (const QString& line : document.titleLines)
+        texts.append({Role::Title, {left + document.titleSide, y}, line});
+    y = document.margins.top() + document.titleHeight;
+    for (const QStringList* lines :
+         {&document.subtitleLines, &document.companyLines, &document.criteriaLines})
+        for (const QString& line : *lines)
+            texts.append({Role::Small, {left, y += ReportLayouter::headerLineHeight}, line});
+    for (int c = 0; c < document.labels.size(); ++c)
+        texts.append({Role::Bold, {document.columnLeft.at(c), y + 12}, document.labels.at(c)});
+    rules << y + 2 << y + 17;
+    for (const ReportDocument::Line& line : document.pages.at(page - document.pagesBefore).lines) {
+        const double base = line.y + 8;
+        switch (line.kind) {
+        case Kind::Detail:
+            for (int c = 0; c < document.labels.size(); ++c)
+                texts.append({Role::Body,
+                              {document.columnLeft.at(c), base},
+                              document.rows.at(line.index).at(c)});
+            break;
+        case Kind::GroupHeading:
+            texts.append({Role::Bold, {left, base}, document.headings.at(line.index)});
+            break;
+        case Kind::StateSummary:
+            texts.append({Role::Small, {left + 10, base}, document.notes.at(line.index)});
+            break;
+        case Kind::Subtotal:
+        case Kind::GrandTotal: {
+            const ReportDocument::Total& total = document.totals.at(line.index);
+            texts.append({Role::Bold, {left, base}, total.label});
+            for (int c = 0; c < total.cells.size(); ++c)
+                texts.append({Role::Bold, {document.columnLeft.at(c), base}, total.cells.at(c)});
+            rules << line.y + 1;
+            break;
+        }
+        case Kind::Empty:
+            texts.append({Role::Body, {left, base}, document.header.emptyText});
+            break;
+        }
+    }
+}
+
+// The pages' texts and rules drawn with no engine around them, one font change per role
+// change: the limit on this stack for these pages.
+void barePainter(const ReportPages& pages, const QVector<QVector<PlacedText>>& texts,
+                 const QVector<QVector<double>>& rules, const QString& path)
+{
+    const ReportDocument& frame = pages.frame();
     QPdfWriter writer(path);
     writer.setResolution(600);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4),
+                    frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
     QPainter painter(&writer);
-    painter.setFont(ReportFonts::font(ReportFonts::Role::Body));
+    QFont fonts[4];
+    for (ReportFonts::Role role : {ReportFonts::Role::Body, ReportFonts::Role::Bold,
+                                   ReportFonts::Role::Title, ReportFonts::Role::Small})
+        fonts[static_cast<int>(role)] = ReportFonts::font(role);
     const double scale = writer.logicalDpiY() / 72.0;
-    const int perPage = static_cast<int>((document.pageSize.height() - document.bodyTop - 30) /
-                                         ReportLayouter::detailHeight);
-    for (int r = 0; r < document.rows.size(); ++r) {
-        if (r > 0 && r % perPage == 0)
+    const double right = frame.pageSize.width() - frame.margins.right();
+    for (int page = 0; page < texts.size(); ++page) {
+        if (page > 0)
             writer.newPage();
-        const double y =
-            (document.bodyTop + (r % perPage + 1) * ReportLayouter::detailHeight) * scale;
-        const QStringList& cells = document.rows.at(r);
-        for (int c = 0; c < cells.size(); ++c)
-            painter.drawText(QPointF((document.columnLeft.at(c) + 2) * scale, y), cells.at(c));
+        int current = -1;
+        for (const PlacedText& text : texts.at(page)) {
+            if (text.text.isEmpty())
+                continue;
+            if (static_cast<int>(text.role) != current) {
+                current = static_cast<int>(text.role);
+                painter.setFont(fonts[current]);
+            }
+            painter.drawText(text.at * scale, text.text);
+        }
+        for (double y : rules.at(page))
+            painter.drawLine(QPointF(frame.margins.left() * scale, y * scale),
+                             QPointF(right * scale, y * scale));
     }
+}
+
+// One measure in this process: prints "seconds peak-MB rows pages".
+int measure(const QString& what, const Case& c)
+{
+    TdtmDBGeral module;
+    open(module, c.engine, c.database);
+    const QSqlDatabase db = module.database();
+    ReportJob::Request request = requestFor(c, db);
+    QTemporaryDir out;
+    ReportProgress progress;
+    QElapsedTimer clock;
+    int rows = 0;
+    int pages = 0;
+    if (what == QLatin1String("query")) {
+        clock.start();
+        rows = queryAlone(db, request);
+    } else if (what == QLatin1String("bare")) {
+        // The pages laid out and their texts read before the clock starts.
+        const auto laidOut = ReportJob::runHere(request, progress);
+        QVector<QVector<PlacedText>> texts(laidOut->pageCount());
+        QVector<QVector<double>> rules(laidOut->pageCount());
+        for (int page = 0; page < laidOut->pageCount(); ++page)
+            pageTexts(laidOut->page(page), page, texts[page], rules[page]);
+        clock.start();
+        barePainter(*laidOut, texts, rules, out.filePath(QStringLiteral("bare.pdf")));
+        rows = laidOut->rowCount();
+        pages = laidOut->pageCount();
+    } else if (what == QLatin1String("preview")) {
+        clock.start();
+        const auto result = ReportJob::runHere(request, progress);
+        ReportPreviewDialog preview(result, [] {});
+        preview.show();
+        for (int page : {result->pageCount() - 1, result->pageCount() / 2, 0}) {
+            preview.showPage(page);
+            QCoreApplication::processEvents();
+        }
+        rows = result->rowCount();
+        pages = result->pageCount();
+    } else {
+        const bool pdf = what == QLatin1String("pdf");
+        request.output = pdf ? ReportJob::Output::Pdf : ReportJob::Output::Csv;
+        request.path = out.filePath(pdf ? QStringLiteral("r.pdf") : QStringLiteral("r.csv"));
+        clock.start();
+        const auto result = ReportJob::runHere(request, progress);
+        rows = result->rowCount();
+        pages = result->pageCount();
+    }
+    std::printf("%.4f %.1f %d %d\n", clock.nsecsElapsed() / 1e9, peakMegabytes(), rows, pages);
+    return 0;
+}
+
+// A measure's figures, from its own process.
+struct Figures {
+    double seconds = 0;
+    double megabytes = 0;
+    int rows = 0;
+    int pages = 0;
+};
+
+// The fastest of the runs of a measure, each in a process of its own.
+Figures measured(const QString& what, const Case& c, int runs)
+{
+    Figures best;
+    for (int run = 0; run < runs; ++run) {
+        QProcess child;
+        QStringList args{QStringLiteral("--measure"),  what,
+                         QStringLiteral("--database"), c.database,
+                         QStringLiteral("--report"),   QString::number(c.report),
+                         QStringLiteral("--rows"),     QString::number(c.rows)};
+        if (!c.accounts.isEmpty())
+            args << QStringLiteral("--all-accounts");
+        if (c.engine == DatabaseConfig::Engine::Firebird)
+            args << QStringLiteral("--engine") << QStringLiteral("firebird");
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), args);
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
+            throw Exception(
+                QStringLiteral("a medida %1 do relatório %2 falhou").arg(what).arg(c.report));
+        const QStringList parts =
+            QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+        const Figures figures{parts.value(0).toDouble(), parts.value(1).toDouble(),
+                              parts.value(2).toInt(), parts.value(3).toInt()};
+        if (run == 0 || figures.seconds < best.seconds)
+            best = figures;
+    }
+    return best;
+}
+
+QStringList accountsOf(const QString& database)
+{
+    TdtmDBGeral module;
+    open(module, DatabaseConfig::Engine::Sqlite, database);
+    QSqlQuery query(module.database());
+    query.exec(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY CDREDUCONT"));
+    QStringList accounts;
+    while (query.next())
+        accounts << query.value(0).toString();
+    return accounts;
 }
 
 // Milliseconds from IniProc to the screen shown and activated, its defaults set.
@@ -223,6 +479,55 @@ QList<double> screenOpenings(const QString& database, int runs)
     return times;
 }
 
+QList<int> numbers(const QString& list)
+{
+    QList<int> values;
+    for (const QString& part : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        values << part.trimmed().toInt();
+    return values;
+}
+
+QString ratio(double value)
+{
+    return number(value, 2) + QLatin1Char('x');
+}
+
+// The seconds of each report to PDF, by report and size.
+using PdfSeconds = QMap<QPair<int, int>, double>;
+
+// The whole story for a data set: every report at every size; the PDF times.
+PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const QList<int>& sizes,
+                 const QList<int>& reports, int runs)
+{
+    PdfSeconds seconds;
+    say(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
+                       "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
+                       "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
+    say(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
+    for (int size : sizes) {
+        for (int report : reports) {
+            const Case c{engine, database, report, size, {}};
+            const Figures query = measured(QStringLiteral("query"), c, runs);
+            const Figures bare = measured(QStringLiteral("bare"), c, runs);
+            const Figures pdf = measured(QStringLiteral("pdf"), c, runs);
+            const Figures csv = measured(QStringLiteral("csv"), c, runs);
+            const Figures preview = measured(QStringLiteral("preview"), c, 1);
+            say(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | "
+                               "%13 | %14 |")
+                    .arg(report)
+                    .arg(number(pdf.rows), number(pdf.pages), number(query.seconds, 2),
+                         number(bare.seconds, 2), number(pdf.seconds, 2), number(pdf.megabytes),
+                         number(csv.seconds, 2))
+                    .arg(number(csv.megabytes), number(preview.seconds, 2),
+                         number(preview.megabytes), ratio(pdf.seconds / query.seconds),
+                         ratio(pdf.seconds / (query.seconds + bare.seconds)),
+                         ratio(pdf.seconds / bare.seconds)));
+            seconds.insert({report, size}, pdf.seconds);
+        }
+    }
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -236,15 +541,34 @@ int main(int argc, char* argv[])
     const QCommandLineOption databaseOption(QStringLiteral("database"),
                                             QStringLiteral("Banco SQLite com os cheques."),
                                             QStringLiteral("FILE"));
-    const QCommandLineOption rowsOption(QStringLiteral("rows"),
-                                        QStringLiteral("Linhas do relatório (100000)."),
-                                        QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption enginesOption(
+        QStringLiteral("engines"), QStringLiteral("Bancos medidos (sqlite,firebird)."),
+        QStringLiteral("LIST"), QStringLiteral("sqlite,firebird"));
+    const QCommandLineOption sizesOption(
+        QStringLiteral("sizes"), QStringLiteral("Linhas dos relatórios."), QStringLiteral("LIST"),
+        QStringLiteral("10000,100000,1000000"));
+    const QCommandLineOption firebirdSizesOption(
+        QStringLiteral("firebird-sizes"), QStringLiteral("Linhas dos relatórios no Firebird."),
+        QStringLiteral("LIST"), QStringLiteral("10000,100000,1000000"));
+    const QCommandLineOption reportsOption(QStringLiteral("reports"),
+                                           QStringLiteral("Relatórios medidos."),
+                                           QStringLiteral("LIST"), QStringLiteral("0,1,2,3,4"));
     const QCommandLineOption runsOption(QStringLiteral("runs"),
-                                        QStringLiteral("Repetições de cada medida (3)."),
-                                        QStringLiteral("R"), QStringLiteral("3"));
-    parser.addOptions({databaseOption, rowsOption, runsOption});
+                                        QStringLiteral("Repetições de cada medida (1)."),
+                                        QStringLiteral("R"), QStringLiteral("1"));
+    // One measure in a process of its own.
+    QCommandLineOption measureOption(QStringLiteral("measure"), QString(), QStringLiteral("WHAT"));
+    QCommandLineOption engineOption(QStringLiteral("engine"), QString(), QStringLiteral("ENGINE"));
+    QCommandLineOption reportOption(QStringLiteral("report"), QString(), QStringLiteral("N"));
+    QCommandLineOption rowsOption(QStringLiteral("rows"), QString(), QStringLiteral("N"));
+    QCommandLineOption allAccountsOption(QStringLiteral("all-accounts"), QString());
+    for (QCommandLineOption* hidden :
+         {&measureOption, &engineOption, &reportOption, &rowsOption, &allAccountsOption})
+        hidden->setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({databaseOption, enginesOption, sizesOption, firebirdSizesOption,
+                       reportsOption, runsOption, measureOption, engineOption, reportOption,
+                       rowsOption, allAccountsOption});
     parser.process(app);
-    const int wantedRows = parser.value(rowsOption).toInt();
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
     try {
@@ -252,79 +576,80 @@ int main(int argc, char* argv[])
             parser.isSet(databaseOption)
                 ? parser.value(databaseOption)
                 : generate(QDir::tempPath() + QStringLiteral("/klx-bench-1m.sqlite"));
-        TdtmDBGeral module;
-        DatabaseConfig config;
-        config.path = database;
-        module.open(config);
-        const QSqlDatabase db = module.database();
-        QSqlQuery count(db);
-        count.exec(QStringLiteral("SELECT COUNT(*) FROM CHEQUE"));
-        count.next();
-        const qint64 checks = count.value(0).toLongLong();
+        if (parser.isSet(measureOption)) {
+            Case c{parser.value(engineOption) == QLatin1String("firebird")
+                       ? DatabaseConfig::Engine::Firebird
+                       : DatabaseConfig::Engine::Sqlite,
+                   parser.value(databaseOption),
+                   parser.value(reportOption).toInt(),
+                   parser.value(rowsOption).toInt(),
+                   {}};
+            if (parser.isSet(allAccountsOption))
+                c.accounts = accountsOf(database);
+            return measure(parser.value(measureOption), c);
+        }
+        const QList<int> sizes = numbers(parser.value(sizesOption));
+        const QList<int> reports = numbers(parser.value(reportsOption));
+        const QStringList engines =
+            parser.value(enginesOption).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts);
 
-        const QString reports = QCoreApplication::applicationDirPath() + QStringLiteral("/reports");
-        const ReportDefinition report =
-            ReportDefinition::load(QDir(reports).filePath(QStringLiteral("KLX473-1-numero.rpt")));
-        const auto range = emissionRangeFor(db, wantedRows);
-        ReportJob::Request request;
-        request.definition = report;
-        request.source = {db.connectionName(), DatabaseConfig::Engine::Sqlite};
-        request.values = valuesFor(report, range);
-        request.header = {
-            QStringLiteral("KLX47306"), QStringLiteral("KLX473"),     report.title, {},
-            QStringLiteral("medição"),  QStringLiteral("15/03/2026"), QString(),    {}};
-        const QString sql = report.sqlFor(DatabaseConfig::Engine::Sqlite);
-
-        QTemporaryDir out;
-        say(QStringLiteral("Banco: %1, %2 cheques. Relatório \"%3\", emissão de %4 a %5; %6 "
-                           "execuções de cada medida, vale a mais rápida.")
-                .arg(database, number(checks), report.title,
-                     range.first.toString(QStringLiteral("dd/MM/yyyy")),
-                     range.second.toString(QStringLiteral("dd/MM/yyyy")))
+        say(QStringLiteral("Banco SQLite: %1. Cada medida num processo próprio (memória de pico "
+                           "dele), a mais rápida de %2 execução(ões); \"consulta\" é a consulta "
+                           "lendo todos os valores, \"QPainter puro\" os mesmos textos das mesmas "
+                           "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")
+                .arg(database)
                 .arg(runs));
+        PdfSeconds sqlite;
+        if (engines.contains(QLatin1String("sqlite"))) {
+            say(QStringLiteral("\n## SQLite"));
+            sqlite = table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
+        }
+        if (engines.contains(QLatin1String("firebird"))) {
+            say(QStringLiteral("\n## Firebird"));
+            const QString firebird = firebirdDatabase();
+            PdfSeconds fb;
+            try {
+                if (!firebird.isEmpty())
+                    fb = table(DatabaseConfig::Engine::Firebird, firebird,
+                               numbers(parser.value(firebirdSizesOption)), reports, runs);
+            } catch (const Exception& e) {
+                say(QStringLiteral("Interrompido: %1").arg(e.Message()));
+            }
+            for (auto it = fb.cbegin(); it != fb.cend(); ++it)
+                if (sqlite.contains(it.key()))
+                    say(QStringLiteral("Relatório %1, %2 linhas pedidas, PDF: Firebird/SQLite %3")
+                            .arg(it.key().first)
+                            .arg(number(it.key().second))
+                            .arg(ratio(it.value() / sqlite.value(it.key()))));
+        }
 
-        int rows = 0;
-        const double query = best(runs, [&] { rows = queryAlone(db, sql, request.values); });
+        // The same report over the whole list of accounts, picked one by one, and "Todas".
+        // The smallest size: the list is tested against every row.
+        const int listRows = *std::min_element(sizes.begin(), sizes.end());
+        const QStringList accounts = accountsOf(database);
+        const Figures all =
+            measured(QStringLiteral("query"),
+                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
+        const Figures listed =
+            measured(QStringLiteral("query"),
+                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
+        say(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
+                .arg(number(accounts.size())));
+        say(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
+                .arg(number(all.rows), number(all.seconds, 2), number(listed.rows),
+                     number(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
 
-        ReportData data;
-        ReportDocument document;
-        ReportProgress progress;
-        const double read = best(runs, [&] {
-            data = ReportQuery::run(report, request.values, request.source, progress);
-        });
-        const double layout = best(runs, [&] {
-            document = ReportLayouter::layout(report, data, request.header, progress);
-        });
-        const QString pdf = out.filePath(QStringLiteral("relatorio.pdf"));
-        const double pages = best(runs, [&] { ReportPainter::writePdf(document, pdf, progress); });
-        request.output = ReportJob::Output::Pdf;
-        request.path = pdf;
-        const double total = best(runs, [&] { ReportJob::runHere(request, progress); });
-        const double bare = best(runs, [&] { barePainter(document, out.filePath("bare.pdf")); });
-
-        const auto line = [&](const QString& what, double seconds, bool perRow = true) {
-            say(QStringLiteral("  %1 %2 s %3")
-                    .arg(what, -40)
-                    .arg(number(seconds, 3), 8)
-                    .arg(perRow ? QStringLiteral("%1 linhas/s").arg(number(rows / seconds), 10)
-                                : QString()));
-        };
-        say(QStringLiteral("%1 linhas, %2 páginas, PDF de %3 MB")
-                .arg(number(rows), number(document.pageCount()),
-                     number(QFileInfo(pdf).size() / 1e6, 1)));
-        line(QStringLiteral("consulta sozinha (QSqlQuery, lê tudo)"), query);
-        line(QStringLiteral("relatório em PDF, tudo"), total);
-        line(QStringLiteral("  consulta e leitura do motor"), read, false);
-        line(QStringLiteral("  paginação"), layout, false);
-        line(QStringLiteral("  páginas no PDF"), pages, false);
-        line(QStringLiteral("QPainter puro, os mesmos textos em PDF"), bare);
-        say(QStringLiteral("Razões: relatório/consulta %1x; relatório/QPainter puro %2x; "
-                           "páginas do motor/QPainter puro %3x")
-                .arg(number(total / query, 1), number(total / bare, 1), number(pages / bare, 1)));
+        say(QStringLiteral("\n## Seletor de contas (picker_bench)"));
+        QProcess picker;
+        picker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        picker.start(QCoreApplication::applicationDirPath() + QStringLiteral("/picker_bench"),
+                     {QStringLiteral("--runs"), QString::number(std::max(runs, 3))});
+        picker.waitForFinished(-1);
+        say(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
 
         const QList<double> openings = screenOpenings(database, std::max(5, runs * 5));
         say(QStringLiteral(
-                "IniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
+                "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
                 "%4 aberturas; a primeira %5 ms)")
                 .arg(number(median(openings), 1),
                      number(*std::min_element(openings.begin(), openings.end()), 1),

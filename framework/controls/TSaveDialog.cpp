@@ -28,29 +28,36 @@ QString TSaveDialog::ExtensionOf(int filterIndex) const
     return types.at(filterIndex).pattern.section(QLatin1Char('.'), -1);
 }
 
+QString TSaveDialog::SuggestedName(const QString& name) const
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty() || ExtensionOf(FilterIndex).isEmpty())
+        return name;
+    return name + QLatin1Char('.') + ExtensionOf(FilterIndex);
+}
+
+QString TSaveDialog::WithExtension(const QString& path, int filterIndex) const
+{
+    const qsizetype types = fileTypes(Filter).size();
+    for (int i = 0; i < types; ++i)
+        if (QFileInfo(path).suffix().compare(ExtensionOf(i), Qt::CaseInsensitive) == 0)
+            return path;
+    const QString extension = ExtensionOf(filterIndex);
+    return extension.isEmpty() ? path : path + QLatin1Char('.') + extension;
+}
+
 bool TSaveDialog::Execute(QWidget* parent)
 {
-    const QList<FileType> types = fileTypes(Filter);
     QStringList filters;
-    for (const FileType& type : types)
+    for (const FileType& type : fileTypes(Filter))
         filters << type.description;
     QString selected = filters.value(FilterIndex);
-    QString suggested = FileName;
-    if (!suggested.isEmpty() && QFileInfo(suggested).suffix().isEmpty() && !ExtensionOf(FilterIndex).isEmpty())
-        suggested += QLatin1Char('.') + ExtensionOf(FilterIndex);
-    const QString path = QFileDialog::getSaveFileName(parent, Title, QDir(InitialDir).filePath(suggested),
-                                                      filters.join(QStringLiteral(";;")), &selected);
+    const QString path = QFileDialog::getSaveFileName(
+        parent, Title, QDir(InitialDir).filePath(SuggestedName(FileName)),
+        filters.join(QStringLiteral(";;")), &selected);
     if (path.isEmpty())
         return false;
     FilterIndex = qMax(0, filters.indexOf(selected));
-    FileName = path;
-    // A name that does not end in one of the offered types takes the chosen type's extension.
-    QStringList extensions;
-    for (int i = 0; i < types.size(); ++i)
-        extensions << ExtensionOf(i);
-    if (!extensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive) &&
-        !ExtensionOf(FilterIndex).isEmpty())
-        FileName += QLatin1Char('.') + ExtensionOf(FilterIndex);
+    FileName = WithExtension(path, FilterIndex);
     InitialDir = QFileInfo(FileName).absolutePath();
     return true;
 }

@@ -26,4 +26,10 @@ public:
     bool Execute(QWidget* parent);
     // The extension (without the dot) of a file type.
     QString ExtensionOf(int filterIndex) const;
+    // The name as the dialog suggests it: with the type offered first's extension when it
+    // has none.
+    QString SuggestedName(const QString& name) const;
+    // The path chosen with the type: a name that does not end in an offered type's
+    // extension gets the type's.
+    QString WithExtension(const QString& path, int filterIndex) const;
 };

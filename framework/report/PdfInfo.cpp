@@ -1,9 +1,9 @@
 #include "report/PdfInfo.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -30,24 +30,54 @@ QRegularExpressionMatch lastMatch(const QRegularExpression& pattern, const QStri
     return last;
 }
 
+// The head and tail kept of the file, and the blocks it is written in.
+constexpr qsizetype headSize = 64 * 1024;
+constexpr qsizetype blockSize = 256 * 1024;
+constexpr qsizetype tailSize = 4096;
+
 } // namespace
 
-void PdfInfo::add(const QString& path, const QList<std::pair<QByteArray, QString>>& entries)
+PdfInfo::Recorder::Recorder(QIODevice& target) : m_target(target)
+{
+    open(QIODevice::WriteOnly);
+}
+
+qint64 PdfInfo::Recorder::writeData(const char* data, qint64 size)
+{
+    if (m_failed)
+        return -1;
+    m_block.append(data, size);
+    if (m_block.size() >= blockSize && !finish())
+        return -1;
+    if (m_head.size() < headSize)
+        m_head.append(data, std::min<qint64>(size, headSize - m_head.size()));
+    m_tail.append(data, size);
+    if (m_tail.size() > tailSize)
+        m_tail.remove(0, m_tail.size() - tailSize);
+    m_written += size;
+    return size;
+}
+
+bool PdfInfo::Recorder::finish()
+{
+    m_failed = m_failed || !OutputFile::writeAll(m_target, m_block.constData(), m_block.size());
+    m_block.clear();
+    return !m_failed;
+}
+
+QByteArray PdfInfo::update(const Recorder& pdf, const QString& path,
+                           const QList<std::pair<QByteArray, QString>>& entries)
 {
     const auto failure = [&](const QString& reason) {
         return Exception(QStringLiteral("Não foi possível gravar as propriedades do arquivo "
                                         "'%1': %2")
                              .arg(QDir::toNativeSeparators(path), reason));
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        throw failure(file.errorString());
     // QPdfWriter writes the information dictionary first and the trailer last: the head
     // and the tail of the file hold them. Latin-1 keeps one character per byte.
-    const qint64 fileSize = file.size();
-    const QString head = QString::fromLatin1(file.read(64 * 1024));
-    file.seek(std::max<qint64>(0, fileSize - 4096));
-    const QByteArray tail = file.read(4096);
+    const qint64 fileSize = pdf.written();
+    const QString head = QString::fromLatin1(pdf.head());
+    const QByteArray& tail = pdf.tail();
     const QString text = QString::fromLatin1(tail);
     static const QRegularExpression trailerPattern(
         QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)\\s*%%EOF\\s*$"),
@@ -85,6 +115,5 @@ void PdfInfo::add(const QString& path, const QList<std::pair<QByteArray, QString
               " R\n/Root " + root.captured(1).toLatin1() + "\n/Prev " +
               trailer.captured(2).toLatin1() + "\n>>\nstartxref\n" + QByteArray::number(xrefAt) +
               "\n%%EOF\n";
-    if (!file.seek(fileSize) || file.write(update) != update.size() || !file.flush())
-        throw failure(file.errorString());
+    return update;
 }

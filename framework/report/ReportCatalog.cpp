@@ -1,6 +1,7 @@
 #include "report/ReportCatalog.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -218,10 +219,9 @@ QString ReportCatalog::saveAsNew(const QString& reportCode, const QString& text,
     if (!QDir().mkpath(dir.path()))
         throw Exception(QStringLiteral("Não foi possível criar a pasta '%1'.")
                             .arg(QDir::toNativeSeparators(dir.path())));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::NewOnly) ||
-        file.write(newText.toUtf8()) < 0 || !file.flush())
-        throw Exception(QStringLiteral("Não foi possível gravar '%1': %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // Written whole or not at all: a half-written copy would join the list as broken.
+    OutputFile file(path);
+    file.write(newText.toUtf8());
+    file.commit();
     return path;
 }

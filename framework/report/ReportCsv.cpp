@@ -1,10 +1,7 @@
 #include "report/ReportCsv.h"
 
-#include "core/Exceptions.h"
+#include "core/OutputFile.h"
 #include "report/ReportDocument.h"
-
-#include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -25,12 +22,23 @@ QString field(const QString& text, bool number)
            QLatin1Char('"');
 }
 
-class CsvWriter {
+} // namespace
+
+class ReportCsv::Writer {
 public:
-    explicit CsvWriter(const ReportDocument& document)
+    // The heading lines: the criteria when asked, then the column labels.
+    Writer(const ReportDocument& document, const Options& options)
         : m_document(document),
           m_columns(static_cast<int>(document.labels.size() + document.exportLabels.size()))
     {
+        if (options.criteria) {
+            line({QStringLiteral("Relatório"), document.header.title}, false);
+            line({QStringLiteral("Processamento"), document.header.processingDate}, false);
+            for (const auto& [name, value] : document.header.fullCriteria)
+                line({name, value}, false);
+            line({}, false);
+        }
+        line(document.labels + document.exportLabels, false);
     }
 
     // A line of cells; those of number columns are numbers.
@@ -43,19 +51,18 @@ public:
         m_text += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     }
 
-    void total(const ReportDocument::Total& total)
+    void total(const QString& label, QStringList cells, const QString& states)
     {
-        QStringList cells = total.cells;
         while (cells.size() < m_columns)
             cells << QString();
         // The label stands in the first column the total leaves empty.
         const qsizetype free = cells.indexOf(QString());
-        line(labelled(cells, free < 0 ? 0 : free, total.label));
-        if (!total.states.isEmpty())
-            line(labelled(QStringList(), 0, total.states), false);
+        line(labelled(cells, free < 0 ? 0 : free, label));
+        if (!states.isEmpty())
+            line(labelled(QStringList(), 0, states), false);
     }
 
-    QString text() const { return m_text; }
+    QString& text() { return m_text; }
 
 private:
     bool isNumber(int column) const
@@ -72,24 +79,41 @@ private:
         return cells;
     }
 
-    const ReportDocument& m_document;
+    // A copy: the stream outlives the frame it was given.
+    const ReportDocument m_document;
     int m_columns;
     QString m_text;
 };
 
-} // namespace
+ReportCsv::Stream::Stream(const ReportDocument& frame, const Options& options, OutputFile& file)
+    : m_writer(std::make_unique<Writer>(frame, options)), m_file(file), m_totals(options.totals)
+{
+}
+
+ReportCsv::Stream::~Stream() = default;
+
+void ReportCsv::Stream::place(const QVector<ReportPiece>& pieces, double)
+{
+    for (const ReportPiece& piece : pieces) {
+        if (piece.kind == ReportPiece::Kind::Detail)
+            m_writer->line(piece.cells);
+        else if (m_totals && (piece.kind == ReportPiece::Kind::Subtotal ||
+                              piece.kind == ReportPiece::Kind::GrandTotal))
+            m_writer->total(piece.text, piece.cells, piece.states);
+    }
+    if (m_writer->text().size() >= 128 * 1024)
+        flush();
+}
+
+void ReportCsv::Stream::flush()
+{
+    m_file.write(m_writer->text().toUtf8());
+    m_writer->text().clear();
+}
 
 QString ReportCsv::text(const ReportDocument& document, const Options& options)
 {
-    CsvWriter csv(document);
-    if (options.criteria) {
-        csv.line({QStringLiteral("Relatório"), document.header.title}, false);
-        csv.line({QStringLiteral("Processamento"), document.header.processingDate}, false);
-        for (const auto& [name, value] : document.header.fullCriteria)
-            csv.line({name, value}, false);
-        csv.line({}, false);
-    }
-    csv.line(document.labels + document.exportLabels, false);
+    Writer csv(document, options);
     if (!options.totals) {
         for (const QStringList& row : document.rows)
             csv.line(row);
@@ -98,10 +122,12 @@ QString ReportCsv::text(const ReportDocument& document, const Options& options)
     using Kind = ReportDocument::Line::Kind;
     for (const ReportDocument::Page& page : document.pages) {
         for (const ReportDocument::Line& line : page.lines) {
-            if (line.kind == Kind::Detail)
+            if (line.kind == Kind::Detail) {
                 csv.line(document.rows.at(line.index));
-            else if (line.kind == Kind::Subtotal || line.kind == Kind::GrandTotal)
-                csv.total(document.totals.at(line.index));
+            } else if (line.kind == Kind::Subtotal || line.kind == Kind::GrandTotal) {
+                const ReportDocument::Total& total = document.totals.at(line.index);
+                csv.total(total.label, total.cells, total.states);
+            }
         }
     }
     return csv.text();
@@ -109,9 +135,7 @@ QString ReportCsv::text(const ReportDocument& document, const Options& options)
 
 void ReportCsv::write(const ReportDocument& document, const QString& path, const Options& options)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text(document, options).toUtf8()) < 0 ||
-        !file.commit())
-        throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1': %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    OutputFile file(path);
+    file.write(text(document, options).toUtf8());
+    file.commit();
 }

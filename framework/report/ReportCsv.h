@@ -1,8 +1,11 @@
 #pragma once
 
-#include <QString>
+#include "report/ReportBody.h"
 
-class ReportDocument;
+#include <QString>
+#include <memory>
+
+class OutputFile;
 
 // A laid-out report as CSV: UTF-8, ';' between fields, a heading line with the column labels
 // (the printed columns, then those only the CSV carries), and the same cells as the printed
@@ -19,6 +22,27 @@ struct Options {
     // Before the heading line, the report's title, processing date and criteria in full, one
     // "name;value" row each, and an empty line.
     bool criteria = false;
+};
+
+class Writer;
+
+// Writes the CSV to a file as the layout hands the body on: the heading lines at once, then
+// the rows (and totals) as they pass. Raises an Exception when the file cannot be written.
+class Stream : public ReportBodySink {
+public:
+    // The frame gives the columns and the header.
+    Stream(const ReportDocument& frame, const Options& options, OutputFile& file);
+    ~Stream() override;
+    void place(const QVector<ReportPiece>& pieces, double room) override;
+    void openHeading(const QString&) override {}
+    void closeHeading() override {}
+    // Writes what is still buffered.
+    void flush();
+
+private:
+    std::unique_ptr<Writer> m_writer;
+    OutputFile& m_file;
+    bool m_totals;
 };
 
 QString text(const ReportDocument& document, const Options& options = {});

@@ -138,6 +138,10 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             if (parts.size() > 3)
                 fail(entry, QStringLiteral("grupo com partes demais; o formato é "
                                            "\"CAMPO | cabeçalho | rodapé\""));
+            if (definition.groups.size() >= ReportDefinition::groupLevelsAtMost)
+                fail(entry, QStringLiteral("grupos demais: um relatório agrupa em no máximo %1 "
+                                           "níveis")
+                                .arg(ReportDefinition::groupLevelsAtMost));
             ReportDefinition::Group group;
             group.field = field(entry, parts.value(0));
             group.heading = parts.value(1).isEmpty()

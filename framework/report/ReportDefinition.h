@@ -81,6 +81,9 @@ public:
         StateRole role = StateRole::Total;
         int line = 0;
     };
+    // A report groups its rows at most this deep: each level heads and closes its groups, and
+    // a page must hold them all around a row.
+    static constexpr int groupLevelsAtMost = 8;
     // A grouping level.
     struct Group {
         QString field;

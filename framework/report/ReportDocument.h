@@ -9,9 +9,9 @@
 #include <QVector>
 #include <utility>
 
-// A laid-out report: the header texts, the table of formatted cells and the pages, in
-// points (1/72 inch) from the page's top left corner. Nothing in it depends on a device:
-// the preview, the printer, the PDF and the CSV all read the same document.
+// A laid-out report, or a stretch of its pages: the header texts, the formatted cells and the
+// pages, in points (1/72 inch) from the page's top left corner. Nothing in it depends on a
+// device: the preview, the printer, the PDF and the CSV all read the same document.
 class ReportDocument {
 public:
     // The texts at the top of every page.
@@ -89,13 +89,19 @@ public:
     // The lines of the state summaries as the pages show them.
     QStringList notes;
     QVector<Page> pages;
+    // A stretch of a longer report holds its pages from pagesBefore on; pagesAfter follow.
+    int pagesBefore = 0;
+    int pagesAfter = 0;
 
     // Where the page's header ends and the body begins.
     double bodyTop = 0;
     // Detail line height.
     double lineHeight = 0;
 
-    int pageCount() const { return static_cast<int>(pages.size()); }
+    // The report's pages, those held and those around them.
+    int pageCount() const { return pagesBefore + static_cast<int>(pages.size()) + pagesAfter; }
+    // Whether the page (from 0) is held.
+    bool holds(int page) const { return page >= pagesBefore && page - pagesBefore < pages.size(); }
     // Text columns give way and show "…" when a value does not fit; numbers and dates never.
     bool elides(int column) const { return formats.value(column) == ReportValueFormat::Text; }
 };

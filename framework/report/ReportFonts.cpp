@@ -63,8 +63,10 @@ QString ReportFonts::elided(const QFont& font, const QString& text, double width
     return metrics.elidedText(text, Qt::ElideRight, width * measureDpi / 72.0);
 }
 
-ReportFonts::CharacterWidths::CharacterWidths(const QFont& font)
-    : m_metrics(std::make_unique<QFontMetricsF>(font, &measuringDevice()))
+ReportFonts::CharacterWidths::CharacterWidths(const QFont& font, const QPaintDevice* device)
+    : m_metrics(std::make_unique<QFontMetricsF>(
+          font, device ? device : static_cast<const QPaintDevice*>(&measuringDevice()))),
+      m_scale(device ? 1.0 : 72.0 / measureDpi)
 {
     m_ascii.fill(-1);
 }
@@ -78,14 +80,13 @@ double ReportFonts::CharacterWidths::operator()(const QString& text)
         if (c.unicode() < m_ascii.size()) {
             double& advance = m_ascii[c.unicode()];
             if (advance < 0)
-                advance = m_metrics->horizontalAdvance(c) * 72.0 / measureDpi;
+                advance = m_metrics->horizontalAdvance(c) * m_scale;
             total += advance;
             continue;
         }
         auto found = m_advances.constFind(c.unicode());
         if (found == m_advances.constEnd())
-            found =
-                m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * 72.0 / measureDpi);
+            found = m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * m_scale);
         total += *found;
     }
     return total;

@@ -27,16 +27,18 @@ QString elided(const QFont& font, const QString& text, double width);
 // none), such as numbers and dates.
 class CharacterWidths {
 public:
-    explicit CharacterWidths(const QFont& font);
+    // In points; on a device, in its pixels.
+    explicit CharacterWidths(const QFont& font, const QPaintDevice* device = nullptr);
     ~CharacterWidths();
     CharacterWidths(const CharacterWidths&) = delete;
     CharacterWidths& operator=(const CharacterWidths&) = delete;
 
-    // In points.
     double operator()(const QString& text);
 
 private:
     std::unique_ptr<QFontMetricsF> m_metrics;
+    // From the metrics' units to those of the widths.
+    double m_scale;
     // ASCII advances by code, negative until measured; others by character.
     std::array<double, 128> m_ascii;
     QHash<char16_t, double> m_advances;

@@ -1,10 +1,12 @@
 #include "report/ReportJob.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 #include "report/ReportCsv.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportPainter.h"
 #include "report/ReportProgress.h"
+#include "report/ReportRowStream.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -132,53 +134,64 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
 
 } // namespace
 
-ReportDocument ReportJob::runHere(const Request& request, ReportProgress& progress)
+std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportProgress& progress)
 {
-    const ReportData data =
-        ReportQuery::run(request.definition, request.values, request.source, progress);
-    ReportDocument document =
-        ReportLayouter::layout(request.definition, data, request.header, progress);
-    writeHere(document, request.output, request.path, request.csv, progress);
-    progress.setStage(ReportProgress::Stage::Done);
-    return document;
-}
+    // The output is checked, and its temporary file made, before the query runs.
+    std::optional<OutputFile> file;
+    if (request.output != Output::None)
+        file.emplace(request.path, QStringList{ReportQuery::databaseFile(request.source)});
 
-void ReportJob::writeHere(const ReportDocument& document, Output output, const QString& path,
-                          const ReportCsv::Options& csv, ReportProgress& progress)
-{
-    switch (output) {
-    case Output::Pdf:
-        ReportPainter::writePdf(document, path, progress);
-        break;
-    case Output::Csv:
+    ReportRowStream rows(request.definition, request.values, request.source, progress);
+    ReportLayouter layouter(request.definition, rows.fields(), rows.formats(), request.header);
+    // A CSV needs the page count only; the other outputs read the pages back.
+    auto pages =
+        std::make_shared<ReportPages>(layouter.possibleBodyTops(), layouter.bodyBottom(),
+                                      layouter.sourceName(), request.output != Output::Csv);
+    std::optional<ReportCsv::Stream> csv;
+    if (request.output == Output::Csv)
+        csv.emplace(layouter.frame(), request.csv, *file);
+    ReportBodySinks body(csv ? QList<ReportBodySink*>{pages.get(), &*csv}
+                             : QList<ReportBodySink*>{pages.get()});
+    QVector<QVector<QVariant>> batch;
+    while (rows.next(batch)) {
+        for (const QVector<QVariant>& row : std::as_const(batch))
+            layouter.addRow(row, body);
         progress.checkCancel();
-        ReportCsv::write(document, path, csv);
-        break;
-    case Output::None:
-        break;
+        if (file)
+            file->check();
     }
+    pages->finish(layouter.finish(body), layouter.rowCount());
+    if (file && (pages->rowCount() > 0 || request.writeWhenEmpty)) {
+        if (csv)
+            csv->flush();
+        else
+            ReportPainter::writePdf(*pages, *file, progress);
+        progress.checkCancel();
+        file->commit();
+    }
+    progress.setStage(ReportProgress::Stage::Done);
+    return pages;
 }
 
-std::shared_ptr<ReportDocument> ReportJob::run(const Request& request, QWidget* parent,
-                                               bool showProgress)
+std::shared_ptr<const ReportPages> ReportJob::run(const Request& request, QWidget* parent,
+                                                  bool showProgress)
 {
-    auto result = std::make_shared<std::shared_ptr<ReportDocument>>();
+    auto result = std::make_shared<std::shared_ptr<ReportPages>>();
     if (!runInWorker(
-            [request, result](ReportProgress& progress) {
-                *result = std::make_shared<ReportDocument>(runHere(request, progress));
-            },
+            [request, result](ReportProgress& progress) { *result = runHere(request, progress); },
             parent, showProgress, request.header.title))
         return nullptr;
     return *result;
 }
 
-bool ReportJob::write(const std::shared_ptr<const ReportDocument>& document, Output output,
-                      const QString& path, const ReportCsv::Options& csv, QWidget* parent,
-                      bool showProgress)
+bool ReportJob::writePdf(const std::shared_ptr<const ReportPages>& pages, const QString& path,
+                         QWidget* parent, bool showProgress)
 {
     return runInWorker(
-        [document, output, path, csv](ReportProgress& progress) {
-            writeHere(*document, output, path, csv, progress);
+        [pages, path](ReportProgress& progress) {
+            OutputFile file(path);
+            ReportPainter::writePdf(*pages, file, progress);
+            file.commit();
         },
-        parent, showProgress, document->header.title);
+        parent, showProgress, pages->frame().header.title);
 }

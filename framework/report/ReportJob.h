@@ -3,6 +3,7 @@
 #include "report/ReportCsv.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportDocument.h"
+#include "report/ReportPages.h"
 #include "report/ReportQuery.h"
 
 #include <QHash>
@@ -15,6 +16,10 @@ class ReportProgress;
 
 // One run of a report: the query, the layout and, when asked, the file. run() does the work
 // in a worker thread while the event loop turns, with a progress window and a Cancel button.
+// The rows stream from the query (a thread of its own) through the layout to the pages and
+// the file; nothing holds them all. A file is written to a temporary file beside it and put
+// in place only when whole: a cancel or a failure at any point leaves no partial file and an
+// existing one as it was.
 class ReportJob {
 public:
     enum class Output { None, Pdf, Csv };
@@ -28,24 +33,23 @@ public:
         Output output = Output::None;
         QString path;
         ReportCsv::Options csv;
+        // Whether the file is written when the query returns no rows.
+        bool writeWhenEmpty = true;
     };
 
     // The output a file name asks for by its suffix (.pdf, .csv), Output::None otherwise.
     static Output outputFor(const QString& path);
 
     // Runs the request in a worker thread; the progress window (when shown) is modal over the
-    // application. Returns nullptr when cancelled; raises an Exception on failure.
-    static std::shared_ptr<ReportDocument> run(const Request& request, QWidget* parent,
-                                               bool showProgress);
-    // Writes a laid-out document to a file in a worker thread, the same way; false when
-    // cancelled (no file is left).
-    static bool write(const std::shared_ptr<const ReportDocument>& document, Output output,
-                      const QString& path, const ReportCsv::Options& csv, QWidget* parent,
-                      bool showProgress);
+    // application. Returns the pages (only counted when the output is a CSV), nullptr when
+    // cancelled; raises an Exception on failure.
+    static std::shared_ptr<const ReportPages> run(const Request& request, QWidget* parent,
+                                                  bool showProgress);
+    // Writes the pages to a PDF file in a worker thread, the same way; false when cancelled
+    // (no file is left).
+    static bool writePdf(const std::shared_ptr<const ReportPages>& pages, const QString& path,
+                         QWidget* parent, bool showProgress);
 
-    // Runs the request in the calling thread.
-    static ReportDocument runHere(const Request& request, ReportProgress& progress);
-    // Writes the document in the calling thread.
-    static void writeHere(const ReportDocument& document, Output output, const QString& path,
-                          const ReportCsv::Options& csv, ReportProgress& progress);
+    // Runs the request in the calling thread (the query in a thread of its own).
+    static std::shared_ptr<ReportPages> runHere(const Request& request, ReportProgress& progress);
 };

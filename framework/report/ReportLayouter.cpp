@@ -2,19 +2,18 @@
 
 #include "core/Exceptions.h"
 #include "report/ReportFonts.h"
-#include "report/ReportPaginator.h"
+#include "report/ReportPages.h"
 #include "report/ReportProgress.h"
 #include "report/ReportTotals.h"
 
 #include <QFileInfo>
 #include <QPageSize>
 #include <QRegularExpression>
+#include <QSet>
 #include <functional>
 
 namespace {
 
-using Line = ReportDocument::Line;
-using Piece = ReportPaginator::Piece;
 using Measure = std::function<double(const QString&)>;
 
 constexpr double columnHeadingHeight = 14.0;
@@ -85,23 +84,32 @@ void fitTitle(ReportDocument& document, double width)
         std::max(18.0, document.titleLines.size() * document.titleSize * 1.3 + 3);
 }
 
-// The distinct company names of the rows, sorted, with their count when there are many.
-QString companiesOf(const ReportData& data, int field)
+// The company names, sorted, with their count when there are many.
+QString companiesText(QStringList names)
 {
-    if (field < 0)
-        return QString();
-    QStringList names;
-    for (const QVector<QVariant>& row : data.rows) {
-        const QString name = row.at(field).toString();
-        if (!name.isEmpty() && !names.contains(name))
-            names << name;
-    }
     names.sort(Qt::CaseInsensitive);
     const QString list = names.join(QStringLiteral("; "));
     return names.size() > 3 ? QStringLiteral("(%1) %2").arg(names.size()).arg(list) : list;
 }
 
-// The header block: title, subtitle, company names, criteria; where the body begins.
+QStringList companyLinesOf(const ReportDocument::Header& header, double width)
+{
+    return wrapped(QStringLiteral("Empresas: ") +
+                       (header.companies.isEmpty() ? QStringLiteral("—") : header.companies),
+                   width - ReportLayouter::processingTextWidth(header),
+                   measureIn(ReportFonts::Role::Small), ReportLayouter::companyLinesAtMost);
+}
+
+// Where the body begins under a header of the lines.
+double bodyTopFor(const ReportDocument& document, qsizetype companyLines)
+{
+    const qsizetype lines =
+        document.subtitleLines.size() + companyLines + document.criteriaLines.size();
+    return ReportLayouter::margin + document.titleHeight +
+           ReportLayouter::headerLineHeight * lines + columnHeadingHeight + 4;
+}
+
+// The header block but the company names: title, subtitle, criteria.
 void layOutHeader(ReportDocument& document, const ReportDefinition& definition, double width)
 {
     const auto& header = document.header;
@@ -114,16 +122,8 @@ void layOutHeader(ReportDocument& document, const ReportDefinition& definition, 
     const Measure small = measureIn(ReportFonts::Role::Small);
     if (!definition.subtitle.isEmpty())
         document.subtitleLines = wrapped(definition.subtitle, width, small, 2);
-    document.companyLines =
-        wrapped(QStringLiteral("Empresas: ") +
-                    (header.companies.isEmpty() ? QStringLiteral("—") : header.companies),
-                width - ReportLayouter::processingTextWidth(header), small, 3);
     document.criteriaLines = wrapped(QStringLiteral("Critérios: ") + header.criteria, width, small,
                                      ReportLayouter::criteriaLinesAtMost);
-    const qsizetype lines = document.subtitleLines.size() + document.companyLines.size() +
-                            document.criteriaLines.size();
-    document.bodyTop = ReportLayouter::margin + document.titleHeight +
-                       ReportLayouter::headerLineHeight * lines + columnHeadingHeight + 4;
 }
 
 // Column widths: each number or date column at least as wide as its widest text (widest[c],
@@ -171,25 +171,75 @@ void layOutColumns(ReportDocument& document, const QList<ReportDefinition::Colum
     }
 }
 
+// A text with {FIELD} placeholders (a group's heading or footer), read once: the literal
+// parts and the fields between them, filled from each row that needs it.
+class FilledText {
+public:
+    FilledText(const QString& text, const QStringList& fields)
+    {
+        static const QRegularExpression placeholder(
+            QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
+        qsizetype from = 0;
+        auto it = placeholder.globalMatch(text);
+        while (it.hasNext()) {
+            const auto match = it.next();
+            m_literals << text.mid(from, match.capturedStart() - from);
+            m_fields << static_cast<int>(fields.indexOf(match.captured(1).toUpper()));
+            from = match.capturedEnd();
+        }
+        m_literals << text.mid(from);
+    }
+
+    // The text for the row; a placeholder of no field of the rows stays empty.
+    QString operator()(const QList<ReportValueFormat>& formats, const QVector<QVariant>& row) const
+    {
+        QString result = m_literals.first();
+        for (int i = 0; i < m_fields.size(); ++i) {
+            const int field = m_fields.at(i);
+            if (field >= 0 && field < row.size())
+                result += ReportFormat::text(row.at(field), formats.at(field));
+            result += m_literals.at(i + 1);
+        }
+        return result;
+    }
+
+private:
+    QStringList m_literals;
+    QVector<int> m_fields;
+};
+
+QString sourceNameOf(const ReportDefinition& definition)
+{
+    return definition.filePath.isEmpty() ? definition.title
+                                         : QFileInfo(definition.filePath).fileName();
+}
+
+} // namespace
+
 // Lays the rows out as they pass: group headings, detail lines, subtotals with their state
 // summaries and the grand total. A row is placed once the next row shows which groups close
 // after it, so that those closing lines stay on its page.
-class BodyLayout {
+class ReportLayouter::Body {
 public:
-    BodyLayout(const ReportDefinition& definition, const ReportData& data,
-               const QList<ReportDefinition::Column>& columns, ReportDocument& document)
-        : m_definition(definition), m_data(data), m_columns(columns), m_document(document),
-          m_pages(document, sourceNameOf(definition)), m_states(definition),
+    Body(const ReportDefinition& definition, const QStringList& fields,
+         const QList<ReportValueFormat>& formats, const QList<ReportDefinition::Column>& columns,
+         ReportDocument& document)
+        : m_definition(definition), m_fields(fields), m_formats(formats), m_columns(columns),
+          m_document(document), m_states(definition),
           m_bodyWidth(document.pageSize.width() - document.margins.left() -
                       document.margins.right()),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
           m_boldWidths(ReportFonts::font(ReportFonts::Role::Bold)),
-          m_summaryMeasure(measureIn(ReportFonts::Role::Small))
+          m_smallWidths(ReportFonts::font(ReportFonts::Role::Small)),
+          m_summaryMeasure([this](const QString& text) { return m_smallWidths(text); })
     {
+        const auto indexOf = [&fields](const QString& field) {
+            return static_cast<int>(fields.indexOf(field.toUpper()));
+        };
         for (const auto& column : columns)
-            m_fieldOf << data.indexOf(column.field);
+            m_fieldOf << indexOf(column.field);
         for (const auto& column : definition.exportColumns)
-            m_fieldOf << data.indexOf(column.field);
+            m_fieldOf << indexOf(column.field);
         m_widest.fill(0, columns.size());
         for (const QString& field : definition.sums) {
             for (int c = 0; c < columns.size(); ++c)
@@ -197,69 +247,82 @@ public:
                     m_sumColumn << c;
             if (m_amountSum < 0 && definition.column(field)->format == ReportValueFormat::Money)
                 m_amountSum = static_cast<int>(m_sumField.size());
-            m_sumField << data.indexOf(field);
+            m_sumField << indexOf(field);
         }
-        for (const auto& group : definition.groups)
-            m_groupField << data.indexOf(group.field);
-        m_stateField = data.indexOf(definition.stateField);
+        for (const auto& group : definition.groups) {
+            m_groupField << indexOf(group.field);
+            m_headings << FilledText(group.heading, fields);
+            m_footers << FilledText(group.footer, fields);
+        }
+        m_stateField = indexOf(definition.stateField);
+        m_companyField = definition.companyField.isEmpty() ? -1 : indexOf(definition.companyField);
         m_open.resize(m_groupField.size());
         m_grand = ReportTally(static_cast<int>(m_sumField.size()));
     }
 
-    void addRow(int r)
+    void addRow(const QVector<QVariant>& row, ReportBodySink& sink)
     {
-        const QVector<QVariant>& row = m_data.rows.at(r);
         QStringList cells;
         cells.reserve(m_fieldOf.size());
         for (int c = 0; c < m_fieldOf.size(); ++c) {
             const int field = m_fieldOf.at(c);
-            cells << (field >= 0 ? ReportFormat::text(row.at(field), m_data.formats.at(field))
+            cells << (field >= 0 ? ReportFormat::text(row.at(field), m_formats.at(field))
                                  : QString());
             if (c < m_widest.size() && !m_document.elides(c))
                 m_widest[c] = std::max(m_widest.at(c), m_bodyWidths(cells.last()));
         }
-        m_document.rows.append(cells);
+        if (m_companyField >= 0) {
+            const QString name = row.at(m_companyField).toString();
+            if (!name.isEmpty())
+                m_companies.insert(name);
+        }
 
         // The outermost group whose key changes here closes with all inside it.
         const int levels = static_cast<int>(m_groupField.size());
-        int changed = m_pendingRow < 0 ? 0 : levels;
-        for (int level = 0; m_pendingRow >= 0 && level < levels; ++level) {
+        int changed = m_rows == 0 ? 0 : levels;
+        for (int level = 0; m_rows > 0 && level < levels; ++level) {
             const int field = m_groupField.at(level);
-            if (field >= 0 && row.at(field) != m_data.rows.at(m_pendingRow).at(field)) {
+            if (field >= 0 && row.at(field) != m_pendingRow.at(field)) {
                 changed = level;
                 break;
             }
         }
-        if (m_pendingRow >= 0)
-            placePending(changed, false);
+        if (m_rows > 0)
+            placePending(changed, false, sink);
         for (int level = changed; level < levels; ++level) {
             const auto& group = m_definition.groups.at(level);
-            m_open[level] = {ReportTally(static_cast<int>(m_sumField.size())), r,
-                             ReportLayouter::fill(group.footer, m_data, r),
-                             !group.heading.isEmpty()};
+            m_open[level] = {ReportTally(static_cast<int>(m_sumField.size())), m_rows,
+                             m_footers.at(level)(m_formats, row), !group.heading.isEmpty()};
             if (group.heading.isEmpty())
                 continue;
-            m_document.headings << ReportLayouter::fill(group.heading, m_data, r);
-            m_pendingHeadings << Piece{Line::Kind::GroupHeading,
-                                       static_cast<int>(m_document.headings.size() - 1),
-                                       ReportLayouter::headingHeight};
+            ReportPiece heading{ReportPiece::Kind::GroupHeading,
+                                ReportLayouter::headingHeight,
+                                m_headings.at(level)(m_formats, row),
+                                {},
+                                {}};
+            m_pendingHeadings << heading;
         }
         countRow(row);
-        m_pendingRow = r;
+        m_pendingRow = row;
+        m_pendingCells = std::move(cells);
+        ++m_rows;
     }
 
-    void finish()
+    void finish(ReportBodySink& sink)
     {
-        if (m_pendingRow >= 0) {
-            placePending(0, true);
+        if (m_rows > 0) {
+            placePending(0, true, sink);
         } else {
-            QVector<Piece> pieces{{Line::Kind::Empty, 0, ReportLayouter::detailHeight * 2}};
+            QVector<ReportPiece> pieces{
+                {ReportPiece::Kind::Empty, ReportLayouter::detailHeight * 2, {}, {}, {}}};
             pieces << grandTotal();
-            m_pages.place(pieces);
+            sink.place(pieces, 0);
         }
-        layOutColumns(m_document, m_columns, m_widest, m_document.margins.left(), m_bodyWidth,
-                      sourceNameOf(m_definition));
     }
+
+    int rows() const { return m_rows; }
+    const QVector<double>& widest() const { return m_widest; }
+    QStringList companies() const { return QStringList(m_companies.begin(), m_companies.end()); }
 
 private:
     // One open group: its totals, its first row, its footer, and whether it has a heading.
@@ -269,12 +332,6 @@ private:
         QString footer;
         bool headed = false;
     };
-
-    static QString sourceNameOf(const ReportDefinition& definition)
-    {
-        return definition.filePath.isEmpty() ? definition.title
-                                             : QFileInfo(definition.filePath).fileName();
-    }
 
     void countRow(const QVector<QVariant>& row)
     {
@@ -298,31 +355,35 @@ private:
     // Places the row waiting with the headings of the groups it opens, then the closing lines
     // of the groups from the level changed inward (and the grand total after the last row),
     // all on one page.
-    void placePending(int changed, bool last)
+    void placePending(int changed, bool last, ReportBodySink& sink)
     {
-        QVector<Piece> closing;
+        QVector<ReportPiece> closing;
         const int levels = static_cast<int>(m_groupField.size());
         for (int level = levels - 1; level >= changed; --level)
             if (!m_open.at(level).footer.isEmpty() && !repeatsEnclosingTotal(level, changed))
                 closing << total(m_open.at(level).footer, m_open.at(level).tally,
-                                 Line::Kind::Subtotal, ReportLayouter::subtotalHeight);
+                                 ReportPiece::Kind::Subtotal, ReportLayouter::subtotalHeight);
         if (last)
             closing << grandTotal();
         double room = 0;
-        for (const Piece& piece : std::as_const(closing))
+        for (const ReportPiece& piece : std::as_const(closing))
             room += piece.height;
 
-        m_pendingHeadings << Piece{Line::Kind::Detail, m_pendingRow, ReportLayouter::detailHeight};
-        m_pages.place(m_pendingHeadings, room);
+        m_pendingHeadings << ReportPiece{ReportPiece::Kind::Detail,
+                                         ReportLayouter::detailHeight,
+                                         {},
+                                         std::move(m_pendingCells),
+                                         {}};
+        sink.place(m_pendingHeadings, room);
         m_pendingHeadings.removeLast();
-        for (const Piece& heading : std::as_const(m_pendingHeadings))
-            m_pages.openHeading(heading.index);
+        for (const ReportPiece& heading : std::as_const(m_pendingHeadings))
+            sink.openHeading(heading.text);
         m_pendingHeadings.clear();
         if (!closing.isEmpty())
-            m_pages.place(closing);
+            sink.place(closing, 0);
         for (int level = levels - 1; level >= changed; --level)
             if (m_open.at(level).headed)
-                m_pages.closeHeading();
+                sink.closeHeading();
     }
 
     // A footer that would total the very rows of a group around it that also closes here and
@@ -338,20 +399,19 @@ private:
         return false;
     }
 
-    QVector<Piece> grandTotal()
+    QVector<ReportPiece> grandTotal()
     {
-        return total(QStringLiteral("Total geral"), m_grand, Line::Kind::GrandTotal,
+        return total(QStringLiteral("Total geral"), m_grand, ReportPiece::Kind::GrandTotal,
                      ReportLayouter::grandTotalHeight);
     }
 
     // A total line and its state summary lines.
-    QVector<Piece> total(const QString& label, const ReportTally& tally, Line::Kind kind,
-                         double height)
+    QVector<ReportPiece> total(const QString& label, const ReportTally& tally,
+                               ReportPiece::Kind kind, double height)
     {
-        ReportDocument::Total total;
-        total.label = label;
+        ReportPiece total{kind, static_cast<float>(height), label, {}, {}};
         if (!m_definition.countPlural.isEmpty())
-            total.label +=
+            total.text +=
                 QStringLiteral(" — %1 %2")
                     .arg(ReportFormat::integer(tally.count),
                          tally.count == 1 ? m_definition.countSingular : m_definition.countPlural);
@@ -366,30 +426,28 @@ private:
         }
         if (m_states.any())
             total.states = m_states.summary(tally, m_amountSum >= 0);
-        m_document.totals.append(total);
-        QVector<Piece> pieces{{kind, static_cast<int>(m_document.totals.size() - 1), height}};
+        QVector<ReportPiece> pieces{total};
         if (total.states.isEmpty())
             return pieces;
         for (const QString& line :
              wrapped(total.states,
                      m_bodyWidth - ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding,
-                     m_summaryMeasure)) {
-            m_document.notes << line;
-            pieces << Piece{Line::Kind::StateSummary, static_cast<int>(m_document.notes.size() - 1),
-                            ReportLayouter::detailHeight};
-        }
+                     m_summaryMeasure))
+            pieces << ReportPiece{
+                ReportPiece::Kind::StateSummary, ReportLayouter::detailHeight, line, {}, {}};
         return pieces;
     }
 
     const ReportDefinition& m_definition;
-    const ReportData& m_data;
+    const QStringList& m_fields;
+    const QList<ReportValueFormat>& m_formats;
     const QList<ReportDefinition::Column>& m_columns;
-    ReportDocument& m_document;
-    ReportPaginator m_pages;
+    const ReportDocument& m_document;
     ReportStates m_states;
     double m_bodyWidth;
     ReportFonts::CharacterWidths m_bodyWidths;
     ReportFonts::CharacterWidths m_boldWidths;
+    ReportFonts::CharacterWidths m_smallWidths;
     Measure m_summaryMeasure;
     // The data field of each printed then exported column; -1 when the query lacks it.
     QVector<int> m_fieldOf;
@@ -400,17 +458,21 @@ private:
     // The sum a state's amount is: the first money one; -1 when none.
     int m_amountSum = -1;
     QVector<int> m_groupField;
+    QVector<FilledText> m_headings;
+    QVector<FilledText> m_footers;
     int m_stateField = -1;
+    int m_companyField = -1;
+    QSet<QString> m_companies;
     QVector<OpenGroup> m_open;
     ReportTally m_grand;
     // The summed values of the row being counted.
     QVector<qint64> m_values;
-    // The row read but not yet placed, and the headings of the groups it opens.
-    int m_pendingRow = -1;
-    QVector<Piece> m_pendingHeadings;
+    int m_rows = 0;
+    // The row read but not yet placed, its cells, and the headings of the groups it opens.
+    QVector<QVariant> m_pendingRow;
+    QStringList m_pendingCells;
+    QVector<ReportPiece> m_pendingHeadings;
 };
-
-} // namespace
 
 double ReportLayouter::processingTextWidth(const ReportDocument::Header& header)
 {
@@ -422,28 +484,14 @@ QString ReportLayouter::processingText(const ReportDocument::Header& header)
     return QStringLiteral("Processamento: ") + header.processingDate;
 }
 
-QString ReportLayouter::fill(const QString& text, const ReportData& data, int row)
+ReportLayouter::ReportLayouter(const ReportDefinition& definition, const QStringList& fields,
+                               const QList<ReportValueFormat>& formats,
+                               const ReportDocument::Header& header)
+    : m_definition(definition), m_fields(fields), m_formats(formats)
 {
-    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
-    QString result;
-    qsizetype from = 0;
-    auto it = placeholder.globalMatch(text);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        result += text.mid(from, match.capturedStart() - from);
-        const int field = data.indexOf(match.captured(1));
-        if (field >= 0 && row >= 0 && row < data.rows.size())
-            result += ReportFormat::text(data.rows.at(row).at(field), data.formats.at(field));
-        from = match.capturedEnd();
-    }
-    return result + text.mid(from);
-}
-
-ReportDocument ReportLayouter::layout(const ReportDefinition& definition, const ReportData& data,
-                                      const ReportDocument::Header& header,
-                                      ReportProgress& progress)
-{
-    ReportDocument document;
+    for (QString& field : m_fields)
+        field = field.toUpper();
+    ReportDocument& document = m_frame;
     document.header = header;
     document.landscape = definition.orientation == ReportDefinition::Orientation::Landscape;
     const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
@@ -453,12 +501,12 @@ ReportDocument ReportLayouter::layout(const ReportDefinition& definition, const 
     const double width = document.pageSize.width() - 2 * margin;
 
     // Columns: the definition's, or every field as text.
-    QList<ReportDefinition::Column> columns = definition.columns;
-    if (columns.isEmpty()) {
-        for (const QString& field : data.fields)
-            columns.append({field, field, 10, Qt::AlignLeft, ReportValueFormat::Text, 0});
+    m_columns = definition.columns;
+    if (m_columns.isEmpty()) {
+        for (const QString& field : std::as_const(m_fields))
+            m_columns.append({field, field, 10, Qt::AlignLeft, ReportValueFormat::Text, 0});
     }
-    for (const auto& column : std::as_const(columns)) {
+    for (const auto& column : std::as_const(m_columns)) {
         document.labels << column.label;
         document.formats << column.format;
         document.alignments << static_cast<int>(column.alignment);
@@ -467,23 +515,65 @@ ReportDocument ReportLayouter::layout(const ReportDefinition& definition, const 
         document.exportLabels << column.label;
         document.formats << column.format;
     }
-
-    if (!definition.companyField.isEmpty())
-        document.header.companies = companiesOf(data, data.indexOf(definition.companyField));
     layOutHeader(document, definition, width);
-
-    BodyLayout body(definition, data, columns, document);
-    const int rowCount = static_cast<int>(data.rows.size());
-    progress.setStage(ReportProgress::Stage::Layout, rowCount);
-    document.rows.reserve(rowCount);
-    for (int r = 0; r < rowCount; ++r) {
-        body.addRow(r);
-        if ((r & 1023) == 0) {
-            progress.setDone(r);
-            progress.checkCancel();
-        }
+    if (definition.companyField.isEmpty()) {
+        document.companyLines = companyLinesOf(header, width);
+        m_bodyTops << bodyTopFor(document, document.companyLines.size());
+    } else {
+        for (int lines = 1; lines <= companyLinesAtMost; ++lines)
+            m_bodyTops << bodyTopFor(document, lines);
     }
-    body.finish();
-    progress.setDone(rowCount);
+    document.bodyTop = m_bodyTops.first();
+    m_body = std::make_unique<Body>(m_definition, m_fields, m_formats, m_columns, m_frame);
+}
+
+ReportLayouter::~ReportLayouter() = default;
+
+double ReportLayouter::bodyBottom() const
+{
+    return m_frame.pageSize.height() - m_frame.margins.bottom();
+}
+
+QString ReportLayouter::sourceName() const
+{
+    return sourceNameOf(m_definition);
+}
+
+void ReportLayouter::addRow(const QVector<QVariant>& row, ReportBodySink& body)
+{
+    m_body->addRow(row, body);
+}
+
+int ReportLayouter::rowCount() const
+{
+    return m_body->rows();
+}
+
+const ReportDocument& ReportLayouter::finish(ReportBodySink& body)
+{
+    m_body->finish(body);
+    ReportDocument& document = m_frame;
+    const double width = document.pageSize.width() - 2 * margin;
+    if (!m_definition.companyField.isEmpty()) {
+        document.header.companies = companiesText(m_body->companies());
+        document.companyLines = companyLinesOf(document.header, width);
+        document.bodyTop = bodyTopFor(document, document.companyLines.size());
+    }
+    layOutColumns(document, m_columns, m_body->widest(), document.margins.left(), width,
+                  sourceNameOf(m_definition));
     return document;
+}
+
+ReportDocument ReportLayouter::layout(const ReportDefinition& definition, const ReportData& data,
+                                      const ReportDocument::Header& header,
+                                      ReportProgress& progress)
+{
+    ReportLayouter layouter(definition, data.fields, data.formats, header);
+    ReportPages pages(layouter.possibleBodyTops(), layouter.bodyBottom(), layouter.sourceName());
+    for (const QVector<QVariant>& row : data.rows) {
+        layouter.addRow(row, pages);
+        progress.checkCancel();
+    }
+    pages.finish(layouter.finish(pages), layouter.rowCount());
+    return pages.document();
 }

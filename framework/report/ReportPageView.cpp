@@ -1,6 +1,6 @@
 #include "report/ReportPageView.h"
 
-#include "report/ReportDocument.h"
+#include "report/ReportPages.h"
 #include "report/ReportPainter.h"
 
 #include <QPainter>
@@ -9,8 +9,8 @@ namespace {
 constexpr int frame = 12;
 } // namespace
 
-ReportPageView::ReportPageView(std::shared_ptr<const ReportDocument> document, QWidget* parent)
-    : QWidget(parent), m_document(std::move(document))
+ReportPageView::ReportPageView(std::shared_ptr<const ReportPages> pages, QWidget* parent)
+    : QWidget(parent), m_pages(std::move(pages)), m_shown(m_pages->page(0))
 {
     setBackgroundRole(QPalette::Dark);
     setAutoFillBackground(true);
@@ -19,10 +19,11 @@ ReportPageView::ReportPageView(std::shared_ptr<const ReportDocument> document, Q
 
 void ReportPageView::setPage(int page)
 {
-    page = std::clamp(page, 0, std::max(0, m_document->pageCount() - 1));
+    page = std::clamp(page, 0, std::max(0, m_pages->pageCount() - 1));
     if (page == m_page && !m_image.isNull())
         return;
     m_page = page;
+    m_shown = m_pages->page(page);
     render();
 }
 
@@ -38,8 +39,8 @@ void ReportPageView::setZoom(double zoom)
 double ReportPageView::zoomToFit(const QSize& room, bool wholePage) const
 {
     const double dpi = logicalDpiX();
-    const double pageWidth = m_document->pageSize.width() * dpi / 72.0;
-    const double pageHeight = m_document->pageSize.height() * dpi / 72.0;
+    const double pageWidth = m_shown.pageSize.width() * dpi / 72.0;
+    const double pageHeight = m_shown.pageSize.height() * dpi / 72.0;
     const double byWidth = (room.width() - 2 * frame) / pageWidth;
     const double byHeight = (room.height() - 2 * frame) / pageHeight;
     return wholePage ? std::min(byWidth, byHeight) : byWidth;
@@ -55,7 +56,7 @@ void ReportPageView::render()
 {
     // Drawn at the screen's own pixel density, so text stays sharp on any screen.
     const double ratio = devicePixelRatioF();
-    m_image = ReportPainter::pageImage(*m_document, m_page, logicalDpiX() * m_zoom * ratio);
+    m_image = ReportPainter::pageImage(m_shown, m_page, logicalDpiX() * m_zoom * ratio);
     m_image.setDevicePixelRatio(ratio);
     resize(sizeHint());
     updateGeometry();

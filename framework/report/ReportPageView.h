@@ -1,17 +1,19 @@
 #pragma once
 
+#include "report/ReportDocument.h"
+
 #include <QImage>
 #include <QWidget>
 #include <memory>
 
-class ReportDocument;
+class ReportPages;
 
-// Shows one page of a laid-out report at a zoom factor (1 = the page's printed size).
+// Shows one page of a laid-out report at a zoom factor (1 = the page's printed size), read
+// back from the report's pages when it is shown.
 class ReportPageView : public QWidget {
     Q_OBJECT
 public:
-    explicit ReportPageView(std::shared_ptr<const ReportDocument> document,
-                            QWidget* parent = nullptr);
+    explicit ReportPageView(std::shared_ptr<const ReportPages> pages, QWidget* parent = nullptr);
 
     int page() const { return m_page; }
     // Shows the page (from 0), kept within the document.
@@ -30,7 +32,9 @@ protected:
 private:
     void render();
 
-    std::shared_ptr<const ReportDocument> m_document;
+    std::shared_ptr<const ReportPages> m_pages;
+    // The page shown, as read back.
+    ReportDocument m_shown;
     int m_page = 0;
     double m_zoom = 1.0;
     QImage m_image;

@@ -1,15 +1,15 @@
 #include "report/ReportPainter.h"
 
 #include "core/Exceptions.h"
+#include "core/OutputFile.h"
 #include "report/PdfInfo.h"
 #include "report/ReportDocument.h"
 #include "report/ReportFonts.h"
 #include "report/ReportLayouter.h"
+#include "report/ReportPages.h"
 #include "report/ReportProgress.h"
 
-#include <QFile>
 #include <QFontMetricsF>
-#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -39,6 +39,8 @@ public:
             m_metrics[static_cast<int>(role)] =
                 std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
             m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
+            m_widths[static_cast<int>(role)] = std::make_unique<ReportFonts::CharacterWidths>(
+                m_fonts[static_cast<int>(role)], painter.device());
         }
         m_current = -1;
     }
@@ -58,7 +60,7 @@ public:
         // A left-aligned text surely narrower than its room needs no measuring.
         const bool fits =
             (alignment & Qt::AlignLeft) && text.size() * m_widest[static_cast<int>(role)] <= room;
-        double advance = fits ? 0 : advanceOf(role, metrics, shown);
+        double advance = fits ? 0 : (*m_widths[static_cast<int>(role)])(shown);
         if (advance > room && elide) {
             shown = metrics.elidedText(text, Qt::ElideRight, room);
             advance = metrics.horizontalAdvance(shown);
@@ -87,19 +89,6 @@ public:
     }
 
 private:
-    // Widths of texts that come back often (dates, states), measured once.
-    double advanceOf(Role role, const QFontMetricsF& metrics, const QString& text)
-    {
-        QHash<QString, double>& cache = m_advances[static_cast<int>(role)];
-        const auto found = cache.constFind(text);
-        if (found != cache.constEnd())
-            return *found;
-        const double advance = metrics.horizontalAdvance(text);
-        if (cache.size() < 4096)
-            cache.insert(text, advance);
-        return advance;
-    }
-
     void select(Role role)
     {
         if (m_current == static_cast<int>(role))
@@ -114,7 +103,8 @@ private:
     QFont m_fonts[4];
     std::unique_ptr<QFontMetricsF> m_metrics[4];
     double m_widest[4] = {};
-    QHash<QString, double> m_advances[4];
+    // The report's fonts are not shaped: a text is as wide as its letters one by one.
+    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[4];
     int m_current;
 };
 
@@ -193,13 +183,13 @@ void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocume
 
 void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
 {
-    if (page < 0 || page >= document.pageCount())
+    if (!document.holds(page))
         return;
     paintHeader(pen, document, page);
     const double left = document.margins.left();
     const double width =
         document.pageSize.width() - document.margins.left() - document.margins.right();
-    for (const Line& line : document.pages.at(page).lines) {
+    for (const Line& line : document.pages.at(page - document.pagesBefore).lines) {
         switch (line.kind) {
         case Line::Kind::Detail: {
             // The cells past the printed columns are the CSV's own.
@@ -259,63 +249,77 @@ QImage ReportPainter::pageImage(const ReportDocument& document, int page, double
     return image;
 }
 
-void ReportPainter::writePdf(const ReportDocument& document, const QString& path,
-                             ReportProgress& progress)
+namespace {
+// Pages read back from the file at a time while writing or printing.
+constexpr int pagesAtATime = 16;
+} // namespace
+
+void ReportPainter::writePdf(const ReportPages& pages, OutputFile& file, ReportProgress& progress)
 {
-    progress.setStage(ReportProgress::Stage::Writing, document.pageCount());
-    bool finished = false;
+    const ReportDocument& frame = pages.frame();
+    const int count = pages.pageCount();
+    progress.setStage(ReportProgress::Stage::Writing, count);
+    PdfInfo::Recorder pdf(file.device());
     {
-        QPdfWriter writer(path);
+        QPdfWriter writer(&pdf);
         writer.setResolution(600);
-        writer.setTitle(document.header.title);
+        writer.setTitle(frame.header.title);
         writer.setCreator(QStringLiteral("KLX"));
         writer.setPageLayout(QPageLayout(
             QPageSize(QPageSize::A4),
-            document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+            frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&writer))
-            throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
+            throw Exception(
+                QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(file.path()));
         try {
-            PagePen pen(painter, document.titleSize);
-            for (int page = 0; page < document.pageCount(); ++page) {
+            PagePen pen(painter, frame.titleSize);
+            ReportDocument stretch;
+            for (int page = 0; page < count; ++page) {
                 progress.checkCancel();
+                file.check();
+                if (!stretch.holds(page))
+                    stretch = pages.pages(page, page + pagesAtATime - 1);
                 if (page > 0)
                     writer.newPage();
-                paintPageWith(pen, document, page);
+                paintPageWith(pen, stretch, page);
                 progress.setDone(page + 1);
             }
-            finished = true;
         } catch (...) {
             painter.end();
-            QFile::remove(path);
             throw;
         }
         painter.end();
     }
-    if (finished && QFile(path).size() == 0)
-        throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(path));
+    const bool whole = pdf.finish();
+    file.check();
+    if (!whole || pdf.written() == 0)
+        throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(file.path()));
     // The pages show long code lists summarised; the file's properties keep them whole.
     QStringList criteria;
-    for (const auto& [name, value] : document.header.fullCriteria)
+    for (const auto& [name, value] : frame.header.fullCriteria)
         criteria << name + QStringLiteral(": ") + value;
-    const auto& header = document.header;
-    PdfInfo::add(path,
-                 {{"Subject", QStringLiteral("Critérios: ") + criteria.join(QStringLiteral("; "))},
-                  {"Keywords", QStringList{header.screenCode, header.reportCode, header.title}.join(
-                                   QStringLiteral(", "))}});
+    const auto& header = frame.header;
+    file.write(PdfInfo::update(
+        pdf, file.path(),
+        {{"Subject", QStringLiteral("Critérios: ") + criteria.join(QStringLiteral("; "))},
+         {"Keywords", QStringList{header.screenCode, header.reportCode, header.title}.join(
+                          QStringLiteral(", "))}}));
 }
 
-void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int first, int last,
+void ReportPainter::print(const ReportPages& pages, QPrinter& printer, int first, int last,
                           const std::function<bool(int)>& onPage)
 {
+    const ReportDocument& frame = pages.frame();
     printer.setFullPage(true);
-    printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer))
         throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
     first = std::max(first, 1);
-    last = std::min(last, document.pageCount());
-    PagePen pen(painter, document.titleSize);
+    last = std::min(last, pages.pageCount());
+    PagePen pen(painter, frame.titleSize);
+    ReportDocument stretch;
     for (int page = first; page <= last; ++page) {
         if (onPage && !onPage(page)) {
             printer.abort();
@@ -323,7 +327,9 @@ void ReportPainter::print(const ReportDocument& document, QPrinter& printer, int
         }
         if (page > first)
             printer.newPage();
-        paintPageWith(pen, document, page - 1);
+        if (!stretch.holds(page - 1))
+            stretch = pages.pages(page - 1, page - 2 + pagesAtATime);
+        paintPageWith(pen, stretch, page - 1);
     }
     painter.end();
 }

@@ -1,8 +1,8 @@
 #include "report/ReportPreviewDialog.h"
 
 #include "core/Dispatcher.h"
-#include "report/ReportDocument.h"
 #include "report/ReportPageView.h"
+#include "report/ReportPages.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -45,13 +45,12 @@ QToolButton* toolButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 
 } // namespace
 
-ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportDocument> document,
-                                         std::function<void(const ReportDocument&)> print,
-                                         QWidget* parent)
-    : QDialog(parent), m_document(std::move(document)), m_print(std::move(print))
+ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> pages,
+                                         std::function<void()> print, QWidget* parent)
+    : QDialog(parent), m_pages(std::move(pages)), m_print(std::move(print))
 {
     setObjectName(QStringLiteral("reportPreview"));
-    setWindowTitle(QStringLiteral("Visualização — %1").arg(m_document->header.title));
+    setWindowTitle(QStringLiteral("Visualização — %1").arg(m_pages->frame().header.title));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 760);
@@ -64,8 +63,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportDocument> d
                    QStringLiteral("previousPage"));
     m_pageBox = new QSpinBox(this);
     m_pageBox->setObjectName(QStringLiteral("pageNumber"));
-    m_pageBox->setRange(1, std::max(1, m_document->pageCount()));
-    auto* pageCount = new QLabel(QStringLiteral("de %1").arg(m_document->pageCount()), this);
+    m_pageBox->setRange(1, std::max(1, m_pages->pageCount()));
+    auto* pageCount = new QLabel(QStringLiteral("de %1").arg(m_pages->pageCount()), this);
     m_next = toolButton(this, QStyle::SP_MediaSeekForward,
                         QStringLiteral("Próxima página (Page Down)"), QStringLiteral("nextPage"));
     m_last = toolButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("Última página"),
@@ -99,7 +98,7 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportDocument> d
     bar->addWidget(printButton);
     bar->addWidget(closeButton);
 
-    m_view = new ReportPageView(m_document);
+    m_view = new ReportPageView(m_pages);
     m_scroll = new QScrollArea(this);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignHCenter);
@@ -114,17 +113,21 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportDocument> d
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_view->page() - 1); });
     connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_view->page() + 1); });
-    connect(m_last, &QToolButton::clicked, this, [this] { showPage(m_document->pageCount() - 1); });
+    connect(m_last, &QToolButton::clicked, this, [this] { showPage(m_pages->pageCount() - 1); });
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this] { applyZoomChoice(); });
     connect(zoomIn, &QToolButton::clicked, this, [this] { stepZoom(1); });
     connect(zoomOut, &QToolButton::clicked, this, [this] { stepZoom(-1); });
     connect(printButton, &QToolButton::clicked, this,
-            [this] { Dispatcher::run([this] { m_print(*m_document); }); });
+            [this] { Dispatcher::run([this] { m_print(); }); });
     connect(closeButton, &QToolButton::clicked, this, &QDialog::close);
 
     m_zoomBox->setCurrentIndex(0);
     pageChanged();
+    // The page has the focus: the arrows scroll it, Page Up and Page Down turn it.
+    m_scroll->setFocus();
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
 }
 
 void ReportPreviewDialog::showPage(int page)
@@ -136,7 +139,7 @@ void ReportPreviewDialog::showPage(int page)
 void ReportPreviewDialog::pageChanged()
 {
     const int page = m_view->page();
-    const int last = m_document->pageCount() - 1;
+    const int last = m_pages->pageCount() - 1;
     const QSignalBlocker block(m_pageBox);
     m_pageBox->setValue(page + 1);
     m_first->setEnabled(page > 0);
@@ -154,23 +157,41 @@ void ReportPreviewDialog::applyZoomChoice()
     m_view->setZoom(factor > 0 ? factor : m_view->zoomToFit(room, factor < 0));
 }
 
+// The next zoom percentage of the list above (or below) the zoom shown; the box shows it.
 void ReportPreviewDialog::stepZoom(int direction)
 {
-    const double zoom = m_view->zoom() * (direction > 0 ? 1.25 : 0.8);
-    const QSignalBlocker block(m_zoomBox);
-    m_zoomBox->setCurrentIndex(-1);
-    m_zoomBox->setEditText(QString());
-    m_view->setZoom(zoom);
+    const double zoom = m_view->zoom();
+    int next = -1;
+    for (int i = 0; i < m_zoomBox->count(); ++i) {
+        const double factor = m_zoomBox->itemData(i).toDouble();
+        const bool beyond = direction > 0 ? factor > zoom + 0.001 : factor < zoom - 0.001;
+        if (factor <= 0 || !beyond)
+            continue;
+        const double best = next < 0 ? 0 : m_zoomBox->itemData(next).toDouble();
+        if (next < 0 || (direction > 0 ? factor < best : factor > best))
+            next = i;
+    }
+    if (next >= 0)
+        m_zoomBox->setCurrentIndex(next);
 }
 
-void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
+bool ReportPreviewDialog::turnPage(const QKeyEvent* event)
 {
     if (event->key() == Qt::Key_PageDown)
         showPage(m_view->page() + 1);
     else if (event->key() == Qt::Key_PageUp)
         showPage(m_view->page() - 1);
-    else if (event->matches(QKeySequence::ZoomIn) ||
-             (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
+    else
+        return false;
+    return true;
+}
+
+void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (turnPage(event))
+        return;
+    if (event->matches(QKeySequence::ZoomIn) ||
+        (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
         stepZoom(1);
     else if (event->matches(QKeySequence::ZoomOut))
         stepZoom(-1);
@@ -180,6 +201,9 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
 
 bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    // The page box and the scroll area would take Page Up and Page Down for themselves.
+    if (event->type() == QEvent::KeyPress && turnPage(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
         m_zoomBox->currentIndex() >= 0 && m_zoomBox->currentData().toDouble() <= 0)
         applyZoomChoice();

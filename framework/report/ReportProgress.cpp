@@ -9,9 +9,6 @@ QString ReportProgress::text() const
         return m_done == 0 ? QStringLiteral("Consultando os cheques…")
                            : QStringLiteral("Lendo os cheques: %1 linhas…")
                                  .arg(ReportFormat::integer(m_done));
-    case Stage::Layout:
-        return QStringLiteral("Montando as páginas: %1 de %2 linhas…")
-            .arg(ReportFormat::integer(m_done), ReportFormat::integer(m_total));
     case Stage::Writing:
         return QStringLiteral("Gravando: página %1 de %2…")
             .arg(ReportFormat::integer(m_done), ReportFormat::integer(m_total));

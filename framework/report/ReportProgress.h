@@ -10,7 +10,8 @@ public:
     // Raised in the worker when the run was asked to stop.
     struct Cancelled {};
 
-    enum class Stage { Query, Layout, Writing, Done };
+    // Query: the rows are read and laid out as they come.
+    enum class Stage { Query, Writing, Done };
 
     // Asks the run to stop at its next check.
     void cancel() { m_cancelled = true; }

@@ -108,6 +108,15 @@ ReportQuery::Source ReportQuery::sharedSource()
     return sourceOf(*dtmDBGeral);
 }
 
+QString ReportQuery::databaseFile(const Source& source)
+{
+    // A clone by name may be made in any thread; its settings are those of the original.
+    const QString name = nextConnectionName();
+    QString file = QSqlDatabase::cloneDatabase(source.connectionName, name).databaseName();
+    QSqlDatabase::removeDatabase(name);
+    return file;
+}
+
 void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fields,
                              QList<ReportValueFormat>& formats)
 {
@@ -162,9 +171,8 @@ void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceNam
                             .arg(sourceName));
 }
 
-ReportData ReportQuery::run(const ReportDefinition& definition,
-                            const QHash<QString, QVariant>& values, const Source& source,
-                            ReportProgress& progress)
+void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                       const Source& source, ReportProgress& progress, Reader& reader)
 {
     const QString fileName = fileNameOf(definition);
     const QString sql = definition.sqlFor(source.engine);
@@ -172,8 +180,9 @@ ReportData ReportQuery::run(const ReportDefinition& definition,
         throw Exception(QStringLiteral("%1: falta a consulta (sql).").arg(fileName));
     checkSingleSelect(sql, fileName);
 
-    ReportData data;
-    usedFields(definition, data.fields, data.formats);
+    QStringList fields;
+    QList<ReportValueFormat> formats;
+    usedFields(definition, fields, formats);
 
     progress.setStage(ReportProgress::Stage::Query);
     WorkerConnection connection(source, progress);
@@ -201,39 +210,51 @@ ReportData ReportQuery::run(const ReportDefinition& definition,
         throw failure(query.lastError());
 
     const QSqlRecord record = query.record();
-    const qsizetype count = data.fields.size();
+    const qsizetype count = fields.size();
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
-        positions[i] = record.indexOf(data.fields.at(i));
+        positions[i] = record.indexOf(fields.at(i));
         if (positions[i] < 0)
             throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
-                                .arg(fileName, data.fields.at(i)));
+                                .arg(fileName, fields.at(i)));
     }
     if (definition.columns.isEmpty()) {
         // Without columns every field prints as text.
         for (int i = 0; i < record.count(); ++i) {
-            if (data.indexOf(record.fieldName(i)) >= 0)
+            if (fields.contains(record.fieldName(i), Qt::CaseInsensitive))
                 continue;
-            data.fields << record.fieldName(i).toUpper();
-            data.formats << ReportValueFormat::Text;
+            fields << record.fieldName(i).toUpper();
+            formats << ReportValueFormat::Text;
             positions << i;
         }
     }
+    reader.fields(fields, formats);
 
+    // Rows go on in batches small enough to keep memory flat, large enough to cost little.
+    constexpr int batchSize = 256;
+    QVector<QVector<QVariant>> batch;
+    batch.reserve(batchSize);
     int read = 0;
     while (query.next()) {
         QVector<QVariant> row(positions.size());
         for (qsizetype i = 0; i < positions.size(); ++i)
-            row[i] = ReportFormat::normalize(query.value(positions.at(i)), data.formats.at(i));
-        data.rows.append(std::move(row));
-        if ((++read & 255) == 0) {
+            row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+        batch.append(std::move(row));
+        if (batch.size() == batchSize) {
+            read += batchSize;
             progress.setDone(read);
             progress.checkCancel();
+            if (!reader.rows(std::move(batch)))
+                return;
+            batch = {};
+            batch.reserve(batchSize);
         }
     }
     if (query.lastError().isValid())
         throw failure(query.lastError());
     progress.checkCancel();
+    read += static_cast<int>(batch.size());
+    if (!batch.isEmpty())
+        reader.rows(std::move(batch));
     progress.setDone(read);
-    return data;
 }

@@ -27,6 +27,8 @@ public:
     // A data module's connection, with its report user; the shared data module's.
     static Source sourceOf(const TdtmDBGeral& module);
     static Source sharedSource();
+    // The database file of the source (its name as the driver has it); from any thread.
+    static QString databaseFile(const Source& source);
 
     // The fields the definition's layout reads (columns, exported columns, groups, {FIELD}
     // placeholders, company, state), with the format each is read in; a field that is no
@@ -34,12 +36,22 @@ public:
     static void usedFields(const ReportDefinition& definition, QStringList& fields,
                            QList<ReportValueFormat>& formats);
 
+    // Where the query hands what it reads: the fields of its rows (with the format each is
+    // read in) once it runs, then the rows in batches.
+    class Reader {
+    public:
+        virtual ~Reader() = default;
+        virtual void fields(const QStringList& fields, const QList<ReportValueFormat>& formats) = 0;
+        // Returns false to stop reading.
+        virtual bool rows(QVector<QVector<QVariant>>&& batch) = 0;
+    };
+
     // Runs the definition's SQL for the source's engine with the values by parameter name
-    // (a declared name without a value gets NULL). Raises an Exception naming the file on a
-    // bad text or a database error, ReportProgress::Cancelled when asked to stop.
-    static ReportData run(const ReportDefinition& definition,
-                          const QHash<QString, QVariant>& values, const Source& source,
-                          ReportProgress& progress);
+    // (a declared name without a value gets NULL), handing the rows to the reader. Raises an
+    // Exception naming the file on a bad text or a database error (also one after some
+    // rows), ReportProgress::Cancelled when asked to stop.
+    static void read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                     const Source& source, ReportProgress& progress, Reader& reader);
 
     // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included)
     // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that).

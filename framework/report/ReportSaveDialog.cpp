@@ -26,10 +26,7 @@ ReportSaveDialog::ReportSaveDialog(TSaveDialog& settings, const QString& suggest
     setNameFilters(filters);
     selectNameFilter(filters.value(settings.FilterIndex));
     setDirectory(settings.InitialDir);
-    QString name = suggested;
-    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
-        name += QLatin1Char('.') + settings.ExtensionOf(settings.FilterIndex);
-    selectFile(name);
+    selectFile(settings.SuggestedName(suggested));
 
     m_totals->setObjectName(QStringLiteral("csvTotals"));
     m_criteria->setObjectName(QStringLiteral("csvCriteria"));
@@ -56,14 +53,7 @@ bool ReportSaveDialog::choose()
     if (exec() != QDialog::Accepted || selectedFiles().isEmpty())
         return false;
     const int type = std::max(0, static_cast<int>(nameFilters().indexOf(selectedNameFilter())));
-    QString path = selectedFiles().first();
-    // A name that does not end in one of the offered types takes the chosen type's extension.
-    bool offered = false;
-    for (int i = 0; i < nameFilters().size(); ++i)
-        offered = offered || QFileInfo(path).suffix().compare(m_settings.ExtensionOf(i),
-                                                              Qt::CaseInsensitive) == 0;
-    if (!offered)
-        path += QLatin1Char('.') + m_settings.ExtensionOf(type);
+    const QString path = m_settings.WithExtension(selectedFiles().first(), type);
     m_settings.FilterIndex = type;
     m_settings.FileName = path;
     m_settings.InitialDir = QFileInfo(path).absolutePath();

@@ -224,46 +224,52 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
     request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
 
-    const std::shared_ptr<ReportDocument> document = ReportJob::run(request, form, !headless);
-    if (!document)
+    if (command == ReportCommand::SaveAs) {
+        request.output = ReportJob::outputFor(path);
+        request.path = path;
+        request.csv = m_csv;
+        // The user is told of an empty report instead of getting a file of headings.
+        request.writeWhenEmpty = headless;
+    }
+    const std::shared_ptr<const ReportPages> pages = ReportJob::run(request, form, !headless);
+    if (!pages)
         return;
-    m_lastRun = {QString(), static_cast<int>(document->rows.size()), document->pageCount()};
-    if (document->rows.isEmpty() && !headless) {
+    m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
+    if (pages->rowCount() == 0 && !headless) {
         Consiste::MensErro(form->Message(QStringLiteral("Relat_Vazio")), false);
         return;
     }
     switch (command) {
     case ReportCommand::Preview: {
         auto* preview = new ReportPreviewDialog(
-            document, [this, form](const ReportDocument& shown) { print(shown, form); }, form);
+            pages, [this, form, pages] { print(pages, form); }, form);
         preview->show();
         preview->activateWindow();
         break;
     }
     case ReportCommand::Print:
-        print(*document, form);
+        print(pages, form);
         break;
     case ReportCommand::SaveAs:
-        if (ReportJob::write(document, ReportJob::outputFor(path), path, m_csv, form, !headless))
-            m_lastRun.file = path;
+        m_lastRun.file = path;
         break;
     case ReportCommand::Edit:
         break;
     }
 }
 
-void TReportDesignerDialog::print(const ReportDocument& document, TfrmDadosGerRel* form)
+void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages,
+                                  TfrmDadosGerRel* form)
 {
+    const ReportDocument::Header& header = pages->frame().header;
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer to choose: the pages go to a PDF file the user is told about.
-        const QString path =
-            QDir(documentsDirectory())
-                .filePath(
-                    fileBase(document.header.reportCode, document.header.title) +
-                    QDateTime::currentDateTime().toString(QStringLiteral(" - yyyyMMdd-HHmmss")) +
-                    QStringLiteral(".pdf"));
-        auto copy = std::make_shared<const ReportDocument>(document);
-        if (!ReportJob::write(copy, ReportJob::Output::Pdf, path, {}, form, true))
+        const QString path = QDir(documentsDirectory())
+                                 .filePath(fileBase(header.reportCode, header.title) +
+                                           QDateTime::currentDateTime().toString(
+                                               QStringLiteral(" - yyyyMMdd-HHmmss")) +
+                                           QStringLiteral(".pdf"));
+        if (!ReportJob::writePdf(pages, path, form, true))
             return;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
@@ -272,21 +278,22 @@ void TReportDesignerDialog::print(const ReportDocument& document, TfrmDadosGerRe
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.header.title);
-    printer.setPageOrientation(document.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setDocName(header.title);
+    printer.setPageOrientation(pages->frame().landscape ? QPageLayout::Landscape
+                                                        : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, form);
-    dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(document.header.title));
-    dialog.setMinMax(1, document.pageCount());
+    dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(header.title));
+    dialog.setMinMax(1, pages->pageCount());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const bool range = printer.printRange() == QPrinter::PageRange;
     const int first = range ? printer.fromPage() : 1;
-    const int last = range ? printer.toPage() : document.pageCount();
+    const int last = range ? printer.toPage() : pages->pageCount();
     QProgressDialog progress(QStringLiteral("Imprimindo…"), QStringLiteral("Cancelar"), first - 1,
                              last, form);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(300);
-    ReportPainter::print(document, printer, first, last, [&progress](int page) {
+    ReportPainter::print(*pages, printer, first, last, [&progress](int page) {
         progress.setLabelText(QStringLiteral("Imprimindo a página %1…").arg(page));
         progress.setValue(page - 1);
         return !progress.wasCanceled();

@@ -11,7 +11,7 @@
 #include <optional>
 
 class QWidget;
-class ReportDocument;
+class ReportPages;
 class TfrmDadosGerRel;
 
 enum class ReportCommand { Print, Preview, SaveAs, Edit };
@@ -62,7 +62,7 @@ private:
     // The command's work once the parameters are bound.
     void run(ReportCommand command, const ReportDefinition& report, const TParams& params,
              TfrmDadosGerRel* form);
-    void print(const ReportDocument& document, TfrmDadosGerRel* form);
+    void print(const std::shared_ptr<const ReportPages>& pages, TfrmDadosGerRel* form);
     void edit(const ReportDefinition& report, TfrmDadosGerRel* form);
 
     QString m_outputFile;

@@ -116,7 +116,7 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
     request.output = output;
     request.path = path;
     ReportProgress progress;
-    return ReportJob::runHere(request, progress);
+    return ReportJob::runHere(request, progress)->document();
 }
 
 // The Firebird demo database in the directory; nullptr without the Qt driver.

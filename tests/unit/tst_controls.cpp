@@ -9,6 +9,7 @@
 #include "core/Exceptions.h"
 #include "core/TMessages.h"
 
+#include "controls/TSaveDialog.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -34,12 +35,29 @@ private slots:
     void dateEditTextDateAndValidity();
     void dateEditCalendarUsesWeekdayNames();
     void messageTableLookup();
+    void saveDialogExtensionRule();
     void emptinessAndAdjustment_data();
     void emptinessAndAdjustment();
 
 private:
     QStringList m_shown;
 };
+
+// The save dialogs' rule: a name without an offered type's extension gets the chosen type's.
+void TestControls::saveDialogExtensionRule()
+{
+    TSaveDialog dialog;
+    dialog.Filter = QStringLiteral("Documento PDF (*.pdf)|*.pdf|Planilha CSV (*.csv)|*.csv");
+    dialog.FilterIndex = 1;
+    QCOMPARE(dialog.SuggestedName(QStringLiteral("cheques")), QStringLiteral("cheques.csv"));
+    QCOMPARE(dialog.SuggestedName(QStringLiteral("cheques.txt")), QStringLiteral("cheques.txt"));
+    QCOMPARE(dialog.SuggestedName(QString()), QString());
+    QCOMPARE(dialog.WithExtension(QStringLiteral("/a/cheques"), 0),
+             QStringLiteral("/a/cheques.pdf"));
+    QCOMPARE(dialog.WithExtension(QStringLiteral("/a/cheques.CSV"), 0),
+             QStringLiteral("/a/cheques.CSV"));
+    QCOMPARE(dialog.WithExtension(QStringLiteral("/a/v1.2"), 1), QStringLiteral("/a/v1.2.csv"));
+}
 
 void TestControls::init()
 {

@@ -21,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -132,6 +133,69 @@ private slots:
         window->findChild<QComboBox*>(QStringLiteral("zoom"))
             ->setCurrentText(QStringLiteral("200%"));
         QVERIFY(window->pageView()->sizeHint().width() > before.width());
+    }
+
+    // Page Down and Page Up turn the page whichever control has the focus, and the zoom box
+    // always names the zoom shown after + and −.
+    void previewKeysAndZoomSteps()
+    {
+        selectReport(1);
+        setEmissionRange(QStringLiteral("01/01/2026"), QStringLiteral("31/03/2026"));
+        m_form->sbtPreview->click();
+        ReportPreviewDialog* window = preview();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
+        auto* zoom = window->findChild<QComboBox*>(QStringLiteral("zoom"));
+        QWidget* area = window->pageView()->parentWidget()->parentWidget();
+        QVERIFY(qobject_cast<QScrollArea*>(area));
+        // Where the focus is when the window opens, then on each control.
+        QTRY_VERIFY(window->isAncestorOf(QApplication::focusWidget()));
+        QWidget* opened = QApplication::focusWidget();
+        QTest::keyClick(opened, Qt::Key_PageDown);
+        QCOMPARE(window->pageView()->page(), 1);
+        for (QWidget* control : std::initializer_list<QWidget*>{pageBox, zoom, area}) {
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_PageUp);
+            QCOMPARE(window->pageView()->page(), 0);
+            QTest::keyClick(control, Qt::Key_PageDown);
+            QCOMPARE(window->pageView()->page(), 1);
+        }
+        QCOMPARE(pageBox->value(), 2);
+
+        auto* zoomIn = findButton(window, QStringLiteral("+"));
+        auto* zoomOut = findButton(window, QStringLiteral("−"));
+        QVERIFY(zoomIn && zoomOut);
+        double previous = window->pageView()->zoom();
+        for (int step = 0; step < 4; ++step) {
+            zoomOut->click();
+            QVERIFY(!zoom->currentText().isEmpty());
+            QVERIFY(window->pageView()->zoom() <= previous);
+            previous = window->pageView()->zoom();
+        }
+        QCOMPARE(zoom->currentText(), QStringLiteral("50%"));
+        for (int step = 0; step < 3; ++step) {
+            zoomIn->click();
+            QVERIFY(!zoom->currentText().isEmpty());
+            QVERIFY(window->pageView()->zoom() > previous);
+            previous = window->pageView()->zoom();
+        }
+        QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
+        QCOMPARE(window->pageView()->zoom(), 1.25);
+    }
+
+    // A file that cannot be written is told in a message; nothing else changes.
+    void unwritableFileIsTold()
+    {
+        const QString folder = m_host->dir.filePath(QStringLiteral("pasta.pdf"));
+        QVERIFY(QDir().mkpath(folder));
+        engine()->SetOutputFile(folder);
+        m_form->sbtSalvarComo->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY2(m_host->errors.first().contains(QStringLiteral("é uma pasta")),
+                 qPrintable(m_host->errors.first()));
+        QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(engine()->LastRun().file.isEmpty());
     }
 
     void emptyReportIsNotPreviewed()
@@ -379,6 +443,14 @@ private:
     }
 
     void selectReport(int index) { m_form->cbbReportNames->SelectByUser(index); }
+
+    static QToolButton* findButton(QWidget* window, const QString& text)
+    {
+        for (QToolButton* button : window->findChildren<QToolButton*>())
+            if (button->text() == text)
+                return button;
+        return nullptr;
+    }
 
     // Adds a report whose query runs for a long while, and chooses it.
     bool selectSlowReport()

@@ -179,6 +179,11 @@ private slots:
             << "x.rpt:3: status repetido: 1";
         QTest::newRow("kind") << head + "kind: conciliacao\n"
                               << "x.rpt:2: tipo de relatório desconhecido";
+        // Nested groups stop at eight levels: deeper ones would need pages of headings.
+        QString deep = head;
+        for (int level = 0; level < 9; ++level)
+            deep += QStringLiteral("group: G%1\n").arg(level);
+        QTest::newRow("groups too deep") << deep << "x.rpt:10: grupos demais";
     }
     void definitionErrorsNameFileAndLine()
     {

@@ -353,14 +353,21 @@ private slots:
     // past the page's bottom.
     void rowThatCannotFitIsAnError()
     {
-        QString text = QStringLiteral("title: Fundo\ncolumn: G0\n");
+        QString text =
+            QStringLiteral("title: Fundo\ncolumn: G0\nstate: ST | 1 | Emitidos | total\n");
         ReportData data;
-        data.rows.append(QVector<QVariant>());
-        for (int level = 0; level < 70; ++level) {
+        for (int level = 0; level < ReportDefinition::groupLevelsAtMost; ++level) {
             text += QStringLiteral("group: G%1 | Nível {G%1} | Total {G%1}\n").arg(level);
             data.fields << QStringLiteral("G%1").arg(level);
             data.formats << ReportValueFormat::Text;
-            data.rows.first() << QStringLiteral("x");
+        }
+        data.fields << QStringLiteral("ST");
+        data.formats << ReportValueFormat::Text;
+        // Each row brings a state of its own: the totals' state summaries outgrow a page.
+        for (int row = 0; row < 400; ++row) {
+            data.rows.append(
+                QVector<QVariant>(ReportDefinition::groupLevelsAtMost, QStringLiteral("x")));
+            data.rows.last() << QStringLiteral("estado %1").arg(row);
         }
         const ReportDefinition report = ReportDefinition::parse(text, QStringLiteral("fundo.rpt"));
         ReportProgress progress;

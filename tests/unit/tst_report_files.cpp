@@ -1,0 +1,365 @@
+// No output is ever lost: `klx report` writes its file whole or not at all. A full disk, a
+// query failing after some rows, an output naming the database, a folder or a device, and two
+// runs writing one file all leave the file there before intact (or one whole new file) and
+// say what happened; a copy of a definition is never left half written.
+
+#include "DemoDatabase.h"
+#include "core/Exceptions.h"
+#include "report/ReportCatalog.h"
+#include "report/ReportJob.h"
+#include "report/ReportProgress.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QString err;
+};
+
+QByteArray checksum(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Writes beyond this many bytes fail in a process that set it (the signal ignored): a full
+// disk as the program sees it.
+void limitFileSize(rlim_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    // The soft limit only: the hard one could not be raised again.
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// A report whose query fails after 600 rows: ABS of the smallest integer overflows.
+const char* failingReport = "title: Falha no meio\n"
+                            "order: 9\n"
+                            "column: N | Número | 10 | right | integer\n"
+                            "sql:\n"
+                            "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
+                            "                          WHERE X < 5000)\n"
+                            "  SELECT CASE WHEN X > 600 THEN ABS(-9223372036854775807 - 1)\n"
+                            "              ELSE X END AS N FROM S\n";
+
+} // namespace
+
+class TestReportFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        createDemoDatabase(m_dir.filePath(QStringLiteral("demo.sqlite")));
+        m_reports = m_dir.filePath(QStringLiteral("reports"));
+        QDir().mkpath(m_reports);
+        const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
+        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(source.filePath(file), QDir(m_reports).filePath(file)));
+        QFile failing(QDir(m_reports).filePath(QStringLiteral("KLX473-9-falha.rpt")));
+        QVERIFY(failing.open(QIODevice::WriteOnly) && failing.write(failingReport) > 0);
+    }
+
+    void init()
+    {
+        m_out = std::make_unique<QTemporaryDir>();
+        m_existing = m_out->filePath(QStringLiteral("relatorio.pdf"));
+        QVERIFY(klx({QStringLiteral("--output"), m_existing}).code == 0);
+    }
+
+    void refusedOutputsWriteNothing_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("database") << "database"
+                                  << "é o banco de dados aberto";
+        QTest::newRow("folder") << "folder"
+                                << "é uma pasta";
+        QTest::newRow("device") << "device"
+                                << "não é um arquivo comum";
+    }
+
+    // The output names the open database (under a name of a report file), a folder, or a
+    // link to a device: refused before anything is written.
+    void refusedOutputsWriteNothing()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QString database = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        QString output = m_out->filePath(QStringLiteral("saida.pdf"));
+        if (kind == QLatin1String("database")) {
+            database = m_out->filePath(QStringLiteral("banco.pdf"));
+            QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("demo.sqlite")), database));
+            output = database;
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(output));
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), output));
+        }
+        const QByteArray databaseBefore = checksum(database);
+        const Result result = klx({QStringLiteral("--output"), output}, database);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QCOMPARE(checksum(database), databaseBefore);
+        if (kind == QLatin1String("device"))
+            QCOMPARE(QFileInfo(output).symLinkTarget(), QStringLiteral("/dev/null"));
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "banco.pdf", "saida.pdf"}),
+                 QStringList());
+    }
+
+    // A link to a regular file writes that file; the link stays a link.
+    void linkWritesItsTarget()
+    {
+        const QString link = m_out->filePath(QStringLiteral("atalho.csv"));
+        const QString target = m_out->filePath(QStringLiteral("alvo.csv"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(klx({QStringLiteral("--output"), link}).code, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(QFileInfo(target).size() > 100);
+    }
+
+    void fullDiskKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("file size limit") << "limit";
+        QTest::newRow("small tmpfs") << "tmpfs";
+    }
+
+    // The disk fills up while the file is written: the run fails with the reason and the file
+    // there before is as it was, with no temporary file beside it.
+    void fullDiskKeepsTheFile()
+    {
+        QFETCH(QString, how);
+        QString existing = m_existing;
+        std::function<void()> limit;
+        if (how == QLatin1String("tmpfs")) {
+            if (geteuid() != 0)
+                QSKIP("Mounting a small tmpfs needs root.");
+            const QString mountPoint = m_out->filePath(QStringLiteral("cheio"));
+            QDir().mkpath(mountPoint);
+            const qint64 room = QFileInfo(m_existing).size() + 8 * 1024;
+            if (QProcess::execute(QStringLiteral("mount"),
+                                  {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                   QStringLiteral("-o"), QStringLiteral("size=%1").arg(room),
+                                   QStringLiteral("tmpfs"), mountPoint}) != 0)
+                QSKIP("tmpfs cannot be mounted here.");
+            m_mounted = mountPoint;
+            existing = QDir(mountPoint).filePath(QStringLiteral("relatorio.pdf"));
+            QVERIFY(QFile::copy(m_existing, existing));
+        } else {
+            // More than the report's own temporary pages take, less than its PDF.
+            const rlim_t bytes = static_cast<rlim_t>(QFileInfo(m_existing).size() / 2);
+            limit = [bytes] { limitFileSize(bytes); };
+        }
+        const QByteArray before = checksum(existing);
+        const Result result = klx({QStringLiteral("--output"), existing}, QString(), limit);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Não foi possível gravar o arquivo")),
+                 qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("ficou como estava")), qPrintable(result.err));
+        QCOMPARE(checksum(existing), before);
+        QCOMPARE(strangers(QFileInfo(existing).path(), {"relatorio.pdf"}), QStringList());
+    }
+
+    // Two runs write one file at once: it ends up as one of them wrote it, whole.
+    void concurrentRunsLeaveOneWholeFile()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            QSKIP("pdfinfo (poppler-utils) is not installed.");
+        const QString path = m_out->filePath(QStringLiteral("disputado.pdf"));
+        for (int round = 0; round < 3; ++round) {
+            QList<std::shared_ptr<QProcess>> runs;
+            for (const char* report : {"0", "1"}) {
+                runs << std::make_shared<QProcess>();
+                start(*runs.last(),
+                      {QStringLiteral("--report"), QLatin1String(report),
+                       QStringLiteral("--emission-from"), QStringLiteral("01/01/2026"),
+                       QStringLiteral("--emission-to"), QStringLiteral("31/03/2026"),
+                       QStringLiteral("--output"), path});
+            }
+            for (const auto& run : std::as_const(runs)) {
+                QVERIFY(run->waitForFinished(120000));
+                QCOMPARE(run->exitCode(), 0);
+            }
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {path});
+            QVERIFY(info.waitForFinished(30000));
+            QCOMPARE(info.exitCode(), 0);
+            const QString text = QString::fromUtf8(info.readAllStandardOutput());
+            QVERIFY2(text.contains(QStringLiteral("Relação de cheques por emissão")) ||
+                         text.contains(QStringLiteral("Relação de cheques por número")),
+                     qPrintable(text));
+            QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "disputado.pdf"}), QStringList());
+        }
+    }
+
+    // The query fails after some rows were laid out: the message says so, and the file
+    // there before is intact.
+    void queryFailingMidReportKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pdf") << "relatorio.pdf";
+        QTest::newRow("csv") << "relatorio.csv";
+    }
+    void queryFailingMidReportKeepsTheFile()
+    {
+        QFETCH(QString, name);
+        const QString path = m_out->filePath(name);
+        if (!QFileInfo::exists(path))
+            QCOMPARE(klx({QStringLiteral("--output"), path}).code, 0);
+        const QByteArray before = checksum(path);
+        const Result result = klx(
+            {QStringLiteral("--report"), QStringLiteral("5"), QStringLiteral("--output"), path});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(
+                     QStringLiteral("KLX473-9-falha.rpt: erro na consulta do relatório")),
+                 qPrintable(result.err));
+        QCOMPARE(checksum(path), before);
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "relatorio.csv"}), QStringList());
+    }
+
+    // Cancelled while its pages are being written, a run leaves the file there before as it
+    // was.
+    void cancelWhileWritingKeepsTheFile()
+    {
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        module.open(config);
+        ReportJob::Request request;
+        request.definition = ReportDefinition::parse(
+            QStringLiteral("title: Muitas páginas\n"
+                           "column: N | Número | 10 | right | integer\n"
+                           "sql:\n"
+                           "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
+                           "                          WHERE X < 30000)\n"
+                           "  SELECT X AS N FROM S\n"),
+            QStringLiteral("paginas.rpt"));
+        request.source = {module.database().connectionName(), DatabaseConfig::Engine::Sqlite};
+        request.output = ReportJob::Output::Pdf;
+        request.path = m_existing;
+        const QByteArray before = checksum(m_existing);
+        ReportProgress progress;
+        std::thread canceller([&progress] {
+            using Stage = ReportProgress::Stage;
+            while (progress.stage() != Stage::Done &&
+                   (progress.stage() != Stage::Writing || progress.done() < 3))
+                std::this_thread::yield();
+            progress.cancel();
+        });
+        bool cancelled = false;
+        try {
+            ReportJob::runHere(request, progress);
+        } catch (const ReportProgress::Cancelled&) {
+            cancelled = true;
+        }
+        canceller.join();
+        QVERIFY(cancelled);
+        QCOMPARE(checksum(m_existing), before);
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf"}), QStringList());
+    }
+
+    // "Salvar como novo" on a full disk leaves no half-written definition to be listed.
+    void definitionCopyIsWholeOrNothing()
+    {
+        QTemporaryDir own;
+        ReportCatalog::setUserDirectory(own.path());
+        QFile source(QDir(m_reports).filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(source.readAll());
+        rlimit previous;
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        limitFileSize(static_cast<rlim_t>(text.size() / 2));
+        QString message;
+        try {
+            ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text, QStringLiteral("Cópia"), {});
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousSignal);
+        QVERIFY2(message.startsWith(QStringLiteral("Não foi possível gravar o arquivo")),
+                 qPrintable(message));
+        QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList());
+        const QString saved =
+            ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text, QStringLiteral("Cópia"), {});
+        QVERIFY(QFileInfo(saved).size() > text.size() / 2);
+    }
+
+    void cleanup() { unmount(); }
+
+private:
+    // The files in the folder besides those expected: what a run left behind.
+    static QStringList strangers(const QString& folder, const QStringList& expected)
+    {
+        QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System |
+                                                   QDir::NoDotAndDotDot);
+        files.removeIf([&](const QString& name) { return expected.contains(name); });
+        return files;
+    }
+
+    void unmount()
+    {
+        if (m_mounted.isEmpty())
+            return;
+        QProcess::execute(QStringLiteral("umount"), {m_mounted});
+        m_mounted.clear();
+    }
+
+    QStringList argumentsFor(QStringList args, const QString& database) const
+    {
+        args.prepend(QStringLiteral("report"));
+        args << QStringLiteral("--reports") << m_reports << QStringLiteral("--database")
+             << (database.isEmpty() ? m_dir.filePath(QStringLiteral("demo.sqlite")) : database);
+        return args;
+    }
+
+    // Starts "klx report" with the user's settings in the test's own folders.
+    void start(QProcess& process, const QStringList& args, const QString& database = QString())
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           m_dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), argumentsFor(args, database));
+    }
+
+    Result klx(const QStringList& args, const QString& database = QString(),
+               const std::function<void()>& inChild = {})
+    {
+        QProcess process;
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+        start(process, args, database);
+        if (!process.waitForFinished(120000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+    QString m_reports;
+    std::unique_ptr<QTemporaryDir> m_out;
+    QString m_existing;
+    QString m_mounted;
+};
+
+QTEST_MAIN(TestReportFiles)
+#include "tst_report_files.moc"
