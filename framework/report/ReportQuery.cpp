@@ -9,11 +9,13 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
+#include <functional>
 #include <sqlite3.h>
 
 namespace {
@@ -91,6 +93,33 @@ private:
     QString m_name;
     QSqlDatabase m_db;
 };
+
+// A company code as stored, without the padding a fixed-width column adds.
+QString companyKey(const QVariant& value)
+{
+    QString code = value.toString();
+    while (code.endsWith(QLatin1Char(' ')))
+        code.chop(1);
+    return code;
+}
+
+// The companies the operator may see (OPEREMPR), read on the report's own connection.
+QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
+                                const std::function<EDatabaseError(const QSqlError&)>& failure)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT CDEMPRESA FROM OPEREMPR "
+                                      "WHERE CDOPERADOR = CAST(:OPERADOR AS VARCHAR(255))")))
+        throw failure(query.lastError());
+    query.bindValue(QStringLiteral(":OPERADOR"), operatorCode.toString());
+    if (!query.exec())
+        throw failure(query.lastError());
+    QSet<QString> companies;
+    while (query.next())
+        companies.insert(companyKey(query.value(0)));
+    return companies;
+}
 
 } // namespace
 
@@ -210,6 +239,13 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         throw failure(query.lastError());
 
     const QSqlRecord record = query.record();
+    // Whatever its text says, a report whose rows carry a company shows only the operator's
+    // companies: a row of any other company (or of none) stops the run.
+    const int companyPosition = record.indexOf(QStringLiteral("CDEMPRESA"));
+    const QString operatorCode = values.value(QStringLiteral("P_CDOPERADOR")).toString();
+    QSet<QString> allowed;
+    if (companyPosition >= 0)
+        allowed = operatorCompanies(connection.db(), operatorCode, failure);
     const qsizetype count = fields.size();
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
@@ -236,6 +272,20 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     batch.reserve(batchSize);
     int read = 0;
     while (query.next()) {
+        if (companyPosition >= 0) {
+            const QVariant company = query.value(companyPosition);
+            if (company.isNull() || !allowed.contains(companyKey(company)))
+                throw Exception(
+                    QStringLiteral("%1: a consulta trouxe cheques %2, que o operador %3 não pode "
+                                   "ver; o relatório foi interrompido. A consulta deve "
+                                   "restringir as empresas às do operador (OPEREMPR, "
+                                   ":P_CDOPERADOR).")
+                        .arg(fileName,
+                             company.isNull()
+                                 ? QStringLiteral("sem empresa")
+                                 : QStringLiteral("da empresa %1").arg(companyKey(company)),
+                             operatorCode));
+        }
         QVector<QVariant> row(positions.size());
         for (qsizetype i = 0; i < positions.size(); ++i)
             row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));

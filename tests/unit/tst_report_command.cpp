@@ -146,6 +146,45 @@ private slots:
                      QStringLiteral("Distribuidora Serra Azul S.A."));
     }
 
+    // A copy of a report whose query forgot the operator's companies still shows none of the
+    // others: the run stops, and the file is not written.
+    void rowsOfAnotherCompanyStopTheRun()
+    {
+        QTemporaryDir reports;
+        for (const QString& file :
+             QDir(QStringLiteral(KLX_SOURCE_DIR "/reports")).entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(QStringLiteral(KLX_SOURCE_DIR "/reports/") + file,
+                                reports.filePath(file)));
+        QFile file(reports.filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        file.close();
+        const QString restriction = QStringLiteral(
+            "C.CDEMPRESA IN (SELECT CDEMPRESA FROM OPEREMPR WHERE CDOPERADOR = :P_CDOPERADOR)");
+        QCOMPARE(text.count(restriction), 1);
+        text.replace(restriction, QStringLiteral("1 = 1"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+        file.close();
+
+        const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
+        const QStringList criteria{"--report", "1", "--emission-from", "01/01/2020",
+                                   "--emission-to", "31/12/2030", "--reports", reports.path(),
+                                   "--output", output};
+        Result result = klx(QStringList{"--operator", "OPER"} + criteria);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
+                                                    "cheques da empresa 01, que o operador OPER "
+                                                    "não pode ver")),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(output));
+
+        // Narrowed to the operator's own company, the same copy runs.
+        result = klx(QStringList{"--operator", "OPER", "--companies", "02"} + criteria);
+        QCOMPARE(result.code, 0);
+        QVERIFY(!csvRows(output).isEmpty());
+    }
+
     void reconciliationAndClearingRange()
     {
         const QString output = m_dir.filePath(QStringLiteral("conciliacao.csv"));
