@@ -4,12 +4,13 @@
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
+#include "controls/TSaveDialog.h"
 #include "core/Consiste.h"
+#include "core/DateTime.h"
 #include "core/Dispatcher.h"
 #include "core/Exceptions.h"
 #include "core/TMessages.h"
 
-#include "controls/TSaveDialog.h"
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QTest>
 #include <QVBoxLayout>
+#include <cmath>
 
 class TestControls : public QObject {
     Q_OBJECT
@@ -36,6 +38,7 @@ private slots:
     void dateEditCalendarUsesWeekdayNames();
     void messageTableLookup();
     void saveDialogExtensionRule();
+    void dayCountsAndDates();
     void emptinessAndAdjustment_data();
     void emptinessAndAdjustment();
 
@@ -57,6 +60,16 @@ void TestControls::saveDialogExtensionRule()
     QCOMPARE(dialog.WithExtension(QStringLiteral("/a/cheques.CSV"), 0),
              QStringLiteral("/a/cheques.CSV"));
     QCOMPARE(dialog.WithExtension(QStringLiteral("/a/v1.2"), 1), QStringLiteral("/a/v1.2.csv"));
+}
+
+// A day count no calendar holds reads as no date (the cast alone would be undefined).
+void TestControls::dayCountsAndDates()
+{
+    const QDate day(2026, 3, 15);
+    QCOMPARE(DateTime::toDate(DateTime::fromDate(day)), day);
+    QCOMPARE(DateTime::fromDate(QDate()), 0.0);
+    for (const double count : {0.0, std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e19})
+        QVERIFY2(!DateTime::toDate(count).isValid(), qPrintable(QString::number(count)));
 }
 
 void TestControls::init()
