@@ -1,9 +1,10 @@
 #pragma once
 
-// What the engine and server benchmarks share: printing, generated data sets, the emission
-// range that holds a number of checks, and klx report runs timed from outside.
+// What the benchmarks share: printing, timing, generated data sets, the emission range that
+// holds a number of checks, a report's query by itself, and klx report runs timed from outside.
 
 #include "core/Exceptions.h"
+#include "report/ReportDefinition.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -14,8 +15,10 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace Bench {
 
@@ -44,6 +47,19 @@ inline double percentile(QList<double> values, double share)
     return values.at(std::clamp<qsizetype>(at, 0, values.size() - 1));
 }
 
+// Seconds of the fastest of the runs of the work.
+inline double fastest(int runs, const std::function<void()>& work)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        best = std::min(best, static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    }
+    return best;
+}
+
 // A program built beside this one.
 inline QString sibling(const QString& name)
 {
@@ -51,7 +67,8 @@ inline QString sibling(const QString& name)
 }
 
 // The data set klx-gendata writes at the path, made once: it is kept for later runs.
-inline void generateOnce(const QString& path, const QString& engine, int checks)
+inline void generateOnce(const QString& path, const QString& engine, int checks,
+                         const QStringList& more = {})
 {
     if (QFileInfo::exists(path))
         return;
@@ -60,8 +77,9 @@ inline void generateOnce(const QString& path, const QString& engine, int checks)
     QProcess gendata;
     gendata.setProcessChannelMode(QProcess::ForwardedChannels);
     gendata.start(sibling(QStringLiteral("klx-gendata")),
-                  {QStringLiteral("--db"), engine, QStringLiteral("--checks"),
-                   QString::number(checks), path});
+                  QStringList{QStringLiteral("--db"), engine, QStringLiteral("--checks"),
+                              QString::number(checks)} +
+                      more + QStringList{path});
     if (!gendata.waitForFinished(-1) || gendata.exitCode() != 0)
         throw Exception(QStringLiteral("klx-gendata falhou para %1").arg(path));
 }
@@ -86,6 +104,32 @@ inline std::pair<QDate, QDate> emissionRangeHolding(const QSqlDatabase& db, int 
     if (held < rows)
         throw Exception(QStringLiteral("o banco tem menos de %1 cheques").arg(rows));
     return range;
+}
+
+// The report's query by itself, every value of every row read as the engine reads it; the
+// values by parameter name in capitals.
+inline int queryAlone(const QSqlDatabase& db, const QString& sql,
+                      const QHash<QString, QVariant>& values)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    if (!query.prepare(sql))
+        throw Exception(query.lastError().text());
+    for (const QString& name : ReportDefinition::declaredParameters(sql))
+        query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
+    if (!query.exec())
+        throw Exception(query.lastError().text());
+    int rows = 0;
+    const int columns = query.record().count();
+    while (query.next()) {
+        for (int c = 0; c < columns; ++c)
+            query.value(c);
+        ++rows;
+    }
+    if (query.lastError().isValid())
+        throw Exception(query.lastError().text());
+    return rows;
 }
 
 // Starts klx report with the arguments, headless and away from the user's settings (they

@@ -14,9 +14,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QSqlRecord>
 #include <QTemporaryDir>
-#include <functional>
 
 using namespace Bench;
 
@@ -32,19 +30,6 @@ struct Figures {
     int rows = 0;
     double queryAll = 0, queryList = 0, reportAll = 0, reportList = 0;
 };
-
-// Seconds of the fastest run.
-double fastest(int runs, const std::function<void()>& work)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        best = std::min(best, static_cast<double>(clock.nsecsElapsed()) / 1e9);
-    }
-    return best;
-}
 
 // What the screen binds for all companies and states in the range, with the accounts of the
 // list or all of them, and what the engine adds.
@@ -67,30 +52,6 @@ QHash<QString, QVariant> screenValues(const std::pair<QDate, QDate>& range, cons
             {QStringLiteral("P_TDTCOMP"), all},
             {QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-31")},
             {QStringLiteral("P_CDOPERADOR"), QStringLiteral("ADM")}};
-}
-
-// The report's query by itself, every value of every row read as the engine reads it.
-int queryAlone(const QSqlDatabase& db, const QString& sql, const QHash<QString, QVariant>& values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    if (!query.prepare(sql))
-        throw Exception(query.lastError().text());
-    for (const QString& name : ReportDefinition::declaredParameters(sql))
-        query.bindValue(QLatin1Char(':') + name, values.value(name));
-    if (!query.exec())
-        throw Exception(query.lastError().text());
-    int rows = 0;
-    const int columns = query.record().count();
-    while (query.next()) {
-        for (int c = 0; c < columns; ++c)
-            query.value(c);
-        ++rows;
-    }
-    if (query.lastError().isValid())
-        throw Exception(query.lastError().text());
-    return rows;
 }
 
 QStringList accountCodes(const QSqlDatabase& db)

@@ -7,10 +7,10 @@
 // Without --database it generates (once) a data set with klx-gendata beside this program:
 // 10,000 accounts of 50 companies, few checks.
 
+#include "BenchSupport.h"
 #include "OffscreenMessages.h"
 #include "controls/ListPickerDialog.h"
 #include "core/Dispatcher.h"
-#include "core/Exceptions.h"
 #include "core/LoginContext.h"
 #include "core/ModuleLoader.h"
 #include "core/Pesqlista.h"
@@ -22,58 +22,21 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
-#include <functional>
+
+using namespace Bench;
 
 namespace {
 
-void say(const QString& text)
-{
-    std::printf("%s\n", qUtf8Printable(text));
-    std::fflush(stdout);
-}
-
 QString milliseconds(double seconds)
 {
-    return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(seconds * 1000, 'f', 1);
-}
-
-// Seconds of the fastest of the runs of the work.
-double best(int runs, const std::function<void()>& work)
-{
-    double fastest = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        fastest = std::min(fastest, clock.nsecsElapsed() / 1e9);
-    }
-    return fastest;
-}
-
-QString generate(const QString& path)
-{
-    if (QFileInfo::exists(path))
-        return path;
-    say(QStringLiteral("Gerando %1 com klx-gendata (10.000 contas)…").arg(path));
-    QProcess gendata;
-    gendata.setProcessChannelMode(QProcess::ForwardedChannels);
-    gendata.start(QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata"),
-                  {QStringLiteral("--accounts"), QStringLiteral("10000"),
-                   QStringLiteral("--checks"), QStringLiteral("20000"), path});
-    if (!gendata.waitForFinished(-1) || gendata.exitCode() != 0)
-        throw Exception(QStringLiteral("klx-gendata falhou"));
-    return path;
+    return figure(seconds * 1000, 1);
 }
 
 // The dialog shown and painted once, as the user first sees it.
@@ -193,25 +156,27 @@ int main(int argc, char* argv[])
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
     try {
-        const QString database =
-            parser.isSet(databaseOption)
-                ? parser.value(databaseOption)
-                : generate(QDir::tempPath() + QStringLiteral("/klx-bench-accounts.sqlite"));
+        QString database = parser.value(databaseOption);
+        if (!parser.isSet(databaseOption)) {
+            database = QDir::tempPath() + QStringLiteral("/klx-bench-accounts.sqlite");
+            generateOnce(database, QStringLiteral("sqlite"), 20000,
+                         {QStringLiteral("--accounts"), QStringLiteral("10000")});
+        }
         PickerScreen screen(database);
         double asking = 0;
         const Pesqlista::Request request = screen.request(asking);
         const int rows = static_cast<int>(request.table.keys.size());
-        say(QStringLiteral("Banco: %1. Lista de contas da tela com %2 linhas; %3 execuções de "
+        print(QStringLiteral("Banco: %1. Lista de contas da tela com %2 linhas; %3 execuções de "
                            "cada medida, vale a mais rápida.")
                 .arg(database)
                 .arg(rows)
                 .arg(runs));
 
         const auto line = [](const QString& what, double value) {
-            say(QStringLiteral("  %1 %2 ms").arg(what, -60).arg(milliseconds(value), 7));
+            print(QStringLiteral("  %1 %2 ms").arg(what, -60).arg(milliseconds(value), 7));
         };
-        say(QStringLiteral("Como o usuário usa:"));
-        const double query = best(runs, [&] { screen.request(asking); });
+        print(QStringLiteral("Como o usuário usa:"));
+        const double query = fastest(runs, [&] { screen.request(asking); });
         line(QStringLiteral("Pesquisar: consulta e leitura das linhas, sem a janela"), query);
         double open = 1e30, markAll = 1e30, confirm = 1e30, reopen = 1e30;
         for (int i = 0; i < runs; ++i) {
@@ -235,7 +200,7 @@ int main(int argc, char* argv[])
         line(QStringLiteral("confirmar: lista de códigos e o que a tela mostra"), confirm);
         line(QStringLiteral("Pesquisar de novo até a lista na tela, todas marcadas"), reopen);
 
-        say(QStringLiteral("A janela sozinha, com as mesmas linhas:"));
+        print(QStringLiteral("A janela sozinha, com as mesmas linhas:"));
         QStringList half;
         for (int i = 0; i < rows; i += 2)
             half << request.table.keys.at(i);
@@ -247,7 +212,7 @@ int main(int argc, char* argv[])
               std::pair{QStringLiteral("abrir, todas marcadas"), request.table.keys}}) {
             Pesqlista::Request opening = request;
             opening.marked = marked;
-            line(what, best(runs, [&] {
+            line(what, fastest(runs, [&] {
                      ListPickerDialog dialog(opening);
                      showAndPaint(dialog);
                  }));
@@ -257,24 +222,22 @@ int main(int argc, char* argv[])
         ListPickerDialog dialog(alternate);
         showAndPaint(dialog);
         auto* search = dialog.findChild<QLineEdit*>(QStringLiteral("search"));
-        line(QStringLiteral("localizar, uma letra (uma sim uma não marcadas)"), best(runs, [&] {
+        line(QStringLiteral("localizar, uma letra (uma sim uma não marcadas)"), fastest(runs, [&] {
                  search->setText(QStringLiteral("a"));
                  QCoreApplication::processEvents();
                  search->clear();
              }));
-        line(QStringLiteral("localizar, um nome inteiro, e limpar"), best(runs, [&] {
+        line(QStringLiteral("localizar, um nome inteiro, e limpar"), fastest(runs, [&] {
                  search->setText(QStringLiteral("conta 0042"));
                  QCoreApplication::processEvents();
                  search->clear();
                  QCoreApplication::processEvents();
              }));
         line(QStringLiteral("códigos marcados, para a lista de códigos"),
-             best(runs, [&] { dialog.markedKeys(); }));
+             fastest(runs, [&] { dialog.markedKeys(); }));
         const double worst = std::max({open, markAll, confirm, reopen});
-        say(QStringLiteral("Pior passo do usuário: %1 ms, %2 da meta de 300 ms.")
-                .arg(milliseconds(worst), QLocale(QLocale::Portuguese, QLocale::Brazil)
-                                                  .toString(worst / 0.3 * 100, 'f', 0) +
-                                              QStringLiteral(" %")));
+        print(QStringLiteral("Pior passo do usuário: %1 ms, %2 da meta de 300 ms.")
+                .arg(milliseconds(worst), figure(worst / 0.3 * 100, 0) + QStringLiteral(" %")));
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "picker_bench: %s\n", qUtf8Printable(e.Message()));

@@ -11,6 +11,7 @@
 // memory is its own. Without --database it generates (once) a data set of a million checks
 // with klx-gendata beside this program.
 
+#include "BenchSupport.h"
 #include "core/Dispatcher.h"
 #include "core/Exceptions.h"
 #include "core/LoginContext.h"
@@ -51,23 +52,13 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
+using namespace Bench;
 
-void say(const QString& text)
-{
-    std::printf("%s\n", qUtf8Printable(text));
-    std::fflush(stdout);
-}
+namespace {
 
 QString number(double value, int decimals = 0)
 {
-    return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(value, 'f', decimals);
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
+    return figure(value, decimals);
 }
 
 // The peak resident memory of this process, in MB.
@@ -80,20 +71,6 @@ double peakMegabytes()
     return peak.match(QString::fromLatin1(status.readAll())).captured(1).toDouble() / 1024;
 }
 
-QString generate(const QString& path)
-{
-    if (QFileInfo::exists(path))
-        return path;
-    say(QStringLiteral("Gerando %1 com klx-gendata (1.000.000 de cheques)…").arg(path));
-    QProcess gendata;
-    gendata.setProcessChannelMode(QProcess::ForwardedChannels);
-    gendata.start(QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata"),
-                  {QStringLiteral("--checks"), QStringLiteral("1000000"), path});
-    if (!gendata.waitForFinished(-1) || gendata.exitCode() != 0)
-        throw Exception(QStringLiteral("klx-gendata falhou"));
-    return path;
-}
-
 // Opens the data set on its engine.
 void open(TdtmDBGeral& module, DatabaseConfig::Engine engine, const QString& database)
 {
@@ -103,53 +80,22 @@ void open(TdtmDBGeral& module, DatabaseConfig::Engine engine, const QString& dat
     module.open(config);
 }
 
-// The Firebird data set of a million checks, generated once by klx-gendata where it writes
-// Firebird and the Qt driver is there; empty, with a note, where it cannot be made.
+// The Firebird data set of a million checks, generated once by klx-gendata where the Qt
+// driver is there; empty, with a note, where it cannot be made.
 QString firebirdDatabase()
 {
     const QString path = QDir::tempPath() + QStringLiteral("/klx-bench-1m.fdb");
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE"))) {
-        say(QStringLiteral("Não medido: falta o driver Firebird do Qt (libqt6sql6-ibase)."));
+        print(QStringLiteral("Não medido: falta o driver Firebird do Qt (libqt6sql6-ibase)."));
         return QString();
     }
-    if (QFileInfo::exists(path))
-        return path;
-    const QString gendata = QCoreApplication::applicationDirPath() + QStringLiteral("/klx-gendata");
-    QProcess help;
-    help.start(gendata, {QStringLiteral("--help")});
-    help.waitForFinished();
-    if (!QString::fromUtf8(help.readAllStandardOutput()).contains(QStringLiteral("--db"))) {
-        say(QStringLiteral("Não medido: klx-gendata não grava bancos Firebird (--db firebird)."));
-        return QString();
-    }
-    say(QStringLiteral("Gerando %1 com klx-gendata --db firebird…").arg(path));
-    QProcess generating;
-    generating.setProcessChannelMode(QProcess::ForwardedChannels);
-    generating.start(gendata, {QStringLiteral("--db"), QStringLiteral("firebird"),
-                               QStringLiteral("--checks"), QStringLiteral("1000000"), path});
-    if (!generating.waitForFinished(-1) || generating.exitCode() != 0) {
-        say(QStringLiteral("Não medido: klx-gendata --db firebird falhou."));
+    try {
+        generateOnce(path, QStringLiteral("firebird"), 1000000);
+    } catch (const Exception& e) {
+        print(QStringLiteral("Não medido: %1.").arg(e.Message()));
         return QString();
     }
     return path;
-}
-
-// The first emission dates that together hold at least the rows (all of them when fewer).
-QPair<QDate, QDate> emissionRangeFor(const QSqlDatabase& db, int rows)
-{
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT DTEMISSAO, COUNT(*) FROM CHEQUE GROUP BY DTEMISSAO "
-                                   "ORDER BY DTEMISSAO")))
-        throw Exception(query.lastError().text());
-    QDate first, last;
-    int total = 0;
-    while (query.next() && total < rows) {
-        last = QDate::fromString(query.value(0).toString(), Qt::ISODate);
-        if (!first.isValid())
-            first = last;
-        total += query.value(1).toInt();
-    }
-    return {first, last};
 }
 
 ReportDefinition reportDefinition(int index)
@@ -177,7 +123,7 @@ struct Case {
 ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
 {
     const ReportDefinition report = reportDefinition(c.report);
-    const auto range = emissionRangeFor(db, c.rows);
+    const auto range = emissionRangeHolding(db, c.rows);
     TParams params(ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
     const auto text = [&](const char* name, const QString& value) {
         if (TParam* p = params.FindParam(QLatin1String(name)))
@@ -212,28 +158,6 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
                       QStringLiteral("Nenhum cheque atende aos critérios."),
                       {{QStringLiteral("Critérios"), QStringLiteral("medição")}}};
     return request;
-}
-
-// The query alone, as any program would run it: every value of every row read.
-int queryAlone(const QSqlDatabase& db, const ReportJob::Request& request)
-{
-    const QString sql = request.definition.sqlFor(request.source.engine);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    query.prepare(sql);
-    for (const QString& name : ReportDefinition::declaredParameters(sql))
-        query.bindValue(QLatin1Char(':') + name, request.values.value(name.toUpper()));
-    if (!query.exec())
-        throw Exception(query.lastError().text());
-    int rows = 0;
-    const int columns = query.record().count();
-    while (query.next()) {
-        for (int c = 0; c < columns; ++c)
-            query.value(c);
-        ++rows;
-    }
-    return rows;
 }
 
 // A text of a page, where the engine puts it (its left edge; no measuring, no alignment).
@@ -347,7 +271,7 @@ int measure(const QString& what, const Case& c)
     int pages = 0;
     if (what == QLatin1String("query")) {
         clock.start();
-        rows = queryAlone(db, request);
+        rows = queryAlone(db, request.definition.sqlFor(c.engine), request.values);
     } else if (what == QLatin1String("bare")) {
         // The pages laid out and their texts read before the clock starts.
         const auto laidOut = ReportJob::runHere(request, progress);
@@ -500,10 +424,10 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
                  const QList<int>& reports, int runs)
 {
     PdfSeconds seconds;
-    say(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
+    print(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
                        "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
                        "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
-    say(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
+    print(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
     for (int size : sizes) {
         for (int report : reports) {
             const Case c{engine, database, report, size, {}};
@@ -512,7 +436,7 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
             const Figures pdf = measured(QStringLiteral("pdf"), c, runs);
             const Figures csv = measured(QStringLiteral("csv"), c, runs);
             const Figures preview = measured(QStringLiteral("preview"), c, 1);
-            say(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | "
+            print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | "
                                "%13 | %14 |")
                     .arg(report)
                     .arg(number(pdf.rows), number(pdf.pages), number(query.seconds, 2),
@@ -572,10 +496,11 @@ int main(int argc, char* argv[])
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
     try {
-        const QString database =
-            parser.isSet(databaseOption)
-                ? parser.value(databaseOption)
-                : generate(QDir::tempPath() + QStringLiteral("/klx-bench-1m.sqlite"));
+        QString database = parser.value(databaseOption);
+        if (!parser.isSet(databaseOption)) {
+            database = QDir::tempPath() + QStringLiteral("/klx-bench-1m.sqlite");
+            generateOnce(database, QStringLiteral("sqlite"), 1000000);
+        }
         if (parser.isSet(measureOption)) {
             Case c{parser.value(engineOption) == QLatin1String("firebird")
                        ? DatabaseConfig::Engine::Firebird
@@ -593,7 +518,7 @@ int main(int argc, char* argv[])
         const QStringList engines =
             parser.value(enginesOption).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts);
 
-        say(QStringLiteral("Banco SQLite: %1. Cada medida num processo próprio (memória de pico "
+        print(QStringLiteral("Banco SQLite: %1. Cada medida num processo próprio (memória de pico "
                            "dele), a mais rápida de %2 execução(ões); \"consulta\" é a consulta "
                            "lendo todos os valores, \"QPainter puro\" os mesmos textos das mesmas "
                            "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")
@@ -601,11 +526,11 @@ int main(int argc, char* argv[])
                 .arg(runs));
         PdfSeconds sqlite;
         if (engines.contains(QLatin1String("sqlite"))) {
-            say(QStringLiteral("\n## SQLite"));
+            print(QStringLiteral("\n## SQLite"));
             sqlite = table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
         }
         if (engines.contains(QLatin1String("firebird"))) {
-            say(QStringLiteral("\n## Firebird"));
+            print(QStringLiteral("\n## Firebird"));
             const QString firebird = firebirdDatabase();
             PdfSeconds fb;
             try {
@@ -613,11 +538,11 @@ int main(int argc, char* argv[])
                     fb = table(DatabaseConfig::Engine::Firebird, firebird,
                                numbers(parser.value(firebirdSizesOption)), reports, runs);
             } catch (const Exception& e) {
-                say(QStringLiteral("Interrompido: %1").arg(e.Message()));
+                print(QStringLiteral("Interrompido: %1").arg(e.Message()));
             }
             for (auto it = fb.cbegin(); it != fb.cend(); ++it)
                 if (sqlite.contains(it.key()))
-                    say(QStringLiteral("Relatório %1, %2 linhas pedidas, PDF: Firebird/SQLite %3")
+                    print(QStringLiteral("Relatório %1, %2 linhas pedidas, PDF: Firebird/SQLite %3")
                             .arg(it.key().first)
                             .arg(number(it.key().second))
                             .arg(ratio(it.value() / sqlite.value(it.key()))));
@@ -633,25 +558,25 @@ int main(int argc, char* argv[])
         const Figures listed =
             measured(QStringLiteral("query"),
                      {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
-        say(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
+        print(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
                 .arg(number(accounts.size())));
-        say(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
+        print(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
                 .arg(number(all.rows), number(all.seconds, 2), number(listed.rows),
                      number(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
 
-        say(QStringLiteral("\n## Seletor de contas (picker_bench)"));
+        print(QStringLiteral("\n## Seletor de contas (picker_bench)"));
         QProcess picker;
         picker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         picker.start(QCoreApplication::applicationDirPath() + QStringLiteral("/picker_bench"),
                      {QStringLiteral("--runs"), QString::number(std::max(runs, 3))});
         picker.waitForFinished(-1);
-        say(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
+        print(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
 
         const QList<double> openings = screenOpenings(database, std::max(5, runs * 5));
-        say(QStringLiteral(
+        print(QStringLiteral(
                 "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
                 "%4 aberturas; a primeira %5 ms)")
-                .arg(number(median(openings), 1),
+                .arg(number(percentile(openings, 0.5), 1),
                      number(*std::min_element(openings.begin(), openings.end()), 1),
                      number(*std::max_element(openings.begin(), openings.end()), 1))
                 .arg(openings.size())
