@@ -224,8 +224,8 @@ public:
     Body(const ReportDefinition& definition, const QStringList& fields,
          const QList<ReportValueFormat>& formats, const QList<ReportDefinition::Column>& columns,
          ReportDocument& document)
-        : m_definition(definition), m_fields(fields), m_formats(formats), m_columns(columns),
-          m_document(document), m_states(definition),
+        : m_definition(definition), m_formats(formats), m_columns(columns), m_document(document),
+          m_states(definition),
           m_bodyWidth(document.pageSize.width() - document.margins.left() -
                       document.margins.right()),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
@@ -439,7 +439,6 @@ private:
     }
 
     const ReportDefinition& m_definition;
-    const QStringList& m_fields;
     const QList<ReportValueFormat>& m_formats;
     const QList<ReportDefinition::Column>& m_columns;
     const ReportDocument& m_document;
