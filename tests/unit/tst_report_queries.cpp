@@ -660,16 +660,18 @@ private:
         return cases;
     }
 
-    // Account 001 loses 001105 and 001106 and gains "1101" (a second 001101) and "A0001".
+    // Account 001 loses 001105, 001106 and 001110 and gains "1101" (a second 001101) and
+    // "A0001"; account 002 gains "2110", a second 002110, its last number.
     static void prepareAuditData(const QSqlDatabase& db)
     {
         runSql(db, QStringLiteral("DELETE FROM CHEQUE WHERE CDREDUCONT = '001' AND NRCHEQUE IN "
                                   "('001105', '001106', '001110')"));
-        for (const char* number : {"1101", "A0001"})
+        for (const auto& [account, number] :
+             {std::pair{"001", "1101"}, {"001", "A0001"}, {"002", "2110"}})
             runSql(db, QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
-                                      "DTEMISSAO, VLCHEQUE, IDSTATUS) VALUES ('001', '%1', '01', "
+                                      "DTEMISSAO, VLCHEQUE, IDSTATUS) VALUES ('%1', '%2', '01', "
                                       "'2026-03-01', 10, '1')")
-                           .arg(QLatin1String(number)));
+                           .arg(QLatin1String(account), QLatin1String(number)));
     }
 
     static QStringList auditExpectation()
@@ -679,10 +681,11 @@ private:
                 QStringLiteral("001|Números faltando|001105|001106||2|"),
                 QStringLiteral("001|Números faltando|001110|001110||1|"),
                 QStringLiteral("001|Número inválido|A0001||||"),
-                QStringLiteral("002|Sequência|002101|002110|10||"),
+                QStringLiteral("002|Sequência|002101|002110|11||"),
+                QStringLiteral("002|Número repetido|002110|002110|||1"),
                 QStringLiteral("Total da conta 001|||||12|3|1"),
-                QStringLiteral("Total da conta 002|||||10|0|0"),
-                QStringLiteral("Total geral|||||22|3|1")};
+                QStringLiteral("Total da conta 002|||||11|0|1"),
+                QStringLiteral("Total geral|||||23|3|2")};
     }
 
     QList<Check> expectedRows(int report, const Criteria& criteria) const
