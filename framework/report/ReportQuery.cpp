@@ -240,7 +240,8 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
 
     const QSqlRecord record = query.record();
     // Whatever its text says, a report whose rows carry a company shows only the operator's
-    // companies: a row of any other company (or of none) stops the run.
+    // companies: a row of any other company stops the run. A row without one (an account
+    // missing from CONTCORR, say) belongs to no other company and passes.
     const int companyPosition = record.indexOf(QStringLiteral("CDEMPRESA"));
     const QString operatorCode = values.value(QStringLiteral("P_CDOPERADOR")).toString();
     QSet<QString> allowed;
@@ -274,17 +275,13 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     while (query.next()) {
         if (companyPosition >= 0) {
             const QVariant company = query.value(companyPosition);
-            if (company.isNull() || !allowed.contains(companyKey(company)))
+            if (!company.isNull() && !allowed.contains(companyKey(company)))
                 throw Exception(
-                    QStringLiteral("%1: a consulta trouxe cheques %2, que o operador %3 não pode "
-                                   "ver; o relatório foi interrompido. A consulta deve "
-                                   "restringir as empresas às do operador (OPEREMPR, "
+                    QStringLiteral("%1: a consulta trouxe cheques da empresa %2, que o operador "
+                                   "%3 não pode ver; o relatório foi interrompido. A consulta "
+                                   "deve restringir as empresas às do operador (OPEREMPR, "
                                    ":P_CDOPERADOR).")
-                        .arg(fileName,
-                             company.isNull()
-                                 ? QStringLiteral("sem empresa")
-                                 : QStringLiteral("da empresa %1").arg(companyKey(company)),
-                             operatorCode));
+                        .arg(fileName, companyKey(company), operatorCode));
         }
         QVector<QVariant> row(positions.size());
         for (qsizetype i = 0; i < positions.size(); ++i)

@@ -440,6 +440,20 @@ private slots:
         QCOMPARE(textsOf(document), auditExpectation());
     }
 
+    // A check whose account is missing from CONTCORR has no company on the audit's line; it
+    // belongs to no other company, so the run goes on and lists it.
+    void auditListsAnAccountMissingFromItsTable()
+    {
+        auto module = openSqlite(m_dir.filePath(QStringLiteral("orphan.sqlite")));
+        runSql(module->database(),
+               QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, "
+                              "VLCHEQUE, IDSTATUS) VALUES ('999', '999101', '01', '2026-03-01', "
+                              "10, '1')"));
+        const QStringList lines = textsOf(run(definition(4), Criteria(), *module));
+        QVERIFY2(lines.contains(QStringLiteral("999|Sequência|999101|999101|1||")),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+
     // "Todas" binds an empty list: the operator's companies (OPEREMPR) still bound every
     // report, on both engines, and only their names head the pages.
     void reportsShowOnlyTheOperatorsCompanies_data()
