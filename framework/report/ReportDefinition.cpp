@@ -299,6 +299,18 @@ const ReportDefinition::Column* ReportDefinition::column(const QString& field) c
     return nullptr;
 }
 
+QList<ReportDefinition::Placeholder> ReportDefinition::placeholders(const QString& text)
+{
+    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
+    QList<Placeholder> found;
+    auto it = placeholder.globalMatch(text);
+    while (it.hasNext()) {
+        const auto match = it.next();
+        found << Placeholder{match.capturedStart(), match.capturedEnd(), match.captured(1)};
+    }
+    return found;
+}
+
 QStringList ReportDefinition::declaredParameters(const QString& sql)
 {
     return SqlParameters::declaredIn(sql);

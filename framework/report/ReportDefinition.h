@@ -130,4 +130,12 @@ public:
     const Column* column(const QString& field) const;
     // The named parameters (":NAME") the SQL declares, in order of first use.
     static QStringList declaredParameters(const QString& sql);
+    // Where each {FIELD} placeholder of a group's heading or footer stands, in order: its
+    // start and end in the text and the field it names.
+    struct Placeholder {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        QString field;
+    };
+    static QList<Placeholder> placeholders(const QString& text);
 };

@@ -8,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QPageSize>
-#include <QRegularExpression>
 #include <QSet>
 #include <functional>
 
@@ -177,15 +176,12 @@ class FilledText {
 public:
     FilledText(const QString& text, const QStringList& fields)
     {
-        static const QRegularExpression placeholder(
-            QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
         qsizetype from = 0;
-        auto it = placeholder.globalMatch(text);
-        while (it.hasNext()) {
-            const auto match = it.next();
-            m_literals << text.mid(from, match.capturedStart() - from);
-            m_fields << static_cast<int>(fields.indexOf(match.captured(1).toUpper()));
-            from = match.capturedEnd();
+        for (const ReportDefinition::Placeholder& placeholder :
+             ReportDefinition::placeholders(text)) {
+            m_literals << text.mid(from, placeholder.start - from);
+            m_fields << static_cast<int>(fields.indexOf(placeholder.field.toUpper()));
+            from = placeholder.end;
         }
         m_literals << text.mid(from);
     }

@@ -162,14 +162,12 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
         add(column.field);
     for (const ReportDefinition::Column& column : definition.exportColumns)
         add(column.field, column.format);
-    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z_][A-Za-z0-9_]*)\\}"));
     for (const ReportDefinition::Group& group : definition.groups) {
         add(group.field);
-        for (const QString& text : {group.heading, group.footer}) {
-            auto it = placeholder.globalMatch(text);
-            while (it.hasNext())
-                add(it.next().captured(1));
-        }
+        for (const QString& text : {group.heading, group.footer})
+            for (const ReportDefinition::Placeholder& placeholder :
+                 ReportDefinition::placeholders(text))
+                add(placeholder.field);
     }
     add(definition.companyField);
     add(definition.stateField);
