@@ -106,6 +106,18 @@ inline std::pair<QDate, QDate> emissionRangeHolding(const QSqlDatabase& db, int 
     return range;
 }
 
+// The accounts' codes, in order.
+inline QStringList accountCodes(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY CDREDUCONT")))
+        throw Exception(query.lastError().text());
+    QStringList codes;
+    while (query.next())
+        codes << query.value(0).toString();
+    return codes;
+}
+
 // The report's query by itself, every value of every row read as the engine reads it; the
 // values by parameter name in capitals.
 inline int queryAlone(const QSqlDatabase& db, const QString& sql,

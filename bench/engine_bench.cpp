@@ -54,17 +54,6 @@ QHash<QString, QVariant> screenValues(const std::pair<QDate, QDate>& range, cons
             {QStringLiteral("P_CDOPERADOR"), QStringLiteral("ADM")}};
 }
 
-QStringList accountCodes(const QSqlDatabase& db)
-{
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY CDREDUCONT")))
-        throw Exception(query.lastError().text());
-    QStringList codes;
-    while (query.next())
-        codes << query.value(0).toString();
-    return codes;
-}
-
 Figures measure(const Target& target, const ReportDefinition& report,
                 const std::pair<QDate, QDate>& range, const QStringList& accounts, int runs,
                 const QString& work)

@@ -56,11 +56,6 @@ using namespace Bench;
 
 namespace {
 
-QString number(double value, int decimals = 0)
-{
-    return figure(value, decimals);
-}
-
 // The peak resident memory of this process, in MB.
 double peakMegabytes()
 {
@@ -348,12 +343,7 @@ QStringList accountsOf(const QString& database)
 {
     TdtmDBGeral module;
     open(module, DatabaseConfig::Engine::Sqlite, database);
-    QSqlQuery query(module.database());
-    query.exec(QStringLiteral("SELECT CDREDUCONT FROM CONTCORR ORDER BY CDREDUCONT"));
-    QStringList accounts;
-    while (query.next())
-        accounts << query.value(0).toString();
-    return accounts;
+    return accountCodes(module.database());
 }
 
 // Milliseconds from IniProc to the screen shown and activated, its defaults set.
@@ -413,7 +403,7 @@ QList<int> numbers(const QString& list)
 
 QString ratio(double value)
 {
-    return number(value, 2) + QLatin1Char('x');
+    return figure(value, 2) + QLatin1Char('x');
 }
 
 // The seconds of each report to PDF, by report and size.
@@ -437,15 +427,15 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
             const Figures csv = measured(QStringLiteral("csv"), c, runs);
             const Figures preview = measured(QStringLiteral("preview"), c, 1);
             print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | "
-                               "%13 | %14 |")
-                    .arg(report)
-                    .arg(number(pdf.rows), number(pdf.pages), number(query.seconds, 2),
-                         number(bare.seconds, 2), number(pdf.seconds, 2), number(pdf.megabytes),
-                         number(csv.seconds, 2))
-                    .arg(number(csv.megabytes), number(preview.seconds, 2),
-                         number(preview.megabytes), ratio(pdf.seconds / query.seconds),
-                         ratio(pdf.seconds / (query.seconds + bare.seconds)),
-                         ratio(pdf.seconds / bare.seconds)));
+                                 "%13 | %14 |")
+                      .arg(report)
+                      .arg(figure(pdf.rows, 0), figure(pdf.pages, 0), figure(query.seconds, 2),
+                           figure(bare.seconds, 2), figure(pdf.seconds, 2),
+                           figure(pdf.megabytes, 0), figure(csv.seconds, 2))
+                      .arg(figure(csv.megabytes, 0), figure(preview.seconds, 2),
+                           figure(preview.megabytes, 0), ratio(pdf.seconds / query.seconds),
+                           ratio(pdf.seconds / (query.seconds + bare.seconds)),
+                           ratio(pdf.seconds / bare.seconds)));
             seconds.insert({report, size}, pdf.seconds);
         }
     }
@@ -543,9 +533,9 @@ int main(int argc, char* argv[])
             for (auto it = fb.cbegin(); it != fb.cend(); ++it)
                 if (sqlite.contains(it.key()))
                     print(QStringLiteral("Relatório %1, %2 linhas pedidas, PDF: Firebird/SQLite %3")
-                            .arg(it.key().first)
-                            .arg(number(it.key().second))
-                            .arg(ratio(it.value() / sqlite.value(it.key()))));
+                              .arg(it.key().first)
+                              .arg(figure(it.key().second, 0))
+                              .arg(ratio(it.value() / sqlite.value(it.key()))));
         }
 
         // The same report over the whole list of accounts, picked one by one, and "Todas".
@@ -559,10 +549,10 @@ int main(int argc, char* argv[])
             measured(QStringLiteral("query"),
                      {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
         print(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
-                .arg(number(accounts.size())));
+                  .arg(figure(accounts.size(), 0)));
         print(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
-                .arg(number(all.rows), number(all.seconds, 2), number(listed.rows),
-                     number(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
+                  .arg(figure(all.rows, 0), figure(all.seconds, 2), figure(listed.rows, 0),
+                       figure(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
 
         print(QStringLiteral("\n## Seletor de contas (picker_bench)"));
         QProcess picker;
@@ -574,13 +564,13 @@ int main(int argc, char* argv[])
 
         const QList<double> openings = screenOpenings(database, std::max(5, runs * 5));
         print(QStringLiteral(
-                "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
-                "%4 aberturas; a primeira %5 ms)")
-                .arg(number(percentile(openings, 0.5), 1),
-                     number(*std::min_element(openings.begin(), openings.end()), 1),
-                     number(*std::max_element(openings.begin(), openings.end()), 1))
-                .arg(openings.size())
-                .arg(number(openings.first(), 1)));
+                  "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
+                  "%4 aberturas; a primeira %5 ms)")
+                  .arg(figure(percentile(openings, 0.5), 1),
+                       figure(*std::min_element(openings.begin(), openings.end()), 1),
+                       figure(*std::max_element(openings.begin(), openings.end()), 1))
+                  .arg(openings.size())
+                  .arg(figure(openings.first(), 1)));
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "report_bench: %s\n", qUtf8Printable(e.Message()));
