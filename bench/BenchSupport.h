@@ -3,8 +3,8 @@
 // What the benchmarks share: printing, timing, generated data sets, the emission range that
 // holds a number of checks, a report's query by itself, and klx report runs timed from outside.
 
-#include "core/Exceptions.h"
-#include "report/ReportDefinition.h"
+#include "base/Exceptions.h"
+#include "report/engine/ReportDefinition.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -10,7 +10,7 @@
 #include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"
 #include "data/dtmDBGeral.h"
-#include "report/ReportDefinition.h"
+#include "report/engine/ReportDefinition.h"
 
 #include <QCommandLineParser>
 #include <QDir>

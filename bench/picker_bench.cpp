@@ -9,14 +9,14 @@
 
 #include "BenchSupport.h"
 #include "OffscreenMessages.h"
+#include "base/Dispatcher.h"
+#include "base/ModuleLoader.h"
 #include "controls/ListPickerDialog.h"
-#include "core/Dispatcher.h"
-#include "core/LoginContext.h"
-#include "core/ModuleLoader.h"
-#include "core/Pesqlista.h"
-#include "core/TApplication.h"
+#include "controls/Pesqlista.h"
 #include "data/Dbgeral.h"
+#include "data/LoginContext.h"
 #include "data/dtmDBGeral.h"
+#include "form/TApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -167,10 +167,10 @@ int main(int argc, char* argv[])
         const Pesqlista::Request request = screen.request(asking);
         const int rows = static_cast<int>(request.table.keys.size());
         print(QStringLiteral("Banco: %1. Lista de contas da tela com %2 linhas; %3 execuções de "
-                           "cada medida, vale a mais rápida.")
-                .arg(database)
-                .arg(rows)
-                .arg(runs));
+                             "cada medida, vale a mais rápida.")
+                  .arg(database)
+                  .arg(rows)
+                  .arg(runs));
 
         const auto line = [](const QString& what, double value) {
             print(QStringLiteral("  %1 %2 ms").arg(what, -60).arg(milliseconds(value), 7));
@@ -237,7 +237,7 @@ int main(int argc, char* argv[])
              fastest(runs, [&] { dialog.markedKeys(); }));
         const double worst = std::max({open, markAll, confirm, reopen});
         print(QStringLiteral("Pior passo do usuário: %1 ms, %2 da meta de 300 ms.")
-                .arg(milliseconds(worst), figure(worst / 0.3 * 100, 0) + QStringLiteral(" %")));
+                  .arg(milliseconds(worst), figure(worst / 0.3 * 100, 0) + QStringLiteral(" %")));
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "picker_bench: %s\n", qUtf8Printable(e.Message()));

@@ -12,22 +12,22 @@
 // with klx-gendata beside this program.
 
 #include "BenchSupport.h"
-#include "core/Dispatcher.h"
-#include "core/Exceptions.h"
-#include "core/LoginContext.h"
-#include "core/ModuleLoader.h"
-#include "core/TApplication.h"
+#include "base/Dispatcher.h"
+#include "base/Exceptions.h"
+#include "base/ModuleLoader.h"
 #include "data/Dbgeral.h"
+#include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
-#include "report/ReportDefinition.h"
-#include "report/ReportFonts.h"
-#include "report/ReportFormat.h"
-#include "report/ReportJob.h"
-#include "report/ReportLayouter.h"
-#include "report/ReportPageView.h"
-#include "report/ReportPreviewDialog.h"
-#include "report/ReportProgress.h"
+#include "form/TApplication.h"
+#include "report/engine/ReportDefinition.h"
+#include "report/engine/ReportFonts.h"
+#include "report/engine/ReportFormat.h"
+#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportProgress.h"
+#include "report/output/ReportJob.h"
+#include "report/ui/ReportPageView.h"
+#include "report/ui/ReportPreviewDialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -415,8 +415,8 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
 {
     PdfSeconds seconds;
     print(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
-                       "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
-                       "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
+                         "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
+                         "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
     print(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
     for (int size : sizes) {
         for (int report : reports) {
@@ -508,7 +508,8 @@ int main(int argc, char* argv[])
         const QStringList engines =
             parser.value(enginesOption).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts);
 
-        print(QStringLiteral("Banco SQLite: %1. Cada medida num processo próprio (memória de pico "
+        print(
+            QStringLiteral("Banco SQLite: %1. Cada medida num processo próprio (memória de pico "
                            "dele), a mais rápida de %2 execução(ões); \"consulta\" é a consulta "
                            "lendo todos os valores, \"QPainter puro\" os mesmos textos das mesmas "
                            "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")

@@ -1,7 +1,7 @@
 #include "HostOptions.h"
 
 #include "AppPaths.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -21,7 +21,8 @@ SqlDialect dialectFromName(const QString& name)
 {
     const auto dialect = sqlDialectFromName(name);
     if (!dialect)
-        throw Exception(QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)").arg(name));
+        throw Exception(
+            QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)").arg(name));
     return *dialect;
 }
 
@@ -142,7 +143,8 @@ QString HostOptions::usage()
         "                       /etc/klx/klx.ini ([login] branch, operator; [database] engine,\n"
         "                       path, user, password, report_user, report_password, dialect;\n"
         "                       [reports] directory)\n"
-        "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de demonstração)\n"
+        "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de "
+        "demonstração)\n"
         "  --database PATH      arquivo do banco (Firebird: arquivo .fdb local ou host:/caminho)\n"
         "  --dialect oracle|mssql|ib  dialeto dos textos SQL das consultas\n"
         "  --branch CODE        filial (padrão 01)\n"

@@ -1,9 +1,9 @@
 #include "HostSession.h"
 
-#include "core/Dispatcher.h"
-#include "core/LoginContext.h"
+#include "base/Dispatcher.h"
+#include "data/LoginContext.h"
 #include "form/TForm.h"
-#include "report/ReportCatalog.h"
+#include "report/engine/ReportCatalog.h"
 
 #include <QCoreApplication>
 #include <QMdiArea>

@@ -2,9 +2,9 @@
 
 #include "HostOptions.h"
 #include "MainWindow.h"
-#include "core/ModuleLoader.h"
-#include "core/TApplication.h"
+#include "base/ModuleLoader.h"
 #include "data/dtmDBGeral.h"
+#include "form/TApplication.h"
 
 // One running host: database connection, login, main window and the loaded screen module.
 class HostSession {

@@ -2,7 +2,7 @@
 
 #include "Version.h"
 #include "form/TForm.h"
-#include "report/TfrmDadosGerRel.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

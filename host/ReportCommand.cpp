@@ -4,23 +4,23 @@
 
 #include "HostOptions.h"
 #include "HostSession.h"
+#include "base/Consiste.h"
+#include "base/Dispatcher.h"
+#include "base/Exceptions.h"
+#include "base/SearchText.h"
+#include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
-#include "core/Consiste.h"
-#include "core/Dispatcher.h"
-#include "core/Exceptions.h"
-#include "core/LoginContext.h"
-#include "core/Pesqlista.h"
-#include "core/SearchText.h"
+#include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "form/CriteriaSets.h"
-#include "report/ReportJob.h"
-#include "report/TReportDesignerDialog.h"
-#include "report/TfrmDadosGerRel.h"
+#include "report/output/ReportJob.h"
+#include "report/ui/TReportDesignerDialog.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QApplication>
 #include <QDate>
@@ -392,9 +392,8 @@ QByteArray paramsJson(const ReportDefinition& report, int index, const TParams& 
         const TParam& param = *params.Items(i);
         const QVariant sent = values.value(param.Name().toUpper());
         // A value the screen left unassigned but the SQL receives was bound by the engine.
-        const QString kind = !param.isAssigned() && !sent.isNull()
-                                 ? QStringLiteral("engine")
-                                 : TParam::kindName(param.kind());
+        const QString kind = !param.isAssigned() && !sent.isNull() ? QStringLiteral("engine")
+                                                                   : TParam::kindName(param.kind());
         text +=
             QStringLiteral("%1\n    {\"name\": %2, \"kind\": %3, \"value\": %4, \"sql\": %5}")
                 .arg(i == 0 ? QString() : QStringLiteral(","), json(param.Name()), json(kind),

@@ -5,9 +5,9 @@
 #include "HostSession.h"
 #include "ReportCommand.h"
 #include "Version.h"
-#include "core/Consiste.h"
-#include "core/Exceptions.h"
-#include "core/Localization.h"
+#include "base/Consiste.h"
+#include "base/Exceptions.h"
+#include "base/Localization.h"
 #include "scenario/ScenarioRunner.h"
 
 #include <QApplication>
@@ -52,8 +52,8 @@ int runApplication(const QStringList& args)
 // True when there is no display to show windows on and no platform was asked for.
 bool headless()
 {
-    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 // "--version" anywhere on the command line ("klx --version", "klx report --version").
@@ -100,7 +100,8 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
                     "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
-                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] [--server HOST/PORTA]\n"
+                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
+                    "[--server HOST/PORTA]\n"
                     "                  ARQUIVO...\n"
                     "     klx --version\n\n"
                     "Opções:\n%s",

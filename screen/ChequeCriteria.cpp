@@ -1,13 +1,13 @@
 #include "ChequeCriteria.h"
 
 #include "Cli_klx47306.h"
+#include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
-#include "core/Pesqlista.h"
 #include "data/Dbgeral.h"
 
 #include <optional>

@@ -2,6 +2,11 @@
 
 #include "ChequeCriteria.h"
 #include "PickSummary.h"
+#include "base/Consiste.h"
+#include "base/Dispatcher.h"
+#include "base/Mask.h"
+#include "base/TMessages.h"
+#include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
@@ -10,20 +15,15 @@
 #include "controls/TLabel.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
-#include "core/Consiste.h"
-#include "core/Dispatcher.h"
-#include "core/LoginContext.h"
-#include "core/Mask.h"
-#include "core/Pesqlista.h"
-#include "core/TApplication.h"
-#include "core/TMessages.h"
 #include "data/Dbgeral.h"
+#include "data/LoginContext.h"
 #include "data/TADOIBQuery.h"
 #include "data/TDataSource.h"
 #include "data/TField.h"
 #include "data/TParams.h"
 #include "form/CriteriaSets.h"
-#include "report/Qrddlgs.h"
+#include "form/TApplication.h"
+#include "report/engine/Qrddlgs.h"
 
 #include <QInputDialog>
 #include <QMenu>
@@ -106,7 +106,8 @@ void TfrmCheque::publishHandlers(HandlerTable& table)
 {
     TfrmDadosGerRel::publishHandlers(table);
     const auto notify = [&](const char* name, void (TfrmCheque::*handler)(TObject*)) {
-        table.notify.insert(QLatin1String(name), [this, handler](TObject* s) { (this->*handler)(s); });
+        table.notify.insert(QLatin1String(name),
+                            [this, handler](TObject* s) { (this->*handler)(s); });
     };
     notify("rdgTodosClick", &TfrmCheque::rdgTodosClick);
     notify("rdgListaClick", &TfrmCheque::rdgListaClick);
@@ -126,14 +127,15 @@ void TfrmCheque::publishHandlers(HandlerTable& table)
     notify("medChequeFinExit", &TfrmCheque::medChequeFinExit);
     table.key.insert(QStringLiteral("rdgListaKeyDown"),
                      [this](TObject* s, quint16& k, TShiftState sh) { rdgListaKeyDown(s, k, sh); });
-    table.key.insert(QStringLiteral("rdgListaContaKeyDown"),
-                     [this](TObject* s, quint16& k, TShiftState sh) {
-                         rdgListaContaKeyDown(s, k, sh);
-                     });
-    table.fieldText.insert(QStringLiteral("qryContaCDAGENCIAGetText"),
-                           [this](TField* f, QString& t, bool d) { qryContaCDAGENCIAGetText(f, t, d); });
-    table.fieldText.insert(QStringLiteral("qryContaCDCONTCORRGetText"),
-                           [this](TField* f, QString& t, bool d) { qryContaCDCONTCORRGetText(f, t, d); });
+    table.key.insert(
+        QStringLiteral("rdgListaContaKeyDown"),
+        [this](TObject* s, quint16& k, TShiftState sh) { rdgListaContaKeyDown(s, k, sh); });
+    table.fieldText.insert(
+        QStringLiteral("qryContaCDAGENCIAGetText"),
+        [this](TField* f, QString& t, bool d) { qryContaCDAGENCIAGetText(f, t, d); });
+    table.fieldText.insert(
+        QStringLiteral("qryContaCDCONTCORRGetText"),
+        [this](TField* f, QString& t, bool d) { qryContaCDCONTCORRGetText(f, t, d); });
     table.queryParams.insert(QStringLiteral("rpddPadraoBeforeGetQueryParams"),
                              [this](TParams* p, bool& h) { rpddPadraoBeforeGetQueryParams(p, h); });
 }
@@ -384,8 +386,7 @@ void TfrmCheque::failIfCheckNumbersInverted()
         failWith(medChequeIni, QStringLiteral("Chequeini_mai"));
 }
 
-void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final,
-                                QWidget* focusTarget)
+void TfrmCheque::leaveFinalDate(TDateEditPlus* initial, TDateEditPlus* final, QWidget* focusTarget)
 {
     final->CheckValidDate();
     failIfDatesInverted(initial, final, focusTarget);
@@ -528,8 +529,10 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
     }
 
     if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty()) {
-        assignString(params, QStringLiteral("P_NRCHEQUEINI"), [&] { return medChequeIni->GetText(); });
-        assignString(params, QStringLiteral("P_NRCHEQUEFIN"), [&] { return medChequeFin->GetText(); });
+        assignString(params, QStringLiteral("P_NRCHEQUEINI"),
+                     [&] { return medChequeIni->GetText(); });
+        assignString(params, QStringLiteral("P_NRCHEQUEFIN"),
+                     [&] { return medChequeFin->GetText(); });
         assignString(params, QStringLiteral("P_TNRCHEQUE"), [&] { return none; });
     } else {
         assignString(params, QStringLiteral("P_NRCHEQUEINI"), [&] { return none; });
@@ -543,7 +546,8 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
     if (chbDisp->isEnabled()) {
         if (chbDisp->Checked())
             emission = issuedOrCancelled ? EmissionDates::FromEdits : EmissionDates::Zero;
-        else if (issuedOrCancelled && depEmissaoIni->GetDate() != 0 && depEmissaoFin->GetDate() != 0)
+        else if (issuedOrCancelled && depEmissaoIni->GetDate() != 0 &&
+                 depEmissaoFin->GetDate() != 0)
             emission = EmissionDates::FromEdits;
         else
             emission = EmissionDates::Untouched;
@@ -569,8 +573,10 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
                   [&] { return cbbConciliacao->GetItemIndex(); });
 
     if (depCompensacaoIni->GetDate() != 0 && depCompensacaoFin->GetDate() != 0) {
-        assignDate(params, QStringLiteral("P_DTCOMPINI"), [&] { return depCompensacaoIni->GetDate(); });
-        assignDate(params, QStringLiteral("P_DTCOMPFIN"), [&] { return depCompensacaoFin->GetDate(); });
+        assignDate(params, QStringLiteral("P_DTCOMPINI"),
+                   [&] { return depCompensacaoIni->GetDate(); });
+        assignDate(params, QStringLiteral("P_DTCOMPFIN"),
+                   [&] { return depCompensacaoFin->GetDate(); });
         assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return none; });
     } else {
         assignString(params, QStringLiteral("P_DTCOMPINI"), [&] { return none; });

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Events.h"
-#include "report/TfrmDadosGerRel.h"
+#include "base/Events.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QString>
 

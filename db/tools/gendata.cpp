@@ -5,7 +5,7 @@
 //   klx-gendata [--db sqlite|firebird] [--accounts N] [--checks M] [--companies K]
 //               [--seed S] [--force] FILE
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/FirebirdAddress.h"
 #include "data/SqliteFunctions.h"
 #include "data/dtmDBGeral.h"

@@ -1,6 +1,6 @@
 #include "controls/KeyEvents.h"
 
-#include "core/Dispatcher.h"
+#include "base/Dispatcher.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Pesqlista.h"
+#include "controls/PickerRequest.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "controls/PickerModel.h"
 
-#include "core/SearchText.h"
+#include "base/SearchText.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #include "controls/TButtonFlat.h"
 
-#include "core/Dispatcher.h"
-#include "core/Exceptions.h"
+#include "base/Dispatcher.h"
+#include "base/Exceptions.h"
 
 #include <QIcon>
 #include <QStyle>

@@ -1,6 +1,6 @@
 #include "controls/TCheckBox.h"
 
-#include "core/Dispatcher.h"
+#include "base/Dispatcher.h"
 
 TCheckBox::TCheckBox(QWidget* parent) : QCheckBox(parent)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Events.h"
+#include "base/Events.h"
 
 #include <QCheckBox>
 

@@ -1,6 +1,6 @@
 #include "controls/TComboBox.h"
 
-#include "core/Dispatcher.h"
+#include "base/Dispatcher.h"
 
 TComboBox::TComboBox(QWidget* parent) : QComboBox(parent)
 {

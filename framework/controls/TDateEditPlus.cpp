@@ -1,9 +1,9 @@
 #include "controls/TDateEditPlus.h"
 
+#include "base/Exceptions.h"
 #include "controls/DateCalendarPopup.h"
 #include "controls/DateEditText.h"
-#include "core/Exceptions.h"
-#include "core/LoginContext.h"
+#include "data/LoginContext.h"
 
 #include <QAction>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/DateTime.h"
 #include "controls/TMaskEdit.h"
-#include "core/DateTime.h"
 
 #include <QColor>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "controls/TMaskEdit.h"
 
-#include "core/Dispatcher.h"
-#include "core/Mask.h"
+#include "base/Dispatcher.h"
+#include "base/Mask.h"
 
 #include <QApplication>
 #include <QFocusEvent>

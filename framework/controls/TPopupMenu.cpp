@@ -1,6 +1,6 @@
 #include "controls/TPopupMenu.h"
 
-#include "core/Dispatcher.h"
+#include "base/Dispatcher.h"
 
 QAction* TPopupMenu::AddItem(const QString& caption, TNotifyEvent onClick)
 {

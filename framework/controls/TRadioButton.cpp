@@ -1,7 +1,7 @@
 #include "controls/TRadioButton.h"
 
+#include "base/Dispatcher.h"
 #include "controls/KeyEvents.h"
-#include "core/Dispatcher.h"
 
 TRadioButton::TRadioButton(QWidget* parent) : QRadioButton(parent)
 {

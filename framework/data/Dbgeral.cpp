@@ -1,6 +1,6 @@
 #include "data/Dbgeral.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/CharColumn.h"
 #include "data/dtmDBGeral.h"
 

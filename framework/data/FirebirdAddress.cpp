@@ -1,6 +1,6 @@
 #include "data/FirebirdAddress.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QRegularExpression>
 #include <QTcpSocket>

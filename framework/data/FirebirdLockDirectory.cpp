@@ -1,6 +1,6 @@
 #include "data/FirebirdLockDirectory.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "data/SqliteFunctions.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/Dbgeral.h"
 
 #include <QSqlDatabase>

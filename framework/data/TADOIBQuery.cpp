@@ -1,6 +1,6 @@
 #include "data/TADOIBQuery.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/ReadOnlyAccess.h"
 #include "data/SqlParameters.h"
 #include "data/TField.h"
@@ -42,7 +42,8 @@ void TADOIBQuery::Open()
         throw EDatabaseError(QStringLiteral("Não há conexão com o banco de dados."));
     if (dtmDBGeral->takeFailNextOpen())
         throw EDatabaseError(
-            QStringLiteral("Erro de banco de dados ao abrir '%1': conexão perdida.").arg(objectName()));
+            QStringLiteral("Erro de banco de dados ao abrir '%1': conexão perdida.")
+                .arg(objectName()));
     // A query described as read-only can never change data, whatever its text says.
     std::optional<ReadOnlyAccess> readOnly;
     if (Settings.value(QStringLiteral("ADOLockType")).toString() == QLatin1String("ltReadOnly"))

@@ -1,6 +1,6 @@
 #include "data/TParams.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 QString TParam::kindName(Kind kind)
 {
@@ -62,8 +62,7 @@ QVariant TParam::toSqlValue() const
     case Kind::DateTime: {
         // Date-time 0 reaches the SQL as the empty string: "no date".
         const QDate date = DateTime::toDate(m_value.toDouble());
-        return date.isValid() ? QVariant(date.toString(Qt::ISODate))
-                              : QVariant(QStringLiteral(""));
+        return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant(QStringLiteral(""));
     }
     case Kind::String:
         // An empty string is a value, not a null: the drivers send a null QString as NULL.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/DateTime.h"
+#include "base/DateTime.h"
 
 #include <QString>
 #include <QStringList>

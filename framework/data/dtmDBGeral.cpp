@@ -1,6 +1,6 @@
 #include "data/dtmDBGeral.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdLockDirectory.h"
 #include "data/SqlParameters.h"

@@ -1,5 +1,6 @@
 #include "form/ComponentRegistry.h"
 
+#include "base/TMessages.h"
 #include "controls/TBevel.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
@@ -12,9 +13,7 @@
 #include "controls/TPopupMenu.h"
 #include "controls/TRadioButton.h"
 #include "controls/TSaveDialog.h"
-#include "core/TMessages.h"
 #include "form/DataComponentDescriptions.h"
-#include "report/TReportDesignerDialog.h"
 
 #include <QHash>
 #include <QList>
@@ -27,8 +26,7 @@ struct Registry {
     QList<ComponentRegistry::EventApplier> eventAppliers;
 };
 
-template <class Widget>
-ComponentRegistry::Factory widgetFactory()
+template <class Widget> ComponentRegistry::Factory widgetFactory()
 {
     return [](QObject* parent) -> QObject* {
         auto* parentWidget = qobject_cast<QWidget*>(parent);
@@ -53,34 +51,24 @@ Registry& registry()
         r.factories.insert(QStringLiteral("TPopupMenu"), widgetFactory<TPopupMenu>());
         r.factories.insert(QStringLiteral("TSaveDialog"),
                            [](QObject* parent) -> QObject* { return new TSaveDialog(parent); });
-        r.propertyAppliers.append([](QObject* component, const QString& property, const QJsonValue& value) {
-            auto* save = qobject_cast<TSaveDialog*>(component);
-            if (!save)
-                return false;
-            if (property == QLatin1String("Title"))
-                save->Title = value.toString();
-            else if (property == QLatin1String("Filter"))
-                save->Filter = value.toString();
-            else if (property == QLatin1String("FilterIndex"))
-                save->FilterIndex = value.toInt();
-            else
-                return false;
-            return true;
-        });
+        r.propertyAppliers.append(
+            [](QObject* component, const QString& property, const QJsonValue& value) {
+                auto* save = qobject_cast<TSaveDialog*>(component);
+                if (!save)
+                    return false;
+                if (property == QLatin1String("Title"))
+                    save->Title = value.toString();
+                else if (property == QLatin1String("Filter"))
+                    save->Filter = value.toString();
+                else if (property == QLatin1String("FilterIndex"))
+                    save->FilterIndex = value.toInt();
+                else
+                    return false;
+                return true;
+            });
         r.factories.insert(QStringLiteral("TMessages"),
                            [](QObject* parent) -> QObject* { return new TMessages(parent); });
         DataComponentDescriptions::addTo(r.factories, r.propertyAppliers, r.eventAppliers);
-        r.factories.insert(QStringLiteral("TReportDesignerDialog"), [](QObject* parent) -> QObject* {
-            return new TReportDesignerDialog(parent);
-        });
-        r.eventAppliers.append([](QObject* component, const QString& event, const QString& handler,
-                                  const HandlerTable& handlers, const ComponentRegistry::Failure& fail) {
-            auto* dialog = qobject_cast<TReportDesignerDialog*>(component);
-            if (!dialog || event != QLatin1String("BeforeGetQueryParams"))
-                return false;
-            dialog->BeforeGetQueryParams = findHandler(handlers.queryParams, handler, fail);
-            return true;
-        });
         return r;
     }();
     return instance;
@@ -118,9 +106,8 @@ bool ComponentRegistry::applyProperty(QObject* component, const QString& propert
     return false;
 }
 
-bool ComponentRegistry::applyEvent(QObject* component, const QString& event,
-                                   const QString& handler, const HandlerTable& handlers,
-                                   const Failure& fail)
+bool ComponentRegistry::applyEvent(QObject* component, const QString& event, const QString& handler,
+                                   const HandlerTable& handlers, const Failure& fail)
 {
     for (const EventApplier& applier : std::as_const(registry().eventAppliers))
         if (applier(component, event, handler, handlers, fail))

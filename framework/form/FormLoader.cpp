@@ -1,5 +1,7 @@
 #include "form/FormLoader.h"
 
+#include "base/Exceptions.h"
+#include "base/TMessages.h"
 #include "controls/Colors.h"
 #include "controls/TBevel.h"
 #include "controls/TButtonFlat.h"
@@ -12,8 +14,6 @@
 #include "controls/TPanel.h"
 #include "controls/TPopupMenu.h"
 #include "controls/TRadioButton.h"
-#include "core/Exceptions.h"
-#include "core/TMessages.h"
 #include "form/ComponentRegistry.h"
 #include "form/JsonValues.h"
 #include "form/TForm.h"
@@ -62,8 +62,8 @@ void FormLoader::fail(const QString& reason) const
     QString where = m_resource;
     if (!m_component.isEmpty())
         where += QStringLiteral(", ") + m_component;
-    throw EFormDescriptionError(QStringLiteral("Descrição de formulário inválida (%1): %2")
-                                    .arg(where, reason));
+    throw EFormDescriptionError(
+        QStringLiteral("Descrição de formulário inválida (%1): %2").arg(where, reason));
 }
 
 void FormLoader::apply(const QString& resourcePath)
@@ -114,8 +114,8 @@ void FormLoader::applyComponent(const QJsonObject& description, QObject* parent,
     } else {
         if (m_form->findChild<QObject*>(name))
             fail(QStringLiteral("nome repetido"));
-        component = createComponent(description.value(QLatin1String("class")).toString(), name,
-                                    parent);
+        component =
+            createComponent(description.value(QLatin1String("class")).toString(), name, parent);
     }
     applyProperties(component, description.value(QLatin1String("properties")).toObject(),
                     path + QStringLiteral("/properties"));
@@ -123,8 +123,7 @@ void FormLoader::applyComponent(const QJsonObject& description, QObject* parent,
     m_component = name;
 }
 
-QObject* FormLoader::createComponent(const QString& className, const QString& name,
-                                     QObject* parent)
+QObject* FormLoader::createComponent(const QString& className, const QString& name, QObject* parent)
 {
     QObject* component = ComponentRegistry::create(className, parent);
     if (!component)
@@ -190,11 +189,10 @@ bool FormLoader::applyEvent(QObject* component, const QString& property, const Q
     return ComponentRegistry::applyEvent(component, property, handler, m_handlers, failure);
 }
 
-void FormLoader::applyProperty(QObject* component, const QString& property,
-                               const QJsonValue& value)
+void FormLoader::applyProperty(QObject* component, const QString& property, const QJsonValue& value)
 {
-    if (property.startsWith(QLatin1String("On")) ||
-        property.startsWith(QLatin1String("Before")) || property.startsWith(QLatin1String("After"))) {
+    if (property.startsWith(QLatin1String("On")) || property.startsWith(QLatin1String("Before")) ||
+        property.startsWith(QLatin1String("After"))) {
         if (!applyEvent(component, property, value.toString()))
             fail(QStringLiteral("evento '%1' não se aplica").arg(property));
         return;
@@ -322,9 +320,9 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
             return false;
         }
     } else if (auto* date = qobject_cast<TDateEditPlus*>(widget);
-               date && (property == QLatin1String("ValidColor") ||
-                        property == QLatin1String("SaveTime") ||
-                        property == QLatin1String("NomeSemana"))) {
+               date &&
+               (property == QLatin1String("ValidColor") || property == QLatin1String("SaveTime") ||
+                property == QLatin1String("NomeSemana"))) {
         if (property == QLatin1String("ValidColor"))
             date->SetValidColor(Colors::fromName(value.toString()));
         else if (property == QLatin1String("SaveTime"))
@@ -351,8 +349,7 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
                 fail(QStringLiteral("menu '%1' inexistente").arg(value.toString()));
             button->setMenu(popup);
             button->setPopupMode(QToolButton::MenuButtonPopup);
-        }
-        else
+        } else
             return false;
     } else {
         return false;

@@ -1,9 +1,9 @@
 #include "form/TForm.h"
 
-#include "core/Dispatcher.h"
-#include "core/Exceptions.h"
-#include "core/TApplication.h"
+#include "base/Dispatcher.h"
+#include "base/Exceptions.h"
 #include "form/FormLoader.h"
+#include "form/TApplication.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -113,8 +113,8 @@ void TForm::Activate()
 
 void TForm::closeEvent(QCloseEvent* event)
 {
-    TCloseAction action = m_formStyle == TFormStyle::fsMDIChild ? TCloseAction::caMinimize
-                                                                 : TCloseAction::caHide;
+    TCloseAction action =
+        m_formStyle == TFormStyle::fsMDIChild ? TCloseAction::caMinimize : TCloseAction::caHide;
     Dispatcher::run([&] {
         if (OnClose)
             OnClose(this, action);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Events.h"
+#include "base/Events.h"
 #include "form/HandlerTable.h"
 
 #include <QPointer>
@@ -61,8 +61,7 @@ protected:
     virtual void bindComponents() {}
 
     // The component of that name; raises an error when the description has none.
-    template <class T>
-    T* component(const QString& name) const
+    template <class T> T* component(const QString& name) const
     {
         T* found = findChild<T*>(name);
         if (!found)

@@ -1,6 +1,6 @@
 #include "scenario/ModuleVariables.h"
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QList>
 #include <algorithm>

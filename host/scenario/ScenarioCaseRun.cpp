@@ -1,15 +1,15 @@
 #include "scenario/ScenarioCaseRun.h"
 
 #include "HostSession.h"
+#include "base/Consiste.h"
+#include "base/Exceptions.h"
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
-#include "core/Consiste.h"
-#include "core/Exceptions.h"
-#include "core/LoginContext.h"
-#include "core/TApplication.h"
+#include "data/LoginContext.h"
 #include "data/TParams.h"
+#include "form/TApplication.h"
 #include "form/TForm.h"
-#include "report/TReportDesignerDialog.h"
+#include "report/ui/TReportDesignerDialog.h"
 #include "scenario/ModuleVariables.h"
 #include "scenario/TextTyping.h"
 
@@ -33,12 +33,18 @@ const QString screenFormName = QStringLiteral("frmCheque");
 Qt::Key qtKeyFromName(const QString& name)
 {
     static const QHash<QString, Qt::Key> named{
-        {QStringLiteral("Enter"), Qt::Key_Return}, {QStringLiteral("Escape"), Qt::Key_Escape},
-        {QStringLiteral("Space"), Qt::Key_Space},  {QStringLiteral("Tab"), Qt::Key_Tab},
-        {QStringLiteral("Up"), Qt::Key_Up},        {QStringLiteral("Down"), Qt::Key_Down},
-        {QStringLiteral("Left"), Qt::Key_Left},    {QStringLiteral("Right"), Qt::Key_Right},
-        {QStringLiteral("Delete"), Qt::Key_Delete}, {QStringLiteral("Backspace"), Qt::Key_Backspace},
-        {QStringLiteral("Home"), Qt::Key_Home},    {QStringLiteral("End"), Qt::Key_End},
+        {QStringLiteral("Enter"), Qt::Key_Return},
+        {QStringLiteral("Escape"), Qt::Key_Escape},
+        {QStringLiteral("Space"), Qt::Key_Space},
+        {QStringLiteral("Tab"), Qt::Key_Tab},
+        {QStringLiteral("Up"), Qt::Key_Up},
+        {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("Left"), Qt::Key_Left},
+        {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Delete"), Qt::Key_Delete},
+        {QStringLiteral("Backspace"), Qt::Key_Backspace},
+        {QStringLiteral("Home"), Qt::Key_Home},
+        {QStringLiteral("End"), Qt::Key_End},
     };
     if (named.contains(name))
         return named.value(name);
@@ -83,12 +89,14 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
                                                   : QStringLiteral("default"));
     };
     TReportDesignerDialog::SetDeclaredParamsOverride(QStringList{
-        QStringLiteral("P_CDEMPRESA"), QStringLiteral("P_TCDEMPRESA"), QStringLiteral("P_CDREDUCONT"),
-        QStringLiteral("P_TCDREDUCONT"), QStringLiteral("P_NRCHEQUEINI"), QStringLiteral("P_NRCHEQUEFIN"),
+        QStringLiteral("P_CDEMPRESA"), QStringLiteral("P_TCDEMPRESA"),
+        QStringLiteral("P_CDREDUCONT"), QStringLiteral("P_TCDREDUCONT"),
+        QStringLiteral("P_NRCHEQUEINI"), QStringLiteral("P_NRCHEQUEFIN"),
         QStringLiteral("P_TNRCHEQUE"), QStringLiteral("P_DTINI"), QStringLiteral("P_DTFIN"),
         QStringLiteral("P_STATUS"), QStringLiteral("P_TSTATUS"), QStringLiteral("P_IDCOMPENSADO"),
         QStringLiteral("P_DTCOMPINI"), QStringLiteral("P_DTCOMPFIN"), QStringLiteral("P_TDTCOMP")});
-    Pesqlista::SetImplementation([this](const Pesqlista::Request& request) { return answerPicker(request); });
+    Pesqlista::SetImplementation(
+        [this](const Pesqlista::Request& request) { return answerPicker(request); });
     TReportDesignerDialog::SetRunObserver(
         [this](ReportCommand command, const ReportDefinition& report, const TParams& params) {
             // The report's query stands here for the engine's: it is the next to open.
@@ -163,7 +171,8 @@ TForm* ScenarioCaseRun::form() const
 {
     const auto windows = m_session.mainWindow().mdiArea()->subWindowList();
     for (QMdiSubWindow* window : windows)
-        if (auto* f = qobject_cast<TForm*>(window->widget()); f && f->objectName() == screenFormName)
+        if (auto* f = qobject_cast<TForm*>(window->widget());
+            f && f->objectName() == screenFormName)
             return f;
     return nullptr;
 }
@@ -256,7 +265,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         QWidget* widget = control(args.at(0));
         Qt::KeyboardModifiers modifiers;
         for (int i = 2; i < args.size(); ++i)
-            modifiers |= args.at(i) == QLatin1String("shift") ? Qt::ShiftModifier
+            modifiers |= args.at(i) == QLatin1String("shift")  ? Qt::ShiftModifier
                          : args.at(i) == QLatin1String("ctrl") ? Qt::ControlModifier
                                                                : Qt::AltModifier;
         focusAsUser(widget);
@@ -350,7 +359,8 @@ std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Reques
 {
     m_lastPicker = request;
     m_pickerShown = true;
-    const std::optional<std::optional<QStringList>> answer = std::exchange(m_pickAnswer, std::nullopt);
+    const std::optional<std::optional<QStringList>> answer =
+        std::exchange(m_pickAnswer, std::nullopt);
     if (!answer || !*answer)
         return std::nullopt;
     // Only offered rows can be marked; they come back in the list's order.

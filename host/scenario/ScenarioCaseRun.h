@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Pesqlista.h"
+#include "controls/Pesqlista.h"
 #include "scenario/Scenario.h"
 
 #include <QHash>

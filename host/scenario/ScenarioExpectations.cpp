@@ -3,15 +3,15 @@
 #include "scenario/ScenarioCaseRun.h"
 
 #include "HostSession.h"
+#include "base/TMessages.h"
 #include "controls/Colors.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TComboBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
-#include "core/TApplication.h"
-#include "core/TMessages.h"
 #include "data/CharColumn.h"
 #include "data/Dbgeral.h"
+#include "form/TApplication.h"
 #include "form/TForm.h"
 
 #include <QAbstractButton>
@@ -150,9 +150,10 @@ QString ScenarioCaseRun::check(const QStringList& args)
         return {};
     }
     if (what == QLatin1String("focus")) {
-        const QString now = QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
-                                                        : QString();
-        return now == args.at(1) ? QString() : mismatch(QStringLiteral("focus on ") + args.at(1), quoted(now));
+        const QString now =
+            QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        return now == args.at(1) ? QString()
+                                 : mismatch(QStringLiteral("focus on ") + args.at(1), quoted(now));
     }
     if (what == QLatin1String("forms")) {
         const int forms = Application->FormsCreated();
@@ -165,14 +166,17 @@ QString ScenarioCaseRun::check(const QStringList& args)
         if (TForm* f = form())
             state = f->WindowState() == TWindowState::wsMinimized ? QStringLiteral("minimized")
                                                                   : QStringLiteral("normal");
-        return state == args.at(1) ? QString() : mismatch(QStringLiteral("window ") + args.at(1), state);
+        return state == args.at(1) ? QString()
+                                   : mismatch(QStringLiteral("window ") + args.at(1), state);
     }
     if (what == QLatin1String("cursor-history")) {
         const QStringList expected = args.mid(1);
         return expected == m_cursorHistory
                    ? QString()
-                   : mismatch(QStringLiteral("cursors [") + expected.join(QLatin1Char(' ')) + QLatin1Char(']'),
-                              QLatin1Char('[') + m_cursorHistory.join(QLatin1Char(' ')) + QLatin1Char(']'));
+                   : mismatch(QStringLiteral("cursors [") + expected.join(QLatin1Char(' ')) +
+                                  QLatin1Char(']'),
+                              QLatin1Char('[') + m_cursorHistory.join(QLatin1Char(' ')) +
+                                  QLatin1Char(']'));
     }
     if (what == QLatin1String("ran")) {
         return m_commandsRan.contains(args.at(1))
@@ -193,7 +197,8 @@ QString ScenarioCaseRun::check(const QStringList& args)
     if (what == QLatin1String("codes"))
         return checkCodes(args.at(1), args.mid(2));
     if (what == QLatin1String("msg")) {
-        TMessages* messages = form() ? form()->findChild<TMessages*>(QStringLiteral("msgPadrao")) : nullptr;
+        TMessages* messages =
+            form() ? form()->findChild<TMessages*>(QStringLiteral("msgPadrao")) : nullptr;
         if (!messages)
             return mismatch(QStringLiteral("the screen's message table"), QStringLiteral("none"));
         const QString got = messages->Msg(args.at(1));
@@ -210,7 +215,9 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
     QWidget* widget = control(name);
     if (what == QLatin1String("text")) {
         const QString got = text(widget);
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("text ") + quoted(args.at(1)), quoted(got));
+        return got == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("text ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("checked") || what == QLatin1String("unchecked")) {
         auto* button = qobject_cast<QAbstractButton*>(widget);
@@ -226,18 +233,22 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         for (QWidget* c : controlsOf(widget))
             if (c->isEnabled() != want)
                 return mismatch(name + QLatin1Char(' ') + what,
-                                c->objectName() + (want ? QStringLiteral(" disabled") : QStringLiteral(" enabled")));
+                                c->objectName() + (want ? QStringLiteral(" disabled")
+                                                        : QStringLiteral(" enabled")));
         return {};
     }
     if (what == QLatin1String("index")) {
         auto* combo = qobject_cast<QComboBox*>(widget);
         const int index = combo ? combo->currentIndex() : -2;
-        return index == args.at(1).toInt() ? QString()
-                                           : mismatch(QStringLiteral("index ") + args.at(1), QString::number(index));
+        return index == args.at(1).toInt()
+                   ? QString()
+                   : mismatch(QStringLiteral("index ") + args.at(1), QString::number(index));
     }
     if (what == QLatin1String("caption")) {
         const QString got = caption(widget);
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("caption ") + quoted(args.at(1)), quoted(got));
+        return got == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("caption ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("tooltip")) {
         const QString got = widget->toolTip();
@@ -249,7 +260,11 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         QRect rect = widget->geometry();
         if (auto* f = qobject_cast<TForm*>(widget))
             rect = QRect(f->MdiWindow() ? f->MdiWindow()->pos() : f->DesignPosition(), f->size());
-        const QString got = QStringLiteral("%1 %2 %3 %4").arg(rect.left()).arg(rect.top()).arg(rect.width()).arg(rect.height());
+        const QString got = QStringLiteral("%1 %2 %3 %4")
+                                .arg(rect.left())
+                                .arg(rect.top())
+                                .arg(rect.width())
+                                .arg(rect.height());
         const QString want = args.mid(1).join(QLatin1Char(' '));
         return got == want ? QString() : mismatch(QStringLiteral("geometry ") + want, got);
     }
@@ -258,7 +273,8 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         QString got = QStringLiteral("none");
         if (reachableByTab(widget))
             got = order.isValid() ? order.toString() : QStringLiteral("no tab order");
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("tab order ") + args.at(1), got);
+        return got == args.at(1) ? QString()
+                                 : mismatch(QStringLiteral("tab order ") + args.at(1), got);
     }
     if (what == QLatin1String("items")) {
         auto* combo = qobject_cast<QComboBox*>(widget);
@@ -268,12 +284,15 @@ QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& ar
         QStringList want;
         for (const QString& item : args.mid(1))
             want << quoted(item);
-        return items == want ? QString() : mismatch(want.join(QLatin1Char(' ')), items.join(QLatin1Char(' ')));
+        return items == want ? QString()
+                             : mismatch(want.join(QLatin1Char(' ')), items.join(QLatin1Char(' ')));
     }
     if (what == QLatin1String("mask")) {
         auto* edit = qobject_cast<TMaskEdit*>(widget);
         const QString got = edit ? edit->EditMask() : QStringLiteral("no mask");
-        return got == args.at(1) ? QString() : mismatch(QStringLiteral("mask ") + quoted(args.at(1)), quoted(got));
+        return got == args.at(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("mask ") + quoted(args.at(1)), quoted(got));
     }
     if (what == QLatin1String("font")) {
         const QFont font = widget->font();
@@ -306,11 +325,15 @@ QString ScenarioCaseRun::checkParam(const QStringList& args)
         return mismatch(QStringLiteral("bound parameters"), QStringLiteral("no report ran"));
     const auto found = m_params.constFind(name);
     if (kind == QLatin1String("undeclared"))
-        return found == m_params.constEnd() ? QString() : mismatch(name + QStringLiteral(" undeclared"), QStringLiteral("declared"));
+        return found == m_params.constEnd()
+                   ? QString()
+                   : mismatch(name + QStringLiteral(" undeclared"), QStringLiteral("declared"));
     if (found == m_params.constEnd())
         return mismatch(name + QLatin1Char(' ') + kind, QStringLiteral("undeclared"));
     const BoundParam& got = found.value();
-    const QString gotText = got.kind == QLatin1String("unassigned") ? got.kind : got.kind + QLatin1Char(' ') + quoted(got.value);
+    const QString gotText = got.kind == QLatin1String("unassigned")
+                                ? got.kind
+                                : got.kind + QLatin1Char(' ') + quoted(got.value);
     if (kind == QLatin1String("unassigned"))
         return got.kind == kind ? QString() : mismatch(QStringLiteral("unassigned"), gotText);
     QString wantKind = kind;
@@ -327,7 +350,8 @@ QString ScenarioCaseRun::checkParam(const QStringList& args)
 QString ScenarioCaseRun::checkVariable(const QString& name, const QString& expected)
 {
     const QString got = moduleVariable(name);
-    return got == expected ? QString() : mismatch(name + QLatin1Char(' ') + quoted(expected), quoted(got));
+    return got == expected ? QString()
+                           : mismatch(name + QLatin1Char(' ') + quoted(expected), quoted(got));
 }
 
 QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expected)
@@ -351,7 +375,8 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
     admitted.sort();
     want.sort();
     return admitted == want ? QString()
-                            : mismatch(QStringLiteral("codes [") + want.join(QLatin1Char(' ')) + QLatin1Char(']'),
+                            : mismatch(QStringLiteral("codes [") + want.join(QLatin1Char(' ')) +
+                                           QLatin1Char(']'),
                                        QStringLiteral("[") + admitted.join(QLatin1Char(' ')) +
                                            QStringLiteral("] from ") + quoted(list));
 }
@@ -360,8 +385,9 @@ QString ScenarioCaseRun::checkPicker(const QStringList& args)
 {
     const QString& what = args.first();
     if (what == QLatin1String("not"))
-        return m_pickerShown ? mismatch(QStringLiteral("no list picker"), QStringLiteral("one was shown"))
-                             : QString();
+        return m_pickerShown
+                   ? mismatch(QStringLiteral("no list picker"), QStringLiteral("one was shown"))
+                   : QString();
     if (!m_lastPicker)
         return mismatch(QStringLiteral("a list picker"), QStringLiteral("none was shown"));
     const Pesqlista::PickerTable& table = m_lastPicker->table;
@@ -374,20 +400,26 @@ QString ScenarioCaseRun::checkPicker(const QStringList& args)
     if (what == QLatin1String("title"))
         return m_lastPicker->title == args.at(1)
                    ? QString()
-                   : mismatch(QStringLiteral("title ") + quoted(args.at(1)), quoted(m_lastPicker->title));
+                   : mismatch(QStringLiteral("title ") + quoted(args.at(1)),
+                              quoted(m_lastPicker->title));
     if (what == QLatin1String("rows")) {
         QStringList want = args.mid(1);
         if (want == QStringList{QStringLiteral("none")})
             want.clear();
-        return table.keys == want ? QString() : mismatch(QStringLiteral("rows ") + words(want), words(table.keys));
+        return table.keys == want
+                   ? QString()
+                   : mismatch(QStringLiteral("rows ") + words(want), words(table.keys));
     }
     if (what == QLatin1String("columns"))
-        return table.columns == args.mid(1) ? QString()
-                                            : mismatch(QStringLiteral("columns ") + words(args.mid(1)), words(table.columns));
+        return table.columns == args.mid(1)
+                   ? QString()
+                   : mismatch(QStringLiteral("columns ") + words(args.mid(1)),
+                              words(table.columns));
     // cell CODE FIELD TEXT: FIELD is a column label or a field name.
     const int row = table.keys.indexOf(args.at(1));
     if (row < 0)
-        return mismatch(QStringLiteral("a row ") + args.at(1), QStringLiteral("rows ") + words(table.keys));
+        return mismatch(QStringLiteral("a row ") + args.at(1),
+                        QStringLiteral("rows ") + words(table.keys));
     int column = table.columns.indexOf(args.at(2));
     if (column < 0)
         column = table.fieldNames.indexOf(args.at(2));

@@ -1,7 +1,7 @@
 #include "scenario/Scenario.h"
 
+#include "base/Exceptions.h"
 #include "controls/Colors.h"
-#include "core/Exceptions.h"
 #include "scenario/ModuleVariables.h"
 
 #include <QFile>
@@ -103,7 +103,8 @@ void checkAction(const QString& verb, const QStringList& args)
          [](const QStringList& a) {
              count(2, 5)(a);
              for (int i = 2; i < a.size(); ++i)
-                 need(QStringList{QStringLiteral("shift"), QStringLiteral("ctrl"), QStringLiteral("alt")}
+                 need(QStringList{QStringLiteral("shift"), QStringLiteral("ctrl"),
+                                  QStringLiteral("alt")}
                           .contains(a.at(i)),
                       QStringLiteral("modificador desconhecido '%1'").arg(a.at(i)));
          }},
@@ -151,7 +152,8 @@ void checkExpectation(const QStringList& args)
          }},
         {QStringLiteral("no"),
          [](const QStringList& a) {
-             need(a == QStringList{QStringLiteral("message")}, QStringLiteral("use 'expect no message'"));
+             need(a == QStringList{QStringLiteral("message")},
+                  QStringLiteral("use 'expect no message'"));
          }},
         {QStringLiteral("focus-at-message"), count(1, 1)},
         {QStringLiteral("focus"), count(1, 1)},
@@ -265,7 +267,8 @@ void checkExpectation(const QStringList& args)
         {QStringLiteral("msg"), count(2, 2)},
     };
     const auto check = expectations.constFind(what);
-    need(check != expectations.constEnd(), QStringLiteral("expectativa desconhecida '%1'").arg(what));
+    need(check != expectations.constEnd(),
+         QStringLiteral("expectativa desconhecida '%1'").arg(what));
     check.value()(rest);
 }
 

@@ -4,7 +4,7 @@
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "OffscreenMessages.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "scenario/Scenario.h"
 #include "scenario/ScenarioCaseRun.h"
 
@@ -67,7 +67,6 @@ struct Running {
 
 constexpr int caseTimeoutMs = 120000;
 
-
 } // namespace
 
 int ScenarioRunner::runFiles(const QStringList& args)
@@ -101,9 +100,10 @@ int ScenarioRunner::runFiles(const QStringList& args)
     QTemporaryDir work;
     HostOptions options;
     try {
-        options = HostOptions::parse(forwarded + QStringList{QStringLiteral("--database"),
-                                                             work.filePath(QStringLiteral("template"))},
-                                     nullptr);
+        options =
+            HostOptions::parse(forwarded + QStringList{QStringLiteral("--database"),
+                                                       work.filePath(QStringLiteral("template"))},
+                               nullptr);
     } catch (const Exception& e) {
         print(QStringLiteral("klx scenario: %1").arg(e.Message()));
         return 2;
@@ -185,7 +185,8 @@ int ScenarioRunner::runFiles(const QStringList& args)
             ++failed;
         } else if (current.process->exitCode() != 0) {
             if (output.isEmpty())
-                print(where + QStringLiteral(" failed with exit code %1").arg(current.process->exitCode()));
+                print(where +
+                      QStringLiteral(" failed with exit code %1").arg(current.process->exitCode()));
             ++failed;
         } else {
             ++passed;
@@ -216,23 +217,27 @@ int ScenarioRunner::runOneCase(const QStringList& args)
 
     const ScenarioFile parsed = ScenarioParser::parseFile(file);
     if (!parsed.error.isEmpty() || index < 0 || index >= parsed.cases.size()) {
-        print(parsed.error.isEmpty() ? QStringLiteral("%1: caso %2 inexistente").arg(file).arg(index)
-                                     : parsed.error);
+        print(parsed.error.isEmpty()
+                  ? QStringLiteral("%1: caso %2 inexistente").arg(file).arg(index)
+                  : parsed.error);
         return 1;
     }
     const ScenarioCase& kase = parsed.cases.at(index);
     QTemporaryDir work;
     const QString databasePath = work.filePath(QFileInfo(templatePath).fileName());
     if (!QFile::copy(templatePath, databasePath)) {
-        print(QStringLiteral("%1:%2: não foi possível copiar o banco de demonstração").arg(file).arg(kase.line));
+        print(QStringLiteral("%1:%2: não foi possível copiar o banco de demonstração")
+                  .arg(file)
+                  .arg(kase.line));
         return 1;
     }
     QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
     try {
-        const QString opened =
-            server.isEmpty() ? databasePath
-                             : server + QLatin1Char(':') + QFileInfo(databasePath).absoluteFilePath();
-        HostOptions options = HostOptions::parse(optionArgs << QStringLiteral("--database") << opened, nullptr);
+        const QString opened = server.isEmpty() ? databasePath
+                                                : server + QLatin1Char(':') +
+                                                      QFileInfo(databasePath).absoluteFilePath();
+        HostOptions options =
+            HostOptions::parse(optionArgs << QStringLiteral("--database") << opened, nullptr);
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
         HostSession session(options);
         session.mainWindow().show();
@@ -240,9 +245,8 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         QApplication::setActiveWindow(&session.mainWindow());
         QCoreApplication::processEvents();
         ScenarioCaseRun run(session);
-        const QStringList failures = run.run(kase, [](const ScenarioStep& step) {
-            print(stepMarker + QString::number(step.line));
-        });
+        const QStringList failures = run.run(
+            kase, [](const ScenarioStep& step) { print(stepMarker + QString::number(step.line)); });
         for (const QString& failure : failures)
             print(failure);
         return failures.isEmpty() ? 0 : 1;

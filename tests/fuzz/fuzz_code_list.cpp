@@ -1,7 +1,7 @@
 // Code lists: the codes (one a line) joined into a list read back as the same codes, in
 // order; a list is refused only when every separator occurs in some code.
 #include "FuzzInput.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/Dbgeral.h"
 
 #include <algorithm>

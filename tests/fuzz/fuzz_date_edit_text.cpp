@@ -1,9 +1,9 @@
 // The date edit's text: what the edit shows (any text) gives its text and date without a
 // crash; a date it accepts is a calendar date that reads back from its own text.
 #include "FuzzInput.h"
+#include "base/DateTime.h"
+#include "base/Mask.h"
 #include "controls/DateEditText.h"
-#include "core/DateTime.h"
-#include "core/Mask.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,7 +2,7 @@
 // literal at its position; the translated Qt mask makes a line edit show one character per
 // position of the classic one, and the edit's text is read from that display.
 #include "FuzzInput.h"
-#include "core/Mask.h"
+#include "base/Mask.h"
 
 #include <QApplication>
 #include <QLineEdit>

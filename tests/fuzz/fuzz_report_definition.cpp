@@ -1,7 +1,7 @@
 // The report-definition reader: any text is read or refused with a message, never a crash.
 #include "FuzzInput.h"
-#include "core/Exceptions.h"
-#include "report/ReportDefinition.h"
+#include "base/Exceptions.h"
+#include "report/engine/ReportDefinition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -4,7 +4,7 @@
 // KLX_TEST_FIREBIRD_SERVER), for the tests that reach a database over TCP. Without a server
 // those tests skip, saying why.
 
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/FirebirdAddress.h"
 #include "data/dtmDBGeral.h"
 

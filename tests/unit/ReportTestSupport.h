@@ -3,14 +3,14 @@
 // Helpers shared by the report tests: the demo database, the report definitions of the
 // source tree, the criteria as the screen binds them, and a report run in the test thread.
 
-#include "core/DateTime.h"
+#include "base/DateTime.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
-#include "report/ReportCatalog.h"
-#include "report/ReportDocument.h"
-#include "report/ReportJob.h"
-#include "report/ReportProgress.h"
-#include "report/ReportQuery.h"
+#include "report/engine/ReportCatalog.h"
+#include "report/engine/ReportDocument.h"
+#include "report/engine/ReportProgress.h"
+#include "report/engine/ReportQuery.h"
+#include "report/output/ReportJob.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,12 +2,12 @@
 
 // A minimal host for tests that drive the real screen module: application object, demo
 // database in a temporary directory, MDI main window, and the module loaded from the build.
-#include "core/Consiste.h"
-#include "core/Dispatcher.h"
-#include "core/LoginContext.h"
-#include "core/ModuleLoader.h"
-#include "core/TApplication.h"
+#include "base/Consiste.h"
+#include "base/Dispatcher.h"
+#include "base/ModuleLoader.h"
+#include "data/LoginContext.h"
 #include "data/dtmDBGeral.h"
+#include "form/TApplication.h"
 #include "form/TForm.h"
 
 #include <QCoreApplication>
@@ -36,7 +36,8 @@ public:
             cursors << (c == crHourGlass ? QStringLiteral("hourglass") : QStringLiteral("default"));
         };
         Consiste::SetPresenter([this](const QString& text) { errors << text; });
-        module = std::make_unique<ModuleLoader>(QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so"));
+        module =
+            std::make_unique<ModuleLoader>(QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so"));
         module->load();
     }
 
@@ -65,8 +66,7 @@ public:
         return nullptr;
     }
 
-    template <class T>
-    T& variable(const char* name)
+    template <class T> T& variable(const char* name)
     {
         return *static_cast<T*>(module->symbol(name));
     }

@@ -1,15 +1,15 @@
 // Event semantics of the framework controls, the handler dispatcher and the small helpers
 // the screens validate with.
+#include "base/Consiste.h"
+#include "base/DateTime.h"
+#include "base/Dispatcher.h"
+#include "base/Exceptions.h"
+#include "base/TMessages.h"
 #include "controls/TCheckBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
 #include "controls/TSaveDialog.h"
-#include "core/Consiste.h"
-#include "core/DateTime.h"
-#include "core/Dispatcher.h"
-#include "core/Exceptions.h"
-#include "core/TMessages.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -239,11 +239,16 @@ void TestControls::dateEditTextDateAndValidity_data()
     QTest::addColumn<double>("date");
     QTest::addColumn<bool>("valid");
     QTest::newRow("blank") << QString() << QString() << 0.0 << true;
-    QTest::newRow("date") << "15032026" << "15/03/2026" << 46096.0 << true;
-    QTest::newRow("typed with separators") << "15/03/2026" << "15/03/2026" << 46096.0 << true;
-    QTest::newRow("impossible") << "31022026" << "31/02/2026" << 0.0 << false;
-    QTest::newRow("partial") << "1503" << "15/03/" << 0.0 << false;
-    QTest::newRow("letters refused") << "ab15" << "15//" << 0.0 << false;
+    QTest::newRow("date") << "15032026"
+                          << "15/03/2026" << 46096.0 << true;
+    QTest::newRow("typed with separators") << "15/03/2026"
+                                           << "15/03/2026" << 46096.0 << true;
+    QTest::newRow("impossible") << "31022026"
+                                << "31/02/2026" << 0.0 << false;
+    QTest::newRow("partial") << "1503"
+                             << "15/03/" << 0.0 << false;
+    QTest::newRow("letters refused") << "ab15"
+                                     << "15//" << 0.0 << false;
 }
 
 void TestControls::dateEditTextDateAndValidity()
@@ -270,8 +275,9 @@ void TestControls::dateEditCalendarUsesWeekdayNames()
 {
     QWidget window;
     auto* edit = new TDateEditPlus(&window);
-    const QStringList names{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
-                            QStringLiteral("Quarta"), QStringLiteral("Quinta"), QStringLiteral("Sexta"),
+    const QStringList names{QStringLiteral("Domingo"), QStringLiteral("Segunda"),
+                            QStringLiteral("Terça"),   QStringLiteral("Quarta"),
+                            QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
                             QStringLiteral("Sábado")};
     edit->SetNomeSemana(names);
     edit->SetDate(46096.0);
@@ -289,13 +295,16 @@ void TestControls::messageTableLookup()
     TMessages messages;
     messages.SetLines({QStringLiteral("Conta Corrente|Conta Corrente | Não há conta."),
                        QStringLiteral("Arq_Rel_Err|Código '%s' no diretório '%s'.")});
-    QCOMPARE(messages.Msg(QStringLiteral("Conta Corrente")), QStringLiteral("Conta Corrente | Não há conta."));
+    QCOMPARE(messages.Msg(QStringLiteral("Conta Corrente")),
+             QStringLiteral("Conta Corrente | Não há conta."));
     QCOMPARE(messages.Msg(QStringLiteral("DtIni_inv")), QStringLiteral("Data inicial inválida."));
     const QString unknown = messages.Msg(QStringLiteral("Chave_X"));
     QVERIFY(unknown.contains(QStringLiteral("Chave_X")));
-    QCOMPARE(TMessages::Format(messages.Msg(QStringLiteral("Arq_Rel_Err")), {QStringLiteral("KLX473"), QStringLiteral("/r")}),
+    QCOMPARE(TMessages::Format(messages.Msg(QStringLiteral("Arq_Rel_Err")),
+                               {QStringLiteral("KLX473"), QStringLiteral("/r")}),
              QStringLiteral("Código 'KLX473' no diretório '/r'."));
-    QCOMPARE(TMessages::Format(QStringLiteral("sem marcas"), {QStringLiteral("x")}), QStringLiteral("sem marcas"));
+    QCOMPARE(TMessages::Format(QStringLiteral("sem marcas"), {QStringLiteral("x")}),
+             QStringLiteral("sem marcas"));
 }
 
 void TestControls::emptinessAndAdjustment_data()

@@ -1,16 +1,16 @@
 // Named criteria sets ("Filtros") and the last report's criteria: saved from the screen,
 // brought back through its controls and handlers, per operator, with the screen's rules.
 #include "ScreenHost.h"
+#include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TLabel.h"
 #include "controls/TRadioButton.h"
-#include "core/Pesqlista.h"
 #include "data/Dbgeral.h"
 #include "form/CriteriaSets.h"
-#include "report/TReportDesignerDialog.h"
+#include "report/ui/TReportDesignerDialog.h"
 
 #include <QSettings>
 #include <QSqlQuery>

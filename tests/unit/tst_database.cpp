@@ -1,4 +1,4 @@
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/CharColumn.h"
 #include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"

@@ -3,7 +3,7 @@
 // file, a directory of theirs) is refused rather than used.
 
 #include "DemoDatabase.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/FirebirdLockDirectory.h"
 
 #include <QDir>

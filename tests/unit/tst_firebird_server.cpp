@@ -6,7 +6,7 @@
 #include "DemoDatabase.h"
 #include "FirebirdServer.h"
 #include "ReportTestSupport.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <QProcess>
 #include <QSemaphore>

@@ -1,8 +1,8 @@
 // The screen module's lifetime in a real MDI host: loading and unloading counted by the
 // module, one form for repeated opens, and a failing creation that leaves no trace.
 #include "ScreenHost.h"
+#include "base/Exceptions.h"
 #include "controls/TCheckBox.h"
-#include "core/Exceptions.h"
 #include "form/ComponentRegistry.h"
 
 #include <QApplication>
@@ -42,8 +42,9 @@ void TestLifetime::repeatedOpensShowOneForm()
     QCOMPARE(m_host->application.FormsCreated(), 1);
     QCOMPARE(screenForm(), form);
     QCOMPARE(form->WindowState(), TWindowState::wsNormal);
-    QCOMPARE(m_host->cursors, (QStringList{QStringLiteral("hourglass"), QStringLiteral("default"),
-                                     QStringLiteral("hourglass"), QStringLiteral("default")}));
+    QCOMPARE(m_host->cursors,
+             (QStringList{QStringLiteral("hourglass"), QStringLiteral("default"),
+                          QStringLiteral("hourglass"), QStringLiteral("default")}));
     QVERIFY(m_host->errors.isEmpty());
 }
 
@@ -75,8 +76,10 @@ void TestLifetime::failingCreationLeavesNoForm()
     QVERIFY(!screenForm());
     QCOMPARE(m_host->application.FormsCreated(), 0);
     QCOMPARE(m_host->errors.size(), 1);
-    QVERIFY2(m_host->errors.first().contains(QStringLiteral("TCheckBox")), qPrintable(m_host->errors.first()));
-    QCOMPARE(m_host->cursors, (QStringList{QStringLiteral("hourglass"), QStringLiteral("default")}));
+    QVERIFY2(m_host->errors.first().contains(QStringLiteral("TCheckBox")),
+             qPrintable(m_host->errors.first()));
+    QCOMPARE(m_host->cursors,
+             (QStringList{QStringLiteral("hourglass"), QStringLiteral("default")}));
     open(); // the next open works
     QVERIFY(variable("boStCriado"));
 }

@@ -2,11 +2,11 @@
 // "Relatório" menu while a report screen is active, help and "Sobre".
 #include "MainWindow.h"
 #include "Version.h"
-#include "core/Dispatcher.h"
-#include "core/LoginContext.h"
-#include "core/ModuleLoader.h"
-#include "core/TApplication.h"
+#include "base/Dispatcher.h"
+#include "base/ModuleLoader.h"
+#include "data/LoginContext.h"
 #include "data/dtmDBGeral.h"
+#include "form/TApplication.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "core/Mask.h"
+#include "base/Mask.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The lookup query component: which text runs, what its fields read, and that a read-only
 // query cannot change data on either database.
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/TADOIBQuery.h"
 #include "data/TField.h"
 #include "data/dtmDBGeral.h"
@@ -34,9 +34,8 @@ void TestQuery::open(DatabaseConfig::Engine engine, std::optional<SqlDialect> di
     DatabaseConfig config;
     config.engine = engine;
     config.dialect = dialect;
-    config.path = m_dir.filePath(QStringLiteral("db%1.%2")
-                                     .arg(++m_files)
-                                     .arg(engine == DatabaseConfig::Engine::Sqlite ? "sqlite" : "fdb"));
+    config.path = m_dir.filePath(QStringLiteral("db%1.%2").arg(++m_files).arg(
+        engine == DatabaseConfig::Engine::Sqlite ? "sqlite" : "fdb"));
     config.createWithDemoData = true;
     m_database->open(config);
 }
@@ -49,7 +48,8 @@ void TestQuery::runsTheTextOfTheDialect_data()
     QTest::newRow("oracle") << int(SqlDialect::Oracle) << true << "oracle";
     QTest::newRow("mssql") << int(SqlDialect::MsSql) << true << "mssql";
     QTest::newRow("ib") << int(SqlDialect::InterBase) << true << "ib";
-    QTest::newRow("general text when the dialect has none") << int(SqlDialect::MsSql) << false << "general";
+    QTest::newRow("general text when the dialect has none")
+        << int(SqlDialect::MsSql) << false << "general";
 }
 
 void TestQuery::runsTheTextOfTheDialect()
@@ -63,7 +63,8 @@ void TestQuery::runsTheTextOfTheDialect()
     query.SQL_ORACLE = {QStringLiteral("SELECT 'oracle' AS WHICH")};
     query.SQL_IB = {QStringLiteral("SELECT 'ib' AS WHICH")};
     if (ownText)
-        query.SQL_MSSQL = {QStringLiteral("SELECT"), QStringLiteral("   'mssql' AS WHICH"), QStringLiteral(" ")};
+        query.SQL_MSSQL = {QStringLiteral("SELECT"), QStringLiteral("   'mssql' AS WHICH"),
+                           QStringLiteral(" ")};
     query.Open();
     QCOMPARE(query.currentValue(QStringLiteral("which")).toString(), expected);
 }
@@ -72,14 +73,17 @@ void TestQuery::fieldsReadTheCurrentRow()
 {
     open(DatabaseConfig::Engine::Sqlite);
     TADOIBQuery query;
-    query.SQL_ORACLE = {QStringLiteral("SELECT CDEMPRESA, NMEMPRESA, NULL AS NADA FROM EMPRESA"),
-                        QStringLiteral("WHERE INSTR(:P_CDEMPRESA, CDEMPRESA) > 0 ORDER BY CDEMPRESA")};
+    query.SQL_ORACLE = {
+        QStringLiteral("SELECT CDEMPRESA, NMEMPRESA, NULL AS NADA FROM EMPRESA"),
+        QStringLiteral("WHERE INSTR(:P_CDEMPRESA, CDEMPRESA) > 0 ORDER BY CDEMPRESA")};
     query.Params().CreateParam(QStringLiteral("P_CDEMPRESA"))->SetAsString(QStringLiteral("02,04"));
     auto* code = new TField;
     code->FieldName = QStringLiteral("CDEMPRESA");
     auto* nothing = new TField;
     nothing->FieldName = QStringLiteral("NADA");
-    nothing->OnGetText = [](TField*, QString& text, bool display) { text = display ? "exibir" : "editar"; };
+    nothing->OnGetText = [](TField*, QString& text, bool display) {
+        text = display ? "exibir" : "editar";
+    };
     query.AddField(code);
     query.AddField(nothing);
     query.Open();
@@ -121,7 +125,8 @@ void TestQuery::readOnlyQueryCannotChangeData()
     QVERIFY(count.exec(QStringLiteral("SELECT COUNT(*) FROM EMPRESA")) && count.next());
     QCOMPARE(count.value(0).toInt(), 4);
     // The connection itself stays writable for the application's own work.
-    QVERIFY(QSqlQuery(dtmDBGeral->database()).exec(QStringLiteral("UPDATE EMPRESA SET NMEMPRESA = 'x' WHERE CDEMPRESA = '04'")));
+    QVERIFY(QSqlQuery(dtmDBGeral->database())
+                .exec(QStringLiteral("UPDATE EMPRESA SET NMEMPRESA = 'x' WHERE CDEMPRESA = '04'")));
 }
 
 QTEST_MAIN(TestQuery)

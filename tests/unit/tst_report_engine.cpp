@@ -6,11 +6,11 @@
 #include "controls/TButtonFlat.h"
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
-#include "report/ReportEditorDialog.h"
-#include "report/ReportPageView.h"
-#include "report/ReportPreviewDialog.h"
-#include "report/ReportSaveDialog.h"
-#include "report/TfrmDadosGerRel.h"
+#include "report/ui/ReportEditorDialog.h"
+#include "report/ui/ReportPageView.h"
+#include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportSaveDialog.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QApplication>
 #include <QCheckBox>

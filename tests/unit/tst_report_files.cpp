@@ -4,10 +4,10 @@
 // say what happened; a copy of a definition is never left half written.
 
 #include "DemoDatabase.h"
-#include "core/Exceptions.h"
-#include "report/ReportCatalog.h"
-#include "report/ReportJob.h"
-#include "report/ReportProgress.h"
+#include "base/Exceptions.h"
+#include "report/engine/ReportCatalog.h"
+#include "report/engine/ReportProgress.h"
+#include "report/output/ReportJob.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,13 +1,13 @@
 // The pieces a report is made of: Brazilian formats, reading driver values, the definition
 // format with its errors, and the criteria line read back from the parameters.
 
-#include "core/Exceptions.h"
-#include "data/TParams.h"
+#include "base/Exceptions.h"
 #include "data/SqlParameters.h"
-#include "report/ReportCriteria.h"
-#include "report/ReportDefinition.h"
-#include "report/ReportFormat.h"
-#include "report/ReportQuery.h"
+#include "data/TParams.h"
+#include "report/engine/ReportCriteria.h"
+#include "report/engine/ReportDefinition.h"
+#include "report/engine/ReportFormat.h"
+#include "report/engine/ReportQuery.h"
 
 #include <QtTest>
 

@@ -2,12 +2,12 @@
 // and the same rows in the PDF's text and in the CSV.
 
 #include "ReportTestSupport.h"
-#include "core/Exceptions.h"
-#include "report/ReportCsv.h"
-#include "report/ReportFonts.h"
-#include "report/ReportFormat.h"
-#include "report/ReportLayouter.h"
-#include "report/ReportPainter.h"
+#include "base/Exceptions.h"
+#include "report/engine/ReportFonts.h"
+#include "report/engine/ReportFormat.h"
+#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportPainter.h"
+#include "report/output/ReportCsv.h"
 
 #include <QProcess>
 #include <QRegularExpression>

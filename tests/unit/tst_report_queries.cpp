@@ -3,9 +3,9 @@
 
 #include "FirebirdServer.h"
 #include "ReportTestSupport.h"
-#include "core/Exceptions.h"
+#include "base/Exceptions.h"
 #include "data/Dbgeral.h"
-#include "report/ReportFormat.h"
+#include "report/engine/ReportFormat.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

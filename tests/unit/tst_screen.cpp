@@ -1,11 +1,11 @@
 // What scenarios cannot see of the screen: the report event's flag, and the parameters a
 // report query gets when it declares only some names.
 #include "ScreenHost.h"
+#include "base/TMessages.h"
 #include "controls/TPopupMenu.h"
-#include "core/TMessages.h"
 #include "controls/TSaveDialog.h"
 #include "data/TParams.h"
-#include "report/TReportDesignerDialog.h"
+#include "report/ui/TReportDesignerDialog.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -80,11 +80,11 @@ void TestScreen::messageTableHoldsTheScreensSeventeenKeys()
     QStringList keys;
     for (const QString& line : table->Lines())
         keys << line.section(QLatin1Char('|'), 0, 0);
-    QCOMPARE(keys, (QStringList{"Arq_Rel_Err", "NovoCaption", "NovoPrompt", "Empresa",
-                                "Conta Corrente", "DataIni_mai", "EmissaoIni_ni", "EmissaoFin_ni",
-                                "ChequeFin_ni", "ChequeIni_ni", "Chequeini_mai", "Empresa_ni",
-                                "Conta_ni", "CheqFin_inf", "CheqIni_inf", "Empresa_deve",
-                                "Status_ni"}));
+    QCOMPARE(keys,
+             (QStringList{"Arq_Rel_Err", "NovoCaption", "NovoPrompt", "Empresa", "Conta Corrente",
+                          "DataIni_mai", "EmissaoIni_ni", "EmissaoFin_ni", "ChequeFin_ni",
+                          "ChequeIni_ni", "Chequeini_mai", "Empresa_ni", "Conta_ni", "CheqFin_inf",
+                          "CheqIni_inf", "Empresa_deve", "Status_ni"}));
     QCOMPARE(table->Msg(QStringLiteral("DtComp_inv")),
              QStringLiteral("Data de compensação inválida."));
 }

@@ -2,10 +2,10 @@
 // selects, dates typed with one-digit days and months, and the calendar, which opens on
 // the processing date and speaks Portuguese.
 #include "ScreenHost.h"
+#include "base/Localization.h"
 #include "controls/DateCalendarPopup.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
-#include "core/Localization.h"
 
 #include <QCalendarWidget>
 #include <QDialogButtonBox>
@@ -188,8 +188,8 @@ void TestTyping::onlyAsciiDigitsEnterADigitPosition()
     QFETCH(QString, number);
     QFETCH(QString, date);
     Fields fields;
-    for (QLineEdit* edit : {static_cast<QLineEdit*>(fields.number),
-                            static_cast<QLineEdit*>(fields.first)}) {
+    for (QLineEdit* edit :
+         {static_cast<QLineEdit*>(fields.number), static_cast<QLineEdit*>(fields.first)}) {
         edit->setFocus(Qt::TabFocusReason);
         for (const QChar c : typed) {
             // Key events as a keyboard layout sends them: no Qt key code, only the text.

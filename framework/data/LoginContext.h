@@ -1,0 +1,22 @@
+#pragma once
+
+#include "base/DateTime.h"
+
+#include <QString>
+
+// The logged-in user's context: branch and operator, set by the host.
+namespace LoginContext {
+void SetBranch(const QString& branch);
+void SetOperator(const QString& operatorCode);
+// Makes the operator and the branch current once the database knows both and the branch
+// has a processing date; otherwise raises an Exception saying which ("Operador XYZ não
+// cadastrado.") and changes nothing.
+void Login(const QString& branch, const QString& operatorCode);
+} // namespace LoginContext
+
+// The current branch.
+QString FiliProc();
+// The processing date of a branch, read from the database; 0 when the branch has none.
+TDateTime DataProc(const QString& branch);
+// The current operator.
+QString Operador();

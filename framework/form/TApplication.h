@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <utility>
+
+#include <QMdiArea>
+class TForm;
+
+// Screen cursors, numbered as the screens know them.
+enum TCursor : int { crDefault = 0, crHourGlass = -11 };
+
+// The screen: the cursor the whole application shows.
+class TScreen {
+public:
+    void SetCursor(TCursor cursor);
+    TCursor Cursor() const { return m_cursor; }
+    // Called on every cursor change (tests record the history).
+    std::function<void(TCursor)> cursorObserver;
+
+private:
+    TCursor m_cursor = crDefault;
+};
+
+// The application object: owns the forms it creates and knows the MDI area they live in.
+class TApplication : public QObject {
+    Q_OBJECT
+public:
+    TApplication();
+    ~TApplication() override;
+
+    void SetMdiArea(QMdiArea* area);
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+
+    // Creates a form of class T owned by the application and stores it in reference.
+    // When creation fails, reference stays untouched and the error propagates.
+    template <class T> void CreateForm(T*& reference)
+    {
+        auto* form = new T(nullptr);
+        try {
+            form->Initialize();
+        } catch (...) {
+            delete form;
+            throw;
+        }
+        adopt(form);
+        reference = form;
+    }
+
+    // How many forms this application has created.
+    int FormsCreated() const { return m_formsCreated; }
+
+    // Tests: the next form's creation event fails with an error instead of running.
+    void FailNextCreation() { m_failNextCreation = true; }
+    // True once after FailNextCreation(); the form being created raises the error.
+    bool TakeFailNextCreation() { return std::exchange(m_failNextCreation, false); }
+
+protected:
+    // Activates a child window pressed with the mouse: the windows take no click focus, so
+    // that a click on a frame or a speed button leaves the focused control alone.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void adopt(TForm* form);
+    void activateSubWindow(QObject* subWindow);
+
+    QPointer<QMdiArea> m_mdiArea;
+    QList<QPointer<TForm>> m_forms;
+    int m_formsCreated = 0;
+    bool m_failNextCreation = false;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;

@@ -1,8 +1,0 @@
-#include "report/Qrddlgs.h"
-
-#include "data/TParams.h"
-
-bool Qrddlgs::ExistParam(const TParams* params, const QString& name)
-{
-    return params && params->FindParam(name) != nullptr;
-}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "report/engine/ReportDocument.h"
+
+#include <QList>
+#include <QStringList>
+#include <QVector>
+
+// One line of a report's body as the layout hands it on, with what it shows.
+struct ReportPiece {
+    using Kind = ReportDocument::Line::Kind;
+    Kind kind = Kind::Detail;
+    float height = 0;
+    // GroupHeading: the heading; StateSummary: the note; Subtotal, GrandTotal: the label.
+    QString text;
+    // Detail: one cell per printed then exported column; Subtotal, GrandTotal: one per
+    // printed column, empty where nothing is summed.
+    QStringList cells;
+    // Subtotal, GrandTotal: the count and amount of each state present.
+    QString states;
+};
+
+// Where the layout sends the body of a report, in reading order: lines placed together (with
+// the room that must stay free below them on their page), and the groups whose headings
+// repeat on the pages they continue on.
+class ReportBodySink {
+public:
+    virtual ~ReportBodySink() = default;
+    virtual void place(const QVector<ReportPiece>& pieces, double room) = 0;
+    virtual void openHeading(const QString& heading) = 0;
+    virtual void closeHeading() = 0;
+};
+
+// Hands the body on to several sinks.
+class ReportBodySinks : public ReportBodySink {
+public:
+    explicit ReportBodySinks(QList<ReportBodySink*> sinks) : m_sinks(std::move(sinks)) {}
+    void place(const QVector<ReportPiece>& pieces, double room) override
+    {
+        for (ReportBodySink* sink : std::as_const(m_sinks))
+            sink->place(pieces, room);
+    }
+    void openHeading(const QString& heading) override
+    {
+        for (ReportBodySink* sink : std::as_const(m_sinks))
+            sink->openHeading(heading);
+    }
+    void closeHeading() override
+    {
+        for (ReportBodySink* sink : std::as_const(m_sinks))
+            sink->closeHeading();
+    }
+
+private:
+    QList<ReportBodySink*> m_sinks;
+};

@@ -1,0 +1,93 @@
+#include "report/engine/ReportFonts.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+
+namespace {
+// Text is measured at a high resolution, where hinting barely moves the widths.
+constexpr double measureDpi = 720.0;
+
+const QImage& measuringDevice()
+{
+    thread_local const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(measureDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+} // namespace
+
+QFont ReportFonts::font(Role role)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    // Plain Latin text needs no shaping: no ligatures ("fi" stays two letters in the PDF's
+    // text), no kerning, and drawing is faster.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    switch (role) {
+    case Role::Body:
+        font.setPointSizeF(7.5);
+        break;
+    case Role::Bold:
+        font.setPointSizeF(7.5);
+        font.setBold(true);
+        break;
+    case Role::Title:
+        font.setPointSizeF(11);
+        font.setBold(true);
+        break;
+    case Role::Small:
+        font.setPointSizeF(7);
+        break;
+    }
+    return font;
+}
+
+double ReportFonts::width(Role role, const QString& text)
+{
+    return width(font(role), text);
+}
+
+double ReportFonts::width(const QFont& font, const QString& text)
+{
+    const QFontMetricsF metrics(font, &measuringDevice());
+    return metrics.horizontalAdvance(text) * 72.0 / measureDpi;
+}
+
+QString ReportFonts::elided(const QFont& font, const QString& text, double width)
+{
+    const QFontMetricsF metrics(font, &measuringDevice());
+    return metrics.elidedText(text, Qt::ElideRight, width * measureDpi / 72.0);
+}
+
+ReportFonts::CharacterWidths::CharacterWidths(const QFont& font, const QPaintDevice* device)
+    : m_metrics(std::make_unique<QFontMetricsF>(
+          font, device ? device : static_cast<const QPaintDevice*>(&measuringDevice()))),
+      m_scale(device ? 1.0 : 72.0 / measureDpi)
+{
+    m_ascii.fill(-1);
+}
+
+ReportFonts::CharacterWidths::~CharacterWidths() = default;
+
+double ReportFonts::CharacterWidths::operator()(const QString& text)
+{
+    double total = 0;
+    for (const QChar c : text) {
+        if (c.unicode() < m_ascii.size()) {
+            double& advance = m_ascii[c.unicode()];
+            if (advance < 0)
+                advance = m_metrics->horizontalAdvance(c) * m_scale;
+            total += advance;
+            continue;
+        }
+        auto found = m_advances.constFind(c.unicode());
+        if (found == m_advances.constEnd())
+            found = m_advances.insert(c.unicode(), m_metrics->horizontalAdvance(c) * m_scale);
+        total += *found;
+    }
+    return total;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <memory>
+
+class QPainter;
+class ReportDocument;
+class ReportPages;
+
+// Paints the pages of a laid-out report on any device: screen images, printers, PDF files.
+namespace ReportPainter {
+
+// Paints a page (from 0) that the document holds with the painter, whose device has the
+// page's full size.
+void paintPage(QPainter& painter, const ReportDocument& document, int page);
+
+// The page as an image at the resolution, white behind.
+QImage pageImage(const ReportDocument& document, int page, double dpi);
+
+class PagePen;
+
+// Paints page after page of a report kept on disk with one painter: the fonts are resolved
+// once, and the pages are read back a few at a time.
+class PageSequence {
+public:
+    PageSequence(QPainter& painter, const ReportPages& pages);
+    ~PageSequence();
+    PageSequence(const PageSequence&) = delete;
+    PageSequence& operator=(const PageSequence&) = delete;
+
+    // Paints the page (from 0) on the painter's current page.
+    void paint(int page);
+
+private:
+    const ReportPages& m_pages;
+    std::unique_ptr<PagePen> m_pen;
+    std::unique_ptr<ReportDocument> m_stretch;
+};
+
+} // namespace ReportPainter

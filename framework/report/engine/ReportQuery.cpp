@@ -1,0 +1,305 @@
+#include "report/engine/ReportQuery.h"
+
+#include "base/Exceptions.h"
+#include "data/FirebirdAddress.h"
+#include "data/FirebirdErrors.h"
+#include "data/SqlParameters.h"
+#include "data/SqliteFunctions.h"
+#include "report/engine/ReportProgress.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+#include <functional>
+#include <sqlite3.h>
+
+namespace {
+
+QString nextConnectionName()
+{
+    static std::atomic_int counter{0};
+    return QStringLiteral("klx-report-%1").arg(++counter);
+}
+
+// SQLite asks this every few thousand steps; non-zero stops the statement.
+int sqliteProgress(void* context)
+{
+    return static_cast<const ReportProgress*>(context)->isCancelled() ? 1 : 0;
+}
+
+// How long a report waits for its Firebird server to answer at all.
+constexpr int serverAnswerMs = 10000;
+
+QString fileNameOf(const ReportDefinition& definition)
+{
+    return definition.filePath.isEmpty() ? definition.title
+                                         : QFileInfo(definition.filePath).fileName();
+}
+
+// A cloned connection, closed and removed when the run ends, however it ends.
+class WorkerConnection {
+public:
+    WorkerConnection(const ReportQuery::Source& source, ReportProgress& progress)
+        : m_name(nextConnectionName())
+    {
+        const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
+        m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
+        if (sqlite) {
+            m_db.setConnectOptions(
+                QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        } else {
+            // A server that stopped since the screen opened is named at once.
+            if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
+                FirebirdAddress::requireReachable(*server, serverAnswerMs);
+            if (!source.user.isEmpty()) {
+                m_db.setUserName(source.user);
+                m_db.setPassword(source.password);
+            }
+        }
+        if (!m_db.open())
+            throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
+                                                "relatório: %1")
+                                     .arg(m_db.lastError().text()));
+        if (sqlite) {
+            registerSqliteFunctions(m_db);
+            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
+            sqlite3_progress_handler(sqliteHandle(m_db), 4000, sqliteProgress, &progress);
+        } else if (!m_db.transaction()) {
+            throw EDatabaseError(m_db.lastError().text());
+        }
+    }
+    ~WorkerConnection()
+    {
+        if (m_db.isOpen()) {
+            // Whatever the statement did is undone.
+            if (m_db.driverName() != QLatin1String("QSQLITE"))
+                m_db.rollback();
+            m_db.close();
+        }
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    WorkerConnection(const WorkerConnection&) = delete;
+    WorkerConnection& operator=(const WorkerConnection&) = delete;
+
+    QSqlDatabase& db() { return m_db; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+// A company code as stored, without the padding a fixed-width column adds.
+QString companyKey(const QVariant& value)
+{
+    QString code = value.toString();
+    while (code.endsWith(QLatin1Char(' ')))
+        code.chop(1);
+    return code;
+}
+
+// The companies the operator may see (OPEREMPR), read on the report's own connection.
+QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
+                                const std::function<EDatabaseError(const QSqlError&)>& failure)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral("SELECT CDEMPRESA FROM OPEREMPR "
+                                      "WHERE CDOPERADOR = CAST(:OPERADOR AS VARCHAR(255))")))
+        throw failure(query.lastError());
+    query.bindValue(QStringLiteral(":OPERADOR"), operatorCode.toString());
+    if (!query.exec())
+        throw failure(query.lastError());
+    QSet<QString> companies;
+    while (query.next())
+        companies.insert(companyKey(query.value(0)));
+    return companies;
+}
+
+} // namespace
+
+ReportQuery::Source ReportQuery::sourceOf(const TdtmDBGeral& module)
+{
+    const DatabaseConfig& config = module.config();
+    return {module.database().connectionName(), config.engine, config.reportUser,
+            config.reportPassword};
+}
+
+ReportQuery::Source ReportQuery::sharedSource()
+{
+    if (!dtmDBGeral || !dtmDBGeral->isOpen())
+        throw EDatabaseError(QStringLiteral("O banco de dados não está aberto."));
+    return sourceOf(*dtmDBGeral);
+}
+
+QString ReportQuery::databaseFile(const Source& source)
+{
+    // A clone by name may be made in any thread; its settings are those of the original.
+    const QString name = nextConnectionName();
+    QString file = QSqlDatabase::cloneDatabase(source.connectionName, name).databaseName();
+    QSqlDatabase::removeDatabase(name);
+    return file;
+}
+
+void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fields,
+                             QList<ReportValueFormat>& formats)
+{
+    fields.clear();
+    formats.clear();
+    const auto add = [&](const QString& field, ReportValueFormat format = ReportValueFormat::Text) {
+        if (field.isEmpty() || fields.contains(field, Qt::CaseInsensitive))
+            return;
+        const ReportDefinition::Column* column = definition.column(field);
+        fields << field.toUpper();
+        formats << (column ? column->format : format);
+    };
+    for (const ReportDefinition::Column& column : definition.columns)
+        add(column.field);
+    for (const ReportDefinition::Column& column : definition.exportColumns)
+        add(column.field, column.format);
+    for (const ReportDefinition::Group& group : definition.groups) {
+        add(group.field);
+        for (const QString& text : {group.heading, group.footer})
+            for (const ReportDefinition::Placeholder& placeholder :
+                 ReportDefinition::placeholders(text))
+                add(placeholder.field);
+    }
+    add(definition.companyField);
+    add(definition.stateField);
+}
+
+void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
+{
+    // Literals and quoted names cannot hide a second statement.
+    static const QRegularExpression quoted(QStringLiteral("'(?:[^']|'')*'|\"(?:[^\"]|\"\")*\""));
+    QString bare = SqlParameters::withoutComments(sql);
+    bare.replace(quoted, QStringLiteral("''"));
+    bare = bare.trimmed();
+    while (bare.endsWith(QLatin1Char(';')))
+        bare = bare.chopped(1).trimmed();
+    static const QRegularExpression first(QStringLiteral("^\\(*\\s*(\\w+)"));
+    const QString keyword = first.match(bare).captured(1).toUpper();
+    if (bare.contains(QLatin1Char(';')) ||
+        (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH")))
+        throw Exception(QStringLiteral("%1: a consulta do relatório deve ser um único SELECT.")
+                            .arg(sourceName));
+    // A sequence advanced by a SELECT stays advanced whatever the transaction does.
+    static const QRegularExpression sequence(
+        QStringLiteral("\\bGEN_ID\\s*\\(|\\bNEXT\\s+VALUE\\s+FOR\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (bare.contains(sequence))
+        throw Exception(QStringLiteral("%1: a consulta do relatório não pode avançar sequências "
+                                       "(GEN_ID, NEXT VALUE FOR): um relatório só lê dados.")
+                            .arg(sourceName));
+}
+
+void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                       const Source& source, ReportProgress& progress, Reader& reader)
+{
+    const QString fileName = fileNameOf(definition);
+    const QString sql = definition.sqlFor(source.engine);
+    if (sql.trimmed().isEmpty())
+        throw Exception(QStringLiteral("%1: falta a consulta (sql).").arg(fileName));
+    checkSingleSelect(sql, fileName);
+
+    QStringList fields;
+    QList<ReportValueFormat> formats;
+    usedFields(definition, fields, formats);
+
+    progress.setStage(ReportProgress::Stage::Query);
+    WorkerConnection connection(source, progress);
+    QSqlQuery query(connection.db());
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    const auto failure = [&](const QSqlError& error) {
+        progress.checkCancel();
+        const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
+        if (server && FirebirdErrors::connectionLost(error))
+            return EDatabaseError(QStringLiteral("%1: a conexão com o servidor Firebird %2, porta "
+                                                 "%3, foi perdida durante o relatório: o servidor "
+                                                 "parou ou a rede caiu (%4).")
+                                      .arg(fileName, server->host)
+                                      .arg(server->port)
+                                      .arg(error.databaseText().trimmed()));
+        return EDatabaseError(
+            QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, error.text()));
+    };
+    if (!query.prepare(sql))
+        throw failure(query.lastError());
+    for (const QString& name : ReportDefinition::declaredParameters(sql))
+        query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
+    if (!query.exec())
+        throw failure(query.lastError());
+
+    const QSqlRecord record = query.record();
+    // Whatever its text says, a report whose rows carry a company shows only the operator's
+    // companies: a row of any other company stops the run. A row without one (an account
+    // missing from CONTCORR, say) belongs to no other company and passes.
+    const int companyPosition = record.indexOf(QStringLiteral("CDEMPRESA"));
+    const QString operatorCode = values.value(QStringLiteral("P_CDOPERADOR")).toString();
+    QSet<QString> allowed;
+    if (companyPosition >= 0)
+        allowed = operatorCompanies(connection.db(), operatorCode, failure);
+    const qsizetype count = fields.size();
+    QVector<int> positions(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        positions[i] = record.indexOf(fields.at(i));
+        if (positions[i] < 0)
+            throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
+                                .arg(fileName, fields.at(i)));
+    }
+    if (definition.columns.isEmpty()) {
+        // Without columns every field prints as text.
+        for (int i = 0; i < record.count(); ++i) {
+            if (fields.contains(record.fieldName(i), Qt::CaseInsensitive))
+                continue;
+            fields << record.fieldName(i).toUpper();
+            formats << ReportValueFormat::Text;
+            positions << i;
+        }
+    }
+    reader.fields(fields, formats);
+
+    // Rows go on in batches small enough to keep memory flat, large enough to cost little.
+    constexpr int batchSize = 256;
+    QVector<QVector<QVariant>> batch;
+    batch.reserve(batchSize);
+    int read = 0;
+    while (query.next()) {
+        if (companyPosition >= 0) {
+            const QVariant company = query.value(companyPosition);
+            if (!company.isNull() && !allowed.contains(companyKey(company)))
+                throw Exception(
+                    QStringLiteral("%1: a consulta trouxe cheques da empresa %2, que o operador "
+                                   "%3 não pode ver; o relatório foi interrompido. A consulta "
+                                   "deve restringir as empresas às do operador (OPEREMPR, "
+                                   ":P_CDOPERADOR).")
+                        .arg(fileName, companyKey(company), operatorCode));
+        }
+        QVector<QVariant> row(positions.size());
+        for (qsizetype i = 0; i < positions.size(); ++i)
+            row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+        batch.append(std::move(row));
+        if (batch.size() == batchSize) {
+            read += batchSize;
+            progress.setDone(read);
+            progress.checkCancel();
+            if (!reader.rows(std::move(batch)))
+                return;
+            batch = {};
+            batch.reserve(batchSize);
+        }
+    }
+    if (query.lastError().isValid())
+        throw failure(query.lastError());
+    progress.checkCancel();
+    read += static_cast<int>(batch.size());
+    if (!batch.isEmpty())
+        reader.rows(std::move(batch));
+    progress.setDone(read);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/dtmDBGeral.h"
+#include "report/engine/ReportData.h"
+#include "report/engine/ReportDefinition.h"
+
+#include <QHash>
+#include <QVariant>
+
+class ReportProgress;
+
+// Runs a report's query on a read-only connection of its own, cloned from an open one:
+// the run may happen in a worker thread, and an edited definition cannot change data
+// (SQLite opens the file read-only with query_only on; Firebird reads inside a
+// transaction that is rolled back).
+class ReportQuery {
+public:
+    // The open connection to clone, by name, and the engine behind it; on Firebird, the
+    // user the query runs as instead of the connection's own (empty: the same).
+    struct Source {
+        QString connectionName;
+        DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
+        QString user{};
+        QString password{};
+    };
+
+    // A data module's connection, with its report user; the shared data module's.
+    static Source sourceOf(const TdtmDBGeral& module);
+    static Source sharedSource();
+    // The database file of the source (its name as the driver has it); from any thread.
+    static QString databaseFile(const Source& source);
+
+    // The fields the definition's layout reads (columns, exported columns, groups, {FIELD}
+    // placeholders, company, state), with the format each is read in; a field that is no
+    // column reads as text.
+    static void usedFields(const ReportDefinition& definition, QStringList& fields,
+                           QList<ReportValueFormat>& formats);
+
+    // Where the query hands what it reads: the fields of its rows (with the format each is
+    // read in) once it runs, then the rows in batches.
+    class Reader {
+    public:
+        virtual ~Reader() = default;
+        virtual void fields(const QStringList& fields, const QList<ReportValueFormat>& formats) = 0;
+        // Returns false to stop reading.
+        virtual bool rows(QVector<QVector<QVariant>>&& batch) = 0;
+    };
+
+    // Runs the definition's SQL for the source's engine with the values by parameter name
+    // (a declared name without a value gets NULL), handing the rows to the reader. Raises an
+    // Exception naming the file on a bad text or a database error (also one after some
+    // rows), ReportProgress::Cancelled when asked to stop.
+    static void read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+                     const Source& source, ReportProgress& progress, Reader& reader);
+
+    // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included)
+    // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that).
+    static void checkSingleSelect(const QString& sql, const QString& sourceName);
+};

@@ -1,0 +1,346 @@
+#include "report/ui/TReportDesignerDialog.h"
+
+#include "controls/TSaveDialog.h"
+
+#include "base/Consiste.h"
+#include "base/Exceptions.h"
+#include "base/TMessages.h"
+#include "controls/TLabel.h"
+#include "data/LoginContext.h"
+#include "data/SqlParameters.h"
+#include "data/TParams.h"
+#include "form/ComponentRegistry.h"
+#include "report/engine/ReportCriteria.h"
+#include "report/engine/ReportDocument.h"
+#include "report/output/ReportJob.h"
+#include "report/output/ReportPrint.h"
+#include "report/ui/ReportEditorDialog.h"
+#include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportSaveDialog.h"
+#include "report/ui/TfrmDadosGerRel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace {
+
+// Forms name the engine in their descriptions; it registers itself with their loader.
+const bool registered = [] {
+    ComponentRegistry::registerClass(
+        QStringLiteral("TReportDesignerDialog"),
+        [](QObject* parent) -> QObject* { return new TReportDesignerDialog(parent); });
+    ComponentRegistry::registerEventApplier([](QObject* component, const QString& event,
+                                               const QString& handler, const HandlerTable& handlers,
+                                               const ComponentRegistry::Failure& fail) {
+        auto* dialog = qobject_cast<TReportDesignerDialog*>(component);
+        if (!dialog || event != QLatin1String("BeforeGetQueryParams"))
+            return false;
+        dialog->BeforeGetQueryParams = findHandler(handlers.queryParams, handler, fail);
+        return true;
+    });
+    return true;
+}();
+
+std::optional<QStringList>& declaredOverride()
+{
+    static std::optional<QStringList> names;
+    return names;
+}
+
+TReportDesignerDialog::RunObserver& runObserver()
+{
+    static TReportDesignerDialog::RunObserver observer;
+    return observer;
+}
+
+// A file name part from a title.
+QString fileBase(const QString& reportCode, const QString& title)
+{
+    QString base = title;
+    base.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
+    return reportCode.isEmpty() ? base : reportCode + QStringLiteral(" - ") + base;
+}
+
+// "file:line" of a line of the SQL the engine runs, in the definition's file: a block of
+// SQL starts on the first non-blank line below its key.
+QString sqlLocation(const ReportDefinition& report, DatabaseConfig::Engine engine, int sqlLine)
+{
+    const QString key = engine == DatabaseConfig::Engine::Firebird &&
+                                !report.value(QStringLiteral("sql.ib")).isEmpty()
+                            ? QStringLiteral("sql.ib")
+                            : QStringLiteral("sql");
+    const auto entry = std::find_if(report.entries.cbegin(), report.entries.cend(),
+                                    [&](const ReportDefinition::Entry& e) { return e.key == key; });
+    int line = entry == report.entries.cend() ? 0 : entry->line;
+    QFile file(report.filePath);
+    const QStringList lines = file.open(QIODevice::ReadOnly | QIODevice::Text)
+                                  ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))
+                                  : QStringList();
+    if (line > 0 && line <= lines.size() &&
+        lines.at(line - 1).section(QLatin1Char(':'), 1).trimmed().isEmpty()) {
+        do
+            ++line;
+        while (line <= lines.size() && lines.at(line - 1).trimmed().isEmpty());
+    }
+    return QStringLiteral("%1:%2")
+        .arg(report.filePath.isEmpty() ? report.title : report.filePath)
+        .arg(line + sqlLine - 1);
+}
+
+QString documentsDirectory()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() || !QDir().mkpath(dir))
+        dir = QDir::homePath();
+    return dir;
+}
+
+} // namespace
+
+QString reportCommandName(ReportCommand command)
+{
+    switch (command) {
+    case ReportCommand::Print:
+        return QStringLiteral("print");
+    case ReportCommand::Preview:
+        return QStringLiteral("preview");
+    case ReportCommand::SaveAs:
+        return QStringLiteral("saveas");
+    case ReportCommand::Edit:
+        return QStringLiteral("edit");
+    }
+    return QString();
+}
+
+void TReportDesignerDialog::SetDeclaredParamsOverride(std::optional<QStringList> names)
+{
+    declaredOverride() = std::move(names);
+}
+
+void TReportDesignerDialog::SetRunObserver(RunObserver observer)
+{
+    runObserver() = std::move(observer);
+}
+
+std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinition& report)
+{
+    const auto engine = dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite;
+    QStringList names;
+    try {
+        names = declaredOverride() ? *declaredOverride()
+                                   : ReportDefinition::declaredParameters(report.sqlFor(engine));
+    } catch (const SqlParameters::EParameterError& e) {
+        throw Exception(sqlLocation(report, engine, e.line()) + QStringLiteral(": ") + e.reason());
+    }
+    auto params = std::make_unique<TParams>(names);
+    bool handled = false;
+    if (BeforeGetQueryParams)
+        BeforeGetQueryParams(params.get(), handled);
+    return params;
+}
+
+void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinition& report,
+                                    TfrmDadosGerRel* form)
+{
+    if (m_running)
+        return;
+    // The file is read again: it may have been edited, or removed, since the list was read.
+    ReportDefinition current = report;
+    if (!report.filePath.isEmpty()) {
+        if (!QFileInfo::exists(report.filePath))
+            form->ReportFileMissing();
+        current = ReportDefinition::load(report.filePath);
+    }
+    const std::unique_ptr<TParams> params = BindParams(current);
+    if (runObserver() && runObserver()(command, current, *params))
+        return;
+    m_running = true;
+    try {
+        run(command, current, *params, form);
+    } catch (...) {
+        m_running = false;
+        throw;
+    }
+    m_running = false;
+}
+
+QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& params)
+{
+    QHash<QString, QVariant> values;
+    for (int i = 0; i < params.Count(); ++i)
+        values.insert(params.Items(i)->Name().toUpper(), params.Items(i)->toSqlValue());
+    const TParam* processing = params.FindParam(QStringLiteral("P_DTPROC"));
+    if (!processing || !processing->isAssigned()) {
+        const QDate date = DateTime::toDate(DataProc(FiliProc()));
+        values.insert(QStringLiteral("P_DTPROC"),
+                      date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral(""));
+    }
+    // The companies a report shows are the operator's, whatever the screen bound.
+    values.insert(QStringLiteral("P_CDOPERADOR"), Operador());
+    return values;
+}
+
+namespace {
+// The file the user names in the save dialog, opening in the documents folder at first, with
+// the CSV's options.
+QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportCsv::Options& csv)
+{
+    TSaveDialog* settings = form->svdSaveReport;
+    if (settings->InitialDir.isEmpty())
+        settings->InitialDir = documentsDirectory();
+    ReportSaveDialog dialog(*settings, suggested, csv, form);
+    if (!dialog.choose())
+        return QString();
+    csv = dialog.csvOptions();
+    return settings->FileName;
+}
+} // namespace
+
+void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& report,
+                                const TParams& params, TfrmDadosGerRel* form)
+{
+    if (command == ReportCommand::Edit) {
+        edit(report, form);
+        return;
+    }
+    const bool headless = command == ReportCommand::SaveAs && !m_outputFile.isEmpty();
+    const QString reportCode = form->lblCodRel->text();
+    QString path;
+    if (command == ReportCommand::SaveAs) {
+        path =
+            headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title), m_csv);
+        if (path.isEmpty())
+            return;
+        if (ReportJob::outputFor(path) == ReportJob::Output::None)
+            throw Exception(QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
+                                           "'%1'.")
+                                .arg(QDir::toNativeSeparators(path)));
+    }
+
+    ReportJob::Request request;
+    request.definition = report;
+    request.source = ReportQuery::sharedSource();
+    request.values = QueryValues(params);
+    const TDateTime processing = DataProc(FiliProc());
+    request.header.screenCode = form->lblCodTela->text();
+    request.header.reportCode = reportCode;
+    request.header.title = report.title;
+    const QList<ReportCriteria::Item> criteria = ReportCriteria::items(params);
+    request.header.criteria = ReportCriteria::page(criteria);
+    for (const ReportCriteria::Item& item : criteria)
+        request.header.fullCriteria.append({item.name, item.value});
+    request.header.processingDate =
+        processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
+    request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
+
+    if (command == ReportCommand::SaveAs) {
+        request.output = ReportJob::outputFor(path);
+        request.path = path;
+        request.csv = m_csv;
+        // The user is told of an empty report instead of getting a file of headings.
+        request.writeWhenEmpty = headless;
+    }
+    const std::shared_ptr<const ReportPages> pages = ReportJob::run(request, form, !headless);
+    if (!pages)
+        return;
+    m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
+    if (pages->rowCount() == 0 && !headless) {
+        Consiste::MensErro(form->Message(QStringLiteral("Relat_Vazio")), false);
+        return;
+    }
+    switch (command) {
+    case ReportCommand::Preview: {
+        auto* preview = new ReportPreviewDialog(
+            pages, [this, form, pages] { print(pages, form); }, form);
+        preview->show();
+        preview->activateWindow();
+        break;
+    }
+    case ReportCommand::Print:
+        print(pages, form);
+        break;
+    case ReportCommand::SaveAs:
+        m_lastRun.file = path;
+        break;
+    case ReportCommand::Edit:
+        break;
+    }
+}
+
+void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages,
+                                  TfrmDadosGerRel* form)
+{
+    const ReportDocument::Header& header = pages->frame().header;
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // No printer to choose: the pages go to a PDF file the user is told about.
+        const QString path = QDir(documentsDirectory())
+                                 .filePath(fileBase(header.reportCode, header.title) +
+                                           QDateTime::currentDateTime().toString(
+                                               QStringLiteral(" - yyyyMMdd-HHmmss")) +
+                                           QStringLiteral(".pdf"));
+        if (!ReportJob::writePdf(pages, path, form, true))
+            return;
+        m_lastRun.file = path;
+        Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
+                                             {QDir::toNativeSeparators(path)}),
+                           false);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(header.title);
+    printer.setPageOrientation(pages->frame().landscape ? QPageLayout::Landscape
+                                                        : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, form);
+    dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(header.title));
+    dialog.setMinMax(1, pages->pageCount());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    const int first = range ? printer.fromPage() : 1;
+    const int last = range ? printer.toPage() : pages->pageCount();
+    QProgressDialog progress(QStringLiteral("Imprimindo…"), QStringLiteral("Cancelar"), first - 1,
+                             last, form);
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(300);
+    ReportPrint::print(*pages, printer, first, last, [&progress](int page) {
+        progress.setLabelText(QStringLiteral("Imprimindo a página %1…").arg(page));
+        progress.setValue(page - 1);
+        return !progress.wasCanceled();
+    });
+}
+
+void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel* form)
+{
+    QString text = report.toText();
+    if (!report.filePath.isEmpty()) {
+        QFile file(report.filePath);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            throw Exception(
+                QStringLiteral("Não foi possível ler '%1': %2")
+                    .arg(QDir::toNativeSeparators(report.filePath), file.errorString()));
+        text = QString::fromUtf8(file.readAll());
+    }
+    const QString caption = form->Message(QStringLiteral("NovoCaption"));
+    const QString prompt = form->Message(QStringLiteral("NovoPrompt"));
+    ReportEditorDialog editor(
+        form->lblCodRel->text(), report, text,
+        [caption, prompt](QWidget* parent, const QString& current) {
+            bool ok = false;
+            const QString title =
+                QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, current, &ok);
+            return ok ? title : QString();
+        },
+        form);
+    if (editor.exec() == QDialog::Accepted)
+        form->LoadReportList();
+}

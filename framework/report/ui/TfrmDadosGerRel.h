@@ -1,0 +1,89 @@
+#pragma once
+
+#include "form/TForm.h"
+#include "report/engine/ReportCatalog.h"
+#include "report/ui/TReportDesignerDialog.h"
+
+class CommandShortcuts;
+class QAction;
+class TBevel;
+class TButtonFlat;
+class TComboBox;
+class TGroupBox;
+class TLabel;
+class TMessages;
+class TPanel;
+class TPopupMenu;
+class TSaveDialog;
+
+// The base form of report filter screens: a report list of the form's report code, the
+// print, preview, save-as and edit commands, message tables and the report engine.
+class TfrmDadosGerRel : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmDadosGerRel(QWidget* parent = nullptr);
+
+    TLabel* lblCodTela = nullptr;
+    TGroupBox* grbDadosRel = nullptr;
+    TBevel* bvlSeparator = nullptr;
+    TPanel* panRelat = nullptr;
+    TLabel* lblRelat = nullptr;
+    TComboBox* cbbReportNames = nullptr;
+    TPanel* panMenu = nullptr;
+    TLabel* lblCodRel = nullptr;
+    TButtonFlat* sbtPrint = nullptr;
+    TButtonFlat* sbtPreview = nullptr;
+    TButtonFlat* sbtSalvarComo = nullptr;
+    TButtonFlat* sbtReportEdit = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TMessages* msgMensagens = nullptr;
+    TReportDesignerDialog* rpddPadrao = nullptr;
+    TPopupMenu* ppmSalvarRelatorio = nullptr;
+    TPopupMenu* ppmEditReport = nullptr;
+    TSaveDialog* svdSaveReport = nullptr;
+
+    virtual void FormCreate(TObject* sender);
+    virtual void FormActivate(TObject* sender);
+    virtual void FormClose(TObject* sender, TCloseAction& action);
+    virtual void sbtPrintClick(TObject* sender);
+    virtual void sbtPreviewClick(TObject* sender);
+    virtual void sbtSalvarComoClick(TObject* sender);
+    virtual void sbtReportEditClick(TObject* sender);
+    // The save-as menu: the same command with the file type chosen first.
+    void mniSalvarPdfClick(TObject* sender);
+    void mniSalvarCsvClick(TObject* sender);
+    // The edit menu: edit the report, or read the report definitions again.
+    void mniEditarClick(TObject* sender);
+    void mniAtualizarListaClick(TObject* sender);
+
+    // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none,
+    // and a broken definition's error when that is the one chosen.
+    const ReportDefinition& SelectedReport();
+    // The definitions of the list, broken ones in their places.
+    const QList<ReportCatalog::Entry>& Reports() const { return m_reports; }
+    // The kind of the report at an index of the list; empty when it states none.
+    QString ReportKind(int index) const;
+    // Reports that the report's definition file is missing ("Arq_Rel_Err") and aborts.
+    void ReportFileMissing() const;
+    // The text of a message: the screen's table first, then the base form's own.
+    QString Message(const QString& key) const;
+    // Re-reads the report definitions of the form's report code, keeping the selection.
+    void LoadReportList();
+    // The four commands as actions with their shortcuts (Ctrl+P print; F5 or Ctrl+Enter
+    // preview; Ctrl+S save as; Ctrl+E edit): each presses its button, so the form's handler
+    // of that command runs. The host shows them in its menu while the form is active.
+    QList<QAction*> CommandActions() const;
+
+protected:
+    QStringList descriptionResources() const override;
+    void publishHandlers(HandlerTable& table) override;
+    void bindComponents() override;
+    // A form whose report is running stays open until the report ends or is cancelled.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void runCommand(ReportCommand command);
+
+    QList<ReportCatalog::Entry> m_reports;
+    CommandShortcuts* m_commandShortcuts = nullptr;
+};
