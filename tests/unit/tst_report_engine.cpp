@@ -394,19 +394,20 @@ private slots:
     void cancellingLeavesTheScreenUsable()
     {
         QVERIFY(selectSlowReport());
-        QElapsedTimer clock;
+        bool cancelled = false;
         whenShown<QProgressDialog>([&](QProgressDialog* progress) {
             QCOMPARE(progress->objectName(), QStringLiteral("reportProgress"));
             // The window keeps turning while the query runs.
             QVERIFY(m_form->isEnabled());
-            clock.start();
             progress->findChild<QPushButton*>()->click();
+            cancelled = true;
         });
         m_form->sbtPreview->click();
-        QVERIFY(clock.isValid());
-        QVERIFY(clock.elapsed() < 5000);
+        // The query, which would count for minutes, stopped: no result and no error.
+        QVERIFY(cancelled);
         QVERIFY(m_host->errors.isEmpty());
         QVERIFY(!preview());
+        QVERIFY(!engine()->IsRunning());
 
         selectReport(1);
         m_form->sbtPreview->click();
