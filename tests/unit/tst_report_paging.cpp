@@ -1,10 +1,11 @@
-// Where a report's pages break, what its page store gives back, and what its totals add up
-// to, without a query or a window.
+// Where a report's pages break, what its page store gives back, what its totals add up to,
+// and what a run tells its future of its progress, without a query or a window.
 
 #include "base/Exceptions.h"
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPages.h"
 #include "report/engine/ReportPaginator.h"
+#include "report/engine/ReportPromiseProgress.h"
 #include "report/engine/ReportTotals.h"
 
 #include <QtTest>
@@ -297,6 +298,32 @@ private slots:
         for (const char* code : {"1", "0", "1"})
             tally.add({}, true, stateSlots.slotOf(QLatin1String(code)), 0);
         QCOMPARE(stateSlots.summary(tally, false), QStringLiteral("Emitidos: 2; Disponíveis: 1"));
+    }
+
+    // Each stage's first line reaches the future, also when its count starts again at 0; a
+    // cancel of the future reaches the run.
+    void progressGoesThroughTheFuture()
+    {
+        using Stage = ReportProgress::Stage;
+        QPromise<void> promise;
+        QFuture<void> future = promise.future();
+        promise.start();
+        ReportPromiseProgress progress(promise);
+        progress.report(Stage::Query, 256);
+        QCOMPARE(future.progressText(), QStringLiteral("Lendo os cheques: 256 linhas…"));
+        progress.report(Stage::Query, 1512);
+        QCOMPARE(future.progressValue(), 1512);
+        progress.report(Stage::Writing, 0, 1200);
+        QCOMPARE(future.progressText(), QStringLiteral("Gravando: página 0 de 1.200…"));
+        QCOMPARE(future.progressMaximum(), 1200);
+        progress.report(Stage::Writing, 2, 1200);
+        QCOMPARE(future.progressValue(), 2);
+        QCOMPARE(future.progressText(), QStringLiteral("Gravando: página 2 de 1.200…"));
+        QVERIFY(!progress.isCancelled());
+        future.cancel();
+        QVERIFY(progress.isCancelled());
+        QVERIFY_THROWS_EXCEPTION(ReportProgress::Cancelled, progress.checkCancel());
+        promise.finish();
     }
 };
 

@@ -5,8 +5,9 @@
 #include <QPromise>
 
 // A run's progress told through the promise of its future: the stage's line is the future's
-// progress text, rows read or pages done its value (within 0..total while pages go out), and
-// a cancel of the future stops the run at its next check.
+// progress text, rows read or pages done its value, the pages to do its range's maximum (the
+// range begins at -1, below the first value), and a cancel of the future stops the run at its
+// next check.
 class ReportPromiseProgress : public ReportProgress {
 public:
     explicit ReportPromiseProgress(QPromise<void>& promise) : m_promise(promise) {}

@@ -47,8 +47,9 @@ public:
         m_dialog->setLabelText(ReportProgress::text(ReportProgress::Stage::Query, 0, 0));
         m_dialog->hide();
         QProgressDialog* dialog = m_dialog;
+        // A stage's range begins below its first value (ReportPromiseProgress).
         QObject::connect(&watcher, &QFutureWatcher<void>::progressRangeChanged, dialog,
-                         &QProgressDialog::setRange);
+                         [dialog](int, int maximum) { dialog->setRange(0, maximum); });
         QObject::connect(&watcher, &QFutureWatcher<void>::progressValueChanged, dialog,
                          &QProgressDialog::setValue);
         QObject::connect(&watcher, &QFutureWatcher<void>::progressTextChanged, dialog,

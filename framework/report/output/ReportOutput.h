@@ -39,8 +39,8 @@ public:
     virtual void open() = 0;
     // Where the body goes as the layout hands it on (the frame gives the columns and the
     // header), for an output that writes the rows as they pass; nullptr for one that writes
-    // the laid-out pages.
-    virtual ReportBodySink* body(const ReportFrame& frame, const Options& options);
+    // the laid-out pages. An output that takes the body needs it before write().
+    virtual ReportBodySink* body(const ReportFrame&, const Options&) { return nullptr; }
     // Writes the laid-out pages, or finishes what the body began.
     virtual void write(const ReportPages& pages, ReportProgress& progress) = 0;
     // Puts the output in place: a file takes its target's place.

@@ -31,7 +31,8 @@ QString ReportOutputs::suffixesText(bool tabularOnly)
         if (output->tabular() || !tabularOnly)
             for (const QString& suffix : output->suffixes())
                 suffixes << QLatin1Char('.') + suffix;
+    if (suffixes.size() < 2)
+        return suffixes.join(QString());
     const QString last = suffixes.takeLast();
-    return suffixes.isEmpty() ? last
-                              : suffixes.join(QStringLiteral(", ")) + QStringLiteral(" ou ") + last;
+    return suffixes.join(QStringLiteral(", ")) + QStringLiteral(" ou ") + last;
 }
