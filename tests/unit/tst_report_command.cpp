@@ -57,7 +57,9 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
         QTest::newRow("no output") << QStringList{} << "--output";
-        QTest::newRow("other suffix") << QStringList{"--output", "x.txt"} << ".pdf ou .csv";
+        QTest::newRow("other suffix")
+            << QStringList{"--output", "x.txt"}
+            << "--output: o arquivo deve terminar em .pdf ou .csv: 'x.txt'";
         QTest::newRow("impossible date")
             << QStringList{"--emission-from", "31/02/2026", "--output", "x.pdf"} << "31/02/2026";
         QTest::newRow("long number")

@@ -198,6 +198,26 @@ private slots:
         QVERIFY(engine()->LastRun().file.isEmpty());
     }
 
+    // A file of no kind a report is written to is refused with the kinds there are; a kind's
+    // suffix counts in any case.
+    void fileKindComesFromItsSuffix()
+    {
+        const QString text = m_host->dir.filePath(QStringLiteral("saida.txt"));
+        engine()->SetOutputFile(text);
+        m_form->sbtSalvarComo->click();
+        QCOMPARE(m_host->errors,
+                 QStringList{QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
+                                            "'%1'.")
+                                 .arg(QDir::toNativeSeparators(text))});
+        QVERIFY(!QFileInfo::exists(text));
+        const QString upper = m_host->dir.filePath(QStringLiteral("SAIDA.CSV"));
+        engine()->SetOutputFile(upper);
+        m_form->sbtSalvarComo->click();
+        QCOMPARE(m_host->errors.size(), 1);
+        QVERIFY(QFile(upper).open(QIODevice::ReadOnly));
+        QCOMPARE(engine()->LastRun().file, upper);
+    }
+
     void emptyReportIsNotPreviewed()
     {
         setEmissionRange(QStringLiteral("01/01/2020"), QStringLiteral("02/01/2020"));
