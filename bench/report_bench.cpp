@@ -23,8 +23,8 @@
 #include "report/engine/ReportDefinition.h"
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFormat.h"
-#include "report/engine/ReportLayouter.h"
-#include "report/engine/ReportProgress.h"
+#include "report/engine/ReportFrameLayout.h"
+#include "report/engine/ReportPromiseProgress.h"
 #include "report/output/ReportJob.h"
 #include "report/ui/ReportPageView.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -163,45 +163,45 @@ struct PlacedText {
 };
 
 // Every text of the page, and the rules under the header and the totals.
-void pageTexts(const ReportDocument& document, int page, QVector<PlacedText>& texts,
-               QVector<double>& rules)
+void pageTexts(const ReportFrame& document, const ReportPageStretch& stretch, int page,
+               QVector<PlacedText>& texts, QVector<double>& rules)
 {
     using Role = ReportFonts::Role;
-    using Kind = ReportDocument::Line::Kind;
+    using Kind = ReportPiece::Kind;
     const double left = document.margins.left();
     double y = document.margins.top() + 12;
     texts.append({Role::Small, {left, y}, document.header.screenCode});
     texts.append({Role::Small,
                   {document.pageSize.width() - 100, y},
-                  QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount())});
+                  QStringLiteral("Página %1 de %2").arg(page + 1).arg(stretch.pageCount())});
     for (const QString& line : document.titleLines)
         texts.append({Role::Title, {left + document.titleSide, y}, line});
     y = document.margins.top() + document.titleHeight;
     for (const QStringList* lines :
          {&document.subtitleLines, &document.companyLines, &document.criteriaLines})
         for (const QString& line : *lines)
-            texts.append({Role::Small, {left, y += ReportLayouter::headerLineHeight}, line});
+            texts.append({Role::Small, {left, y += ReportFrameLayout::headerLineHeight}, line});
     for (int c = 0; c < document.labels.size(); ++c)
         texts.append({Role::Bold, {document.columnLeft.at(c), y + 12}, document.labels.at(c)});
     rules << y + 2 << y + 17;
-    for (const ReportDocument::Line& line : document.pages.at(page - document.pagesBefore).lines) {
+    for (const ReportPageStretch::Line& line : stretch.page(page).lines) {
         const double base = line.y + 8;
         switch (line.kind) {
         case Kind::Detail:
             for (int c = 0; c < document.labels.size(); ++c)
                 texts.append({Role::Body,
                               {document.columnLeft.at(c), base},
-                              document.rows.at(line.index).at(c)});
+                              stretch.rows.at(line.index).at(c)});
             break;
         case Kind::GroupHeading:
-            texts.append({Role::Bold, {left, base}, document.headings.at(line.index)});
+            texts.append({Role::Bold, {left, base}, stretch.headings.at(line.index)});
             break;
         case Kind::StateSummary:
-            texts.append({Role::Small, {left + 10, base}, document.notes.at(line.index)});
+            texts.append({Role::Small, {left + 10, base}, stretch.notes.at(line.index)});
             break;
         case Kind::Subtotal:
         case Kind::GrandTotal: {
-            const ReportDocument::Total& total = document.totals.at(line.index);
+            const ReportPageStretch::Total& total = stretch.totals.at(line.index);
             texts.append({Role::Bold, {left, base}, total.label});
             for (int c = 0; c < total.cells.size(); ++c)
                 texts.append({Role::Bold, {document.columnLeft.at(c), base}, total.cells.at(c)});
@@ -220,7 +220,7 @@ void pageTexts(const ReportDocument& document, int page, QVector<PlacedText>& te
 void barePainter(const ReportPages& pages, const QVector<QVector<PlacedText>>& texts,
                  const QVector<QVector<double>>& rules, const QString& path)
 {
-    const ReportDocument& frame = pages.frame();
+    const ReportFrame& frame = pages.frame();
     QPdfWriter writer(path);
     writer.setResolution(600);
     writer.setPageLayout(
@@ -260,7 +260,8 @@ int measure(const QString& what, const Case& c)
     const QSqlDatabase db = module.database();
     ReportJob::Request request = requestFor(c, db);
     QTemporaryDir out;
-    ReportProgress progress;
+    QPromise<void> promise;
+    ReportPromiseProgress progress(promise);
     QElapsedTimer clock;
     int rows = 0;
     int pages = 0;
@@ -273,7 +274,7 @@ int measure(const QString& what, const Case& c)
         QVector<QVector<PlacedText>> texts(laidOut->pageCount());
         QVector<QVector<double>> rules(laidOut->pageCount());
         for (int page = 0; page < laidOut->pageCount(); ++page)
-            pageTexts(laidOut->page(page), page, texts[page], rules[page]);
+            pageTexts(laidOut->frame(), laidOut->page(page), page, texts[page], rules[page]);
         clock.start();
         barePainter(*laidOut, texts, rules, out.filePath(QStringLiteral("bare.pdf")));
         rows = laidOut->rowCount();
@@ -291,7 +292,6 @@ int measure(const QString& what, const Case& c)
         pages = result->pageCount();
     } else {
         const bool pdf = what == QLatin1String("pdf");
-        request.output = pdf ? ReportJob::Output::Pdf : ReportJob::Output::Csv;
         request.path = out.filePath(pdf ? QStringLiteral("r.pdf") : QStringLiteral("r.csv"));
         clock.start();
         const auto result = ReportJob::runHere(request, progress);

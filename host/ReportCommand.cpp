@@ -18,7 +18,7 @@
 #include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "form/CriteriaSets.h"
-#include "report/output/ReportJob.h"
+#include "report/output/ReportOutputs.h"
 #include "report/ui/TReportDesignerDialog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -59,7 +59,7 @@ struct Criteria {
     std::optional<int> reconciliation;
     std::optional<QString> filter; // a saved criteria set, applied before the options above
     QString output;
-    ReportCsv::Options csv;
+    ReportOutput::Options csv;
     bool params = false;
 };
 
@@ -188,14 +188,13 @@ Criteria parseCriteria(const QStringList& args, QStringList& rest)
         throw UsageError{
             QStringLiteral("informe o arquivo de saída com --output (ou use --params)")};
     if (!criteria.output.isEmpty()) {
-        if (ReportJob::outputFor(criteria.output) == ReportJob::Output::None)
-            throw UsageError{
-                QStringLiteral("--output: o arquivo deve terminar em .pdf ou .csv: '%1'")
-                    .arg(criteria.output)};
-        if ((criteria.csv.totals || criteria.csv.criteria) &&
-            ReportJob::outputFor(criteria.output) != ReportJob::Output::Csv)
-            throw UsageError{QStringLiteral("--csv-totals e --csv-criteria pedem saída .csv: '%1'")
-                                 .arg(criteria.output)};
+        const auto output = ReportOutputs::forFile(criteria.output);
+        if (!output)
+            throw UsageError{QStringLiteral("--output: o arquivo deve terminar em %1: '%2'")
+                                 .arg(ReportOutputs::suffixesText(), criteria.output)};
+        if ((criteria.csv.totals || criteria.csv.criteria) && !output->tabular())
+            throw UsageError{QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
+                                 .arg(ReportOutputs::suffixesText(true), criteria.output)};
         const QFileInfo directory(QFileInfo(criteria.output).absolutePath());
         if (!directory.isDir() || !directory.isWritable())
             throw UsageError{QStringLiteral("--output: o diretório '%1' não existe ou não aceita "

@@ -7,8 +7,8 @@
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
 #include "report/engine/ReportCatalog.h"
-#include "report/engine/ReportDocument.h"
-#include "report/engine/ReportProgress.h"
+#include "report/engine/ReportPageStretch.h"
+#include "report/engine/ReportPromiseProgress.h"
 #include "report/engine/ReportQuery.h"
 #include "report/output/ReportJob.h"
 
@@ -91,10 +91,12 @@ struct Criteria {
     }
 };
 
-// Runs a report in the test thread on the module's connection.
-inline ReportDocument run(const ReportDefinition& report, const Criteria& criteria,
-                          TdtmDBGeral& module, ReportJob::Output output = ReportJob::Output::None,
-                          const QString& path = QString())
+// A laid-out report read back whole: its frame and all its pages.
+struct WholeReport : ReportFrame, ReportPageStretch {};
+
+// The request the screen makes for the report with the criteria, on the module's connection.
+inline ReportJob::Request requestFor(const ReportDefinition& report, const Criteria& criteria,
+                                     TdtmDBGeral& module)
 {
     ReportJob::Request request;
     request.definition = report;
@@ -113,10 +115,28 @@ inline ReportDocument run(const ReportDefinition& report, const Criteria& criter
                       QStringLiteral("15/03/2026"),
                       QStringLiteral("Nenhum cheque atende aos critérios."),
                       {{QStringLiteral("Critérios"), QStringLiteral("teste")}}};
-    request.output = output;
+    return request;
+}
+
+// Runs the request in the test thread; the pages read back, but for a file that took the
+// rows as they passed (a CSV), whose pages are only counted.
+inline WholeReport run(const ReportJob::Request& request)
+{
+    QPromise<void> promise;
+    ReportPromiseProgress progress(promise);
+    const auto pages = ReportJob::runHere(request, progress);
+    return {pages->frame(), pages->pages(0, pages->pageCount() - 1)};
+}
+
+// Runs a report in the test thread on the module's connection, writing the file when given.
+inline WholeReport run(const ReportDefinition& report, const Criteria& criteria,
+                       TdtmDBGeral& module, const QString& path = QString(),
+                       const ReportOutput::Options& options = {})
+{
+    ReportJob::Request request = requestFor(report, criteria, module);
     request.path = path;
-    ReportProgress progress;
-    return ReportJob::runHere(request, progress)->document();
+    request.options = options;
+    return run(request);
 }
 
 // The Firebird demo database in the directory; nullptr without the Qt driver.

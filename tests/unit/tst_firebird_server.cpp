@@ -196,7 +196,7 @@ private slots:
         reader.open(config);
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
-        const ReportDocument asReader = run(definition(2), all, reader);
+        const WholeReport asReader = run(definition(2), all, reader);
         QVERIFY(asReader.rows.size() > 20);
         QCOMPARE(asReader.rows, run(definition(2), all, *admin).rows);
 

@@ -57,7 +57,9 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
         QTest::newRow("no output") << QStringList{} << "--output";
-        QTest::newRow("other suffix") << QStringList{"--output", "x.txt"} << ".pdf ou .csv";
+        QTest::newRow("other suffix")
+            << QStringList{"--output", "x.txt"}
+            << "--output: o arquivo deve terminar em .pdf ou .csv: 'x.txt'";
         QTest::newRow("impossible date")
             << QStringList{"--emission-from", "31/02/2026", "--output", "x.pdf"} << "31/02/2026";
         QTest::newRow("long number")
@@ -428,7 +430,7 @@ private slots:
     }
 
     // Every account of a generated database picked: the pages hold the checks under a short
-    // criteria block, and the file's properties keep the whole list.
+    // criteria block, and the file's metadata keeps the whole list.
     void tenThousandAccountsPicked()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
@@ -475,11 +477,11 @@ private slots:
                     .match(page)
                     .hasMatch());
         QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {output});
+        info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), output});
         QVERIFY(info.waitForFinished(60000));
-        const QString properties = QString::fromUtf8(info.readAllStandardOutput());
-        QVERIFY(properties.contains(QStringLiteral("Contas: ") +
-                                    accounts.join(QStringLiteral(", ")) + QLatin1Char(';')));
+        const QString metadata = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY(metadata.contains(QStringLiteral("Contas: ") + accounts.join(QStringLiteral(", ")) +
+                                  QLatin1Char(';')));
     }
 
     void firebirdGivesTheSameFile()

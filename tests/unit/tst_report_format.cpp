@@ -26,6 +26,11 @@ private slots:
         QTest::newRow("millions") << qint64(123456789012) << "1.234.567.890,12";
         QTest::newRow("negative") << qint64(-50) << "-0,50";
         QTest::newRow("negative thousands") << qint64(-100000) << "-1.000,00";
+        QTest::newRow("thirteen digits") << qint64(999999999999999) << "9.999.999.999.999,99";
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max()
+                                 << "92.233.720.368.547.758,07";
+        QTest::newRow("smallest") << std::numeric_limits<qint64>::min()
+                                  << "-92.233.720.368.547.758,08";
     }
     void money()
     {
@@ -40,6 +45,8 @@ private slots:
         QCOMPARE(ReportFormat::integer(999), QStringLiteral("999"));
         QCOMPARE(ReportFormat::integer(-1000), QStringLiteral("-1.000"));
         QCOMPARE(ReportFormat::integer(1000000), QStringLiteral("1.000.000"));
+        QCOMPARE(ReportFormat::integer(std::numeric_limits<qint64>::min()),
+                 QStringLiteral("-9.223.372.036.854.775.808"));
         QCOMPARE(ReportFormat::date(QDate(2026, 3, 5)), QStringLiteral("05/03/2026"));
         QCOMPARE(ReportFormat::date(QDate()), QString());
     }
@@ -237,56 +244,84 @@ private slots:
         QCOMPARE(passed, accepted);
     }
 
-    void criteriaLine()
+    // The criteria read back from the parameters, in full and as a page shows them. Each
+    // parameter is "NAME=text", "NAME=@YYYY-MM-DD" (a date-time), "NAME=#N" (an integer) or
+    // "NAME" (declared, left unassigned).
+    void criteriaSummary_data()
     {
-        TParams params({"P_CDEMPRESA", "P_TCDEMPRESA", "P_CDREDUCONT", "P_TCDREDUCONT",
-                        "P_NRCHEQUEINI", "P_NRCHEQUEFIN", "P_TNRCHEQUE", "P_DTINI", "P_DTFIN",
-                        "P_STATUS", "P_TSTATUS", "P_IDCOMPENSADO", "P_DTCOMPINI", "P_DTCOMPFIN",
-                        "P_TDTCOMP"});
-        const auto set = [&](const char* name, const QString& value) {
-            params.ParamByName(QLatin1String(name))->SetAsString(value);
-        };
-        set("P_CDEMPRESA", QString());
-        set("P_TCDEMPRESA", QStringLiteral("T"));
-        set("P_CDREDUCONT", QStringLiteral("001,003"));
-        set("P_TCDREDUCONT", QString());
-        set("P_NRCHEQUEINI", QStringLiteral("001101"));
-        set("P_NRCHEQUEFIN", QStringLiteral("001110"));
-        set("P_TNRCHEQUE", QString());
-        params.ParamByName(QStringLiteral("P_DTINI"))
-            ->SetAsDateTime(DateTime::fromDate(QDate(2026, 2, 1)));
-        params.ParamByName(QStringLiteral("P_DTFIN"))
-            ->SetAsDateTime(DateTime::fromDate(QDate(2026, 2, 28)));
-        set("P_STATUS", QStringLiteral("_2_0"));
-        set("P_TSTATUS", QString());
-        params.ParamByName(QStringLiteral("P_IDCOMPENSADO"))->SetAsInteger(2);
-        set("P_DTCOMPINI", QString());
-        set("P_DTCOMPFIN", QString());
-        set("P_TDTCOMP", QStringLiteral("T"));
-        QCOMPARE(ReportCriteria::full(ReportCriteria::items(params)),
-                 QStringLiteral("Empresas: todas; Contas: 001, 003; Emissão: 01/02/2026 a "
-                                "28/02/2026; Compensação: qualquer data; Cheques: 001101 a 001110; "
-                                "Status: Disponível, Cancelado; Conciliação: não compensados"));
-
+        QTest::addColumn<QStringList>("params");
+        QTest::addColumn<QString>("full");
+        QTest::addColumn<QString>("page");
+        const QStringList all{"P_CDEMPRESA=",   "P_TCDEMPRESA=T",       "P_CDREDUCONT=001,003",
+                              "P_TCDREDUCONT=", "P_NRCHEQUEINI=001101", "P_NRCHEQUEFIN=001110",
+                              "P_TNRCHEQUE=",   "P_DTINI=@2026-02-01",  "P_DTFIN=@2026-02-28",
+                              "P_STATUS=_2_0",  "P_TSTATUS=",           "P_IDCOMPENSADO=#2",
+                              "P_DTCOMPINI=",   "P_DTCOMPFIN=",         "P_TDTCOMP=T"};
+        const QString allText = QStringLiteral(
+            "Empresas: todas; Contas: 001, 003; Emissão: 01/02/2026 a 28/02/2026; Compensação: "
+            "qualquer data; Cheques: 001101 a 001110; Status: Disponível, Cancelado; Conciliação: "
+            "não compensados");
+        QTest::newRow("every criterion") << all << allText << allText;
         // Date-time 0 and unassigned dates both mean no date; undeclared criteria are left out.
-        TParams few({"P_DTINI", "P_DTFIN", "P_TSTATUS"});
-        few.ParamByName(QStringLiteral("P_DTINI"))->SetAsDateTime(0);
-        QCOMPARE(ReportCriteria::full(ReportCriteria::items(few)),
-                 QStringLiteral("Emissão: qualquer data; Status: todos"));
-
+        QTest::newRow("no dates") << QStringList{"P_DTINI=@0", "P_DTFIN", "P_TSTATUS"}
+                                  << "Emissão: qualquer data; Status: todos"
+                                  << "Emissão: qualquer data; Status: todos";
+        QTest::newRow("one end of a range")
+            << QStringList{"P_DTINI=2026-03-01", "P_DTFIN=", "P_TDTCOMP=", "P_DTCOMPINI",
+                           "P_DTCOMPFIN=@2026-04-30"}
+            << "Emissão: a partir de 01/03/2026; Compensação: até 30/04/2026"
+            << "Emissão: a partir de 01/03/2026; Compensação: até 30/04/2026";
+        // Firebird pads short CHAR codes: the summary shows them trimmed.
+        QTest::newRow("padded codes")
+            << QStringList{"P_CDEMPRESA=1 ,3 ", "P_TCDEMPRESA="} << "Empresas: 1, 3"
+            << "Empresas: 1, 3";
+        QTest::newRow("nothing picked")
+            << QStringList{"P_CDREDUCONT=", "P_TCDREDUCONT=", "P_STATUS=", "P_TSTATUS="}
+            << "Contas: nenhuma; Status: nenhum"
+            << "Contas: nenhuma; Status: nenhum";
+        QTest::newRow("reconciliation out of range")
+            << QStringList{"P_IDCOMPENSADO=#7"} << "Conciliação: todos"
+            << "Conciliação: todos";
+        QTest::newRow("no criterion declared") << QStringList{"P_DTPROC=2026-03-15"} << "nenhum"
+                                               << "nenhum";
         // A page shows a long code list by its count and first codes; the full text keeps all.
         QStringList codes;
         for (int i = 1; i <= 1500; ++i)
             codes << QStringLiteral("%1").arg(i, 3, 36, QLatin1Char('0')).toUpper();
-        set("P_CDREDUCONT", codes.join(QLatin1Char(',')));
-        const QList<ReportCriteria::Item> items = ReportCriteria::items(params);
-        QVERIFY(ReportCriteria::page(items).startsWith(
-            QStringLiteral("Empresas: todas; Contas: 1.500 selecionadas — 001, 002, 003, …; "
-                           "Emissão: 01/02/2026")));
-        QVERIFY(ReportCriteria::full(items).contains(codes.join(QStringLiteral(", "))));
-        set("P_CDREDUCONT", codes.mid(0, 10).join(QLatin1Char(',')));
-        QVERIFY(ReportCriteria::page(ReportCriteria::items(params))
-                    .contains(codes.mid(0, 10).join(QStringLiteral(", ")) + QLatin1Char(';')));
+        QTest::newRow("long list")
+            << QStringList{"P_CDREDUCONT=" + codes.join(QLatin1Char(',')), "P_TCDREDUCONT="}
+            << "Contas: " + codes.join(QStringLiteral(", "))
+            << "Contas: 1.500 selecionadas — 001, 002, 003, …";
+        QTest::newRow("ten codes in full")
+            << QStringList{"P_CDREDUCONT=" + codes.mid(0, 10).join(QLatin1Char(',')),
+                           "P_TCDREDUCONT="}
+            << "Contas: " + codes.mid(0, 10).join(QStringLiteral(", "))
+            << "Contas: " + codes.mid(0, 10).join(QStringLiteral(", "));
+    }
+    void criteriaSummary()
+    {
+        QFETCH(QStringList, params);
+        QFETCH(QString, full);
+        QFETCH(QString, page);
+        TParams bound;
+        for (const QString& param : std::as_const(params)) {
+            TParam* p = bound.CreateParam(param.section(QLatin1Char('='), 0, 0));
+            if (!param.contains(QLatin1Char('=')))
+                continue;
+            const QString value = param.section(QLatin1Char('='), 1);
+            if (value.startsWith(QLatin1Char('@')))
+                p->SetAsDateTime(
+                    value == QLatin1String("@0")
+                        ? 0
+                        : DateTime::fromDate(QDate::fromString(value.mid(1), Qt::ISODate)));
+            else if (value.startsWith(QLatin1Char('#')))
+                p->SetAsInteger(value.mid(1).toInt());
+            else
+                p->SetAsString(value);
+        }
+        const QList<ReportCriteria::Item> items = ReportCriteria::items(bound);
+        QCOMPARE(ReportCriteria::full(items), full);
+        QCOMPARE(ReportCriteria::page(items), page);
     }
 };
 

@@ -7,13 +7,13 @@
 #include "report/engine/ReportFormat.h"
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPainter.h"
-#include "report/output/ReportCsv.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace ReportTest;
@@ -60,28 +60,33 @@ QStringList bodyLines(const QStringList& pages)
     return lines;
 }
 
-double heightOf(ReportDocument::Line::Kind kind)
+double heightOf(WholeReport::Line::Kind kind)
 {
     switch (kind) {
-    case ReportDocument::Line::Kind::GroupHeading:
+    case WholeReport::Line::Kind::GroupHeading:
         return ReportLayouter::headingHeight;
-    case ReportDocument::Line::Kind::Subtotal:
+    case WholeReport::Line::Kind::Subtotal:
         return ReportLayouter::subtotalHeight;
-    case ReportDocument::Line::Kind::GrandTotal:
+    case WholeReport::Line::Kind::GrandTotal:
         return ReportLayouter::grandTotalHeight;
-    case ReportDocument::Line::Kind::Empty:
+    case WholeReport::Line::Kind::Empty:
         return 2 * ReportLayouter::detailHeight;
     default:
         return ReportLayouter::detailHeight;
     }
 }
 
-// The CSV's rows, their quoted fields read back.
-QList<QStringList> csvRows(const QString& path)
+QString textOf(const QString& path)
 {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
-    const QString text = QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(file.readAll());
+}
+
+// The CSV's rows, their quoted fields read back.
+QList<QStringList> csvRows(const QString& path)
+{
+    const QString text = textOf(path);
     QList<QStringList> rows;
     QStringList row;
     QString cell;
@@ -125,8 +130,8 @@ private slots:
             QTest::addRow("%d", report) << report;
     }
 
-    // The CSV with its totals reads, line for line, as the body of the PDF's pages: the same
-    // rows, total labels, amounts and state summaries.
+    // The CSV with its totals, written as the product writes it, reads line for line as the
+    // body of the PDF's pages: the same rows, total labels, amounts and state summaries.
     void pdfAndCsvHoldTheSameRows()
     {
         QFETCH(int, report);
@@ -134,9 +139,10 @@ private slots:
             QSKIP("pdftotext (poppler-utils) is not installed.");
         const QString pdf = m_dir.filePath(QStringLiteral("r%1.pdf").arg(report));
         const QString csv = m_dir.filePath(QStringLiteral("r%1.csv").arg(report));
-        const ReportDocument document =
-            run(definition(report), everything(), *m_db, ReportJob::Output::Pdf, pdf);
-        ReportCsv::write(document, csv, {true, false});
+        const WholeReport document = run(definition(report), everything(), *m_db, pdf);
+        const WholeReport counted =
+            run(definition(report), everything(), *m_db, csv, {true, false});
+        QCOMPARE(counted.pageCount(), document.pageCount());
 
         const QStringList pages = pdfPages(pdf);
         QCOMPARE(pages.size(), document.pageCount());
@@ -164,11 +170,14 @@ private slots:
         QVERIFY(module);
         Criteria criteria;
         criteria.accounts = QStringLiteral("001");
-        ReportDocument document = run(definition(1), criteria, *module);
-        document.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001")},
-                                        {QStringLiteral("Nota"), QStringLiteral("=1+1")}};
-        const QStringList lines =
-            ReportCsv::text(document, {false, true}).split(QStringLiteral("\r\n"));
+        const WholeReport document = run(definition(1), criteria, *module);
+        ReportJob::Request request = requestFor(definition(1), criteria, *module);
+        request.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001")},
+                                       {QStringLiteral("Nota"), QStringLiteral("=1+1")}};
+        request.path = m_dir.filePath(QStringLiteral("criterios.csv"));
+        request.options = {false, true};
+        run(request);
+        const QStringList lines = textOf(request.path).split(QStringLiteral("\r\n"));
         QCOMPARE(
             lines.mid(0, 6),
             QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
@@ -183,6 +192,43 @@ private slots:
         QCOMPARE(document.rows.at(1).at(4), QStringLiteral("=HYPERLINK(\"http://x\",\"y\")"));
     }
 
+    // The file's metadata keeps the criteria in full, the codes and the title, whatever
+    // characters they hold.
+    void pdfMetadataKeepsTheCriteria()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            QSKIP("pdfinfo (poppler-utils) is not installed.");
+        ReportJob::Request request = requestFor(definition(1), Criteria(), *m_db);
+        request.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001, 002")},
+                                       {QStringLiteral("Nota"), QStringLiteral("<a> & \"b\"")}};
+        request.path = m_dir.filePath(QStringLiteral("metadados.pdf"));
+        run(request);
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), request.path});
+        QVERIFY(info.waitForFinished(60000));
+        QXmlStreamReader xmp(info.readAllStandardOutput());
+        QMap<QString, QStringList> values;
+        QStringList path;
+        while (!xmp.atEnd()) {
+            xmp.readNext();
+            if (xmp.isStartElement())
+                path << xmp.qualifiedName().toString();
+            else if (xmp.isEndElement())
+                path.removeLast();
+            else if (xmp.isCharacters() && !xmp.isWhitespace())
+                values[path.value(3)] << xmp.text().toString();
+        }
+        QVERIFY2(!xmp.hasError(), qPrintable(xmp.errorString()));
+        QCOMPARE(values.value(QStringLiteral("dc:description")),
+                 QStringList{QStringLiteral("Critérios: Contas: 001, 002; Nota: <a> & \"b\"")});
+        QCOMPARE(values.value(QStringLiteral("dc:title")),
+                 QStringList{QStringLiteral("Relação de cheques por número")});
+        QCOMPARE(values.value(QStringLiteral("dc:subject")),
+                 (QStringList{"KLX47306", "KLX473", "Relação de cheques por número"}));
+        QCOMPARE(values.value(QStringLiteral("pdf:Keywords")),
+                 QStringList{QStringLiteral("KLX47306, KLX473, Relação de cheques por número")});
+    }
+
     // An amount of thirteen digits and a grand total beyond it print whole, cents included;
     // the payee column gives way.
     void largeAmountsAreNeverCut()
@@ -195,8 +241,7 @@ private slots:
             "('001', '009002', '01', '2026-03-15', NULL, 9999999999999.99, 'Tesouro', '1')"));
         QVERIFY(module);
         const QString pdf = m_dir.filePath(QStringLiteral("large.pdf"));
-        const ReportDocument document =
-            run(definition(0), Criteria(), *module, ReportJob::Output::Pdf, pdf);
+        const WholeReport document = run(definition(0), Criteria(), *module, pdf);
         const QString text = pdfPages(pdf).join(QLatin1Char('\n'));
         for (const char* amount :
              {"1.227.334.438,54", "9.999.999.999.999,99", "10.001.227.386.660,36"})
@@ -220,7 +265,7 @@ private slots:
         report.title = QStringLiteral("Relação de cheques por número de todas as contas correntes "
                                       "da matriz e das filiais (cópia 2)");
         const QString pdf = m_dir.filePath(QStringLiteral("title.pdf"));
-        ReportDocument document = run(report, Criteria(), *m_db, ReportJob::Output::Pdf, pdf);
+        WholeReport document = run(report, Criteria(), *m_db, pdf);
         QCOMPARE(document.titleLines.size(), 2);
         QCOMPARE(document.titleSize, 11.0);
         QCOMPARE(document.titleLines.join(QLatin1Char(' ')), report.title);
@@ -249,8 +294,7 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed.");
         const QString pdf = m_dir.filePath(QStringLiteral("header.pdf"));
-        const ReportDocument document =
-            run(definition(1), everything(), *m_db, ReportJob::Output::Pdf, pdf);
+        const WholeReport document = run(definition(1), everything(), *m_db, pdf);
         const QStringList pages = pdfPages(pdf);
         QVERIFY(pages.size() >= 2);
         for (int i = 0; i < pages.size(); ++i) {
@@ -265,8 +309,8 @@ private slots:
         // The group running over a page break is headed again on the next page.
         for (int i = 1; i < document.pageCount(); ++i) {
             const auto& first = document.pages.at(i).lines.first();
-            QCOMPARE(first.kind, ReportDocument::Line::Kind::GroupHeading);
-            if (document.pages.at(i - 1).lines.last().kind == ReportDocument::Line::Kind::Detail)
+            QCOMPARE(first.kind, WholeReport::Line::Kind::GroupHeading);
+            if (document.pages.at(i - 1).lines.last().kind == WholeReport::Line::Kind::Detail)
                 QVERIFY(collapsed(pages.at(i)).contains(document.headings.at(first.index)));
         }
         QVERIFY(collapsed(pages.last()).contains(QStringLiteral("Total geral — 90 cheques")));
@@ -281,14 +325,14 @@ private slots:
 
     void linesStayInsideTheBody()
     {
-        const ReportDocument document = run(definition(0), everything(), *m_db);
+        const WholeReport document = run(definition(0), everything(), *m_db);
         const double bottom = document.pageSize.height() - document.margins.bottom();
-        for (const ReportDocument::Page& page : document.pages) {
+        for (const WholeReport::Page& page : document.pages) {
             QVERIFY(!page.lines.isEmpty());
             QVERIFY(page.lines.first().y >= document.bodyTop - 0.01);
             QVERIFY(page.lines.last().y + heightOf(page.lines.last().kind) <= bottom + 0.01);
             // Headings never end a page.
-            QVERIFY(page.lines.last().kind != ReportDocument::Line::Kind::GroupHeading);
+            QVERIFY(page.lines.last().kind != WholeReport::Line::Kind::GroupHeading);
         }
     }
 
@@ -297,53 +341,53 @@ private slots:
     // above it), and the grand total stays with the last rows.
     void closingLinesStayWithTheirRows()
     {
-        const ReportDefinition report =
-            ReportDefinition::parse(QStringLiteral("title: Quebra\n"
-                                                   "count: cheque | cheques\n"
-                                                   "state: ST | 1 | Emitidos | total\n"
-                                                   "state: ST | 2 | Cancelados | amount\n"
-                                                   "group: G | Grupo {G} | Total do grupo {G}\n"
-                                                   "group: D | - | Dia {D}\n"
-                                                   "column: G | Grupo\n"
-                                                   "column: D | Dia\n"
-                                                   "column: V | Valor | 10 | right | money\n"
-                                                   "sum: V\n"),
-                                    QStringLiteral("quebra.rpt"));
         int movedRows = 0;
         for (int first = 60; first <= 80; ++first) {
-            ReportData data;
-            data.fields = {"G", "D", "V", "ST"};
-            data.formats = {ReportValueFormat::Text, ReportValueFormat::Text,
-                            ReportValueFormat::Money, ReportValueFormat::Text};
-            for (int r = 0; r < first + 2; ++r)
-                data.rows.append(QVector<QVariant>{QString(r < first ? "A" : "B"),
-                                                   QString::number(r / 3), qint64(100),
-                                                   QString(r % 4 == 0 ? "2" : "1")});
-            ReportProgress progress;
-            const ReportDocument document =
-                ReportLayouter::layout(report, data, ReportDocument::Header(), progress);
+            const ReportDefinition report = ReportDefinition::parse(
+                QStringLiteral("title: Quebra\n"
+                               "count: cheque | cheques\n"
+                               "state: ST | 1 | Emitidos | total\n"
+                               "state: ST | 2 | Cancelados | amount\n"
+                               "group: G | Grupo {G} | Total do grupo {G}\n"
+                               "group: D | - | Dia {D}\n"
+                               "column: G | Grupo\n"
+                               "column: D | Dia\n"
+                               "column: V | Valor | 10 | right | money\n"
+                               "sum: V\n"
+                               "sql:\n"
+                               "  WITH RECURSIVE S(R) AS (SELECT 0 UNION ALL SELECT R + 1 FROM S\n"
+                               "                          WHERE R < %1)\n"
+                               "  SELECT CASE WHEN R < %2 THEN 'A' ELSE 'B' END AS G,\n"
+                               "         CAST(R / 3 AS TEXT) AS D, 1 AS V,\n"
+                               "         CASE WHEN R % 4 = 0 THEN '2' ELSE '1' END AS ST\n"
+                               "  FROM S ORDER BY R\n")
+                    .arg(first + 1)
+                    .arg(first),
+                QStringLiteral("quebra.rpt"));
+            const WholeReport document = run(report, Criteria(), *m_db);
+            QCOMPARE(document.rows.size(), first + 2);
             const double bottom = document.pageSize.height() - document.margins.bottom();
             QVERIFY(document.pageCount() >= 2);
-            for (const ReportDocument::Page& page : document.pages) {
-                QVERIFY(page.lines.last().kind != ReportDocument::Line::Kind::GroupHeading);
+            for (const WholeReport::Page& page : document.pages) {
+                QVERIFY(page.lines.last().kind != WholeReport::Line::Kind::GroupHeading);
                 QVERIFY(page.lines.last().y + heightOf(page.lines.last().kind) <= bottom + 0.01);
                 bool rowSeen = false;
-                for (const ReportDocument::Line& line : page.lines) {
-                    rowSeen = rowSeen || line.kind == ReportDocument::Line::Kind::Detail;
-                    if (line.kind == ReportDocument::Line::Kind::Subtotal ||
-                        line.kind == ReportDocument::Line::Kind::StateSummary ||
-                        line.kind == ReportDocument::Line::Kind::GrandTotal)
+                for (const WholeReport::Line& line : page.lines) {
+                    rowSeen = rowSeen || line.kind == WholeReport::Line::Kind::Detail;
+                    if (line.kind == WholeReport::Line::Kind::Subtotal ||
+                        line.kind == WholeReport::Line::Kind::StateSummary ||
+                        line.kind == WholeReport::Line::Kind::GrandTotal)
                         QVERIFY2(rowSeen, qPrintable(QStringLiteral("%1 rows").arg(first)));
                 }
             }
             const auto& second = document.pages.at(1).lines;
-            QCOMPARE(second.first().kind, ReportDocument::Line::Kind::GroupHeading);
+            QCOMPARE(second.first().kind, WholeReport::Line::Kind::GroupHeading);
             QCOMPARE(document.headings.at(second.first().index),
                      QStringLiteral("Grupo A (continuação)"));
             // The case this guards: a group's last row moved to close it on the next page.
-            for (const ReportDocument::Page& page : document.pages.mid(1))
-                if (page.lines.at(1).kind == ReportDocument::Line::Kind::Detail &&
-                    page.lines.at(2).kind == ReportDocument::Line::Kind::Subtotal)
+            for (const WholeReport::Page& page : document.pages.mid(1))
+                if (page.lines.at(1).kind == WholeReport::Line::Kind::Detail &&
+                    page.lines.at(2).kind == WholeReport::Line::Kind::Subtotal)
                     ++movedRows;
         }
         QVERIFY(movedRows > 0);
@@ -355,24 +399,20 @@ private slots:
     {
         QString text =
             QStringLiteral("title: Fundo\ncolumn: G0\nstate: ST | 1 | Emitidos | total\n");
-        ReportData data;
+        QStringList fields;
         for (int level = 0; level < ReportDefinition::groupLevelsAtMost; ++level) {
             text += QStringLiteral("group: G%1 | Nível {G%1} | Total {G%1}\n").arg(level);
-            data.fields << QStringLiteral("G%1").arg(level);
-            data.formats << ReportValueFormat::Text;
+            fields << QStringLiteral("'x' AS G%1").arg(level);
         }
-        data.fields << QStringLiteral("ST");
-        data.formats << ReportValueFormat::Text;
         // Each row brings a state of its own: the totals' state summaries outgrow a page.
-        for (int row = 0; row < 400; ++row) {
-            data.rows.append(
-                QVector<QVariant>(ReportDefinition::groupLevelsAtMost, QStringLiteral("x")));
-            data.rows.last() << QStringLiteral("estado %1").arg(row);
-        }
+        text += QStringLiteral("sql:\n"
+                               "  WITH RECURSIVE S(R) AS (SELECT 0 UNION ALL SELECT R + 1 FROM S\n"
+                               "                          WHERE R < 399)\n"
+                               "  SELECT %1, 'estado ' || R AS ST FROM S ORDER BY R\n")
+                    .arg(fields.join(QStringLiteral(", ")));
         const ReportDefinition report = ReportDefinition::parse(text, QStringLiteral("fundo.rpt"));
-        ReportProgress progress;
         try {
-            ReportLayouter::layout(report, data, ReportDocument::Header(), progress);
+            run(report, Criteria(), *m_db);
             QFAIL("laid out off the page");
         } catch (const Exception& e) {
             QVERIFY2(
@@ -385,39 +425,46 @@ private slots:
     {
         Criteria none = everything();
         none.accounts = QStringLiteral("999");
-        const ReportDocument document = run(definition(0), none, *m_db);
+        const WholeReport document = run(definition(0), none, *m_db);
         QCOMPARE(document.rows.size(), 0);
         QCOMPARE(document.pageCount(), 1);
-        QCOMPARE(document.pages.first().lines.first().kind, ReportDocument::Line::Kind::Empty);
+        QCOMPARE(document.pages.first().lines.first().kind, WholeReport::Line::Kind::Empty);
         QCOMPARE(document.totals.last().label, QStringLiteral("Total geral — 0 cheques"));
         QCOMPARE(document.totals.last().cells.last(), QStringLiteral("0,00"));
-        QCOMPARE(ReportCsv::text(document), document.labels.join(QLatin1Char(';')) + "\r\n");
-        QCOMPARE(ReportCsv::text(document, {true, false}),
-                 document.labels.join(QLatin1Char(';')) +
-                     "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
+        const QString csv = m_dir.filePath(QStringLiteral("vazio.csv"));
+        run(definition(0), none, *m_db, csv);
+        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) + "\r\n");
+        run(definition(0), none, *m_db, csv, {true, false});
+        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) +
+                                  "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return;
         const QString pdf = m_dir.filePath(QStringLiteral("empty.pdf"));
-        run(definition(0), none, *m_db, ReportJob::Output::Pdf, pdf);
+        run(definition(0), none, *m_db, pdf);
         QVERIFY(collapsed(pdfPages(pdf).first())
                     .contains(QStringLiteral("Nenhum cheque atende aos critérios.")));
     }
 
     void csvQuotesWhatNeedsIt()
     {
-        ReportDocument document;
-        document.labels = {QStringLiteral("A"), QStringLiteral("B;C")};
-        document.rows = {{QStringLiteral("say \"oi\""), QStringLiteral("1.234,56")}};
-        QCOMPARE(ReportCsv::text(document),
-                 QStringLiteral("A;\"B;C\"\r\n\"say \"\"oi\"\"\";1.234,56\r\n"));
+        const ReportDefinition report =
+            ReportDefinition::parse(QStringLiteral("title: Aspas\n"
+                                                   "column: A | A\n"
+                                                   "column: B | B;C\n"
+                                                   "sql:\n"
+                                                   "  SELECT 'say \"oi\"' AS A, '1.234,56' AS B\n"),
+                                    QStringLiteral("aspas.rpt"));
+        const QString csv = m_dir.filePath(QStringLiteral("aspas.csv"));
+        run(report, Criteria(), *m_db, csv);
+        QCOMPARE(textOf(csv), QStringLiteral("A;\"B;C\"\r\n\"say \"\"oi\"\"\";1.234,56\r\n"));
     }
 
     void longTextIsElidedNotClipped()
     {
         Criteria criteria = everything();
-        ReportDocument document = run(definition(0), criteria, *m_db);
+        WholeReport document = run(definition(0), criteria, *m_db);
         document.rows[0][4] = QString(200, QLatin1Char('W'));
-        const QImage page = ReportPainter::pageImage(document, 0, 72);
+        const QImage page = ReportPainter::pageImage(document, document, 0, 72);
         // Nothing is painted in the gap between the payee and the status columns.
         const int gapX = qRound(document.columnLeft.at(5)) - 1;
         const int y = qRound(document.pages.first().lines.at(1).y);

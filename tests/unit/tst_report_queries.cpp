@@ -149,9 +149,9 @@ QString countLabel(qint64 count)
 }
 
 // The total of the document whose label starts so, or nullptr.
-const ReportDocument::Total* totalNamed(const ReportDocument& document, const QString& label)
+const WholeReport::Total* totalNamed(const WholeReport& document, const QString& label)
 {
-    for (const ReportDocument::Total& total : document.totals)
+    for (const WholeReport::Total& total : document.totals)
         if (total.label.startsWith(label + QStringLiteral(" — ")))
             return &total;
     return nullptr;
@@ -196,7 +196,7 @@ QStringList keysOf(const QList<Check>& checks)
     return keys;
 }
 
-QStringList keysOf(const ReportDocument& document)
+QStringList keysOf(const WholeReport& document)
 {
     QStringList keys;
     for (const QStringList& row : document.rows)
@@ -204,25 +204,25 @@ QStringList keysOf(const ReportDocument& document)
     return keys;
 }
 
-QStringList subtotalLabels(const ReportDocument& document)
+QStringList subtotalLabels(const WholeReport& document)
 {
     QStringList labels;
-    for (const ReportDocument::Total& total : document.totals)
+    for (const WholeReport::Total& total : document.totals)
         labels << total.label;
     return labels;
 }
 
-QString grandTotal(const ReportDocument& document)
+QString grandTotal(const WholeReport& document)
 {
     return document.totals.last().cells.last();
 }
 
-QStringList textsOf(const ReportDocument& document)
+QStringList textsOf(const WholeReport& document)
 {
     QStringList lines;
     for (const QStringList& row : document.rows)
         lines << row.join(QLatin1Char('|'));
-    for (const ReportDocument::Total& total : document.totals)
+    for (const WholeReport::Total& total : document.totals)
         lines << total.label + QLatin1Char('|') + total.cells.join(QLatin1Char('|'));
     return lines;
 }
@@ -283,7 +283,7 @@ private slots:
         QFETCH(int, report);
         QFETCH(int, criteriaIndex);
         const Criteria criteria = criteriaCases().at(criteriaIndex).second;
-        const ReportDocument document = run(definition(report), criteria, *m_sqlite);
+        const WholeReport document = run(definition(report), criteria, *m_sqlite);
         const QList<Check> rows = expectedRows(report, criteria);
         QCOMPARE(keysOf(document), keysOf(rows));
         // The grand total adds the issued checks only; every state present is counted apart.
@@ -306,7 +306,7 @@ private slots:
             const QString label = report == 3
                                       ? QStringLiteral("Total — ") + bands.at(it.key().toInt())
                                       : QStringLiteral("Total da conta ") + it.key();
-            const ReportDocument::Total* total = totalNamed(document, label);
+            const WholeReport::Total* total = totalNamed(document, label);
             QVERIFY2(total, qPrintable(label));
             const Closing closing = closingOf(it.value());
             QCOMPARE(total->label, label + QStringLiteral(" — ") + countLabel(closing.count));
@@ -331,9 +331,9 @@ private slots:
     {
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
-        const ReportDocument document = run(definition(0), all, *m_sqlite);
+        const WholeReport document = run(definition(0), all, *m_sqlite);
         qint64 accounts = 0;
-        for (const ReportDocument::Total& total : document.totals)
+        for (const WholeReport::Total& total : document.totals)
             if (total.label.startsWith(QStringLiteral("Total da conta")))
                 accounts += *ReportFormat::centsOf(QString(total.cells.last()).remove('.'));
         QCOMPARE(ReportFormat::money(accounts), grandTotal(document));
@@ -341,7 +341,7 @@ private slots:
             QStringLiteral("Conta 001 — Movimento Aurora — Empresa 01 Comercial Horizonte")));
         // A date's subtotal is headed neutrally: the date may hold blank leaves.
         const auto dated = std::find_if(
-            document.totals.begin(), document.totals.end(), [](const ReportDocument::Total& t) {
+            document.totals.begin(), document.totals.end(), [](const WholeReport::Total& t) {
                 return t.label.startsWith(QStringLiteral("Cheques de 13/02/2026 — "));
             });
         QVERIFY(dated != document.totals.end());
@@ -352,7 +352,7 @@ private slots:
     {
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
-        const ReportDocument document = run(definition(2), all, *m_sqlite);
+        const WholeReport document = run(definition(2), all, *m_sqlite);
         const int status = static_cast<int>(document.labels.indexOf(QStringLiteral("Status")));
         const int situation = static_cast<int>(document.labels.size());
         QCOMPARE(document.exportLabels, QStringList{QStringLiteral("Situação")});
@@ -380,7 +380,7 @@ private slots:
         } while (at >= 0 &&
                  !subtotals.at(at).startsWith(QStringLiteral("Total de Não compensados")));
         QVERIFY(at >= 0);
-        const ReportDocument::Total& total = document.totals.at(at);
+        const WholeReport::Total& total = document.totals.at(at);
         QCOMPARE(total.cells.last(), ReportFormat::money(closingOf(outstanding).issued));
         QCOMPARE(total.states, closingOf(outstanding).states);
         QVERIFY(document.headings.contains(QStringLiteral("Cancelados")));
@@ -389,7 +389,7 @@ private slots:
         // not totalled a second time above its account's total.
         Criteria pending = all;
         pending.reconciliation = 2;
-        const ReportDocument outstandingOnly = run(definition(2), pending, *m_sqlite);
+        const WholeReport outstandingOnly = run(definition(2), pending, *m_sqlite);
         QVERIFY(outstandingOnly.rows.size() > 5);
         for (const QStringList& row : outstandingOnly.rows)
             QCOMPARE(row.at(status), QStringLiteral("Emitido"));
@@ -404,7 +404,7 @@ private slots:
         march.emissionTo = day(2026, 3, 31);
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
-        const ReportDocument document = run(definition(4), march, *m_sqlite);
+        const WholeReport document = run(definition(4), march, *m_sqlite);
         QCOMPARE(textsOf(document), textsOf(run(definition(4), all, *m_sqlite)));
         QVERIFY(document.subtitleLines.join(QLatin1Char(' '))
                     .startsWith(QStringLiteral("Todas as datas de emissão")));
@@ -414,7 +414,7 @@ private slots:
     {
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
-        const ReportDocument document = run(definition(3), all, *m_sqlite);
+        const WholeReport document = run(definition(3), all, *m_sqlite);
         const int days = 3;
         const int account = document.labels.indexOf(QStringLiteral("Dias"));
         QCOMPARE(account, days);
@@ -436,7 +436,7 @@ private slots:
         prepareAuditData(module->database());
         Criteria criteria;
         criteria.accounts = QStringLiteral("001,002");
-        const ReportDocument document = run(definition(4), criteria, *module);
+        const WholeReport document = run(definition(4), criteria, *module);
         QCOMPARE(textsOf(document), auditExpectation());
     }
 
@@ -485,7 +485,7 @@ private slots:
         all.emissionFrom = all.emissionTo = std::nullopt;
         all.operatorCode = operatorCode;
         for (int report = 0; report <= 3; ++report) {
-            const ReportDocument document = run(definition(report), all, *db);
+            const WholeReport document = run(definition(report), all, *db);
             QCOMPARE(keysOf(document), keysOf(expectedRows(report, all)));
             QCOMPARE(document.header.companies, companies);
         }
@@ -528,7 +528,7 @@ private slots:
                      textsOf(run(definition(report), all, *db)));
         codes.removeOne(QStringLiteral("003"));
         picked.accounts = Dbgeral::codeList(codes);
-        const ReportDocument document = run(definition(1), picked, *db);
+        const WholeReport document = run(definition(1), picked, *db);
         QCOMPARE(keysOf(document), keysOf(expectedRows(1, picked)));
         QVERIFY(!keysOf(document).join(QLatin1Char(' ')).contains(QStringLiteral("003/")));
     }
@@ -555,8 +555,8 @@ private slots:
         if (!db)
             QSKIP(qPrintable(m_unavailable.value(target)));
         const Criteria criteria = criteriaCases().at(criteriaIndex).second;
-        const ReportDocument lite = run(definition(report), criteria, *m_sqlite);
-        const ReportDocument fb = run(definition(report), criteria, *db);
+        const WholeReport lite = run(definition(report), criteria, *m_sqlite);
+        const WholeReport fb = run(definition(report), criteria, *db);
         QCOMPARE(textsOf(fb), textsOf(lite));
         QCOMPARE(fb.headings, lite.headings);
         QCOMPARE(fb.header.companies, lite.header.companies);

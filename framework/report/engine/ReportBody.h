@@ -1,14 +1,12 @@
 #pragma once
 
-#include "report/engine/ReportDocument.h"
-
 #include <QList>
 #include <QStringList>
 #include <QVector>
 
 // One line of a report's body as the layout hands it on, with what it shows.
 struct ReportPiece {
-    using Kind = ReportDocument::Line::Kind;
+    enum class Kind : quint8 { GroupHeading, Detail, Subtotal, StateSummary, GrandTotal, Empty };
     Kind kind = Kind::Detail;
     float height = 0;
     // GroupHeading: the heading; StateSummary: the note; Subtotal, GrandTotal: the label.

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QTextLayout>
 
 namespace {
 // Text is measured at a high resolution, where hinting barely moves the widths.
@@ -61,6 +62,30 @@ QString ReportFonts::elided(const QFont& font, const QString& text, double width
 {
     const QFontMetricsF metrics(font, &measuringDevice());
     return metrics.elidedText(text, Qt::ElideRight, width * measureDpi / 72.0);
+}
+
+QStringList ReportFonts::wrapped(const QFont& font, const QString& text, double width, int most)
+{
+    // Runs of blanks read as one.
+    const QString words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+    QTextLayout layout(words, font, &measuringDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width * measureDpi / 72.0);
+        lines << words.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    if (lines.isEmpty())
+        lines << QString();
+    if (lines.size() > most) {
+        lines = lines.mid(0, most);
+        lines.last() += QStringLiteral(" …");
+    }
+    return lines;
 }
 
 ReportFonts::CharacterWidths::CharacterWidths(const QFont& font, const QPaintDevice* device)

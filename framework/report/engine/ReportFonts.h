@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -21,6 +22,10 @@ double width(Role role, const QString& text);
 double width(const QFont& font, const QString& text);
 // The text cut to the width with "…" at its end, when it is wider.
 QString elided(const QFont& font, const QString& text, double width);
+// The text broken into lines no wider than the width (in points) where the text may break
+// (at blanks, after a hyphen): a word wider than the width stands alone on its line. Past the
+// most lines, the last one kept ends in "…".
+QStringList wrapped(const QFont& font, const QString& text, double width, int most = 1000);
 
 // Widths of many short texts in one font, such as every amount of a column: the advance of
 // each character is measured once. Exact for text that needs no shaping (the fonts ask for

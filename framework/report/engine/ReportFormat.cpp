@@ -1,17 +1,16 @@
 #include "report/engine/ReportFormat.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <cmath>
 
 namespace {
 
-// Groups the digits of a non-negative number by thousands with '.'.
-QString groupedDigits(quint64 value)
+// Numbers as Brazilians write them: "1.234", "-0,50".
+const QLocale& brazilian()
 {
-    QString digits = QString::number(value);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, QLatin1Char('.'));
-    return digits;
+    static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    return locale;
 }
 
 // Decimal text ("-1234.5", "12,30") in cents, rounded half away from zero.
@@ -59,15 +58,17 @@ std::optional<ReportValueFormat> ReportFormat::fromName(const QString& name)
 
 QString ReportFormat::money(qint64 cents)
 {
+    // Reais and cents apart, as integers: an amount never goes through a double.
+    const QLocale& locale = brazilian();
     const quint64 magnitude = cents < 0 ? 0 - static_cast<quint64>(cents) : cents;
-    return (cents < 0 ? QStringLiteral("-") : QString()) + groupedDigits(magnitude / 100) +
-           QLatin1Char(',') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return (cents < 0 ? locale.negativeSign() : QString()) + locale.toString(magnitude / 100) +
+           locale.decimalPoint() +
+           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
 QString ReportFormat::integer(qint64 value)
 {
-    const quint64 magnitude = value < 0 ? 0 - static_cast<quint64>(value) : value;
-    return (value < 0 ? QStringLiteral("-") : QString()) + groupedDigits(magnitude);
+    return brazilian().toString(value);
 }
 
 QString ReportFormat::date(const QDate& date)

@@ -1,174 +1,13 @@
 #include "report/engine/ReportLayouter.h"
 
-#include "base/Exceptions.h"
 #include "report/engine/ReportFonts.h"
-#include "report/engine/ReportPages.h"
-#include "report/engine/ReportProgress.h"
+#include "report/engine/ReportFrameLayout.h"
 #include "report/engine/ReportTotals.h"
 
 #include <QFileInfo>
-#include <QPageSize>
 #include <QSet>
-#include <functional>
 
 namespace {
-
-using Measure = std::function<double(const QString&)>;
-
-constexpr double columnHeadingHeight = 14.0;
-// Measured widths get this much more, against rounding on the painting device.
-constexpr double measureSlack = 1.0;
-// A text column is never narrower than this.
-constexpr double narrowestText = 12.0;
-// The title's largest and smallest point sizes, and its steps in between.
-constexpr double titleLargest = 11.0;
-constexpr double titleSmallest = 7.0;
-constexpr double titleStep = 0.5;
-
-Measure measureIn(ReportFonts::Role role)
-{
-    const QFont font = ReportFonts::font(role);
-    return [font](const QString& text) { return ReportFonts::width(font, text); };
-}
-
-// Splits the text at blanks into lines no wider than the width (a word wider than the width
-// stands alone); past the most lines, the last one ends in "…".
-QStringList wrapped(const QString& text, double width, const Measure& measure, int most = 1000)
-{
-    QStringList lines;
-    QString line;
-    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-        if (!line.isEmpty() && measure(candidate) > width) {
-            lines << line;
-            line = word;
-        } else {
-            line = candidate;
-        }
-    }
-    if (!line.isEmpty() || lines.isEmpty())
-        lines << line;
-    if (lines.size() > most) {
-        lines = lines.mid(0, most);
-        lines.last() += QStringLiteral(" …");
-    }
-    return lines;
-}
-
-// The title on one line at its full size, else on two lines at the largest size where they
-// fit; at the smallest size a title still too long ends in "…".
-void fitTitle(ReportDocument& document, double width)
-{
-    const QString& title = document.header.title;
-    QFont font = ReportFonts::font(ReportFonts::Role::Title);
-    for (double size = titleLargest; size >= titleSmallest - 0.001; size -= titleStep) {
-        font.setPointSizeF(size);
-        const Measure measure = [&font](const QString& text) {
-            return ReportFonts::width(font, text);
-        };
-        const QStringList lines = wrapped(title, width, measure);
-        bool fits = lines.size() <= 2;
-        for (const QString& line : lines)
-            fits = fits && measure(line) <= width;
-        if (fits || size - titleStep < titleSmallest - 0.001) {
-            document.titleLines = lines.mid(0, 2);
-            if (!fits)
-                document.titleLines.last() =
-                    ReportFonts::elided(font, lines.mid(1).join(QLatin1Char(' ')), width);
-            document.titleSize = size;
-            break;
-        }
-    }
-    document.titleHeight =
-        std::max(18.0, document.titleLines.size() * document.titleSize * 1.3 + 3);
-}
-
-// The company names, sorted, with their count when there are many.
-QString companiesText(QStringList names)
-{
-    names.sort(Qt::CaseInsensitive);
-    const QString list = names.join(QStringLiteral("; "));
-    return names.size() > 3 ? QStringLiteral("(%1) %2").arg(names.size()).arg(list) : list;
-}
-
-QStringList companyLinesOf(const ReportDocument::Header& header, double width)
-{
-    return wrapped(QStringLiteral("Empresas: ") +
-                       (header.companies.isEmpty() ? QStringLiteral("—") : header.companies),
-                   width - ReportLayouter::processingTextWidth(header),
-                   measureIn(ReportFonts::Role::Small), ReportLayouter::companyLinesAtMost);
-}
-
-// Where the body begins under a header of the lines.
-double bodyTopFor(const ReportDocument& document, qsizetype companyLines)
-{
-    const qsizetype lines =
-        document.subtitleLines.size() + companyLines + document.criteriaLines.size();
-    return ReportLayouter::margin + document.titleHeight +
-           ReportLayouter::headerLineHeight * lines + columnHeadingHeight + 4;
-}
-
-// The header block but the company names: title, subtitle, criteria.
-void layOutHeader(ReportDocument& document, const ReportDefinition& definition, double width)
-{
-    const auto& header = document.header;
-    const QString pages = QStringLiteral("Página 88888 de 88888");
-    const QString codes = header.screenCode + QStringLiteral(" · ") + header.reportCode;
-    document.titleSide = std::max(ReportFonts::width(ReportFonts::Role::Small, pages),
-                                  ReportFonts::width(ReportFonts::Role::Small, codes)) +
-                         12;
-    fitTitle(document, width - 2 * document.titleSide);
-    const Measure small = measureIn(ReportFonts::Role::Small);
-    if (!definition.subtitle.isEmpty())
-        document.subtitleLines = wrapped(definition.subtitle, width, small, 2);
-    document.criteriaLines = wrapped(QStringLiteral("Critérios: ") + header.criteria, width, small,
-                                     ReportLayouter::criteriaLinesAtMost);
-}
-
-// Column widths: each number or date column at least as wide as its widest text (widest[c],
-// measured), the text columns sharing what is left in their declared proportions.
-void layOutColumns(ReportDocument& document, const QList<ReportDefinition::Column>& columns,
-                   const QVector<double>& widest, double left, double width,
-                   const QString& sourceName)
-{
-    const int count = static_cast<int>(columns.size());
-    double shares = 0;
-    for (const auto& column : columns)
-        shares += column.width;
-    QVector<double> widths(count);
-    double used = 0;
-    double textShare = 0;
-    int textColumns = 0;
-    for (int c = 0; c < count; ++c) {
-        const double declared = width * columns.at(c).width / shares;
-        if (document.elides(c)) {
-            widths[c] = declared;
-            textShare += declared;
-            ++textColumns;
-        } else {
-            const double label = ReportFonts::width(ReportFonts::Role::Bold, columns.at(c).label);
-            widths[c] = std::max(declared, std::max(widest.at(c), label) +
-                                               2 * ReportLayouter::cellPadding + measureSlack);
-        }
-        used += widths.at(c);
-    }
-    if (used > width) {
-        const double textRoom = textShare - (used - width);
-        if (textColumns == 0 || textRoom < textColumns * narrowestText)
-            throw Exception(QStringLiteral("%1: as colunas de números e datas não cabem na "
-                                           "largura da página.")
-                                .arg(sourceName));
-        for (int c = 0; c < count; ++c)
-            if (document.elides(c))
-                widths[c] *= textRoom / textShare;
-    }
-    double x = left;
-    for (int c = 0; c < count; ++c) {
-        document.columnLeft << x;
-        document.columnWidth << widths.at(c);
-        x += widths.at(c);
-    }
-}
 
 // A text with {FIELD} placeholders (a group's heading or footer), read once: the literal
 // parts and the fields between them, filled from each row that needs it.
@@ -204,12 +43,6 @@ private:
     QVector<int> m_fields;
 };
 
-QString sourceNameOf(const ReportDefinition& definition)
-{
-    return definition.filePath.isEmpty() ? definition.title
-                                         : QFileInfo(definition.filePath).fileName();
-}
-
 } // namespace
 
 // Lays the rows out as they pass: group headings, detail lines, subtotals with their state
@@ -219,14 +52,14 @@ class ReportLayouter::Body {
 public:
     Body(const ReportDefinition& definition, const QStringList& fields,
          const QList<ReportValueFormat>& formats, const QList<ReportDefinition::Column>& columns,
-         ReportDocument& document)
-        : m_definition(definition), m_formats(formats), m_columns(columns), m_document(document),
-          m_states(definition), m_bodyWidth(document.pageSize.width() - document.margins.left() -
-                                            document.margins.right()),
+         const ReportFrame& frame)
+        : m_definition(definition), m_formats(formats), m_columns(columns), m_frame(frame),
+          m_states(definition),
+          m_summaryWidth(frame.pageSize.width() - frame.margins.left() - frame.margins.right() -
+                         ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
           m_boldWidths(ReportFonts::font(ReportFonts::Role::Bold)),
-          m_smallWidths(ReportFonts::font(ReportFonts::Role::Small)),
-          m_summaryMeasure([this](const QString& text) { return m_smallWidths(text); })
+          m_smallWidths(ReportFonts::font(ReportFonts::Role::Small))
     {
         const auto indexOf = [&fields](const QString& field) {
             return static_cast<int>(fields.indexOf(field.toUpper()));
@@ -263,7 +96,7 @@ public:
             const int field = m_fieldOf.at(c);
             cells << (field >= 0 ? ReportFormat::text(row.at(field), m_formats.at(field))
                                  : QString());
-            if (c < m_widest.size() && !m_document.elides(c))
+            if (c < m_widest.size() && !m_frame.elides(c))
                 m_widest[c] = std::max(m_widest.at(c), m_bodyWidths(cells.last()));
         }
         if (m_companyField >= 0) {
@@ -424,10 +257,13 @@ private:
         QVector<ReportPiece> pieces{total};
         if (total.states.isEmpty())
             return pieces;
-        for (const QString& line :
-             wrapped(total.states,
-                     m_bodyWidth - ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding,
-                     m_summaryMeasure))
+        // Most summaries fit on one line: measured letter by letter, they need no wrapping.
+        const QStringList lines =
+            m_smallWidths(total.states) <= m_summaryWidth
+                ? QStringList{total.states}
+                : ReportFonts::wrapped(ReportFonts::font(ReportFonts::Role::Small), total.states,
+                                       m_summaryWidth);
+        for (const QString& line : lines)
             pieces << ReportPiece{
                 ReportPiece::Kind::StateSummary, ReportLayouter::detailHeight, line, {}, {}};
         return pieces;
@@ -436,13 +272,13 @@ private:
     const ReportDefinition& m_definition;
     const QList<ReportValueFormat>& m_formats;
     const QList<ReportDefinition::Column>& m_columns;
-    const ReportDocument& m_document;
+    const ReportFrame& m_frame;
     ReportStates m_states;
-    double m_bodyWidth;
+    // The room of a state summary's line.
+    double m_summaryWidth;
     ReportFonts::CharacterWidths m_bodyWidths;
     ReportFonts::CharacterWidths m_boldWidths;
     ReportFonts::CharacterWidths m_smallWidths;
-    Measure m_summaryMeasure;
     // The data field of each printed then exported column; -1 when the query lacks it.
     QVector<int> m_fieldOf;
     // The widest text of each printed column of numbers or dates, in points.
@@ -468,69 +304,29 @@ private:
     QVector<ReportPiece> m_pendingHeadings;
 };
 
-double ReportLayouter::processingTextWidth(const ReportDocument::Header& header)
-{
-    return ReportFonts::width(ReportFonts::Role::Small, processingText(header)) + 8;
-}
-
-QString ReportLayouter::processingText(const ReportDocument::Header& header)
-{
-    return QStringLiteral("Processamento: ") + header.processingDate;
-}
-
 ReportLayouter::ReportLayouter(const ReportDefinition& definition, const QStringList& fields,
                                const QList<ReportValueFormat>& formats,
-                               const ReportDocument::Header& header)
+                               const ReportFrame::Header& header)
     : m_definition(definition), m_fields(fields), m_formats(formats)
 {
     for (QString& field : m_fields)
         field = field.toUpper();
-    ReportDocument& document = m_frame;
-    document.header = header;
-    document.landscape = definition.orientation == ReportDefinition::Orientation::Landscape;
-    const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
-    document.pageSize = document.landscape ? a4.transposed() : a4;
-    document.margins = QMarginsF(margin, margin, margin, margin);
-    document.lineHeight = detailHeight;
-    const double width = document.pageSize.width() - 2 * margin;
-
     // Columns: the definition's, or every field as text.
     m_columns = definition.columns;
     if (m_columns.isEmpty()) {
         for (const QString& field : std::as_const(m_fields))
             m_columns.append({field, field, 10, Qt::AlignLeft, ReportValueFormat::Text, 0});
     }
-    for (const auto& column : std::as_const(m_columns)) {
-        document.labels << column.label;
-        document.formats << column.format;
-        document.alignments << static_cast<int>(column.alignment);
-    }
-    for (const auto& column : definition.exportColumns) {
-        document.exportLabels << column.label;
-        document.formats << column.format;
-    }
-    layOutHeader(document, definition, width);
-    if (definition.companyField.isEmpty()) {
-        document.companyLines = companyLinesOf(header, width);
-        m_bodyTops << bodyTopFor(document, document.companyLines.size());
-    } else {
-        for (int lines = 1; lines <= companyLinesAtMost; ++lines)
-            m_bodyTops << bodyTopFor(document, lines);
-    }
-    document.bodyTop = m_bodyTops.first();
+    m_frame = ReportFrameLayout::begin(definition, m_columns, header);
     m_body = std::make_unique<Body>(m_definition, m_fields, m_formats, m_columns, m_frame);
 }
 
 ReportLayouter::~ReportLayouter() = default;
 
-double ReportLayouter::bodyBottom() const
-{
-    return m_frame.pageSize.height() - m_frame.margins.bottom();
-}
-
 QString ReportLayouter::sourceName() const
 {
-    return sourceNameOf(m_definition);
+    return m_definition.filePath.isEmpty() ? m_definition.title
+                                           : QFileInfo(m_definition.filePath).fileName();
 }
 
 void ReportLayouter::addRow(const QVector<QVariant>& row, ReportBodySink& body)
@@ -543,31 +339,10 @@ int ReportLayouter::rowCount() const
     return m_body->rows();
 }
 
-const ReportDocument& ReportLayouter::finish(ReportBodySink& body)
+const ReportFrame& ReportLayouter::finish(ReportBodySink& body)
 {
     m_body->finish(body);
-    ReportDocument& document = m_frame;
-    const double width = document.pageSize.width() - 2 * margin;
-    if (!m_definition.companyField.isEmpty()) {
-        document.header.companies = companiesText(m_body->companies());
-        document.companyLines = companyLinesOf(document.header, width);
-        document.bodyTop = bodyTopFor(document, document.companyLines.size());
-    }
-    layOutColumns(document, m_columns, m_body->widest(), document.margins.left(), width,
-                  sourceNameOf(m_definition));
-    return document;
-}
-
-ReportDocument ReportLayouter::layout(const ReportDefinition& definition, const ReportData& data,
-                                      const ReportDocument::Header& header,
-                                      ReportProgress& progress)
-{
-    ReportLayouter layouter(definition, data.fields, data.formats, header);
-    ReportPages pages(layouter.possibleBodyTops(), layouter.bodyBottom(), layouter.sourceName());
-    for (const QVector<QVariant>& row : data.rows) {
-        layouter.addRow(row, pages);
-        progress.checkCancel();
-    }
-    pages.finish(layouter.finish(pages), layouter.rowCount());
-    return pages.document();
+    ReportFrameLayout::finish(m_frame, m_definition, m_columns, m_body->companies(),
+                              m_body->widest(), sourceName());
+    return m_frame;
 }

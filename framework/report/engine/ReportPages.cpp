@@ -2,12 +2,12 @@
 
 #include "base/Exceptions.h"
 #include "base/OutputFile.h"
+#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPaginator.h"
 
 #include <QDir>
 #include <QMutexLocker>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -49,10 +49,13 @@ private:
 
 class Decoder {
 public:
-    explicit Decoder(const QByteArray& in) : m_at(in.constData()), m_end(in.constData() + in.size())
+    explicit Decoder(const QByteArray& in)
+        : m_begin(in.constData()), m_at(m_begin), m_end(m_begin + in.size())
     {
     }
     bool atEnd() const { return m_at >= m_end; }
+    // How far into the bytes the next record begins.
+    qint64 position() const { return m_at - m_begin; }
     quint8 byte() { return static_cast<quint8>(*take(1)); }
     float real()
     {
@@ -83,6 +86,12 @@ public:
             values << text();
         return values;
     }
+    void skipText() { take(count()); }
+    void skipTexts()
+    {
+        for (quint32 i = count(); i > 0; --i)
+            skipText();
+    }
 
 private:
     const char* take(size_t size)
@@ -93,6 +102,7 @@ private:
         m_at += size;
         return at;
     }
+    const char* m_begin;
     const char* m_at;
     const char* m_end;
 };
@@ -100,57 +110,25 @@ private:
 // The body is written in blocks of about this size.
 constexpr qsizetype blockSize = 1 << 20;
 
+using Kind = ReportPiece::Kind;
+
 } // namespace
 
-struct ReportPages::Layout {
-    Layout(double bodyTop, double bottom, const QString& sourceName)
-        : bodyTop(bodyTop), paginator(bodyTop, bottom, sourceName), bottom(bottom)
-    {
-        paginator.beginPage({});
-        starts.append(PageStart{0, {}});
-    }
-    double bodyTop;
-    ReportPaginator paginator;
-    double bottom;
-    QVector<PageStart> starts;
-    // The layout error of this place; the pages are no longer counted after it.
-    QString error;
-};
-
-ReportPages::ReportPages(const QList<double>& bodyTops, double bottom, const QString& sourceName,
-                         bool keep)
-    : m_sourceName(sourceName)
+ReportPages::ReportPages(const QString& sourceName, Contents contents)
+    : m_sourceName(sourceName), m_contents(contents),
+      m_file(QDir::temp().filePath(QStringLiteral("klx-relatorio-XXXXXX.pages")))
 {
-    for (double bodyTop : bodyTops)
-        m_layouts.push_back(std::make_unique<Layout>(bodyTop, bottom, sourceName));
-    if (!keep)
-        return;
-    m_file.emplace(QDir::temp().filePath(QStringLiteral("klx-relatorio-XXXXXX.pages")));
-    if (!m_file->open())
-        throw Exception(
-            QStringLiteral("Não foi possível criar o arquivo temporário do "
-                           "relatório em '%1': %2")
-                .arg(QDir::toNativeSeparators(QDir::tempPath()), m_file->errorString()));
+    if (!m_file.open())
+        throw Exception(QStringLiteral("Não foi possível criar o arquivo temporário do "
+                                       "relatório em '%1': %2")
+                            .arg(QDir::toNativeSeparators(QDir::tempPath()), m_file.errorString()));
 }
 
 ReportPages::~ReportPages() = default;
 
 void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
 {
-    const qint64 offset = m_written + m_buffer.size();
-    for (const auto& layout : m_layouts) {
-        if (!layout->error.isEmpty())
-            continue;
-        if (layout->paginator.breaksBefore(pieces, room))
-            layout->starts.append(PageStart{offset, layout->paginator.openHeadings()});
-        try {
-            layout->paginator.place(pieces, room);
-        } catch (const Exception& e) {
-            layout->error = e.Message();
-        }
-    }
-    if (!m_file)
-        return;
+    const bool whole = m_contents == Contents::Whole;
     Encoder out(m_buffer);
     out.byte(static_cast<quint8>(Op::Place));
     out.real(static_cast<float>(room));
@@ -158,9 +136,9 @@ void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
     for (const ReportPiece& piece : pieces) {
         out.byte(static_cast<quint8>(piece.kind));
         out.real(piece.height);
-        out.text(piece.text);
-        out.texts(piece.cells);
-        out.text(piece.states);
+        out.text(whole ? piece.text : QString());
+        out.texts(whole ? piece.cells : QStringList());
+        out.text(whole ? piece.states : QString());
     }
     if (m_buffer.size() >= blockSize)
         flush();
@@ -168,10 +146,6 @@ void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
 
 void ReportPages::openHeading(const QString& heading)
 {
-    for (const auto& layout : m_layouts)
-        layout->paginator.openHeading(heading);
-    if (!m_file)
-        return;
     Encoder out(m_buffer);
     out.byte(static_cast<quint8>(Op::Open));
     out.text(heading);
@@ -179,10 +153,7 @@ void ReportPages::openHeading(const QString& heading)
 
 void ReportPages::closeHeading()
 {
-    for (const auto& layout : m_layouts)
-        layout->paginator.closeHeading();
-    if (m_file)
-        Encoder(m_buffer).byte(static_cast<quint8>(Op::Close));
+    Encoder(m_buffer).byte(static_cast<quint8>(Op::Close));
 }
 
 void ReportPages::flush()
@@ -190,92 +161,147 @@ void ReportPages::flush()
     if (m_buffer.isEmpty())
         return;
     // Flushed at once: a full disk is told here, with its reason, not when reading back.
-    if (!OutputFile::writeAll(*m_file, m_buffer.constData(), m_buffer.size()) || !m_file->flush()) {
+    if (!OutputFile::writeAll(m_file, m_buffer.constData(), m_buffer.size()) || !m_file.flush()) {
         const QString reason = qt_error_string(errno);
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo temporário do "
                                        "relatório '%1': %2")
-                            .arg(QDir::toNativeSeparators(m_file->fileName()), reason));
+                            .arg(QDir::toNativeSeparators(m_file.fileName()), reason));
     }
     m_written += m_buffer.size();
+    m_blockEnds << m_written;
     m_buffer.clear();
 }
 
-void ReportPages::finish(const ReportDocument& frame, int rows)
+void ReportPages::finish(const ReportFrame& frame, int rows)
 {
-    if (m_file)
-        flush();
+    flush();
+    m_buffer.squeeze();
     m_frame = frame;
     m_rows = rows;
-    for (const auto& layout : m_layouts)
-        if (std::abs(layout->bodyTop - frame.bodyTop) < 1e-6)
-            m_chosen = layout.get();
-    if (!m_chosen)
-        throw Exception(QStringLiteral("%1: o cabeçalho do relatório mudou de altura ao "
-                                       "terminar a paginação.")
-                            .arg(m_sourceName));
-    if (!m_chosen->error.isEmpty())
-        throw Exception(m_chosen->error);
-    m_buffer.squeeze();
-}
-
-int ReportPages::pageCount() const
-{
-    return m_chosen ? m_chosen->paginator.pageCount() : 0;
+    // One pass over the file, a block at a time; only the heights and the groups are read.
+    ReportPaginator paginator(frame.bodyTop, frame.bodyBottom(), m_sourceName);
+    m_starts = {PageStart{0, {}}};
+    qint64 blockStart = 0;
+    for (const qint64 blockEnd : std::as_const(m_blockEnds)) {
+        const QByteArray block = read(blockStart, blockEnd);
+        Decoder in(block);
+        while (!in.atEnd()) {
+            const qint64 offset = blockStart + in.position();
+            switch (static_cast<Op>(in.byte())) {
+            case Op::Place: {
+                const double room = in.real();
+                double height = 0;
+                for (quint32 piece = in.count(); piece > 0; --piece) {
+                    in.byte();
+                    height += in.real();
+                    in.skipText();
+                    in.skipTexts();
+                    in.skipText();
+                }
+                if (paginator.place(height, room))
+                    m_starts << PageStart{offset, paginator.openHeadings()};
+                break;
+            }
+            case Op::Open:
+                paginator.openHeading(in.text());
+                break;
+            case Op::Close:
+                paginator.closeHeading();
+                break;
+            }
+        }
+        blockStart = blockEnd;
+    }
 }
 
 QByteArray ReportPages::read(qint64 from, qint64 to) const
 {
     QMutexLocker lock(&m_reading);
     QByteArray bytes;
-    if (m_file->seek(from))
-        bytes = m_file->read(to - from);
+    if (m_file.seek(from))
+        bytes = m_file.read(to - from);
     if (bytes.size() != to - from)
         throw Exception(
             QStringLiteral("Não foi possível ler o arquivo temporário do relatório "
                            "'%1': %2")
-                .arg(QDir::toNativeSeparators(m_file->fileName()), m_file->errorString()));
+                .arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
     return bytes;
 }
 
-ReportDocument ReportPages::pages(int first, int last) const
+ReportPageStretch ReportPages::pages(int first, int last) const
 {
     const int count = pageCount();
-    first = std::clamp(first, 0, std::max(0, count - 1));
-    last = std::clamp(last, first, std::max(0, count - 1));
-    ReportDocument document = m_frame;
-    if (!m_chosen || !m_file)
-        return document;
-    document.pagesBefore = first;
-    document.pagesAfter = count - 1 - last;
-    const auto& starts = m_chosen->starts;
-    const qint64 end = last + 1 < starts.size() ? starts.at(last + 1).offset : m_written;
-    const QByteArray bytes = read(starts.at(first).offset, end);
-    ReportPaginator paginator(m_chosen->bodyTop, m_chosen->bottom, m_sourceName, &document);
-    paginator.beginPage(starts.at(first).openHeadings);
+    ReportPageStretch stretch;
+    stretch.reportPages = count;
+    if (count == 0 || m_contents == Contents::Heights)
+        return stretch;
+    first = std::clamp(first, 0, count - 1);
+    last = std::clamp(last, first, count - 1);
+    stretch.first = first;
+    const qint64 from = m_starts.at(first).offset;
+    const qint64 to = last + 1 < count ? m_starts.at(last + 1).offset : m_written;
+    const QByteArray bytes = read(from, to);
+
+    // Each page holds the records from its start to the next page's, stacked from the top of
+    // the body under the headings it repeats.
+    double y = 0;
+    const auto line = [&stretch, &y](Kind kind, qsizetype index) {
+        stretch.pages.last().lines.append({kind, static_cast<int>(index), static_cast<float>(y)});
+    };
+    int page = first - 1;
     Decoder in(bytes);
-    QVector<ReportPiece> pieces;
     while (!in.atEnd()) {
+        while (page < last && from + in.position() == m_starts.at(page + 1).offset) {
+            ++page;
+            stretch.pages.append(ReportPageStretch::Page());
+            y = m_frame.bodyTop;
+            for (const QString& heading : m_starts.at(page).openHeadings) {
+                stretch.headings.append(heading + QStringLiteral(" (continuação)"));
+                line(Kind::GroupHeading, stretch.headings.size() - 1);
+                y += ReportLayouter::headingHeight;
+            }
+        }
         switch (static_cast<Op>(in.byte())) {
         case Op::Place: {
-            const double room = in.real();
-            pieces.resize(in.count());
-            for (ReportPiece& piece : pieces) {
-                piece.kind = static_cast<ReportPiece::Kind>(in.byte());
-                piece.height = in.real();
-                piece.text = in.text();
-                piece.cells = in.texts();
-                piece.states = in.text();
+            in.real();
+            for (quint32 pieces = in.count(); pieces > 0; --pieces) {
+                const auto kind = static_cast<Kind>(in.byte());
+                const float height = in.real();
+                const QString text = in.text();
+                const QStringList cells = in.texts();
+                const QString states = in.text();
+                switch (kind) {
+                case Kind::Detail:
+                    stretch.rows.append(cells);
+                    line(kind, stretch.rows.size() - 1);
+                    break;
+                case Kind::GroupHeading:
+                    stretch.headings.append(text);
+                    line(kind, stretch.headings.size() - 1);
+                    break;
+                case Kind::StateSummary:
+                    stretch.notes.append(text);
+                    line(kind, stretch.notes.size() - 1);
+                    break;
+                case Kind::Subtotal:
+                case Kind::GrandTotal:
+                    stretch.totals.append({text, cells, states});
+                    line(kind, stretch.totals.size() - 1);
+                    break;
+                case Kind::Empty:
+                    line(kind, 0);
+                    break;
+                }
+                y += height;
             }
-            paginator.place(pieces, room);
             break;
         }
         case Op::Open:
-            paginator.openHeading(in.text());
+            in.skipText();
             break;
         case Op::Close:
-            paginator.closeHeading();
             break;
         }
     }
-    return document;
+    return stretch;
 }

@@ -1,8 +1,8 @@
 #include "report/engine/ReportPainter.h"
 
 #include "base/Exceptions.h"
-#include "report/engine/ReportDocument.h"
 #include "report/engine/ReportFonts.h"
+#include "report/engine/ReportFrameLayout.h"
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPages.h"
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-using Line = ReportDocument::Line;
+using Line = ReportPageStretch::Line;
 using Role = ReportFonts::Role;
 
 constexpr double padding = ReportLayouter::cellPadding;
@@ -24,7 +24,7 @@ constexpr double padding = ReportLayouter::cellPadding;
 // Draws texts given in points on the painter's device, whatever its resolution.
 class ReportPainter::PagePen {
 public:
-    // The title's point size is the document's.
+    // The title's point size is the frame's.
     PagePen(QPainter& painter, double titleSize)
         : m_painter(painter), m_scale(painter.device()->logicalDpiY() / 72.0)
     {
@@ -109,54 +109,54 @@ namespace {
 
 using PagePen = ReportPainter::PagePen;
 
-void paintHeader(PagePen& pen, const ReportDocument& document, int page)
+void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount)
 {
-    const auto& header = document.header;
-    const double left = document.margins.left();
-    const double right = document.pageSize.width() - document.margins.right();
+    const auto& header = frame.header;
+    const double left = frame.margins.left();
+    const double right = frame.pageSize.width() - frame.margins.right();
     const double width = right - left;
-    const double side = document.titleSide;
-    double y = document.margins.top();
+    const double side = frame.titleSide;
+    double y = frame.margins.top();
 
     pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
              y, 18, Qt::AlignLeft);
-    pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(document.pageCount()),
+    pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount),
              right - side, side, y, 18, Qt::AlignRight);
-    const double titleLine = (document.titleHeight - 3) / document.titleLines.size();
-    for (int i = 0; i < document.titleLines.size(); ++i)
-        pen.text(Role::Title, document.titleLines.at(i), left + side, width - 2 * side,
+    const double titleLine = (frame.titleHeight - 3) / frame.titleLines.size();
+    for (int i = 0; i < frame.titleLines.size(); ++i)
+        pen.text(Role::Title, frame.titleLines.at(i), left + side, width - 2 * side,
                  y + 1.5 + i * titleLine, titleLine, Qt::AlignHCenter);
-    y += document.titleHeight;
-    const double line = ReportLayouter::headerLineHeight;
-    for (const QString& text : document.subtitleLines) {
+    y += frame.titleHeight;
+    const double line = ReportFrameLayout::headerLineHeight;
+    for (const QString& text : frame.subtitleLines) {
         pen.text(Role::Small, text, left, width, y, line, Qt::AlignHCenter);
         y += line;
     }
 
-    const double processingWidth = ReportLayouter::processingTextWidth(header);
-    pen.text(Role::Small, ReportLayouter::processingText(header), right - processingWidth,
+    const double processingWidth = ReportFrameLayout::processingTextWidth(header);
+    pen.text(Role::Small, ReportFrameLayout::processingText(header), right - processingWidth,
              processingWidth, y, line, Qt::AlignRight);
-    for (const QString& text : document.companyLines) {
+    for (const QString& text : frame.companyLines) {
         pen.text(Role::Small, text, left, width - processingWidth, y, line, Qt::AlignLeft);
         y += line;
     }
-    for (const QString& text : document.criteriaLines) {
+    for (const QString& text : frame.criteriaLines) {
         pen.text(Role::Small, text, left, width, y, line, Qt::AlignLeft);
         y += line;
     }
     pen.rule(left, y + 2, right, 0.8);
     y += 3;
-    for (int c = 0; c < document.labels.size(); ++c)
-        pen.cell(Role::Bold, document.labels.at(c), document.columnLeft.at(c),
-                 document.columnWidth.at(c), y, 14, document.alignments.at(c), document.elides(c));
+    for (int c = 0; c < frame.labels.size(); ++c)
+        pen.cell(Role::Bold, frame.labels.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c), y,
+                 14, frame.alignments.at(c), frame.elides(c));
     pen.rule(left, y + 14, right);
 }
 
-void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocument::Total& total,
+void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch::Total& total,
                 double y, double height, bool grand)
 {
-    const double left = document.margins.left();
-    const double right = document.pageSize.width() - document.margins.right();
+    const double left = frame.margins.left();
+    const double right = frame.pageSize.width() - frame.margins.right();
     // The label runs up to the first summed column.
     int first = static_cast<int>(total.cells.size());
     for (int c = 0; c < total.cells.size(); ++c) {
@@ -165,62 +165,60 @@ void paintTotal(PagePen& pen, const ReportDocument& document, const ReportDocume
             break;
         }
     }
-    const double labelEnd =
-        first < document.columnLeft.size() ? document.columnLeft.at(first) : right;
+    const double labelEnd = first < frame.columnLeft.size() ? frame.columnLeft.at(first) : right;
     if (grand) {
         pen.rule(left, y + 1, right, 0.8);
     } else {
         for (int c = first; c < total.cells.size(); ++c)
             if (!total.cells.at(c).isEmpty())
-                pen.rule(document.columnLeft.at(c) + padding, y + 1,
-                         document.columnLeft.at(c) + document.columnWidth.at(c) - padding, 0.4);
+                pen.rule(frame.columnLeft.at(c) + padding, y + 1,
+                         frame.columnLeft.at(c) + frame.columnWidth.at(c) - padding, 0.4);
     }
     pen.cell(Role::Bold, total.label, left, labelEnd - left, y, height, Qt::AlignLeft);
     for (int c = first; c < total.cells.size(); ++c)
-        pen.cell(Role::Bold, total.cells.at(c), document.columnLeft.at(c),
-                 document.columnWidth.at(c), y, height, document.alignments.at(c),
-                 document.elides(c));
+        pen.cell(Role::Bold, total.cells.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c), y,
+                 height, frame.alignments.at(c), frame.elides(c));
 }
 
-void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
+void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStretch& stretch,
+                   int page)
 {
-    if (!document.holds(page))
+    if (!stretch.holds(page))
         return;
-    paintHeader(pen, document, page);
-    const double left = document.margins.left();
-    const double width =
-        document.pageSize.width() - document.margins.left() - document.margins.right();
-    for (const Line& line : document.pages.at(page - document.pagesBefore).lines) {
+    paintHeader(pen, frame, page, stretch.pageCount());
+    const double left = frame.margins.left();
+    const double width = frame.pageSize.width() - frame.margins.left() - frame.margins.right();
+    for (const Line& line : stretch.page(page).lines) {
         switch (line.kind) {
         case Line::Kind::Detail: {
             // The cells past the printed columns are the CSV's own.
-            const QStringList& cells = document.rows.at(line.index);
-            for (int c = 0; c < document.labels.size(); ++c)
-                pen.cell(Role::Body, cells.at(c), document.columnLeft.at(c),
-                         document.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
-                         document.alignments.at(c), document.elides(c));
+            const QStringList& cells = stretch.rows.at(line.index);
+            for (int c = 0; c < frame.labels.size(); ++c)
+                pen.cell(Role::Body, cells.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c),
+                         line.y, ReportLayouter::detailHeight, frame.alignments.at(c),
+                         frame.elides(c));
             break;
         }
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
-            pen.cell(Role::Small, document.notes.at(line.index),
+            pen.cell(Role::Small, stretch.notes.at(line.index),
                      left + ReportLayouter::summaryIndent, width - ReportLayouter::summaryIndent,
                      line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::GroupHeading:
-            pen.cell(Role::Bold, document.headings.at(line.index), left, width, line.y + 2,
+            pen.cell(Role::Bold, stretch.headings.at(line.index), left, width, line.y + 2,
                      ReportLayouter::headingHeight - 2, Qt::AlignLeft);
             break;
         case Line::Kind::Subtotal:
-            paintTotal(pen, document, document.totals.at(line.index), line.y,
+            paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
                        ReportLayouter::subtotalHeight, false);
             break;
         case Line::Kind::GrandTotal:
-            paintTotal(pen, document, document.totals.at(line.index), line.y + 2,
+            paintTotal(pen, frame, stretch.totals.at(line.index), line.y + 2,
                        ReportLayouter::grandTotalHeight - 2, true);
             break;
         case Line::Kind::Empty:
-            pen.text(Role::Body, document.header.emptyText, left, width, line.y,
+            pen.text(Role::Body, frame.header.emptyText, left, width, line.y,
                      ReportLayouter::detailHeight * 2, Qt::AlignHCenter);
             break;
         }
@@ -229,10 +227,11 @@ void paintPageWith(PagePen& pen, const ReportDocument& document, int page)
 
 } // namespace
 
-void ReportPainter::paintPage(QPainter& painter, const ReportDocument& document, int page)
+void ReportPainter::paintPage(QPainter& painter, const ReportFrame& frame,
+                              const ReportPageStretch& stretch, int page)
 {
-    PagePen pen(painter, document.titleSize);
-    paintPageWith(pen, document, page);
+    PagePen pen(painter, frame.titleSize);
+    paintPageWith(pen, frame, stretch, page);
 }
 
 namespace {
@@ -242,7 +241,7 @@ constexpr int pagesAtATime = 16;
 
 ReportPainter::PageSequence::PageSequence(QPainter& painter, const ReportPages& pages)
     : m_pages(pages), m_pen(std::make_unique<PagePen>(painter, pages.frame().titleSize)),
-      m_stretch(std::make_unique<ReportDocument>())
+      m_stretch(std::make_unique<ReportPageStretch>())
 {
 }
 
@@ -252,12 +251,13 @@ void ReportPainter::PageSequence::paint(int page)
 {
     if (!m_stretch->holds(page))
         *m_stretch = m_pages.pages(page, page + pagesAtATime - 1);
-    paintPageWith(*m_pen, *m_stretch, page);
+    paintPageWith(*m_pen, m_pages.frame(), *m_stretch, page);
 }
 
-QImage ReportPainter::pageImage(const ReportDocument& document, int page, double dpi)
+QImage ReportPainter::pageImage(const ReportFrame& frame, const ReportPageStretch& stretch,
+                                int page, double dpi)
 {
-    const QSize size = (document.pageSize * dpi / 72.0).toSize();
+    const QSize size = (frame.pageSize * dpi / 72.0).toSize();
     QImage image(size, QImage::Format_RGB32);
     const int dotsPerMeter = qRound(dpi / 0.0254);
     image.setDotsPerMeterX(dotsPerMeter);
@@ -266,6 +266,6 @@ QImage ReportPainter::pageImage(const ReportDocument& document, int page, double
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintPage(painter, document, page);
+    paintPage(painter, frame, stretch, page);
     return image;
 }

@@ -5,18 +5,20 @@
 #include <memory>
 
 class QPainter;
-class ReportDocument;
 class ReportPages;
+struct ReportFrame;
+struct ReportPageStretch;
 
 // Paints the pages of a laid-out report on any device: screen images, printers, PDF files.
 namespace ReportPainter {
 
-// Paints a page (from 0) that the document holds with the painter, whose device has the
-// page's full size.
-void paintPage(QPainter& painter, const ReportDocument& document, int page);
+// Paints a page (from 0) that the stretch holds in its frame with the painter, whose device
+// has the page's full size.
+void paintPage(QPainter& painter, const ReportFrame& frame, const ReportPageStretch& stretch,
+               int page);
 
 // The page as an image at the resolution, white behind.
-QImage pageImage(const ReportDocument& document, int page, double dpi);
+QImage pageImage(const ReportFrame& frame, const ReportPageStretch& stretch, int page, double dpi);
 
 class PagePen;
 
@@ -35,7 +37,7 @@ public:
 private:
     const ReportPages& m_pages;
     std::unique_ptr<PagePen> m_pen;
-    std::unique_ptr<ReportDocument> m_stretch;
+    std::unique_ptr<ReportPageStretch> m_stretch;
 };
 
 } // namespace ReportPainter

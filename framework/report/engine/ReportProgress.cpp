@@ -2,18 +2,19 @@
 
 #include "report/engine/ReportFormat.h"
 
-QString ReportProgress::text() const
+QString ReportProgress::text(Stage stage, int done, int total)
 {
-    switch (m_stage.load()) {
+    switch (stage) {
     case Stage::Query:
-        return m_done == 0 ? QStringLiteral("Consultando os cheques…")
-                           : QStringLiteral("Lendo os cheques: %1 linhas…")
-                                 .arg(ReportFormat::integer(m_done));
+        return done == 0 ? QStringLiteral("Consultando os cheques…")
+                         : QStringLiteral("Lendo os cheques: %1 linhas…")
+                               .arg(ReportFormat::integer(done));
     case Stage::Writing:
         return QStringLiteral("Gravando: página %1 de %2…")
-            .arg(ReportFormat::integer(m_done), ReportFormat::integer(m_total));
-    case Stage::Done:
-        break;
+            .arg(ReportFormat::integer(done), ReportFormat::integer(total));
+    case Stage::Printing:
+        return QStringLiteral("Imprimindo: página %1 de %2…")
+            .arg(ReportFormat::integer(done), ReportFormat::integer(total));
     }
-    return QStringLiteral("Concluído.");
+    return QString();
 }

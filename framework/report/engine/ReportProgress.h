@@ -1,45 +1,31 @@
 #pragma once
 
 #include <QString>
-#include <atomic>
 
-// What a report run has done so far, shared between the worker that runs it and the
-// window that shows it; the window may ask the run to stop.
+// Where a report run tells what it has done, and learns that it must stop. The run calls it
+// from its worker thread and from its query's thread.
 class ReportProgress {
 public:
-    // Raised in the worker when the run was asked to stop.
+    // Raised in the run when it was asked to stop.
     struct Cancelled {};
 
-    // Query: the rows are read and laid out as they come.
-    enum class Stage { Query, Writing, Done };
+    // Query: the rows are read and laid out as they come. Writing, Printing: the pages go to
+    // a file, to a printer.
+    enum class Stage { Query, Writing, Printing };
 
-    // Asks the run to stop at its next check.
-    void cancel() { m_cancelled = true; }
-    bool isCancelled() const { return m_cancelled; }
+    virtual ~ReportProgress() = default;
+    // Whether the run was asked to stop.
+    virtual bool isCancelled() const = 0;
+    // What the stage has done: rows read, or pages written of the total.
+    virtual void report(Stage stage, int done, int total = 0) = 0;
+
     // Raises Cancelled when the run was asked to stop.
     void checkCancel() const
     {
-        if (m_cancelled)
+        if (isCancelled())
             throw Cancelled();
     }
 
-    void setStage(Stage stage, int total = 0)
-    {
-        m_done = 0;
-        m_total = total;
-        m_stage = stage;
-    }
-    void setDone(int done) { m_done = done; }
-    Stage stage() const { return m_stage; }
-    int done() const { return m_done; }
-    int total() const { return m_total; }
-
     // A line for the progress window, in Portuguese.
-    QString text() const;
-
-private:
-    std::atomic_bool m_cancelled{false};
-    std::atomic<Stage> m_stage{Stage::Query};
-    std::atomic_int m_done{0};
-    std::atomic_int m_total{0};
+    static QString text(Stage stage, int done, int total);
 };

@@ -211,7 +211,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     QList<ReportValueFormat> formats;
     usedFields(definition, fields, formats);
 
-    progress.setStage(ReportProgress::Stage::Query);
+    progress.report(ReportProgress::Stage::Query, 0);
     WorkerConnection connection(source, progress);
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
@@ -287,7 +287,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         batch.append(std::move(row));
         if (batch.size() == batchSize) {
             read += batchSize;
-            progress.setDone(read);
+            progress.report(ReportProgress::Stage::Query, read);
             progress.checkCancel();
             if (!reader.rows(std::move(batch)))
                 return;
@@ -301,5 +301,5 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     read += static_cast<int>(batch.size());
     if (!batch.isEmpty())
         reader.rows(std::move(batch));
-    progress.setDone(read);
+    progress.report(ReportProgress::Stage::Query, read);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/dtmDBGeral.h"
-#include "report/engine/ReportData.h"
 #include "report/engine/ReportDefinition.h"
+#include "report/engine/ReportFormat.h"
 
 #include <QHash>
 #include <QVariant>

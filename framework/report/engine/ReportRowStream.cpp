@@ -1,7 +1,5 @@
 #include "report/engine/ReportRowStream.h"
 
-#include "report/engine/ReportProgress.h"
-
 #include <QMutexLocker>
 
 namespace {
@@ -17,7 +15,7 @@ ReportRowStream::ReportRowStream(const ReportDefinition& definition,
     m_thread = std::thread([this, definition, values, source] {
         std::exception_ptr failure;
         try {
-            ReportQuery::read(definition, values, source, m_progress, *this);
+            ReportQuery::read(definition, values, source, *this, *this);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -36,7 +34,6 @@ ReportRowStream::~ReportRowStream()
             // The reader gave up (it failed or was cancelled): the query stops at its next
             // check, even inside a long statement.
             m_abandoned = true;
-            m_progress.cancel();
             m_changed.wakeAll();
         }
     }

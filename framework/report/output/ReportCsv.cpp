@@ -1,7 +1,7 @@
 #include "report/output/ReportCsv.h"
 
-#include "base/OutputFile.h"
-#include "report/engine/ReportDocument.h"
+#include "report/engine/ReportBody.h"
+#include "report/engine/ReportFrame.h"
 
 namespace {
 
@@ -22,25 +22,52 @@ QString field(const QString& text, bool number)
            QLatin1Char('"');
 }
 
+// The text is written out in pieces of about this size.
+constexpr qsizetype flushSize = 128 * 1024;
+
 } // namespace
 
-class ReportCsv::Writer {
+// The CSV's lines as the body passes: the heading lines at once, then the rows (and totals).
+class ReportCsv::Stream : public ReportBodySink {
 public:
-    // The heading lines: the criteria when asked, then the column labels.
-    Writer(const ReportDocument& document, const Options& options)
-        : m_document(document),
-          m_columns(static_cast<int>(document.labels.size() + document.exportLabels.size()))
+    Stream(const ReportFrame& frame, const Options& options, OutputFile& file)
+        : m_formats(frame.formats),
+          m_columns(static_cast<int>(frame.labels.size() + frame.exportLabels.size())),
+          m_totals(options.totals), m_file(file)
     {
         if (options.criteria) {
-            line({QStringLiteral("Relatório"), document.header.title}, false);
-            line({QStringLiteral("Processamento"), document.header.processingDate}, false);
-            for (const auto& [name, value] : document.header.fullCriteria)
+            line({QStringLiteral("Relatório"), frame.header.title}, false);
+            line({QStringLiteral("Processamento"), frame.header.processingDate}, false);
+            for (const auto& [name, value] : frame.header.fullCriteria)
                 line({name, value}, false);
             line({}, false);
         }
-        line(document.labels + document.exportLabels, false);
+        line(frame.labels + frame.exportLabels, false);
     }
 
+    void place(const QVector<ReportPiece>& pieces, double) override
+    {
+        for (const ReportPiece& piece : pieces) {
+            if (piece.kind == ReportPiece::Kind::Detail)
+                line(piece.cells);
+            else if (m_totals && (piece.kind == ReportPiece::Kind::Subtotal ||
+                                  piece.kind == ReportPiece::Kind::GrandTotal))
+                total(piece.text, piece.cells, piece.states);
+        }
+        if (m_text.size() >= flushSize)
+            flush();
+    }
+    void openHeading(const QString&) override {}
+    void closeHeading() override {}
+
+    // Writes what is still buffered; raises when the file cannot be written.
+    void flush()
+    {
+        m_file.write(m_text.toUtf8());
+        m_text.clear();
+    }
+
+private:
     // A line of cells; those of number columns are numbers.
     void line(const QStringList& cells, bool table = true)
     {
@@ -62,12 +89,9 @@ public:
             line(labelled(QStringList(), 0, states), false);
     }
 
-    QString& text() { return m_text; }
-
-private:
     bool isNumber(int column) const
     {
-        const ReportValueFormat format = m_document.formats.value(column);
+        const ReportValueFormat format = m_formats.value(column);
         return format == ReportValueFormat::Money || format == ReportValueFormat::Integer;
     }
 
@@ -79,63 +103,27 @@ private:
         return cells;
     }
 
-    // A copy: the stream outlives the frame it was given.
-    const ReportDocument m_document;
+    QVector<ReportValueFormat> m_formats;
     int m_columns;
+    bool m_totals;
+    OutputFile& m_file;
     QString m_text;
 };
 
-ReportCsv::Stream::Stream(const ReportDocument& frame, const Options& options, OutputFile& file)
-    : m_writer(std::make_unique<Writer>(frame, options)), m_file(file), m_totals(options.totals)
+ReportCsv::ReportCsv(const QString& path, const QStringList& untouchable)
+    : ReportFileOutput(path, untouchable)
 {
 }
 
-ReportCsv::Stream::~Stream() = default;
+ReportCsv::~ReportCsv() = default;
 
-void ReportCsv::Stream::place(const QVector<ReportPiece>& pieces, double)
+ReportBodySink* ReportCsv::body(const ReportFrame& frame, const Options& options)
 {
-    for (const ReportPiece& piece : pieces) {
-        if (piece.kind == ReportPiece::Kind::Detail)
-            m_writer->line(piece.cells);
-        else if (m_totals && (piece.kind == ReportPiece::Kind::Subtotal ||
-                              piece.kind == ReportPiece::Kind::GrandTotal))
-            m_writer->total(piece.text, piece.cells, piece.states);
-    }
-    if (m_writer->text().size() >= 128 * 1024)
-        flush();
+    m_stream = std::make_unique<Stream>(frame, options, file());
+    return m_stream.get();
 }
 
-void ReportCsv::Stream::flush()
+void ReportCsv::write(const ReportPages&, ReportProgress&)
 {
-    m_file.write(m_writer->text().toUtf8());
-    m_writer->text().clear();
-}
-
-QString ReportCsv::text(const ReportDocument& document, const Options& options)
-{
-    Writer csv(document, options);
-    if (!options.totals) {
-        for (const QStringList& row : document.rows)
-            csv.line(row);
-        return csv.text();
-    }
-    using Kind = ReportDocument::Line::Kind;
-    for (const ReportDocument::Page& page : document.pages) {
-        for (const ReportDocument::Line& line : page.lines) {
-            if (line.kind == Kind::Detail) {
-                csv.line(document.rows.at(line.index));
-            } else if (line.kind == Kind::Subtotal || line.kind == Kind::GrandTotal) {
-                const ReportDocument::Total& total = document.totals.at(line.index);
-                csv.total(total.label, total.cells, total.states);
-            }
-        }
-    }
-    return csv.text();
-}
-
-void ReportCsv::write(const ReportDocument& document, const QString& path, const Options& options)
-{
-    OutputFile file(path);
-    file.write(text(document, options).toUtf8());
-    file.commit();
+    m_stream->flush();
 }

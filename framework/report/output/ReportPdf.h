@@ -1,15 +1,15 @@
 #pragma once
 
-class OutputFile;
-class ReportPages;
-class ReportProgress;
+#include "report/output/ReportFileOutput.h"
 
-// A laid-out report as a PDF file.
-namespace ReportPdf {
+// A laid-out report as a PDF file: every page painted, read back from the page store a few
+// at a time; the title, the criteria in full (the pages may summarise them) and the codes as
+// the file's metadata.
+class ReportPdf : public ReportFileOutput {
+public:
+    using ReportFileOutput::ReportFileOutput;
 
-// Writes every page to the file, reading them back a few at a time; raises an Exception
-// when the file cannot be written, ReportProgress::Cancelled when asked to stop (the file is
-// then not committed).
-void write(const ReportPages& pages, OutputFile& file, ReportProgress& progress);
-
-} // namespace ReportPdf
+    QString nameFilter() const override { return QStringLiteral("Documento PDF (*.pdf)"); }
+    QStringList suffixes() const override { return {QStringLiteral("pdf")}; }
+    void write(const ReportPages& pages, ReportProgress& progress) override;
+};

@@ -1,34 +1,48 @@
 #include "report/output/ReportPrint.h"
 
 #include "base/Exceptions.h"
-#include "report/engine/ReportDocument.h"
 #include "report/engine/ReportPages.h"
 #include "report/engine/ReportPainter.h"
+#include "report/engine/ReportProgress.h"
 
-#include <QPainter>
 #include <QPrinter>
 #include <algorithm>
 
-void ReportPrint::print(const ReportPages& pages, QPrinter& printer, int first, int last,
-                        const std::function<bool(int)>& onPage)
+ReportPrint::ReportPrint(QPrinter& printer, int first, int last)
+    : m_printer(printer), m_first(first), m_last(last)
 {
-    const ReportDocument& frame = pages.frame();
-    printer.setFullPage(true);
-    printer.setPageOrientation(frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    QPainter painter;
-    if (!painter.begin(&printer))
+}
+
+ReportPrint::~ReportPrint()
+{
+    if (!m_painter.isActive())
+        return;
+    m_printer.abort();
+    m_painter.end();
+}
+
+void ReportPrint::write(const ReportPages& pages, ReportProgress& progress)
+{
+    m_printer.setFullPage(true);
+    m_printer.setPageOrientation(pages.frame().landscape ? QPageLayout::Landscape
+                                                         : QPageLayout::Portrait);
+    if (!m_painter.begin(&m_printer))
         throw Exception(QStringLiteral("Não foi possível iniciar a impressão."));
-    first = std::max(first, 1);
-    last = std::min(last, pages.pageCount());
-    ReportPainter::PageSequence sequence(painter, pages);
+    const int first = std::max(m_first, 1);
+    const int last = std::min(m_last, pages.pageCount());
+    const int count = last - first + 1;
+    progress.report(ReportProgress::Stage::Printing, 0, count);
+    ReportPainter::PageSequence sequence(m_painter, pages);
     for (int page = first; page <= last; ++page) {
-        if (onPage && !onPage(page)) {
-            printer.abort();
-            break;
-        }
+        progress.checkCancel();
         if (page > first)
-            printer.newPage();
+            m_printer.newPage();
         sequence.paint(page - 1);
+        progress.report(ReportProgress::Stage::Printing, page - first + 1, count);
     }
-    painter.end();
+}
+
+void ReportPrint::close()
+{
+    m_painter.end();
 }

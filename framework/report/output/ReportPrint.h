@@ -1,16 +1,28 @@
 #pragma once
 
-#include <functional>
+#include "report/output/ReportOutput.h"
+
+#include <QPainter>
 
 class QPrinter;
-class ReportPages;
 
-// A laid-out report on a printer.
-namespace ReportPrint {
+// A laid-out report on a printer that the print dialog has set up: the pages of a range.
+class ReportPrint : public ReportOutput {
+public:
+    // The pages first..last (from 1).
+    ReportPrint(QPrinter& printer, int first, int last);
+    // A print job left unclosed is aborted.
+    ~ReportPrint() override;
 
-// Prints the pages first..last (from 1) on a printer that is set up; a progress callback
-// gets each page number and returns false to stop.
-void print(const ReportPages& pages, QPrinter& printer, int first, int last,
-           const std::function<bool(int)>& onPage = {});
+    QString nameFilter() const override { return QString(); }
+    QStringList suffixes() const override { return {}; }
+    void open() override {}
+    void write(const ReportPages& pages, ReportProgress& progress) override;
+    void close() override;
 
-} // namespace ReportPrint
+private:
+    QPrinter& m_printer;
+    int m_first;
+    int m_last;
+    QPainter m_painter;
+};

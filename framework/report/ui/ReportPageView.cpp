@@ -39,8 +39,9 @@ void ReportPageView::setZoom(double zoom)
 double ReportPageView::zoomToFit(const QSize& room, bool wholePage) const
 {
     const double dpi = logicalDpiX();
-    const double pageWidth = m_shown.pageSize.width() * dpi / 72.0;
-    const double pageHeight = m_shown.pageSize.height() * dpi / 72.0;
+    const QSizeF pageSize = m_pages->frame().pageSize;
+    const double pageWidth = pageSize.width() * dpi / 72.0;
+    const double pageHeight = pageSize.height() * dpi / 72.0;
     const double byWidth = (room.width() - 2 * frame) / pageWidth;
     const double byHeight = (room.height() - 2 * frame) / pageHeight;
     return wholePage ? std::min(byWidth, byHeight) : byWidth;
@@ -56,7 +57,8 @@ void ReportPageView::render()
 {
     // Drawn at the screen's own pixel density, so text stays sharp on any screen.
     const double ratio = devicePixelRatioF();
-    m_image = ReportPainter::pageImage(m_shown, m_page, logicalDpiX() * m_zoom * ratio);
+    m_image =
+        ReportPainter::pageImage(m_pages->frame(), m_shown, m_page, logicalDpiX() * m_zoom * ratio);
     m_image.setDevicePixelRatio(ratio);
     resize(sizeHint());
     updateGeometry();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/engine/ReportDocument.h"
+#include "report/engine/ReportPageStretch.h"
 
 #include <QImage>
 #include <QWidget>
@@ -34,7 +34,7 @@ private:
 
     std::shared_ptr<const ReportPages> m_pages;
     // The page shown, as read back.
-    ReportDocument m_shown;
+    ReportPageStretch m_shown;
     int m_page = 0;
     double m_zoom = 1.0;
     QImage m_image;

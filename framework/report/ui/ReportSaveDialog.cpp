@@ -1,6 +1,7 @@
 #include "report/ui/ReportSaveDialog.h"
 
 #include "controls/TSaveDialog.h"
+#include "report/output/ReportOutputs.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -8,8 +9,8 @@
 #include <QGridLayout>
 
 ReportSaveDialog::ReportSaveDialog(TSaveDialog& settings, const QString& suggested,
-                                   const ReportCsv::Options& csv, QWidget* parent)
-    : QFileDialog(parent, settings.Title), m_settings(settings),
+                                   const ReportOutput::Options& options, QWidget* parent)
+    : QFileDialog(parent, settings.Title), m_settings(settings), m_outputs(ReportOutputs::all()),
       m_totals(new QCheckBox(QStringLiteral("Incluir as linhas de total"), this)),
       m_criteria(new QCheckBox(QStringLiteral("Incluir os critérios no início"), this))
 {
@@ -18,49 +19,55 @@ ReportSaveDialog::ReportSaveDialog(TSaveDialog& settings, const QString& suggest
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
-    // The filter holds "description|pattern" pairs; the descriptions name their patterns.
     QStringList filters;
-    const QStringList parts = settings.Filter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts.at(i);
+    for (const std::unique_ptr<ReportOutput>& output : m_outputs)
+        filters << output->nameFilter();
     setNameFilters(filters);
     selectNameFilter(filters.value(settings.FilterIndex));
     setDirectory(settings.InitialDir);
-    selectFile(settings.SuggestedName(suggested));
+    selectFile(suggested.isEmpty() ? suggested : withSuffix(suggested, settings.FilterIndex));
 
     m_totals->setObjectName(QStringLiteral("csvTotals"));
     m_criteria->setObjectName(QStringLiteral("csvCriteria"));
-    m_totals->setChecked(csv.totals);
-    m_criteria->setChecked(csv.criteria);
+    m_totals->setChecked(options.totals);
+    m_criteria->setChecked(options.criteria);
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         const int row = grid->rowCount();
         grid->addWidget(m_totals, row, 0, 1, -1);
         grid->addWidget(m_criteria, row + 1, 0, 1, -1);
     }
     const auto enableFor = [this](const QString& filter) {
-        const bool csvChosen =
-            m_settings.ExtensionOf(static_cast<int>(nameFilters().indexOf(filter))) ==
-            QLatin1String("csv");
-        m_totals->setEnabled(csvChosen);
-        m_criteria->setEnabled(csvChosen);
+        const auto kind = static_cast<size_t>(nameFilters().indexOf(filter));
+        const bool tabular = kind < m_outputs.size() && m_outputs.at(kind)->tabular();
+        m_totals->setEnabled(tabular);
+        m_criteria->setEnabled(tabular);
     };
     connect(this, &QFileDialog::filterSelected, this, enableFor);
     enableFor(selectedNameFilter());
+}
+
+ReportSaveDialog::~ReportSaveDialog() = default;
+
+QString ReportSaveDialog::withSuffix(const QString& path, int kind) const
+{
+    if (ReportOutputs::forFile(path) || kind < 0 || static_cast<size_t>(kind) >= m_outputs.size())
+        return path;
+    return path + QLatin1Char('.') + m_outputs.at(kind)->suffixes().first();
 }
 
 bool ReportSaveDialog::choose()
 {
     if (exec() != QDialog::Accepted || selectedFiles().isEmpty())
         return false;
-    const int type = std::max(0, static_cast<int>(nameFilters().indexOf(selectedNameFilter())));
-    const QString path = m_settings.WithExtension(selectedFiles().first(), type);
-    m_settings.FilterIndex = type;
+    const int kind = std::max(0, static_cast<int>(nameFilters().indexOf(selectedNameFilter())));
+    const QString path = withSuffix(selectedFiles().first(), kind);
+    m_settings.FilterIndex = kind;
     m_settings.FileName = path;
     m_settings.InitialDir = QFileInfo(path).absolutePath();
     return true;
 }
 
-ReportCsv::Options ReportSaveDialog::csvOptions() const
+ReportOutput::Options ReportSaveDialog::options() const
 {
     return {m_totals->isChecked(), m_criteria->isChecked()};
 }

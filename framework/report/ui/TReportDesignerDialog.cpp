@@ -11,8 +11,8 @@
 #include "data/TParams.h"
 #include "form/ComponentRegistry.h"
 #include "report/engine/ReportCriteria.h"
-#include "report/engine/ReportDocument.h"
 #include "report/output/ReportJob.h"
+#include "report/output/ReportPdf.h"
 #include "report/output/ReportPrint.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -27,7 +27,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
@@ -193,7 +192,7 @@ QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& param
 namespace {
 // The file the user names in the save dialog, opening in the documents folder at first, with
 // the CSV's options.
-QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportCsv::Options& csv)
+QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportOutput::Options& csv)
 {
     TSaveDialog* settings = form->svdSaveReport;
     if (settings->InitialDir.isEmpty())
@@ -201,7 +200,7 @@ QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportCsv::
     ReportSaveDialog dialog(*settings, suggested, csv, form);
     if (!dialog.choose())
         return QString();
-    csv = dialog.csvOptions();
+    csv = dialog.options();
     return settings->FileName;
 }
 } // namespace
@@ -221,10 +220,6 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
             headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title), m_csv);
         if (path.isEmpty())
             return;
-        if (ReportJob::outputFor(path) == ReportJob::Output::None)
-            throw Exception(QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
-                                           "'%1'.")
-                                .arg(QDir::toNativeSeparators(path)));
     }
 
     ReportJob::Request request;
@@ -244,9 +239,8 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
 
     if (command == ReportCommand::SaveAs) {
-        request.output = ReportJob::outputFor(path);
         request.path = path;
-        request.csv = m_csv;
+        request.options = m_csv;
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
@@ -280,7 +274,7 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
 void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages,
                                   TfrmDadosGerRel* form)
 {
-    const ReportDocument::Header& header = pages->frame().header;
+    const ReportFrame::Header& header = pages->frame().header;
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer to choose: the pages go to a PDF file the user is told about.
         const QString path = QDir(documentsDirectory())
@@ -288,7 +282,8 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                            QDateTime::currentDateTime().toString(
                                                QStringLiteral(" - yyyyMMdd-HHmmss")) +
                                            QStringLiteral(".pdf"));
-        if (!ReportJob::writePdf(pages, path, form, true))
+        ReportPdf pdf(path, {});
+        if (!ReportJob::write(pages, pdf, form, true))
             return;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
@@ -306,17 +301,9 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     if (dialog.exec() != QDialog::Accepted)
         return;
     const bool range = printer.printRange() == QPrinter::PageRange;
-    const int first = range ? printer.fromPage() : 1;
-    const int last = range ? printer.toPage() : pages->pageCount();
-    QProgressDialog progress(QStringLiteral("Imprimindo…"), QStringLiteral("Cancelar"), first - 1,
-                             last, form);
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(300);
-    ReportPrint::print(*pages, printer, first, last, [&progress](int page) {
-        progress.setLabelText(QStringLiteral("Imprimindo a página %1…").arg(page));
-        progress.setValue(page - 1);
-        return !progress.wasCanceled();
-    });
+    ReportPrint output(printer, range ? printer.fromPage() : 1,
+                       range ? printer.toPage() : pages->pageCount());
+    ReportJob::write(pages, output, form, true);
 }
 
 void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel* form)

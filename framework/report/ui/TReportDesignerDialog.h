@@ -2,7 +2,7 @@
 
 #include "base/Events.h"
 #include "report/engine/ReportDefinition.h"
-#include "report/output/ReportCsv.h"
+#include "report/output/ReportOutput.h"
 
 #include <QHash>
 #include <QObject>
@@ -45,11 +45,11 @@ public:
     using RunObserver = std::function<bool(ReportCommand, const ReportDefinition&, const TParams&)>;
     static void SetRunObserver(RunObserver observer);
 
-    // Headless runs: the next save-as commands write this file (PDF or CSV, by its suffix)
+    // Headless runs: the next save-as commands write this file (its kind by its suffix)
     // without asking, and without a progress window; an empty path restores the dialogs.
     void SetOutputFile(const QString& path) { m_outputFile = path; }
     // What a CSV holds besides the rows: for headless runs, and as the save dialog's choice.
-    void SetCsvOptions(const ReportCsv::Options& options) { m_csv = options; }
+    void SetCsvOptions(const ReportOutput::Options& options) { m_csv = options; }
     // What the last run that laid out pages produced.
     struct RunResult {
         QString file;
@@ -66,7 +66,7 @@ private:
     void edit(const ReportDefinition& report, TfrmDadosGerRel* form);
 
     QString m_outputFile;
-    ReportCsv::Options m_csv;
+    ReportOutput::Options m_csv;
     RunResult m_lastRun;
     bool m_running = false;
 };
