@@ -6,7 +6,6 @@
 
 CommandLine::CommandLine(const QList<QCommandLineOption>& options) : m_options(options)
 {
-    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addOptions(options);
 }
 
@@ -33,10 +32,10 @@ QString CommandLine::refusal(const QStringList& args) const
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         const auto unknown = QStringLiteral("opção desconhecida '%1'").arg(arg);
-        if (!arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-") ||
-            arg == QLatin1String("--"))
+        // Every option has a long name only: "-x" is none of them.
+        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--"))
             return unknown;
-        const QString word = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString word = arg.mid(2);
         const qsizetype equals = word.indexOf(QLatin1Char('='));
         const QCommandLineOption* known = option(equals < 0 ? word : word.left(equals));
         if (!known)

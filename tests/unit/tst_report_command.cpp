@@ -65,6 +65,7 @@ private slots:
             << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
         QTest::newRow("argument that is no option")
             << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
+        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
         QTest::newRow("value given to a switch")
             << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
         QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
