@@ -1,6 +1,7 @@
 #include "HostOptions.h"
 
 #include "AppPaths.h"
+#include "CommandLine.h"
 #include "base/Exceptions.h"
 
 #include <QFileInfo>
@@ -76,49 +77,44 @@ void readConfigFile(const QString& path, HostOptions& options)
 
 } // namespace
 
-HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
+QList<QCommandLineOption> HostOptions::commandLineOptions()
+{
+    const auto valued = [](const char* name, const QString& what = QStringLiteral("um valor")) {
+        return QCommandLineOption(QLatin1String(name), QString(), what);
+    };
+    return {valued("config", QStringLiteral("um arquivo")),
+            valued("db"),
+            valued("database"),
+            valued("dialect"),
+            valued("branch"),
+            valued("operator"),
+            valued("reports"),
+            QCommandLineOption(QStringLiteral("open"))};
+}
+
+HostOptions HostOptions::from(const CommandLine& commandLine)
 {
     HostOptions options;
-    QStringList remaining;
-    // The system-wide file first, then the user's own (or the file --config names in its
-    // place), then the command line: each overrides what the one before set.
+    // The system-wide file first, then the user's own (or the first file --config names in
+    // its place), then the command line: each overrides what the one before set.
     const QString systemConfig = AppPaths::systemConfigFile();
     if (QFileInfo::exists(systemConfig))
         readConfigFile(systemConfig, options);
-    const int configAt = args.indexOf(QStringLiteral("--config"));
-    if (configAt >= 0) {
-        if (configAt + 1 >= args.size())
-            throw Exception(QStringLiteral("--config precisa de um arquivo"));
-        readConfigFile(args.at(configAt + 1), options);
-    } else if (QFileInfo::exists(AppPaths::userConfigFile())) {
+    if (commandLine.isSet(QStringLiteral("config")))
+        readConfigFile(commandLine.values(QStringLiteral("config")).first(), options);
+    else if (QFileInfo::exists(AppPaths::userConfigFile()))
         readConfigFile(AppPaths::userConfigFile(), options);
-    }
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        const auto value = [&]() -> QString {
-            if (i + 1 >= args.size())
-                throw Exception(QStringLiteral("%1 precisa de um valor").arg(arg));
-            return args.at(++i);
-        };
-        if (arg == QLatin1String("--config"))
-            value();
-        else if (arg == QLatin1String("--db"))
-            options.database.engine = engineFromName(value());
-        else if (arg == QLatin1String("--database"))
-            options.database.path = value();
-        else if (arg == QLatin1String("--dialect"))
-            options.database.dialect = dialectFromName(value());
-        else if (arg == QLatin1String("--branch"))
-            options.branch = value();
-        else if (arg == QLatin1String("--operator"))
-            options.operatorCode = value();
-        else if (arg == QLatin1String("--reports"))
-            options.reportsDirectory = value();
-        else if (arg == QLatin1String("--open"))
-            options.openScreen = true;
-        else
-            remaining << arg;
-    }
+    const auto given = [&commandLine](const char* name, auto apply) {
+        if (commandLine.isSet(QLatin1String(name)))
+            apply(commandLine.value(QLatin1String(name)));
+    };
+    given("db", [&](const QString& v) { options.database.engine = engineFromName(v); });
+    given("database", [&](const QString& v) { options.database.path = v; });
+    given("dialect", [&](const QString& v) { options.database.dialect = dialectFromName(v); });
+    given("branch", [&](const QString& v) { options.branch = v; });
+    given("operator", [&](const QString& v) { options.operatorCode = v; });
+    given("reports", [&](const QString& v) { options.reportsDirectory = v; });
+    options.openScreen = commandLine.isSet(QStringLiteral("open"));
     // Only the demo database, taken when no path is given anywhere, is ever created.
     if (options.database.path.isEmpty() &&
         options.database.engine == DatabaseConfig::Engine::Sqlite) {
@@ -129,11 +125,14 @@ HostOptions HostOptions::parse(const QStringList& args, QStringList* rest)
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
     if (options.database.path.isEmpty())
         throw Exception(QStringLiteral("--database é obrigatório com --db firebird"));
-    if (rest)
-        *rest = remaining;
-    else if (!remaining.isEmpty())
-        throw Exception(QStringLiteral("opção desconhecida '%1'").arg(remaining.first()));
     return options;
+}
+
+HostOptions HostOptions::parse(const QStringList& args)
+{
+    CommandLine commandLine(commandLineOptions());
+    commandLine.parse(args);
+    return from(commandLine);
 }
 
 QString HostOptions::usage()

@@ -9,9 +9,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-HostSession::HostSession(const HostOptions& options)
-    : m_module(ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306")))
+HostSession::HostSession(const HostOptions& options) : m_module(screenModulePath())
 {
+    m_application.SetFaults(&m_faults);
+    m_database.setFaults(&m_faults);
     dtmDBGeral = &m_database;
     m_database.open(options.database);
     LoginContext::Login(options.branch, options.operatorCode);
@@ -23,6 +24,12 @@ HostSession::HostSession(const HostOptions& options)
         options.branch, options.operatorCode,
         QStringLiteral("%1 (%2)").arg(options.database.path, sqlDialectName(m_database.dialect())));
     m_module.load();
+    m_screen = ScreenDescription::read(m_module);
+}
+
+QString HostSession::screenModulePath()
+{
+    return ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306"));
 }
 
 HostSession::~HostSession()

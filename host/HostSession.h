@@ -2,19 +2,29 @@
 
 #include "HostOptions.h"
 #include "MainWindow.h"
+#include "base/FaultInjection.h"
 #include "base/ModuleLoader.h"
 #include "data/dtmDBGeral.h"
+#include "form/ScreenDescription.h"
 #include "form/TApplication.h"
 
-// One running host: database connection, login, main window and the loaded screen module.
+// One running host: database connection, login, main window and the loaded screen module
+// with its description.
 class HostSession {
 public:
     // Opens everything; raises an Exception with a readable reason on failure.
     explicit HostSession(const HostOptions& options);
+    // The file of the screen module the host loads.
+    static QString screenModulePath();
     ~HostSession();
 
     MainWindow& mainWindow() { return m_mainWindow; }
     ModuleLoader& module() { return m_module; }
+    // What the screen module told of itself when it was loaded.
+    const ScreenDescription& screen() const { return m_screen; }
+    // The faults the application object and the database take; none armed unless a test run
+    // arms them.
+    FaultInjection& faults() { return m_faults; }
     // What the menu does: calls the module's IniProc, showing any failure.
     void openChequeScreen();
     // A further load request for the screen module; the module counts them.
@@ -26,8 +36,10 @@ public:
 private:
     void releaseModuleForms();
 
+    FaultInjection m_faults;
     TApplication m_application;
     TdtmDBGeral m_database;
     MainWindow m_mainWindow;
     ModuleLoader m_module;
+    ScreenDescription m_screen;
 };

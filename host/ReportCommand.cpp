@@ -1,13 +1,11 @@
 #include "ReportCommand.h"
 
-#include "OffscreenMessages.h"
-
-#include "HostOptions.h"
 #include "HostSession.h"
+#include "OffscreenMessages.h"
+#include "ReportCommandLine.h"
 #include "base/Consiste.h"
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
-#include "base/SearchText.h"
 #include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
@@ -18,7 +16,6 @@
 #include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "form/CriteriaSets.h"
-#include "report/output/ReportOutputs.h"
 #include "report/ui/TReportDesignerDialog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -31,7 +28,6 @@
 #include <QJsonDocument>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QRegularExpression>
 #include <cstdio>
 #include <optional>
 
@@ -39,190 +35,44 @@ namespace host {
 
 namespace {
 
-// A bad command line: the message, and exit code 2.
-struct UsageError {
-    QString message;
-};
-
 // A step the screen refused, or a failure; exit code 1. Most are told where they happen.
 struct Refused {
     bool told = true;
 };
-
-// The criteria as given on the command line, checked for form but not yet applied.
-struct Criteria {
-    std::optional<int> report;
-    std::optional<QStringList> companies, accounts;
-    std::optional<QString> emissionFrom, emissionTo, clearingFrom, clearingTo;
-    std::optional<QString> chequeFrom, chequeTo;
-    std::optional<QStringList> states;
-    std::optional<int> reconciliation;
-    std::optional<QString> filter; // a saved criteria set, applied before the options above
-    QString output;
-    ReportOutput::Options csv;
-    bool params = false;
-};
-
-// "DD/MM/YYYY" or "YYYY-MM-DD" as the date edit's text; "" stays "" (an empty edit).
-QString dateText(const QString& option, const QString& value)
-{
-    if (value.trimmed().isEmpty())
-        return QString();
-    QDate date = QDate::fromString(value.trimmed(), QStringLiteral("dd/MM/yyyy"));
-    if (!date.isValid())
-        date = QDate::fromString(value.trimmed(), Qt::ISODate);
-    if (!date.isValid())
-        throw UsageError{QStringLiteral("%1: data inválida '%2' (use DD/MM/AAAA ou AAAA-MM-DD)")
-                             .arg(option, value)};
-    return date.toString(QStringLiteral("dd/MM/yyyy"));
-}
-
-QString chequeText(const QString& option, const QString& value)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{0,6}$"));
-    if (!digits.match(value.trimmed()).hasMatch())
-        throw UsageError{QStringLiteral("%1: número de cheque inválido '%2' (até 6 dígitos)")
-                             .arg(option, value)};
-    return value.trimmed();
-}
-
-QStringList codes(const QString& option, const QString& value)
-{
-    // A code given twice is picked once, as in the screen's list.
-    QStringList list;
-    for (const QString& code : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        if (!code.trimmed().isEmpty() && !list.contains(code.trimmed()))
-            list << code.trimmed();
-    if (list.isEmpty())
-        throw UsageError{QStringLiteral("%1: informe ao menos um código").arg(option)};
-    return list;
-}
-
-QString plain(const QString& text)
-{
-    return SearchText::folded(text.trimmed());
-}
-
-QStringList states(const QString& value)
-{
-    static const QStringList known{QStringLiteral("emitido"), QStringLiteral("cancelado"),
-                                   QStringLiteral("disponivel")};
-    QStringList list;
-    for (const QString& item : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QString state = plain(item);
-        if (!known.contains(state))
-            throw UsageError{QStringLiteral("--states: status desconhecido '%1' (use emitido, "
-                                            "cancelado, disponivel)")
-                                 .arg(item)};
-        list << state;
-    }
-    return list;
-}
-
-int reconciliation(const QString& value)
-{
-    const QString key = plain(value);
-    if (key == QLatin1String("todos"))
-        return 0;
-    if (key == QLatin1String("compensado"))
-        return 1;
-    if (key == QLatin1String("nao-compensado"))
-        return 2;
-    throw UsageError{QStringLiteral("--reconciliation: valor desconhecido '%1' (use todos, "
-                                    "compensado ou nao-compensado)")
-                         .arg(value)};
-}
-
-// Splits the report's options from the host's common ones.
-Criteria parseCriteria(const QStringList& args, QStringList& rest)
-{
-    Criteria criteria;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        const auto value = [&]() -> QString {
-            if (i + 1 >= args.size())
-                throw UsageError{QStringLiteral("%1 precisa de um valor").arg(arg)};
-            return args.at(++i);
-        };
-        if (arg == QLatin1String("--report")) {
-            bool ok = false;
-            const QString text = value();
-            criteria.report = text.toInt(&ok);
-            if (!ok || *criteria.report < 0)
-                throw UsageError{QStringLiteral("--report: índice inválido '%1'").arg(text)};
-        } else if (arg == QLatin1String("--companies")) {
-            criteria.companies = codes(arg, value());
-        } else if (arg == QLatin1String("--accounts")) {
-            criteria.accounts = codes(arg, value());
-        } else if (arg == QLatin1String("--emission-from")) {
-            criteria.emissionFrom = dateText(arg, value());
-        } else if (arg == QLatin1String("--emission-to")) {
-            criteria.emissionTo = dateText(arg, value());
-        } else if (arg == QLatin1String("--clearing-from")) {
-            criteria.clearingFrom = dateText(arg, value());
-        } else if (arg == QLatin1String("--clearing-to")) {
-            criteria.clearingTo = dateText(arg, value());
-        } else if (arg == QLatin1String("--check-from")) {
-            criteria.chequeFrom = chequeText(arg, value());
-        } else if (arg == QLatin1String("--check-to")) {
-            criteria.chequeTo = chequeText(arg, value());
-        } else if (arg == QLatin1String("--states")) {
-            criteria.states = states(value());
-        } else if (arg == QLatin1String("--reconciliation")) {
-            criteria.reconciliation = reconciliation(value());
-        } else if (arg == QLatin1String("--filter")) {
-            criteria.filter = value();
-        } else if (arg == QLatin1String("--output")) {
-            criteria.output = value();
-        } else if (arg == QLatin1String("--params")) {
-            criteria.params = true;
-        } else if (arg == QLatin1String("--csv-totals")) {
-            criteria.csv.totals = true;
-        } else if (arg == QLatin1String("--csv-criteria")) {
-            criteria.csv.criteria = true;
-        } else {
-            rest << arg;
-        }
-    }
-    if (!criteria.params && criteria.output.isEmpty())
-        throw UsageError{
-            QStringLiteral("informe o arquivo de saída com --output (ou use --params)")};
-    if (!criteria.output.isEmpty()) {
-        const auto output = ReportOutputs::forFile(criteria.output);
-        if (!output)
-            throw UsageError{QStringLiteral("--output: o arquivo deve terminar em %1: '%2'")
-                                 .arg(ReportOutputs::suffixesText(), criteria.output)};
-        if ((criteria.csv.totals || criteria.csv.criteria) && !output->tabular())
-            throw UsageError{QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
-                                 .arg(ReportOutputs::suffixesText(true), criteria.output)};
-        const QFileInfo directory(QFileInfo(criteria.output).absolutePath());
-        if (!directory.isDir() || !directory.isWritable())
-            throw UsageError{QStringLiteral("--output: o diretório '%1' não existe ou não aceita "
-                                            "gravação")
-                                 .arg(QDir::toNativeSeparators(directory.filePath()))};
-    }
-    return criteria;
-}
 
 void fail(const QString& message)
 {
     std::fprintf(stderr, "klx: %s\n", qUtf8Printable(message));
 }
 
+// The screen's controls by role that the command drives, checked when the module loads.
+void requireRoles(const ScreenDescription& screen)
+{
+    screen.requireControls(
+        {ScreenRole::companiesList, ScreenRole::companiesSearch, ScreenRole::accountsList,
+         ScreenRole::accountsSearch, ScreenRole::emissionFrom, ScreenRole::emissionTo,
+         ScreenRole::clearingFrom, ScreenRole::clearingTo, ScreenRole::checkFrom,
+         ScreenRole::checkTo, ScreenRole::stateIssued, ScreenRole::stateCancelled,
+         ScreenRole::stateAvailable, ScreenRole::reconciliation});
+    screen.variableIn(ScreenRole::defaultsPending);
+}
+
 // Drives the open screen the way a user would, stopping at the first message it shows.
 class ScreenDriver {
 public:
-    ScreenDriver(TfrmDadosGerRel* form, const QStringList& messages)
-        : m_form(form), m_messages(messages)
+    ScreenDriver(TfrmDadosGerRel* form, const ScreenDescription& screen,
+                 const QStringList& messages)
+        : m_form(form), m_screen(screen), m_messages(messages)
     {
     }
 
-    template <class T> T* control(const char* name) const
+    // The control in that role; raises an Exception naming it when the form lacks it.
+    template <class T> T* control(const char* role) const
     {
-        T* found = m_form->findChild<T*>(QLatin1String(name));
+        const QString name = m_screen.control(role);
+        T* found = m_form->findChild<T*>(name);
         if (!found)
-            throw Exception(
-                QStringLiteral("a tela não tem o controle %1").arg(QLatin1String(name)));
+            throw Exception(QStringLiteral("a tela não tem o controle %1").arg(name));
         return found;
     }
 
@@ -259,13 +109,14 @@ public:
 
     void setStates(const QStringList& wanted)
     {
-        const QList<QPair<const char*, QString>> boxes{{"chbEmit", QStringLiteral("emitido")},
-                                                       {"chbCanc", QStringLiteral("cancelado")},
-                                                       {"chbDisp", QStringLiteral("disponivel")}};
+        const QList<QPair<const char*, QString>> boxes{
+            {ScreenRole::stateIssued, QStringLiteral("emitido")},
+            {ScreenRole::stateCancelled, QStringLiteral("cancelado")},
+            {ScreenRole::stateAvailable, QStringLiteral("disponivel")}};
         // Boxes to check first, so the status group never passes through "none".
         for (bool checking : {true, false}) {
-            for (const auto& [name, state] : boxes) {
-                auto* box = control<TCheckBox>(name);
+            for (const auto& [role, state] : boxes) {
+                auto* box = control<TCheckBox>(role);
                 const bool on = wanted.contains(state);
                 if (on != checking || box->Checked() == on)
                     continue;
@@ -277,10 +128,10 @@ public:
     }
 
     // Chooses "Lista" and answers the list picker with the codes.
-    void pick(const char* radio, const char* button, const QStringList& codes,
+    void pick(const char* listRole, const char* searchRole, const QStringList& codes,
               const QString& option)
     {
-        auto* choice = control<TRadioButton>(radio);
+        auto* choice = control<TRadioButton>(listRole);
         requireEnabled(choice, option);
         choice->SetChecked(true);
         settle();
@@ -303,7 +154,7 @@ public:
             }
             return missing.isEmpty() ? std::optional<QStringList>(marked) : std::nullopt;
         });
-        control<TButtonFlat>(button)->click();
+        control<TButtonFlat>(searchRole)->click();
         Pesqlista::SetImplementation({});
         settle();
         if (!asked) {
@@ -320,9 +171,9 @@ public:
     }
 
     // Types the text into the edit and leaves it, raising its exit handler.
-    void type(const char* name, const QString& text, const QString& option)
+    void type(const char* role, const QString& text, const QString& option)
     {
-        auto* edit = control<TMaskEdit>(name);
+        auto* edit = control<TMaskEdit>(role);
         requireEnabled(edit, option);
         edit->SetText(text);
         Dispatcher::run([edit] {
@@ -334,7 +185,7 @@ public:
 
     void selectReconciliation(int index)
     {
-        auto* list = control<TComboBox>("cbbConciliacao");
+        auto* list = control<TComboBox>(ScreenRole::reconciliation);
         requireEnabled(list, QStringLiteral("--reconciliation"));
         list->SelectByUser(index);
         settle();
@@ -348,7 +199,16 @@ public:
 
 private:
     TfrmDadosGerRel* m_form;
+    const ScreenDescription& m_screen;
     const QStringList& m_messages;
+};
+
+// Keeps the command the screen prepared instead of running it: the parameters it bound.
+class PreparedReportKeeper : public ReportCommandRunner {
+public:
+    void Run(const PreparedReport& report, ReportHost&) override { kept = report; }
+
+    std::optional<PreparedReport> kept;
 };
 
 QJsonValue jsonValue(const TParam& param)
@@ -410,7 +270,8 @@ TfrmDadosGerRel* openScreen(HostSession& session)
     session.mainWindow().activateWindow();
     QCoreApplication::processEvents();
     session.openChequeScreen();
-    bool* pending = static_cast<bool*>(session.module().symbol("boPrimVez"));
+    const QString pendingName = session.screen().variableIn(ScreenRole::defaultsPending);
+    const bool* pending = static_cast<bool*>(session.module().symbol(pendingName.toUtf8()));
     QElapsedTimer clock;
     clock.start();
     TfrmDadosGerRel* form = nullptr;
@@ -425,23 +286,25 @@ TfrmDadosGerRel* openScreen(HostSession& session)
     throw Exception(QStringLiteral("a tela KLX47306 não abriu"));
 }
 
-void apply(ScreenDriver& screen, const Criteria& criteria)
+void apply(ScreenDriver& screen, const ReportRequest& criteria)
 {
     if (criteria.report)
         screen.selectReport(*criteria.report);
     if (criteria.states)
         screen.setStates(*criteria.states);
     if (criteria.companies)
-        screen.pick("rdgLista", "sbtLista", *criteria.companies, QStringLiteral("--companies"));
+        screen.pick(ScreenRole::companiesList, ScreenRole::companiesSearch, *criteria.companies,
+                    QStringLiteral("--companies"));
     if (criteria.accounts)
-        screen.pick("rdgListaConta", "sbtConta", *criteria.accounts, QStringLiteral("--accounts"));
+        screen.pick(ScreenRole::accountsList, ScreenRole::accountsSearch, *criteria.accounts,
+                    QStringLiteral("--accounts"));
     const QList<QPair<const std::optional<QString>*, QPair<const char*, const char*>>> edits{
-        {&criteria.emissionFrom, {"depEmissaoIni", "--emission-from"}},
-        {&criteria.emissionTo, {"depEmissaoFin", "--emission-to"}},
-        {&criteria.clearingFrom, {"depCompensacaoIni", "--clearing-from"}},
-        {&criteria.clearingTo, {"depCompensacaoFin", "--clearing-to"}},
-        {&criteria.chequeFrom, {"medChequeIni", "--check-from"}},
-        {&criteria.chequeTo, {"medChequeFin", "--check-to"}}};
+        {&criteria.emissionFrom, {ScreenRole::emissionFrom, "--emission-from"}},
+        {&criteria.emissionTo, {ScreenRole::emissionTo, "--emission-to"}},
+        {&criteria.clearingFrom, {ScreenRole::clearingFrom, "--clearing-from"}},
+        {&criteria.clearingTo, {ScreenRole::clearingTo, "--clearing-to"}},
+        {&criteria.chequeFrom, {ScreenRole::checkFrom, "--check-from"}},
+        {&criteria.chequeTo, {ScreenRole::checkTo, "--check-to"}}};
     for (const auto& [value, names] : edits)
         if (*value)
             screen.type(names.first, **value, QLatin1String(names.second));
@@ -449,70 +312,67 @@ void apply(ScreenDriver& screen, const Criteria& criteria)
         screen.selectReconciliation(*criteria.reconciliation);
 }
 
-int runReport(const Criteria& criteria, const HostOptions& options)
+int runReport(const ReportRequest& request)
 {
-    if (criteria.filter) {
+    const HostOptions& options = request.host;
+    if (request.filter) {
         const CriteriaSets sets(QStringLiteral("KLX47306"), options.operatorCode);
-        if (!sets.contains(*criteria.filter)) {
+        if (!sets.contains(*request.filter)) {
             const QStringList names = sets.names();
             fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
-                     .arg(options.operatorCode, *criteria.filter,
+                     .arg(options.operatorCode, *request.filter,
                           names.isEmpty() ? QStringLiteral("nenhum")
                                           : names.join(QStringLiteral(", "))));
             return 2;
         }
     }
+    PreparedReportKeeper keeper; // outlives the form it is set on
     HostSession session(options);
+    requireRoles(session.screen());
     QStringList messages;
     Consiste::SetPresenter([&messages](const QString& text) {
         messages << text;
         fail(text);
     });
     struct PresenterReset {
-        ~PresenterReset()
-        {
-            Consiste::SetPresenter({});
-            TReportDesignerDialog::SetRunObserver({});
-        }
+        ~PresenterReset() { Consiste::SetPresenter({}); }
     } reset;
 
     TfrmDadosGerRel* form = openScreen(session);
     // Each broken definition is told once; the one chosen is refused with its error instead.
-    const int chosen = criteria.report.value_or(form->cbbReportNames->GetItemIndex());
+    const int chosen = request.report.value_or(form->cbbReportNames->GetItemIndex());
     for (int i = 0; i < form->Reports().size(); ++i)
         if (form->Reports().at(i).broken() && i != chosen)
             fail(QStringLiteral("aviso: relatório %1 ignorado: %2")
                      .arg(i)
                      .arg(form->Reports().at(i).error));
-    ScreenDriver screen(form, messages);
+    ScreenDriver screen(form, session.screen(), messages);
     try {
-        if (criteria.filter) {
+        if (request.filter) {
             // The screen loads its set as its "Filtros" menu does; what it could not apply
             // was printed and does not stop the run, a refusal of the screen does.
             bool loaded = false;
             QMetaObject::invokeMethod(form, "loadCriteriaSet", Qt::DirectConnection,
-                                      Q_RETURN_ARG(bool, loaded), Q_ARG(QString, *criteria.filter));
+                                      Q_RETURN_ARG(bool, loaded), Q_ARG(QString, *request.filter));
             if (!loaded)
                 throw Refused();
             messages.clear();
         }
-        apply(screen, criteria);
-        if (criteria.params) {
-            QByteArray json;
-            TReportDesignerDialog::SetRunObserver(
-                [&](::ReportCommand, const ReportDefinition& report, const TParams& params) {
-                    json = paramsJson(report, form->cbbReportNames->GetItemIndex(), params);
-                    return true;
-                });
+        apply(screen, request);
+        if (request.params) {
+            form->SetCommandRunner(&keeper);
             screen.press(form->sbtPreview);
-            if (json.isEmpty())
+            if (!keeper.kept)
                 throw Refused{false};
+            const QByteArray json =
+                paramsJson(keeper.kept->definition, form->cbbReportNames->GetItemIndex(),
+                           *keeper.kept->params);
             std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
             return 0;
         }
-        const QString path = QFileInfo(criteria.output).absoluteFilePath();
+        const QString path = QFileInfo(request.output).absoluteFilePath();
         form->rpddPadrao->SetOutputFile(path);
-        form->rpddPadrao->SetCsvOptions(criteria.csv);
+        form->rpddPadrao->SetCsvOptions(request.csv);
         screen.press(form->sbtSalvarComo);
         const auto& run = form->rpddPadrao->LastRun();
         if (run.file != path)
@@ -542,21 +402,15 @@ int ReportCommand::run(const QStringList& args)
         std::printf("%s", qUtf8Printable(usage()));
         return 0;
     }
-    Criteria criteria;
-    HostOptions options;
+    ReportRequest request;
     try {
-        QStringList rest;
-        criteria = parseCriteria(args, rest);
-        options = HostOptions::parse(rest, nullptr);
-    } catch (const UsageError& e) {
-        fail(e.message + QStringLiteral("\n(klx report --help mostra as opções)"));
-        return 2;
+        request = ReportRequest::parse(args);
     } catch (const Exception& e) {
         fail(e.Message() + QStringLiteral("\n(klx report --help mostra as opções)"));
         return 2;
     }
     try {
-        return runReport(criteria, options);
+        return runReport(request);
     } catch (const Exception& e) {
         fail(e.Message());
         return 1;

@@ -1,5 +1,5 @@
-// The host application: opens the check report screen in its main window, runs the
-// screen headless to write reports, and runs scenario files for tests.
+// The host application: opens the check report screen in its main window, and runs the
+// screen headless to write reports.
 #include "AppPaths.h"
 #include "HostOptions.h"
 #include "HostSession.h"
@@ -8,10 +8,10 @@
 #include "base/Consiste.h"
 #include "base/Exceptions.h"
 #include "base/Localization.h"
-#include "scenario/ScenarioRunner.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -21,7 +21,7 @@ int runApplication(const QStringList& args)
 {
     HostOptions options;
     try {
-        options = HostOptions::parse(args, nullptr);
+        options = HostOptions::parse(args);
     } catch (const Exception& e) {
         std::fprintf(stderr, "klx: %s\n\nOpções:\n%s", qUtf8Printable(e.Message()),
                      qUtf8Printable(HostOptions::usage()));
@@ -56,6 +56,14 @@ bool headless()
            qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// Whether the arguments name an output file ("--output FILE" or "--output=FILE").
+bool namesOutput(const QStringList& args)
+{
+    return std::any_of(args.cbegin(), args.cend(), [](const QString& arg) {
+        return arg == QLatin1String("--output") || arg.startsWith(QLatin1String("--output="));
+    });
+}
+
 // "--version" anywhere on the command line ("klx --version", "klx report --version").
 bool asksForVersion(int argc, char* argv[])
 {
@@ -73,26 +81,19 @@ int main(int argc, char* argv[])
     }
     QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     // Without a display, opening the screen writes its report instead.
-    const bool reportInstead = command != QLatin1String("scenario") &&
-                               command != QLatin1String("scenario-case") &&
-                               command != QLatin1String("report") && headless();
-    if ((command == QLatin1String("scenario-case") || command == QLatin1String("report") ||
-         reportInstead) &&
+    const bool reportInstead = command != QLatin1String("report") && headless();
+    if ((command == QLatin1String("report") || reportInstead) &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     AppPaths::setApplicationIdentity();
     Localization::install();
     QStringList args = QApplication::arguments().mid(1);
-    if (command == QLatin1String("scenario"))
-        return ScenarioRunner::runFiles(args.mid(1));
-    if (command == QLatin1String("scenario-case"))
-        return ScenarioRunner::runOneCase(args.mid(1));
     if (command == QLatin1String("report"))
         return host::ReportCommand::run(args.mid(1));
     if (reportInstead && command != QLatin1String("--help") && command != QLatin1String("-h")) {
         args.removeAll(QStringLiteral("--open"));
-        if (!args.contains(QStringLiteral("--output")))
+        if (!namesOutput(args))
             args << QStringLiteral("--output") << QStringLiteral("relacao-de-cheques.pdf");
         std::fprintf(stderr, "klx: sem tela disponível; gravando o relatório da tela KLX47306.\n");
         return host::ReportCommand::run(args);
@@ -100,9 +101,6 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
         std::printf("uso: klx [OPÇÕES] [--open]\n"
                     "     klx report [CRITÉRIOS] --output ARQUIVO.pdf|.csv (klx report --help)\n"
-                    "     klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
-                    "[--server HOST/PORTA]\n"
-                    "                  ARQUIVO...\n"
                     "     klx --version\n\n"
                     "Opções:\n%s",
                     qUtf8Printable(HostOptions::usage()));

@@ -1,6 +1,7 @@
 #include "Cli_klx47306.h"
 
 #include "ChequeCriteria.h"
+#include "ChequeNames.h"
 #include "PickSummary.h"
 #include "base/Consiste.h"
 #include "base/Dispatcher.h"
@@ -144,29 +145,29 @@ void TfrmCheque::bindComponents()
 {
     TfrmDadosGerRel::bindComponents();
     grbEmpresa = component<TGroupBox>(QStringLiteral("grbEmpresa"));
-    rdgTodos = component<TRadioButton>(QStringLiteral("rdgTodos"));
-    rdgLista = component<TRadioButton>(QStringLiteral("rdgLista"));
-    sbtLista = component<TButtonFlat>(QStringLiteral("sbtLista"));
+    rdgTodos = component<TRadioButton>(QLatin1String(ChequeControls::companiesAll));
+    rdgLista = component<TRadioButton>(QLatin1String(ChequeControls::companiesList));
+    sbtLista = component<TButtonFlat>(QLatin1String(ChequeControls::companiesSearch));
     grbContaCorrente = component<TGroupBox>(QStringLiteral("grbContaCorrente"));
-    rdgTodasContas = component<TRadioButton>(QStringLiteral("rdgTodasContas"));
-    rdgListaConta = component<TRadioButton>(QStringLiteral("rdgListaConta"));
-    sbtConta = component<TButtonFlat>(QStringLiteral("sbtConta"));
+    rdgTodasContas = component<TRadioButton>(QLatin1String(ChequeControls::accountsAll));
+    rdgListaConta = component<TRadioButton>(QLatin1String(ChequeControls::accountsList));
+    sbtConta = component<TButtonFlat>(QLatin1String(ChequeControls::accountsSearch));
     grbEmissao = component<TGroupBox>(QStringLiteral("grbEmissao"));
-    depEmissaoIni = component<TDateEditPlus>(QStringLiteral("depEmissaoIni"));
-    depEmissaoFin = component<TDateEditPlus>(QStringLiteral("depEmissaoFin"));
+    depEmissaoIni = component<TDateEditPlus>(QLatin1String(ChequeControls::emissionFrom));
+    depEmissaoFin = component<TDateEditPlus>(QLatin1String(ChequeControls::emissionTo));
     grbCompensacao = component<TGroupBox>(QStringLiteral("grbCompensacao"));
-    depCompensacaoIni = component<TDateEditPlus>(QStringLiteral("depCompensacaoIni"));
-    depCompensacaoFin = component<TDateEditPlus>(QStringLiteral("depCompensacaoFin"));
+    depCompensacaoIni = component<TDateEditPlus>(QLatin1String(ChequeControls::clearingFrom));
+    depCompensacaoFin = component<TDateEditPlus>(QLatin1String(ChequeControls::clearingTo));
     grbStatus = component<TGroupBox>(QStringLiteral("grbStatus"));
-    chbEmit = component<TCheckBox>(QStringLiteral("chbEmit"));
-    chbCanc = component<TCheckBox>(QStringLiteral("chbCanc"));
-    chbDisp = component<TCheckBox>(QStringLiteral("chbDisp"));
+    chbEmit = component<TCheckBox>(QLatin1String(ChequeControls::stateIssued));
+    chbCanc = component<TCheckBox>(QLatin1String(ChequeControls::stateCancelled));
+    chbDisp = component<TCheckBox>(QLatin1String(ChequeControls::stateAvailable));
     grbCheque = component<TGroupBox>(QStringLiteral("grbCheque"));
-    medChequeIni = component<TMaskEdit>(QStringLiteral("medChequeIni"));
-    medChequeFin = component<TMaskEdit>(QStringLiteral("medChequeFin"));
+    medChequeIni = component<TMaskEdit>(QLatin1String(ChequeControls::checkFrom));
+    medChequeFin = component<TMaskEdit>(QLatin1String(ChequeControls::checkTo));
     grbConc = component<TGroupBox>(QStringLiteral("grbConc"));
     lblConciliacao = component<TLabel>(QStringLiteral("lblConciliacao"));
-    cbbConciliacao = component<TComboBox>(QStringLiteral("cbbConciliacao"));
+    cbbConciliacao = component<TComboBox>(QLatin1String(ChequeControls::reconciliation));
     qryEmpresa = component<TADOIBQuery>(QStringLiteral("qryEmpresa"));
     dtsEmpresa__ = component<TDataSource>(QStringLiteral("dtsEmpresa__"));
     qryConta = component<TADOIBQuery>(QStringLiteral("qryConta"));
@@ -175,7 +176,7 @@ void TfrmCheque::bindComponents()
     qryContaCDPICTAGEN = component<TField>(QStringLiteral("qryContaCDPICTAGEN"));
     lblListaEmpresa = component<TLabel>(QStringLiteral("lblListaEmpresa"));
     lblListaConta = component<TLabel>(QStringLiteral("lblListaConta"));
-    sbtFiltros = component<TButtonFlat>(QStringLiteral("sbtFiltros"));
+    sbtFiltros = component<TButtonFlat>(QLatin1String(ChequeControls::filters));
 
     // A list shows as in force while its "Lista" is chosen.
     connect(rdgLista, &QAbstractButton::toggled, lblListaEmpresa, &QWidget::setEnabled);
@@ -513,31 +514,33 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
     const QString none;
 
     if (rdgTodos->Checked()) {
-        assignString(params, QStringLiteral("P_CDEMPRESA"), [&] { return none; });
-        assignString(params, QStringLiteral("P_TCDEMPRESA"), [&] { return all; });
+        assignString(params, QLatin1String(ChequeParameters::companies), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allCompanies), [&] { return all; });
     } else {
-        assignString(params, QStringLiteral("P_CDEMPRESA"), [] { return stListaEmpresa; });
-        assignString(params, QStringLiteral("P_TCDEMPRESA"), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::companies),
+                     [] { return stListaEmpresa; });
+        assignString(params, QLatin1String(ChequeParameters::allCompanies), [&] { return none; });
     }
 
     if (rdgTodasContas->Checked()) {
-        assignString(params, QStringLiteral("P_CDREDUCONT"), [&] { return none; });
-        assignString(params, QStringLiteral("P_TCDREDUCONT"), [&] { return all; });
+        assignString(params, QLatin1String(ChequeParameters::accounts), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allAccounts), [&] { return all; });
     } else {
-        assignString(params, QStringLiteral("P_CDREDUCONT"), [] { return stListaConta; });
-        assignString(params, QStringLiteral("P_TCDREDUCONT"), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::accounts),
+                     [] { return stListaConta; });
+        assignString(params, QLatin1String(ChequeParameters::allAccounts), [&] { return none; });
     }
 
     if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty()) {
-        assignString(params, QStringLiteral("P_NRCHEQUEINI"),
+        assignString(params, QLatin1String(ChequeParameters::checkFrom),
                      [&] { return medChequeIni->GetText(); });
-        assignString(params, QStringLiteral("P_NRCHEQUEFIN"),
+        assignString(params, QLatin1String(ChequeParameters::checkTo),
                      [&] { return medChequeFin->GetText(); });
-        assignString(params, QStringLiteral("P_TNRCHEQUE"), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allChecks), [&] { return none; });
     } else {
-        assignString(params, QStringLiteral("P_NRCHEQUEINI"), [&] { return none; });
-        assignString(params, QStringLiteral("P_NRCHEQUEFIN"), [&] { return none; });
-        assignString(params, QStringLiteral("P_TNRCHEQUE"), [&] { return all; });
+        assignString(params, QLatin1String(ChequeParameters::checkFrom), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::checkTo), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allChecks), [&] { return all; });
     }
 
     enum class EmissionDates { FromEdits, Zero, Untouched };
@@ -553,35 +556,40 @@ void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
             emission = EmissionDates::Untouched;
     }
     if (emission == EmissionDates::FromEdits) {
-        assignDate(params, QStringLiteral("P_DTINI"), [&] { return depEmissaoIni->GetDate(); });
-        assignDate(params, QStringLiteral("P_DTFIN"), [&] { return depEmissaoFin->GetDate(); });
+        assignDate(params, QLatin1String(ChequeParameters::emissionFrom),
+                   [&] { return depEmissaoIni->GetDate(); });
+        assignDate(params, QLatin1String(ChequeParameters::emissionTo),
+                   [&] { return depEmissaoFin->GetDate(); });
     } else if (emission == EmissionDates::Zero) {
-        assignDate(params, QStringLiteral("P_DTINI"), [] { return TDateTime(0); });
-        assignDate(params, QStringLiteral("P_DTFIN"), [] { return TDateTime(0); });
+        assignDate(params, QLatin1String(ChequeParameters::emissionFrom),
+                   [] { return TDateTime(0); });
+        assignDate(params, QLatin1String(ChequeParameters::emissionTo),
+                   [] { return TDateTime(0); });
     }
 
     const int checked = inNumMarcado;
     if (checked < 3 && checked != 0) {
-        assignString(params, QStringLiteral("P_STATUS"), [] { return stStatusChq; });
-        assignString(params, QStringLiteral("P_TSTATUS"), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::states), [] { return stStatusChq; });
+        assignString(params, QLatin1String(ChequeParameters::allStates), [&] { return none; });
     } else if (checked == 3) {
-        assignString(params, QStringLiteral("P_STATUS"), [&] { return none; });
-        assignString(params, QStringLiteral("P_TSTATUS"), [] { return QStringLiteral("TODOS"); });
+        assignString(params, QLatin1String(ChequeParameters::states), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allStates),
+                     [] { return QStringLiteral("TODOS"); });
     }
 
-    assignInteger(params, QStringLiteral("P_IDCOMPENSADO"),
+    assignInteger(params, QLatin1String(ChequeParameters::reconciliation),
                   [&] { return cbbConciliacao->GetItemIndex(); });
 
     if (depCompensacaoIni->GetDate() != 0 && depCompensacaoFin->GetDate() != 0) {
-        assignDate(params, QStringLiteral("P_DTCOMPINI"),
+        assignDate(params, QLatin1String(ChequeParameters::clearingFrom),
                    [&] { return depCompensacaoIni->GetDate(); });
-        assignDate(params, QStringLiteral("P_DTCOMPFIN"),
+        assignDate(params, QLatin1String(ChequeParameters::clearingTo),
                    [&] { return depCompensacaoFin->GetDate(); });
-        assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allClearing), [&] { return none; });
     } else {
-        assignString(params, QStringLiteral("P_DTCOMPINI"), [&] { return none; });
-        assignString(params, QStringLiteral("P_DTCOMPFIN"), [&] { return none; });
-        assignString(params, QStringLiteral("P_TDTCOMP"), [&] { return all; });
+        assignString(params, QLatin1String(ChequeParameters::clearingFrom), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::clearingTo), [&] { return none; });
+        assignString(params, QLatin1String(ChequeParameters::allClearing), [&] { return all; });
     }
 }
 

@@ -1,5 +1,7 @@
-// The module's package entry: the exported opening call and the unit's initialisation and
-// finalisation, counted so that only the first load and the last unload act.
+// The module's package entry: the exported opening call, the screen's description and the
+// unit's initialisation and finalisation, counted so that only the first load and the last
+// unload act.
+#include "ChequeDescription.h"
 #include "Cli_klx47306.h"
 
 namespace {
@@ -12,6 +14,12 @@ extern "C" {
 Q_DECL_EXPORT void IniProc()
 {
     CriaCheque();
+}
+
+// What the screen is to its host: its form, controls, variables and report parameters.
+Q_DECL_EXPORT const ScreenTable* DescribeScreen()
+{
+    return &chequeScreenTable();
 }
 
 // Called by the host's module loader after each load request.

@@ -14,11 +14,16 @@ for path in ./usr/bin/klx ./usr/bin/klx-gendata \
             ./usr/share/man/man1/klx-gendata.1.gz; do
     grep -qx -- "$path" <<<"$contents" || { echo "o pacote não tem $path" >&2; exit 1; }
 done
-if grep -E 'tst_|report_bench' <<<"$contents"; then
+if grep -E 'tst_|report_bench|klx-scenario' <<<"$contents"; then
     echo "o pacote leva programas de teste" >&2
     exit 1
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
+# The scenario driver alone links Qt Test; the programs the package carries do not.
+if grep -q libqt6test6 <<<"$depends"; then
+    echo "Depends tem libqt6test6: $depends" >&2
+    exit 1
+fi
 for package in libqt6sql6-sqlite libqt6sql6-ibase firebird3.0-server-core fonts-dejavu-core \
                qt6-translations-l10n \
                libqt6widgets6; do

@@ -31,7 +31,7 @@ QSqlQuery runLookup(const QString& sql, const QString& value, const QString& wha
         return EDatabaseError(QStringLiteral("Não foi possível ler %1: %2").arg(what, reason));
     };
     QSqlQuery query(openDatabase());
-    if (dtmDBGeral->takeFailNextOpen())
+    if (dtmDBGeral->takeQueryFault())
         throw failure(QStringLiteral("conexão perdida."));
     query.setForwardOnly(true);
     if (!query.prepare(sql))

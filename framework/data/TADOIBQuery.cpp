@@ -40,7 +40,7 @@ void TADOIBQuery::Open()
     Close();
     if (!dtmDBGeral || !dtmDBGeral->isOpen())
         throw EDatabaseError(QStringLiteral("Não há conexão com o banco de dados."));
-    if (dtmDBGeral->takeFailNextOpen())
+    if (dtmDBGeral->takeQueryFault())
         throw EDatabaseError(
             QStringLiteral("Erro de banco de dados ao abrir '%1': conexão perdida.")
                 .arg(objectName()));

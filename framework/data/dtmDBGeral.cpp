@@ -1,6 +1,7 @@
 #include "data/dtmDBGeral.h"
 
 #include "base/Exceptions.h"
+#include "base/FaultInjection.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdLockDirectory.h"
 #include "data/SqlParameters.h"
@@ -402,9 +403,7 @@ SqlDialect TdtmDBGeral::dialect() const
                                                                : SqlDialect::Oracle;
 }
 
-bool TdtmDBGeral::takeFailNextOpen()
+bool TdtmDBGeral::takeQueryFault()
 {
-    const bool fail = m_failNextOpen;
-    m_failNextOpen = false;
-    return fail;
+    return m_faults && m_faults->takeQuery();
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+class FaultInjection;
+
 // The SQL dialect whose texts a query runs.
 enum class SqlDialect { Oracle, MsSql, InterBase };
 
@@ -52,10 +54,11 @@ public:
     // The dialect whose texts run: the override, or the connection's own.
     SqlDialect dialect() const;
 
-    // Tests: the next query that opens fails with a database error.
-    void failNextOpen() { m_failNextOpen = true; }
-    // True once after failNextOpen(); the query that asks raises the error.
-    bool takeFailNextOpen();
+    // The faults a test run arms (FaultInjection), owned by whoever hands them over; none by
+    // default.
+    void setFaults(FaultInjection* faults) { m_faults = faults; }
+    // True once after a query fault was armed: the query about to open raises the error.
+    bool takeQueryFault();
 
 private:
     // Checks a local database file before it is opened; creates a missing demo database's
@@ -72,7 +75,7 @@ private:
 
     DatabaseConfig m_config;
     QString m_connectionName;
-    bool m_failNextOpen = false;
+    FaultInjection* m_faults = nullptr;
 };
 
 // The application's shared data module; created by the host.

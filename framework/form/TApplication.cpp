@@ -1,5 +1,6 @@
 #include "form/TApplication.h"
 
+#include "base/FaultInjection.h"
 #include "form/TForm.h"
 
 #include <QApplication>
@@ -21,8 +22,7 @@ void TScreen::SetCursor(TCursor cursor)
             QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
     m_cursor = cursor;
-    if (cursorObserver)
-        cursorObserver(cursor);
+    emit CursorChanged(cursor);
 }
 
 TApplication::TApplication()
@@ -47,6 +47,11 @@ TApplication::~TApplication()
         Application = nullptr;
     delete Screen;
     Screen = nullptr;
+}
+
+bool TApplication::TakeCreationFault()
+{
+    return m_faults && m_faults->takeFormCreation();
 }
 
 void TApplication::SetMdiArea(QMdiArea* area)

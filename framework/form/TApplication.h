@@ -1,24 +1,26 @@
 #pragma once
 
 #include <QList>
+#include <QMdiArea>
 #include <QObject>
 #include <QPointer>
-#include <functional>
-#include <utility>
 
-#include <QMdiArea>
+class FaultInjection;
 class TForm;
 
 // Screen cursors, numbered as the screens know them.
 enum TCursor : int { crDefault = 0, crHourGlass = -11 };
 
 // The screen: the cursor the whole application shows.
-class TScreen {
+class TScreen : public QObject {
+    Q_OBJECT
 public:
     void SetCursor(TCursor cursor);
     TCursor Cursor() const { return m_cursor; }
-    // Called on every cursor change (tests record the history).
-    std::function<void(TCursor)> cursorObserver;
+
+signals:
+    // Every cursor set, the same one again included.
+    void CursorChanged(TCursor cursor);
 
 private:
     TCursor m_cursor = crDefault;
@@ -52,10 +54,11 @@ public:
     // How many forms this application has created.
     int FormsCreated() const { return m_formsCreated; }
 
-    // Tests: the next form's creation event fails with an error instead of running.
-    void FailNextCreation() { m_failNextCreation = true; }
-    // True once after FailNextCreation(); the form being created raises the error.
-    bool TakeFailNextCreation() { return std::exchange(m_failNextCreation, false); }
+    // The faults a test run arms (FaultInjection), owned by whoever hands them over; none by
+    // default.
+    void SetFaults(FaultInjection* faults) { m_faults = faults; }
+    // True once after a form creation fault was armed: the form being created fails.
+    bool TakeCreationFault();
 
 protected:
     // Activates a child window pressed with the mouse: the windows take no click focus, so
@@ -69,7 +72,7 @@ private:
     QPointer<QMdiArea> m_mdiArea;
     QList<QPointer<TForm>> m_forms;
     int m_formsCreated = 0;
-    bool m_failNextCreation = false;
+    FaultInjection* m_faults = nullptr;
 };
 
 extern TApplication* Application;

@@ -22,7 +22,7 @@ void TForm::Initialize()
     for (const QString& resource : descriptionResources())
         loader.apply(resource);
     bindComponents();
-    if (Application && Application->TakeFailNextCreation())
+    if (Application && Application->TakeCreationFault())
         throw Exception(QStringLiteral("Falha na criação do formulário '%1'.").arg(objectName()));
     if (OnCreate)
         OnCreate(this);

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class ScreenDescription;
+
 // One step of a scenario: its verb ("click", "expect", ...) and words, with its line.
 struct ScenarioStep {
     int line = 0;
@@ -27,9 +29,10 @@ struct ScenarioFile {
 };
 
 namespace ScenarioParser {
-// Reads and checks a scenario file: every step's verb and words.
-ScenarioFile parseFile(const QString& path);
-ScenarioFile parse(const QString& text, const QString& path);
+// Reads and checks a scenario file: every step's verb and words, and the module variables it
+// names against those the screen describes.
+ScenarioFile parseFile(const QString& path, const ScreenDescription& screen);
+ScenarioFile parse(const QString& text, const QString& path, const ScreenDescription& screen);
 // Splits a line into words; quoted words may hold blanks, \" and \\. Raises an Exception.
 QStringList tokenize(const QString& line);
 } // namespace ScenarioParser

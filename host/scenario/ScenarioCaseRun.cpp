@@ -9,8 +9,7 @@
 #include "data/TParams.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
-#include "report/ui/TReportDesignerDialog.h"
-#include "scenario/ModuleVariables.h"
+#include "report/ui/TfrmDadosGerRel.h"
 #include "scenario/TextTyping.h"
 
 #include <QAbstractButton>
@@ -27,8 +26,6 @@
 #include <QWidget>
 
 namespace {
-
-const QString screenFormName = QStringLiteral("frmCheque");
 
 Qt::Key qtKeyFromName(const QString& name)
 {
@@ -84,50 +81,54 @@ ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
         m_messages.append(message);
         m_lastMessage = message;
     });
-    Screen->cursorObserver = [this](TCursor cursor) {
+    m_cursorConnection = QObject::connect(Screen, &TScreen::CursorChanged, [this](TCursor cursor) {
         m_cursorHistory << (cursor == crHourGlass ? QStringLiteral("hourglass")
                                                   : QStringLiteral("default"));
-    };
-    TReportDesignerDialog::SetDeclaredParamsOverride(QStringList{
-        QStringLiteral("P_CDEMPRESA"), QStringLiteral("P_TCDEMPRESA"),
-        QStringLiteral("P_CDREDUCONT"), QStringLiteral("P_TCDREDUCONT"),
-        QStringLiteral("P_NRCHEQUEINI"), QStringLiteral("P_NRCHEQUEFIN"),
-        QStringLiteral("P_TNRCHEQUE"), QStringLiteral("P_DTINI"), QStringLiteral("P_DTFIN"),
-        QStringLiteral("P_STATUS"), QStringLiteral("P_TSTATUS"), QStringLiteral("P_IDCOMPENSADO"),
-        QStringLiteral("P_DTCOMPINI"), QStringLiteral("P_DTCOMPFIN"), QStringLiteral("P_TDTCOMP")});
+    });
     Pesqlista::SetImplementation(
         [this](const Pesqlista::Request& request) { return answerPicker(request); });
-    TReportDesignerDialog::SetRunObserver(
-        [this](ReportCommand command, const ReportDefinition& report, const TParams& params) {
-            // The report's query stands here for the engine's: it is the next to open.
-            if (dtmDBGeral->takeFailNextOpen())
-                throw EDatabaseError(QStringLiteral("Erro de banco de dados ao abrir o relatório "
-                                                    "'%1': conexão perdida.")
-                                         .arg(report.title));
-            m_commandsRan << reportCommandName(command);
-            m_params.clear();
-            for (int i = 0; i < params.Count(); ++i) {
-                const TParam* p = params.Items(i);
-                QString value = p->AsString();
-                if (p->kind() == TParam::Kind::DateTime) {
-                    const QDate date = DateTime::toDate(p->AsDateTime());
-                    value = date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral("0");
-                }
-                m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
-            }
-            m_bound = true;
-            return true;
-        });
 }
 
 ScenarioCaseRun::~ScenarioCaseRun()
 {
     Consiste::SetPresenter({});
     Pesqlista::SetImplementation({});
-    if (Screen)
-        Screen->cursorObserver = {};
-    TReportDesignerDialog::SetRunObserver({});
-    TReportDesignerDialog::SetDeclaredParamsOverride(std::nullopt);
+    QObject::disconnect(m_cursorConnection);
+    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(form()))
+        screen->SetCommandRunner(nullptr);
+}
+
+void ScenarioCaseRun::attachToForm()
+{
+    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(form()))
+        screen->SetCommandRunner(this);
+}
+
+void ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
+{
+    // The report's query stands here for the engine's: it is the next to open.
+    if (m_session.faults().takeQuery())
+        throw EDatabaseError(
+            QStringLiteral("Erro de banco de dados ao abrir o relatório '%1': conexão perdida.")
+                .arg(report.definition.title));
+    // Bound again with the names the case declares, by default every name the screen binds.
+    auto* screen = qobject_cast<TfrmDadosGerRel*>(form());
+    if (!screen)
+        throw Exception(QStringLiteral("o comando de relatório não veio da tela"));
+    const std::shared_ptr<TParams> params =
+        screen->rpddPadrao->BindParams(m_declared.value_or(m_session.screen().parameters()));
+    m_commandsRan << reportActionName(report.action);
+    m_params.clear();
+    for (int i = 0; i < params->Count(); ++i) {
+        const TParam* p = params->Items(i);
+        QString value = p->AsString();
+        if (p->kind() == TParam::Kind::DateTime) {
+            const QDate date = DateTime::toDate(p->AsDateTime());
+            value = date.isValid() ? date.toString(Qt::ISODate) : QStringLiteral("0");
+        }
+        m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
+    }
+    m_bound = true;
 }
 
 QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
@@ -147,6 +148,7 @@ QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
                 m_messages.clear();
                 m_commandsRan.clear();
                 m_pickerShown = false;
+                attachToForm();
                 act(step);
                 settle();
             }
@@ -172,7 +174,7 @@ TForm* ScenarioCaseRun::form() const
     const auto windows = m_session.mainWindow().mdiArea()->subWindowList();
     for (QMdiSubWindow* window : windows)
         if (auto* f = qobject_cast<TForm*>(window->widget());
-            f && f->objectName() == screenFormName)
+            f && f->objectName() == m_session.screen().formName())
             return f;
     return nullptr;
 }
@@ -182,7 +184,7 @@ QWidget* ScenarioCaseRun::control(const QString& name) const
     TForm* f = form();
     if (!f)
         throw Exception(QStringLiteral("a tela não está aberta (controle '%1')").arg(name));
-    if (name == screenFormName)
+    if (name == m_session.screen().formName())
         return f;
     auto* widget = f->findChild<QWidget*>(name);
     if (!widget)
@@ -207,9 +209,11 @@ QString ScenarioCaseRun::moduleVariable(const QString& name)
 {
     if (!m_session.module().isLoaded() && m_unloadedVariables.contains(name))
         return m_unloadedVariables.value(name);
-    if (!ModuleVariables::isKnown(name)) // checked when parsing; never resolve another symbol
+    const ScreenDescription::Variable* variable = m_session.screen().variable(name);
+    if (!variable) // checked when parsing; never resolve another symbol
         throw Exception(QStringLiteral("variável desconhecida '%1'").arg(name));
-    return ModuleVariables::read(name, m_session.module().symbol(name.toUtf8().constData()));
+    return ScreenDescription::valueText(*variable,
+                                        m_session.module().symbol(name.toUtf8().constData()));
 }
 
 void ScenarioCaseRun::act(const ScenarioStep& step)
@@ -232,9 +236,9 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         if (!query.exec(args.first()))
             throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
     } else if (verb == QLatin1String("db")) {
-        dtmDBGeral->failNextOpen();
+        m_session.faults().armQuery();
     } else if (verb == QLatin1String("fail")) {
-        Application->FailNextCreation();
+        m_session.faults().armFormCreation();
     } else if (verb == QLatin1String("open")) {
         m_session.openChequeScreen();
     } else if (verb == QLatin1String("load")) {
@@ -299,17 +303,17 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         if (combo->isEnabled())
             combo->SelectByUser(args.at(1).toInt());
     } else if (verb == QLatin1String("declare")) {
-        QStringList names = args;
-        if (names == QStringList{QStringLiteral("none")})
-            names.clear();
-        TReportDesignerDialog::SetDeclaredParamsOverride(names);
+        m_declared = args == QStringList{QStringLiteral("none")} ? QStringList() : args;
     } else if (verb == QLatin1String("command")) {
-        static const QHash<QString, QString> buttons{
-            {QStringLiteral("print"), QStringLiteral("sbtPrint")},
-            {QStringLiteral("preview"), QStringLiteral("sbtPreview")},
-            {QStringLiteral("saveas"), QStringLiteral("sbtSalvarComo")},
-            {QStringLiteral("edit"), QStringLiteral("sbtReportEdit")}};
-        auto* button = qobject_cast<QAbstractButton*>(control(buttons.value(args.at(0))));
+        static const QHash<QString, const char*> roles{
+            {QStringLiteral("print"), ScreenRole::print},
+            {QStringLiteral("preview"), ScreenRole::preview},
+            {QStringLiteral("saveas"), ScreenRole::saveAs},
+            {QStringLiteral("edit"), ScreenRole::edit}};
+        const QString name = m_session.screen().control(roles.value(args.at(0)));
+        auto* button = qobject_cast<QAbstractButton*>(control(name));
+        if (!button)
+            throw Exception(QStringLiteral("'%1' não é um botão").arg(name));
         QTest::mouseClick(button, Qt::LeftButton);
     } else if (verb == QLatin1String("pick")) {
         if (args == QStringList{QStringLiteral("cancel")})
@@ -350,9 +354,10 @@ void ScenarioCaseRun::unloadModule()
     if (m_session.module().isLoaded())
         return;
     m_unloadedVariables.clear();
-    for (const QString& name : ModuleVariables::names())
-        if (const void* address = hold.symbol(name.toUtf8().constData()))
-            m_unloadedVariables.insert(name, ModuleVariables::read(name, address));
+    for (const ScreenDescription::Variable& variable : m_session.screen().variables())
+        if (const void* address = hold.symbol(variable.name.toUtf8().constData()))
+            m_unloadedVariables.insert(variable.name,
+                                       ScreenDescription::valueText(variable, address));
 }
 
 std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)

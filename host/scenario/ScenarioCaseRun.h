@@ -1,9 +1,11 @@
 #pragma once
 
 #include "controls/Pesqlista.h"
+#include "report/ui/ReportCommandRunner.h"
 #include "scenario/Scenario.h"
 
 #include <QHash>
+#include <QMetaObject>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -13,8 +15,9 @@ class QMdiSubWindow;
 class QWidget;
 class TForm;
 
-// Runs the steps of one case against a live host, recording what the screen shows.
-class ScenarioCaseRun {
+// Runs the steps of one case against a live host, recording what the screen shows. The
+// screen's report commands come to it prepared and stop there: it keeps their parameters.
+class ScenarioCaseRun : private ReportCommandRunner {
 public:
     explicit ScenarioCaseRun(HostSession& session);
     ~ScenarioCaseRun();
@@ -35,6 +38,10 @@ private:
         QString kind; // "string", "integer", "datetime" or "unassigned"
         QString value;
     };
+
+    // Takes the report commands of the screen's form, prepared, instead of its engine.
+    void Run(const PreparedReport& report, ReportHost& host) override;
+    void attachToForm();
 
     void act(const ScenarioStep& step);
     // Empty when the expectation holds, else "expected ..., got ...".
@@ -66,6 +73,9 @@ private:
     QStringList m_commandsRan;
     QHash<QString, BoundParam> m_params;
     bool m_bound = false;
+    // The names the next report query declares ("declare"); else the screen's own.
+    std::optional<QStringList> m_declared;
+    QMetaObject::Connection m_cursorConnection;
     // The answer to the next list picker: codes to mark, or std::nullopt to cancel.
     std::optional<std::optional<QStringList>> m_pickAnswer;
     std::optional<Pesqlista::Request> m_lastPicker;

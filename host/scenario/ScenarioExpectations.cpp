@@ -13,6 +13,7 @@
 #include "data/Dbgeral.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -197,8 +198,8 @@ QString ScenarioCaseRun::check(const QStringList& args)
     if (what == QLatin1String("codes"))
         return checkCodes(args.at(1), args.mid(2));
     if (what == QLatin1String("msg")) {
-        TMessages* messages =
-            form() ? form()->findChild<TMessages*>(QStringLiteral("msgPadrao")) : nullptr;
+        auto* screen = qobject_cast<TfrmDadosGerRel*>(form());
+        TMessages* messages = screen ? screen->msgPadrao : nullptr;
         if (!messages)
             return mismatch(QStringLiteral("the screen's message table"), QStringLiteral("none"));
         const QString got = messages->Msg(args.at(1));
@@ -361,7 +362,8 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
     if (want == QStringList{QStringLiteral("none")})
         want.clear();
     // The list admits a code when the code occurs in its text: ask every code there is.
-    const bool accounts = name == QLatin1String("stListaConta");
+    const ScreenDescription::Variable* variable = m_session.screen().variable(name);
+    const bool accounts = variable && variable->type == ScreenVariableAccountCodes;
     QSqlQuery query(dtmDBGeral->database());
     query.exec(accounts ? QStringLiteral("SELECT CDREDUCONT FROM CONTCORR")
                         : QStringLiteral("SELECT CDEMPRESA FROM EMPRESA"));

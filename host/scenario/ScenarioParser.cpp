@@ -2,7 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "controls/Colors.h"
-#include "scenario/ModuleVariables.h"
+#include "form/ScreenDescription.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -19,11 +19,11 @@ void need(bool ok, const QString& reason)
 }
 
 // Only the module's own variables are read, never another symbol of the process.
-void needVariable(const QString& name)
+void needVariable(const QString& name, const ScreenDescription& screen)
 {
-    need(ModuleVariables::isKnown(name),
+    need(screen.variable(name) != nullptr,
          QStringLiteral("variável de módulo desconhecida '%1' (use %2)")
-             .arg(name, ModuleVariables::names().join(QStringLiteral(", "))));
+             .arg(name, screen.variableNames().join(QStringLiteral(", "))));
 }
 
 // A control character (a NUL byte, an escape sequence) would garble the lines that echo the
@@ -133,7 +133,21 @@ void checkAction(const QString& verb, const QStringList& args)
     check.value()(args);
 }
 
-void checkExpectation(const QStringList& args)
+// The module's variables an expectation names.
+void checkVariables(const QString& what, const QStringList& args, const ScreenDescription& screen)
+{
+    if (what == QLatin1String("var")) {
+        needVariable(args.at(0), screen);
+    } else if (what == QLatin1String("codes")) {
+        const ScreenDescription::Variable* variable = screen.variable(args.at(0));
+        need(variable && variable->holdsText(),
+             QStringLiteral("'%1' não é uma lista de códigos do módulo").arg(args.at(0)));
+    } else if (what == QLatin1String("param") && args.at(1) == QLatin1String("same-as")) {
+        needVariable(args.value(2), screen);
+    }
+}
+
+void checkExpectation(const QStringList& args, const ScreenDescription& screen)
 {
     need(!args.isEmpty(), QStringLiteral("expect sem o que esperar"));
     const QString what = args.first();
@@ -167,17 +181,8 @@ void checkExpectation(const QStringList& args)
              count(2, 2)(a);
              need(isInteger(a.at(1)), QStringLiteral("índice inválido '%1'").arg(a.at(1)));
          }},
-        {QStringLiteral("var"),
-         [](const QStringList& a) {
-             count(2, 2)(a);
-             needVariable(a.at(0));
-         }},
-        {QStringLiteral("codes"),
-         [](const QStringList& a) {
-             count(2)(a);
-             need(ModuleVariables::isText(a.at(0)),
-                  QStringLiteral("'%1' não é uma lista de códigos do módulo").arg(a.at(0)));
-         }},
+        {QStringLiteral("var"), count(2, 2)},
+        {QStringLiteral("codes"), count(2)},
         {QStringLiteral("forms"),
          [](const QStringList& a) {
              count(1, 1)(a);
@@ -227,9 +232,7 @@ void checkExpectation(const QStringList& args)
              else if (kind == QLatin1String("datetime"))
                  need(a.size() == 3 && (a.at(2) == QLatin1String("0") || isDate(a.at(2))),
                       QStringLiteral("data inválida (use AAAA-MM-DD ou 0)"));
-             else if (kind == QLatin1String("same-as"))
-                 needVariable(a.value(2));
-             else
+             else if (kind != QLatin1String("same-as"))
                  need(a.size() == 3 && kind == QLatin1String("string"),
                       QStringLiteral("tipo de parâmetro desconhecido '%1'").arg(kind));
          }},
@@ -270,6 +273,7 @@ void checkExpectation(const QStringList& args)
     need(check != expectations.constEnd(),
          QStringLiteral("expectativa desconhecida '%1'").arg(what));
     check.value()(rest);
+    checkVariables(what, rest, screen);
 }
 
 } // namespace
@@ -315,7 +319,8 @@ QStringList ScenarioParser::tokenize(const QString& line)
     return words;
 }
 
-ScenarioFile ScenarioParser::parse(const QString& text, const QString& path)
+ScenarioFile ScenarioParser::parse(const QString& text, const QString& path,
+                                   const ScreenDescription& screen)
 {
     ScenarioFile file;
     file.path = path;
@@ -336,7 +341,7 @@ ScenarioFile ScenarioParser::parse(const QString& text, const QString& path)
             QStringList words = tokenize(line);
             ScenarioStep step{n + 1, words.takeFirst(), words};
             if (step.verb == QLatin1String("expect"))
-                checkExpectation(step.args);
+                checkExpectation(step.args, screen);
             else
                 checkAction(step.verb, step.args);
             file.cases.last().steps.append(step);
@@ -351,7 +356,7 @@ ScenarioFile ScenarioParser::parse(const QString& text, const QString& path)
     return file;
 }
 
-ScenarioFile ScenarioParser::parseFile(const QString& path)
+ScenarioFile ScenarioParser::parseFile(const QString& path, const ScreenDescription& screen)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -360,5 +365,5 @@ ScenarioFile ScenarioParser::parseFile(const QString& path)
         file.error = QStringLiteral("%1:0: não foi possível ler: %2").arg(path, f.errorString());
         return file;
     }
-    return parse(QString::fromUtf8(f.readAll()), path);
+    return parse(QString::fromUtf8(f.readAll()), path, screen);
 }

@@ -5,6 +5,7 @@
 #include "HostSession.h"
 #include "OffscreenMessages.h"
 #include "base/Exceptions.h"
+#include "form/ScreenDescription.h"
 #include "scenario/Scenario.h"
 #include "scenario/ScenarioCaseRun.h"
 
@@ -67,6 +68,18 @@ struct Running {
 
 constexpr int caseTimeoutMs = 120000;
 
+// What the screen module tells of itself, read from a load of its own; raises an Exception
+// when it does not describe what the driver drives.
+ScreenDescription describedScreen()
+{
+    ModuleLoader module(HostSession::screenModulePath());
+    module.load();
+    ScreenDescription screen = ScreenDescription::read(module);
+    screen.requireControls(
+        {ScreenRole::print, ScreenRole::preview, ScreenRole::saveAs, ScreenRole::edit});
+    return screen;
+}
+
 } // namespace
 
 int ScenarioRunner::runFiles(const QStringList& args)
@@ -78,7 +91,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db") ||
             args.at(i) == QLatin1String("--server")) {
             if (i + 1 >= args.size()) {
-                print(QStringLiteral("klx scenario: %1 precisa de um valor").arg(args.at(i)));
+                print(QStringLiteral("klx-scenario: %1 precisa de um valor").arg(args.at(i)));
                 return 2;
             }
             if (args.at(i) == QLatin1String("--server"))
@@ -91,7 +104,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         }
     }
     if (files.isEmpty()) {
-        print(QStringLiteral("uso: klx scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
+        print(QStringLiteral("uso: klx-scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
                              "[--server HOST/PORTA] ARQUIVO..."));
         return 2;
     }
@@ -99,18 +112,19 @@ int ScenarioRunner::runFiles(const QStringList& args)
     // One demo database made once; every case gets a fresh copy of it.
     QTemporaryDir work;
     HostOptions options;
+    ScreenDescription screen;
     try {
         options =
             HostOptions::parse(forwarded + QStringList{QStringLiteral("--database"),
-                                                       work.filePath(QStringLiteral("template"))},
-                               nullptr);
+                                                       work.filePath(QStringLiteral("template"))});
+        screen = describedScreen();
     } catch (const Exception& e) {
-        print(QStringLiteral("klx scenario: %1").arg(e.Message()));
+        print(QStringLiteral("klx-scenario: %1").arg(e.Message()));
         return 2;
     }
     const bool firebird = options.database.engine == DatabaseConfig::Engine::Firebird;
     if (!server.isEmpty() && !firebird) {
-        print(QStringLiteral("klx scenario: --server é para --db firebird"));
+        print(QStringLiteral("klx-scenario: --server é para --db firebird"));
         return 2;
     }
     const QString templatePath = work.filePath(firebird ? QStringLiteral("template.fdb")
@@ -123,7 +137,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         database.open(config);
         database.close();
     } catch (const Exception& e) {
-        print(QStringLiteral("klx scenario: %1").arg(e.Message()));
+        print(QStringLiteral("klx-scenario: %1").arg(e.Message()));
         return 2;
     }
     // Each case's copy is opened through the server when there is one.
@@ -135,7 +149,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
     int passed = 0;
     int failed = 0;
     for (const QString& file : std::as_const(files))
-        parsed << ScenarioParser::parseFile(file);
+        parsed << ScenarioParser::parseFile(file, screen);
     std::deque<CaseRef> pending;
     for (const ScenarioFile& file : std::as_const(parsed)) {
         if (!file.error.isEmpty()) {
@@ -154,8 +168,8 @@ int ScenarioRunner::runFiles(const QStringList& args)
         pending.pop_front();
         auto process = std::make_unique<QProcess>();
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QCoreApplication::applicationFilePath(),
-                       QStringList{QStringLiteral("scenario-case")} << forwarded << ref.file
+        process->start(QCoreApplication::applicationFilePath(), QStringList{caseCommand}
+                                                                    << forwarded << ref.file
                                                                     << QString::number(ref.index));
         running.push_back({ref, std::move(process)});
     };
@@ -199,7 +213,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
 int ScenarioRunner::runOneCase(const QStringList& args)
 {
     if (args.size() < 4) {
-        print(QStringLiteral("klx scenario-case: argumentos insuficientes"));
+        print(QStringLiteral("klx-scenario %1: argumentos insuficientes").arg(caseCommand));
         return 2;
     }
     quietOffscreenWarnings();
@@ -215,7 +229,14 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         optionArgs.remove(at, 2);
     }
 
-    const ScenarioFile parsed = ScenarioParser::parseFile(file);
+    ScreenDescription screen;
+    try {
+        screen = describedScreen();
+    } catch (const Exception& e) {
+        print(QStringLiteral("%1: %2").arg(file, e.Message()));
+        return 1;
+    }
+    const ScenarioFile parsed = ScenarioParser::parseFile(file, screen);
     if (!parsed.error.isEmpty() || index < 0 || index >= parsed.cases.size()) {
         print(parsed.error.isEmpty()
                   ? QStringLiteral("%1: caso %2 inexistente").arg(file).arg(index)
@@ -237,7 +258,7 @@ int ScenarioRunner::runOneCase(const QStringList& args)
                                                 : server + QLatin1Char(':') +
                                                       QFileInfo(databasePath).absoluteFilePath();
         HostOptions options =
-            HostOptions::parse(optionArgs << QStringLiteral("--database") << opened, nullptr);
+            HostOptions::parse(optionArgs << QStringLiteral("--database") << opened);
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
         HostSession session(options);
         session.mainWindow().show();

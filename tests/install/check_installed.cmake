@@ -1,6 +1,7 @@
 # Installs the build into a fresh prefix outside the build tree and runs the installed
 # program from yet another folder: it must find its libraries, its module and its report
 # definitions under the prefix alone, and create the demo database in the user's data folder.
+# The test programs (the scenario driver, Qt Test) stay out of the installation.
 # cmake -DBUILD_DIR=... -DVERSION=... -P check_installed.cmake
 string(RANDOM LENGTH 8 suffix)
 set(root "$ENV{TMPDIR}")
@@ -30,6 +31,14 @@ endif()
 string(FIND "${libraries}" "libklxframework.so => ${prefix}/" inPrefix)
 if(inPrefix EQUAL -1)
   fail("libklxframework.so is not taken from the prefix:\n${libraries}")
+endif()
+# Qt Test is the scenario driver's, a program of the tests that is not installed.
+string(FIND "${libraries}" "libQt6Test" qtTest)
+if(NOT qtTest EQUAL -1)
+  fail("the installed klx links Qt Test:\n${libraries}")
+endif()
+if(EXISTS "${prefix}/bin/klx-scenario")
+  fail("the scenario driver was installed")
 endif()
 
 execute_process(COMMAND "${prefix}/bin/klx" --version OUTPUT_VARIABLE version)

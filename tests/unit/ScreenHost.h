@@ -1,12 +1,11 @@
 #pragma once
 
-// A minimal host for tests that drive the real screen module: application object, demo
-// database in a temporary directory, MDI main window, and the module loaded from the build.
+// A minimal host for tests that drive the real screen module: the demo session, application
+// object, MDI main window, and the module loaded from the build.
+#include "DemoDatabase.h"
 #include "base/Consiste.h"
 #include "base/Dispatcher.h"
 #include "base/ModuleLoader.h"
-#include "data/LoginContext.h"
-#include "data/dtmDBGeral.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
 
@@ -14,27 +13,19 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTemporaryDir>
 #include <memory>
 
-class ScreenHost {
+class ScreenHost : public DemoSession {
 public:
     ScreenHost()
     {
-        dtmDBGeral = &database;
-        DatabaseConfig config;
-        config.path = dir.filePath(QStringLiteral("demo.sqlite"));
-        config.createWithDemoData = true;
-        database.open(config);
-        LoginContext::SetBranch(QStringLiteral("01"));
-        LoginContext::SetOperator(QStringLiteral("ADM"));
         auto* area = new QMdiArea;
         window.setCentralWidget(area);
         application.SetMdiArea(area);
         window.show();
-        Screen->cursorObserver = [this](TCursor c) {
+        QObject::connect(Screen, &TScreen::CursorChanged, &application, [this](TCursor c) {
             cursors << (c == crHourGlass ? QStringLiteral("hourglass") : QStringLiteral("default"));
-        };
+        });
         Consiste::SetPresenter([this](const QString& text) { errors << text; });
         module =
             std::make_unique<ModuleLoader>(QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so"));
@@ -46,7 +37,6 @@ public:
         qDeleteAll(window.findChildren<QMdiSubWindow*>());
         module.reset();
         Consiste::SetPresenter({});
-        dtmDBGeral = nullptr;
     }
 
     // What the host's menu does: calls IniProc, showing any failure.
@@ -71,9 +61,7 @@ public:
         return *static_cast<T*>(module->symbol(name));
     }
 
-    QTemporaryDir dir;
     TApplication application;
-    TdtmDBGeral database;
     QMainWindow window;
     std::unique_ptr<ModuleLoader> module;
     QStringList cursors;

@@ -2,12 +2,12 @@
 // command line, each overriding the one before) and where it keeps the user's files.
 
 #include "DemoDatabase.h"
+#include "ProgramRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -17,10 +17,7 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out, err;
-};
+using ProgramRun::Result;
 
 // The processing date of the demo's branch 01: the screen's default emission date.
 const QString matrizDate = QStringLiteral("2026-03-15");
@@ -172,19 +169,11 @@ private:
     // Runs klx with the user's folders and the system-wide file inside the test's folder.
     Result klx(const QStringList& args)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), path("data"));
-        environment.insert(QStringLiteral("KLX_SYSTEM_CONFIG"), path("etc/klx.ini"));
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return ProgramRun::run(QStringLiteral("klx"), args,
+                               {{QStringLiteral("XDG_CONFIG_HOME"), path("config")},
+                                {QStringLiteral("XDG_DATA_HOME"), path("data")},
+                                {QStringLiteral("KLX_SYSTEM_CONFIG"), path("etc/klx.ini")},
+                                {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
     }
 
     // The parameters "klx report" would bind with the settings in force.

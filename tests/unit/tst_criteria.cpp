@@ -10,7 +10,7 @@
 #include "controls/TRadioButton.h"
 #include "data/Dbgeral.h"
 #include "form/CriteriaSets.h"
-#include "report/ui/TReportDesignerDialog.h"
+#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QSettings>
 #include <QSqlQuery>
@@ -67,6 +67,13 @@ QStringList names(TForm* form)
                               Q_RETURN_ARG(QStringList, result));
     return result;
 }
+
+// Takes the screen's report commands, prepared, in place of its engine: the report's run
+// itself is not the subject here.
+struct PreparedCommands : ReportCommandRunner {
+    void Run(const PreparedReport& report, ReportHost&) override { actions << report.action; }
+    QList<ReportAction> actions;
+};
 } // namespace
 
 class TestCriteria : public QObject {
@@ -83,9 +90,13 @@ private slots:
     void loadingAppliesTheScreensChecks();
 
 private:
+    // The screen opened again, its commands taken by m_commands.
+    void reopen();
+
     QTemporaryDir m_config;
     std::unique_ptr<ScreenHost> m_host;
     TForm* m_form = nullptr;
+    PreparedCommands m_commands;
 };
 
 void TestCriteria::initTestCase()
@@ -95,19 +106,22 @@ void TestCriteria::initTestCase()
     QCoreApplication::setApplicationName(QStringLiteral("klx"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("klx"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    TReportDesignerDialog::SetRunObserver(
-        [](ReportCommand, const ReportDefinition&, const TParams&) {
-            return true; // the report's run itself is not the subject here
-        });
 }
 
 void TestCriteria::init()
 {
     QSettings().clear();
     m_host = std::make_unique<ScreenHost>();
+    reopen();
+    QVERIFY(m_form);
+}
+
+void TestCriteria::reopen()
+{
     m_host->open();
     m_form = m_host->form();
-    QVERIFY(m_form);
+    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(m_form))
+        screen->SetCommandRunner(&m_commands);
 }
 
 void TestCriteria::cleanup()
@@ -135,8 +149,7 @@ void TestCriteria::savedSetComesBackThroughTheControls()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     m_host->variable<QString>("stListaEmpresa").clear();
     m_host->variable<QString>("stListaConta").clear();
-    m_host->open();
-    m_form = m_host->form();
+    reopen();
     QVERIFY(control<TRadioButton>(m_form, "rdgTodos")->Checked());
     QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
              QStringLiteral("15/03/2026"));
@@ -201,8 +214,10 @@ void TestCriteria::lastReportCriteriaComeBackOnlyWhenAsked()
     control<TCheckBox>(m_form, "chbDisp")->SetChecked(false);
     type(m_form, "medChequeIni", QStringLiteral("5"));
     type(m_form, "medChequeFin", QStringLiteral("9"));
+    m_commands.actions.clear();
     control<TButtonFlat>(m_form, "sbtPreview")->click();
     QVERIFY(m_host->errors.isEmpty());
+    QCOMPARE(m_commands.actions, QList<ReportAction>{ReportAction::Preview});
 
     control<TCheckBox>(m_form, "chbDisp")->SetChecked(true);
     control<TMaskEdit>(m_form, "medChequeIni")->SetText(QString());
@@ -215,8 +230,7 @@ void TestCriteria::lastReportCriteriaComeBackOnlyWhenAsked()
     // Opening the screen again still gives its defaults.
     m_form->MdiWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_host->open();
-    m_form = m_host->form();
+    reopen();
     QVERIFY(control<TCheckBox>(m_form, "chbDisp")->Checked());
     QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QString());
 }

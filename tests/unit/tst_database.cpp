@@ -1,4 +1,5 @@
 #include "base/Exceptions.h"
+#include "base/FaultInjection.h"
 #include "data/CharColumn.h"
 #include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"
@@ -547,14 +548,21 @@ private slots:
 
     void injectedFailureReachesTheLookups()
     {
-        m_sqlite.failNextOpen();
+        FaultInjection faults;
+        m_sqlite.setFaults(&faults);
+        faults.armQuery();
         QString lista = "kept";
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, Dbgeral::ListaEmpresaOper("ADM", lista));
         QCOMPARE(lista, QString("kept"));
         Dbgeral::ListaEmpresaOper("ADM", lista); // once only
         QCOMPARE(lista, QString("01,02,03"));
-        m_sqlite.failNextOpen();
+        faults.armQuery();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, Dbgeral::DataProcFilial("01"));
+        // A fault armed on a session whose faults the module no longer takes stays armed.
+        faults.armQuery();
+        m_sqlite.setFaults(nullptr);
+        Dbgeral::ListaEmpresaOper("ADM", lista);
+        QVERIFY(faults.takeQuery());
     }
 
     void branchProcessingDate()

@@ -3,6 +3,7 @@
 // was: same bytes, same modification time, no journal beside it, nothing created.
 
 #include "DemoDatabase.h"
+#include "ProgramRun.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -10,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -18,10 +18,7 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString err;
-};
+using ProgramRun::Result;
 
 // What a file is, to compare before and after.
 struct Snapshot {
@@ -216,16 +213,11 @@ private:
     // Runs "klx report" writing a PDF with the database options given.
     Result report(const QStringList& databaseOptions)
     {
-        QProcess process;
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"),
-                      QStringList{QStringLiteral("report"), QStringLiteral("--reports"),
-                                  QStringLiteral(KLX_SOURCE_DIR "/reports"),
-                                  QStringLiteral("--output"), m_output} +
-                          databaseOptions);
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardError())};
+        return ProgramRun::run(QStringLiteral("klx"),
+                               QStringList{QStringLiteral("report"), QStringLiteral("--reports"),
+                                           QStringLiteral(KLX_SOURCE_DIR "/reports"),
+                                           QStringLiteral("--output"), m_output} +
+                                   databaseOptions);
     }
 
     QTemporaryDir m_dir;

@@ -5,10 +5,10 @@
 
 #include "DemoDatabase.h"
 #include "FirebirdServer.h"
+#include "ProgramRun.h"
 #include "ReportTestSupport.h"
 #include "base/Exceptions.h"
 
-#include <QProcess>
 #include <QSemaphore>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -263,10 +263,10 @@ private slots:
     void serverLostMidReport()
     {
         const QString local = m_dir.filePath(QStringLiteral("grande.fdb"));
-        QProcess generator;
-        generator.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
-                        {"--db", "firebird", "--accounts", "100", "--checks", "20000", local});
-        QVERIFY(generator.waitForFinished(120000) && generator.exitCode() == 0);
+        QCOMPARE(ProgramRun::run(QStringLiteral("klx-gendata"), {"--db", "firebird", "--accounts",
+                                                                 "100", "--checks", "20000", local})
+                     .code,
+                 0);
         VanishingServer proxy(testServer(), 256 * 1024);
         TdtmDBGeral module;
         DatabaseConfig config;
@@ -319,17 +319,15 @@ private slots:
         QVERIFY(unused.listen(QHostAddress::LocalHost));
         const quint16 port = unused.serverPort();
         unused.close();
-        QProcess process;
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"),
-                      {"report", "--db", "firebird", "--database",
-                       QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port), "--output",
-                       m_dir.filePath(QStringLiteral("nada.pdf"))});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 1);
-        QVERIFY2(QString::fromUtf8(process.readAllStandardError())
-                     .contains(QStringLiteral("Não foi possível conectar ao servidor Firebird "
-                                              "127.0.0.1, porta %1: conexão recusada")
-                                   .arg(port)),
+        const ProgramRun::Result result = ProgramRun::run(
+            QStringLiteral("klx"), {"report", "--db", "firebird", "--database",
+                                    QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port),
+                                    "--output", m_dir.filePath(QStringLiteral("nada.pdf"))});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "
+                                                    "Firebird 127.0.0.1, porta %1: conexão "
+                                                    "recusada")
+                                         .arg(port)),
                  "no message naming the server");
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("nada.pdf"))));
     }
@@ -337,13 +335,12 @@ private slots:
 private:
     int klx(const QStringList& args)
     {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"),
-                      QStringList{"report", "--reports", KLX_SOURCE_DIR "/reports"} + args);
-        if (!process.waitForFinished(120000))
-            return -1;
-        return process.exitCode();
+        const ProgramRun::Result result =
+            ProgramRun::run(QStringLiteral("klx"),
+                            QStringList{"report", "--reports", KLX_SOURCE_DIR "/reports"} + args);
+        if (result.code != 0)
+            qWarning("klx report: %s", qPrintable(result.err));
+        return result.code;
     }
 
     static QByteArray contents(const QString& path)

@@ -1,11 +1,10 @@
 // The host's main window around the screen: the session in the status bar for good, the
 // "Relatório" menu while a report screen is active, help and "Sobre".
+#include "DemoDatabase.h"
 #include "MainWindow.h"
 #include "Version.h"
 #include "base/Dispatcher.h"
 #include "base/ModuleLoader.h"
-#include "data/LoginContext.h"
-#include "data/dtmDBGeral.h"
 #include "form/TApplication.h"
 
 #include <QAction>
@@ -14,7 +13,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -30,9 +28,8 @@ private slots:
     void aboutNamesVersionAndDatabase();
 
 private:
-    QTemporaryDir m_dir;
+    DemoSession m_session;
     TApplication m_application;
-    TdtmDBGeral m_database;
     MainWindow m_window;
     ModuleLoader m_module{QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so")};
 
@@ -46,13 +43,6 @@ private:
 
 void TestMainWindow::initTestCase()
 {
-    dtmDBGeral = &m_database;
-    DatabaseConfig config;
-    config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
-    config.createWithDemoData = true;
-    m_database.open(config);
-    LoginContext::SetBranch(QStringLiteral("01"));
-    LoginContext::SetOperator(QStringLiteral("ADM"));
     m_application.SetMdiArea(m_window.mdiArea());
     m_window.setSession(QStringLiteral("01"), QStringLiteral("ADM"),
                         QStringLiteral("demo.sqlite (oracle)"));
@@ -66,7 +56,6 @@ void TestMainWindow::cleanupTestCase()
 {
     qDeleteAll(m_window.mdiArea()->subWindowList());
     m_module.unload();
-    dtmDBGeral = nullptr;
 }
 
 void TestMainWindow::sessionStaysInTheStatusBar()

@@ -2,12 +2,12 @@
 // exit code 1 with its message, bad command lines as exit code 2, files and parameters out.
 
 #include "DemoDatabase.h"
+#include "ProgramRun.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -18,10 +18,7 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString out, err;
-};
+using ProgramRun::Result;
 
 QStringList csvRows(const QString& path)
 {
@@ -67,7 +64,17 @@ private slots:
         QTest::newRow("unknown state")
             << QStringList{"--states", "pago", "--output", "x.pdf"} << "pago";
         QTest::newRow("unknown option")
-            << QStringList{"--cor", "azul", "--output", "x.pdf"} << "--cor";
+            << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
+        QTest::newRow("argument that is no option")
+            << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
+        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
+        QTest::newRow("value given to a switch")
+            << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
+        QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
+        QTest::newRow("configuration without a file")
+            << QStringList{"--params", "--config"} << "--config precisa de um arquivo";
+        QTest::newRow("end of options")
+            << QStringList{"--params", "--"} << "opção desconhecida '--'";
     }
 
     void badCommandLinesExitWithTwo()
@@ -77,6 +84,28 @@ private slots:
         const Result result = klx(args);
         QCOMPARE(result.code, 2);
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    }
+
+    // "--option=value" reads as "--option value", also where klx writes its report for want
+    // of a display.
+    void optionValuesFollowAnEqualsSign()
+    {
+        const Result spaced = klx({"--report", "2", "--companies", "01", "--params"});
+        const Result joined = klx({"--report=2", "--companies=01", "--params"});
+        QCOMPARE(joined.code, 0);
+        QCOMPARE(joined.out, spaced.out);
+        const QString output = m_dir.filePath(QStringLiteral("sem-tela.pdf"));
+        const Result headless =
+            ProgramRun::run(QStringLiteral("klx"),
+                            {"--output=" + output, "--reports", KLX_SOURCE_DIR "/reports",
+                             "--database", m_dir.filePath(QStringLiteral("demo.sqlite"))},
+                            {{QStringLiteral("QT_QPA_PLATFORM"), QString()},
+                             {QStringLiteral("DISPLAY"), QString()},
+                             {QStringLiteral("WAYLAND_DISPLAY"), QString()}});
+        QCOMPARE(headless.code, 0);
+        QVERIFY2(headless.err.contains(QStringLiteral("sem tela disponível")),
+                 qPrintable(headless.err));
+        QVERIFY(QFile::exists(output));
     }
 
     void screenRefusalsExitWithOne_data()
@@ -436,10 +465,11 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QSKIP("pdfinfo (poppler-utils) is not installed.");
         const QString database = m_dir.filePath(QStringLiteral("dez-mil.sqlite"));
-        QProcess generate;
-        generate.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx-gendata"),
-                       {"--accounts", "10000", "--checks", "12000", "--companies", "50", database});
-        QVERIFY(generate.waitForFinished(120000) && generate.exitCode() == 0);
+        QCOMPARE(
+            ProgramRun::run(QStringLiteral("klx-gendata"), {"--accounts", "10000", "--checks",
+                                                            "12000", "--companies", "50", database})
+                .code,
+            0);
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gen"));
         db.setDatabaseName(database);
@@ -517,27 +547,18 @@ private:
     }
 
     // Runs "klx report" on the demo database of the test's directory, and on the source
-    // tree's reports unless the arguments name others.
-    Result klx(QStringList args, bool sqlite = true)
+    // tree's reports unless the arguments name others; the arguments come last.
+    Result klx(const QStringList& args, bool sqlite = true)
     {
-        QProcess process;
-        args.prepend(QStringLiteral("report"));
+        QStringList line{QStringLiteral("report")};
         if (!args.contains(QStringLiteral("--reports")))
-            args << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
+            line << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
         if (sqlite)
-            args << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
+            line << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
         // The user's settings (saved filters) and report copies of the test's own folders.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), args);
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return ProgramRun::run(QStringLiteral("klx"), line + args,
+                               {{QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config")},
+                                {QStringLiteral("XDG_DATA_HOME"), m_dir.filePath("data")}});
     }
 
     QTemporaryDir m_dir;

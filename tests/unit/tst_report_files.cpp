@@ -4,6 +4,7 @@
 // say what happened; a copy of a definition is never left half written.
 
 #include "DemoDatabase.h"
+#include "ProgramRun.h"
 #include "base/Exceptions.h"
 #include "report/engine/ReportCatalog.h"
 #include "report/engine/ReportProgress.h"
@@ -23,10 +24,7 @@
 
 namespace {
 
-struct Result {
-    int code = -1;
-    QString err;
-};
+using ProgramRun::Result;
 
 QByteArray checksum(const QString& path)
 {
@@ -336,27 +334,21 @@ private:
     }
 
     // Starts "klx report" with the user's settings in the test's own folders.
-    void start(QProcess& process, const QStringList& args, const QString& database = QString())
+    void start(QProcess& process, const QStringList& args, const QString& database = QString(),
+               const std::function<void()>& inChild = {})
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                           m_dir.filePath(QStringLiteral("config")));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KLX_BINARY_DIR "/bin/klx"), argumentsFor(args, database));
+        ProgramRun::start(process, QStringLiteral("klx"), argumentsFor(args, database),
+                          {{QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath("config")},
+                           {QStringLiteral("XDG_DATA_HOME"), m_dir.filePath("data")}},
+                          inChild);
     }
 
     Result klx(const QStringList& args, const QString& database = QString(),
                const std::function<void()>& inChild = {})
     {
         QProcess process;
-        if (inChild)
-            process.setChildProcessModifier(inChild);
-        start(process, args, database);
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardError())};
+        start(process, args, database, inChild);
+        return ProgramRun::finish(process);
     }
 
     QTemporaryDir m_dir;

@@ -1,10 +1,14 @@
-// What scenarios cannot see of the screen: the report event's flag, and the parameters a
-// report query gets when it declares only some names.
+// What scenarios cannot see of the screen: the report event's flag, the parameters a
+// report query gets when it declares only some names, and the table the screen describes
+// itself with to its host.
+#include "ReportTestSupport.h"
 #include "ScreenHost.h"
+#include "base/Exceptions.h"
 #include "base/TMessages.h"
 #include "controls/TPopupMenu.h"
 #include "controls/TSaveDialog.h"
 #include "data/TParams.h"
+#include "form/ScreenDescription.h"
 #include "report/ui/TReportDesignerDialog.h"
 
 #include <QAbstractButton>
@@ -19,6 +23,9 @@ private slots:
     void bindingTouchesOnlyDeclaredNames();
     void saveMenuValidatesBeforeChoosingTheType();
     void messageTableHoldsTheScreensSeventeenKeys();
+    void descriptionNamesTheScreensOwnControlsAndVariables();
+    void describedParametersAreThoseTheScreenAndReportsUse();
+    void hostsAreToldWhatTheModuleLeavesOut();
 };
 
 void TestScreen::bindingLeavesTheEventFlagAlone_data()
@@ -87,6 +94,86 @@ void TestScreen::messageTableHoldsTheScreensSeventeenKeys()
                           "CheqIni_inf", "Empresa_deve", "Status_ni"}));
     QCOMPARE(table->Msg(QStringLiteral("DtComp_inv")),
              QStringLiteral("Data de compensação inválida."));
+}
+
+// Every control the table names is in the form built from the description, so that a
+// control renamed on one side only fails here rather than for a user of the host.
+void TestScreen::descriptionNamesTheScreensOwnControlsAndVariables()
+{
+    ScreenHost host;
+    host.open();
+    QVERIFY2(host.form(), qPrintable(host.errors.join(QLatin1Char('\n'))));
+    const ScreenDescription screen = ScreenDescription::read(*host.module);
+    QCOMPARE(host.form()->objectName(), screen.formName());
+    QCOMPARE(screen.controls().size(), 22);
+    for (const auto& [role, name] : screen.controls())
+        QVERIFY2(host.form()->findChild<QWidget*>(name),
+                 qPrintable(QStringLiteral("%1: %2").arg(role, name)));
+    QCOMPARE(screen.variableNames(),
+             (QStringList{"boStCriado", "boPrimVez", "inNumMarcado", "stStatusChq",
+                          "stListaEmpresa", "stListaTEmp", "stListaConta"}));
+    for (const ScreenDescription::Variable& variable : screen.variables())
+        QVERIFY2(host.module->symbol(variable.name.toUtf8().constData()),
+                 qPrintable(variable.name));
+    // The opening flag went down with the first activation; the status list holds all three.
+    const QString pending = screen.variableIn(ScreenRole::defaultsPending);
+    QCOMPARE(ScreenDescription::valueText(*screen.variable(pending),
+                                          host.module->symbol(pending.toUtf8().constData())),
+             QStringLiteral("false"));
+    QCOMPARE(ScreenDescription::valueText(*screen.variable(QStringLiteral("stStatusChq")),
+                                          &host.variable<QString>("stStatusChq")),
+             QStringLiteral("_0_1_2"));
+    QCOMPARE(screen.variable(QStringLiteral("stListaConta"))->type, ScreenVariableAccountCodes);
+}
+
+// The names the table gives are those the screen binds (all of them on its defaults), and
+// every shipped report asks only for those and the two the engine binds.
+void TestScreen::describedParametersAreThoseTheScreenAndReportsUse()
+{
+    ScreenHost host;
+    host.open();
+    QVERIFY(host.form());
+    const ScreenDescription screen = ScreenDescription::read(*host.module);
+    QCOMPARE(screen.parameters().size(), 15);
+    auto* engine = host.form()->findChild<TReportDesignerDialog*>(QStringLiteral("rpddPadrao"));
+    const auto params =
+        engine->BindParams(QStringList(screen.parameters()) << QStringLiteral("P_OUTRO"));
+    for (const QString& name : screen.parameters())
+        QVERIFY2(params->ParamByName(name)->isAssigned(), qPrintable(name));
+    QVERIFY(!params->ParamByName(QStringLiteral("P_OUTRO"))->isAssigned());
+    const QStringList bound = QStringList(screen.parameters())
+                              << QStringLiteral("P_DTPROC") << QStringLiteral("P_CDOPERADOR");
+    for (int report = 0; report <= 4; ++report) {
+        const ReportDefinition definition = ReportTest::definition(report);
+        for (const auto engineKind :
+             {DatabaseConfig::Engine::Sqlite, DatabaseConfig::Engine::Firebird})
+            for (const QString& name :
+                 ReportDefinition::declaredParameters(definition.sqlFor(engineKind)))
+                QVERIFY2(bound.contains(name),
+                         qPrintable(QStringLiteral("%1: %2").arg(definition.title, name)));
+    }
+}
+
+// A host checks the roles it drives when it loads the module, and a module of another table
+// layout is refused; both name what is wrong.
+void TestScreen::hostsAreToldWhatTheModuleLeavesOut()
+{
+    const ScreenTableControl controls[] = {{ScreenRole::print, "sbtPrint"}};
+    ScreenTable table{screenTableVersion, "frmX", controls, 1, nullptr, 0, nullptr, 0};
+    const ScreenDescription screen =
+        ScreenDescription::fromTable(table, QStringLiteral("/lib/PKG_X.so"));
+    QCOMPARE(screen.control(ScreenRole::print), QStringLiteral("sbtPrint"));
+    try {
+        screen.requireControls({ScreenRole::print, ScreenRole::preview});
+        QFAIL("a role the module leaves out passed");
+    } catch (const Exception& e) {
+        QCOMPARE(e.Message(), QStringLiteral("O módulo PKG_X não nomeia o controle de papel "
+                                             "'preview' que o programa usa."));
+    }
+    QVERIFY_THROWS_EXCEPTION(Exception, screen.variableIn(ScreenRole::defaultsPending));
+    table.version = screenTableVersion + 1;
+    QVERIFY_THROWS_EXCEPTION(Exception,
+                             ScreenDescription::fromTable(table, QStringLiteral("PKG_X.so")));
 }
 
 QTEST_MAIN(TestScreen)

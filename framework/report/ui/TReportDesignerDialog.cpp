@@ -5,7 +5,6 @@
 #include "base/Consiste.h"
 #include "base/Exceptions.h"
 #include "base/TMessages.h"
-#include "controls/TLabel.h"
 #include "data/LoginContext.h"
 #include "data/SqlParameters.h"
 #include "data/TParams.h"
@@ -15,9 +14,9 @@
 #include "report/output/ReportPdf.h"
 #include "report/output/ReportPrint.h"
 #include "report/ui/ReportEditorDialog.h"
+#include "report/ui/ReportHost.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportSaveDialog.h"
-#include "report/ui/TfrmDadosGerRel.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -49,18 +48,6 @@ const bool registered = [] {
     });
     return true;
 }();
-
-std::optional<QStringList>& declaredOverride()
-{
-    static std::optional<QStringList> names;
-    return names;
-}
-
-TReportDesignerDialog::RunObserver& runObserver()
-{
-    static TReportDesignerDialog::RunObserver observer;
-    return observer;
-}
 
 // A file name part from a title.
 QString fileBase(const QString& reportCode, const QString& title)
@@ -106,66 +93,57 @@ QString documentsDirectory()
 
 } // namespace
 
-QString reportCommandName(ReportCommand command)
+QString reportActionName(ReportAction action)
 {
-    switch (command) {
-    case ReportCommand::Print:
+    switch (action) {
+    case ReportAction::Print:
         return QStringLiteral("print");
-    case ReportCommand::Preview:
+    case ReportAction::Preview:
         return QStringLiteral("preview");
-    case ReportCommand::SaveAs:
+    case ReportAction::SaveAs:
         return QStringLiteral("saveas");
-    case ReportCommand::Edit:
+    case ReportAction::Edit:
         return QStringLiteral("edit");
     }
     return QString();
 }
 
-void TReportDesignerDialog::SetDeclaredParamsOverride(std::optional<QStringList> names)
+std::shared_ptr<TParams> TReportDesignerDialog::BindParams(const QStringList& declared)
 {
-    declaredOverride() = std::move(names);
-}
-
-void TReportDesignerDialog::SetRunObserver(RunObserver observer)
-{
-    runObserver() = std::move(observer);
-}
-
-std::unique_ptr<TParams> TReportDesignerDialog::BindParams(const ReportDefinition& report)
-{
-    const auto engine = dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite;
-    QStringList names;
-    try {
-        names = declaredOverride() ? *declaredOverride()
-                                   : ReportDefinition::declaredParameters(report.sqlFor(engine));
-    } catch (const SqlParameters::EParameterError& e) {
-        throw Exception(sqlLocation(report, engine, e.line()) + QStringLiteral(": ") + e.reason());
-    }
-    auto params = std::make_unique<TParams>(names);
+    auto params = std::make_shared<TParams>(declared);
     bool handled = false;
     if (BeforeGetQueryParams)
         BeforeGetQueryParams(params.get(), handled);
     return params;
 }
 
-void TReportDesignerDialog::Execute(ReportCommand command, const ReportDefinition& report,
-                                    TfrmDadosGerRel* form)
+PreparedReport TReportDesignerDialog::Prepare(ReportAction action, const ReportDefinition& report,
+                                              const ReportHost& host)
 {
-    if (m_running)
-        return;
-    // The file is read again: it may have been edited, or removed, since the list was read.
     ReportDefinition current = report;
     if (!report.filePath.isEmpty()) {
         if (!QFileInfo::exists(report.filePath))
-            form->ReportFileMissing();
+            host.ReportFileMissing();
         current = ReportDefinition::load(report.filePath);
     }
-    const std::unique_ptr<TParams> params = BindParams(current);
-    if (runObserver() && runObserver()(command, current, *params))
+    const auto engine = dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite;
+    QStringList declared;
+    try {
+        declared = ReportDefinition::declaredParameters(current.sqlFor(engine));
+    } catch (const SqlParameters::EParameterError& e) {
+        throw Exception(sqlLocation(current, engine, e.line()) + QStringLiteral(": ") + e.reason());
+    }
+    std::shared_ptr<TParams> params = BindParams(declared);
+    return {action, std::move(current), std::move(params)};
+}
+
+void TReportDesignerDialog::Run(const PreparedReport& report, ReportHost& host)
+{
+    if (m_running)
         return;
     m_running = true;
     try {
-        run(command, current, *params, form);
+        run(report, host);
     } catch (...) {
         m_running = false;
         throw;
@@ -192,32 +170,34 @@ QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& param
 namespace {
 // The file the user names in the save dialog, opening in the documents folder at first, with
 // the CSV's options.
-QString askSavePath(TfrmDadosGerRel* form, const QString& suggested, ReportOutput::Options& csv)
+QString askSavePath(ReportHost& host, const QString& suggested, ReportOutput::Options& csv)
 {
-    TSaveDialog* settings = form->svdSaveReport;
-    if (settings->InitialDir.isEmpty())
-        settings->InitialDir = documentsDirectory();
-    ReportSaveDialog dialog(*settings, suggested, csv, form);
+    TSaveDialog& settings = host.SaveDialogSettings();
+    if (settings.InitialDir.isEmpty())
+        settings.InitialDir = documentsDirectory();
+    ReportSaveDialog dialog(settings, suggested, csv, host.DialogParent());
     if (!dialog.choose())
         return QString();
     csv = dialog.options();
-    return settings->FileName;
+    return settings.FileName;
 }
 } // namespace
 
-void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& report,
-                                const TParams& params, TfrmDadosGerRel* form)
+void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host)
 {
-    if (command == ReportCommand::Edit) {
-        edit(report, form);
+    const ReportAction command = prepared.action;
+    const ReportDefinition& report = prepared.definition;
+    const TParams& params = *prepared.params;
+    if (command == ReportAction::Edit) {
+        edit(report, host);
         return;
     }
-    const bool headless = command == ReportCommand::SaveAs && !m_outputFile.isEmpty();
-    const QString reportCode = form->lblCodRel->text();
+    const bool headless = command == ReportAction::SaveAs && !m_outputFile.isEmpty();
+    const QString reportCode = host.ReportCode();
     QString path;
-    if (command == ReportCommand::SaveAs) {
+    if (command == ReportAction::SaveAs) {
         path =
-            headless ? m_outputFile : askSavePath(form, fileBase(reportCode, report.title), m_csv);
+            headless ? m_outputFile : askSavePath(host, fileBase(reportCode, report.title), m_csv);
         if (path.isEmpty())
             return;
     }
@@ -227,7 +207,7 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
     request.source = ReportQuery::sharedSource();
     request.values = QueryValues(params);
     const TDateTime processing = DataProc(FiliProc());
-    request.header.screenCode = form->lblCodTela->text();
+    request.header.screenCode = host.ScreenCode();
     request.header.reportCode = reportCode;
     request.header.title = report.title;
     const QList<ReportCriteria::Item> criteria = ReportCriteria::items(params);
@@ -236,43 +216,45 @@ void TReportDesignerDialog::run(ReportCommand command, const ReportDefinition& r
         request.header.fullCriteria.append({item.name, item.value});
     request.header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
-    request.header.emptyText = form->Message(QStringLiteral("Relat_Vazio"));
+    request.header.emptyText = host.Message(QStringLiteral("Relat_Vazio"));
 
-    if (command == ReportCommand::SaveAs) {
+    if (command == ReportAction::SaveAs) {
         request.path = path;
         request.options = m_csv;
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
-    const std::shared_ptr<const ReportPages> pages = ReportJob::run(request, form, !headless);
+    const std::shared_ptr<const ReportPages> pages =
+        ReportJob::run(request, host.DialogParent(), !headless);
     if (!pages)
         return;
     m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
     if (pages->rowCount() == 0 && !headless) {
-        Consiste::MensErro(form->Message(QStringLiteral("Relat_Vazio")), false);
+        Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
         return;
     }
     switch (command) {
-    case ReportCommand::Preview: {
+    case ReportAction::Preview: {
+        ReportHost* printingHost = &host;
         auto* preview = new ReportPreviewDialog(
-            pages, [this, form, pages] { print(pages, form); }, form);
+            pages, [this, printingHost, pages] { print(pages, *printingHost); },
+            host.DialogParent());
         preview->show();
         preview->activateWindow();
         break;
     }
-    case ReportCommand::Print:
-        print(pages, form);
+    case ReportAction::Print:
+        print(pages, host);
         break;
-    case ReportCommand::SaveAs:
+    case ReportAction::SaveAs:
         m_lastRun.file = path;
         break;
-    case ReportCommand::Edit:
+    case ReportAction::Edit:
         break;
     }
 }
 
-void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages,
-                                  TfrmDadosGerRel* form)
+void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host)
 {
     const ReportFrame::Header& header = pages->frame().header;
     if (QPrinterInfo::availablePrinters().isEmpty()) {
@@ -283,10 +265,10 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                                QStringLiteral(" - yyyyMMdd-HHmmss")) +
                                            QStringLiteral(".pdf"));
         ReportPdf pdf(path, {});
-        if (!ReportJob::write(pages, pdf, form, true))
+        if (!ReportJob::write(pages, pdf, host.DialogParent(), true))
             return;
         m_lastRun.file = path;
-        Consiste::MensErro(TMessages::Format(form->Message(QStringLiteral("Sem_Impressora")),
+        Consiste::MensErro(TMessages::Format(host.Message(QStringLiteral("Sem_Impressora")),
                                              {QDir::toNativeSeparators(path)}),
                            false);
         return;
@@ -295,7 +277,7 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     printer.setDocName(header.title);
     printer.setPageOrientation(pages->frame().landscape ? QPageLayout::Landscape
                                                         : QPageLayout::Portrait);
-    QPrintDialog dialog(&printer, form);
+    QPrintDialog dialog(&printer, host.DialogParent());
     dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(header.title));
     dialog.setMinMax(1, pages->pageCount());
     if (dialog.exec() != QDialog::Accepted)
@@ -303,10 +285,10 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPrint output(printer, range ? printer.fromPage() : 1,
                        range ? printer.toPage() : pages->pageCount());
-    ReportJob::write(pages, output, form, true);
+    ReportJob::write(pages, output, host.DialogParent(), true);
 }
 
-void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel* form)
+void TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)
 {
     QString text = report.toText();
     if (!report.filePath.isEmpty()) {
@@ -317,17 +299,17 @@ void TReportDesignerDialog::edit(const ReportDefinition& report, TfrmDadosGerRel
                     .arg(QDir::toNativeSeparators(report.filePath), file.errorString()));
         text = QString::fromUtf8(file.readAll());
     }
-    const QString caption = form->Message(QStringLiteral("NovoCaption"));
-    const QString prompt = form->Message(QStringLiteral("NovoPrompt"));
+    const QString caption = host.Message(QStringLiteral("NovoCaption"));
+    const QString prompt = host.Message(QStringLiteral("NovoPrompt"));
     ReportEditorDialog editor(
-        form->lblCodRel->text(), report, text,
+        host.ReportCode(), report, text,
         [caption, prompt](QWidget* parent, const QString& current) {
             bool ok = false;
             const QString title =
                 QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, current, &ok);
             return ok ? title : QString();
         },
-        form);
+        host.DialogParent());
     if (editor.exec() == QDialog::Accepted)
-        form->LoadReportList();
+        host.LoadReportList();
 }

@@ -53,13 +53,13 @@ void TfrmDadosGerRel::bindComponents()
     bvlSeparator = component<TBevel>(QStringLiteral("bvlSeparator"));
     panRelat = component<TPanel>(QStringLiteral("panRelat"));
     lblRelat = component<TLabel>(QStringLiteral("lblRelat"));
-    cbbReportNames = component<TComboBox>(QStringLiteral("cbbReportNames"));
+    cbbReportNames = component<TComboBox>(QLatin1String(ReportFormControls::reportList));
     panMenu = component<TPanel>(QStringLiteral("panMenu"));
     lblCodRel = component<TLabel>(QStringLiteral("lblCodRel"));
-    sbtPrint = component<TButtonFlat>(QStringLiteral("sbtPrint"));
-    sbtPreview = component<TButtonFlat>(QStringLiteral("sbtPreview"));
-    sbtSalvarComo = component<TButtonFlat>(QStringLiteral("sbtSalvarComo"));
-    sbtReportEdit = component<TButtonFlat>(QStringLiteral("sbtReportEdit"));
+    sbtPrint = component<TButtonFlat>(QLatin1String(ReportFormControls::print));
+    sbtPreview = component<TButtonFlat>(QLatin1String(ReportFormControls::preview));
+    sbtSalvarComo = component<TButtonFlat>(QLatin1String(ReportFormControls::saveAs));
+    sbtReportEdit = component<TButtonFlat>(QLatin1String(ReportFormControls::edit));
     msgPadrao = component<TMessages>(QStringLiteral("msgPadrao"));
     msgMensagens = component<TMessages>(QStringLiteral("msgMensagens"));
     rpddPadrao = component<TReportDesignerDialog>(QStringLiteral("rpddPadrao"));
@@ -148,6 +148,16 @@ void TfrmDadosGerRel::ReportFileMissing() const
                        true);
 }
 
+QString TfrmDadosGerRel::ScreenCode() const
+{
+    return lblCodTela->text();
+}
+
+QString TfrmDadosGerRel::ReportCode() const
+{
+    return lblCodRel->text();
+}
+
 QString TfrmDadosGerRel::Message(const QString& key) const
 {
     return msgPadrao->Contains(key) ? msgPadrao->Msg(key) : msgMensagens->Msg(key);
@@ -162,30 +172,33 @@ void TfrmDadosGerRel::closeEvent(QCloseEvent* event)
     TForm::closeEvent(event);
 }
 
-void TfrmDadosGerRel::runCommand(ReportCommand command)
+void TfrmDadosGerRel::runCommand(ReportAction action)
 {
     const ReportDefinition report = SelectedReport();
-    rpddPadrao->Execute(command, report, this);
+    if (rpddPadrao->IsRunning())
+        return;
+    ReportCommandRunner& runner = m_runner ? *m_runner : *rpddPadrao;
+    runner.Run(rpddPadrao->Prepare(action, report, *this), *this);
 }
 
 void TfrmDadosGerRel::sbtPrintClick(TObject*)
 {
-    runCommand(ReportCommand::Print);
+    runCommand(ReportAction::Print);
 }
 
 void TfrmDadosGerRel::sbtPreviewClick(TObject*)
 {
-    runCommand(ReportCommand::Preview);
+    runCommand(ReportAction::Preview);
 }
 
 void TfrmDadosGerRel::sbtSalvarComoClick(TObject*)
 {
-    runCommand(ReportCommand::SaveAs);
+    runCommand(ReportAction::SaveAs);
 }
 
 void TfrmDadosGerRel::sbtReportEditClick(TObject*)
 {
-    runCommand(ReportCommand::Edit);
+    runCommand(ReportAction::Edit);
 }
 
 void TfrmDadosGerRel::mniSalvarPdfClick(TObject*)

@@ -2,6 +2,7 @@
 
 #include "form/TForm.h"
 #include "report/engine/ReportCatalog.h"
+#include "report/ui/ReportHost.h"
 #include "report/ui/TReportDesignerDialog.h"
 
 class CommandShortcuts;
@@ -16,9 +17,19 @@ class TPanel;
 class TPopupMenu;
 class TSaveDialog;
 
+// The names of the base form's controls in its description, for the screens that name them
+// to their host.
+namespace ReportFormControls {
+inline constexpr char reportList[] = "cbbReportNames";
+inline constexpr char print[] = "sbtPrint";
+inline constexpr char preview[] = "sbtPreview";
+inline constexpr char saveAs[] = "sbtSalvarComo";
+inline constexpr char edit[] = "sbtReportEdit";
+} // namespace ReportFormControls
+
 // The base form of report filter screens: a report list of the form's report code, the
 // print, preview, save-as and edit commands, message tables and the report engine.
-class TfrmDadosGerRel : public TForm {
+class TfrmDadosGerRel : public TForm, public ReportHost {
     Q_OBJECT
 public:
     explicit TfrmDadosGerRel(QWidget* parent = nullptr);
@@ -64,11 +75,20 @@ public:
     // The kind of the report at an index of the list; empty when it states none.
     QString ReportKind(int index) const;
     // Reports that the report's definition file is missing ("Arq_Rel_Err") and aborts.
-    void ReportFileMissing() const;
+    void ReportFileMissing() const override;
     // The text of a message: the screen's table first, then the base form's own.
-    QString Message(const QString& key) const;
+    QString Message(const QString& key) const override;
     // Re-reads the report definitions of the form's report code, keeping the selection.
-    void LoadReportList();
+    void LoadReportList() override;
+    // The screen and report codes its labels show.
+    QString ScreenCode() const override;
+    QString ReportCode() const override;
+    TSaveDialog& SaveDialogSettings() override { return *svdSaveReport; }
+    QWidget* DialogParent() override { return this; }
+    // Where the report commands go once the screen's checks passed: the form's own engine
+    // (rpddPadrao) unless the owner of this form sets a runner of its own; nullptr restores
+    // the engine. The runner must outlive its use by this form.
+    void SetCommandRunner(ReportCommandRunner* runner) { m_runner = runner; }
     // The four commands as actions with their shortcuts (Ctrl+P print; F5 or Ctrl+Enter
     // preview; Ctrl+S save as; Ctrl+E edit): each presses its button, so the form's handler
     // of that command runs. The host shows them in its menu while the form is active.
@@ -82,8 +102,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void runCommand(ReportCommand command);
+    void runCommand(ReportAction action);
 
     QList<ReportCatalog::Entry> m_reports;
+    ReportCommandRunner* m_runner = nullptr;
     CommandShortcuts* m_commandShortcuts = nullptr;
 };

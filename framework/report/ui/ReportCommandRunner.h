@@ -1,0 +1,13 @@
+#pragma once
+
+class ReportHost;
+struct PreparedReport;
+
+// Where a report form sends a command once the screen's checks passed and the command is
+// prepared: the form's own engine runs it; the owner of a form (a headless run that only
+// shows the parameters) may set a runner of its own on that form.
+class ReportCommandRunner {
+public:
+    virtual ~ReportCommandRunner() = default;
+    virtual void Run(const PreparedReport& report, ReportHost& host) = 0;
+};

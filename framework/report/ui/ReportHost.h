@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class TSaveDialog;
+
+// What a report command needs of the screen it runs for: the codes on its pages, its
+// messages, its save dialog's settings, its report list and a parent for the dialogs.
+class ReportHost {
+public:
+    virtual ~ReportHost() = default;
+
+    virtual QString ScreenCode() const = 0;
+    virtual QString ReportCode() const = 0;
+    // The text of a message of the screen.
+    virtual QString Message(const QString& key) const = 0;
+    // The settings of the screen's save dialog, which keep the user's last choice.
+    virtual TSaveDialog& SaveDialogSettings() = 0;
+    // Reads the screen's report list again (after a definition was saved).
+    virtual void LoadReportList() = 0;
+    // Reports that the report's definition file is missing and aborts.
+    virtual void ReportFileMissing() const = 0;
+    // The window the command's dialogs belong to.
+    virtual QWidget* DialogParent() = 0;
+};

@@ -1,0 +1,97 @@
+#include "ChequeDescription.h"
+
+#include "ChequeNames.h"
+#include "Cli_klx47306.h"
+
+#include <iterator>
+
+namespace {
+
+// The type of a module variable, from its declaration.
+constexpr int typeOf(const bool*)
+{
+    return ScreenVariableBool;
+}
+
+constexpr int typeOf(const int*)
+{
+    return ScreenVariableInt;
+}
+
+constexpr int typeOf(const QString*)
+{
+    return ScreenVariableText;
+}
+
+// A text variable that holds a code list of that kind.
+constexpr int codeListOf(const QString*, ScreenVariableType kind)
+{
+    return kind;
+}
+
+constexpr ScreenTableVariable variable(const char* name, int type, const char* role)
+{
+    return {name, type, role};
+}
+
+// A module variable by its own identifier: the name is the symbol's and the type follows
+// from the declaration.
+#define SCREEN_VARIABLE(identifier, role) variable(#identifier, typeOf(&identifier), role)
+#define SCREEN_CODE_LIST(identifier, kind)                                                         \
+    variable(#identifier, codeListOf(&identifier, kind), nullptr)
+
+const ScreenTableControl controls[] = {
+    {ScreenRole::reportList, ReportFormControls::reportList},
+    {ScreenRole::companiesAll, ChequeControls::companiesAll},
+    {ScreenRole::companiesList, ChequeControls::companiesList},
+    {ScreenRole::companiesSearch, ChequeControls::companiesSearch},
+    {ScreenRole::accountsAll, ChequeControls::accountsAll},
+    {ScreenRole::accountsList, ChequeControls::accountsList},
+    {ScreenRole::accountsSearch, ChequeControls::accountsSearch},
+    {ScreenRole::emissionFrom, ChequeControls::emissionFrom},
+    {ScreenRole::emissionTo, ChequeControls::emissionTo},
+    {ScreenRole::clearingFrom, ChequeControls::clearingFrom},
+    {ScreenRole::clearingTo, ChequeControls::clearingTo},
+    {ScreenRole::checkFrom, ChequeControls::checkFrom},
+    {ScreenRole::checkTo, ChequeControls::checkTo},
+    {ScreenRole::stateIssued, ChequeControls::stateIssued},
+    {ScreenRole::stateCancelled, ChequeControls::stateCancelled},
+    {ScreenRole::stateAvailable, ChequeControls::stateAvailable},
+    {ScreenRole::reconciliation, ChequeControls::reconciliation},
+    {ScreenRole::print, ReportFormControls::print},
+    {ScreenRole::preview, ReportFormControls::preview},
+    {ScreenRole::saveAs, ReportFormControls::saveAs},
+    {ScreenRole::edit, ReportFormControls::edit},
+    {ScreenRole::filters, ChequeControls::filters},
+};
+
+const ScreenTableVariable variables[] = {
+    SCREEN_VARIABLE(boStCriado, nullptr),
+    SCREEN_VARIABLE(boPrimVez, ScreenRole::defaultsPending),
+    SCREEN_VARIABLE(inNumMarcado, nullptr),
+    SCREEN_VARIABLE(stStatusChq, nullptr),
+    SCREEN_CODE_LIST(stListaEmpresa, ScreenVariableCompanyCodes),
+    SCREEN_CODE_LIST(stListaTEmp, ScreenVariableCompanyCodes),
+    SCREEN_CODE_LIST(stListaConta, ScreenVariableAccountCodes),
+};
+
+const char* const parameters[] = {
+    ChequeParameters::companies,    ChequeParameters::allCompanies,
+    ChequeParameters::accounts,     ChequeParameters::allAccounts,
+    ChequeParameters::checkFrom,    ChequeParameters::checkTo,
+    ChequeParameters::allChecks,    ChequeParameters::emissionFrom,
+    ChequeParameters::emissionTo,   ChequeParameters::states,
+    ChequeParameters::allStates,    ChequeParameters::reconciliation,
+    ChequeParameters::clearingFrom, ChequeParameters::clearingTo,
+    ChequeParameters::allClearing,
+};
+
+} // namespace
+
+const ScreenTable& chequeScreenTable()
+{
+    static const ScreenTable table{
+        screenTableVersion, ChequeControls::form, controls,   std::size(controls),
+        variables,          std::size(variables), parameters, std::size(parameters)};
+    return table;
+}
