@@ -10,12 +10,14 @@
 #include "BenchSupport.h"
 #include "OffscreenMessages.h"
 #include "base/Dispatcher.h"
+#include "base/Exceptions.h"
 #include "base/ModuleLoader.h"
 #include "controls/ListPickerDialog.h"
 #include "controls/Pesqlista.h"
 #include "data/Dbgeral.h"
 #include "data/LoginContext.h"
 #include "data/dtmDBGeral.h"
+#include "form/ScreenDescription.h"
 #include "form/TApplication.h"
 
 #include <QAbstractButton>
@@ -74,7 +76,8 @@ public:
         if (area->subWindowList().isEmpty())
             throw Exception(QStringLiteral("a tela não abriu"));
         m_form = area->subWindowList().first()->widget();
-        m_form->findChild<QAbstractButton*>(QStringLiteral("rdgListaConta"))->click();
+        m_screen = ScreenDescription::read(m_module);
+        control(ScreenRole::accountsList)->click();
     }
 
     ~PickerScreen()
@@ -84,11 +87,14 @@ public:
         dtmDBGeral = nullptr;
     }
 
-    QAbstractButton* searchButton() const
+    QAbstractButton* searchButton() const { return control(ScreenRole::accountsSearch); }
+    QString& accountList()
     {
-        return m_form->findChild<QAbstractButton*>(QStringLiteral("sbtConta"));
+        const QString name = QStringLiteral("stListaConta");
+        if (!m_screen.variable(name))
+            throw Exception(QStringLiteral("a tela não descreve a variável %1").arg(name));
+        return *static_cast<QString*>(m_module.symbol(name.toUtf8().constData()));
     }
-    QString& accountList() { return *static_cast<QString*>(m_module.symbol("stListaConta")); }
 
     // What the account search asks the picker, and the seconds it took to ask.
     Pesqlista::Request request(double& seconds)
@@ -127,11 +133,22 @@ public:
     }
 
 private:
+    // The screen's control in that role, as the module describes it.
+    QAbstractButton* control(const char* role) const
+    {
+        const QString name = m_screen.control(role);
+        auto* button = m_form->findChild<QAbstractButton*>(name);
+        if (!button)
+            throw Exception(QStringLiteral("a tela não tem o controle %1").arg(name));
+        return button;
+    }
+
     TApplication m_application;
     TdtmDBGeral m_database;
     QMainWindow m_window;
     ModuleLoader m_module{ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306"))};
     QWidget* m_form = nullptr;
+    ScreenDescription m_screen;
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
+#include "form/ScreenDescription.h"
 #include "form/TApplication.h"
 #include "report/engine/ReportDefinition.h"
 #include "report/engine/ReportFonts.h"
@@ -367,7 +368,9 @@ QList<double> screenOpenings(const QString& database, int runs)
     QCoreApplication::processEvents();
     ModuleLoader screen(ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306")));
     screen.load();
-    bool* pending = static_cast<bool*>(screen.symbol("boPrimVez"));
+    const QString pendingName =
+        ScreenDescription::read(screen).variableIn(ScreenRole::defaultsPending);
+    bool* pending = static_cast<bool*>(screen.symbol(pendingName.toUtf8().constData()));
 
     QList<double> times;
     for (int i = 0; i < runs; ++i) {
