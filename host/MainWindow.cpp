@@ -62,7 +62,7 @@ MainWindow::MainWindow(QWidget* parent)
     window->addAction(tr("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows);
     window->addAction(tr("&Fechar todas"), m_mdiArea, &QMdiArea::closeAllSubWindows);
 
-    QMenu* help = menuBar()->addMenu(tr("A&juda"));
+    QMenu* help = menuBar()->addMenu(tr("Aj&uda"));
     QAction* helpPage = help->addAction(tr("&Ajuda desta tela"), this, &MainWindow::showHelp);
     helpPage->setObjectName(QStringLiteral("actionHelp"));
     helpPage->setShortcut(QKeySequence(Qt::Key_F1));

@@ -1,6 +1,5 @@
 #include "Cli_klx47306.h"
 
-#include "ChequeCriteria.h"
 #include "ChequeNames.h"
 #include "PickSummary.h"
 #include "base/Consiste.h"
@@ -22,13 +21,9 @@
 #include "data/TDataSource.h"
 #include "data/TField.h"
 #include "data/TParams.h"
-#include "form/CriteriaSets.h"
 #include "form/TApplication.h"
 #include "report/engine/Qrddlgs.h"
 
-#include <QInputDialog>
-#include <QMenu>
-#include <QMessageBox>
 
 TfrmCheque* frmCheque = nullptr;
 bool boStCriado = false;
@@ -183,11 +178,7 @@ void TfrmCheque::bindComponents()
     connect(rdgListaConta, &QAbstractButton::toggled, lblListaConta, &QWidget::setEnabled);
     lblListaEmpresa->setEnabled(false);
     lblListaConta->setEnabled(false);
-    auto* filters = new QMenu(sbtFiltros);
-    filters->setObjectName(QStringLiteral("mnuFiltros"));
-    connect(filters, &QMenu::aboutToShow, this, [this, filters] { fillFiltersMenu(filters); });
-    sbtFiltros->setMenu(filters);
-    sbtFiltros->setPopupMode(QToolButton::InstantPopup);
+    setUpFilters();
 }
 
 // ---- Lifetime and activation ----
@@ -482,21 +473,18 @@ void TfrmCheque::vd_imp()
 void TfrmCheque::sbtPrintClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtPrintClick(sender);
 }
 
 void TfrmCheque::sbtPreviewClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtPreviewClick(sender);
 }
 
 void TfrmCheque::sbtSalvarComoClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtSalvarComoClick(sender);
 }
 
@@ -615,108 +603,4 @@ void TfrmCheque::qryContaCDAGENCIAGetText(TField* sender, QString& text, bool)
 void TfrmCheque::qryContaCDCONTCORRGetText(TField* sender, QString& text, bool)
 {
     formatWithPicture(sender, text, qryContaCDPICTCONT);
-}
-
-// ---- Named criteria sets ----
-
-namespace {
-CriteriaSets criteriaSetsOf(const TfrmCheque& form)
-{
-    return CriteriaSets(form.lblCodTela->text(), Operador());
-}
-} // namespace
-
-QStringList TfrmCheque::criteriaSetNames() const
-{
-    return criteriaSetsOf(*this).names();
-}
-
-void TfrmCheque::saveCriteriaSet(const QString& name)
-{
-    if (!name.trimmed().isEmpty())
-        criteriaSetsOf(*this).save(name.trimmed(), ChequeCriteria::capture(*this));
-}
-
-bool TfrmCheque::loadCriteriaSet(const QString& name)
-{
-    const QVariantMap criteria = criteriaSetsOf(*this).load(name);
-    if (criteria.isEmpty()) {
-        Consiste::ShowError(QStringLiteral("Não há filtro com o nome '%1'.").arg(name));
-        return false;
-    }
-    return applyCriteria(criteria);
-}
-
-void TfrmCheque::deleteCriteriaSet(const QString& name)
-{
-    criteriaSetsOf(*this).remove(name);
-}
-
-bool TfrmCheque::restoreLastCriteria()
-{
-    const QVariantMap criteria = criteriaSetsOf(*this).last();
-    if (criteria.isEmpty()) {
-        Consiste::ShowError(QStringLiteral("Nenhum relatório foi emitido nesta tela ainda."));
-        return false;
-    }
-    return applyCriteria(criteria);
-}
-
-void TfrmCheque::rememberCriteria()
-{
-    criteriaSetsOf(*this).saveLast(ChequeCriteria::capture(*this));
-}
-
-bool TfrmCheque::applyCriteria(const QVariantMap& criteria)
-{
-    bool applied = false;
-    QStringList notices;
-    Dispatcher::run([&] {
-        notices = ChequeCriteria::apply(*this, criteria);
-        applied = true;
-    });
-    for (const QString& notice : std::as_const(notices))
-        Consiste::ShowError(notice);
-    return applied;
-}
-
-void TfrmCheque::fillFiltersMenu(QMenu* menu)
-{
-    menu->clear();
-    const QStringList names = criteriaSetNames();
-    menu->addAction(tr("&Salvar critérios como..."), this, &TfrmCheque::askAndSaveCriteriaSet);
-    QMenu* load = menu->addMenu(tr("&Carregar"));
-    QMenu* remove = menu->addMenu(tr("&Excluir"));
-    for (const QString& name : names) {
-        QString text = name;
-        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        load->addAction(text, this, [this, name] { loadCriteriaSet(name); });
-        remove->addAction(text, this, [this, name] {
-            if (QMessageBox::question(this, tr("Filtros"),
-                                      tr("Excluir o filtro '%1'?").arg(name)) == QMessageBox::Yes)
-                deleteCriteriaSet(name);
-        });
-    }
-    load->setEnabled(!names.isEmpty());
-    remove->setEnabled(!names.isEmpty());
-    menu->addSeparator();
-    QAction* restore = menu->addAction(tr("&Restaurar últimos critérios"), this,
-                                       [this] { restoreLastCriteria(); });
-    restore->setEnabled(!criteriaSetsOf(*this).last().isEmpty());
-}
-
-void TfrmCheque::askAndSaveCriteriaSet()
-{
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, tr("Salvar filtro"), tr("Nome do filtro:"),
-                                               QLineEdit::Normal, QString(), &ok)
-                             .trimmed();
-    if (!ok || name.isEmpty())
-        return;
-    if (criteriaSetNames().contains(name) &&
-        QMessageBox::question(this, tr("Filtros"),
-                              tr("Já existe o filtro '%1'. Substituir?").arg(name)) !=
-            QMessageBox::Yes)
-        return;
-    saveCriteriaSet(name);
 }

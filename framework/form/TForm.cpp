@@ -6,8 +6,10 @@
 #include "form/TApplication.h"
 
 #include <QCloseEvent>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QStyle>
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {}
@@ -138,4 +140,11 @@ void TForm::closeEvent(QCloseEvent* event)
             deleteLater();
         break;
     }
+}
+
+void TForm::StatusMessage(const QString& text) const
+{
+    constexpr int shownMs = 6000;
+    if (auto* main = qobject_cast<QMainWindow*>(window()))
+        main->statusBar()->showMessage(text, shownMs);
 }

@@ -104,7 +104,7 @@ void ScenarioCaseRun::attachToForm()
         screen->SetCommandRunner(this);
 }
 
-void ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
+bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
 {
     // The report's query stands here for the engine's: it is the next to open.
     if (m_session.faults().takeQuery())
@@ -129,6 +129,8 @@ void ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
         m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
     }
     m_bound = true;
+    // The command is kept, not run: no report was made.
+    return false;
 }
 
 QStringList ScenarioCaseRun::run(const ScenarioCase& kase,

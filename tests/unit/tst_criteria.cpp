@@ -71,8 +71,13 @@ QStringList names(TForm* form)
 // Takes the screen's report commands, prepared, in place of its engine: the report's run
 // itself is not the subject here.
 struct PreparedCommands : ReportCommandRunner {
-    void Run(const PreparedReport& report, ReportHost&) override { actions << report.action; }
+    bool Run(const PreparedReport& report, ReportHost&) override
+    {
+        actions << report.action;
+        return succeeds;
+    }
     QList<ReportAction> actions;
+    bool succeeds = true;
 };
 } // namespace
 

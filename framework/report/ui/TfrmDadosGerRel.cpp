@@ -178,7 +178,14 @@ void TfrmDadosGerRel::runCommand(ReportAction action)
     if (rpddPadrao->IsRunning())
         return;
     ReportCommandRunner& runner = m_runner ? *m_runner : *rpddPadrao;
-    runner.Run(rpddPadrao->Prepare(action, report, *this), *this);
+    if (!runner.Run(rpddPadrao->Prepare(action, report, *this), *this))
+        return;
+    const QString file = rpddPadrao->LastRun().file;
+    if (action == ReportAction::SaveAs && !file.isEmpty())
+        StatusMessage(tr("Relatório salvo em %1.").arg(QDir::toNativeSeparators(file)));
+    else if (action == ReportAction::Edit)
+        StatusMessage(tr("Relatório salvo."));
+    ReportCommandDone(action);
 }
 
 void TfrmDadosGerRel::sbtPrintClick(TObject*)

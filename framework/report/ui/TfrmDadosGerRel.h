@@ -92,9 +92,12 @@ public:
     // The four commands as actions with their shortcuts (Ctrl+P print; F5 or Ctrl+Enter
     // preview; Ctrl+S save as; Ctrl+E edit): each presses its button, so the form's handler
     // of that command runs. The host shows them in its menu while the form is active.
-    QList<QAction*> CommandActions() const;
+    virtual QList<QAction*> CommandActions() const;
 
 protected:
+    // A report command did its work (the report shown, printed, saved, or the definition
+    // saved); a command stopped short of it (a check, a cancel, a failure) comes not here.
+    virtual void ReportCommandDone(ReportAction) {}
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
