@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "DatabaseWaitBar.h"
 #include "Version.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
@@ -71,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_branch = permanentLabel(statusBar(), "statusBranch");
     m_operator = permanentLabel(statusBar(), "statusOperator");
     m_database = permanentLabel(statusBar(), "statusDatabase");
+    new DatabaseWaitBar(statusBar());
 }
 
 void MainWindow::setSession(const QString& branch, const QString& operatorCode,

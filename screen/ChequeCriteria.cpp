@@ -188,6 +188,13 @@ QVariantMap ChequeCriteria::capture(const TfrmCheque& form)
 QStringList ChequeCriteria::apply(TfrmCheque& form, const QVariantMap& criteria)
 {
     QStringList notices;
+    // A set saved by an earlier version names its report by its place in the list, which
+    // moves as definitions come and go: it is refused rather than trusted.
+    if (criteria.contains(QStringLiteral("report")) &&
+        !criteria.contains(QStringLiteral("report-file")))
+        Consiste::MensErro(QStringLiteral("O filtro indica o relatório só pela posição na lista; "
+                                          "escolha o relatório e salve o filtro de novo."),
+                           true);
     if (criteria.contains(QStringLiteral("report-file")))
         applyReport(form, criteria);
     if (criteria.contains(QStringLiteral("states")))

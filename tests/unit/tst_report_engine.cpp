@@ -15,13 +15,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -67,6 +70,8 @@ private slots:
     void init()
     {
         QStandardPaths::setTestModeEnabled(true);
+        // The preview's size and zoom of an earlier test are not this one's.
+        QSettings().remove(QStringLiteral("visualizacao"));
         m_host = std::make_unique<ScreenHost>();
         m_reports = m_host->dir.filePath(QStringLiteral("reports"));
         QDir().mkpath(m_reports);
@@ -147,6 +152,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         auto* zoom = window->findChild<QComboBox*>(QStringLiteral("zoom"));
+        zoom->setCurrentIndex(0);
         QWidget* area = window->pageView()->parentWidget()->parentWidget();
         QVERIFY(qobject_cast<QScrollArea*>(area));
         // Where the focus is when the window opens, then on each control.
@@ -182,6 +188,67 @@ private slots:
         }
         QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
         QCOMPARE(window->pageView()->zoom(), 1.25);
+    }
+
+    // Ctrl+F finds a payee, a check number or an amount and goes from hit to hit, round the
+    // report; Home and End go to the first and last page; "Salvar como" writes the report
+    // shown to the file named; the next preview opens at the zoom this one was left at.
+    void previewSearchesSavesAndRemembers()
+    {
+        selectReport(1);
+        setEmissionRange(QStringLiteral("01/01/2026"), QStringLiteral("31/03/2026"));
+        m_form->sbtPreview->click();
+        ReportPreviewDialog* window = preview();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QWidget* area = window->pageView()->parentWidget()->parentWidget();
+
+        QTest::keyClick(area, Qt::Key_End);
+        QCOMPARE(window->pageView()->page(), 1);
+        QTest::keyClick(area, Qt::Key_Home);
+        QCOMPARE(window->pageView()->page(), 0);
+
+        // Accents and case aside, as the picker searches.
+        QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_F));
+        auto* search = window->findChild<QLineEdit*>(QStringLiteral("searchText"));
+        QVERIFY(search && search->isVisible() && search->hasFocus());
+        QTest::keyClicks(search, QStringLiteral("grafica nova era"));
+        QTest::keyClick(search, Qt::Key_Return);
+        const auto first = window->currentHit();
+        QVERIFY(first);
+        QVERIFY(window->find(QStringLiteral("grafica nova era")));
+        const auto second = window->currentHit();
+        QVERIFY(second && (second->page != first->page || second->index != first->index));
+        QCOMPARE(window->pageView()->page(), second->page);
+        // Backwards from the second hit is the first again.
+        QTest::keyClick(search, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(window->currentHit()->page, first->page);
+        QCOMPARE(window->currentHit()->index, first->index);
+        for (const QString& text : {QStringLiteral("001102"), QStringLiteral("728,53")})
+            QVERIFY2(window->find(text), qPrintable(text));
+        QVERIFY(!window->find(QStringLiteral("ninguém com este nome")));
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("searchStatus"))
+                    ->text()
+                    .contains(QStringLiteral("não foi encontrado")));
+
+        const QString output = m_host->dir.filePath(QStringLiteral("da-visualizacao.csv"));
+        whenShown<QFileDialog>([output](QFileDialog* dialog) {
+            dialog->selectNameFilter(dialog->nameFilters().filter(QStringLiteral("csv")).value(0));
+            dialog->selectFile(output);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        window->findChild<QToolButton*>(QStringLiteral("saveAs"))->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QFile saved(output);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("Gráfica Nova Era"));
+
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))->setCurrentText(QStringLiteral("150%"));
+        window->close();
+        m_form->sbtPreview->click();
+        QVERIFY(preview());
+        QCOMPARE(preview()->findChild<QComboBox*>(QStringLiteral("zoom"))->currentText(),
+                 QStringLiteral("150%"));
     }
 
     // A file that cannot be written is told in a message; nothing else changes.
