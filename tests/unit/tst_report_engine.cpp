@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,8 +69,6 @@ private slots:
     void init()
     {
         QStandardPaths::setTestModeEnabled(true);
-        // The preview's size and zoom of an earlier test are not this one's.
-        QSettings().remove(QStringLiteral("visualizacao"));
         m_host = std::make_unique<ScreenHost>();
         m_reports = m_host->dir.filePath(QStringLiteral("reports"));
         QDir().mkpath(m_reports);
@@ -130,6 +127,7 @@ private slots:
         QVERIFY(window->windowTitle().contains(QStringLiteral("Relação de cheques por número")));
         auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         QCOMPARE(pageBox->maximum(), 2);
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))->setCurrentIndex(0);
         window->findChild<QToolButton*>(QStringLiteral("nextPage"))->click();
         QCOMPARE(window->pageView()->page(), 1);
         QCOMPARE(pageBox->value(), 2);
@@ -209,9 +207,13 @@ private slots:
         QCOMPARE(window->pageView()->page(), 0);
 
         // Accents and case aside, as the picker searches.
-        QTest::keySequence(window, QKeySequence(Qt::CTRL | Qt::Key_F));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(area, Qt::Key_F, Qt::ControlModifier);
         auto* search = window->findChild<QLineEdit*>(QStringLiteral("searchText"));
-        QVERIFY(search && search->isVisible() && search->hasFocus());
+        QVERIFY(search);
+        QVERIFY(search->isVisible());
+        QTRY_VERIFY(search->hasFocus());
         QTest::keyClicks(search, QStringLiteral("grafica nova era"));
         QTest::keyClick(search, Qt::Key_Return);
         const auto first = window->currentHit();
@@ -232,10 +234,9 @@ private slots:
                     .contains(QStringLiteral("não foi encontrado")));
 
         const QString output = m_host->dir.filePath(QStringLiteral("da-visualizacao.csv"));
-        whenShown<QFileDialog>([output](QFileDialog* dialog) {
-            dialog->selectNameFilter(dialog->nameFilters().filter(QStringLiteral("csv")).value(0));
-            dialog->selectFile(output);
-            QMetaObject::invokeMethod(dialog, "accept");
+        whenShown<ReportSaveDialog>([output](ReportSaveDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(output);
+            static_cast<QDialog*>(dialog)->accept();
         });
         window->findChild<QToolButton*>(QStringLiteral("saveAs"))->click();
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));

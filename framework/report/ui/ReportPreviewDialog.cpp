@@ -5,7 +5,6 @@
 #include "report/engine/ReportPageSource.h"
 #include "report/ui/ReportPageView.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -160,20 +159,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     layout->addWidget(m_searchBar);
     layout->addWidget(m_scroll);
 
-    const auto command = [this](const QKeySequence& key, const std::function<void()>& run) {
-        auto* action = new QAction(this);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, run);
-        addAction(action);
-    };
     const auto printPages = [this] { Dispatcher::run([this] { m_print(); }); };
     const auto savePages = [this] { Dispatcher::run([this] { m_saveAs(); }); };
-    command(QKeySequence(Qt::CTRL | Qt::Key_P), printPages);
-    command(QKeySequence(Qt::CTRL | Qt::Key_S), savePages);
-    command(QKeySequence(Qt::CTRL | Qt::Key_F), [this] { showSearchBar(); });
-    command(QKeySequence(Qt::Key_F3), [this] { find(m_searchText->text(), true); });
-    command(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { find(m_searchText->text(), false); });
 
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_view->page() - 1); });
@@ -319,6 +306,23 @@ void ReportPreviewDialog::stepZoom(int direction)
         m_zoomBox->setCurrentIndex(next);
 }
 
+bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Print))
+        Dispatcher::run([this] { m_print(); });
+    else if (event->matches(QKeySequence::Save))
+        Dispatcher::run([this] { m_saveAs(); });
+    else if (event->matches(QKeySequence::Find))
+        showSearchBar();
+    else if (event->matches(QKeySequence::FindNext))
+        find(m_searchText->text(), true);
+    else if (event->matches(QKeySequence::FindPrevious))
+        find(m_searchText->text(), false);
+    else
+        return false;
+    return true;
+}
+
 bool ReportPreviewDialog::turnPage(const QKeyEvent* event, const QObject* target)
 {
     // In an edit, Home and End move in its text; with Ctrl they go to the pages' ends.
@@ -366,7 +370,7 @@ bool ReportPreviewDialog::wheelPastEnd(const QWheelEvent* event)
 
 void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (turnPage(event, nullptr))
+    if (runCommandKey(event) || turnPage(event, nullptr))
         return;
     if (event->matches(QKeySequence::ZoomIn) ||
         (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
@@ -393,7 +397,7 @@ bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         // The page box and the scroll area would take the page keys for themselves.
-        if (turnPage(key, watched))
+        if (runCommandKey(key) || turnPage(key, watched))
             return true;
     }
     if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel &&

@@ -51,6 +51,8 @@ private:
     void applyZoomChoice();
     void stepZoom(int direction);
     void pageChanged();
+    // Ctrl+P, Ctrl+S, Ctrl+F, F3 and Shift+F3; false for other keys.
+    bool runCommandKey(const QKeyEvent* event);
     // The page keys; false for other keys.
     bool turnPage(const QKeyEvent* event, const QObject* target);
     // Turns the page when the wheel goes on past the page's end; false otherwise.
