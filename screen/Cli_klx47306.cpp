@@ -347,10 +347,21 @@ void TfrmCheque::cbbReportNamesChange(TObject*)
 
 // ---- Field exits ----
 
+namespace {
+// Puts the focus on the control a check sends the user back to; an edit's whole text is
+// selected, as Tab does, so that typing replaces it (also when it had the focus already).
+void focusForRetyping(QWidget* control)
+{
+    control->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+}
+} // namespace
+
 void TfrmCheque::failWith(QWidget* focusTarget, const QString& key)
 {
     if (focusTarget)
-        focusTarget->setFocus();
+        focusForRetyping(focusTarget);
     Consiste::MensErro(msgPadrao->Msg(key), true);
 }
 
@@ -435,7 +446,7 @@ void TfrmCheque::requireCheckNumber(TMaskEdit* given, TMaskEdit* missing, const 
         if (!Consiste::EmptyString(given->GetText()) && Consiste::EmptyString(missing->GetText()))
             failWith(nullptr, key);
     } catch (...) {
-        missing->setFocus();
+        focusForRetyping(missing);
         throw;
     }
 }

@@ -135,11 +135,13 @@ void TDateEditPlus::recordTyping(const QKeyEvent* event)
             m_typedWhole = false;
         return;
     }
-    if (GetText().isEmpty() || selectedText() == displayText()) {
+    const bool replacingAll = hasSelectedText() && selectedText() == displayText();
+    if (replacingAll || (!m_typedWhole && GetText().isEmpty())) {
         m_typed.clear();
         m_typedWhole = true;
     }
-    m_typed += text;
+    if (m_typedWhole)
+        m_typed += text;
 }
 
 void TDateEditPlus::completeTypedDate()
