@@ -13,8 +13,8 @@ DatabaseWaitBar::DatabaseWaitBar(QStatusBar* statusBar)
     : QObject(statusBar), m_bar(new QWidget(statusBar))
 {
     m_bar->setObjectName(QStringLiteral("databaseWait"));
-    auto* text = new QLabel(tr("aguardando o banco de dados… (outro processo o está usando)"),
-                            m_bar);
+    auto* text = new QLabel(tr("aguardando o banco de dados…"), m_bar);
+    text->setToolTip(tr("Outro processo está usando o banco de dados."));
     auto* cancel = new QPushButton(tr("Cancelar"), m_bar);
     cancel->setObjectName(QStringLiteral("databaseWaitCancel"));
     cancel->setToolTip(tr("Desiste de esperar (Esc)"));

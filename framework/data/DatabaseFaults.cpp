@@ -55,12 +55,15 @@ QString DatabaseFaults::reason(const QSqlError& error, const QSqlDatabase& datab
     } else if (connectionLost(error, database)) {
         const auto server = FirebirdAddress::serverOf(database.databaseName());
         const QString where =
-            server ? QStringLiteral("com o servidor Firebird %1, porta %2")
+            server ? QStringLiteral("com o servidor Firebird %1, porta %2,")
                          .arg(server->host)
                          .arg(server->port)
                    : QStringLiteral("com o banco de dados Firebird");
+        QString detail = error.databaseText().trimmed();
+        while (detail.endsWith(QLatin1Char('.')))
+            detail.chop(1);
         return QStringLiteral("a conexão %1 foi perdida: o servidor parou ou a rede caiu (%2).")
-            .arg(where, error.databaseText().trimmed());
+            .arg(where, detail);
     }
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
