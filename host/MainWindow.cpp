@@ -2,6 +2,7 @@
 
 #include "DatabaseWaitBar.h"
 #include "Version.h"
+#include "form/EnterAsTab.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -13,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -36,6 +38,17 @@ MainWindow::MainWindow(QWidget* parent)
     resize(1024, 700);
 
     QMenu* file = menuBar()->addMenu(tr("&Arquivo"));
+    // Off by default; the user's choice is kept in the user's settings.
+    QAction* enterAsTab = file->addAction(tr("&Enter passa ao próximo campo"));
+    enterAsTab->setObjectName(QStringLiteral("actionEnterAsTab"));
+    enterAsTab->setCheckable(true);
+    enterAsTab->setChecked(QSettings().value(QStringLiteral("tela/enter-passa-campo")).toBool());
+    EnterAsTab::setEnabled(enterAsTab->isChecked());
+    connect(enterAsTab, &QAction::toggled, this, [](bool on) {
+        EnterAsTab::setEnabled(on);
+        QSettings().setValue(QStringLiteral("tela/enter-passa-campo"), on);
+    });
+    file->addSeparator();
     file->addAction(tr("&Sair"), QKeySequence::Quit, this, &QWidget::close);
 
     QMenu* reports = menuBar()->addMenu(tr("&Relatórios"));

@@ -2,6 +2,7 @@
 
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
+#include "form/EnterAsTab.h"
 #include "form/FormLoader.h"
 #include "form/TApplication.h"
 
@@ -24,6 +25,7 @@ void TForm::Initialize()
     for (const QString& resource : descriptionResources())
         loader.apply(resource);
     bindComponents();
+    EnterAsTab::watch(this);
     if (Application && Application->TakeCreationFault())
         throw Exception(QStringLiteral("Falha na criação do formulário '%1'.").arg(objectName()));
     if (OnCreate)
@@ -107,6 +109,9 @@ void TForm::Refresh()
 
 void TForm::Activate()
 {
+    // The control with the focus shows its frame from the start, not only once a key moved
+    // the focus: the screens are used from the keyboard.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
     Dispatcher::run([this] {
         if (OnActivate)
             OnActivate(this);

@@ -6,6 +6,7 @@
 #include "controls/DateCalendarPopup.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
+#include "form/EnterAsTab.h"
 
 #include <QCalendarWidget>
 #include <QClipboard>
@@ -56,6 +57,7 @@ private slots:
     void datesTypedInEveryForm();
     void pastedDatesInEveryForm_data();
     void pastedDatesInEveryForm();
+    void enterGoesToTheNextFieldWhenTheOptionIsOn();
     void f4OpensTheCalendarCtrlF4DoesNot();
     void emptyDateCalendarOpensOnTheProcessingDateInPortuguese();
     void qtTextsAndNumbersInPortuguese();
@@ -171,6 +173,23 @@ void TestTyping::pastedDatesInEveryForm()
     QTest::keyClick(fields.first, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(fields.first->GetText(), text);
     QVERIFY(fields.first->IsDateValid());
+}
+
+void TestTyping::enterGoesToTheNextFieldWhenTheOptionIsOn()
+{
+    Fields fields;
+    EnterAsTab::watch(&fields.window);
+    fields.second->SetText(QStringLiteral("20/12/2025"));
+    fields.first->setFocus();
+    QTest::keyClick(fields.first, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), fields.first); // off by default
+    EnterAsTab::setEnabled(true);
+    QTest::keyClick(fields.first, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), fields.first);
+    QTest::keyClick(fields.first, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(QApplication::focusWidget(), fields.second);
+    QCOMPARE(fields.second->selectedText(), fields.second->displayText());
+    EnterAsTab::setEnabled(false);
 }
 
 void TestTyping::f4OpensTheCalendarCtrlF4DoesNot()
