@@ -2,6 +2,7 @@
 
 #include "ChequeNames.h"
 #include "PickSummary.h"
+#include "PickedNames.h"
 #include "base/Consiste.h"
 #include "base/Dispatcher.h"
 #include "base/Mask.h"
@@ -176,6 +177,9 @@ void TfrmCheque::bindComponents()
     // A list shows as in force while its "Lista" is chosen.
     connect(rdgLista, &QAbstractButton::toggled, lblListaEmpresa, &QWidget::setEnabled);
     connect(rdgListaConta, &QAbstractButton::toggled, lblListaConta, &QWidget::setEnabled);
+    // Which picked accounts the report leaves out follows the companies and accounts in force.
+    connect(rdgLista, &QAbstractButton::toggled, this, [this] { showPicks(); });
+    connect(rdgListaConta, &QAbstractButton::toggled, this, [this] { showPicks(); });
     lblListaEmpresa->setEnabled(false);
     lblListaConta->setEnabled(false);
     setUpFilters();
@@ -222,10 +226,41 @@ void TfrmCheque::FormActivate(TObject* sender)
 
 void TfrmCheque::showPicks()
 {
+    const QStringList accounts = Dbgeral::codesOf(stListaConta);
+    QHash<QString, QString> accountNames;
+    const QHash<QString, PickedNames::Account> found = PickedNames::accounts(accounts);
+    for (auto account = found.cbegin(); account != found.cend(); ++account)
+        accountNames.insert(account.key(), account->description);
     PickSummary::show(lblListaEmpresa, stListaEmpresa, QStringLiteral("empresa"),
-                      QStringLiteral("empresas"));
+                      QStringLiteral("empresas"),
+                      PickedNames::companies(Dbgeral::codesOf(stListaEmpresa)));
     PickSummary::show(lblListaConta, stListaConta, QStringLiteral("conta"),
-                      QStringLiteral("contas"));
+                      QStringLiteral("contas"), accountNames, accountsLeftOut(accounts));
+}
+
+QStringList TfrmCheque::accountsLeftOut(const QStringList& accounts) const
+{
+    if (!rdgListaConta->Checked() || accounts.isEmpty())
+        return {};
+    const QStringList inForce = Dbgeral::codesOf(rdgLista->Checked() ? stListaEmpresa : stListaTEmp);
+    const QHash<QString, PickedNames::Account> found = PickedNames::accounts(accounts);
+    QStringList leftOut;
+    for (const QString& account : accounts)
+        if (found.contains(account) && !inForce.contains(found.value(account).company))
+            leftOut << account;
+    return leftOut;
+}
+
+QList<ReportCriteria::Item> TfrmCheque::CriteriaNotes() const
+{
+    const QStringList leftOut = accountsLeftOut(Dbgeral::codesOf(stListaConta));
+    if (leftOut.isEmpty())
+        return {};
+    QStringList shown;
+    for (const QString& code : leftOut)
+        shown << code.trimmed();
+    return {{QStringLiteral("Contas fora das empresas escolhidas (não entram)"),
+             shown.join(QStringLiteral(", ")), leftOut}};
 }
 
 // ---- Company and account choice ----

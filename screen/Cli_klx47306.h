@@ -113,6 +113,8 @@ public:
     Q_INVOKABLE bool loadCriteriaSet(const QString& name);
     Q_INVOKABLE void deleteCriteriaSet(const QString& name);
     Q_INVOKABLE bool restoreLastCriteria();
+    // The picked accounts whose company is not in force, which the report leaves out.
+    QList<ReportCriteria::Item> CriteriaNotes() const override;
     // The report commands' actions and "Filtros" (Ctrl+L), for the host's menu.
     QList<QAction*> CommandActions() const override;
 
@@ -126,6 +128,8 @@ protected:
 private:
     // Shows next to each "Lista" what its code list holds.
     void showPicks();
+    // The accounts picked with "Lista" whose company is not among the companies in force.
+    QStringList accountsLeftOut(const QStringList& accounts) const;
     bool applyCriteria(const QVariantMap& criteria);
     // The "Filtros" menu on its button and its key, and Ctrl+1 to Ctrl+9 loading the
     // first nine sets.

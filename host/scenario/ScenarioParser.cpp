@@ -300,9 +300,11 @@ QStringList ScenarioParser::tokenize(const QString& line)
                 if (c == QLatin1Char('\\')) {
                     need(i < line.size(), QStringLiteral("'\\' no fim da linha"));
                     const QChar escaped = line.at(i++);
-                    need(escaped == QLatin1Char('"') || escaped == QLatin1Char('\\'),
+                    need(escaped == QLatin1Char('"') || escaped == QLatin1Char('\\') ||
+                             escaped == QLatin1Char('n'),
                          QStringLiteral("escape inválido '\\%1'").arg(escaped));
-                    word += escaped;
+                    // "\n" is a line break, as a tooltip of several lines holds.
+                    word += escaped == QLatin1Char('n') ? QChar(QLatin1Char('\n')) : escaped;
                 } else {
                     word += c;
                 }

@@ -177,7 +177,8 @@ void TestCriteria::savedSetComesBackThroughTheControls()
     QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaConta")),
              QStringList{QStringLiteral("002")});
     QCOMPARE(control<TLabel>(m_form, "lblListaEmpresa")->toolTip(),
-             QStringLiteral("2 empresas: 01, 03"));
+             QStringLiteral("2 empresas:\n01 — Comercial Horizonte Ltda\n03 — Indústria Vale Verde "
+                            "Ltda"));
     QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
              QStringLiteral("01/02/2026"));
     QCOMPARE(control<TDateEditPlus>(m_form, "depCompensacaoFin")->GetText(),

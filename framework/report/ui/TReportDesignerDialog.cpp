@@ -210,7 +210,8 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     request.header.screenCode = host.ScreenCode();
     request.header.reportCode = reportCode;
     request.header.title = report.title;
-    const QList<ReportCriteria::Item> criteria = ReportCriteria::items(params);
+    const QList<ReportCriteria::Item> criteria =
+        ReportCriteria::items(params) + host.CriteriaNotes();
     request.header.criteria = ReportCriteria::page(criteria);
     for (const ReportCriteria::Item& item : criteria)
         request.header.fullCriteria.append({item.name, item.value});
