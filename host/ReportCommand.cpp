@@ -317,10 +317,9 @@ void apply(ScreenDriver& screen, const ReportRequest& criteria)
         if (!*value)
             continue;
         const auto rule = DateRules::parse(**value, today);
-        const QString text =
-            rule ? DateRules::word({DateRules::Kind::Fixed, DateRules::resolve(*rule, processing,
-                                                                                today)})
-                 : **value;
+        const QString text = rule ? DateRules::word({DateRules::Kind::Fixed,
+                                                     DateRules::resolve(*rule, processing, today)})
+                                  : **value;
         screen.type(names.first, text, QLatin1String(names.second));
     }
     if (criteria.reconciliation)

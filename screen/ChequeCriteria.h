@@ -23,8 +23,9 @@ QStringList dateNames();
 // the report (exactly the definition the set names: a report no longer in the list is
 // reported and stops it), the states, the lists (through the pickers, so only codes the operator is
 // still offered get picked), the dates and numbers (each field left, so its exit checks
-// run; a date rule gives its date on the branch's processing date) and the reconciliation. A control that is disabled keeps its value. A handler's
-// error stops it (EAbort). Returns what could not be applied, for the user to read.
+// run; a date rule gives its date on the branch's processing date) and the reconciliation. A
+// control that is disabled keeps its value. A handler's error stops it (EAbort). Returns what could
+// not be applied, for the user to read.
 QStringList apply(TfrmCheque& form, const QVariantMap& criteria);
 
 } // namespace ChequeCriteria

@@ -155,11 +155,10 @@ void TfrmCheque::fillFiltersMenu(QMenu* menu)
 void TfrmCheque::askAndSaveCriteriaSet()
 {
     QList<CriteriaSetDialog::DateField> dates;
-    const QList<QPair<TDateEditPlus*, QString>> fields{
-        {depEmissaoIni, tr("Emissão de")},
-        {depEmissaoFin, tr("Emissão até")},
-        {depCompensacaoIni, tr("Compensação de")},
-        {depCompensacaoFin, tr("Compensação até")}};
+    const QList<QPair<TDateEditPlus*, QString>> fields{{depEmissaoIni, tr("Emissão de")},
+                                                       {depEmissaoFin, tr("Emissão até")},
+                                                       {depCompensacaoIni, tr("Compensação de")},
+                                                       {depCompensacaoFin, tr("Compensação até")}};
     const QStringList names = ChequeCriteria::dateNames();
     for (int i = 0; i < fields.size(); ++i)
         if (fields.at(i).first->isEnabled())

@@ -25,7 +25,6 @@
 #include "form/TApplication.h"
 #include "report/engine/Qrddlgs.h"
 
-
 TfrmCheque* frmCheque = nullptr;
 bool boStCriado = false;
 bool boPrimVez = false;
@@ -242,7 +241,8 @@ QStringList TfrmCheque::accountsLeftOut(const QStringList& accounts) const
 {
     if (!rdgListaConta->Checked() || accounts.isEmpty())
         return {};
-    const QStringList inForce = Dbgeral::codesOf(rdgLista->Checked() ? stListaEmpresa : stListaTEmp);
+    const QStringList inForce =
+        Dbgeral::codesOf(rdgLista->Checked() ? stListaEmpresa : stListaTEmp);
     const QHash<QString, PickedNames::Account> found = PickedNames::accounts(accounts);
     QStringList leftOut;
     for (const QString& account : accounts)

@@ -43,16 +43,17 @@ QString PickSummary::toolTip(const QString& list, const QString& singular, const
     const QStringList codes = Dbgeral::codesOf(list);
     if (codes.isEmpty())
         return QStringLiteral("nenhuma");
-    QStringList lines{QStringLiteral("%1 %2:").arg(codes.size()).arg(
-        codes.size() == 1 ? singular : plural)};
+    QStringList lines{
+        QStringLiteral("%1 %2:").arg(codes.size()).arg(codes.size() == 1 ? singular : plural)};
     for (int i = 0; i < codes.size() && i < listed; ++i) {
         const QString name = names.value(codes.at(i));
         lines << (name.isEmpty() ? codes.at(i).trimmed()
                                  : QStringLiteral("%1 — %2").arg(codes.at(i).trimmed(), name));
     }
     if (codes.size() > listed)
-        lines << QStringLiteral("… e mais %1").arg(QLocale(QLocale::Portuguese, QLocale::Brazil)
-                                                        .toString(codes.size() - listed));
+        lines << QStringLiteral("… e mais %1")
+                     .arg(QLocale(QLocale::Portuguese, QLocale::Brazil)
+                              .toString(codes.size() - listed));
     if (!leftOut.isEmpty()) {
         QString note = leftOutText(leftOut);
         note[0] = note.at(0).toUpper();

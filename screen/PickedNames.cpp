@@ -1,5 +1,6 @@
 #include "PickedNames.h"
 
+#include "data/CharColumn.h"
 #include "data/dtmDBGeral.h"
 
 #include <QSet>
@@ -7,6 +8,7 @@
 
 namespace {
 // Each row of the statement whose first column is one of the codes.
+// The codes are of one width, that of their CHAR column.
 template <class Take> void readRows(const QString& sql, const QStringList& codes, Take take)
 {
     if (codes.isEmpty() || !dtmDBGeral || !dtmDBGeral->isOpen())
@@ -17,7 +19,7 @@ template <class Take> void readRows(const QString& sql, const QStringList& codes
     if (!query.exec(sql))
         return;
     while (query.next()) {
-        const QString code = query.value(0).toString();
+        const QString code = charColumnValue(query.value(0).toString(), codes.first().size());
         if (wanted.contains(code))
             take(code, query);
     }
@@ -39,8 +41,9 @@ QHash<QString, PickedNames::Account> PickedNames::accounts(const QStringList& co
     QHash<QString, Account> accounts;
     readRows(QStringLiteral("SELECT CDREDUCONT, DSCONTCORR, CDEMPRESA FROM CONTCORR"), codes,
              [&](const QString& code, const QSqlQuery& row) {
-                 accounts.insert(code, {row.value(1).toString().trimmed(),
-                                        row.value(2).toString()});
+                 accounts.insert(code,
+                                 {row.value(1).toString().trimmed(),
+                                  charColumnValue(row.value(2).toString(), companyCodeWidth)});
              });
     return accounts;
 }

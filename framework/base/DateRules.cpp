@@ -55,8 +55,8 @@ std::optional<QDate> DateRules::readDate(const QString& text, const QDate& today
         QStringLiteral("^(\\d{1,2})([/.-])(\\d{1,2})\\2(\\d{4}|\\d{2})$"));
     QDate date;
     if (const auto match = iso.match(written); match.hasMatch()) {
-        date = QDate(match.captured(1).toInt(), match.captured(2).toInt(),
-                     match.captured(3).toInt());
+        date =
+            QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
     } else if (const auto match = dayFirst.match(written); match.hasMatch()) {
         const QString year = match.captured(4);
         date = QDate(year.size() == 2 ? fullYear(year.toInt(), today) : year.toInt(),

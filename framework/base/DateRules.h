@@ -16,15 +16,15 @@
 namespace DateRules {
 
 enum class Kind {
-    Fixed,                 // a date written out
-    ProcessingDate,        // processamento
-    Today,                 // hoje
-    Yesterday,             // ontem
-    MonthStart,            // inicio-do-mes: the first day of the processing date's month
-    MonthEnd,              // fim-do-mes
-    PreviousMonthStart,    // inicio-do-mes-anterior
-    PreviousMonthEnd,      // fim-do-mes-anterior
-    DaysBeforeProcessing,  // processamento-N: N days before the processing date
+    Fixed,                // a date written out
+    ProcessingDate,       // processamento
+    Today,                // hoje
+    Yesterday,            // ontem
+    MonthStart,           // inicio-do-mes: the first day of the processing date's month
+    MonthEnd,             // fim-do-mes
+    PreviousMonthStart,   // inicio-do-mes-anterior
+    PreviousMonthEnd,     // fim-do-mes-anterior
+    DaysBeforeProcessing, // processamento-N: N days before the processing date
 };
 
 struct Rule {

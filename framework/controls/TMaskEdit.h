@@ -6,7 +6,8 @@
 
 // A line edit with an edit mask in the classic notation ("999999;0; "), translated to Qt's.
 // Its exit event is raised when the user moves the focus to another control. Tab, and a
-// check that sends the focus back, select the whole text; a click never leaves the cursor past the first unfilled position.
+// check that sends the focus back, select the whole text; a click never leaves the cursor past the
+// first unfilled position.
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:

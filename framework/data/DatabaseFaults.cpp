@@ -54,11 +54,10 @@ QString DatabaseFaults::reason(const QSqlError& error, const QSqlDatabase& datab
             return known;
     } else if (connectionLost(error, database)) {
         const auto server = FirebirdAddress::serverOf(database.databaseName());
-        const QString where =
-            server ? QStringLiteral("com o servidor Firebird %1, porta %2,")
-                         .arg(server->host)
-                         .arg(server->port)
-                   : QStringLiteral("com o banco de dados Firebird");
+        const QString where = server ? QStringLiteral("com o servidor Firebird %1, porta %2,")
+                                           .arg(server->host)
+                                           .arg(server->port)
+                                     : QStringLiteral("com o banco de dados Firebird");
         QString detail = error.databaseText().trimmed();
         while (detail.endsWith(QLatin1Char('.')))
             detail.chop(1);

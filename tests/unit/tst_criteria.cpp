@@ -275,7 +275,8 @@ void TestCriteria::setNamesItsReportAcrossAListChange()
 {
     QTemporaryDir own;
     ReportCatalog::setUserDirectory(own.path());
-    const QString shipped = QDir(ReportCatalog::directory()).filePath(QStringLiteral("KLX473-1-numero.rpt"));
+    const QString shipped =
+        QDir(ReportCatalog::directory()).filePath(QStringLiteral("KLX473-1-numero.rpt"));
     QFile source(shipped);
     QVERIFY(source.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(source.readAll());
@@ -328,10 +329,10 @@ void TestCriteria::datesSavedAsRulesRollWithTheProcessingDate()
     QVERIFY(QMetaObject::invokeMethod(
         m_form, "saveCriteriaSet", Qt::DirectConnection,
         Q_ARG(QString, QStringLiteral("Fechamento")),
-        Q_ARG(QVariantMap, (QVariantMap{{QStringLiteral("emission-from"),
-                                         QStringLiteral("inicio-do-mes-anterior")},
-                                        {QStringLiteral("emission-to"),
-                                         QStringLiteral("fim-do-mes-anterior")}}))));
+        Q_ARG(QVariantMap,
+              (QVariantMap{
+                  {QStringLiteral("emission-from"), QStringLiteral("inicio-do-mes-anterior")},
+                  {QStringLiteral("emission-to"), QStringLiteral("fim-do-mes-anterior")}}))));
     for (const auto& [processing, from, to] :
          {std::tuple{"2026-03-15", "01/02/2026", "28/02/2026"},
           std::tuple{"2026-01-05", "01/12/2025", "31/12/2025"}}) {

@@ -71,14 +71,13 @@ void TestDateRules::rulesOnAProcessingDate_data()
     QTest::newRow("ontem") << "ontem" << march15 << QDate(2026, 3, 19);
     QTest::newRow("inicio-do-mes") << "inicio-do-mes" << march15 << QDate(2026, 3, 1);
     QTest::newRow("fim-do-mes") << "fim-do-mes" << march15 << QDate(2026, 3, 31);
-    QTest::newRow("inicio-do-mes-anterior") << "inicio-do-mes-anterior" << march15
-                                            << QDate(2026, 2, 1);
-    QTest::newRow("fim-do-mes-anterior") << "fim-do-mes-anterior" << march15
-                                         << QDate(2026, 2, 28);
-    QTest::newRow("previous month across the year") << "inicio-do-mes-anterior"
-                                                    << QDate(2026, 1, 10) << QDate(2025, 12, 1);
-    QTest::newRow("end of a leap February") << "fim-do-mes-anterior" << QDate(2028, 3, 1)
-                                            << QDate(2028, 2, 29);
+    QTest::newRow("inicio-do-mes-anterior")
+        << "inicio-do-mes-anterior" << march15 << QDate(2026, 2, 1);
+    QTest::newRow("fim-do-mes-anterior") << "fim-do-mes-anterior" << march15 << QDate(2026, 2, 28);
+    QTest::newRow("previous month across the year")
+        << "inicio-do-mes-anterior" << QDate(2026, 1, 10) << QDate(2025, 12, 1);
+    QTest::newRow("end of a leap February")
+        << "fim-do-mes-anterior" << QDate(2028, 3, 1) << QDate(2028, 2, 29);
     QTest::newRow("processamento-15") << "processamento-15" << march15 << QDate(2026, 2, 28);
     QTest::newRow("processamento-0") << "processamento-0" << march15 << march15;
     QTest::newRow("upper case") << "FIM-DO-MES" << march15 << QDate(2026, 3, 31);

@@ -152,7 +152,8 @@ QStringList mnemonicClashes(const QList<QAction*>& actions, const QString& where
                            .arg(where, taken.value(letter), action->text(), letter.toUpper());
         taken.insert(letter, action->text());
         if (action->menu())
-            clashes << mnemonicClashes(action->menu()->actions(), where + QStringLiteral(" > ") + action->text());
+            clashes << mnemonicClashes(action->menu()->actions(),
+                                       where + QStringLiteral(" > ") + action->text());
     }
     return clashes;
 }

@@ -67,7 +67,8 @@ private slots:
             << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
         QTest::newRow("argument that is no option")
             << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
-        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
+        QTest::newRow("single dash")
+            << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
         QTest::newRow("value given to a switch")
             << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
         QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
@@ -199,9 +200,9 @@ private slots:
         file.close();
 
         const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
-        const QStringList criteria{"--report", "1", "--emission-from", "01/01/2020",
-                                   "--emission-to", "31/12/2030", "--reports", reports.path(),
-                                   "--output", output};
+        const QStringList criteria{"--report",      "1",          "--emission-from", "01/01/2020",
+                                   "--emission-to", "31/12/2030", "--reports",       reports.path(),
+                                   "--output",      output};
         Result result = klx(QStringList{"--operator", "OPER"} + criteria);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
@@ -346,7 +347,8 @@ private slots:
                           QStringLiteral("Relação de cheques por número"));
         settings.setValue(QStringLiteral("companies"), QStringLiteral("lista"));
         settings.setValue(QStringLiteral("company-codes"), QStringLiteral("01,03,09"));
-        settings.setValue(QStringLiteral("emission-from"), QStringLiteral("inicio-do-mes-anterior"));
+        settings.setValue(QStringLiteral("emission-from"),
+                          QStringLiteral("inicio-do-mes-anterior"));
         settings.setValue(QStringLiteral("emission-to"), QStringLiteral("fim-do-mes-anterior"));
         settings.setValue(QStringLiteral("states"), QStringLiteral("emitido"));
         settings.endGroup();
@@ -400,11 +402,12 @@ private slots:
             QFile file(output);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
-        const QByteArray written = csv(QStringLiteral("datas.csv"),
-                                       {"--emission-from", "01/02/2026", "--emission-to", "28/02/2026"});
+        const QByteArray written =
+            csv(QStringLiteral("datas.csv"),
+                {"--emission-from", "01/02/2026", "--emission-to", "28/02/2026"});
         QVERIFY(written.count('\n') > 3);
         QCOMPARE(csv(QStringLiteral("palavras.csv"), {"--emission-from", "inicio-do-mes-anterior",
-                                                     "--emission-to", "fim-do-mes-anterior"}),
+                                                      "--emission-to", "fim-do-mes-anterior"}),
                  written);
         QCOMPARE(csv(QStringLiteral("formas.csv"),
                      {"--emission-from", "1/2/26", "--emission-to", "2026-02-28"}),

@@ -244,7 +244,8 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().contains("Gráfica Nova Era"));
 
-        window->findChild<QComboBox*>(QStringLiteral("zoom"))->setCurrentText(QStringLiteral("150%"));
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))
+            ->setCurrentText(QStringLiteral("150%"));
         window->close();
         m_form->sbtPreview->click();
         QVERIFY(preview());

@@ -46,15 +46,24 @@ void TestScreen::retypingAfterAMessageReplacesTheField_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("emission range inverted")
-        << "depEmissaoFin" << "28/02/2026" << false
+        << "depEmissaoFin"
+        << "28/02/2026" << false
         << "Data de emissão inicial deve ser menor ou igual a data de emissão final."
-        << "depEmissaoIni" << "01/01/2026" << "01/01/2026";
+        << "depEmissaoIni"
+        << "01/01/2026"
+        << "01/01/2026";
     QTest::newRow("clearing date invalid")
-        << "depCompensacaoIni" << "31/02/2026" << true << "Data de compensação inválida."
-        << "depCompensacaoIni" << "01/02/2026" << "01/02/2026";
+        << "depCompensacaoIni"
+        << "31/02/2026" << true << "Data de compensação inválida."
+        << "depCompensacaoIni"
+        << "01/02/2026"
+        << "01/02/2026";
     QTest::newRow("final check number missing")
-        << "medChequeIni" << "12" << true << "Cheque final deve ser informado."
-        << "medChequeFin" << "99" << "99";
+        << "medChequeIni"
+        << "12" << true << "Cheque final deve ser informado."
+        << "medChequeFin"
+        << "99"
+        << "99";
 }
 
 void TestScreen::retypingAfterAMessageReplacesTheField()

@@ -219,7 +219,8 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         progress.checkCancel();
         const QString reason = DatabaseFaults::reason(error, connection.db());
         if (DatabaseFaults::connectionLost(error, connection.db()))
-            return EDatabaseError(QStringLiteral("%1: durante o relatório, %2").arg(fileName, reason));
+            return EDatabaseError(
+                QStringLiteral("%1: durante o relatório, %2").arg(fileName, reason));
         return EDatabaseError(
             QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, reason));
     };

@@ -78,8 +78,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     resize(900, 760);
 
     auto* bar = new QHBoxLayout;
-    m_first = toolButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral("Primeira página (Home)"),
-                         QStringLiteral("firstPage"));
+    m_first = toolButton(this, QStyle::SP_MediaSkipBackward,
+                         QStringLiteral("Primeira página (Home)"), QStringLiteral("firstPage"));
     m_previous =
         toolButton(this, QStyle::SP_MediaSeekBackward, QStringLiteral("Página anterior (Page Up)"),
                    QStringLiteral("previousPage"));
@@ -108,8 +108,9 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
         textButton(this, QStringLiteral("Salvar como…"), QStringLiteral("document-save-as"),
                    QStyle::SP_DialogSaveButton, QStringLiteral("saveAs"));
     saveButton->setToolTip(QStringLiteral("Salvar como (Ctrl+S)"));
-    auto* printButton = textButton(this, QStringLiteral("Imprimir…"), QStringLiteral("document-print"),
-                                   QStyle::SP_DialogOkButton, QStringLiteral("print"));
+    auto* printButton =
+        textButton(this, QStringLiteral("Imprimir…"), QStringLiteral("document-print"),
+                   QStyle::SP_DialogOkButton, QStringLiteral("print"));
     printButton->setToolTip(QStringLiteral("Imprimir (Ctrl+P)"));
     auto* closeButton = new QToolButton(this);
     closeButton->setText(QStringLiteral("Fechar"));
@@ -122,8 +123,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     bar->addWidget(m_zoomBox);
     bar->addWidget(zoomIn);
     bar->addStretch();
-    for (QWidget* widget : std::initializer_list<QWidget*>{searchButton, saveButton, printButton,
-                                                           closeButton})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{searchButton, saveButton, printButton, closeButton})
         bar->addWidget(widget);
 
     m_searchBar = new QWidget(this);
@@ -131,8 +132,9 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     m_searchText->setObjectName(QStringLiteral("searchText"));
     m_searchText->setPlaceholderText(QStringLiteral("favorecido, número, valor…"));
     m_searchText->setClearButtonEnabled(true);
-    auto* findPrevious = toolButton(m_searchBar, QStyle::SP_ArrowUp,
-                                    QStringLiteral("Anterior (Shift+F3)"), QStringLiteral("findPrevious"));
+    auto* findPrevious =
+        toolButton(m_searchBar, QStyle::SP_ArrowUp, QStringLiteral("Anterior (Shift+F3)"),
+                   QStringLiteral("findPrevious"));
     auto* findNext = toolButton(m_searchBar, QStyle::SP_ArrowDown, QStringLiteral("Próxima (F3)"),
                                 QStringLiteral("findNext"));
     m_searchStatus = new QLabel(m_searchBar);
@@ -252,8 +254,8 @@ bool ReportPreviewDialog::find(const QString& text, bool forward)
         if (m_searchText->text() != text)
             m_searchText->setText(text);
     }
-    const auto next = m_search->next(m_hit.value_or(ReportPageSearch::Hit{m_view->page(), -1}),
-                                     forward);
+    const auto next =
+        m_search->next(m_hit.value_or(ReportPageSearch::Hit{m_view->page(), -1}), forward);
     if (!next) {
         m_hit.reset();
         m_searchStatus->setText(QStringLiteral("\"%1\" não foi encontrado.").arg(text.trimmed()));
@@ -326,8 +328,8 @@ bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
 bool ReportPreviewDialog::turnPage(const QKeyEvent* event, const QObject* target)
 {
     // In an edit, Home and End move in its text; with Ctrl they go to the pages' ends.
-    const bool editing = target == m_pageBox || target == m_searchText ||
-                         (target && target->parent() == m_pageBox);
+    const bool editing =
+        target == m_pageBox || target == m_searchText || (target && target->parent() == m_pageBox);
     const bool control = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_PageDown:
