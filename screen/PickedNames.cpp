@@ -7,8 +7,11 @@
 #include <QSqlQuery>
 
 namespace {
-// Each row of the statement whose first column is one of the codes.
-// The codes are of one width, that of their CHAR column.
+// CONTCORR.CDEMPRESA is a CHAR(2).
+constexpr int companyCodeWidth = 2;
+
+// Each row of the statement whose first column is one of the codes, which are of one width,
+// that of their CHAR column.
 template <class Take> void readRows(const QString& sql, const QStringList& codes, Take take)
 {
     if (codes.isEmpty() || !dtmDBGeral || !dtmDBGeral->isOpen())
