@@ -111,6 +111,24 @@ void TfrmCheque::ReportCommandDone(ReportAction action)
         criteriaSetsOf(*this).saveLast(ChequeCriteria::capture(*this));
 }
 
+void TfrmCheque::ReportRenamed(const QString& fileName, const QString& oldTitle,
+                               const QString& newTitle)
+{
+    const auto renamed = [&](QVariantMap criteria) {
+        if (criteria.value(QStringLiteral("report-file")).toString() != fileName ||
+            criteria.value(QStringLiteral("report-title")).toString() != oldTitle)
+            return QVariantMap();
+        criteria.insert(QStringLiteral("report-title"), newTitle);
+        return criteria;
+    };
+    CriteriaSets sets = criteriaSetsOf(*this);
+    for (const QString& name : sets.names())
+        if (const QVariantMap set = renamed(sets.load(name)); !set.isEmpty())
+            sets.save(name, set);
+    if (const QVariantMap last = renamed(sets.last()); !last.isEmpty())
+        sets.saveLast(last);
+}
+
 bool TfrmCheque::applyCriteria(const QVariantMap& criteria)
 {
     bool applied = false;

@@ -121,6 +121,9 @@ public:
 protected:
     // Keeps the criteria of a report printed, previewed or saved, for "Restaurar".
     void ReportCommandDone(ReportAction action) override;
+    // The sets (and the last criteria) that name the renamed copy name it by its new title.
+    void ReportRenamed(const QString& fileName, const QString& oldTitle,
+                       const QString& newTitle) override;
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;

@@ -13,11 +13,14 @@
 #include "report/engine/ReportCatalog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QInputDialog>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 template <class T> T* control(TForm* form, const char* name)
@@ -310,13 +313,26 @@ void TestCriteria::setNamesItsReportAcrossAListChange()
     QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
     QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório"));
 
+    // Renamed from the program, the copy is still the set's.
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* ask = qobject_cast<QInputDialog*>(window); ask && ask->isVisible()) {
+                ask->setTextValue(QStringLiteral("Meu relatório mensal"));
+                ask->accept();
+            }
+    });
+    qobject_cast<TfrmDadosGerRel*>(m_form)->mniRenomearClick(nullptr);
+    reports->SelectByUser(0);
+    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório mensal"));
+
     QVERIFY(QFile::remove(mine));
     qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
     reports->SelectByUser(0);
     m_host->errors.clear();
     QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
     QCOMPARE(m_host->errors.size(), 1);
-    QVERIFY2(m_host->errors.first().contains(QStringLiteral("\"Meu relatório\"")),
+    QVERIFY2(m_host->errors.first().contains(QStringLiteral("\"Meu relatório mensal\"")),
              qPrintable(m_host->errors.first()));
     QCOMPARE(reports->GetItemIndex(), 0);
     ReportCatalog::setUserDirectory(QString());

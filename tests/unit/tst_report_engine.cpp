@@ -3,9 +3,11 @@
 // report, and a long report cancelled.
 
 #include "ScreenHost.h"
+#include "base/Exceptions.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
+#include "report/engine/ReportCatalog.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportPageView.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -18,6 +20,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -464,13 +467,63 @@ private slots:
         QVERIFY(csv.contains(QStringLiteral("\r\nTotal geral — ")));
     }
 
+    // One's own copy is saved in place (no copy of a copy), renamed and deleted; a shipped
+    // definition is none of these.
+    void ownCopyIsEditedInPlaceRenamedAndDeleted()
+    {
+        QFile shipped(QDir(m_reports).filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(shipped.readAll());
+        QVERIFY(!ReportCatalog::isUsersOwn(shipped.fileName()));
+        QVERIFY_THROWS_EXCEPTION(Exception, ReportCatalog::remove(shipped.fileName()));
+        const QString mine = ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text,
+                                                      QStringLiteral("Minha cópia"), QString());
+        QVERIFY(ReportCatalog::isUsersOwn(mine));
+        m_form->LoadReportList();
+        selectReport(m_form->cbbReportNames->findText(QStringLiteral("Minha cópia")));
+
+        whenShown<ReportEditorDialog>([](ReportEditorDialog* editor) {
+            QVERIFY(editor->findChild<QPushButton*>(QStringLiteral("saveInPlace")));
+            editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
+                QStringLiteral("Cheque"), QStringLiteral("Nº do cheque")));
+            QVERIFY(editor->saveInPlace());
+            editor->accept();
+        });
+        m_form->sbtReportEdit->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QCOMPARE(QDir(m_userReports).entryList({QStringLiteral("*.rpt")}).size(), 1);
+        QFile edited(mine);
+        QVERIFY(edited.open(QIODevice::ReadOnly));
+        QVERIFY(edited.readAll().contains("Nº do cheque"));
+        edited.close();
+
+        // Another report's title is refused; its own new one taken.
+        QVERIFY_THROWS_EXCEPTION(Exception,
+                                 ReportCatalog::rename(QStringLiteral("KLX473"), mine,
+                                                       QStringLiteral("Conciliação de cheques")));
+        ReportCatalog::rename(QStringLiteral("KLX473"), mine, QStringLiteral("Cópia renomeada"));
+        m_form->LoadReportList();
+        QVERIFY(m_form->cbbReportNames->findText(QStringLiteral("Cópia renomeada")) >= 0);
+        ReportCatalog::remove(mine);
+        QVERIFY(!QFile::exists(mine));
+    }
+
     void badEditIsRefusedWithItsLine()
     {
         whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
             editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
                 QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro")));
+            QTest::keyClick(editor->editor(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(editor->editor(), Qt::Key_Return);
             QVERIFY(!editor->saveAsNew());
+            // The changes not saved are given up only when the user says so.
+            bool asked = false;
+            whenShown<QMessageBox>([&asked](QMessageBox* box) {
+                asked = true;
+                box->button(QMessageBox::Discard)->click();
+            });
             editor->reject();
+            QVERIFY(asked);
         });
         m_form->sbtReportEdit->click();
         QCOMPARE(m_host->errors.size(), 1);

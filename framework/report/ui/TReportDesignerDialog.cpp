@@ -316,10 +316,14 @@ bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& hos
     ReportEditorDialog editor(
         host.ReportCode(), report, text,
         [caption, prompt](QWidget* parent, const QString& current) {
-            bool ok = false;
-            const QString title =
-                QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, current, &ok);
-            return ok ? title : QString();
+            QInputDialog question(parent);
+            question.setWindowTitle(caption);
+            question.setLabelText(prompt);
+            question.setTextValue(current);
+            // Wide enough for its caption and a long title.
+            question.setMinimumWidth(
+                std::max(460, question.fontMetrics().horizontalAdvance(caption) + 160));
+            return question.exec() == QDialog::Accepted ? question.textValue() : QString();
         },
         host.DialogParent());
     if (editor.exec() != QDialog::Accepted)

@@ -66,6 +66,9 @@ public:
     // The edit menu: edit the report, or read the report definitions again.
     void mniEditarClick(TObject* sender);
     void mniAtualizarListaClick(TObject* sender);
+    // The user's own copy chosen in the list: another title, or deleted (after asking).
+    void mniRenomearClick(TObject* sender);
+    void mniExcluirClick(TObject* sender);
 
     // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none,
     // and a broken definition's error when that is the one chosen.
@@ -98,6 +101,11 @@ protected:
     // A report command did its work (the report shown, printed, saved, or the definition
     // saved); a command stopped short of it (a check, a cancel, a failure) comes not here.
     virtual void ReportCommandDone(ReportAction) {}
+    // A user's copy was given another title, in its file of that name.
+    virtual void ReportRenamed(const QString& /*fileName*/, const QString& /*oldTitle*/,
+                               const QString& /*newTitle*/)
+    {
+    }
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
