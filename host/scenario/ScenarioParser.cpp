@@ -110,6 +110,8 @@ void checkAction(const QString& verb, const QStringList& args)
          }},
         {QStringLiteral("focus"), count(1, 1)},
         {QStringLiteral("type"), count(2, 2)},
+        {QStringLiteral("keys"), count(2, 2)},
+        {QStringLiteral("paste"), count(2, 2)},
         {QStringLiteral("clear"), count(1, 1)},
         {QStringLiteral("leave"), count(1, 1)},
         {QStringLiteral("select"),
