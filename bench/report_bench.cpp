@@ -283,7 +283,8 @@ int measure(const QString& what, const Case& c)
     } else if (what == QLatin1String("preview")) {
         clock.start();
         const auto result = ReportJob::runHere(request, progress);
-        ReportPreviewDialog preview(result, [] {});
+        ReportPreviewDialog preview(
+            result, [] {}, [] {});
         preview.show();
         for (int page : {result->pageCount() - 1, result->pageCount() / 2, 0}) {
             preview.showPage(page);

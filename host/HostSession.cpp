@@ -20,11 +20,31 @@ HostSession::HostSession(const HostOptions& options) : m_module(screenModulePath
         ReportCatalog::setDirectory(options.reportsDirectory);
     m_application.SetMdiArea(m_mainWindow.mdiArea());
     m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
-    m_mainWindow.setSession(
-        options.branch, options.operatorCode,
-        QStringLiteral("%1 (%2)").arg(options.database.path, sqlDialectName(m_database.dialect())));
+    m_mainWindow.setSession(options.branch, options.operatorCode, databaseDescription());
     m_module.load();
     m_screen = ScreenDescription::read(m_module);
+}
+
+QString HostSession::databaseDescription() const
+{
+    // The engine and the dialect of the SQL texts apart: a SQLite file runs the Oracle texts
+    // by default, which is no Oracle database.
+    const QString engine = m_database.config().engine == DatabaseConfig::Engine::Firebird
+                               ? QStringLiteral("Firebird")
+                               : QStringLiteral("SQLite");
+    QString dialect;
+    switch (m_database.dialect()) {
+    case SqlDialect::Oracle:
+        dialect = QStringLiteral("Oracle");
+        break;
+    case SqlDialect::MsSql:
+        dialect = QStringLiteral("SQL Server");
+        break;
+    case SqlDialect::InterBase:
+        dialect = QStringLiteral("InterBase");
+        break;
+    }
+    return QStringLiteral("%1 %2 · textos SQL %3").arg(engine, m_database.config().path, dialect);
 }
 
 QString HostSession::screenModulePath()

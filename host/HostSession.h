@@ -34,6 +34,8 @@ public:
     void unloadModule();
 
 private:
+    // The database as the status bar names it: engine, path and the dialect of the texts.
+    QString databaseDescription() const;
     void releaseModuleForms();
 
     FaultInjection m_faults;

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
+#include "DatabaseWaitBar.h"
 #include "Version.h"
+#include "form/EnterAsTab.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -12,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -35,6 +38,17 @@ MainWindow::MainWindow(QWidget* parent)
     resize(1024, 700);
 
     QMenu* file = menuBar()->addMenu(tr("&Arquivo"));
+    // Off by default; the user's choice is kept in the user's settings.
+    QAction* enterAsTab = file->addAction(tr("&Enter passa ao próximo campo"));
+    enterAsTab->setObjectName(QStringLiteral("actionEnterAsTab"));
+    enterAsTab->setCheckable(true);
+    enterAsTab->setChecked(QSettings().value(QStringLiteral("tela/enter-passa-campo")).toBool());
+    EnterAsTab::setEnabled(enterAsTab->isChecked());
+    connect(enterAsTab, &QAction::toggled, this, [](bool on) {
+        EnterAsTab::setEnabled(on);
+        QSettings().setValue(QStringLiteral("tela/enter-passa-campo"), on);
+    });
+    file->addSeparator();
     file->addAction(tr("&Sair"), QKeySequence::Quit, this, &QWidget::close);
 
     QMenu* reports = menuBar()->addMenu(tr("&Relatórios"));
@@ -62,7 +76,7 @@ MainWindow::MainWindow(QWidget* parent)
     window->addAction(tr("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows);
     window->addAction(tr("&Fechar todas"), m_mdiArea, &QMdiArea::closeAllSubWindows);
 
-    QMenu* help = menuBar()->addMenu(tr("A&juda"));
+    QMenu* help = menuBar()->addMenu(tr("Aj&uda"));
     QAction* helpPage = help->addAction(tr("&Ajuda desta tela"), this, &MainWindow::showHelp);
     helpPage->setObjectName(QStringLiteral("actionHelp"));
     helpPage->setShortcut(QKeySequence(Qt::Key_F1));
@@ -71,6 +85,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_branch = permanentLabel(statusBar(), "statusBranch");
     m_operator = permanentLabel(statusBar(), "statusOperator");
     m_database = permanentLabel(statusBar(), "statusDatabase");
+    new DatabaseWaitBar(statusBar());
 }
 
 void MainWindow::setSession(const QString& branch, const QString& operatorCode,

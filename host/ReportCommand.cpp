@@ -4,6 +4,7 @@
 #include "OffscreenMessages.h"
 #include "ReportCommandLine.h"
 #include "base/Consiste.h"
+#include "base/DateRules.h"
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
 #include "controls/Pesqlista.h"
@@ -206,7 +207,11 @@ private:
 // Keeps the command the screen prepared instead of running it: the parameters it bound.
 class PreparedReportKeeper : public ReportCommandRunner {
 public:
-    void Run(const PreparedReport& report, ReportHost&) override { kept = report; }
+    bool Run(const PreparedReport& report, ReportHost&) override
+    {
+        kept = report;
+        return false;
+    }
 
     std::optional<PreparedReport> kept;
 };
@@ -305,9 +310,18 @@ void apply(ScreenDriver& screen, const ReportRequest& criteria)
         {&criteria.clearingTo, {ScreenRole::clearingTo, "--clearing-to"}},
         {&criteria.chequeFrom, {ScreenRole::checkFrom, "--check-from"}},
         {&criteria.chequeTo, {ScreenRole::checkTo, "--check-to"}}};
-    for (const auto& [value, names] : edits)
-        if (*value)
-            screen.type(names.first, **value, QLatin1String(names.second));
+    // A date rule gives its date on the branch's processing date, as a saved set's does.
+    const QDate today = QDate::currentDate();
+    const QDate processing = DateTime::toDate(DataProc(FiliProc()));
+    for (const auto& [value, names] : edits) {
+        if (!*value)
+            continue;
+        const auto rule = DateRules::parse(**value, today);
+        const QString text = rule ? DateRules::word({DateRules::Kind::Fixed,
+                                                     DateRules::resolve(*rule, processing, today)})
+                                  : **value;
+        screen.type(names.first, text, QLatin1String(names.second));
+    }
     if (criteria.reconciliation)
         screen.selectReconciliation(*criteria.reconciliation);
 }
@@ -434,7 +448,10 @@ QString ReportCommand::usage()
                "                        3 não compensados por idade, 4 auditoria de talonários\n"
                "  --companies 01,02     empresas escolhidas na lista (opção Lista)\n"
                "  --accounts 001,003    contas correntes escolhidas na lista (opção Lista)\n"
-               "  --emission-from DATA  emissão de (DD/MM/AAAA ou AAAA-MM-DD; \"\" deixa vazio)\n"
+               "  --emission-from DATA  emissão de (DD/MM/AAAA, D/M/AA, AAAA-MM-DD ou uma regra:\n"
+               "                        processamento, hoje, ontem, inicio-do-mes, fim-do-mes,\n"
+               "                        inicio-do-mes-anterior, fim-do-mes-anterior,\n"
+               "                        processamento-N; \"\" deixa vazio)\n"
                "  --emission-to DATA    emissão até\n"
                "  --clearing-from DATA  compensação de\n"
                "  --clearing-to DATA    compensação até\n"

@@ -1,6 +1,7 @@
 #include "ReportCommandLine.h"
 
 #include "CommandLine.h"
+#include "base/DateRules.h"
 #include "base/Exceptions.h"
 #include "base/SearchText.h"
 #include "report/output/ReportOutputs.h"
@@ -14,18 +15,19 @@ namespace host {
 
 namespace {
 
-// "DD/MM/YYYY" or "YYYY-MM-DD" as the date edit's text; "" stays "" (an empty edit).
+// A date as written (D/M/AAAA, D/M/AA, AAAA-MM-DD) or a rule's word, as DD/MM/AAAA or the
+// word; the word gives its date once the branch's processing date is known. "" stays "" (an
+// empty edit).
 QString dateText(const QString& option, const QString& value)
 {
     if (value.trimmed().isEmpty())
         return QString();
-    QDate date = QDate::fromString(value.trimmed(), QStringLiteral("dd/MM/yyyy"));
-    if (!date.isValid())
-        date = QDate::fromString(value.trimmed(), Qt::ISODate);
-    if (!date.isValid())
-        throw Exception(QStringLiteral("%1: data inválida '%2' (use DD/MM/AAAA ou AAAA-MM-DD)")
-                            .arg(option, value));
-    return date.toString(QStringLiteral("dd/MM/yyyy"));
+    const auto rule = DateRules::parse(value, QDate::currentDate());
+    if (!rule)
+        throw Exception(QStringLiteral("%1: data inválida '%2' (use DD/MM/AAAA, AAAA-MM-DD ou "
+                                       "uma destas palavras: %3)")
+                            .arg(option, value, DateRules::wordsText()));
+    return DateRules::word(*rule);
 }
 
 QString chequeText(const QString& option, const QString& value)

@@ -1,6 +1,8 @@
 #include "ChequeCriteria.h"
 
 #include "Cli_klx47306.h"
+#include "base/Consiste.h"
+#include "base/DateRules.h"
 #include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
@@ -9,7 +11,9 @@
 #include "controls/TMaskEdit.h"
 #include "controls/TRadioButton.h"
 #include "data/Dbgeral.h"
+#include "data/LoginContext.h"
 
+#include <QFileInfo>
 #include <optional>
 
 namespace {
@@ -91,8 +95,45 @@ void applyStates(const TfrmCheque& form, const QStringList& wanted)
         }
 }
 
+// The date a set's date criterion gives: a rule on the processing date, a date as written;
+// a text that is neither goes to the field as it is, where the field's checks judge it.
+QString dateText(const QString& written, const QDate& processing)
+{
+    const QDate today = QDate::currentDate();
+    const auto rule = DateRules::parse(written, today);
+    if (!rule)
+        return written;
+    return DateRules::word({DateRules::Kind::Fixed, DateRules::resolve(*rule, processing, today)});
+}
+
+// The report the set names, by its file name with its title as a check; -1 when the list
+// holds it no more.
+int reportIndex(const TfrmCheque& form, const QString& file, const QString& title)
+{
+    const QList<ReportCatalog::Entry>& reports = form.Reports();
+    for (int i = 0; i < reports.size(); ++i)
+        if (QFileInfo(reports.at(i).filePath).fileName() == file && reports.at(i).title() == title)
+            return i;
+    return -1;
+}
+
+void applyReport(TfrmCheque& form, const QVariantMap& criteria)
+{
+    const QString file = criteria.value(QStringLiteral("report-file")).toString();
+    const QString title = criteria.value(QStringLiteral("report-title")).toString();
+    const int index = reportIndex(form, file, title);
+    if (index < 0)
+        Consiste::MensErro(QStringLiteral("O relatório \"%1\" (%2) do filtro não está mais na "
+                                          "lista; o filtro não foi carregado.")
+                               .arg(title, file),
+                           true);
+    form.cbbReportNames->SelectByUser(index);
+}
+
 void applyFields(const TfrmCheque& form, const QVariantMap& criteria)
 {
+    const QStringList dates = ChequeCriteria::dateNames();
+    const QDate processing = DateTime::toDate(DataProc(FiliProc()));
     // The numbers are emptied first, so that leaving the first one never compares it with
     // a number the set does not hold.
     for (TMaskEdit* number : {form.medChequeIni, form.medChequeFin})
@@ -101,7 +142,8 @@ void applyFields(const TfrmCheque& form, const QVariantMap& criteria)
     for (const auto& [name, field] : rangeFields(form)) {
         if (!criteria.contains(name) || !field->isEnabled())
             continue;
-        field->SetText(criteria.value(name).toString());
+        const QString value = criteria.value(name).toString();
+        field->SetText(dates.contains(name) ? dateText(value, processing) : value);
         if (field->OnExit)
             field->OnExit(field);
     }
@@ -109,10 +151,21 @@ void applyFields(const TfrmCheque& form, const QVariantMap& criteria)
 
 } // namespace
 
+QStringList ChequeCriteria::dateNames()
+{
+    return {QStringLiteral("emission-from"), QStringLiteral("emission-to"),
+            QStringLiteral("clearing-from"), QStringLiteral("clearing-to")};
+}
+
 QVariantMap ChequeCriteria::capture(const TfrmCheque& form)
 {
     QVariantMap criteria;
-    criteria.insert(QStringLiteral("report"), form.cbbReportNames->GetItemIndex());
+    const int report = form.cbbReportNames->GetItemIndex();
+    if (report >= 0 && report < form.Reports().size()) {
+        const ReportCatalog::Entry& entry = form.Reports().at(report);
+        criteria.insert(QStringLiteral("report-file"), QFileInfo(entry.filePath).fileName());
+        criteria.insert(QStringLiteral("report-title"), entry.title());
+    }
     const bool companyList = form.rdgLista->Checked();
     criteria.insert(QStringLiteral("companies"), companyList ? listChoice : allChoice);
     if (companyList)
@@ -135,15 +188,15 @@ QVariantMap ChequeCriteria::capture(const TfrmCheque& form)
 QStringList ChequeCriteria::apply(TfrmCheque& form, const QVariantMap& criteria)
 {
     QStringList notices;
-    if (criteria.contains(QStringLiteral("report"))) {
-        const int report = criteria.value(QStringLiteral("report")).toInt();
-        if (report >= 0 && report < form.cbbReportNames->count())
-            form.cbbReportNames->SelectByUser(report);
-        else
-            notices << QStringLiteral("O relatório %1 do filtro não está na lista; ficou o "
-                                      "relatório escolhido.")
-                           .arg(report);
-    }
+    // A set saved by an earlier version names its report by its place in the list, which
+    // moves as definitions come and go: it is refused rather than trusted.
+    if (criteria.contains(QStringLiteral("report")) &&
+        !criteria.contains(QStringLiteral("report-file")))
+        Consiste::MensErro(QStringLiteral("O filtro indica o relatório só pela posição na lista; "
+                                          "escolha o relatório e salve o filtro de novo."),
+                           true);
+    if (criteria.contains(QStringLiteral("report-file")))
+        applyReport(form, criteria);
     if (criteria.contains(QStringLiteral("states")))
         applyStates(form, criteria.value(QStringLiteral("states"))
                               .toString()

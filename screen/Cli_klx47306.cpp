@@ -1,8 +1,8 @@
 #include "Cli_klx47306.h"
 
-#include "ChequeCriteria.h"
 #include "ChequeNames.h"
 #include "PickSummary.h"
+#include "PickedNames.h"
 #include "base/Consiste.h"
 #include "base/Dispatcher.h"
 #include "base/Mask.h"
@@ -22,13 +22,8 @@
 #include "data/TDataSource.h"
 #include "data/TField.h"
 #include "data/TParams.h"
-#include "form/CriteriaSets.h"
 #include "form/TApplication.h"
 #include "report/engine/Qrddlgs.h"
-
-#include <QInputDialog>
-#include <QMenu>
-#include <QMessageBox>
 
 TfrmCheque* frmCheque = nullptr;
 bool boStCriado = false;
@@ -181,13 +176,12 @@ void TfrmCheque::bindComponents()
     // A list shows as in force while its "Lista" is chosen.
     connect(rdgLista, &QAbstractButton::toggled, lblListaEmpresa, &QWidget::setEnabled);
     connect(rdgListaConta, &QAbstractButton::toggled, lblListaConta, &QWidget::setEnabled);
+    // Which picked accounts the report leaves out follows the companies and accounts in force.
+    connect(rdgLista, &QAbstractButton::toggled, this, [this] { showPicks(); });
+    connect(rdgListaConta, &QAbstractButton::toggled, this, [this] { showPicks(); });
     lblListaEmpresa->setEnabled(false);
     lblListaConta->setEnabled(false);
-    auto* filters = new QMenu(sbtFiltros);
-    filters->setObjectName(QStringLiteral("mnuFiltros"));
-    connect(filters, &QMenu::aboutToShow, this, [this, filters] { fillFiltersMenu(filters); });
-    sbtFiltros->setMenu(filters);
-    sbtFiltros->setPopupMode(QToolButton::InstantPopup);
+    setUpFilters();
 }
 
 // ---- Lifetime and activation ----
@@ -231,10 +225,42 @@ void TfrmCheque::FormActivate(TObject* sender)
 
 void TfrmCheque::showPicks()
 {
+    const QStringList accounts = Dbgeral::codesOf(stListaConta);
+    QHash<QString, QString> accountNames;
+    const QHash<QString, PickedNames::Account> found = PickedNames::accounts(accounts);
+    for (auto account = found.cbegin(); account != found.cend(); ++account)
+        accountNames.insert(account.key(), account->description);
     PickSummary::show(lblListaEmpresa, stListaEmpresa, QStringLiteral("empresa"),
-                      QStringLiteral("empresas"));
+                      QStringLiteral("empresas"),
+                      PickedNames::companies(Dbgeral::codesOf(stListaEmpresa)));
     PickSummary::show(lblListaConta, stListaConta, QStringLiteral("conta"),
-                      QStringLiteral("contas"));
+                      QStringLiteral("contas"), accountNames, accountsLeftOut(accounts));
+}
+
+QStringList TfrmCheque::accountsLeftOut(const QStringList& accounts) const
+{
+    if (!rdgListaConta->Checked() || accounts.isEmpty())
+        return {};
+    const QStringList inForce =
+        Dbgeral::codesOf(rdgLista->Checked() ? stListaEmpresa : stListaTEmp);
+    const QHash<QString, PickedNames::Account> found = PickedNames::accounts(accounts);
+    QStringList leftOut;
+    for (const QString& account : accounts)
+        if (found.contains(account) && !inForce.contains(found.value(account).company))
+            leftOut << account;
+    return leftOut;
+}
+
+QList<ReportCriteria::Item> TfrmCheque::CriteriaNotes() const
+{
+    const QStringList leftOut = accountsLeftOut(Dbgeral::codesOf(stListaConta));
+    if (leftOut.isEmpty())
+        return {};
+    QStringList shown;
+    for (const QString& code : leftOut)
+        shown << code.trimmed();
+    return {{QStringLiteral("Contas fora das empresas escolhidas (não entram)"),
+             shown.join(QStringLiteral(", ")), leftOut}};
 }
 
 // ---- Company and account choice ----
@@ -356,10 +382,21 @@ void TfrmCheque::cbbReportNamesChange(TObject*)
 
 // ---- Field exits ----
 
+namespace {
+// Puts the focus on the control a check sends the user back to; an edit's whole text is
+// selected, as Tab does, so that typing replaces it (also when it had the focus already).
+void focusForRetyping(QWidget* control)
+{
+    control->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+}
+} // namespace
+
 void TfrmCheque::failWith(QWidget* focusTarget, const QString& key)
 {
     if (focusTarget)
-        focusTarget->setFocus();
+        focusForRetyping(focusTarget);
     Consiste::MensErro(msgPadrao->Msg(key), true);
 }
 
@@ -444,7 +481,7 @@ void TfrmCheque::requireCheckNumber(TMaskEdit* given, TMaskEdit* missing, const 
         if (!Consiste::EmptyString(given->GetText()) && Consiste::EmptyString(missing->GetText()))
             failWith(nullptr, key);
     } catch (...) {
-        missing->setFocus();
+        focusForRetyping(missing);
         throw;
     }
 }
@@ -482,21 +519,18 @@ void TfrmCheque::vd_imp()
 void TfrmCheque::sbtPrintClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtPrintClick(sender);
 }
 
 void TfrmCheque::sbtPreviewClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtPreviewClick(sender);
 }
 
 void TfrmCheque::sbtSalvarComoClick(TObject* sender)
 {
     vd_imp();
-    rememberCriteria();
     TfrmDadosGerRel::sbtSalvarComoClick(sender);
 }
 
@@ -615,108 +649,4 @@ void TfrmCheque::qryContaCDAGENCIAGetText(TField* sender, QString& text, bool)
 void TfrmCheque::qryContaCDCONTCORRGetText(TField* sender, QString& text, bool)
 {
     formatWithPicture(sender, text, qryContaCDPICTCONT);
-}
-
-// ---- Named criteria sets ----
-
-namespace {
-CriteriaSets criteriaSetsOf(const TfrmCheque& form)
-{
-    return CriteriaSets(form.lblCodTela->text(), Operador());
-}
-} // namespace
-
-QStringList TfrmCheque::criteriaSetNames() const
-{
-    return criteriaSetsOf(*this).names();
-}
-
-void TfrmCheque::saveCriteriaSet(const QString& name)
-{
-    if (!name.trimmed().isEmpty())
-        criteriaSetsOf(*this).save(name.trimmed(), ChequeCriteria::capture(*this));
-}
-
-bool TfrmCheque::loadCriteriaSet(const QString& name)
-{
-    const QVariantMap criteria = criteriaSetsOf(*this).load(name);
-    if (criteria.isEmpty()) {
-        Consiste::ShowError(QStringLiteral("Não há filtro com o nome '%1'.").arg(name));
-        return false;
-    }
-    return applyCriteria(criteria);
-}
-
-void TfrmCheque::deleteCriteriaSet(const QString& name)
-{
-    criteriaSetsOf(*this).remove(name);
-}
-
-bool TfrmCheque::restoreLastCriteria()
-{
-    const QVariantMap criteria = criteriaSetsOf(*this).last();
-    if (criteria.isEmpty()) {
-        Consiste::ShowError(QStringLiteral("Nenhum relatório foi emitido nesta tela ainda."));
-        return false;
-    }
-    return applyCriteria(criteria);
-}
-
-void TfrmCheque::rememberCriteria()
-{
-    criteriaSetsOf(*this).saveLast(ChequeCriteria::capture(*this));
-}
-
-bool TfrmCheque::applyCriteria(const QVariantMap& criteria)
-{
-    bool applied = false;
-    QStringList notices;
-    Dispatcher::run([&] {
-        notices = ChequeCriteria::apply(*this, criteria);
-        applied = true;
-    });
-    for (const QString& notice : std::as_const(notices))
-        Consiste::ShowError(notice);
-    return applied;
-}
-
-void TfrmCheque::fillFiltersMenu(QMenu* menu)
-{
-    menu->clear();
-    const QStringList names = criteriaSetNames();
-    menu->addAction(tr("&Salvar critérios como..."), this, &TfrmCheque::askAndSaveCriteriaSet);
-    QMenu* load = menu->addMenu(tr("&Carregar"));
-    QMenu* remove = menu->addMenu(tr("&Excluir"));
-    for (const QString& name : names) {
-        QString text = name;
-        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        load->addAction(text, this, [this, name] { loadCriteriaSet(name); });
-        remove->addAction(text, this, [this, name] {
-            if (QMessageBox::question(this, tr("Filtros"),
-                                      tr("Excluir o filtro '%1'?").arg(name)) == QMessageBox::Yes)
-                deleteCriteriaSet(name);
-        });
-    }
-    load->setEnabled(!names.isEmpty());
-    remove->setEnabled(!names.isEmpty());
-    menu->addSeparator();
-    QAction* restore = menu->addAction(tr("&Restaurar últimos critérios"), this,
-                                       [this] { restoreLastCriteria(); });
-    restore->setEnabled(!criteriaSetsOf(*this).last().isEmpty());
-}
-
-void TfrmCheque::askAndSaveCriteriaSet()
-{
-    bool ok = false;
-    const QString name = QInputDialog::getText(this, tr("Salvar filtro"), tr("Nome do filtro:"),
-                                               QLineEdit::Normal, QString(), &ok)
-                             .trimmed();
-    if (!ok || name.isEmpty())
-        return;
-    if (criteriaSetNames().contains(name) &&
-        QMessageBox::question(this, tr("Filtros"),
-                              tr("Já existe o filtro '%1'. Substituir?").arg(name)) !=
-            QMessageBox::Yes)
-        return;
-    saveCriteriaSet(name);
 }

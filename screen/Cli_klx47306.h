@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class CommandShortcuts;
 class QMenu;
 class TButtonFlat;
 class TCheckBox;
@@ -106,13 +107,23 @@ public:
     // Named criteria sets of the current operator ("Filtros"), and the criteria of the
     // last report run. Loading goes through the controls and handlers as a user would and
     // tells what it could not apply; it is false when a check of the screen stopped it.
+    // A set keeps the dates shown, or for the dates named in dateRules the rule's word.
     Q_INVOKABLE QStringList criteriaSetNames() const;
-    Q_INVOKABLE void saveCriteriaSet(const QString& name);
+    Q_INVOKABLE void saveCriteriaSet(const QString& name, const QVariantMap& dateRules = {});
     Q_INVOKABLE bool loadCriteriaSet(const QString& name);
     Q_INVOKABLE void deleteCriteriaSet(const QString& name);
     Q_INVOKABLE bool restoreLastCriteria();
+    // The picked accounts whose company is not in force, which the report leaves out.
+    QList<ReportCriteria::Item> CriteriaNotes() const override;
+    // The report commands' actions and "Filtros" (Ctrl+L), for the host's menu.
+    QList<QAction*> CommandActions() const override;
 
 protected:
+    // Keeps the criteria of a report printed, previewed or saved, for "Restaurar".
+    void ReportCommandDone(ReportAction action) override;
+    // The sets (and the last criteria) that name the renamed copy name it by its new title.
+    void ReportRenamed(const QString& fileName, const QString& oldTitle,
+                       const QString& newTitle) override;
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;
@@ -120,11 +131,15 @@ protected:
 private:
     // Shows next to each "Lista" what its code list holds.
     void showPicks();
-    // Keeps the criteria of a report command that passed the checks, for "Restaurar".
-    void rememberCriteria();
+    // The accounts picked with "Lista" whose company is not among the companies in force.
+    QStringList accountsLeftOut(const QStringList& accounts) const;
     bool applyCriteria(const QVariantMap& criteria);
+    // The "Filtros" menu on its button and its key, and Ctrl+1 to Ctrl+9 loading the
+    // first nine sets.
+    void setUpFilters();
     void fillFiltersMenu(QMenu* menu);
     void askAndSaveCriteriaSet();
+    void loadCriteriaSetAt(int index);
     void pickCodes(TADOIBQuery* query, TDataSource* source, const QString& keyField,
                    const QString& titleKey, QString& codes);
     void statusBoxClick(TCheckBox* box, const QString& token);
@@ -138,6 +153,8 @@ private:
     void requireCheckNumber(TMaskEdit* given, TMaskEdit* missing, const QString& key);
     // Moves the focus to the target (when given) and reports the key's message, aborting.
     void failWith(QWidget* focusTarget, const QString& key);
+
+    CommandShortcuts* m_filterShortcut = nullptr;
 };
 
 #define KLX_MODULE_EXPORT Q_DECL_EXPORT

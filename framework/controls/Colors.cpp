@@ -37,3 +37,9 @@ QStringList Colors::namesOf(const QColor& color)
             names << it.key();
     return names;
 }
+
+void Colors::setWhenEnabled(QPalette& palette, QPalette::ColorRole role, const QColor& color)
+{
+    palette.setColor(QPalette::Active, role, color);
+    palette.setColor(QPalette::Inactive, role, color);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 #include <QStringList>
 
@@ -10,4 +11,8 @@ namespace Colors {
 QColor fromName(const QString& name);
 // The system colour names of a colour, in alphabetical order; empty when it has none.
 QStringList namesOf(const QColor& color);
+// Sets the role's colour for an enabled control only: a disabled one keeps the style's
+// disabled colours, so that it looks disabled.
+void setWhenEnabled(QPalette& palette, QPalette::ColorRole role, const QColor& color);
+
 } // namespace Colors

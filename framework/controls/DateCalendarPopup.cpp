@@ -17,8 +17,10 @@ DateCalendarPopup::DateCalendarPopup(const QStringList& weekdayNames, QWidget* p
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(0);
+    layout->addWidget(m_calendar);
     if (weekdayNames.size() == 7) {
-        // Our own header row carries the edit's weekday names.
+        // Our own header row carries the edit's weekday names, between the month's bar and
+        // the days, where the calendar's own row stood.
         m_calendar->setHorizontalHeaderFormat(QCalendarWidget::NoHorizontalHeader);
         auto* header = new QGridLayout;
         header->setSpacing(0);
@@ -29,9 +31,11 @@ DateCalendarPopup::DateCalendarPopup(const QStringList& weekdayNames, QWidget* p
             label->setAlignment(Qt::AlignCenter);
             header->addWidget(label, 0, day);
         }
-        layout->addLayout(header);
+        if (auto* inner = qobject_cast<QVBoxLayout*>(m_calendar->layout()))
+            inner->insertLayout(1, header);
+        else
+            layout->insertLayout(0, header);
     }
-    layout->addWidget(m_calendar);
     connect(m_calendar, &QCalendarWidget::activated, this, [this](const QDate& date) {
         if (m_picked)
             m_picked(date);

@@ -1,13 +1,19 @@
 #include "controls/TDateEditPlus.h"
 
+#include "base/DateRules.h"
 #include "base/Exceptions.h"
+#include "controls/Colors.h"
 #include "controls/DateCalendarPopup.h"
 #include "controls/DateEditText.h"
 #include "data/LoginContext.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QStyle>
 
 namespace {
@@ -57,6 +63,7 @@ bool TDateEditPlus::IsDateValid() const
 
 void TDateEditPlus::CheckValidDate()
 {
+    completeTypedDate();
     if (GetText().isEmpty())
         setTextColor(QColor());
     else
@@ -66,14 +73,15 @@ void TDateEditPlus::CheckValidDate()
 void TDateEditPlus::SetBackground(const QColor& color)
 {
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, color);
+    Colors::setWhenEnabled(pal, QPalette::Base, color);
     setPalette(pal);
 }
 
 void TDateEditPlus::setTextColor(const QColor& color)
 {
     QPalette pal = palette();
-    pal.setColor(QPalette::Text, color.isValid() ? color : QPalette().color(QPalette::Text));
+    Colors::setWhenEnabled(pal, QPalette::Text,
+                           color.isValid() ? color : QPalette().color(QPalette::Text));
     setPalette(pal);
 }
 
@@ -105,6 +113,53 @@ bool TDateEditPlus::completeSection()
     return false;
 }
 
+void TDateEditPlus::PasteText(const QString& text)
+{
+    if (const auto date = DateRules::readDate(text, QDate::currentDate())) {
+        SetText(DateEditText::fromDate(*date));
+        m_typedWhole = false;
+        return;
+    }
+    insert(text.trimmed());
+}
+
+void TDateEditPlus::recordTyping(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool typing = !text.isEmpty() && text.at(0).isPrint() &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!typing) {
+        // An edit inside the text (Backspace, arrows) makes it no longer one typed whole.
+        if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Tab &&
+            event->key() != Qt::Key_Backtab)
+            m_typedWhole = false;
+        return;
+    }
+    const bool replacingAll = hasSelectedText() && selectedText() == displayText();
+    if (replacingAll || (!m_typedWhole && GetText().isEmpty())) {
+        m_typed.clear();
+        m_typedWhole = true;
+    }
+    if (m_typedWhole)
+        m_typed += text;
+}
+
+void TDateEditPlus::completeTypedDate()
+{
+    const QString shown = GetText();
+    if (shown.isEmpty() || DateEditText::toDate(shown).isValid())
+        return;
+    const QDate today = QDate::currentDate();
+    std::optional<QDate> date;
+    if (m_typedWhole)
+        date = DateRules::readDate(m_typed, today);
+    if (!date)
+        date = DateRules::readDate(shown, today);
+    if (date)
+        SetText(DateEditText::fromDate(*date));
+    m_typedWhole = false;
+}
+
 void TDateEditPlus::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
@@ -113,7 +168,43 @@ void TDateEditPlus::keyPressEvent(QKeyEvent* event)
         DropDown();
         return;
     }
+    if (event->matches(QKeySequence::Paste)) {
+        PasteText(QGuiApplication::clipboard()->text());
+        return;
+    }
+    recordTyping(event);
+    if (m_typedWhole && m_typed.compare(QLatin1String("hoje"), Qt::CaseInsensitive) == 0) {
+        SetText(DateEditText::fromDate(QDate::currentDate()));
+        m_typedWhole = false;
+        return;
+    }
     if (event->text() == QLatin1String("/") && completeSection())
         return;
     TMaskEdit::keyPressEvent(event);
+}
+
+void TDateEditPlus::focusOutEvent(QFocusEvent* event)
+{
+    // Completed before the exit event, whose checks then see the whole date.
+    completeTypedDate();
+    TMaskEdit::focusOutEvent(event);
+}
+
+void TDateEditPlus::mousePressEvent(QMouseEvent* event)
+{
+    m_typedWhole = false;
+    TMaskEdit::mousePressEvent(event);
+}
+
+void TDateEditPlus::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's "Colar" reads the clipboard as Ctrl+V does.
+    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        disconnect(paste, &QAction::triggered, nullptr, nullptr);
+        connect(paste, &QAction::triggered, this,
+                [this] { PasteText(QGuiApplication::clipboard()->text()); });
+    }
+    menu->popup(event->globalPos());
 }

@@ -72,10 +72,11 @@ int TMaskEdit::FirstBlankPosition() const
 void TMaskEdit::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
+    // Entered by the keyboard, or sent back by a check that refused the text: typing
+    // replaces the whole text.
     const Qt::FocusReason reason = event->reason();
-    if (!m_editMask.isEmpty() &&
-        (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-         reason == Qt::ShortcutFocusReason))
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason)
         selectAll();
 }
 

@@ -5,8 +5,9 @@
 #include <QLineEdit>
 
 // A line edit with an edit mask in the classic notation ("999999;0; "), translated to Qt's.
-// Its exit event is raised when the user moves the focus to another control. Tab selects
-// the whole text; a click never leaves the cursor past the first unfilled position.
+// Its exit event is raised when the user moves the focus to another control. Tab, and a
+// check that sends the focus back, select the whole text; a click never leaves the cursor past the
+// first unfilled position.
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -26,7 +27,8 @@ public:
     int FirstBlankPosition() const;
 
 protected:
-    // Entered by Tab, the whole text is selected, so that typing replaces it.
+    // Entered by Tab, or given the focus by code (a check that refused the text), the whole
+    // text is selected, so that typing replaces it.
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     // A click past what is typed puts the cursor at the first unfilled position, where

@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "data/CharColumn.h"
+#include "data/DatabaseFaults.h"
 #include "data/dtmDBGeral.h"
 
 #include <QSqlError>
@@ -30,15 +31,16 @@ QSqlQuery runLookup(const QString& sql, const QString& value, const QString& wha
     const auto failure = [&what](const QString& reason) {
         return EDatabaseError(QStringLiteral("Não foi possível ler %1: %2").arg(what, reason));
     };
-    QSqlQuery query(openDatabase());
+    const QSqlDatabase db = openDatabase();
+    QSqlQuery query(db);
     if (dtmDBGeral->takeQueryFault())
         throw failure(QStringLiteral("conexão perdida."));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw failure(query.lastError().text());
+        throw failure(DatabaseFaults::reason(query.lastError(), db));
     query.bindValue(QStringLiteral(":VALOR"), value.trimmed());
     if (!query.exec())
-        throw failure(query.lastError().text());
+        throw failure(DatabaseFaults::reason(query.lastError(), db));
     return query;
 }
 

@@ -1,5 +1,7 @@
 #include "data/SqliteFunctions.h"
 
+#include "data/DatabaseWait.h"
+
 #include "base/Exceptions.h"
 #include "data/Dbgeral.h"
 
@@ -248,6 +250,9 @@ void registerSqliteFunctions(const QSqlDatabase& db)
     if (!handle)
         throw EDatabaseError(QStringLiteral("A conexão '%1' não é um banco SQLite aberto.")
                                  .arg(db.connectionName()));
+    sqlite3_busy_handler(
+        handle, [](void*, int attempt) { return DatabaseWait::keepWaiting(attempt) ? 1 : 0; },
+        nullptr);
     const int rc = registerSqliteFunctions(handle);
     if (rc != SQLITE_OK)
         throw EDatabaseError(

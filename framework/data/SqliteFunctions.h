@@ -19,7 +19,8 @@ struct sqlite3;
 // Registers the functions on a native handle; returns an SQLite result code.
 int registerSqliteFunctions(sqlite3* db);
 
-// Registers the functions on an open QSQLITE connection; raises EDatabaseError on failure.
+// Registers the functions on an open QSQLITE connection, and DatabaseWait as the handler of
+// its waits for another process's lock; raises EDatabaseError on failure.
 void registerSqliteFunctions(const QSqlDatabase& db);
 
 // The native handle of an open QSQLITE connection, or nullptr.

@@ -1,6 +1,7 @@
 #include "data/TADOIBQuery.h"
 
 #include "base/Exceptions.h"
+#include "data/DatabaseFaults.h"
 #include "data/ReadOnlyAccess.h"
 #include "data/SqlParameters.h"
 #include "data/TField.h"
@@ -57,18 +58,19 @@ void TADOIBQuery::Open()
         throw EDatabaseError(
             QStringLiteral("Erro na consulta '%1': %2").arg(objectName(), e.Message()));
     }
-    QSqlQuery query(dtmDBGeral->database());
+    const QSqlDatabase db = dtmDBGeral->database();
+    QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         throw EDatabaseError(QStringLiteral("Erro de banco de dados ao preparar '%1': %2")
-                                 .arg(objectName(), query.lastError().text()));
+                                 .arg(objectName(), DatabaseFaults::reason(query.lastError(), db)));
     for (const QString& name : std::as_const(names)) {
         const TParam* param = m_params.FindParam(name);
         query.bindValue(QLatin1Char(':') + name, param ? param->toSqlValue() : QVariant());
     }
     if (!query.exec())
         throw EDatabaseError(QStringLiteral("Erro de banco de dados ao abrir '%1': %2")
-                                 .arg(objectName(), query.lastError().text()));
+                                 .arg(objectName(), DatabaseFaults::reason(query.lastError(), db)));
     const QSqlRecord record = query.record();
     m_columns.clear();
     for (int i = 0; i < record.count(); ++i)

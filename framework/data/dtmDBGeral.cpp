@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/FaultInjection.h"
+#include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdLockDirectory.h"
 #include "data/SqlParameters.h"
@@ -34,8 +35,6 @@ QString nextConnectionName()
     return QStringLiteral("dtmDBGeral-%1").arg(++counter);
 }
 
-// How long a statement waits for another process's lock before it gives up.
-constexpr int sqliteBusyTimeoutMs = 5000;
 // How long opening a server database waits for the server to answer at all.
 constexpr int firebirdConnectTimeoutMs = 10000;
 
@@ -50,31 +49,6 @@ QString openFailure(const QString& path, const QString& reason)
     return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(path, reason);
 }
 
-// What an SQLite error means for the user; the driver's own text when it is none of the
-// faults a database file meets on a desktop.
-QString sqliteReason(const QSqlError& error)
-{
-    switch (error.nativeErrorCode().toInt() & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("banco de dados em uso por outro processo (aguardou %1 s).")
-            .arg(sqliteBusyTimeoutMs / 1000);
-    case SQLITE_NOTADB:
-        return QStringLiteral("o arquivo não é um banco de dados SQLite.");
-    case SQLITE_CORRUPT:
-        return QStringLiteral("o banco de dados está corrompido.");
-    case SQLITE_READONLY:
-        return QStringLiteral("o arquivo não aceita gravação.");
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-        return QStringLiteral("o arquivo não pode ser aberto.");
-    case SQLITE_IOERR:
-        return QStringLiteral("erro de acesso ao arquivo (%1).").arg(error.databaseText());
-    default:
-        return error.text();
-    }
-}
-
 // The tables of an open database. SQLite's are read with a query of our own, since
 // QSqlDatabase::tables() answers a locked or damaged file with an empty list.
 QStringList tablesOf(const QSqlDatabase& db, const QString& path)
@@ -84,12 +58,12 @@ QStringList tablesOf(const QSqlDatabase& db, const QString& path)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        throw EDatabaseError(openFailure(path, sqliteReason(query.lastError())));
+        throw EDatabaseError(openFailure(path, DatabaseFaults::reason(query.lastError(), db)));
     QStringList tables;
     while (query.next())
         tables << query.value(0).toString();
     if (query.lastError().isValid())
-        throw EDatabaseError(openFailure(path, sqliteReason(query.lastError())));
+        throw EDatabaseError(openFailure(path, DatabaseFaults::reason(query.lastError(), db)));
     return tables;
 }
 
@@ -227,10 +201,7 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
     try {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
         db.setDatabaseName(path);
-        if (sqlite) {
-            db.setConnectOptions(
-                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(sqliteBusyTimeoutMs));
-        } else {
+        if (!sqlite) {
             db.setUserName(config.user);
             db.setPassword(config.password);
         }

@@ -45,7 +45,7 @@ void setBackground(QWidget* widget, const QColor& color)
     QPalette pal = widget->palette();
     pal.setColor(widget->backgroundRole(), color);
     if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget))
-        pal.setColor(QPalette::Base, color);
+        Colors::setWhenEnabled(pal, QPalette::Base, color);
     widget->setPalette(pal);
     widget->setAutoFillBackground(true);
 }

@@ -2,12 +2,15 @@
 
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
+#include "form/EnterAsTab.h"
 #include "form/FormLoader.h"
 #include "form/TApplication.h"
 
 #include <QCloseEvent>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QStyle>
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {}
@@ -22,6 +25,7 @@ void TForm::Initialize()
     for (const QString& resource : descriptionResources())
         loader.apply(resource);
     bindComponents();
+    EnterAsTab::watch(this);
     if (Application && Application->TakeCreationFault())
         throw Exception(QStringLiteral("Falha na criação do formulário '%1'.").arg(objectName()));
     if (OnCreate)
@@ -105,6 +109,9 @@ void TForm::Refresh()
 
 void TForm::Activate()
 {
+    // The control with the focus shows its frame from the start, not only once a key moved
+    // the focus: the screens are used from the keyboard.
+    window()->setAttribute(Qt::WA_KeyboardFocusChange);
     Dispatcher::run([this] {
         if (OnActivate)
             OnActivate(this);
@@ -138,4 +145,11 @@ void TForm::closeEvent(QCloseEvent* event)
             deleteLater();
         break;
     }
+}
+
+void TForm::StatusMessage(const QString& text) const
+{
+    constexpr int shownMs = 6000;
+    if (auto* main = qobject_cast<QMainWindow*>(window()))
+        main->statusBar()->showMessage(text, shownMs);
 }

@@ -45,6 +45,10 @@ public:
     int HelpContext() const { return m_helpContext; }
     void SetHelpContext(int context) { m_helpContext = context; }
 
+    // Confirms what a command did in the status bar of the main window the form is in, for a
+    // few seconds; nothing outside a main window.
+    void StatusMessage(const QString& text) const;
+
     // The MDI window holding the form, once shown as a child window.
     QMdiSubWindow* MdiWindow() const { return m_mdiWindow; }
 

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -104,7 +105,7 @@ void ScenarioCaseRun::attachToForm()
         screen->SetCommandRunner(this);
 }
 
-void ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
+bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
 {
     // The report's query stands here for the engine's: it is the next to open.
     if (m_session.faults().takeQuery())
@@ -129,6 +130,8 @@ void ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
         m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
     }
     m_bound = true;
+    // The command is kept, not run: no report was made.
+    return false;
 }
 
 QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
@@ -285,6 +288,20 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         QTest::keyClick(edit, Qt::Key_Delete);
         edit->home(false);
         TextTyping::type(edit, args.at(1));
+    } else if (verb == QLatin1String("keys")) {
+        // Typed where the focus already is, over whatever the control has selected.
+        QWidget* widget = control(args.at(0));
+        if (QApplication::focusWidget() != widget)
+            throw Exception(QStringLiteral("'%1' não tem o foco").arg(args.at(0)));
+        TextTyping::type(widget, args.at(1));
+    } else if (verb == QLatin1String("paste")) {
+        auto* edit = qobject_cast<QLineEdit*>(control(args.at(0)));
+        if (!edit)
+            throw Exception(QStringLiteral("'%1' não é um campo de texto").arg(args.at(0)));
+        focusAsUser(edit);
+        edit->selectAll();
+        QApplication::clipboard()->setText(args.at(1));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     } else if (verb == QLatin1String("clear")) {
         auto* edit = qobject_cast<QLineEdit*>(control(args.at(0)));
         if (!edit)

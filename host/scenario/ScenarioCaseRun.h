@@ -40,7 +40,7 @@ private:
     };
 
     // Takes the report commands of the screen's form, prepared, instead of its engine.
-    void Run(const PreparedReport& report, ReportHost& host) override;
+    bool Run(const PreparedReport& report, ReportHost& host) override;
     void attachToForm();
 
     void act(const ScenarioStep& step);

@@ -90,14 +90,16 @@ int descriptionHeight(const QFont& font)
     return font.pixelSize() > 0 ? -font.pixelSize() : -qRound(font.pointSizeF() * 96 / 72);
 }
 
-// The colour a control shows: a date edit's text, else its background.
+// The colour a control shows while enabled (a disabled one shows the style's disabled
+// colours): a date edit's text, else its background.
 QColor shownColor(QWidget* widget)
 {
+    const QPalette& palette = widget->palette();
     if (qobject_cast<TDateEditPlus*>(widget))
-        return widget->palette().color(QPalette::Text);
+        return palette.color(QPalette::Active, QPalette::Text);
     if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget))
-        return widget->palette().color(QPalette::Base);
-    return widget->palette().color(widget->backgroundRole());
+        return palette.color(QPalette::Active, QPalette::Base);
+    return palette.color(QPalette::Active, widget->backgroundRole());
 }
 
 // The colour by the framework's names that have it, else as #rrggbb.

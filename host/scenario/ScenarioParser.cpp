@@ -110,6 +110,8 @@ void checkAction(const QString& verb, const QStringList& args)
          }},
         {QStringLiteral("focus"), count(1, 1)},
         {QStringLiteral("type"), count(2, 2)},
+        {QStringLiteral("keys"), count(2, 2)},
+        {QStringLiteral("paste"), count(2, 2)},
         {QStringLiteral("clear"), count(1, 1)},
         {QStringLiteral("leave"), count(1, 1)},
         {QStringLiteral("select"),
@@ -300,9 +302,11 @@ QStringList ScenarioParser::tokenize(const QString& line)
                 if (c == QLatin1Char('\\')) {
                     need(i < line.size(), QStringLiteral("'\\' no fim da linha"));
                     const QChar escaped = line.at(i++);
-                    need(escaped == QLatin1Char('"') || escaped == QLatin1Char('\\'),
+                    need(escaped == QLatin1Char('"') || escaped == QLatin1Char('\\') ||
+                             escaped == QLatin1Char('n'),
                          QStringLiteral("escape inválido '\\%1'").arg(escaped));
-                    word += escaped;
+                    // "\n" is a line break, as a tooltip of several lines holds.
+                    word += escaped == QLatin1Char('n') ? QChar(QLatin1Char('\n')) : escaped;
                 } else {
                     word += c;
                 }

@@ -5,6 +5,7 @@
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
 #include "base/TMessages.h"
+#include "controls/Colors.h"
 #include "controls/TCheckBox.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
@@ -36,6 +37,7 @@ private slots:
     void dateEditTextDateAndValidity_data();
     void dateEditTextDateAndValidity();
     void dateEditCalendarUsesWeekdayNames();
+    void disabledDateEditLooksDisabled();
     void messageTableLookup();
     void saveDialogExtensionRule();
     void dayCountsAndDates();
@@ -287,7 +289,28 @@ void TestControls::dateEditCalendarUsesWeekdayNames()
     QVERIFY(popup);
     QCOMPARE(popup->findChild<QWidget*>(QStringLiteral("weekday0"))->toolTip(), names.at(0));
     QCOMPARE(popup->findChild<QWidget*>(QStringLiteral("weekday6"))->toolTip(), names.at(6));
+    // The row of weekdays lies between the month's bar and the days.
+    auto* bar = popup->findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+    auto* days = popup->findChild<QWidget*>(QStringLiteral("qt_calendar_calendarview"));
+    auto* weekday = popup->findChild<QWidget*>(QStringLiteral("weekday0"));
+    QVERIFY(bar && days);
+    const int weekdayTop = weekday->mapTo(popup, QPoint()).y();
+    QVERIFY(weekdayTop >= bar->mapTo(popup, QPoint(0, bar->height())).y());
+    QVERIFY(weekdayTop + weekday->height() <= days->mapTo(popup, QPoint()).y());
     popup->close();
+}
+
+void TestControls::disabledDateEditLooksDisabled()
+{
+    TDateEditPlus edit;
+    edit.SetBackground(Colors::fromName(QStringLiteral("clInfoBk")));
+    edit.SetDate(46096.0); // a valid date: the valid-date colour, blue
+    QCOMPARE(edit.palette().color(QPalette::Base), Colors::fromName(QStringLiteral("clInfoBk")));
+    QCOMPARE(edit.palette().color(QPalette::Text), QColor(Qt::blue));
+    edit.setEnabled(false);
+    const QPalette plain = TDateEditPlus().palette();
+    QCOMPARE(edit.palette().color(QPalette::Base), plain.color(QPalette::Disabled, QPalette::Base));
+    QCOMPARE(edit.palette().color(QPalette::Text), plain.color(QPalette::Disabled, QPalette::Text));
 }
 
 void TestControls::messageTableLookup()

@@ -10,11 +10,17 @@
 #include "controls/TRadioButton.h"
 #include "data/Dbgeral.h"
 #include "form/CriteriaSets.h"
+#include "report/engine/ReportCatalog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 template <class T> T* control(TForm* form, const char* name)
@@ -71,8 +77,13 @@ QStringList names(TForm* form)
 // Takes the screen's report commands, prepared, in place of its engine: the report's run
 // itself is not the subject here.
 struct PreparedCommands : ReportCommandRunner {
-    void Run(const PreparedReport& report, ReportHost&) override { actions << report.action; }
+    bool Run(const PreparedReport& report, ReportHost&) override
+    {
+        actions << report.action;
+        return succeeds;
+    }
     QList<ReportAction> actions;
+    bool succeeds = true;
 };
 } // namespace
 
@@ -88,6 +99,8 @@ private slots:
     void codesNoLongerOfferedAreDroppedWithAMessage();
     void lastReportCriteriaComeBackOnlyWhenAsked();
     void loadingAppliesTheScreensChecks();
+    void setNamesItsReportAcrossAListChange();
+    void datesSavedAsRulesRollWithTheProcessingDate();
 
 private:
     // The screen opened again, its commands taken by m_commands.
@@ -167,7 +180,8 @@ void TestCriteria::savedSetComesBackThroughTheControls()
     QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaConta")),
              QStringList{QStringLiteral("002")});
     QCOMPARE(control<TLabel>(m_form, "lblListaEmpresa")->toolTip(),
-             QStringLiteral("2 empresas: 01, 03"));
+             QStringLiteral("2 empresas:\n01 — Comercial Horizonte Ltda\n03 — Indústria Vale Verde "
+                            "Ltda"));
     QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
              QStringLiteral("01/02/2026"));
     QCOMPARE(control<TDateEditPlus>(m_form, "depCompensacaoFin")->GetText(),
@@ -214,6 +228,12 @@ void TestCriteria::lastReportCriteriaComeBackOnlyWhenAsked()
     control<TCheckBox>(m_form, "chbDisp")->SetChecked(false);
     type(m_form, "medChequeIni", QStringLiteral("5"));
     type(m_form, "medChequeFin", QStringLiteral("9"));
+    // A run that does not make its report (a failure, a cancelled dialog) is not the last.
+    m_commands.succeeds = false;
+    control<TButtonFlat>(m_form, "sbtPreview")->click();
+    QVERIFY(!invoke(m_form, "restoreLastCriteria"));
+    m_host->errors.clear();
+    m_commands.succeeds = true;
     m_commands.actions.clear();
     control<TButtonFlat>(m_form, "sbtPreview")->click();
     QVERIFY(m_host->errors.isEmpty());
@@ -250,6 +270,96 @@ void TestCriteria::loadingAppliesTheScreensChecks()
                                         "emissão final.")});
     QCOMPARE(QApplication::focusWidget(), control<QWidget>(m_form, "depCompensacaoFin"));
     QCOMPARE(control<TMaskEdit>(m_form, "medChequeIni")->GetText(), QString());
+}
+
+// A set saved on a user's copy loads that copy after another copy joined the list before it,
+// and says so, loading nothing, once the copy is gone.
+void TestCriteria::setNamesItsReportAcrossAListChange()
+{
+    QTemporaryDir own;
+    ReportCatalog::setUserDirectory(own.path());
+    const QString shipped =
+        QDir(ReportCatalog::directory()).filePath(QStringLiteral("KLX473-1-numero.rpt"));
+    QFile source(shipped);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(source.readAll());
+    const QString mine = ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text,
+                                                  QStringLiteral("Meu relatório"), QString());
+    auto* reports = control<TComboBox>(m_form, "cbbReportNames");
+    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    const int index = reports->findText(QStringLiteral("Meu relatório"));
+    QVERIFY(index >= 0);
+    reports->SelectByUser(index);
+    save(m_form, QStringLiteral("Meu"));
+
+    // A colleague's copy takes the place before it, as a shipped report added would: the
+    // copy's place in the list moves down one.
+    ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text, QStringLiteral("Relatório do colega"),
+                             QString());
+    QFile file(mine);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QString definition = QString::fromUtf8(file.readAll());
+    file.close();
+    definition.replace(QRegularExpression(QStringLiteral("(?m)^order:.*$")),
+                       QStringLiteral("order: 99"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(definition.toUtf8());
+    file.close();
+    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    reports->SelectByUser(0);
+    QVERIFY(reports->findText(QStringLiteral("Relatório do colega")) <
+            reports->findText(QStringLiteral("Meu relatório")));
+
+    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório"));
+
+    // Renamed from the program, the copy is still the set's.
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* ask = qobject_cast<QInputDialog*>(window); ask && ask->isVisible()) {
+                ask->setTextValue(QStringLiteral("Meu relatório mensal"));
+                ask->accept();
+            }
+    });
+    qobject_cast<TfrmDadosGerRel*>(m_form)->mniRenomearClick(nullptr);
+    reports->SelectByUser(0);
+    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório mensal"));
+
+    QVERIFY(QFile::remove(mine));
+    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    reports->SelectByUser(0);
+    m_host->errors.clear();
+    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QCOMPARE(m_host->errors.size(), 1);
+    QVERIFY2(m_host->errors.first().contains(QStringLiteral("\"Meu relatório mensal\"")),
+             qPrintable(m_host->errors.first()));
+    QCOMPARE(reports->GetItemIndex(), 0);
+    ReportCatalog::setUserDirectory(QString());
+}
+
+// The monthly close saved once: its dates are the previous month of whatever processing date
+// the branch has when it is loaded.
+void TestCriteria::datesSavedAsRulesRollWithTheProcessingDate()
+{
+    QVERIFY(QMetaObject::invokeMethod(
+        m_form, "saveCriteriaSet", Qt::DirectConnection,
+        Q_ARG(QString, QStringLiteral("Fechamento")),
+        Q_ARG(QVariantMap,
+              (QVariantMap{
+                  {QStringLiteral("emission-from"), QStringLiteral("inicio-do-mes-anterior")},
+                  {QStringLiteral("emission-to"), QStringLiteral("fim-do-mes-anterior")}}))));
+    for (const auto& [processing, from, to] :
+         {std::tuple{"2026-03-15", "01/02/2026", "28/02/2026"},
+          std::tuple{"2026-01-05", "01/12/2025", "31/12/2025"}}) {
+        QSqlQuery(m_host->database.database())
+            .exec(QStringLiteral("UPDATE FILIAL SET DTPROC = '%1' WHERE CDFILIAL = '01'")
+                      .arg(QLatin1String(processing)));
+        QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Fechamento")));
+        QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(), QLatin1String(from));
+        QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoFin")->GetText(), QLatin1String(to));
+    }
+    QVERIFY(m_host->errors.isEmpty());
 }
 
 QTEST_MAIN(TestCriteria)

@@ -281,8 +281,8 @@ private slots:
         } catch (const EDatabaseError& e) {
             QVERIFY(proxy.cut());
             QVERIFY2(e.Message().startsWith(
-                         QStringLiteral("KLX473-1-numero.rpt: a conexão com o servidor Firebird "
-                                        "127.0.0.1, porta %1, foi perdida durante o relatório")
+                         QStringLiteral("KLX473-1-numero.rpt: durante o relatório, a conexão com "
+                                        "o servidor Firebird 127.0.0.1, porta %1, foi perdida")
                              .arg(proxy.port())),
                      qPrintable(e.Message()));
         }

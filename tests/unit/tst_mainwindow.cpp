@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -26,6 +27,7 @@ private slots:
     void reportMenuFollowsTheActiveScreen();
     void f1ShowsTheActiveScreensHelp();
     void aboutNamesVersionAndDatabase();
+    void everyMnemonicIsUnique();
 
 private:
     DemoSession m_session;
@@ -84,7 +86,8 @@ void TestMainWindow::reportMenuFollowsTheActiveScreen()
     QCOMPARE(shown,
              (QStringList{QStringLiteral("&Imprimir=Ctrl+P"), QStringLiteral("&Visualizar=F5"),
                           QStringLiteral("&Salvar como...=Ctrl+S"),
-                          QStringLiteral("&Editar relatório...=Ctrl+E")}));
+                          QStringLiteral("&Editar relatório...=Ctrl+E"),
+                          QStringLiteral("&Filtros=Ctrl+L")}));
     m_window.mdiArea()->currentSubWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
@@ -116,6 +119,57 @@ void TestMainWindow::aboutNamesVersionAndDatabase()
     const QString about = m_window.aboutText();
     QVERIFY(about.contains(QStringLiteral("Versão " KLX_VERSION)));
     QVERIFY(about.contains(QStringLiteral("demo.sqlite (oracle)")));
+}
+
+namespace {
+// The letter after a single '&' of a menu text, lower case; none for a text without one.
+QChar mnemonicOf(const QString& text)
+{
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&'))
+            continue;
+        if (text.at(i + 1) != QLatin1Char('&'))
+            return text.at(i + 1).toLower();
+        ++i;
+    }
+    return QChar();
+}
+
+// The mnemonics of the actions side by side in a menu bar or a menu, and of every menu
+// below them, each level unique; what is wrong, in words.
+QStringList mnemonicClashes(const QList<QAction*>& actions, const QString& where)
+{
+    QStringList clashes;
+    QHash<QChar, QString> taken;
+    for (const QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        const QChar letter = mnemonicOf(action->text());
+        if (letter.isNull())
+            clashes << QStringLiteral("%1: \"%2\" has no mnemonic").arg(where, action->text());
+        else if (taken.contains(letter))
+            clashes << QStringLiteral("%1: \"%2\" and \"%3\" share Alt+%4")
+                           .arg(where, taken.value(letter), action->text(), letter.toUpper());
+        taken.insert(letter, action->text());
+        if (action->menu())
+            clashes << mnemonicClashes(action->menu()->actions(),
+                                       where + QStringLiteral(" > ") + action->text());
+    }
+    return clashes;
+}
+} // namespace
+
+// Each menu's letters, the menu bar's among them, with a report screen open (its
+// "Relatório" menu shown).
+void TestMainWindow::everyMnemonicIsUnique()
+{
+    openScreen();
+    QVERIFY(reportMenu()->menuAction()->isVisible());
+    const QStringList clashes =
+        mnemonicClashes(m_window.menuBar()->actions(), QStringLiteral("menu bar"));
+    QVERIFY2(clashes.isEmpty(), qPrintable(clashes.join(QLatin1Char('\n'))));
+    m_window.mdiArea()->currentSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(TestMainWindow)

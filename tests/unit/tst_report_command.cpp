@@ -67,7 +67,8 @@ private slots:
             << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
         QTest::newRow("argument that is no option")
             << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
-        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
+        QTest::newRow("single dash")
+            << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
         QTest::newRow("value given to a switch")
             << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
         QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
@@ -199,9 +200,9 @@ private slots:
         file.close();
 
         const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
-        const QStringList criteria{"--report", "1", "--emission-from", "01/01/2020",
-                                   "--emission-to", "31/12/2030", "--reports", reports.path(),
-                                   "--output", output};
+        const QStringList criteria{"--report",      "1",          "--emission-from", "01/01/2020",
+                                   "--emission-to", "31/12/2030", "--reports",       reports.path(),
+                                   "--output",      output};
         Result result = klx(QStringList{"--operator", "OPER"} + criteria);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
@@ -336,16 +337,25 @@ private slots:
 
     void savedFilterRunsAndOptionsOverrideIt()
     {
-        // A set as the screen's "Filtros" menu saves it for operator ADM.
+        // A set as the screen's "Filtros" menu saves it for operator ADM: its report by file
+        // and title, its period as the previous month of the processing date (15/03/2026).
         QSettings settings(m_dir.filePath(QStringLiteral("config/klx/klx.ini")),
                            QSettings::IniFormat);
         settings.beginGroup(QStringLiteral("criterios/KLX47306/ADM/Fevereiro"));
-        settings.setValue(QStringLiteral("report"), 1);
+        settings.setValue(QStringLiteral("report-file"), QStringLiteral("KLX473-1-numero.rpt"));
+        settings.setValue(QStringLiteral("report-title"),
+                          QStringLiteral("Relação de cheques por número"));
         settings.setValue(QStringLiteral("companies"), QStringLiteral("lista"));
         settings.setValue(QStringLiteral("company-codes"), QStringLiteral("01,03,09"));
-        settings.setValue(QStringLiteral("emission-from"), QStringLiteral("01/02/2026"));
-        settings.setValue(QStringLiteral("emission-to"), QStringLiteral("28/02/2026"));
+        settings.setValue(QStringLiteral("emission-from"),
+                          QStringLiteral("inicio-do-mes-anterior"));
+        settings.setValue(QStringLiteral("emission-to"), QStringLiteral("fim-do-mes-anterior"));
         settings.setValue(QStringLiteral("states"), QStringLiteral("emitido"));
+        settings.endGroup();
+        // The same report's file with another title: another report now, which is gone.
+        settings.beginGroup(QStringLiteral("criterios/KLX47306/ADM/Outro"));
+        settings.setValue(QStringLiteral("report-file"), QStringLiteral("KLX473-1-numero.rpt"));
+        settings.setValue(QStringLiteral("report-title"), QStringLiteral("Relatório do colega"));
         settings.endGroup();
         settings.sync();
 
@@ -358,6 +368,14 @@ private slots:
         QCOMPARE(params["P_CDEMPRESA"]["value"].toString(), QStringLiteral("01,03"));
         QCOMPARE(params["P_STATUS"]["value"].toString(), QStringLiteral("_1"));
         QCOMPARE(params["P_DTINI"]["value"].toString(), QStringLiteral("2026-02-01"));
+        QCOMPARE(params["P_DTFIN"]["value"].toString(), QStringLiteral("2026-02-28"));
+
+        result = klx({"--filter", "Outro", "--params"});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("O relatório \"Relatório do colega\" "
+                                                    "(KLX473-1-numero.rpt) do filtro não está mais "
+                                                    "na lista")),
+                 qPrintable(result.err));
 
         result = klx({"--filter", "Fevereiro", "--emission-from", "10/02/2026", "--params"});
         QCOMPARE(result.code, 0);
@@ -367,7 +385,42 @@ private slots:
 
         result = klx({"--filter", "Março", "--params"});
         QCOMPARE(result.code, 2);
-        QVERIFY2(result.err.contains(QStringLiteral("filtros: Fevereiro")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QStringLiteral("filtros: Fevereiro, Outro")),
+                 qPrintable(result.err));
+    }
+
+    // A nightly job names "the previous month" once: the date words give, on the demo's
+    // processing date 15/03/2026, the very file the dates written out give; so do the short
+    // and ISO forms.
+    void dateWordsWriteWhatTheirDatesWrite()
+    {
+        const auto csv = [this](const QString& name, const QStringList& dates) {
+            const QString output = m_dir.filePath(name);
+            const Result result = klx(dates + QStringList{"--output", output});
+            if (result.code != 0)
+                qWarning("%s", qPrintable(result.err));
+            QFile file(output);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray written =
+            csv(QStringLiteral("datas.csv"),
+                {"--emission-from", "01/02/2026", "--emission-to", "28/02/2026"});
+        QVERIFY(written.count('\n') > 3);
+        QCOMPARE(csv(QStringLiteral("palavras.csv"), {"--emission-from", "inicio-do-mes-anterior",
+                                                      "--emission-to", "fim-do-mes-anterior"}),
+                 written);
+        QCOMPARE(csv(QStringLiteral("formas.csv"),
+                     {"--emission-from", "1/2/26", "--emission-to", "2026-02-28"}),
+                 written);
+        QCOMPARE(csv(QStringLiteral("processamento.csv"),
+                     {"--emission-from", "processamento-42", "--emission-to", "processamento-15"}),
+                 written);
+
+        const Result bad = klx({"--emission-from", "mes-passado", "--params"});
+        QCOMPARE(bad.code, 2);
+        QVERIFY2(bad.err.contains(QStringLiteral("--emission-from: data inválida 'mes-passado'")) &&
+                     bad.err.contains(QStringLiteral("inicio-do-mes-anterior")),
+                 qPrintable(bad.err));
     }
 
     void pdfIsWritten()

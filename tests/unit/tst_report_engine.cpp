@@ -3,9 +3,11 @@
 // report, and a long report cancelled.
 
 #include "ScreenHost.h"
+#include "base/Exceptions.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
+#include "report/engine/ReportCatalog.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportPageView.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -16,12 +18,15 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -125,6 +130,7 @@ private slots:
         QVERIFY(window->windowTitle().contains(QStringLiteral("Relação de cheques por número")));
         auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         QCOMPARE(pageBox->maximum(), 2);
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))->setCurrentIndex(0);
         window->findChild<QToolButton*>(QStringLiteral("nextPage"))->click();
         QCOMPARE(window->pageView()->page(), 1);
         QCOMPARE(pageBox->value(), 2);
@@ -147,6 +153,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         auto* zoom = window->findChild<QComboBox*>(QStringLiteral("zoom"));
+        zoom->setCurrentIndex(0);
         QWidget* area = window->pageView()->parentWidget()->parentWidget();
         QVERIFY(qobject_cast<QScrollArea*>(area));
         // Where the focus is when the window opens, then on each control.
@@ -182,6 +189,71 @@ private slots:
         }
         QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
         QCOMPARE(window->pageView()->zoom(), 1.25);
+    }
+
+    // Ctrl+F finds a payee, a check number or an amount and goes from hit to hit, round the
+    // report; Home and End go to the first and last page; "Salvar como" writes the report
+    // shown to the file named; the next preview opens at the zoom this one was left at.
+    void previewSearchesSavesAndRemembers()
+    {
+        selectReport(1);
+        setEmissionRange(QStringLiteral("01/01/2026"), QStringLiteral("31/03/2026"));
+        m_form->sbtPreview->click();
+        ReportPreviewDialog* window = preview();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QWidget* area = window->pageView()->parentWidget()->parentWidget();
+
+        QTest::keyClick(area, Qt::Key_End);
+        QCOMPARE(window->pageView()->page(), 1);
+        QTest::keyClick(area, Qt::Key_Home);
+        QCOMPARE(window->pageView()->page(), 0);
+
+        // Accents and case aside, as the picker searches.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(area, Qt::Key_F, Qt::ControlModifier);
+        auto* search = window->findChild<QLineEdit*>(QStringLiteral("searchText"));
+        QVERIFY(search);
+        QVERIFY(search->isVisible());
+        QTRY_VERIFY(search->hasFocus());
+        QTest::keyClicks(search, QStringLiteral("grafica nova era"));
+        QTest::keyClick(search, Qt::Key_Return);
+        const auto first = window->currentHit();
+        QVERIFY(first);
+        QVERIFY(window->find(QStringLiteral("grafica nova era")));
+        const auto second = window->currentHit();
+        QVERIFY(second && (second->page != first->page || second->index != first->index));
+        QCOMPARE(window->pageView()->page(), second->page);
+        // Backwards from the second hit is the first again.
+        QTest::keyClick(search, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(window->currentHit()->page, first->page);
+        QCOMPARE(window->currentHit()->index, first->index);
+        for (const QString& text : {QStringLiteral("001102"), QStringLiteral("728,53")})
+            QVERIFY2(window->find(text), qPrintable(text));
+        QVERIFY(!window->find(QStringLiteral("ninguém com este nome")));
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("searchStatus"))
+                    ->text()
+                    .contains(QStringLiteral("não foi encontrado")));
+
+        const QString output = m_host->dir.filePath(QStringLiteral("da-visualizacao.csv"));
+        whenShown<ReportSaveDialog>([output](ReportSaveDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(output);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        window->findChild<QToolButton*>(QStringLiteral("saveAs"))->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QFile saved(output);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().contains("Gráfica Nova Era"));
+
+        window->findChild<QComboBox*>(QStringLiteral("zoom"))
+            ->setCurrentText(QStringLiteral("150%"));
+        window->close();
+        m_form->sbtPreview->click();
+        QVERIFY(preview());
+        QCOMPARE(preview()->findChild<QComboBox*>(QStringLiteral("zoom"))->currentText(),
+                 QStringLiteral("150%"));
     }
 
     // A file that cannot be written is told in a message; nothing else changes.
@@ -395,13 +467,63 @@ private slots:
         QVERIFY(csv.contains(QStringLiteral("\r\nTotal geral — ")));
     }
 
+    // One's own copy is saved in place (no copy of a copy), renamed and deleted; a shipped
+    // definition is none of these.
+    void ownCopyIsEditedInPlaceRenamedAndDeleted()
+    {
+        QFile shipped(QDir(m_reports).filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(shipped.readAll());
+        QVERIFY(!ReportCatalog::isUsersOwn(shipped.fileName()));
+        QVERIFY_THROWS_EXCEPTION(Exception, ReportCatalog::remove(shipped.fileName()));
+        const QString mine = ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text,
+                                                      QStringLiteral("Minha cópia"), QString());
+        QVERIFY(ReportCatalog::isUsersOwn(mine));
+        m_form->LoadReportList();
+        selectReport(m_form->cbbReportNames->findText(QStringLiteral("Minha cópia")));
+
+        whenShown<ReportEditorDialog>([](ReportEditorDialog* editor) {
+            QVERIFY(editor->findChild<QPushButton*>(QStringLiteral("saveInPlace")));
+            editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
+                QStringLiteral("Cheque"), QStringLiteral("Nº do cheque")));
+            QVERIFY(editor->saveInPlace());
+            editor->accept();
+        });
+        m_form->sbtReportEdit->click();
+        QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
+        QCOMPARE(QDir(m_userReports).entryList({QStringLiteral("*.rpt")}).size(), 1);
+        QFile edited(mine);
+        QVERIFY(edited.open(QIODevice::ReadOnly));
+        QVERIFY(edited.readAll().contains("Nº do cheque"));
+        edited.close();
+
+        // Another report's title is refused; its own new one taken.
+        QVERIFY_THROWS_EXCEPTION(Exception,
+                                 ReportCatalog::rename(QStringLiteral("KLX473"), mine,
+                                                       QStringLiteral("Conciliação de cheques")));
+        ReportCatalog::rename(QStringLiteral("KLX473"), mine, QStringLiteral("Cópia renomeada"));
+        m_form->LoadReportList();
+        QVERIFY(m_form->cbbReportNames->findText(QStringLiteral("Cópia renomeada")) >= 0);
+        ReportCatalog::remove(mine);
+        QVERIFY(!QFile::exists(mine));
+    }
+
     void badEditIsRefusedWithItsLine()
     {
         whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
             editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
                 QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro")));
+            QTest::keyClick(editor->editor(), Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(editor->editor(), Qt::Key_Return);
             QVERIFY(!editor->saveAsNew());
+            // The changes not saved are given up only when the user says so.
+            bool asked = false;
+            whenShown<QMessageBox>([&asked](QMessageBox* box) {
+                asked = true;
+                box->button(QMessageBox::Discard)->click();
+            });
             editor->reject();
+            QVERIFY(asked);
         });
         m_form->sbtReportEdit->click();
         QCOMPARE(m_host->errors.size(), 1);

@@ -5,6 +5,7 @@
 #include "ScreenHost.h"
 #include "base/Exceptions.h"
 #include "base/TMessages.h"
+#include "controls/TMaskEdit.h"
 #include "controls/TPopupMenu.h"
 #include "controls/TSaveDialog.h"
 #include "data/TParams.h"
@@ -12,6 +13,8 @@
 #include "report/ui/TReportDesignerDialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 
 class TestScreen : public QObject {
@@ -26,7 +29,70 @@ private slots:
     void descriptionNamesTheScreensOwnControlsAndVariables();
     void describedParametersAreThoseTheScreenAndReportsUse();
     void hostsAreToldWhatTheModuleLeavesOut();
+    void retypingAfterAMessageReplacesTheField_data();
+    void retypingAfterAMessageReplacesTheField();
 };
+
+void TestScreen::retypingAfterAMessageReplacesTheField_data()
+{
+    // What the user types, where, and how the screen is asked; the message; the field the
+    // focus goes to, and what typing there gives.
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("preview"); // else the field is left with Tab
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("retyped");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("emission range inverted")
+        << "depEmissaoFin"
+        << "28/02/2026" << false
+        << "Data de emissão inicial deve ser menor ou igual a data de emissão final."
+        << "depEmissaoIni"
+        << "01/01/2026"
+        << "01/01/2026";
+    QTest::newRow("clearing date invalid")
+        << "depCompensacaoIni"
+        << "31/02/2026" << true << "Data de compensação inválida."
+        << "depCompensacaoIni"
+        << "01/02/2026"
+        << "01/02/2026";
+    QTest::newRow("final check number missing")
+        << "medChequeIni"
+        << "12" << true << "Cheque final deve ser informado."
+        << "medChequeFin"
+        << "99"
+        << "99";
+}
+
+void TestScreen::retypingAfterAMessageReplacesTheField()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, preview);
+    QFETCH(QString, message);
+    QFETCH(QString, target);
+    QFETCH(QString, retyped);
+    QFETCH(QString, text);
+    ScreenHost host;
+    host.open();
+    auto* edit = host.form()->findChild<QLineEdit*>(field);
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(edit, typed);
+    if (preview)
+        QTest::keyClick(edit, Qt::Key_F5);
+    else
+        QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(host.errors, QStringList{message});
+    auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(focused);
+    QCOMPARE(focused->objectName(), target);
+    // The whole text is selected, as after Tab: typing replaces it.
+    QCOMPARE(focused->selectedText(), focused->displayText());
+    QTest::keyClicks(focused, retyped);
+    QCOMPARE(static_cast<TMaskEdit*>(focused)->GetText(), text);
+}
 
 void TestScreen::bindingLeavesTheEventFlagAlone_data()
 {

@@ -6,8 +6,10 @@
 #include "controls/DateCalendarPopup.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
+#include "form/EnterAsTab.h"
 
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTest>
@@ -51,8 +53,11 @@ private slots:
     void clickIntoAnEmptyFieldStartsAtItsFirstPosition();
     void clickPastWhatIsTypedGoesOnFromThere();
     void tabSelectsTheWholeTextAndTypingReplacesIt();
-    void oneDigitDayOrMonthBeforeASlash_data();
-    void oneDigitDayOrMonthBeforeASlash();
+    void datesTypedInEveryForm_data();
+    void datesTypedInEveryForm();
+    void pastedDatesInEveryForm_data();
+    void pastedDatesInEveryForm();
+    void enterGoesToTheNextFieldWhenTheOptionIsOn();
     void f4OpensTheCalendarCtrlF4DoesNot();
     void emptyDateCalendarOpensOnTheProcessingDateInPortuguese();
     void qtTextsAndNumbersInPortuguese();
@@ -101,7 +106,7 @@ void TestTyping::tabSelectsTheWholeTextAndTypingReplacesIt()
     QCOMPARE(fields.second->GetText(), QStringLiteral("01/02/2026"));
 }
 
-void TestTyping::oneDigitDayOrMonthBeforeASlash_data()
+void TestTyping::datesTypedInEveryForm_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
@@ -115,17 +120,76 @@ void TestTyping::oneDigitDayOrMonthBeforeASlash_data()
                                          << "01/02/2026";
     QTest::newRow("full, no slashes") << "01022026"
                                       << "01/02/2026";
+    // Completed when the field is left, as a pasted text is read.
+    QTest::newRow("short year") << "5/3/26"
+                                << "05/03/2026";
+    QTest::newRow("short year, full day") << "05/03/26"
+                                          << "05/03/2026";
+    QTest::newRow("ISO") << "2026-03-05"
+                         << "05/03/2026";
+    QTest::newRow("hoje") << "hoje" << QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-void TestTyping::oneDigitDayOrMonthBeforeASlash()
+void TestTyping::datesTypedInEveryForm()
 {
     QFETCH(QString, typed);
     QFETCH(QString, text);
     Fields fields;
+    fields.first->SetText(QStringLiteral("11/12/2025"));
     fields.first->setFocus();
     QTest::keyClicks(fields.first, typed);
+    QTest::keyClick(fields.first, Qt::Key_Tab);
     QCOMPARE(fields.first->GetText(), text);
     QVERIFY(fields.first->IsDateValid());
+}
+
+void TestTyping::pastedDatesInEveryForm_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("d/m/yyyy") << "1/3/2026"
+                              << "01/03/2026";
+    QTest::newRow("ISO") << "2026-03-05"
+                         << "05/03/2026";
+    QTest::newRow("short year") << "5/3/26"
+                                << "05/03/2026";
+    QTest::newRow("with blanks and a line end") << " 05/03/2026\n"
+                                                << "05/03/2026";
+    QTest::newRow("hoje") << "hoje" << QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+    // Digits alone go to the mask as typed.
+    QTest::newRow("digits") << "05032026"
+                            << "05/03/2026";
+}
+
+void TestTyping::pastedDatesInEveryForm()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+    Fields fields;
+    fields.first->SetText(QStringLiteral("11/12/2025"));
+    fields.first->setFocus();
+    fields.first->selectAll();
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(fields.first, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(fields.first->GetText(), text);
+    QVERIFY(fields.first->IsDateValid());
+}
+
+void TestTyping::enterGoesToTheNextFieldWhenTheOptionIsOn()
+{
+    Fields fields;
+    EnterAsTab::watch(&fields.window);
+    fields.second->SetText(QStringLiteral("20/12/2025"));
+    fields.first->setFocus();
+    QTest::keyClick(fields.first, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), fields.first); // off by default
+    EnterAsTab::setEnabled(true);
+    QTest::keyClick(fields.first, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), fields.first);
+    QTest::keyClick(fields.first, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(QApplication::focusWidget(), fields.second);
+    QCOMPARE(fields.second->selectedText(), fields.second->displayText());
+    EnterAsTab::setEnabled(false);
 }
 
 void TestTyping::f4OpensTheCalendarCtrlF4DoesNot()

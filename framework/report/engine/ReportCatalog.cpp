@@ -225,3 +225,59 @@ QString ReportCatalog::saveAsNew(const QString& reportCode, const QString& text,
     file.commit();
     return path;
 }
+
+bool ReportCatalog::isUsersOwn(const QString& filePath)
+{
+    const QString own = QFileInfo(userDirectory()).canonicalFilePath();
+    return !filePath.isEmpty() && !own.isEmpty() &&
+           QFileInfo(QFileInfo(filePath).absolutePath()).canonicalFilePath() == own &&
+           own != QFileInfo(directory()).canonicalFilePath();
+}
+
+void ReportCatalog::saveInPlace(const QString& reportCode, const QString& filePath,
+                                const QString& text)
+{
+    if (!isUsersOwn(filePath))
+        throw Exception(QStringLiteral("O relatório '%1' não é uma cópia sua; salve-o como novo.")
+                            .arg(QDir::toNativeSeparators(filePath)));
+    const ReportDefinition definition =
+        ReportDefinition::parse(text, QFileInfo(filePath).fileName());
+    QList<Entry> others = load(reportCode);
+    others.removeIf([&](const Entry& entry) {
+        return QFileInfo(entry.filePath).canonicalFilePath() ==
+               QFileInfo(filePath).canonicalFilePath();
+    });
+    if (titleTaken(others, definition.title))
+        throw Exception(QStringLiteral("Já existe um relatório com o título \"%1\"; informe "
+                                       "outro título.")
+                            .arg(definition.title.simplified()));
+    OutputFile file(filePath);
+    file.write(text.toUtf8());
+    file.commit();
+}
+
+void ReportCatalog::rename(const QString& reportCode, const QString& filePath, const QString& title)
+{
+    const QString cleanTitle = title.simplified();
+    if (cleanTitle.isEmpty())
+        throw Exception(QStringLiteral("O título do relatório deve ser informado."));
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw Exception(QStringLiteral("Não foi possível ler '%1': %2")
+                            .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    saveInPlace(reportCode, filePath, withKey(text, QStringLiteral("title"), cleanTitle));
+}
+
+void ReportCatalog::remove(const QString& filePath)
+{
+    if (!isUsersOwn(filePath))
+        throw Exception(QStringLiteral("O relatório '%1' não é uma cópia sua e não pode ser "
+                                       "excluído.")
+                            .arg(QDir::toNativeSeparators(filePath)));
+    QFile file(filePath);
+    if (!file.remove())
+        throw Exception(QStringLiteral("Não foi possível excluir '%1': %2")
+                            .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+}

@@ -46,4 +46,19 @@ QString freeTitle(const QString& reportCode, const QString& title);
 QString saveAsNew(const QString& reportCode, const QString& text, const QString& title,
                   const QString& kind);
 
+// Whether the definition file is one of the user's own copies (in the user's folder, apart
+// from the shipped one): those are edited in place, renamed and deleted.
+bool isUsersOwn(const QString& filePath);
+
+// Writes a user's own definition again with the text, whole or not at all; the text's title
+// must be no other report's. Raises an Exception naming the line of a bad text, a title taken,
+// or the file when it cannot be written.
+void saveInPlace(const QString& reportCode, const QString& filePath, const QString& text);
+
+// Gives a user's own definition another title (the same checks as above).
+void rename(const QString& reportCode, const QString& filePath, const QString& title);
+
+// Deletes a user's own definition; raises an Exception when it cannot.
+void remove(const QString& filePath);
+
 } // namespace ReportCatalog

@@ -2,6 +2,7 @@
 
 #include "report/engine/ReportBody.h"
 #include "report/engine/ReportFrame.h"
+#include "report/engine/ReportPageSource.h"
 #include "report/engine/ReportPageStretch.h"
 
 #include <QMutex>
@@ -12,7 +13,7 @@
 // depends on the company names of all the rows) the body is paginated in one pass over the
 // file, which leaves an index of where each page begins. Pages are then read back a stretch
 // at a time, each line at its place.
-class ReportPages : public ReportBodySink {
+class ReportPages : public ReportBodySink, public ReportPageSource {
 public:
     // What the file keeps: the whole body, or only what paginating needs (the lines' heights,
     // the groups), for a report whose pages are only counted and never read back.
@@ -32,12 +33,12 @@ public:
     // body. Raises an Exception when a line cannot fit a page.
     void finish(const ReportFrame& frame, int rows);
 
-    const ReportFrame& frame() const { return m_frame; }
-    int pageCount() const { return static_cast<int>(m_starts.size()); }
+    const ReportFrame& frame() const override { return m_frame; }
+    int pageCount() const override { return static_cast<int>(m_starts.size()); }
     int rowCount() const { return m_rows; }
     // The pages first..last (from 0), read back from the file; none when only the heights
     // were kept.
-    ReportPageStretch pages(int first, int last) const;
+    ReportPageStretch pages(int first, int last) const override;
     ReportPageStretch page(int page) const { return pages(page, page); }
 
 private:

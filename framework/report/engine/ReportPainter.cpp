@@ -19,25 +19,52 @@ using Role = ReportFonts::Role;
 
 constexpr double padding = ReportLayouter::cellPadding;
 
+// Every page is laid out at the resolution of the PDF files (dots per inch), whatever the
+// device: texts are measured, cut and placed there, and the painter scales the result onto
+// the device. The screen's preview, the printer and the file thus show the same texts in the
+// same places.
+constexpr double layoutDpi = 600;
+
+// A device of the layout's resolution that fonts are measured against.
+const QPaintDevice* layoutDevice()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(layoutDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return &device;
+}
+
 } // namespace
 
 // Draws texts given in points on the painter's device, whatever its resolution.
 class ReportPainter::PagePen {
 public:
-    // The title's point size is the frame's.
-    PagePen(QPainter& painter, double titleSize)
-        : m_painter(painter), m_scale(painter.device()->logicalDpiY() / 72.0)
+    // The title's point size is the frame's. The painter is scaled from the layout's
+    // resolution to its device's.
+    PagePen(QPainter& painter, double titleSize) : m_painter(painter), m_scale(layoutDpi / 72.0)
     {
+        const double deviceDpi = painter.device()->logicalDpiY();
+        if (!qFuzzyCompare(deviceDpi, layoutDpi))
+            painter.scale(deviceDpi / layoutDpi, deviceDpi / layoutDpi);
         for (Role role : {Role::Body, Role::Bold, Role::Title, Role::Small}) {
-            // Point sizes resolve against the device's resolution.
-            m_fonts[static_cast<int>(role)] = ReportFonts::font(role);
+            QFont& font = m_fonts[static_cast<int>(role)];
+            font = ReportFonts::font(role);
             if (role == Role::Title)
-                m_fonts[static_cast<int>(role)].setPointSizeF(titleSize);
+                font.setPointSizeF(titleSize);
             m_metrics[static_cast<int>(role)] =
-                std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
+                std::make_unique<QFontMetricsF>(font, layoutDevice());
             m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
-            m_widths[static_cast<int>(role)] = std::make_unique<ReportFonts::CharacterWidths>(
-                m_fonts[static_cast<int>(role)], painter.device());
+            m_widths[static_cast<int>(role)] =
+                std::make_unique<ReportFonts::CharacterWidths>(font, layoutDevice());
+            // Drawn at the layout's pixel size on any device; the painter's scale does the
+            // rest.
+            m_drawn[static_cast<int>(role)] = font;
+            m_drawn[static_cast<int>(role)].setPointSizeF(font.pointSizeF() * layoutDpi /
+                                                          deviceDpi);
         }
         m_current = -1;
     }
@@ -91,13 +118,14 @@ private:
         if (m_current == static_cast<int>(role))
             return;
         m_current = static_cast<int>(role);
-        m_painter.setFont(m_fonts[m_current]);
+        m_painter.setFont(m_drawn[m_current]);
         m_painter.setPen(Qt::black);
     }
 
     QPainter& m_painter;
     double m_scale;
     QFont m_fonts[4];
+    QFont m_drawn[4];
     std::unique_ptr<QFontMetricsF> m_metrics[4];
     double m_widest[4] = {};
     // The report's fonts are not shaped: a text is as wide as its letters one by one.

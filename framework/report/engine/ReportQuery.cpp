@@ -1,8 +1,8 @@
 #include "report/engine/ReportQuery.h"
 
 #include "base/Exceptions.h"
+#include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
-#include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 #include "report/engine/ReportProgress.h"
@@ -50,8 +50,7 @@ public:
         const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
         m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
         if (sqlite) {
-            m_db.setConnectOptions(
-                QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         } else {
             // A server that stopped since the screen opened is named at once.
             if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
@@ -218,16 +217,12 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     const auto failure = [&](const QSqlError& error) {
         progress.checkCancel();
-        const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
-        if (server && FirebirdErrors::connectionLost(error))
-            return EDatabaseError(QStringLiteral("%1: a conexão com o servidor Firebird %2, porta "
-                                                 "%3, foi perdida durante o relatório: o servidor "
-                                                 "parou ou a rede caiu (%4).")
-                                      .arg(fileName, server->host)
-                                      .arg(server->port)
-                                      .arg(error.databaseText().trimmed()));
+        const QString reason = DatabaseFaults::reason(error, connection.db());
+        if (DatabaseFaults::connectionLost(error, connection.db()))
+            return EDatabaseError(
+                QStringLiteral("%1: durante o relatório, %2").arg(fileName, reason));
         return EDatabaseError(
-            QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, error.text()));
+            QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, reason));
     };
     if (!query.prepare(sql))
         throw failure(query.lastError());

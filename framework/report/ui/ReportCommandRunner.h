@@ -9,5 +9,8 @@ struct PreparedReport;
 class ReportCommandRunner {
 public:
     virtual ~ReportCommandRunner() = default;
-    virtual void Run(const PreparedReport& report, ReportHost& host) = 0;
+    // Runs the command; true when it did its work (the report shown, printed or written),
+    // false when it stopped short of it (a dialog cancelled, an empty report, a runner that
+    // only keeps the command).
+    virtual bool Run(const PreparedReport& report, ReportHost& host) = 0;
 };

@@ -6,8 +6,10 @@
 class QPlainTextEdit;
 class ReportDefinition;
 
-// The editor of a report definition: the file's text in a plain-text editor; saving asks for
-// the new report's title and writes it as a new definition in the user's report folder.
+// The editor of a report definition: the file's text in a plain-text editor. One of the
+// user's own copies is saved in place ("Salvar"); any report can be saved as a new one, which
+// asks for its title and writes it in the user's report folder. Closing with changes not
+// saved (Escape, "Fechar") asks first.
 class ReportEditorDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,9 +26,14 @@ public:
     // Checks the text, asks the title (suggesting one no report has) and writes the new
     // definition, of the original's kind, in the user's report folder; true when written.
     bool saveAsNew();
+    // Writes the text back to the user's own copy; true when written.
+    bool saveInPlace();
+    // Asks before changes not saved are lost.
+    void reject() override;
 
 private:
     QString m_reportCode;
+    QString m_filePath;
     QString m_fileName;
     QString m_kind;
     TitleQuestion m_askTitle;

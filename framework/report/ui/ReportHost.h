@@ -1,5 +1,8 @@
 #pragma once
 
+#include "report/engine/ReportCriteria.h"
+
+#include <QList>
 #include <QString>
 
 class QWidget;
@@ -23,4 +26,7 @@ public:
     virtual void ReportFileMissing() const = 0;
     // The window the command's dialogs belong to.
     virtual QWidget* DialogParent() = 0;
+    // What the pages' criteria add to those of the bound parameters: what the screen knows
+    // the report leaves out of what the user chose.
+    virtual QList<ReportCriteria::Item> CriteriaNotes() const { return {}; }
 };

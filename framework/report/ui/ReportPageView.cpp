@@ -1,6 +1,7 @@
 #include "report/ui/ReportPageView.h"
 
-#include "report/engine/ReportPages.h"
+#include "report/engine/ReportFrame.h"
+#include "report/engine/ReportPageSource.h"
 #include "report/engine/ReportPainter.h"
 
 #include <QPainter>
@@ -9,8 +10,8 @@ namespace {
 constexpr int frame = 12;
 } // namespace
 
-ReportPageView::ReportPageView(std::shared_ptr<const ReportPages> pages, QWidget* parent)
-    : QWidget(parent), m_pages(std::move(pages)), m_shown(m_pages->page(0))
+ReportPageView::ReportPageView(std::shared_ptr<const ReportPageSource> pages, QWidget* parent)
+    : QWidget(parent), m_pages(std::move(pages)), m_shown(m_pages->pages(0, 0))
 {
     setBackgroundRole(QPalette::Dark);
     setAutoFillBackground(true);
@@ -23,7 +24,8 @@ void ReportPageView::setPage(int page)
     if (page == m_page && !m_image.isNull())
         return;
     m_page = page;
-    m_shown = m_pages->page(page);
+    m_shown = m_pages->pages(page, page);
+    m_highlights.clear();
     render();
 }
 
@@ -65,11 +67,36 @@ void ReportPageView::render()
     update();
 }
 
+void ReportPageView::setHighlights(const QList<QRectF>& boxes, int current)
+{
+    m_highlights = boxes;
+    m_currentHighlight = current;
+    update();
+}
+
+QPoint ReportPageView::pageOrigin() const
+{
+    const QSize size = m_image.size() / m_image.devicePixelRatio();
+    return QPoint((width() - size.width()) / 2, frame);
+}
+
+QRect ReportPageView::boxInView(const QRectF& box) const
+{
+    const double scale = logicalDpiX() * m_zoom / 72.0;
+    const QRectF scaled(box.x() * scale, box.y() * scale, box.width() * scale,
+                        box.height() * scale);
+    return scaled.toAlignedRect().translated(pageOrigin());
+}
+
 void ReportPageView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QSize size = m_image.size() / m_image.devicePixelRatio();
-    const QPoint origin((width() - size.width()) / 2, frame);
+    const QPoint origin = pageOrigin();
     painter.fillRect(QRect(origin + QPoint(3, 3), size), QColor(0, 0, 0, 90));
     painter.drawImage(origin, m_image);
+    for (int i = 0; i < m_highlights.size(); ++i)
+        painter.fillRect(boxInView(m_highlights.at(i)), i == m_currentHighlight
+                                                            ? QColor(255, 140, 0, 110)
+                                                            : QColor(255, 230, 0, 90));
 }

@@ -6,14 +6,15 @@
 #include <QWidget>
 #include <memory>
 
-class ReportPages;
+class ReportPageSource;
 
 // Shows one page of a laid-out report at a zoom factor (1 = the page's printed size), read
-// back from the report's pages when it is shown.
+// back from the report's pages when it is shown, with the boxes of search hits marked.
 class ReportPageView : public QWidget {
     Q_OBJECT
 public:
-    explicit ReportPageView(std::shared_ptr<const ReportPages> pages, QWidget* parent = nullptr);
+    explicit ReportPageView(std::shared_ptr<const ReportPageSource> pages,
+                            QWidget* parent = nullptr);
 
     int page() const { return m_page; }
     // Shows the page (from 0), kept within the document.
@@ -24,6 +25,11 @@ public:
     // The zoom at which a page's width or whole page fits the size.
     double zoomToFit(const QSize& room, bool wholePage) const;
 
+    // Marks boxes of the page shown (in points), the current one apart; none clears them.
+    void setHighlights(const QList<QRectF>& boxes, int current);
+    // Where a box of the page (in points) stands in the view.
+    QRect boxInView(const QRectF& box) const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -32,10 +38,15 @@ protected:
 private:
     void render();
 
-    std::shared_ptr<const ReportPages> m_pages;
+    // Where the page's top left corner stands in the view.
+    QPoint pageOrigin() const;
+
+    std::shared_ptr<const ReportPageSource> m_pages;
     // The page shown, as read back.
     ReportPageStretch m_shown;
     int m_page = 0;
     double m_zoom = 1.0;
     QImage m_image;
+    QList<QRectF> m_highlights;
+    int m_currentHighlight = -1;
 };

@@ -1,19 +1,23 @@
 #include "report/ui/ReportPreviewDialog.h"
 
 #include "base/Dispatcher.h"
-#include "report/engine/ReportPages.h"
+#include "report/engine/ReportFrame.h"
+#include "report/engine/ReportPageSource.h"
 #include "report/ui/ReportPageView.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -43,11 +47,29 @@ QToolButton* toolButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
     return button;
 }
 
+// A button with a theme's icon (the Adwaita icons, which the package recommends), or the
+// style's where the theme has none.
+QToolButton* textButton(QWidget* parent, const QString& text, const QString& themeIcon,
+                        QStyle::StandardPixmap fallback, const QString& name)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIcon(QIcon::fromTheme(themeIcon, parent->style()->standardIcon(fallback)));
+    return button;
+}
+
+// The settings group the window keeps its size and zoom in.
+const QString settingsGroup = QStringLiteral("visualizacao");
+
 } // namespace
 
-ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> pages,
-                                         std::function<void()> print, QWidget* parent)
-    : QDialog(parent), m_pages(std::move(pages)), m_print(std::move(print))
+ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource> pages,
+                                         std::function<void()> print, std::function<void()> saveAs,
+                                         QWidget* parent)
+    : QDialog(parent), m_pages(std::move(pages)), m_print(std::move(print)),
+      m_saveAs(std::move(saveAs))
 {
     setObjectName(QStringLiteral("reportPreview"));
     setWindowTitle(QStringLiteral("Visualização — %1").arg(m_pages->frame().header.title));
@@ -56,8 +78,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     resize(900, 760);
 
     auto* bar = new QHBoxLayout;
-    m_first = toolButton(this, QStyle::SP_MediaSkipBackward, QStringLiteral("Primeira página"),
-                         QStringLiteral("firstPage"));
+    m_first = toolButton(this, QStyle::SP_MediaSkipBackward,
+                         QStringLiteral("Primeira página (Home)"), QStringLiteral("firstPage"));
     m_previous =
         toolButton(this, QStyle::SP_MediaSeekBackward, QStringLiteral("Página anterior (Page Up)"),
                    QStringLiteral("previousPage"));
@@ -67,7 +89,7 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     auto* pageCount = new QLabel(QStringLiteral("de %1").arg(m_pages->pageCount()), this);
     m_next = toolButton(this, QStyle::SP_MediaSeekForward,
                         QStringLiteral("Próxima página (Page Down)"), QStringLiteral("nextPage"));
-    m_last = toolButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("Última página"),
+    m_last = toolButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("Última página (End)"),
                         QStringLiteral("lastPage"));
     auto* zoomOut = new QToolButton(this);
     zoomOut->setText(QStringLiteral("−"));
@@ -79,11 +101,17 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     m_zoomBox->setObjectName(QStringLiteral("zoom"));
     for (const auto& [label, factor] : zoomChoices())
         m_zoomBox->addItem(label, factor);
-    auto* printButton = new QToolButton(this);
-    printButton->setObjectName(QStringLiteral("print"));
-    printButton->setText(QStringLiteral("Imprimir…"));
-    printButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    printButton->setIcon(style()->standardIcon(QStyle::SP_DialogYesButton));
+    auto* searchButton = textButton(this, QStringLiteral("Localizar"), QStringLiteral("edit-find"),
+                                    QStyle::SP_FileDialogContentsView, QStringLiteral("find"));
+    searchButton->setToolTip(QStringLiteral("Localizar nas páginas (Ctrl+F)"));
+    auto* saveButton =
+        textButton(this, QStringLiteral("Salvar como…"), QStringLiteral("document-save-as"),
+                   QStyle::SP_DialogSaveButton, QStringLiteral("saveAs"));
+    saveButton->setToolTip(QStringLiteral("Salvar como (Ctrl+S)"));
+    auto* printButton =
+        textButton(this, QStringLiteral("Imprimir…"), QStringLiteral("document-print"),
+                   QStyle::SP_DialogOkButton, QStringLiteral("print"));
+    printButton->setToolTip(QStringLiteral("Imprimir (Ctrl+P)"));
     auto* closeButton = new QToolButton(this);
     closeButton->setText(QStringLiteral("Fechar"));
 
@@ -95,8 +123,30 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     bar->addWidget(m_zoomBox);
     bar->addWidget(zoomIn);
     bar->addStretch();
-    bar->addWidget(printButton);
-    bar->addWidget(closeButton);
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{searchButton, saveButton, printButton, closeButton})
+        bar->addWidget(widget);
+
+    m_searchBar = new QWidget(this);
+    m_searchText = new QLineEdit(m_searchBar);
+    m_searchText->setObjectName(QStringLiteral("searchText"));
+    m_searchText->setPlaceholderText(QStringLiteral("favorecido, número, valor…"));
+    m_searchText->setClearButtonEnabled(true);
+    auto* findPrevious =
+        toolButton(m_searchBar, QStyle::SP_ArrowUp, QStringLiteral("Anterior (Shift+F3)"),
+                   QStringLiteral("findPrevious"));
+    auto* findNext = toolButton(m_searchBar, QStyle::SP_ArrowDown, QStringLiteral("Próxima (F3)"),
+                                QStringLiteral("findNext"));
+    m_searchStatus = new QLabel(m_searchBar);
+    m_searchStatus->setObjectName(QStringLiteral("searchStatus"));
+    auto* searchLayout = new QHBoxLayout(m_searchBar);
+    searchLayout->setContentsMargins(0, 0, 0, 0);
+    searchLayout->addWidget(new QLabel(QStringLiteral("Localizar:"), m_searchBar));
+    searchLayout->addWidget(m_searchText, 1);
+    searchLayout->addWidget(findPrevious);
+    searchLayout->addWidget(findNext);
+    searchLayout->addWidget(m_searchStatus, 1);
+    m_searchBar->hide();
 
     m_view = new ReportPageView(m_pages);
     m_scroll = new QScrollArea(this);
@@ -108,7 +158,11 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(bar);
+    layout->addWidget(m_searchBar);
     layout->addWidget(m_scroll);
+
+    const auto printPages = [this] { Dispatcher::run([this] { m_print(); }); };
+    const auto savePages = [this] { Dispatcher::run([this] { m_saveAs(); }); };
 
     connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
     connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_view->page() - 1); });
@@ -118,16 +172,44 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPages> page
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this] { applyZoomChoice(); });
     connect(zoomIn, &QToolButton::clicked, this, [this] { stepZoom(1); });
     connect(zoomOut, &QToolButton::clicked, this, [this] { stepZoom(-1); });
-    connect(printButton, &QToolButton::clicked, this,
-            [this] { Dispatcher::run([this] { m_print(); }); });
+    connect(searchButton, &QToolButton::clicked, this, [this] { showSearchBar(); });
+    connect(saveButton, &QToolButton::clicked, this, savePages);
+    connect(printButton, &QToolButton::clicked, this, printPages);
     connect(closeButton, &QToolButton::clicked, this, &QDialog::close);
+    connect(findNext, &QToolButton::clicked, this, [this] { find(m_searchText->text(), true); });
+    connect(findPrevious, &QToolButton::clicked, this,
+            [this] { find(m_searchText->text(), false); });
 
     m_zoomBox->setCurrentIndex(0);
+    restoreSettings();
     pageChanged();
     // The page has the focus: the arrows scroll it, Page Up and Page Down turn it.
     m_scroll->setFocus();
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
+}
+
+ReportPreviewDialog::~ReportPreviewDialog() = default;
+
+void ReportPreviewDialog::restoreSettings()
+{
+    QSettings settings;
+    settings.beginGroup(settingsGroup);
+    const QSize size = settings.value(QStringLiteral("tamanho")).toSize();
+    if (size.isValid())
+        resize(size);
+    const int zoom = settings.value(QStringLiteral("zoom"), 0).toInt();
+    if (zoom >= 0 && zoom < m_zoomBox->count())
+        m_zoomBox->setCurrentIndex(zoom);
+}
+
+void ReportPreviewDialog::done(int result)
+{
+    QSettings settings;
+    settings.beginGroup(settingsGroup);
+    settings.setValue(QStringLiteral("tamanho"), size());
+    settings.setValue(QStringLiteral("zoom"), m_zoomBox->currentIndex());
+    QDialog::done(result);
 }
 
 void ReportPreviewDialog::showPage(int page)
@@ -147,6 +229,57 @@ void ReportPreviewDialog::pageChanged()
     m_next->setEnabled(page < last);
     m_last->setEnabled(page < last);
     m_scroll->verticalScrollBar()->setValue(0);
+    if (m_search)
+        m_view->setHighlights(m_search->hitsOn(page),
+                              m_hit && m_hit->page == page ? m_hit->index : -1);
+}
+
+void ReportPreviewDialog::showSearchBar()
+{
+    m_searchBar->show();
+    m_searchText->setFocus(Qt::ShortcutFocusReason);
+    m_searchText->selectAll();
+}
+
+bool ReportPreviewDialog::find(const QString& text, bool forward)
+{
+    if (text.trimmed().isEmpty())
+        return false;
+    if (!m_search || text != m_searched) {
+        m_search = std::make_unique<ReportPageSearch>(*m_pages, text);
+        m_searched = text;
+        // The first search starts on the page shown.
+        m_hit = ReportPageSearch::Hit{m_view->page(),
+                                      forward ? -1 : int(m_search->hitsOn(m_view->page()).size())};
+        if (m_searchText->text() != text)
+            m_searchText->setText(text);
+    }
+    const auto next =
+        m_search->next(m_hit.value_or(ReportPageSearch::Hit{m_view->page(), -1}), forward);
+    if (!next) {
+        m_hit.reset();
+        m_searchStatus->setText(QStringLiteral("\"%1\" não foi encontrado.").arg(text.trimmed()));
+        m_view->setHighlights({}, -1);
+        return false;
+    }
+    m_hit = next;
+    showHit();
+    return true;
+}
+
+void ReportPreviewDialog::showHit()
+{
+    if (m_hit->page != m_view->page())
+        showPage(m_hit->page);
+    else
+        pageChanged();
+    const QList<QRectF> hits = m_search->hitsOn(m_hit->page);
+    const QRect box = m_view->boxInView(hits.at(m_hit->index));
+    m_scroll->ensureVisible(box.center().x(), box.center().y(), box.width(), box.height() * 4);
+    m_searchStatus->setText(QStringLiteral("Página %1: %2 de %3 nesta página")
+                                .arg(m_hit->page + 1)
+                                .arg(m_hit->index + 1)
+                                .arg(hits.size()));
 }
 
 void ReportPreviewDialog::applyZoomChoice()
@@ -175,20 +308,71 @@ void ReportPreviewDialog::stepZoom(int direction)
         m_zoomBox->setCurrentIndex(next);
 }
 
-bool ReportPreviewDialog::turnPage(const QKeyEvent* event)
+bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_PageDown)
-        showPage(m_view->page() + 1);
-    else if (event->key() == Qt::Key_PageUp)
-        showPage(m_view->page() - 1);
+    if (event->matches(QKeySequence::Print))
+        Dispatcher::run([this] { m_print(); });
+    else if (event->matches(QKeySequence::Save))
+        Dispatcher::run([this] { m_saveAs(); });
+    else if (event->matches(QKeySequence::Find))
+        showSearchBar();
+    else if (event->matches(QKeySequence::FindNext))
+        find(m_searchText->text(), true);
+    else if (event->matches(QKeySequence::FindPrevious))
+        find(m_searchText->text(), false);
     else
         return false;
     return true;
 }
 
+bool ReportPreviewDialog::turnPage(const QKeyEvent* event, const QObject* target)
+{
+    // In an edit, Home and End move in its text; with Ctrl they go to the pages' ends.
+    const bool editing =
+        target == m_pageBox || target == m_searchText || (target && target->parent() == m_pageBox);
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        showPage(m_view->page() + 1);
+        return true;
+    case Qt::Key_PageUp:
+        showPage(m_view->page() - 1);
+        return true;
+    case Qt::Key_Home:
+        if (editing && !control)
+            return false;
+        showPage(0);
+        return true;
+    case Qt::Key_End:
+        if (editing && !control)
+            return false;
+        showPage(m_pages->pageCount() - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ReportPreviewDialog::wheelPastEnd(const QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    const QScrollBar* scroll = m_scroll->verticalScrollBar();
+    if (delta < 0 && scroll->value() >= scroll->maximum() &&
+        m_view->page() < m_pages->pageCount() - 1) {
+        showPage(m_view->page() + 1);
+        return true;
+    }
+    if (delta > 0 && scroll->value() <= scroll->minimum() && m_view->page() > 0) {
+        showPage(m_view->page() - 1);
+        m_scroll->verticalScrollBar()->setValue(m_scroll->verticalScrollBar()->maximum());
+        return true;
+    }
+    return false;
+}
+
 void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
 {
-    if (turnPage(event))
+    if (runCommandKey(event) || turnPage(event, nullptr))
         return;
     if (event->matches(QKeySequence::ZoomIn) ||
         (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
@@ -201,8 +385,26 @@ void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
 
 bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    // The page box and the scroll area would take Page Up and Page Down for themselves.
-    if (event->type() == QEvent::KeyPress && turnPage(static_cast<QKeyEvent*>(event)))
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_searchText &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            find(m_searchText->text(), !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+        if (watched == m_searchText && key->key() == Qt::Key_Escape) {
+            m_searchBar->hide();
+            m_view->setHighlights({}, -1);
+            m_scroll->setFocus();
+            return true;
+        }
+        // The page box and the scroll area would take the page keys for themselves.
+        if (runCommandKey(key) || turnPage(key, watched))
+            return true;
+    }
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel &&
+        !(static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier) &&
+        wheelPastEnd(static_cast<QWheelEvent*>(event)))
         return true;
     if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
         m_zoomBox->currentIndex() >= 0 && m_zoomBox->currentData().toDouble() <= 0)

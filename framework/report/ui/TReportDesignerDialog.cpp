@@ -137,18 +137,20 @@ PreparedReport TReportDesignerDialog::Prepare(ReportAction action, const ReportD
     return {action, std::move(current), std::move(params)};
 }
 
-void TReportDesignerDialog::Run(const PreparedReport& report, ReportHost& host)
+bool TReportDesignerDialog::Run(const PreparedReport& report, ReportHost& host)
 {
     if (m_running)
-        return;
+        return false;
     m_running = true;
+    bool done = false;
     try {
-        run(report, host);
+        done = run(report, host);
     } catch (...) {
         m_running = false;
         throw;
     }
     m_running = false;
+    return done;
 }
 
 QHash<QString, QVariant> TReportDesignerDialog::QueryValues(const TParams& params)
@@ -183,15 +185,13 @@ QString askSavePath(ReportHost& host, const QString& suggested, ReportOutput::Op
 }
 } // namespace
 
-void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host)
+bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host)
 {
     const ReportAction command = prepared.action;
     const ReportDefinition& report = prepared.definition;
     const TParams& params = *prepared.params;
-    if (command == ReportAction::Edit) {
-        edit(report, host);
-        return;
-    }
+    if (command == ReportAction::Edit)
+        return edit(report, host);
     const bool headless = command == ReportAction::SaveAs && !m_outputFile.isEmpty();
     const QString reportCode = host.ReportCode();
     QString path;
@@ -199,7 +199,7 @@ void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
         path =
             headless ? m_outputFile : askSavePath(host, fileBase(reportCode, report.title), m_csv);
         if (path.isEmpty())
-            return;
+            return false;
     }
 
     ReportJob::Request request;
@@ -210,7 +210,8 @@ void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     request.header.screenCode = host.ScreenCode();
     request.header.reportCode = reportCode;
     request.header.title = report.title;
-    const QList<ReportCriteria::Item> criteria = ReportCriteria::items(params);
+    const QList<ReportCriteria::Item> criteria =
+        ReportCriteria::items(params) + host.CriteriaNotes();
     request.header.criteria = ReportCriteria::page(criteria);
     for (const ReportCriteria::Item& item : criteria)
         request.header.fullCriteria.append({item.name, item.value});
@@ -227,34 +228,45 @@ void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     const std::shared_ptr<const ReportPages> pages =
         ReportJob::run(request, host.DialogParent(), !headless);
     if (!pages)
-        return;
+        return false;
     m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
     if (pages->rowCount() == 0 && !headless) {
         Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
-        return;
+        return false;
     }
     switch (command) {
     case ReportAction::Preview: {
-        ReportHost* printingHost = &host;
+        ReportHost* previewHost = &host;
         auto* preview = new ReportPreviewDialog(
-            pages, [this, printingHost, pages] { print(pages, *printingHost); },
+            pages, [this, previewHost, pages] { print(pages, *previewHost); },
+            [this, previewHost, request] { saveFromPreview(request, *previewHost); },
             host.DialogParent());
         preview->show();
         preview->activateWindow();
         break;
     }
     case ReportAction::Print:
-        print(pages, host);
-        break;
+        return print(pages, host);
     case ReportAction::SaveAs:
         m_lastRun.file = path;
         break;
     case ReportAction::Edit:
         break;
     }
+    return true;
 }
 
-void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host)
+void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHost& host)
+{
+    request.path = askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_csv);
+    if (request.path.isEmpty())
+        return;
+    request.options = m_csv;
+    if (ReportJob::run(request, host.DialogParent(), true))
+        m_lastRun.file = request.path;
+}
+
+bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host)
 {
     const ReportFrame::Header& header = pages->frame().header;
     if (QPrinterInfo::availablePrinters().isEmpty()) {
@@ -266,12 +278,12 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                            QStringLiteral(".pdf"));
         ReportPdf pdf(path, {});
         if (!ReportJob::write(pages, pdf, host.DialogParent(), true))
-            return;
+            return false;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(host.Message(QStringLiteral("Sem_Impressora")),
                                              {QDir::toNativeSeparators(path)}),
                            false);
-        return;
+        return true;
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(header.title);
@@ -281,14 +293,14 @@ void TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(header.title));
     dialog.setMinMax(1, pages->pageCount());
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPrint output(printer, range ? printer.fromPage() : 1,
                        range ? printer.toPage() : pages->pageCount());
-    ReportJob::write(pages, output, host.DialogParent(), true);
+    return ReportJob::write(pages, output, host.DialogParent(), true);
 }
 
-void TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)
+bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)
 {
     QString text = report.toText();
     if (!report.filePath.isEmpty()) {
@@ -304,12 +316,18 @@ void TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& hos
     ReportEditorDialog editor(
         host.ReportCode(), report, text,
         [caption, prompt](QWidget* parent, const QString& current) {
-            bool ok = false;
-            const QString title =
-                QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, current, &ok);
-            return ok ? title : QString();
+            QInputDialog question(parent);
+            question.setWindowTitle(caption);
+            question.setLabelText(prompt);
+            question.setTextValue(current);
+            // Wide enough for its caption and a long title.
+            question.setMinimumWidth(
+                std::max(460, question.fontMetrics().horizontalAdvance(caption) + 160));
+            return question.exec() == QDialog::Accepted ? question.textValue() : QString();
         },
         host.DialogParent());
-    if (editor.exec() == QDialog::Accepted)
-        host.LoadReportList();
+    if (editor.exec() != QDialog::Accepted)
+        return false;
+    host.LoadReportList();
+    return true;
 }

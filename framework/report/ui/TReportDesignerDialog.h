@@ -2,6 +2,7 @@
 
 #include "base/Events.h"
 #include "report/engine/ReportDefinition.h"
+#include "report/output/ReportJob.h"
 #include "report/output/ReportOutput.h"
 #include "report/ui/PreparedReport.h"
 #include "report/ui/ReportCommandRunner.h"
@@ -33,7 +34,7 @@ public:
     PreparedReport Prepare(ReportAction action, const ReportDefinition& report,
                            const ReportHost& host);
     // Does the prepared command's work for the host; nothing while a command runs.
-    void Run(const PreparedReport& report, ReportHost& host) override;
+    bool Run(const PreparedReport& report, ReportHost& host) override;
     // True while a command runs.
     bool IsRunning() const { return m_running; }
     // What the query receives: each bound parameter as the SQL takes it, the processing
@@ -56,9 +57,11 @@ public:
 
 private:
     // The command's work once the parameters are bound.
-    void run(const PreparedReport& report, ReportHost& host);
-    void print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host);
-    void edit(const ReportDefinition& report, ReportHost& host);
+    bool run(const PreparedReport& report, ReportHost& host);
+    bool print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host);
+    // "Salvar como" of the preview: the report the preview shows, to the file the user names.
+    void saveFromPreview(ReportJob::Request request, ReportHost& host);
+    bool edit(const ReportDefinition& report, ReportHost& host);
 
     QString m_outputFile;
     ReportOutput::Options m_csv;

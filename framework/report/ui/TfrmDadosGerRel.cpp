@@ -14,6 +14,9 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
 
 TfrmDadosGerRel::TfrmDadosGerRel(QWidget* parent) : TForm(parent) {}
 
@@ -44,6 +47,10 @@ void TfrmDadosGerRel::publishHandlers(HandlerTable& table)
                         [this](TObject* s) { mniEditarClick(s); });
     table.notify.insert(QStringLiteral("mniAtualizarListaClick"),
                         [this](TObject* s) { mniAtualizarListaClick(s); });
+    table.notify.insert(QStringLiteral("mniRenomearClick"),
+                        [this](TObject* s) { mniRenomearClick(s); });
+    table.notify.insert(QStringLiteral("mniExcluirClick"),
+                        [this](TObject* s) { mniExcluirClick(s); });
 }
 
 void TfrmDadosGerRel::bindComponents()
@@ -178,7 +185,14 @@ void TfrmDadosGerRel::runCommand(ReportAction action)
     if (rpddPadrao->IsRunning())
         return;
     ReportCommandRunner& runner = m_runner ? *m_runner : *rpddPadrao;
-    runner.Run(rpddPadrao->Prepare(action, report, *this), *this);
+    if (!runner.Run(rpddPadrao->Prepare(action, report, *this), *this))
+        return;
+    const QString file = rpddPadrao->LastRun().file;
+    if (action == ReportAction::SaveAs && !file.isEmpty())
+        StatusMessage(tr("Relatório salvo em %1.").arg(QDir::toNativeSeparators(file)));
+    else if (action == ReportAction::Edit)
+        StatusMessage(tr("Relatório salvo."));
+    ReportCommandDone(action);
 }
 
 void TfrmDadosGerRel::sbtPrintClick(TObject*)
@@ -221,4 +235,47 @@ void TfrmDadosGerRel::mniEditarClick(TObject*)
 void TfrmDadosGerRel::mniAtualizarListaClick(TObject*)
 {
     LoadReportList();
+}
+
+namespace {
+// The user's own copy chosen in the list; aborts with a message for a shipped definition.
+const ReportCatalog::Entry& ownCopy(const QList<ReportCatalog::Entry>& reports, int index)
+{
+    if (index < 0 || index >= reports.size() ||
+        !ReportCatalog::isUsersOwn(reports.at(index).filePath))
+        Consiste::MensErro(QStringLiteral("Só as suas cópias de relatórios podem ser renomeadas "
+                                          "ou excluídas."),
+                           true);
+    return reports.at(index);
+}
+} // namespace
+
+void TfrmDadosGerRel::mniRenomearClick(TObject*)
+{
+    const ReportCatalog::Entry report = ownCopy(m_reports, cbbReportNames->GetItemIndex());
+    QInputDialog question(this);
+    question.setWindowTitle(tr("Renomear relatório"));
+    question.setLabelText(tr("Novo título do relatório:"));
+    question.setTextValue(report.title());
+    question.setMinimumWidth(460);
+    if (question.exec() != QDialog::Accepted || question.textValue().simplified() == report.title())
+        return;
+    ReportCatalog::rename(lblCodRel->text(), report.filePath, question.textValue());
+    const QString title = question.textValue().simplified();
+    ReportRenamed(QFileInfo(report.filePath).fileName(), report.title(), title);
+    LoadReportList();
+    cbbReportNames->SelectByUser(cbbReportNames->findText(title));
+    StatusMessage(tr("Relatório renomeado para \"%1\".").arg(title));
+}
+
+void TfrmDadosGerRel::mniExcluirClick(TObject*)
+{
+    const ReportCatalog::Entry report = ownCopy(m_reports, cbbReportNames->GetItemIndex());
+    if (QMessageBox::question(this, tr("Excluir relatório"),
+                              tr("Excluir o relatório \"%1\"?").arg(report.title())) !=
+        QMessageBox::Yes)
+        return;
+    ReportCatalog::remove(report.filePath);
+    LoadReportList();
+    StatusMessage(tr("Relatório \"%1\" excluído.").arg(report.title()));
 }

@@ -66,6 +66,9 @@ public:
     // The edit menu: edit the report, or read the report definitions again.
     void mniEditarClick(TObject* sender);
     void mniAtualizarListaClick(TObject* sender);
+    // The user's own copy chosen in the list: another title, or deleted (after asking).
+    void mniRenomearClick(TObject* sender);
+    void mniExcluirClick(TObject* sender);
 
     // The report chosen in the list; reports "Arq_Rel_Err" and aborts when there is none,
     // and a broken definition's error when that is the one chosen.
@@ -92,9 +95,17 @@ public:
     // The four commands as actions with their shortcuts (Ctrl+P print; F5 or Ctrl+Enter
     // preview; Ctrl+S save as; Ctrl+E edit): each presses its button, so the form's handler
     // of that command runs. The host shows them in its menu while the form is active.
-    QList<QAction*> CommandActions() const;
+    virtual QList<QAction*> CommandActions() const;
 
 protected:
+    // A report command did its work (the report shown, printed, saved, or the definition
+    // saved); a command stopped short of it (a check, a cancel, a failure) comes not here.
+    virtual void ReportCommandDone(ReportAction) {}
+    // A user's copy was given another title, in its file of that name.
+    virtual void ReportRenamed(const QString& /*fileName*/, const QString& /*oldTitle*/,
+                               const QString& /*newTitle*/)
+    {
+    }
     QStringList descriptionResources() const override;
     void publishHandlers(HandlerTable& table) override;
     void bindComponents() override;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "report/engine/ReportPageStretch.h"
+
+struct ReportFrame;
+
+// Where a preview reads a report's pages from: the frame they share, how many there are,
+// and consecutive pages read back. The laid-out report's page store is one.
+class ReportPageSource {
+public:
+    virtual ~ReportPageSource() = default;
+
+    virtual const ReportFrame& frame() const = 0;
+    virtual int pageCount() const = 0;
+    // The pages first..last (from 0).
+    virtual ReportPageStretch pages(int first, int last) const = 0;
+};
