@@ -22,9 +22,6 @@ using namespace ReportTest;
 
 namespace {
 
-constexpr const char* reportUser = "KLX_RELATORIO";
-constexpr const char* reportPassword = "relatorio";
-
 void exec(const QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
@@ -39,19 +36,6 @@ qint64 sequenceValue(const QSqlDatabase& db)
         !query.next())
         throw EDatabaseError(query.lastError().text());
     return query.value(0).toLongLong();
-}
-
-// The statements of db/firebird/report-user.sql.
-QStringList reportUserGrants()
-{
-    QFile file(QStringLiteral(KLX_SOURCE_DIR "/db/firebird/report-user.sql"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList statements;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-        if (line.startsWith(QStringLiteral("GRANT ")))
-            statements << line.trimmed().chopped(1);
-    return statements;
 }
 
 // Forwards TCP connections from a port of its own to the server, in a thread of its own. Once
@@ -171,49 +155,6 @@ private slots:
         QCOMPARE(klx(QStringList{"--database", sqlite, "--output", embedded} + criteria), 0);
         QCOMPARE(contents(overTcp), contents(embedded));
         QVERIFY(contents(overTcp).count('\n') > 20);
-    }
-
-    // With database/report_user set, report queries run as a user that may only read: a
-    // procedure that advances a sequence is out of its reach, and ordinary reports run.
-    void reportsRunAsAUserThatOnlyReads()
-    {
-        const QStringList grants = reportUserGrants();
-        QVERIFY(grants.size() >= 9);
-        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("leitura.fdb"));
-        const QSqlDatabase db = admin->database();
-        exec(db, QStringLiteral("CREATE OR ALTER USER %1 PASSWORD '%2'")
-                     .arg(QLatin1String(reportUser), QLatin1String(reportPassword)));
-        exec(db, QStringLiteral("CREATE SEQUENCE SEQ_TESTE"));
-        exec(db, QStringLiteral("CREATE PROCEDURE AVANCA RETURNS (NRCHEQUE BIGINT) AS BEGIN "
-                                "NRCHEQUE = GEN_ID(SEQ_TESTE, 1000); SUSPEND; END"));
-        for (const QString& grant : grants)
-            exec(db, grant);
-
-        TdtmDBGeral reader;
-        DatabaseConfig config = admin->config();
-        config.reportUser = QLatin1String(reportUser);
-        config.reportPassword = QLatin1String(reportPassword);
-        reader.open(config);
-        Criteria all;
-        all.emissionFrom = all.emissionTo = std::nullopt;
-        const WholeReport asReader = run(definition(2), all, reader);
-        QVERIFY(asReader.rows.size() > 20);
-        QCOMPARE(asReader.rows, run(definition(2), all, *admin).rows);
-
-        const ReportDefinition advancing = ReportDefinition::parse(
-            QStringLiteral("title: Avança\nsql:\n  SELECT NRCHEQUE FROM AVANCA\n"),
-            QStringLiteral("avanca.rpt"));
-        try {
-            run(advancing, all, reader);
-            QFAIL("the report user ran a procedure that advances a sequence");
-        } catch (const EDatabaseError& e) {
-            QVERIFY2(e.Message().contains(QStringLiteral("no permission")),
-                     qPrintable(e.Message()));
-        }
-        QCOMPARE(sequenceValue(db), 0);
-        // The same definition as SYSDBA would have advanced it for good: the user is what stops it.
-        run(advancing, all, *admin);
-        QCOMPARE(sequenceValue(db), 1000);
     }
 
     // A report's SELECT that would advance a sequence is refused before it runs, whoever runs
