@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "base/FaultInjection.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdDatabaseFile.h"
 #include "data/FirebirdErrors.h"
 #include "data/FirebirdLockDirectory.h"
 #include "data/SqlParameters.h"
@@ -12,16 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
 
-#if __has_include(<ibase.h>)
-#include <ibase.h>
-#define KLX_HAVE_FBCLIENT 1
-#endif
 
 TdtmDBGeral* dtmDBGeral = nullptr;
 
@@ -124,9 +120,9 @@ QStringList tablesOf(const QSqlDatabase& db, const QString& path)
 // Firebird's embedded engine creates a database as this user; it owns the file's database.
 const QString embeddedOwner = QStringLiteral("SYSDBA");
 
-// The embedded engine reads its lock directory from the environment: unless it names one
-// already, the user's own.
-void prepareFirebirdEnvironment()
+} // namespace
+
+void TdtmDBGeral::prepareFirebirdEnvironment()
 {
     if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"))
         return;
@@ -135,56 +131,7 @@ void prepareFirebirdEnvironment()
     qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
 }
 
-QString quotedSqlText(const QString& text)
-{
-    return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-// Creates an empty UTF8 database file. The Qt driver can only attach to an existing
-// database, so this goes through the client library, resolved at run time: an
-// installation without Firebird still runs on SQLite.
-void createFirebirdDatabase(const QString& path)
-{
-    const auto failure = [&](const QString& reason) {
-        return EDatabaseError(QStringLiteral("Não foi possível criar o banco de dados Firebird "
-                                             "'%1': %2")
-                                  .arg(path, reason));
-    };
-#ifdef KLX_HAVE_FBCLIENT
-    QLibrary client(QStringLiteral("fbclient"), 2);
-    if (!client.load())
-        throw failure(client.errorString());
-    const auto executeImmediate = reinterpret_cast<decltype(&isc_dsql_execute_immediate)>(
-        client.resolve("isc_dsql_execute_immediate"));
-    const auto detach =
-        reinterpret_cast<decltype(&isc_detach_database)>(client.resolve("isc_detach_database"));
-    const auto interpret =
-        reinterpret_cast<decltype(&fb_interpret)>(client.resolve("fb_interpret"));
-    if (!executeImmediate || !detach || !interpret)
-        throw failure(QStringLiteral("biblioteca cliente do Firebird incompatível"));
-
-    // The file name goes in the file system's encoding, the rest is ASCII. The embedded
-    // engine checks no password.
-    const QByteArray statement = "CREATE DATABASE '" + QFile::encodeName(path).replace('\'', "''") +
-                                 "' USER '" + quotedSqlText(embeddedOwner).toUtf8() +
-                                 "' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
-    ISC_STATUS_ARRAY status{};
-    isc_db_handle database = 0;
-    isc_tr_handle transaction = 0;
-    if (executeImmediate(status, &database, &transaction, 0, statement.constData(), SQL_DIALECT_V6,
-                         nullptr)) {
-        QStringList reasons;
-        const ISC_STATUS* vector = status;
-        char buffer[512];
-        while (interpret(buffer, sizeof buffer, &vector))
-            reasons << QString::fromLocal8Bit(buffer);
-        throw failure(reasons.join(QStringLiteral("; ")));
-    }
-    detach(status, &database);
-#else
-    throw failure(QStringLiteral("suporte ao Firebird não incluído nesta compilação"));
-#endif
-}
+namespace {
 
 } // namespace
 
@@ -336,7 +283,7 @@ bool TdtmDBGeral::prepareLocalFile(const QString& path) const
             throw refuse(QStringLiteral("não foi possível criar a pasta '%1'.")
                              .arg(QDir::toNativeSeparators(file.absolutePath())));
         if (!sqlite)
-            createFirebirdDatabase(path);
+            FirebirdDatabaseFile::create(path, embeddedOwner, QString());
         return true;
     }
     // A directory, a device or a pipe is no database; opening a pipe would wait forever.

@@ -52,6 +52,9 @@ public:
     // then leaves the database as it found it: EDatabaseUnavailable when it cannot be reached
     // now (no server, a lock), ELoginRefused when it refuses the user or the operator.
     void open(const DatabaseConfig& config);
+    // The embedded engine reads its lock directory from the environment: unless it names one
+    // already, the user's own. Before the client library loads.
+    static void prepareFirebirdEnvironment();
     // The operator the connection was opened for (DatabaseConfig::user).
     QString operatorName() const { return m_config.user; }
     void close();
