@@ -449,6 +449,11 @@ int ReportCommand::run(const QStringList& args)
         return 2;
     }
     quiet = request.quiet;
+    if (request.host.operatorCode.isEmpty()) {
+        fail(QStringLiteral("informe o operador com --operator (ou --user; ou [login] operator "
+                            "na configuração)"));
+        return 2;
+    }
     try {
         return runReport(request);
     } catch (const Exception& e) {

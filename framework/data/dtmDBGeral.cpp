@@ -175,7 +175,7 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
     const QString driver = sqlite ? sqliteDriver : firebirdDriver;
     if (config.path.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Nenhum banco de dados foi informado."));
-    if (!config.administrator && config.user.trimmed().isEmpty())
+    if (!sqlite && !config.administrator && config.user.trimmed().isEmpty())
         throw ELoginRefused(openFailure(config.path, QStringLiteral("nenhum operador informado.")));
 
     // The lock directory must be in the environment before the client library loads.

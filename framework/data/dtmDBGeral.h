@@ -30,7 +30,8 @@ struct DatabaseConfig {
     // under the report role (Schema::reportRole()), so that CURRENT_USER names the operator and
     // the role's grants are all it may do; the embedded engine takes the name without a
     // password and applies the same rights. On SQLite the operator KLX_OPERADOR() returns on
-    // every connection. SYSDBA and the database's owner are refused as operators.
+    // every connection (none: the view shows no check). SYSDBA and the database's owner are
+    // refused as operators.
     QString user;
     QString password;
     // Connects as the database's owner instead, without the role and with no operator

@@ -6,6 +6,7 @@
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
 #include "data/LoginContext.h"
+#include "data/dtmDBGeral.h"
 #include "data/TParams.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
@@ -70,6 +71,38 @@ QPoint clickPoint(QAbstractButton* button)
     else
         return button->rect().center();
     return button->style()->subElementRect(element, &option, button).center();
+}
+
+// Runs a statement of the case's test data. The operator's Firebird connection may only read:
+// the statement runs as the database's owner (SYSDBA; on a server with the password in
+// KLX_SYSDBA_PASSWORD) on a connection of its own.
+void runAsOwner(const QString& sql)
+{
+    const QSqlDatabase operatorConnection = dtmDBGeral->database();
+    if (operatorConnection.driverName() != QLatin1String("QIBASE")) {
+        QSqlQuery query(operatorConnection);
+        if (!query.exec(sql))
+            throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
+        return;
+    }
+    const QString name = QStringLiteral("scenario-owner");
+    QString error;
+    {
+        QSqlDatabase owner = QSqlDatabase::cloneDatabase(operatorConnection, name);
+        owner.setUserName(QStringLiteral("SYSDBA"));
+        owner.setPassword(qEnvironmentVariable("KLX_SYSDBA_PASSWORD"));
+        owner.setConnectOptions();
+        QSqlQuery query(owner);
+        if (!owner.open())
+            error = owner.lastError().text();
+        else if (!query.exec(sql))
+            error = query.lastError().text();
+        query = QSqlQuery();
+        owner.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        throw Exception(QStringLiteral("sql falhou: %1").arg(error));
 }
 
 } // namespace
@@ -232,9 +265,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         }
         LoginContext::Login(branch, operatorCode);
     } else if (verb == QLatin1String("sql")) {
-        QSqlQuery query(dtmDBGeral->database());
-        if (!query.exec(args.first()))
-            throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
+        runAsOwner(args.first());
     } else if (verb == QLatin1String("db")) {
         m_session.faults().armQuery();
     } else if (verb == QLatin1String("fail")) {

@@ -13,6 +13,7 @@
 #include "report/ui/TfrmDadosGerRel.h"
 
 #include <QSettings>
+#include "base/ProgramState.h"
 #include <QSqlQuery>
 #include <QTest>
 
@@ -101,8 +102,8 @@ private:
 
 void TestCriteria::initTestCase()
 {
-    // The user's settings go to a folder of the test's own.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    // The program's state goes to a folder of the test's own.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_config.path()));
     QCoreApplication::setApplicationName(QStringLiteral("klx"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("klx"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -110,7 +111,7 @@ void TestCriteria::initTestCase()
 
 void TestCriteria::init()
 {
-    QSettings().clear();
+    QFile::remove(ProgramState::filePath());
     m_host = std::make_unique<ScreenHost>();
     reopen();
     QVERIFY(m_form);

@@ -140,19 +140,29 @@ private slots:
         const QString ini = m_dir.filePath(QStringLiteral("servidor.ini"));
         QFile file(ini);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[database]\nengine=firebird\npath=%1\nuser=SYSDBA\n"
-                                  "password=masterkey\n")
-                       .arg(FirebirdServer::pathOn(local))
+        file.write(QStringLiteral("[database]\nengine=firebird\npath=%1\nuser=ADM\n"
+                                  "password=%2\n")
+                       .arg(FirebirdServer::pathOn(local), FirebirdServer::passwordOf("ADM"))
                        .toUtf8());
         file.close();
+        // A password that others may read is refused, naming the file and the fix.
+        const QString overTcp = m_dir.filePath(QStringLiteral("servidor.csv"));
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const ProgramRun::Result exposed = ProgramRun::run(
+            QStringLiteral("klx"), {"report", "--config", ini, "--output", overTcp});
+        QCOMPARE(exposed.code, 2);
+        QVERIFY2(exposed.err.contains(QStringLiteral("corrija com: chmod 600 %1").arg(ini)),
+                 qPrintable(exposed.err));
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         const QString sqlite = m_dir.filePath(QStringLiteral("demo.sqlite"));
         createDemoDatabase(sqlite);
         const QStringList criteria{"--report",      "2",         "--emission-from", "01/01/2026",
                                    "--emission-to", "31/03/2026"};
-        const QString overTcp = m_dir.filePath(QStringLiteral("servidor.csv"));
         const QString embedded = m_dir.filePath(QStringLiteral("sqlite.csv"));
         QCOMPARE(klx(QStringList{"--config", ini, "--output", overTcp} + criteria), 0);
-        QCOMPARE(klx(QStringList{"--database", sqlite, "--output", embedded} + criteria), 0);
+        QCOMPARE(klx(QStringList{"--database", sqlite, "--operator", "ADM", "--output", embedded} +
+                     criteria),
+                 0);
         QCOMPARE(contents(overTcp), contents(embedded));
         QVERIFY(contents(overTcp).count('\n') > 20);
     }
@@ -213,6 +223,8 @@ private slots:
         DatabaseConfig config;
         config.engine = DatabaseConfig::Engine::Firebird;
         config.path = QStringLiteral("127.0.0.1/%1:%2").arg(proxy.port()).arg(local);
+        config.user = QStringLiteral("ADM");
+        config.password = FirebirdServer::passwordOf(QStringLiteral("ADM"));
         module.open(config);
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
@@ -232,7 +244,8 @@ private slots:
     // A server that stopped after the screen opened is named when a report starts.
     void serverStoppedBeforeTheReport()
     {
-        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("parado.fdb"));
+        const auto admin =
+            FirebirdServer::openDemo(m_dir, QStringLiteral("parado.fdb"), QStringLiteral("ADM"));
         VanishingServer proxy(testServer(), std::numeric_limits<qint64>::max());
         TdtmDBGeral module;
         DatabaseConfig config = admin->config();
@@ -261,10 +274,11 @@ private slots:
         const quint16 port = unused.serverPort();
         unused.close();
         const ProgramRun::Result result = ProgramRun::run(
-            QStringLiteral("klx"), {"report", "--db", "firebird", "--database",
+            QStringLiteral("klx"), {"report", "--db", "firebird", "--operator", "OPER", "--database",
                                     QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port),
-                                    "--output", m_dir.filePath(QStringLiteral("nada.pdf"))});
-        QCOMPARE(result.code, 1);
+                                    "--output", m_dir.filePath(QStringLiteral("nada.pdf"))},
+                               {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
+        QCOMPARE(result.code, 3);
         QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "
                                                     "Firebird 127.0.0.1, porta %1: conexão "
                                                     "recusada")
