@@ -92,12 +92,13 @@ void runAsOwner(const QString& sql)
         owner.setUserName(QStringLiteral("SYSDBA"));
         owner.setPassword(qEnvironmentVariable("KLX_SYSDBA_PASSWORD"));
         owner.setConnectOptions();
-        QSqlQuery query(owner);
-        if (!owner.open())
+        if (owner.open()) {
+            QSqlQuery query(owner);
+            if (!query.exec(sql))
+                error = query.lastError().text();
+        } else {
             error = owner.lastError().text();
-        else if (!query.exec(sql))
-            error = query.lastError().text();
-        query = QSqlQuery();
+        }
         owner.close();
     }
     QSqlDatabase::removeDatabase(name);
