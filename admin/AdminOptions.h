@@ -11,13 +11,13 @@ struct AdminOptions {
     // The database's owner connection (DatabaseConfig::administrator): SYSDBA unless --user
     // names another owner, with the password from KLX_SYSDBA_PASSWORD or the terminal.
     DatabaseConfig database;
-    QString command;           // create, upgrade, operator, check
-    QStringList words;         // what follows the command ("add OPER", ...)
-    QString companies;         // --companies
-    QString passwordFile;      // --password-file
-    QString name;              // --name: OPERADOR.NMOPERADOR
-    bool demo = false;         // --demo: create loads the demo data
-    QStringList checkedFiles;  // --file: more files check looks at
+    QString command;          // create, upgrade, operator, check
+    QStringList words;        // what follows the command ("add OPER", ...)
+    QString companies;        // --companies
+    QString passwordFile;     // --password-file
+    QString name;             // --name: OPERADOR.NMOPERADOR
+    bool demo = false;        // --demo: create loads the demo data
+    QStringList checkedFiles; // --file: more files check looks at
 
     // Reads the arguments (without the program); raises an Exception naming what is wrong.
     static AdminOptions parse(const QStringList& args);

@@ -54,8 +54,8 @@ void Administration::open()
         FirebirdAddress::requireReachable(*server, 10000);
     else if (!QFileInfo(config.path).isFile())
         throw EDatabaseError(QStringLiteral("o banco '%1' não existe").arg(config.path));
-    m_db = QSqlDatabase::addDatabase(firebird() ? QStringLiteral("QIBASE") : QStringLiteral("QSQLITE"),
-                                     m_connectionName);
+    m_db = QSqlDatabase::addDatabase(
+        firebird() ? QStringLiteral("QIBASE") : QStringLiteral("QSQLITE"), m_connectionName);
     m_db.setDatabaseName(config.path);
     if (firebird()) {
         m_db.setUserName(config.user);
@@ -234,7 +234,8 @@ QString Administration::addOperator(const QString& given, const QString& company
                                                "senha com --password-file")
                                     .arg(name));
             if (!password.isEmpty()) {
-                exec(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD %2").arg(name, quoted(password)));
+                exec(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD %2")
+                         .arg(name, quoted(password)));
                 made << (existing ? QStringLiteral("senha do usuário do servidor redefinida")
                                   : QStringLiteral("usuário do servidor criado"));
             }

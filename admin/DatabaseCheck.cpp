@@ -40,7 +40,7 @@ QString sorted(QSet<QString> set)
 void checkGrants(QSqlDatabase& db, QList<Finding>& findings)
 {
     const QString role = Schema::reportRole();
-    const QSet<QString> readable{"CHEQUE_OPERADOR", "EMPRESA",  "BANCO",   "CONTCORR",
+    const QSet<QString> readable{"CHEQUE_OPERADOR", "EMPRESA",  "BANCO",    "CONTCORR",
                                  "FILIAL",          "OPERADOR", "OPEREMPR", "KLX_VERSAO"};
     const QSet<QString> callable{"PARAM", "CODES", "INSTR"};
     const QStringList rights = column(
@@ -59,46 +59,46 @@ void checkGrants(QSqlDatabase& db, QList<Finding>& findings)
             others << right;
     }
     const bool exact = selects == readable && executes == callable && others.isEmpty();
-    findings << Finding{exact, exact ? QStringLiteral("papel %1: lê a visão e os cadastros, "
-                                                      "executa PARAM, CODES e INSTR, e nada mais")
-                                           .arg(role)
-                                     : QStringLiteral("papel %1 com permissões erradas: lê %2; "
-                                                      "executa %3; outras: %4")
-                                           .arg(role, sorted(selects), sorted(executes),
-                                                sorted(others))};
-    const QStringList view = column(
-        db, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$USER_PRIVILEGES WHERE "
-                           "RDB$USER = 'CHEQUE_OPERADOR' AND RDB$PRIVILEGE = 'S'"));
-    const bool viewReads = view.contains(QStringLiteral("CHEQUE")) &&
-                           view.contains(QStringLiteral("OPEREMPR"));
+    findings << Finding{exact,
+                        exact ? QStringLiteral("papel %1: lê a visão e os cadastros, "
+                                               "executa PARAM, CODES e INSTR, e nada mais")
+                                    .arg(role)
+                              : QStringLiteral("papel %1 com permissões erradas: lê %2; "
+                                               "executa %3; outras: %4")
+                                    .arg(role, sorted(selects), sorted(executes), sorted(others))};
+    const QStringList view =
+        column(db, QStringLiteral("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$USER_PRIVILEGES WHERE "
+                                  "RDB$USER = 'CHEQUE_OPERADOR' AND RDB$PRIVILEGE = 'S'"));
+    const bool viewReads =
+        view.contains(QStringLiteral("CHEQUE")) && view.contains(QStringLiteral("OPEREMPR"));
     findings << Finding{viewReads, viewReads ? QStringLiteral("visão CHEQUE_OPERADOR lê CHEQUE e "
                                                               "OPEREMPR")
                                              : QStringLiteral("a visão CHEQUE_OPERADOR não tem "
                                                               "permissão em CHEQUE e OPEREMPR")};
-    const QStringList open = column(
-        db, QStringLiteral("SELECT TRIM(RDB$PRIVILEGE) FROM RDB$USER_PRIVILEGES WHERE "
-                           "RDB$USER = 'PUBLIC' AND RDB$RELATION_NAME = 'CHEQUE'"));
+    const QStringList open =
+        column(db, QStringLiteral("SELECT TRIM(RDB$PRIVILEGE) FROM RDB$USER_PRIVILEGES WHERE "
+                                  "RDB$USER = 'PUBLIC' AND RDB$RELATION_NAME = 'CHEQUE'"));
     findings << Finding{open.isEmpty(), open.isEmpty()
                                             ? QStringLiteral("CHEQUE fechada a PUBLIC")
                                             : QStringLiteral("PUBLIC tem permissões em CHEQUE: %1")
                                                   .arg(open.join(QStringLiteral(", ")))};
     const QStringList operators =
         column(db, QStringLiteral("SELECT TRIM(CDOPERADOR) FROM OPERADOR ORDER BY 1"));
-    const QStringList members = column(
-        db, QStringLiteral("SELECT TRIM(RDB$USER) FROM RDB$USER_PRIVILEGES WHERE "
-                           "RDB$RELATION_NAME = '%1' AND RDB$PRIVILEGE = 'M'")
-                .arg(role));
+    const QStringList members =
+        column(db, QStringLiteral("SELECT TRIM(RDB$USER) FROM RDB$USER_PRIVILEGES WHERE "
+                                  "RDB$RELATION_NAME = '%1' AND RDB$PRIVILEGE = 'M'")
+                       .arg(role));
     QStringList without;
     for (const QString& name : operators)
         if (!members.contains(name))
             without << name;
-    findings << Finding{without.isEmpty(),
-                        without.isEmpty()
-                            ? QStringLiteral("operadores com o papel: %1")
-                                  .arg(operators.join(QStringLiteral(", ")))
-                            : QStringLiteral("operadores sem o papel %1: %2 (klx-admin operator "
-                                             "add)")
-                                  .arg(role, without.join(QStringLiteral(", ")))};
+    findings << Finding{
+        without.isEmpty(),
+        without.isEmpty()
+            ? QStringLiteral("operadores com o papel: %1").arg(operators.join(QStringLiteral(", ")))
+            : QStringLiteral("operadores sem o papel %1: %2 (klx-admin operator "
+                             "add)")
+                  .arg(role, without.join(QStringLiteral(", ")))};
 }
 
 void checkSchema(Administration& administration, QList<Finding>& findings)
@@ -106,11 +106,11 @@ void checkSchema(Administration& administration, QList<Finding>& findings)
     QSqlDatabase& db = administration.database();
     const bool firebird = Schema::isFirebird(db);
     const int version = Schema::version(db);
-    findings << Finding{version >= Schema::currentVersion,
-                        version >= Schema::currentVersion
-                            ? QStringLiteral("esquema na versão %1").arg(version)
-                            : QStringLiteral("esquema na versão %1; rode klx-admin upgrade")
-                                  .arg(version)};
+    findings << Finding{
+        version >= Schema::currentVersion,
+        version >= Schema::currentVersion
+            ? QStringLiteral("esquema na versão %1").arg(version)
+            : QStringLiteral("esquema na versão %1; rode klx-admin upgrade").arg(version)};
     const QString viewQuery =
         firebird ? QStringLiteral("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = "
                                   "'CHEQUE_OPERADOR' AND RDB$VIEW_BLR IS NOT NULL")
@@ -131,9 +131,11 @@ void checkSchema(Administration& administration, QList<Finding>& findings)
                                                  "= '%1'")
                                       .arg(Schema::reportRole()))
                            .isEmpty();
-    findings << Finding{role, role ? QStringLiteral("papel %1 presente").arg(Schema::reportRole())
-                                   : QStringLiteral("falta o papel %1; rode klx-admin upgrade")
-                                         .arg(Schema::reportRole())};
+    findings << Finding{
+        role,
+        role
+            ? QStringLiteral("papel %1 presente").arg(Schema::reportRole())
+            : QStringLiteral("falta o papel %1; rode klx-admin upgrade").arg(Schema::reportRole())};
     if (role)
         checkGrants(db, findings);
 }
@@ -150,7 +152,8 @@ void checkDatabaseFile(const QString& path, QList<Finding>& findings)
 {
     QString local = path;
     if (const auto server = FirebirdAddress::serverOf(path)) {
-        if (server->host != QLatin1String("127.0.0.1") && server->host != QLatin1String("localhost"))
+        if (server->host != QLatin1String("127.0.0.1") &&
+            server->host != QLatin1String("localhost"))
             return;
         local = path.section(QLatin1Char(':'), 1);
     }
@@ -171,9 +174,9 @@ void checkSecretFile(const QString& path, QList<Finding>& findings)
     const QFileInfo file(path);
     if (!file.isFile())
         return;
-    const bool holdsPassword = file.suffix() != QLatin1String("ini") ||
-                               QSettings(path, QSettings::IniFormat)
-                                   .contains(QStringLiteral("database/password"));
+    const bool holdsPassword =
+        file.suffix() != QLatin1String("ini") ||
+        QSettings(path, QSettings::IniFormat).contains(QStringLiteral("database/password"));
     if (!holdsPassword)
         return;
     const bool exposed = Password::readableByOthers(path);

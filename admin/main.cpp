@@ -39,8 +39,9 @@ int runOperatorCommand(Administration& administration, const AdminOptions& optio
     const QStringList& words = options.words;
     const QString verb = words.value(0);
     if (verb == QLatin1String("add")) {
-        requireWords(words, 2, QStringLiteral("operator add NOME --companies 01,02|all "
-                                              "[--password-file ARQ]"));
+        requireWords(words, 2,
+                     QStringLiteral("operator add NOME --companies 01,02|all "
+                                    "[--password-file ARQ]"));
         say(administration.addOperator(words.at(1), options.companies, passwordOf(options),
                                        options.name));
     } else if (verb == QLatin1String("remove")) {

@@ -58,10 +58,11 @@ void LoginDialog::fill(const QString& operatorCode, const QString& branch)
     const QSettings state(ProgramState::filePath(), QSettings::IniFormat);
     m_operator->setText(operatorCode.isEmpty() ? state.value(rememberedOperator).toString()
                                                : operatorCode);
-    m_branch->setText(branch.isEmpty()
-                          ? state.value(rememberedBranch, QStringLiteral("01")).toString()
-                          : branch);
-    (m_operator->text().isEmpty() ? m_operator : m_password->isVisible() ? m_password : m_branch)
+    m_branch->setText(
+        branch.isEmpty() ? state.value(rememberedBranch, QStringLiteral("01")).toString() : branch);
+    (m_operator->text().isEmpty() ? m_operator
+     : m_password->isVisible()    ? m_password
+                                  : m_branch)
         ->setFocus();
 }
 
@@ -86,10 +87,9 @@ void LoginDialog::enter()
         ++m_refusals;
         m_password->clear();
         const int wait = delayAfter(m_refusals);
-        m_message->setText(wait == 0 ? e.Message()
-                                     : QStringLiteral("%1\nTente de novo em %2 s.")
-                                           .arg(e.Message())
-                                           .arg(wait));
+        m_message->setText(
+            wait == 0 ? e.Message()
+                      : QStringLiteral("%1\nTente de novo em %2 s.").arg(e.Message()).arg(wait));
         if (wait > 0) {
             m_enter->setEnabled(false);
             QTimer::singleShot(wait * 1000, m_enter, [this] { m_enter->setEnabled(true); });

@@ -68,5 +68,4 @@ void create(const QString& path, const QString& user, const QString& password)
 #endif
 }
 
-
 } // namespace FirebirdDatabaseFile

@@ -27,9 +27,9 @@ void exec(QSqlDatabase& db, const QString& statement, const QString& where)
 {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        throw EDatabaseError(QStringLiteral("%1 (em %2: %3)")
-                                 .arg(query.lastError().text(), where,
-                                      statement.section(QLatin1Char('\n'), 0, 0)));
+        throw EDatabaseError(
+            QStringLiteral("%1 (em %2: %3)")
+                .arg(query.lastError().text(), where, statement.section(QLatin1Char('\n'), 0, 0)));
 }
 
 void runStatements(QSqlDatabase& db, const QStringList& statements, const QString& where)

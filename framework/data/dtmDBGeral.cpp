@@ -6,8 +6,8 @@
 #include "data/FirebirdDatabaseFile.h"
 #include "data/FirebirdErrors.h"
 #include "data/FirebirdLockDirectory.h"
-#include "data/SqlParameters.h"
 #include "data/Schema.h"
+#include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
@@ -17,7 +17,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
-
 
 TdtmDBGeral* dtmDBGeral = nullptr;
 
@@ -316,9 +315,9 @@ void TdtmDBGeral::requireApplicationTables(const QSqlDatabase& db, const QString
         throw EDatabaseError(openFailure(m_config.path, error.Message()));
     }
     if (version < Schema::currentVersion)
-        throw EDatabaseError(
-            openFailure(m_config.path, QStringLiteral("banco na versão %1; rode klx-admin upgrade.")
-                                           .arg(version)));
+        throw EDatabaseError(openFailure(
+            m_config.path,
+            QStringLiteral("banco na versão %1; rode klx-admin upgrade.").arg(version)));
 }
 
 void TdtmDBGeral::requireOperator(const QSqlDatabase& db) const

@@ -89,7 +89,8 @@ int ScenarioRunner::runFiles(const QStringList& args)
     QString server;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db") ||
-            args.at(i) == QLatin1String("--server") || args.at(i) == QLatin1String("--password-file")) {
+            args.at(i) == QLatin1String("--server") ||
+            args.at(i) == QLatin1String("--password-file")) {
             if (i + 1 >= args.size()) {
                 print(QStringLiteral("klx-scenario: %1 precisa de um valor").arg(args.at(i)));
                 return 2;

@@ -12,8 +12,8 @@
 #include "form/CriteriaSets.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
-#include <QSettings>
 #include "base/ProgramState.h"
+#include <QSettings>
 #include <QSqlQuery>
 #include <QTest>
 

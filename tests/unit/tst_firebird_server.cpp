@@ -273,11 +273,12 @@ private slots:
         QVERIFY(unused.listen(QHostAddress::LocalHost));
         const quint16 port = unused.serverPort();
         unused.close();
-        const ProgramRun::Result result = ProgramRun::run(
-            QStringLiteral("klx"), {"report", "--db", "firebird", "--operator", "OPER", "--database",
-                                    QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port),
-                                    "--output", m_dir.filePath(QStringLiteral("nada.pdf"))},
-                               {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
+        const ProgramRun::Result result =
+            ProgramRun::run(QStringLiteral("klx"),
+                            {"report", "--db", "firebird", "--operator", "OPER", "--database",
+                             QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port), "--output",
+                             m_dir.filePath(QStringLiteral("nada.pdf"))},
+                            {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
         QCOMPARE(result.code, 3);
         QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "
                                                     "Firebird 127.0.0.1, porta %1: conexão "

@@ -67,7 +67,8 @@ private slots:
             << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
         QTest::newRow("argument that is no option")
             << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
-        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
+        QTest::newRow("single dash")
+            << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
         QTest::newRow("value given to a switch")
             << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
         QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
@@ -95,14 +96,13 @@ private slots:
         QCOMPARE(joined.code, 0);
         QCOMPARE(joined.out, spaced.out);
         const QString output = m_dir.filePath(QStringLiteral("sem-tela.pdf"));
-        const Result headless =
-            ProgramRun::run(QStringLiteral("klx"),
-                            {"--output=" + output, "--reports", KLX_SOURCE_DIR "/reports",
-                             "--operator=ADM", "--database",
-                             m_dir.filePath(QStringLiteral("demo.sqlite"))},
-                            {{QStringLiteral("QT_QPA_PLATFORM"), QString()},
-                             {QStringLiteral("DISPLAY"), QString()},
-                             {QStringLiteral("WAYLAND_DISPLAY"), QString()}});
+        const Result headless = ProgramRun::run(
+            QStringLiteral("klx"),
+            {"--output=" + output, "--reports", KLX_SOURCE_DIR "/reports", "--operator=ADM",
+             "--database", m_dir.filePath(QStringLiteral("demo.sqlite"))},
+            {{QStringLiteral("QT_QPA_PLATFORM"), QString()},
+             {QStringLiteral("DISPLAY"), QString()},
+             {QStringLiteral("WAYLAND_DISPLAY"), QString()}});
         QCOMPARE(headless.code, 0);
         QVERIFY2(headless.err.contains(QStringLiteral("sem tela disponível")),
                  qPrintable(headless.err));
@@ -203,9 +203,9 @@ private slots:
         file.close();
 
         const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
-        const QStringList criteria{"--report", "1", "--emission-from", "01/01/2020",
-                                   "--emission-to", "31/12/2030", "--reports", reports.path(),
-                                   "--output", output};
+        const QStringList criteria{"--report",      "1",          "--emission-from", "01/01/2020",
+                                   "--emission-to", "31/12/2030", "--reports",       reports.path(),
+                                   "--output",      output};
         Result result = klx(QStringList{"--operator", "OPER"} + criteria);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
@@ -559,7 +559,8 @@ private:
             line << QStringLiteral("--reports") << QStringLiteral(KLX_SOURCE_DIR "/reports");
         if (sqlite)
             line << QStringLiteral("--database") << m_dir.filePath(QStringLiteral("demo.sqlite"));
-        if (!args.contains(QStringLiteral("--operator")) && !args.contains(QStringLiteral("--user")))
+        if (!args.contains(QStringLiteral("--operator")) &&
+            !args.contains(QStringLiteral("--user")))
             line << QStringLiteral("--operator") << QStringLiteral("ADM");
         // The user's settings (saved filters) and report copies of the test's own folders.
         return ProgramRun::run(QStringLiteral("klx"), line + args,

@@ -220,12 +220,13 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
                                "relatório lê os cheques por CHEQUE_OPERADOR.")
                     .arg(fileName, object, source.operatorName));
         if (server && FirebirdErrors::connectionLost(error))
-            throw EDatabaseUnavailable(QStringLiteral("%1: a conexão com o servidor Firebird %2, porta "
-                                                 "%3, foi perdida durante o relatório: o servidor "
-                                                 "parou ou a rede caiu (%4).")
-                                      .arg(fileName, server->host)
-                                      .arg(server->port)
-                                      .arg(error.databaseText().trimmed()));
+            throw EDatabaseUnavailable(
+                QStringLiteral("%1: a conexão com o servidor Firebird %2, porta "
+                               "%3, foi perdida durante o relatório: o servidor "
+                               "parou ou a rede caiu (%4).")
+                    .arg(fileName, server->host)
+                    .arg(server->port)
+                    .arg(error.databaseText().trimmed()));
         throw EDatabaseError(
             QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, error.text()));
     };

@@ -8,8 +8,8 @@
 
 #include <QHash>
 #include <QObject>
-#include <exception>
 #include <QVariant>
+#include <exception>
 #include <memory>
 
 class ReportHost;
