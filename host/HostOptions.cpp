@@ -2,7 +2,9 @@
 
 #include "AppPaths.h"
 #include "CommandLine.h"
+#include "Password.h"
 #include "base/Exceptions.h"
+#include "data/FirebirdAddress.h"
 
 #include <QFileInfo>
 #include <QSettings>
@@ -41,12 +43,6 @@ void readSettings(const QSettings& settings, HostOptions& options)
         settings.value(QStringLiteral("database/user"), options.database.user).toString();
     options.database.password =
         settings.value(QStringLiteral("database/password"), options.database.password).toString();
-    options.database.reportUser =
-        settings.value(QStringLiteral("database/report_user"), options.database.reportUser)
-            .toString();
-    options.database.reportPassword =
-        settings.value(QStringLiteral("database/report_password"), options.database.reportPassword)
-            .toString();
     if (settings.contains(QStringLiteral("database/dialect")))
         options.database.dialect =
             dialectFromName(settings.value(QStringLiteral("database/dialect")).toString());
@@ -68,6 +64,11 @@ void readConfigFile(const QString& path, HostOptions& options)
     QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
         throw Exception(QStringLiteral("arquivo de configuração '%1' ilegível").arg(path));
+    // A password that others may read is no secret.
+    if (settings.contains(QStringLiteral("database/password")) && Password::readableByOthers(path))
+        throw Exception(QStringLiteral("o arquivo de configuração '%1' guarda uma senha e pode "
+                                       "ser lido por outros usuários; corrija com: chmod 600 %1")
+                            .arg(path));
     try {
         readSettings(settings, options);
     } catch (const Exception& e) {
@@ -88,6 +89,8 @@ QList<QCommandLineOption> HostOptions::commandLineOptions()
             valued("dialect"),
             valued("branch"),
             valued("operator"),
+            valued("user"),
+            valued("password-file", QStringLiteral("um arquivo")),
             valued("reports"),
             QCommandLineOption(QStringLiteral("open"))};
 }
@@ -112,7 +115,19 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
     given("database", [&](const QString& v) { options.database.path = v; });
     given("dialect", [&](const QString& v) { options.database.dialect = dialectFromName(v); });
     given("branch", [&](const QString& v) { options.branch = v; });
-    given("operator", [&](const QString& v) { options.operatorCode = v; });
+    // The operator is the user who logs in: naming another one is refused. The command line
+    // names them over the configuration.
+    const auto identity = [](const QString& user, const QString& operatorCode) {
+        if (!user.isEmpty() && !operatorCode.isEmpty() &&
+            user.compare(operatorCode, Qt::CaseInsensitive) != 0)
+            throw ELoginRefused(QStringLiteral("o operador é o usuário que entrou: %1").arg(user));
+        return user.isEmpty() ? operatorCode : user;
+    };
+    const QString configured = identity(options.database.user, options.operatorCode);
+    const QString named = identity(commandLine.value(QStringLiteral("user")),
+                                   commandLine.value(QStringLiteral("operator")));
+    options.database.user = named.isEmpty() ? configured : named;
+    given("password-file", [&](const QString& v) { options.passwordFile = v; });
     given("reports", [&](const QString& v) { options.reportsDirectory = v; });
     options.openScreen = commandLine.isSet(QStringLiteral("open"));
     // Only the demo database, taken when no path is given anywhere, is ever created.
@@ -121,11 +136,47 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
         options.database.path = AppPaths::demoDatabaseFile();
         options.database.createWithDemoData = true;
     }
+    // The demo database logs in as its administrator without asking.
+    if (options.database.user.isEmpty() && options.database.createWithDemoData)
+        options.database.user = QStringLiteral("ADM");
+    options.operatorCode = options.database.user;
     if (options.reportsDirectory.isEmpty())
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
     if (options.database.path.isEmpty())
         throw Exception(QStringLiteral("--database é obrigatório com --db firebird"));
     return options;
+}
+
+bool HostOptions::needsPassword() const
+{
+    return database.engine == DatabaseConfig::Engine::Firebird &&
+           !FirebirdAddress::isLocal(database.path);
+}
+
+void HostOptions::requirePassword(bool mayAsk)
+{
+    if (!needsPassword())
+        return;
+    if (!passwordFile.isEmpty()) {
+        database.password = Password::fromFile(passwordFile);
+        return;
+    }
+    if (!qEnvironmentVariableIsEmpty("KLX_PASSWORD")) {
+        database.password = qEnvironmentVariable("KLX_PASSWORD");
+        return;
+    }
+    if (!database.password.isEmpty())
+        return;
+    if (database.user.isEmpty())
+        throw ELoginRefused(QStringLiteral("informe o operador com --user"));
+    if (mayAsk)
+        if (const auto typed = Password::ask(QStringLiteral("Senha de %1: ").arg(database.user)))
+            database.password = *typed;
+    if (database.password.isEmpty())
+        throw ELoginRefused(QStringLiteral("sem senha para o operador %1: use --password-file "
+                                           "ARQUIVO (modo 600), a variável KLX_PASSWORD ou um "
+                                           "terminal")
+                                .arg(database.user));
 }
 
 HostOptions HostOptions::parse(const QStringList& args)
@@ -140,14 +191,18 @@ QString HostOptions::usage()
     return QStringLiteral(
         "  --config FILE        arquivo INI lido no lugar de ~/.config/klx/klx.ini, depois de\n"
         "                       /etc/klx/klx.ini ([login] branch, operator; [database] engine,\n"
-        "                       path, user, password, report_user, report_password, dialect;\n"
-        "                       [reports] directory)\n"
+        "                       path, user, password, dialect; [reports] directory); com\n"
+        "                       senha, só o dono pode lê-lo (chmod 600)\n"
         "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de "
         "demonstração)\n"
         "  --database PATH      arquivo do banco (Firebird: arquivo .fdb local ou host:/caminho)\n"
         "  --dialect oracle|mssql|ib  dialeto dos textos SQL das consultas\n"
         "  --branch CODE        filial (padrão 01)\n"
-        "  --operator CODE      operador (padrão ADM)\n"
+        "  --operator CODE      operador: no servidor Firebird, o usuário que entra (--user);\n"
+        "                       no banco de demonstração, ADM sem pedir\n"
+        "  --user NOME          usuário do servidor Firebird, que é o operador\n"
+        "  --password-file ARQ  arquivo com a senha do usuário (só o dono pode lê-lo);\n"
+        "                       sem ele, a variável KLX_PASSWORD ou a pergunta no terminal\n"
         "  --reports DIR        diretório das definições de relatório\n"
         "  --version            mostra a versão do programa\n");
 }

@@ -12,11 +12,23 @@ class CommandLine;
 // What the host runs with: database, login and where the reports are. Read from the
 // configuration files (AppPaths) and then from the command line, which wins.
 struct HostOptions {
+    // database.user is the operator: the one a Firebird server authenticates, whom the
+    // reports are limited to. Only the demo database has one by default (ADM).
     DatabaseConfig database;
     QString branch = QStringLiteral("01");
-    QString operatorCode = QStringLiteral("ADM");
+    QString operatorCode;
+    // Where the password comes from besides the configuration: --password-file.
+    QString passwordFile;
     QString reportsDirectory;
     bool openScreen = false;
+
+    // Whether the database is on a Firebird server, which authenticates the operator with a
+    // password; SQLite and the embedded engine take the operator's name alone.
+    bool needsPassword() const;
+    // The password of a server login, from --password-file, else $KLX_PASSWORD, else the
+    // configuration, else asked on the terminal when asking is allowed. Raises ELoginRefused
+    // when there is none.
+    void requirePassword(bool mayAsk);
 
     // The host's options, for a command line that takes them besides its own.
     static QList<QCommandLineOption> commandLineOptions();

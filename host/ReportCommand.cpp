@@ -1,6 +1,7 @@
 #include "ReportCommand.h"
 
 #include "HostSession.h"
+#include "Interruption.h"
 #include "OffscreenMessages.h"
 #include "ReportCommandLine.h"
 #include "base/Consiste.h"
@@ -31,6 +32,7 @@
 #include <QMdiSubWindow>
 #include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace host {
 
@@ -44,6 +46,31 @@ struct Refused {
 void fail(const QString& message)
 {
     std::fprintf(stderr, "klx: %s\n", qUtf8Printable(message));
+}
+
+// --quiet: only errors are printed.
+bool quiet = false;
+
+// What is told besides errors: warnings and what was written.
+void note(const QString& message)
+{
+    if (!quiet)
+        fail(message);
+}
+
+// The exit code of an error: 4 the database refused the login or the operator, 3 it could
+// not be reached now (a later run may succeed), 1 anything else.
+int exitCodeOf(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const ELoginRefused&) {
+        return 4;
+    } catch (const EDatabaseUnavailable&) {
+        return 3;
+    } catch (...) {
+        return 1;
+    }
 }
 
 // The screen's controls by role that the command drives, checked when the module loads.
@@ -328,7 +355,9 @@ void apply(ScreenDriver& screen, const ReportRequest& criteria)
 
 int runReport(const ReportRequest& request)
 {
-    const HostOptions& options = request.host;
+    HostOptions options = request.host;
+    // A server login's password; asked only on a terminal.
+    options.requirePassword(isatty(STDIN_FILENO) != 0);
     if (request.filter) {
         const CriteriaSets sets(QStringLiteral("KLX47306"), options.operatorCode);
         if (!sets.contains(*request.filter)) {
@@ -357,7 +386,7 @@ int runReport(const ReportRequest& request)
     const int chosen = request.report.value_or(form->cbbReportNames->GetItemIndex());
     for (int i = 0; i < form->Reports().size(); ++i)
         if (form->Reports().at(i).broken() && i != chosen)
-            fail(QStringLiteral("aviso: relatório %1 ignorado: %2")
+            note(QStringLiteral("aviso: relatório %1 ignorado: %2")
                      .arg(i)
                      .arg(form->Reports().at(i).error));
     ScreenDriver screen(form, session.screen(), messages);
@@ -391,18 +420,25 @@ int runReport(const ReportRequest& request)
         const auto& run = form->rpddPadrao->LastRun();
         if (run.file != path)
             throw Refused{false};
-        std::printf("%s: \"%s\", %d %s, %d %s\n", qUtf8Printable(QDir::toNativeSeparators(path)),
-                    qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
-                    run.rows == 1 ? "linha" : "linhas", run.pages,
-                    run.pages == 1 ? "página" : "páginas");
+        if (!quiet)
+            std::printf("%s: \"%s\", %d %s, %d %s\n",
+                        qUtf8Printable(QDir::toNativeSeparators(path)),
+                        qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
+                        run.rows == 1 ? "linha" : "linhas", run.pages,
+                        run.pages == 1 ? "página" : "páginas");
         if (run.rows == 0)
-            fail(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
+            note(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
                                 "cabeçalho"));
         return 0;
     } catch (const Refused& refused) {
+        if (const int signal = Interruption::signalNumber()) {
+            fail(QStringLiteral("interrompido; o arquivo de saída não foi alterado"));
+            return 128 + signal;
+        }
         if (!refused.told)
             fail(QStringLiteral("o relatório não foi gerado"));
-        return 1;
+        const auto& error = form->rpddPadrao->LastRun().error;
+        return error ? exitCodeOf(error) : 1;
     }
 }
 
@@ -419,15 +455,24 @@ int ReportCommand::run(const QStringList& args)
     ReportRequest request;
     try {
         request = ReportRequest::parse(args);
+    } catch (const ELoginRefused& e) {
+        fail(e.Message());
+        return 4;
     } catch (const Exception& e) {
         fail(e.Message() + QStringLiteral("\n(klx report --help mostra as opções)"));
+        return 2;
+    }
+    quiet = request.quiet;
+    if (request.host.operatorCode.isEmpty()) {
+        fail(QStringLiteral("informe o operador com --operator (ou --user; ou [login] operator "
+                            "na configuração)"));
         return 2;
     }
     try {
         return runReport(request);
     } catch (const Exception& e) {
         fail(e.Message());
-        return 1;
+        return exitCodeOf(std::current_exception());
     }
 }
 
@@ -474,14 +519,18 @@ QString ReportCommand::usage()
                "                        critérios completos, uma linha cada, e uma linha vazia\n"
                "  --params              em vez de gravar, mostra em JSON os parâmetros que a\n"
                "                        consulta do relatório recebe\n"
+               "  --quiet               mostra só os erros\n"
                "\n"
                "Opções comuns:\n") +
            HostOptions::usage() +
            QStringLiteral(
                "\n"
-               "Saída do processo: 0 relatório gravado; 1 a tela recusou os critérios (a mensagem\n"
-               "dela vai para a saída de erro) ou o relatório falhou; 2 linha de comando "
-               "inválida.\n"
+               "Saída do processo: 0 relatório gravado (também sem linhas, com aviso); 2 linha de\n"
+               "comando inválida; 3 banco inacessível, em uso ou servidor parado (tente mais\n"
+               "tarde); 4 entrada recusada (senha, operador) ou leitura negada ao operador;\n"
+               "128 + o sinal quando interrompido (SIGTERM 143, SIGINT 130); 1 qualquer outro\n"
+               "erro, como a tela recusar os critérios (a mensagem dela vai para a saída de\n"
+               "erro).\n"
                "\n"
                "Exemplo:\n"
                "  QT_QPA_PLATFORM=offscreen klx report --report 1 --companies 01 \\\n"

@@ -102,7 +102,7 @@ QList<QCommandLineOption> reportOptions()
          {"report", "companies", "accounts", "emission-from", "emission-to", "clearing-from",
           "clearing-to", "check-from", "check-to", "states", "reconciliation", "filter", "output"})
         options << QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("um valor"));
-    for (const char* name : {"params", "csv-totals", "csv-criteria"})
+    for (const char* name : {"params", "csv-totals", "csv-criteria", "quiet"})
         options << QCommandLineOption(QLatin1String(name));
     return options;
 }
@@ -164,6 +164,7 @@ ReportRequest ReportRequest::parse(const QStringList& args)
     given("filter", [&](const QString&, const QString& v) { request.filter = v; });
     given("output", [&](const QString&, const QString& v) { request.output = v; });
     request.params = commandLine.isSet(QStringLiteral("params"));
+    request.quiet = commandLine.isSet(QStringLiteral("quiet"));
     request.csv.totals = commandLine.isSet(QStringLiteral("csv-totals"));
     request.csv.criteria = commandLine.isSet(QStringLiteral("csv-criteria"));
     checkOutput(request);

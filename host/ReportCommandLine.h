@@ -22,6 +22,7 @@ struct ReportRequest {
     QString output;
     ReportOutput::Options csv;
     bool params = false;
+    bool quiet = false;
     HostOptions host;
 
     // Reads the arguments after "report"; a bad command line raises an Exception with the

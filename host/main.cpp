@@ -3,6 +3,9 @@
 #include "AppPaths.h"
 #include "HostOptions.h"
 #include "HostSession.h"
+#include "Interruption.h"
+#include "LoginDialog.h"
+#include "OffscreenMessages.h"
 #include "ReportCommand.h"
 #include "Version.h"
 #include "base/Consiste.h"
@@ -10,12 +13,51 @@
 #include "base/Localization.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
+
+// Whether the program asks who logs in: always on a Firebird server (for the password, unless
+// a file or KLX_PASSWORD gives it), and when no operator is named for any other database.
+// The demo database logs in as ADM without asking.
+bool asksLogin(HostOptions& options)
+{
+    if (options.database.createWithDemoData)
+        return false;
+    if (!options.needsPassword())
+        return options.database.user.isEmpty();
+    try {
+        options.requirePassword(false);
+        return false;
+    } catch (const ELoginRefused&) {
+        return true;
+    }
+}
+
+// Opens the session, through the login dialog when one is needed; nullptr when the user
+// cancels it.
+std::unique_ptr<HostSession> logIn(HostOptions options)
+{
+    if (!asksLogin(options))
+        return std::make_unique<HostSession>(options);
+    std::unique_ptr<HostSession> session;
+    LoginDialog dialog(options.needsPassword(), [&](const LoginDialog::Login& login) {
+        HostOptions tried = options;
+        tried.database.user = tried.operatorCode = login.operatorCode;
+        tried.database.password = login.password;
+        tried.branch = login.branch;
+        session = std::make_unique<HostSession>(tried);
+    });
+    dialog.fill(options.operatorCode, QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return session;
+}
 
 int runApplication(const QStringList& args)
 {
@@ -28,7 +70,10 @@ int runApplication(const QStringList& args)
         return 2;
     }
     try {
-        HostSession session(options);
+        const std::unique_ptr<HostSession> opened = logIn(options);
+        if (!opened)
+            return 1;
+        HostSession& session = *opened;
         Consiste::SetPresenter([&session](const QString& text) {
             QWidget* parent = QApplication::activeWindow();
             QMessageBox::warning(parent ? parent : &session.mainWindow(), QStringLiteral("Atenção"),
@@ -75,6 +120,7 @@ bool asksForVersion(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    Interruption::install();
     if (asksForVersion(argc, argv)) {
         std::printf("klx %s\n", KLX_VERSION);
         return 0;
@@ -85,8 +131,14 @@ int main(int argc, char* argv[])
     if ((command == QLatin1String("report") || reportInstead) &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes about the offscreen platform and a missing runtime folder are no errors.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        quietOffscreenWarnings();
     QApplication app(argc, argv);
     AppPaths::setApplicationIdentity();
+    // A Wayland dock links the window to its launcher by the desktop file's name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("klx"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/klx.svg")));
     Localization::install();
     QStringList args = QApplication::arguments().mid(1);
     if (command == QLatin1String("report"))

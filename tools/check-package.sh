@@ -6,15 +6,16 @@ set -euo pipefail
 deb=$(realpath "${1:?uso: check-package.sh klx_VERSÃO_ARQ.deb}")
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/klx ./usr/bin/klx-gendata \
+for path in ./usr/bin/klx ./usr/bin/klx-admin ./usr/share/doc/klx/copyright \
+            ./usr/share/doc/klx/changelog.Debian.gz ./usr/share/metainfo/klx.metainfo.xml \
             ./usr/lib/klx/libklxframework.so ./usr/lib/klx/PKG_KLX47306.so \
             ./usr/share/klx/reports/KLX473-0-emissao.rpt ./usr/share/klx/db/demo.sql \
             ./usr/share/klx/db/firebird/schema.sql ./usr/share/applications/klx.desktop \
             ./usr/share/icons/hicolor/scalable/apps/klx.svg ./usr/share/man/man1/klx.1.gz \
-            ./usr/share/man/man1/klx-gendata.1.gz; do
+            ./usr/share/man/man1/klx-admin.1.gz; do
     grep -qx -- "$path" <<<"$contents" || { echo "o pacote não tem $path" >&2; exit 1; }
 done
-if grep -E 'tst_|report_bench|klx-scenario' <<<"$contents"; then
+if grep -E 'tst_|report_bench|klx-scenario|klx-gendata' <<<"$contents"; then
     echo "o pacote leva programas de teste" >&2
     exit 1
 fi
@@ -24,7 +25,14 @@ if grep -q libqt6test6 <<<"$depends"; then
     echo "Depends tem libqt6test6: $depends" >&2
     exit 1
 fi
-for package in libqt6sql6-sqlite libqt6sql6-ibase firebird3.0-server-core fonts-dejavu-core \
+# The embedded engine is recommended, not required: a server's desktops need only the client.
+grep -q firebird3.0-server-core <<<"$(dpkg-deb -f "$deb" Recommends)" ||
+    { echo "Recommends não tem firebird3.0-server-core" >&2; exit 1; }
+if grep -q firebird3.0-server-core <<<"$depends"; then
+    echo "Depends tem firebird3.0-server-core: $depends" >&2
+    exit 1
+fi
+for package in libqt6sql6-sqlite libqt6sql6-ibase fonts-dejavu-core \
                qt6-translations-l10n \
                libqt6widgets6; do
     grep -q "$package" <<<"$depends" || { echo "Depends não tem $package: $depends" >&2; exit 1; }
@@ -33,7 +41,12 @@ done
 export DEBIAN_FRONTEND=noninteractive
 dpkg -i "$deb" >/dev/null || apt-get install -f -y -qq >/dev/null
 desktop-file-validate /usr/share/applications/klx.desktop
-for page in klx klx-gendata; do
+# AppStream: errors fail; the one warning is the id, "klx", the desktop file's name.
+if command -v appstreamcli >/dev/null; then
+    appstream=$(appstreamcli validate --no-net /usr/share/metainfo/klx.metainfo.xml 2>&1 || true)
+    if grep -q '^E:' <<<"$appstream"; then echo "$appstream" >&2; exit 1; fi
+fi
+for page in klx klx-admin; do
     warnings=$(zcat "/usr/share/man/man1/$page.1.gz" | groff -k -man -Tutf8 -ww -z 2>&1)
     [ -z "$warnings" ] || { echo "$page(1): $warnings" >&2; exit 1; }
 done

@@ -425,6 +425,7 @@ int main(int argc, char* argv[])
             firebird ? DatabaseConfig::Engine::Firebird : DatabaseConfig::Engine::Sqlite;
         config.path = path;
         config.createWithDemoData = true;
+        config.administrator = true;
         module.open(config);
         QSqlDatabase db = module.database();
         Generator generator(db, parser.value(seedOption).toUInt());

@@ -28,6 +28,20 @@ public:
     using Exception::Exception;
 };
 
+// The database cannot be reached now: no server answers or the connection to it broke, or
+// another process holds the file locked. The same request may succeed later.
+class EDatabaseUnavailable : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// The database refused who asked: a wrong password, a user it does not know, an operator who
+// may not use the program, or a read the server does not allow that operator.
+class ELoginRefused : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 // A form description that cannot be applied.
 class EFormDescriptionError : public Exception {
 public:

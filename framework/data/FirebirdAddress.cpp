@@ -74,7 +74,7 @@ void requireReachable(const Server& server, int timeoutMs)
         reason = socket.errorString();
         break;
     }
-    throw EDatabaseError(
+    throw EDatabaseUnavailable(
         QStringLiteral("Não foi possível conectar ao servidor Firebird %1, porta %2: %3.")
             .arg(server.host)
             .arg(server.port)

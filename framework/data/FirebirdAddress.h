@@ -20,7 +20,7 @@ bool isLocal(const QString& path);
 // port is a service name rather than a number.
 std::optional<Server> serverOf(const QString& path);
 
-// Raises EDatabaseError naming the server when no TCP connection to it opens within the
+// Raises EDatabaseUnavailable naming the server when no TCP connection to it opens within the
 // time: the client library alone could wait minutes for an address that never answers.
 void requireReachable(const Server& server, int timeoutMs);
 

@@ -1,5 +1,6 @@
 #include "data/FirebirdErrors.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QStringList>
 
@@ -21,6 +22,13 @@ bool connectionLost(const QSqlError& error)
         if (text.contains(words, Qt::CaseInsensitive))
             return true;
     return false;
+}
+
+QString readRefused(const QSqlError& error)
+{
+    static const QRegularExpression refused(
+        QStringLiteral("no permission for SELECT access to (?:TABLE|VIEW) \"?(\\w+)"));
+    return refused.match(error.databaseText()).captured(1);
 }
 
 } // namespace FirebirdErrors

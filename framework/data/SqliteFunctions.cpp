@@ -46,6 +46,17 @@ void charIndex(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(at) - continuation + 1);
 }
 
+void operatorOf(sqlite3_context* context, int, sqlite3_value**)
+{
+    const auto* name = static_cast<const std::string*>(sqlite3_user_data(context));
+    sqlite3_result_text(context, name->data(), static_cast<int>(name->size()), SQLITE_TRANSIENT);
+}
+
+void deleteOperator(void* name)
+{
+    delete static_cast<std::string*>(name);
+}
+
 // PARAM and CODES: eponymous-only virtual tables with one text column and a hidden
 // column for the argument that the table-valued call NAME(x) constrains. Each yields the
 // rows its function makes of the argument (nullptr when the call has none).
@@ -218,13 +229,20 @@ const sqlite3_module functionModule = makeFunctionModule();
 
 } // namespace
 
-int registerSqliteFunctions(sqlite3* db)
+int registerSqliteFunctions(sqlite3* db, const QString& operatorCode)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     const int rc = sqlite3_create_function_v2(db, "CHARINDEX", 2, flags, nullptr, charIndex,
                                               nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return rc;
+    // The view calls it: a function a view uses must be innocuous. SQLite frees the name
+    // when the function is registered again or the connection closes.
+    const int operatorRc = sqlite3_create_function_v2(
+        db, "KLX_OPERADOR", 0, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+        new std::string(operatorCode.toStdString()), operatorOf, nullptr, nullptr, deleteOperator);
+    if (operatorRc != SQLITE_OK)
+        return operatorRc;
     // The modules only read the static descriptions they are given.
     const int paramRc = sqlite3_create_module_v2(
         db, "PARAM", &functionModule, const_cast<TableFunction*>(&paramFunction), nullptr);
@@ -244,7 +262,7 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-void registerSqliteFunctions(const QSqlDatabase& db)
+void registerSqliteFunctions(const QSqlDatabase& db, const QString& operatorCode)
 {
     sqlite3* handle = sqliteHandle(db);
     if (!handle)
@@ -253,7 +271,7 @@ void registerSqliteFunctions(const QSqlDatabase& db)
     sqlite3_busy_handler(
         handle, [](void*, int attempt) { return DatabaseWait::keepWaiting(attempt) ? 1 : 0; },
         nullptr);
-    const int rc = registerSqliteFunctions(handle);
+    const int rc = registerSqliteFunctions(handle, operatorCode);
     if (rc != SQLITE_OK)
         throw EDatabaseError(
             QStringLiteral("Não foi possível registrar as funções SQL no banco de dados '%1': %2")

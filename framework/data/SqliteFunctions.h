@@ -1,6 +1,7 @@
 #pragma once
 
 class QSqlDatabase;
+class QString;
 struct sqlite3;
 
 // SQL functions the dialect texts need on SQLite, registered per connection:
@@ -14,14 +15,17 @@ struct sqlite3;
 //    missing list yields none. Report queries test membership with
 //    "C.CDREDUCONT IN (SELECT CODE FROM CODES(:P_CDREDUCONT))", which SQLite evaluates once
 //    into an index instead of searching the list's text for every row.
+//  - KLX_OPERADOR(): the operator the connection was opened for, which the view
+//    CHEQUE_OPERADOR keeps the checks of. It is set by the program, never by a statement.
 // SQLite's own instr(haystack, needle) already serves the Oracle texts.
 
-// Registers the functions on a native handle; returns an SQLite result code.
-int registerSqliteFunctions(sqlite3* db);
+// Registers the functions on a native handle for the operator; returns an SQLite result code.
+int registerSqliteFunctions(sqlite3* db, const QString& operatorCode);
 
-// Registers the functions on an open QSQLITE connection, and DatabaseWait as the handler of
-// its waits for another process's lock; raises EDatabaseError on failure.
-void registerSqliteFunctions(const QSqlDatabase& db);
+// Registers the functions on an open QSQLITE connection for the operator (registering again
+// changes the operator), and DatabaseWait as the handler of its waits for another process's
+// lock; raises EDatabaseError on failure.
+void registerSqliteFunctions(const QSqlDatabase& db, const QString& operatorCode);
 
 // The native handle of an open QSQLITE connection, or nullptr.
 sqlite3* sqliteHandle(const QSqlDatabase& db);

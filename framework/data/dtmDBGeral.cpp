@@ -4,23 +4,20 @@
 #include "base/FaultInjection.h"
 #include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdDatabaseFile.h"
+#include "data/FirebirdErrors.h"
 #include "data/FirebirdLockDirectory.h"
+#include "data/Schema.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
-
-#if __has_include(<ibase.h>)
-#include <ibase.h>
-#define KLX_HAVE_FBCLIENT 1
-#endif
 
 TdtmDBGeral* dtmDBGeral = nullptr;
 
@@ -49,6 +46,18 @@ QString openFailure(const QString& path, const QString& reason)
     return QStringLiteral("Não foi possível abrir o banco de dados '%1': %2").arg(path, reason);
 }
 
+// Raises the error an SQLite failure to open means: a lock held by another process may go
+// away.
+[[noreturn]] void raiseSqliteFailure(const QString& path, const QSqlError& error,
+                                     const QSqlDatabase& db)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    const QString message = openFailure(path, DatabaseFaults::reason(error, db));
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        throw EDatabaseUnavailable(message);
+    throw EDatabaseError(message);
+}
+
 // The tables of an open database. SQLite's are read with a query of our own, since
 // QSqlDatabase::tables() answers a locked or damaged file with an empty list.
 QStringList tablesOf(const QSqlDatabase& db, const QString& path)
@@ -58,26 +67,36 @@ QStringList tablesOf(const QSqlDatabase& db, const QString& path)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        throw EDatabaseError(openFailure(path, DatabaseFaults::reason(query.lastError(), db)));
+        raiseSqliteFailure(path, query.lastError(), db);
     QStringList tables;
     while (query.next())
         tables << query.value(0).toString();
     if (query.lastError().isValid())
-        throw EDatabaseError(openFailure(path, DatabaseFaults::reason(query.lastError(), db)));
+        raiseSqliteFailure(path, query.lastError(), db);
     return tables;
 }
 
-QString readResource(const QString& name)
+// Raises what a Firebird server's or engine's refusal to open a database means.
+[[noreturn]] void raiseFirebirdFailure(const QString& path, const QString& user,
+                                       const QSqlError& error)
 {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EDatabaseError(QStringLiteral("Script de banco de dados ausente: %1").arg(name));
-    return QString::fromUtf8(file.readAll());
+    const QString text = error.databaseText();
+    if (text.contains(QLatin1String("user name and password are not defined")))
+        throw ELoginRefused(openFailure(
+            path, QStringLiteral("usuário ou senha inválidos para o operador %1.").arg(user)));
+    if (FirebirdErrors::connectionLost(error) ||
+        text.contains(QLatin1String("shutdown"), Qt::CaseInsensitive) ||
+        text.contains(QLatin1String("lock"), Qt::CaseInsensitive))
+        throw EDatabaseUnavailable(openFailure(path, error.text()));
+    throw EDatabaseError(openFailure(path, error.text()));
 }
 
-// The embedded engine reads its lock directory from the environment: unless it names one
-// already, the user's own.
-void prepareFirebirdEnvironment()
+// Firebird's embedded engine creates a database as this user; it owns the file's database.
+const QString embeddedOwner = QStringLiteral("SYSDBA");
+
+} // namespace
+
+void TdtmDBGeral::prepareFirebirdEnvironment()
 {
     if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"))
         return;
@@ -86,57 +105,7 @@ void prepareFirebirdEnvironment()
     qputenv("FIREBIRD_LOCK", QFile::encodeName(lockDir));
 }
 
-QString quotedSqlText(const QString& text)
-{
-    return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
-}
-
-// Creates an empty UTF8 database file. The Qt driver can only attach to an existing
-// database, so this goes through the client library, resolved at run time: an
-// installation without Firebird still runs on SQLite.
-void createFirebirdDatabase(const QString& path, const DatabaseConfig& config)
-{
-    const auto failure = [&](const QString& reason) {
-        return EDatabaseError(QStringLiteral("Não foi possível criar o banco de dados Firebird "
-                                             "'%1': %2")
-                                  .arg(path, reason));
-    };
-#ifdef KLX_HAVE_FBCLIENT
-    QLibrary client(QStringLiteral("fbclient"), 2);
-    if (!client.load())
-        throw failure(client.errorString());
-    const auto executeImmediate = reinterpret_cast<decltype(&isc_dsql_execute_immediate)>(
-        client.resolve("isc_dsql_execute_immediate"));
-    const auto detach =
-        reinterpret_cast<decltype(&isc_detach_database)>(client.resolve("isc_detach_database"));
-    const auto interpret =
-        reinterpret_cast<decltype(&fb_interpret)>(client.resolve("fb_interpret"));
-    if (!executeImmediate || !detach || !interpret)
-        throw failure(QStringLiteral("biblioteca cliente do Firebird incompatível"));
-
-    // The file name goes in the file system's encoding, the rest is ASCII.
-    const QByteArray statement = "CREATE DATABASE '" + QFile::encodeName(path).replace('\'', "''") +
-                                 "' USER '" + quotedSqlText(config.user).toUtf8() + "' PASSWORD '" +
-                                 quotedSqlText(config.password).toUtf8() +
-                                 "' PAGE_SIZE 8192 DEFAULT CHARACTER SET UTF8";
-    ISC_STATUS_ARRAY status{};
-    isc_db_handle database = 0;
-    isc_tr_handle transaction = 0;
-    if (executeImmediate(status, &database, &transaction, 0, statement.constData(), SQL_DIALECT_V6,
-                         nullptr)) {
-        QStringList reasons;
-        const ISC_STATUS* vector = status;
-        char buffer[512];
-        while (interpret(buffer, sizeof buffer, &vector))
-            reasons << QString::fromLocal8Bit(buffer);
-        throw failure(reasons.join(QStringLiteral("; ")));
-    }
-    detach(status, &database);
-#else
-    Q_UNUSED(config);
-    throw failure(QStringLiteral("suporte ao Firebird não incluído nesta compilação"));
-#endif
-}
+namespace {
 
 } // namespace
 
@@ -180,6 +149,8 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
     const QString driver = sqlite ? sqliteDriver : firebirdDriver;
     if (config.path.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Nenhum banco de dados foi informado."));
+    if (!sqlite && !config.administrator && config.user.trimmed().isEmpty())
+        throw ELoginRefused(openFailure(config.path, QStringLiteral("nenhum operador informado.")));
 
     // The lock directory must be in the environment before the client library loads.
     if (!sqlite)
@@ -199,28 +170,74 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
 
     m_connectionName = nextConnectionName();
     try {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
-        db.setDatabaseName(path);
-        if (!sqlite) {
-            db.setUserName(config.user);
-            db.setPassword(config.password);
+        // An operator's Firebird connection cannot make the schema: an owner's does first.
+        if (!sqlite && !config.administrator && config.createWithDemoData) {
+            const QString ownerName = m_connectionName + QStringLiteral("-dono");
+            {
+                QSqlDatabase owner = connect(ownerName, path, true);
+                prepareDemoSchema(owner);
+                owner.close();
+            }
+            QSqlDatabase::removeDatabase(ownerName);
         }
-        if (!db.open())
-            throw EDatabaseError(openFailure(config.path, db.lastError().text()));
+        QSqlDatabase db = connect(m_connectionName, path, config.administrator);
         if (sqlite)
-            registerSqliteFunctions(db);
-        const QStringList tables = tablesOf(db, config.path);
-        // A new demo database, or one left empty by an interrupted first run.
-        if (tables.isEmpty() && config.createWithDemoData)
-            createSchema(db);
-        else
-            requireApplicationTables(tables);
+            registerSqliteFunctions(db, config.user);
+        const QStringList tables = (sqlite || config.administrator) && config.createWithDemoData
+                                       ? prepareDemoSchema(db)
+                                       : tablesOf(db, config.path);
+        requireApplicationTables(db, tables);
+        if (!sqlite && !config.administrator)
+            requireOperator(db);
     } catch (...) {
         close();
         if (created)
             QFile::remove(path);
         throw;
     }
+}
+
+QSqlDatabase TdtmDBGeral::connect(const QString& name, const QString& path,
+                                  bool administrator) const
+{
+    const bool sqlite = m_config.engine == DatabaseConfig::Engine::Sqlite;
+    QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? sqliteDriver : firebirdDriver, name);
+    db.setDatabaseName(path);
+    QString user = m_config.user;
+    if (!sqlite) {
+        if (administrator && (user.isEmpty() || m_config.createWithDemoData))
+            user = embeddedOwner;
+        db.setUserName(user);
+        if (!(administrator && m_config.createWithDemoData))
+            db.setPassword(m_config.password);
+        if (!administrator)
+            db.setConnectOptions(
+                QStringLiteral("ISC_DPB_SQL_ROLE_NAME=%1").arg(Schema::reportRole()));
+    }
+    if (!db.open()) {
+        if (sqlite)
+            raiseSqliteFailure(m_config.path, db.lastError(), db);
+        raiseFirebirdFailure(m_config.path, user, db.lastError());
+    }
+    return db;
+}
+
+QStringList TdtmDBGeral::prepareDemoSchema(QSqlDatabase& db)
+{
+    const QStringList tables = tablesOf(db, m_config.path);
+    try {
+        if (tables.isEmpty())
+            Schema::create(db, true);
+        else if (Schema::version(db) < Schema::currentVersion)
+            Schema::upgrade(db);
+        else
+            return tables;
+    } catch (const EDatabaseError& error) {
+        throw EDatabaseError(
+            QStringLiteral("Não foi possível criar as tabelas do banco de dados '%1': %2")
+                .arg(m_config.path, error.Message()));
+    }
+    return tablesOf(db, m_config.path);
 }
 
 bool TdtmDBGeral::prepareLocalFile(const QString& path) const
@@ -238,7 +255,7 @@ bool TdtmDBGeral::prepareLocalFile(const QString& path) const
             throw refuse(QStringLiteral("não foi possível criar a pasta '%1'.")
                              .arg(QDir::toNativeSeparators(file.absolutePath())));
         if (!sqlite)
-            createFirebirdDatabase(path, m_config);
+            FirebirdDatabaseFile::create(path, embeddedOwner, QString());
         return true;
     }
     // A directory, a device or a pipe is no database; opening a pipe would wait forever.
@@ -251,7 +268,7 @@ bool TdtmDBGeral::prepareLocalFile(const QString& path) const
     return false;
 }
 
-void TdtmDBGeral::requireApplicationTables(const QStringList& tables) const
+void TdtmDBGeral::requireApplicationTables(const QSqlDatabase& db, const QStringList& tables) const
 {
     QStringList missing;
     for (const QString& table : applicationTables)
@@ -261,83 +278,44 @@ void TdtmDBGeral::requireApplicationTables(const QStringList& tables) const
         throw EDatabaseError(openFailure(
             m_config.path, QStringLiteral("não é um banco de dados do KLX (faltam as tabelas %1).")
                                .arg(missing.join(QStringLiteral(", ")))));
-}
-
-void TdtmDBGeral::createSchema(QSqlDatabase& db)
-{
-    const bool sqlite = m_config.engine == DatabaseConfig::Engine::Sqlite;
-    // SQLite takes the definitions and the data in one transaction. Firebird commits
-    // each definition before the data can use it, then loads the data in one.
-    if (sqlite)
-        db.transaction();
+    // Administration opens older databases to upgrade them.
+    if (m_config.administrator)
+        return;
+    int version = 0;
     try {
-        runScript(db, sqlite ? QStringLiteral(":/db/sqlite/schema.sql")
-                             : QStringLiteral(":/db/firebird/schema.sql"));
-        if (!sqlite)
-            db.transaction();
-        runScript(db, QStringLiteral(":/db/demo.sql"));
-        if (!db.commit())
-            throw EDatabaseError(db.lastError().text());
+        version = Schema::version(db);
     } catch (const EDatabaseError& error) {
-        db.rollback();
-        throw EDatabaseError(
-            QStringLiteral("Não foi possível criar as tabelas do banco de dados '%1': %2")
-                .arg(m_config.path, error.Message()));
+        throw EDatabaseError(openFailure(m_config.path, error.Message()));
     }
+    if (version < Schema::currentVersion)
+        throw EDatabaseError(openFailure(
+            m_config.path,
+            QStringLiteral("banco na versão %1; rode klx-admin upgrade.").arg(version)));
 }
 
-void TdtmDBGeral::runScript(QSqlDatabase& db, const QString& resource)
+void TdtmDBGeral::requireOperator(const QSqlDatabase& db) const
 {
-    for (const QString& statement : splitSqlScript(readResource(resource))) {
-        QSqlQuery query(db);
-        if (!query.exec(statement))
-            throw EDatabaseError(QStringLiteral("%1 (em %2: %3)")
-                                     .arg(query.lastError().text(), resource,
-                                          statement.section(QLatin1Char('\n'), 0, 0)));
-    }
-}
-
-QStringList TdtmDBGeral::splitSqlScript(const QString& script)
-{
-    static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QStringList statements;
-    QString terminator = QStringLiteral(";");
-    QString current;
-    const auto finishStatement = [&] {
-        const QString statement = current.trimmed();
-        current.clear();
-        if (statement.isEmpty())
-            return;
-        const auto match = setTerm.match(statement);
-        if (match.hasMatch())
-            terminator = match.captured(1);
-        else
-            statements << statement;
-    };
-
-    // Comments go first: Qt would read ":name" in them as placeholders.
-    const QString text = SqlParameters::withoutComments(script);
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quoted text runs to the next quote; a doubled quote reopens it.
-            qsizetype end = text.indexOf(c, i + 1);
-            end = end < 0 ? size : end + 1;
-            current += text.mid(i, end - i);
-            i = end;
-        } else if (QStringView(text).mid(i).startsWith(terminator)) {
-            finishStatement();
-            i += terminator.size();
-        } else {
-            current += c;
-            ++i;
-        }
-    }
-    finishStatement();
-    return statements;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT TRIM(CURRENT_USER), TRIM(CURRENT_ROLE), "
+                                   "TRIM(MON$OWNER) FROM MON$DATABASE")) ||
+        !query.next())
+        throw EDatabaseError(openFailure(m_config.path, query.lastError().text()));
+    const QString user = query.value(0).toString();
+    const QString role = query.value(1).toString();
+    const QString owner = query.value(2).toString();
+    if (user.compare(embeddedOwner, Qt::CaseInsensitive) == 0 ||
+        user.compare(owner, Qt::CaseInsensitive) == 0)
+        throw ELoginRefused(openFailure(
+            m_config.path, QStringLiteral("%1 é o administrador do banco e não pode ser operador: "
+                                          "entre com um operador cadastrado.")
+                               .arg(user)));
+    if (role.compare(Schema::reportRole(), Qt::CaseInsensitive) != 0)
+        throw ELoginRefused(openFailure(
+            m_config.path,
+            QStringLiteral("o operador %1 não tem o papel %2 neste banco (rode klx-admin "
+                           "operator add %1).")
+                .arg(user, Schema::reportRole())));
 }
 
 void TdtmDBGeral::close()

@@ -26,12 +26,18 @@ struct DatabaseConfig {
     // (or left empty by an interrupted first run). Any other database must exist and hold
     // the application's tables; it is refused, untouched, when it does not.
     bool createWithDemoData = false;
-    QString user = QStringLiteral("SYSDBA");
-    QString password = QStringLiteral("masterkey");
-    // Firebird: the user report queries run as, when given: one that may only read
-    // (db/firebird/report-user.sql grants it). Empty: the user above.
-    QString reportUser;
-    QString reportPassword;
+    // Who connects: the operator. On Firebird the server user of that name with its password,
+    // under the report role (Schema::reportRole()), so that CURRENT_USER names the operator and
+    // the role's grants are all it may do; the embedded engine takes the name without a
+    // password and applies the same rights. On SQLite the operator KLX_OPERADOR() returns on
+    // every connection (none: the view shows no check). SYSDBA and the database's owner are
+    // refused as operators.
+    QString user;
+    QString password;
+    // Connects as the database's owner instead, without the role and with no operator
+    // checks: administration (klx-admin) and test data only. On the embedded engine the user
+    // defaults to SYSDBA.
+    bool administrator = false;
     // Overrides the connection's own dialect (tests run every dialect on one database).
     std::optional<SqlDialect> dialect;
 };
@@ -44,8 +50,14 @@ public:
     ~TdtmDBGeral() override;
 
     // Opens the connection; raises EDatabaseError with a readable reason on failure and
-    // then leaves the database as it found it.
+    // then leaves the database as it found it: EDatabaseUnavailable when it cannot be reached
+    // now (no server, a lock), ELoginRefused when it refuses the user or the operator.
     void open(const DatabaseConfig& config);
+    // The embedded engine reads its lock directory from the environment: unless it names one
+    // already, the user's own. Before the client library loads.
+    static void prepareFirebirdEnvironment();
+    // The operator the connection was opened for (DatabaseConfig::user).
+    QString operatorName() const { return m_config.user; }
     void close();
     bool isOpen() const;
 
@@ -64,14 +76,18 @@ private:
     // Checks a local database file before it is opened; creates a missing demo database's
     // file (and folder). Returns true when it created the file.
     bool prepareLocalFile(const QString& path) const;
-    // Raises EDatabaseError unless the database holds every table of the application.
-    void requireApplicationTables(const QStringList& tables) const;
-    // Loads the schema and demo data into a database that has no tables.
-    void createSchema(QSqlDatabase& db);
-    static void runScript(QSqlDatabase& db, const QString& resource);
-    // The statements of a script: ';' ends one unless "SET TERM" (isql's convention
-    // for PSQL bodies) names another terminator; comments are dropped.
-    static QStringList splitSqlScript(const QString& script);
+    // Opens a connection of the driver to the path as the user (with the report role unless
+    // administrator); raises EDatabaseError on failure.
+    QSqlDatabase connect(const QString& name, const QString& path, bool administrator) const;
+    // On an owner's connection: the demo database's schema made when the file has no tables,
+    // or brought to the current version. Returns the tables it has.
+    QStringList prepareDemoSchema(QSqlDatabase& db);
+    // Raises EDatabaseError unless the database holds every table of the application, at the
+    // current schema version.
+    void requireApplicationTables(const QSqlDatabase& db, const QStringList& tables) const;
+    // Firebird: raises ELoginRefused unless the connection's user may be an operator: not
+    // SYSDBA nor the database's owner, and holding the report role.
+    void requireOperator(const QSqlDatabase& db) const;
 
     DatabaseConfig m_config;
     QString m_connectionName;

@@ -1,5 +1,7 @@
 #include "form/CriteriaSets.h"
 
+#include "base/ProgramState.h"
+
 #include <QSettings>
 #include <QUrl>
 #include <algorithm>
@@ -16,9 +18,15 @@ QString nameOf(const QString& key)
     return QUrl::fromPercentEncoding(key.toLatin1());
 }
 
+// The program's state file, never the configuration.
+class StateSettings : public QSettings {
+public:
+    StateSettings() : QSettings(ProgramState::filePath(), QSettings::IniFormat) {}
+};
+
 QVariantMap readGroup(const QString& group)
 {
-    QSettings settings;
+    StateSettings settings;
     settings.beginGroup(group);
     QVariantMap criteria;
     const QStringList keys = settings.childKeys();
@@ -29,7 +37,7 @@ QVariantMap readGroup(const QString& group)
 
 void writeGroup(const QString& group, const QVariantMap& criteria)
 {
-    QSettings settings;
+    StateSettings settings;
     settings.beginGroup(group);
     settings.remove(QString());
     for (auto it = criteria.cbegin(); it != criteria.cend(); ++it)
@@ -45,7 +53,7 @@ CriteriaSets::CriteriaSets(const QString& screenCode, const QString& operatorCod
 
 QStringList CriteriaSets::names() const
 {
-    QSettings settings;
+    StateSettings settings;
     settings.beginGroup(m_sets);
     QStringList names;
     const QStringList keys = settings.childGroups();
@@ -74,7 +82,7 @@ void CriteriaSets::save(const QString& name, const QVariantMap& criteria)
 
 void CriteriaSets::remove(const QString& name)
 {
-    QSettings settings;
+    StateSettings settings;
     settings.remove(m_sets + QLatin1Char('/') + keyOf(name));
 }
 

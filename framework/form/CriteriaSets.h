@@ -4,9 +4,10 @@
 #include <QStringList>
 #include <QVariantMap>
 
-// A screen's criteria kept in the user's settings (QSettings: ~/.config/klx/klx.ini), per
-// operator: sets saved under a name, and the criteria of the last report run. A set is a map
-// of criterion names to plain values (texts and numbers); what they mean is the screen's.
+// A screen's criteria kept in the program's state file (ProgramState), never in the
+// configuration, per operator: sets saved under a name, and the criteria of the last report
+// run. A set is a map of criterion names to plain values (texts and numbers); what they mean
+// is the screen's.
 class CriteriaSets {
 public:
     CriteriaSets(const QString& screenCode, const QString& operatorCode);

@@ -7,6 +7,7 @@
 #include "controls/TMaskEdit.h"
 #include "data/LoginContext.h"
 #include "data/TParams.h"
+#include "data/dtmDBGeral.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
@@ -71,6 +72,39 @@ QPoint clickPoint(QAbstractButton* button)
     else
         return button->rect().center();
     return button->style()->subElementRect(element, &option, button).center();
+}
+
+// Runs a statement of the case's test data. The operator's Firebird connection may only read:
+// the statement runs as the database's owner (SYSDBA; on a server with the password in
+// KLX_SYSDBA_PASSWORD) on a connection of its own.
+void runAsOwner(const QString& sql)
+{
+    const QSqlDatabase operatorConnection = dtmDBGeral->database();
+    if (operatorConnection.driverName() != QLatin1String("QIBASE")) {
+        QSqlQuery query(operatorConnection);
+        if (!query.exec(sql))
+            throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
+        return;
+    }
+    const QString name = QStringLiteral("scenario-owner");
+    QString error;
+    {
+        QSqlDatabase owner = QSqlDatabase::cloneDatabase(operatorConnection, name);
+        owner.setUserName(QStringLiteral("SYSDBA"));
+        owner.setPassword(qEnvironmentVariable("KLX_SYSDBA_PASSWORD"));
+        owner.setConnectOptions();
+        if (owner.open()) {
+            QSqlQuery query(owner);
+            if (!query.exec(sql))
+                error = query.lastError().text();
+        } else {
+            error = owner.lastError().text();
+        }
+        owner.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        throw Exception(QStringLiteral("sql falhou: %1").arg(error));
 }
 
 } // namespace
@@ -235,9 +269,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         }
         LoginContext::Login(branch, operatorCode);
     } else if (verb == QLatin1String("sql")) {
-        QSqlQuery query(dtmDBGeral->database());
-        if (!query.exec(args.first()))
-            throw Exception(QStringLiteral("sql falhou: %1").arg(query.lastError().text()));
+        runAsOwner(args.first());
     } else if (verb == QLatin1String("db")) {
         m_session.faults().armQuery();
     } else if (verb == QLatin1String("fail")) {

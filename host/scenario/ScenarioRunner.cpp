@@ -89,7 +89,8 @@ int ScenarioRunner::runFiles(const QStringList& args)
     QString server;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--dialect") || args.at(i) == QLatin1String("--db") ||
-            args.at(i) == QLatin1String("--server")) {
+            args.at(i) == QLatin1String("--server") ||
+            args.at(i) == QLatin1String("--password-file")) {
             if (i + 1 >= args.size()) {
                 print(QStringLiteral("klx-scenario: %1 precisa de um valor").arg(args.at(i)));
                 return 2;
@@ -105,7 +106,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
     }
     if (files.isEmpty()) {
         print(QStringLiteral("uso: klx-scenario [--dialect oracle|mssql|ib] [--db sqlite|firebird] "
-                             "[--server HOST/PORTA] ARQUIVO..."));
+                             "[--server HOST/PORTA --password-file ARQUIVO] ARQUIVO..."));
         return 2;
     }
 
@@ -134,6 +135,7 @@ int ScenarioRunner::runFiles(const QStringList& args)
         DatabaseConfig config = options.database;
         config.path = templatePath;
         config.createWithDemoData = true;
+        config.administrator = true;
         database.open(config);
         database.close();
     } catch (const Exception& e) {
@@ -257,8 +259,11 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         const QString opened = server.isEmpty() ? databasePath
                                                 : server + QLatin1Char(':') +
                                                       QFileInfo(databasePath).absoluteFilePath();
+        // Every case logs in as ADM first; on a server with ADM's password.
         HostOptions options =
-            HostOptions::parse(optionArgs << QStringLiteral("--database") << opened);
+            HostOptions::parse(optionArgs << QStringLiteral("--database") << opened
+                                          << QStringLiteral("--operator") << QStringLiteral("ADM"));
+        options.requirePassword(false);
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
         HostSession session(options);
         session.mainWindow().show();

@@ -15,6 +15,7 @@ inline void createDemoDatabase(const QString& path,
     config.engine = engine;
     config.path = path;
     config.createWithDemoData = true;
+    config.administrator = true;
     module.open(config);
 }
 
@@ -28,6 +29,7 @@ public:
         DatabaseConfig config;
         config.path = dir.filePath(QStringLiteral("demo.sqlite"));
         config.createWithDemoData = true;
+        config.user = QStringLiteral("ADM");
         database.open(config);
         LoginContext::SetBranch(QStringLiteral("01"));
         LoginContext::SetOperator(QStringLiteral("ADM"));

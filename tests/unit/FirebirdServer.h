@@ -40,6 +40,17 @@ inline QString unavailable()
     return QString();
 }
 
+// The password of a test operator (ADM, OPER) on the server: the file the tests' set-up
+// (tests/server/operators-setup.sh) wrote.
+inline QString passwordOf(const QString& operatorCode)
+{
+    QFile file(qEnvironmentVariable("KLX_TEST_PASSWORDS") + QLatin1Char('/') + operatorCode +
+               QStringLiteral(".pw"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
 // The server's name for a local file.
 inline QString pathOn(const QString& file)
 {
@@ -47,8 +58,10 @@ inline QString pathOn(const QString& file)
 }
 
 // A fresh demo database in the folder, made by the embedded engine and then opened through
-// the server as SYSDBA (the server reads the file by its path on this machine).
-inline std::unique_ptr<TdtmDBGeral> openDemo(const QTemporaryDir& dir, const QString& name)
+// the server (which reads the file by its path on this machine) as the operator, or as its
+// owner SYSDBA when none is given (test data, sequences).
+inline std::unique_ptr<TdtmDBGeral> openDemo(const QTemporaryDir& dir, const QString& name,
+                                             const QString& operatorCode = QString())
 {
     const QString file = dir.filePath(name);
     {
@@ -57,6 +70,7 @@ inline std::unique_ptr<TdtmDBGeral> openDemo(const QTemporaryDir& dir, const QSt
         config.engine = DatabaseConfig::Engine::Firebird;
         config.path = dir.filePath(QStringLiteral("embedded-") + name);
         config.createWithDemoData = true;
+        config.administrator = true;
         embedded.open(config);
         embedded.close();
         QFile::copy(config.path, file);
@@ -65,6 +79,14 @@ inline std::unique_ptr<TdtmDBGeral> openDemo(const QTemporaryDir& dir, const QSt
     DatabaseConfig config;
     config.engine = DatabaseConfig::Engine::Firebird;
     config.path = pathOn(file);
+    if (operatorCode.isEmpty()) {
+        config.administrator = true;
+        config.user = QStringLiteral("SYSDBA");
+        config.password = qEnvironmentVariable("KLX_SYSDBA_PASSWORD");
+    } else {
+        config.user = operatorCode;
+        config.password = passwordOf(operatorCode);
+    }
     module->open(config);
     return module;
 }

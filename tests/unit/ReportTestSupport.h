@@ -149,6 +149,7 @@ inline std::unique_ptr<TdtmDBGeral> openFirebird(const QTemporaryDir& dir)
     config.engine = DatabaseConfig::Engine::Firebird;
     config.path = dir.filePath(QStringLiteral("demo.fdb"));
     config.createWithDemoData = true;
+    config.user = QStringLiteral("ADM");
     module->open(config);
     return module;
 }
@@ -159,6 +160,7 @@ inline std::unique_ptr<TdtmDBGeral> openSqlite(const QString& path)
     DatabaseConfig config;
     config.path = path;
     config.createWithDemoData = true;
+    config.user = QStringLiteral("ADM");
     module->open(config);
     return module;
 }

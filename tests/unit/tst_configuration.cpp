@@ -80,7 +80,7 @@ private slots:
     void configuredDatabaseThatIsMissingIsRefused()
     {
         write("etc/klx.ini", "[database]\npath=" + path("digitado-errado.sqlite") + "\n");
-        const Result result = klx({"report", "--params"});
+        const Result result = klx({"report", "--params", "--operator", "ADM"});
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(path("digitado-errado.sqlite") + "': o arquivo não existe"),
                  qPrintable(result.err));
@@ -172,6 +172,7 @@ private:
         return ProgramRun::run(QStringLiteral("klx"), args,
                                {{QStringLiteral("XDG_CONFIG_HOME"), path("config")},
                                 {QStringLiteral("XDG_DATA_HOME"), path("data")},
+                                {QStringLiteral("XDG_STATE_HOME"), path("state")},
                                 {QStringLiteral("KLX_SYSTEM_CONFIG"), path("etc/klx.ini")},
                                 {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}});
     }
@@ -179,7 +180,7 @@ private:
     // The parameters "klx report" would bind with the settings in force.
     QJsonObject reportParams(const QStringList& args = {})
     {
-        const Result result = klx(QStringList{"report", "--params"} + args);
+        const Result result = klx(QStringList{"report", "--params", "--operator", "ADM"} + args);
         if (result.code != 0)
             qWarning("klx report --params: %d %s", result.code, qPrintable(result.err));
         return QJsonDocument::fromJson(result.out.toUtf8()).object();

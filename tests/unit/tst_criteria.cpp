@@ -13,6 +13,8 @@
 #include "report/engine/ReportCatalog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
+#include "base/ProgramState.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QInputDialog>
@@ -114,8 +116,8 @@ private:
 
 void TestCriteria::initTestCase()
 {
-    // The user's settings go to a folder of the test's own.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    // The program's state goes to a folder of the test's own.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_config.path()));
     QCoreApplication::setApplicationName(QStringLiteral("klx"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("klx"));
     QSettings::setDefaultFormat(QSettings::IniFormat);
@@ -123,7 +125,7 @@ void TestCriteria::initTestCase()
 
 void TestCriteria::init()
 {
-    QSettings().clear();
+    QFile::remove(ProgramState::filePath());
     m_host = std::make_unique<ScreenHost>();
     reopen();
     QVERIFY(m_form);

@@ -711,6 +711,7 @@ private slots:
                                 ? DatabaseConfig::Engine::Sqlite
                                 : DatabaseConfig::Engine::Firebird;
             config.path = path;
+            config.administrator = true;
             module.open(config);
             summaries << run(module.database(), summary);
         }
@@ -740,6 +741,8 @@ private:
             config.engine = DatabaseConfig::Engine::Firebird;
             config.path = m_dir.filePath("demo.fdb");
             config.createWithDemoData = true;
+            // The tests write their fixtures: the database's owner.
+            config.administrator = true;
             m_firebird->open(config);
         }
         return m_firebird.get();

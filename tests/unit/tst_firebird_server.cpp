@@ -22,9 +22,6 @@ using namespace ReportTest;
 
 namespace {
 
-constexpr const char* reportUser = "KLX_RELATORIO";
-constexpr const char* reportPassword = "relatorio";
-
 void exec(const QSqlDatabase& db, const QString& sql)
 {
     QSqlQuery query(db);
@@ -39,19 +36,6 @@ qint64 sequenceValue(const QSqlDatabase& db)
         !query.next())
         throw EDatabaseError(query.lastError().text());
     return query.value(0).toLongLong();
-}
-
-// The statements of db/firebird/report-user.sql.
-QStringList reportUserGrants()
-{
-    QFile file(QStringLiteral(KLX_SOURCE_DIR "/db/firebird/report-user.sql"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList statements;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
-        if (line.startsWith(QStringLiteral("GRANT ")))
-            statements << line.trimmed().chopped(1);
-    return statements;
 }
 
 // Forwards TCP connections from a port of its own to the server, in a thread of its own. Once
@@ -156,64 +140,31 @@ private slots:
         const QString ini = m_dir.filePath(QStringLiteral("servidor.ini"));
         QFile file(ini);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("[database]\nengine=firebird\npath=%1\nuser=SYSDBA\n"
-                                  "password=masterkey\n")
-                       .arg(FirebirdServer::pathOn(local))
+        file.write(QStringLiteral("[database]\nengine=firebird\npath=%1\nuser=ADM\n"
+                                  "password=%2\n")
+                       .arg(FirebirdServer::pathOn(local), FirebirdServer::passwordOf("ADM"))
                        .toUtf8());
         file.close();
+        // A password that others may read is refused, naming the file and the fix.
+        const QString overTcp = m_dir.filePath(QStringLiteral("servidor.csv"));
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const ProgramRun::Result exposed = ProgramRun::run(
+            QStringLiteral("klx"), {"report", "--config", ini, "--output", overTcp});
+        QCOMPARE(exposed.code, 2);
+        QVERIFY2(exposed.err.contains(QStringLiteral("corrija com: chmod 600 %1").arg(ini)),
+                 qPrintable(exposed.err));
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         const QString sqlite = m_dir.filePath(QStringLiteral("demo.sqlite"));
         createDemoDatabase(sqlite);
         const QStringList criteria{"--report",      "2",         "--emission-from", "01/01/2026",
                                    "--emission-to", "31/03/2026"};
-        const QString overTcp = m_dir.filePath(QStringLiteral("servidor.csv"));
         const QString embedded = m_dir.filePath(QStringLiteral("sqlite.csv"));
         QCOMPARE(klx(QStringList{"--config", ini, "--output", overTcp} + criteria), 0);
-        QCOMPARE(klx(QStringList{"--database", sqlite, "--output", embedded} + criteria), 0);
+        QCOMPARE(klx(QStringList{"--database", sqlite, "--operator", "ADM", "--output", embedded} +
+                     criteria),
+                 0);
         QCOMPARE(contents(overTcp), contents(embedded));
         QVERIFY(contents(overTcp).count('\n') > 20);
-    }
-
-    // With database/report_user set, report queries run as a user that may only read: a
-    // procedure that advances a sequence is out of its reach, and ordinary reports run.
-    void reportsRunAsAUserThatOnlyReads()
-    {
-        const QStringList grants = reportUserGrants();
-        QVERIFY(grants.size() >= 9);
-        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("leitura.fdb"));
-        const QSqlDatabase db = admin->database();
-        exec(db, QStringLiteral("CREATE OR ALTER USER %1 PASSWORD '%2'")
-                     .arg(QLatin1String(reportUser), QLatin1String(reportPassword)));
-        exec(db, QStringLiteral("CREATE SEQUENCE SEQ_TESTE"));
-        exec(db, QStringLiteral("CREATE PROCEDURE AVANCA RETURNS (NRCHEQUE BIGINT) AS BEGIN "
-                                "NRCHEQUE = GEN_ID(SEQ_TESTE, 1000); SUSPEND; END"));
-        for (const QString& grant : grants)
-            exec(db, grant);
-
-        TdtmDBGeral reader;
-        DatabaseConfig config = admin->config();
-        config.reportUser = QLatin1String(reportUser);
-        config.reportPassword = QLatin1String(reportPassword);
-        reader.open(config);
-        Criteria all;
-        all.emissionFrom = all.emissionTo = std::nullopt;
-        const WholeReport asReader = run(definition(2), all, reader);
-        QVERIFY(asReader.rows.size() > 20);
-        QCOMPARE(asReader.rows, run(definition(2), all, *admin).rows);
-
-        const ReportDefinition advancing = ReportDefinition::parse(
-            QStringLiteral("title: Avança\nsql:\n  SELECT NRCHEQUE FROM AVANCA\n"),
-            QStringLiteral("avanca.rpt"));
-        try {
-            run(advancing, all, reader);
-            QFAIL("the report user ran a procedure that advances a sequence");
-        } catch (const EDatabaseError& e) {
-            QVERIFY2(e.Message().contains(QStringLiteral("no permission")),
-                     qPrintable(e.Message()));
-        }
-        QCOMPARE(sequenceValue(db), 0);
-        // The same definition as SYSDBA would have advanced it for good: the user is what stops it.
-        run(advancing, all, *admin);
-        QCOMPARE(sequenceValue(db), 1000);
     }
 
     // A report's SELECT that would advance a sequence is refused before it runs, whoever runs
@@ -272,6 +223,8 @@ private slots:
         DatabaseConfig config;
         config.engine = DatabaseConfig::Engine::Firebird;
         config.path = QStringLiteral("127.0.0.1/%1:%2").arg(proxy.port()).arg(local);
+        config.user = QStringLiteral("ADM");
+        config.password = FirebirdServer::passwordOf(QStringLiteral("ADM"));
         module.open(config);
         Criteria all;
         all.emissionFrom = all.emissionTo = std::nullopt;
@@ -291,7 +244,8 @@ private slots:
     // A server that stopped after the screen opened is named when a report starts.
     void serverStoppedBeforeTheReport()
     {
-        const auto admin = FirebirdServer::openDemo(m_dir, QStringLiteral("parado.fdb"));
+        const auto admin =
+            FirebirdServer::openDemo(m_dir, QStringLiteral("parado.fdb"), QStringLiteral("ADM"));
         VanishingServer proxy(testServer(), std::numeric_limits<qint64>::max());
         TdtmDBGeral module;
         DatabaseConfig config = admin->config();
@@ -319,11 +273,13 @@ private slots:
         QVERIFY(unused.listen(QHostAddress::LocalHost));
         const quint16 port = unused.serverPort();
         unused.close();
-        const ProgramRun::Result result = ProgramRun::run(
-            QStringLiteral("klx"), {"report", "--db", "firebird", "--database",
-                                    QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port),
-                                    "--output", m_dir.filePath(QStringLiteral("nada.pdf"))});
-        QCOMPARE(result.code, 1);
+        const ProgramRun::Result result =
+            ProgramRun::run(QStringLiteral("klx"),
+                            {"report", "--db", "firebird", "--operator", "OPER", "--database",
+                             QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(port), "--output",
+                             m_dir.filePath(QStringLiteral("nada.pdf"))},
+                            {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
+        QCOMPARE(result.code, 3);
         QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "
                                                     "Firebird 127.0.0.1, porta %1: conexão "
                                                     "recusada")

@@ -257,6 +257,7 @@ private slots:
         TdtmDBGeral module;
         DatabaseConfig config;
         config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        config.user = QStringLiteral("ADM");
         module.open(config);
         ReportJob::Request request;
         request.definition = ReportDefinition::parse(
@@ -328,7 +329,8 @@ private:
     QStringList argumentsFor(QStringList args, const QString& database) const
     {
         args.prepend(QStringLiteral("report"));
-        args << QStringLiteral("--reports") << m_reports << QStringLiteral("--database")
+        args << QStringLiteral("--reports") << m_reports << QStringLiteral("--operator")
+             << QStringLiteral("ADM") << QStringLiteral("--database")
              << (database.isEmpty() ? m_dir.filePath(QStringLiteral("demo.sqlite")) : database);
         return args;
     }

@@ -568,7 +568,14 @@ private slots:
             QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
         QTemporaryDir dir;
         auto fb = openFirebird(dir);
-        prepareAuditData(fb->database());
+        {
+            // The operator may only read: the data goes in as the database's owner.
+            TdtmDBGeral owner;
+            DatabaseConfig config = fb->config();
+            config.administrator = true;
+            owner.open(config);
+            prepareAuditData(owner.database());
+        }
         Criteria criteria;
         criteria.accounts = QStringLiteral("001,002");
         QCOMPARE(textsOf(run(definition(4), criteria, *fb)), auditExpectation());
@@ -739,7 +746,8 @@ private:
             m_serverTried = true;
             const QString reason = FirebirdServer::unavailable();
             if (reason.isEmpty())
-                m_server = FirebirdServer::openDemo(m_dir, QStringLiteral("server-demo.fdb"));
+                m_server = FirebirdServer::openDemo(m_dir, QStringLiteral("server-demo.fdb"),
+                                                    QStringLiteral("ADM"));
             else
                 m_unavailable.insert(target, reason);
         }

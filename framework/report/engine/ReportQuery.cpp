@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 #include "report/engine/ReportProgress.h"
@@ -55,17 +56,13 @@ public:
             // A server that stopped since the screen opened is named at once.
             if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
                 FirebirdAddress::requireReachable(*server, serverAnswerMs);
-            if (!source.user.isEmpty()) {
-                m_db.setUserName(source.user);
-                m_db.setPassword(source.password);
-            }
         }
         if (!m_db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
                                                 "relatório: %1")
                                      .arg(m_db.lastError().text()));
         if (sqlite) {
-            registerSqliteFunctions(m_db);
+            registerSqliteFunctions(m_db, source.operatorName);
             QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
             sqlite3_progress_handler(sqliteHandle(m_db), 4000, sqliteProgress, &progress);
         } else if (!m_db.transaction()) {
@@ -104,16 +101,16 @@ QString companyKey(const QVariant& value)
 
 // The companies the operator may see (OPEREMPR), read on the report's own connection.
 QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
-                                const std::function<EDatabaseError(const QSqlError&)>& failure)
+                                const std::function<void(const QSqlError&)>& fail)
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QStringLiteral("SELECT CDEMPRESA FROM OPEREMPR "
                                       "WHERE CDOPERADOR = CAST(:OPERADOR AS VARCHAR(255))")))
-        throw failure(query.lastError());
+        fail(query.lastError());
     query.bindValue(QStringLiteral(":OPERADOR"), operatorCode.toString());
     if (!query.exec())
-        throw failure(query.lastError());
+        fail(query.lastError());
     QSet<QString> companies;
     while (query.next())
         companies.insert(companyKey(query.value(0)));
@@ -124,9 +121,7 @@ QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
 
 ReportQuery::Source ReportQuery::sourceOf(const TdtmDBGeral& module)
 {
-    const DatabaseConfig& config = module.config();
-    return {module.database().connectionName(), config.engine, config.reportUser,
-            config.reportPassword};
+    return {module.database().connectionName(), module.config().engine, module.operatorName()};
 }
 
 ReportQuery::Source ReportQuery::sharedSource()
@@ -215,21 +210,27 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    const auto failure = [&](const QSqlError& error) {
+    // Raises the error a database failure means, with the file's name.
+    const auto fail = [&](const QSqlError& error) {
         progress.checkCancel();
         const QString reason = DatabaseFaults::reason(error, connection.db());
+        if (const QString object = FirebirdErrors::readRefused(error); !object.isEmpty())
+            throw ELoginRefused(
+                QStringLiteral("%1: o servidor recusou a leitura de %2 ao operador %3: um "
+                               "relatório lê os cheques por CHEQUE_OPERADOR.")
+                    .arg(fileName, object, source.operatorName));
         if (DatabaseFaults::connectionLost(error, connection.db()))
-            return EDatabaseError(
+            throw EDatabaseUnavailable(
                 QStringLiteral("%1: durante o relatório, %2").arg(fileName, reason));
-        return EDatabaseError(
+        throw EDatabaseError(
             QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, reason));
     };
     if (!query.prepare(sql))
-        throw failure(query.lastError());
+        fail(query.lastError());
     for (const QString& name : ReportDefinition::declaredParameters(sql))
         query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
     if (!query.exec())
-        throw failure(query.lastError());
+        fail(query.lastError());
 
     const QSqlRecord record = query.record();
     // Whatever its text says, a report whose rows carry a company shows only the operator's
@@ -239,7 +240,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     const QString operatorCode = values.value(QStringLiteral("P_CDOPERADOR")).toString();
     QSet<QString> allowed;
     if (companyPosition >= 0)
-        allowed = operatorCompanies(connection.db(), operatorCode, failure);
+        allowed = operatorCompanies(connection.db(), operatorCode, fail);
     const qsizetype count = fields.size();
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
@@ -291,7 +292,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         }
     }
     if (query.lastError().isValid())
-        throw failure(query.lastError());
+        fail(query.lastError());
     progress.checkCancel();
     read += static_cast<int>(batch.size());
     if (!batch.isEmpty())

@@ -15,16 +15,16 @@ class ReportProgress;
 // transaction that is rolled back).
 class ReportQuery {
 public:
-    // The open connection to clone, by name, and the engine behind it; on Firebird, the
-    // user the query runs as instead of the connection's own (empty: the same).
+    // The open connection to clone, by name, and the engine behind it; the clone connects as
+    // the same user (on Firebird with the same role), and on SQLite its KLX_OPERADOR() is
+    // the operator.
     struct Source {
         QString connectionName;
         DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
-        QString user{};
-        QString password{};
+        QString operatorName{};
     };
 
-    // A data module's connection, with its report user; the shared data module's.
+    // A data module's connection and operator; the shared data module's.
     static Source sourceOf(const TdtmDBGeral& module);
     static Source sharedSource();
     // The database file of the source (its name as the driver has it); from any thread.
@@ -49,7 +49,8 @@ public:
     // Runs the definition's SQL for the source's engine with the values by parameter name
     // (a declared name without a value gets NULL), handing the rows to the reader. Raises an
     // Exception naming the file on a bad text or a database error (also one after some
-    // rows), ReportProgress::Cancelled when asked to stop.
+    // rows; ELoginRefused when the server refuses the operator a read, EDatabaseUnavailable
+    // when the connection is lost), ReportProgress::Cancelled when asked to stop.
     static void read(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
                      const Source& source, ReportProgress& progress, Reader& reader);
 

@@ -13,13 +13,14 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <exception>
 #include <limits>
 
 namespace {
 
-// What the worker hands back.
+// What the worker hands back: the error it raised, of its own type.
 struct Outcome {
-    QString error;
+    std::exception_ptr error;
     bool cancelled = false;
 };
 
@@ -83,12 +84,13 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
             work(progress);
         } catch (const ReportProgress::Cancelled&) {
             outcome->cancelled = true;
-        } catch (const Exception& e) {
-            outcome->error = e.Message();
+        } catch (const Exception&) {
+            outcome->error = std::current_exception();
         } catch (const std::exception& e) {
-            outcome->error = QString::fromLocal8Bit(e.what());
+            outcome->error = std::make_exception_ptr(Exception(QString::fromLocal8Bit(e.what())));
         } catch (...) {
-            outcome->error = QStringLiteral("Erro desconhecido ao gerar o relatório.");
+            outcome->error = std::make_exception_ptr(
+                Exception(QStringLiteral("Erro desconhecido ao gerar o relatório.")));
         }
     });
 
@@ -108,8 +110,8 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
         future.cancel();
     future.waitForFinished();
 
-    if (!outcome->error.isEmpty())
-        throw Exception(outcome->error);
+    if (outcome->error)
+        std::rethrow_exception(outcome->error);
     // A run that finished as Cancel was pressed keeps its result.
     return !outcome->cancelled;
 }

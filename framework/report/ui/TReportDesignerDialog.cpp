@@ -225,11 +225,17 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
-    const std::shared_ptr<const ReportPages> pages =
-        ReportJob::run(request, host.DialogParent(), !headless);
+    m_lastRun = {};
+    std::shared_ptr<const ReportPages> pages;
+    try {
+        pages = ReportJob::run(request, host.DialogParent(), !headless);
+    } catch (...) {
+        m_lastRun.error = std::current_exception();
+        throw;
+    }
     if (!pages)
         return false;
-    m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
+    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr};
     if (pages->rowCount() == 0 && !headless) {
         Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
         return false;

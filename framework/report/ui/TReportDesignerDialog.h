@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QObject>
 #include <QVariant>
+#include <exception>
 #include <memory>
 
 class ReportHost;
@@ -47,11 +48,13 @@ public:
     void SetOutputFile(const QString& path) { m_outputFile = path; }
     // What a CSV holds besides the rows: for headless runs, and as the save dialog's choice.
     void SetCsvOptions(const ReportOutput::Options& options) { m_csv = options; }
-    // What the last run that laid out pages produced.
+    // What the last run that laid out pages produced; the error the last run raised (shown
+    // to the user as any other), of its own type, for a caller that tells errors apart.
     struct RunResult {
         QString file;
         int rows = 0;
         int pages = 0;
+        std::exception_ptr error;
     };
     const RunResult& LastRun() const { return m_lastRun; }
 

@@ -1,0 +1,30 @@
+-- What version 2 of the Firebird schema adds to version 1 (the tables and routines of
+-- schema.sql): the schema version, the operator's view of the checks and the report role.
+-- A new database runs it after schema.sql; klx-admin upgrade runs it on a version 1 one.
+--
+-- The operator is the server user (CURRENT_USER). The view keeps the checks of the companies
+-- OPEREMPR gives that user, and holds the rights on CHEQUE and OPEREMPR itself: the role that
+-- every operator connects with may read the view, the lookup tables and the routines the
+-- queries call, and nothing else (no CHEQUE, no sequence, no write).
+
+CREATE TABLE KLX_VERSAO (VERSAO INTEGER NOT NULL);
+INSERT INTO KLX_VERSAO (VERSAO) VALUES (2);
+
+CREATE VIEW CHEQUE_OPERADOR AS
+    SELECT C.* FROM CHEQUE C
+    WHERE C.CDEMPRESA IN (SELECT O.CDEMPRESA FROM OPEREMPR O WHERE O.CDOPERADOR = CURRENT_USER);
+GRANT SELECT ON CHEQUE TO VIEW CHEQUE_OPERADOR;
+GRANT SELECT ON OPEREMPR TO VIEW CHEQUE_OPERADOR;
+
+CREATE ROLE KLX_RELATORIO;
+GRANT SELECT ON CHEQUE_OPERADOR TO ROLE KLX_RELATORIO;
+GRANT SELECT ON EMPRESA TO ROLE KLX_RELATORIO;
+GRANT SELECT ON BANCO TO ROLE KLX_RELATORIO;
+GRANT SELECT ON CONTCORR TO ROLE KLX_RELATORIO;
+GRANT SELECT ON FILIAL TO ROLE KLX_RELATORIO;
+GRANT SELECT ON OPERADOR TO ROLE KLX_RELATORIO;
+GRANT SELECT ON OPEREMPR TO ROLE KLX_RELATORIO;
+GRANT SELECT ON KLX_VERSAO TO ROLE KLX_RELATORIO;
+GRANT EXECUTE ON PROCEDURE PARAM TO ROLE KLX_RELATORIO;
+GRANT EXECUTE ON PROCEDURE CODES TO ROLE KLX_RELATORIO;
+GRANT EXECUTE ON FUNCTION INSTR TO ROLE KLX_RELATORIO;

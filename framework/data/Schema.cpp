@@ -1,0 +1,235 @@
+#include "data/Schema.h"
+
+#include "base/Exceptions.h"
+#include "data/SqlParameters.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString readResource(const QString& name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(QStringLiteral("Script de banco de dados ausente: %1").arg(name));
+    return QString::fromUtf8(file.readAll());
+}
+
+QString scriptOf(const QSqlDatabase& db, const QString& name)
+{
+    return QStringLiteral(":/db/%1/%2").arg(Schema::isFirebird(db) ? "firebird" : "sqlite", name);
+}
+
+void exec(QSqlDatabase& db, const QString& statement, const QString& where)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        throw EDatabaseError(
+            QStringLiteral("%1 (em %2: %3)")
+                .arg(query.lastError().text(), where, statement.section(QLatin1Char('\n'), 0, 0)));
+}
+
+void runStatements(QSqlDatabase& db, const QStringList& statements, const QString& where)
+{
+    for (const QString& statement : statements)
+        exec(db, statement, where);
+}
+
+void runScript(QSqlDatabase& db, const QString& resource)
+{
+    runStatements(db, Schema::splitSqlScript(readResource(resource)), resource);
+}
+
+// Runs the work in one transaction, committed at the end or rolled back on failure.
+template <class Work> void inTransaction(QSqlDatabase& db, Work work)
+{
+    if (!db.transaction())
+        throw EDatabaseError(db.lastError().text());
+    try {
+        work();
+        if (!db.commit())
+            throw EDatabaseError(db.lastError().text());
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+bool hasTable(const QSqlDatabase& db, const QString& table)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    const QString sql =
+        Schema::isFirebird(db)
+            ? QStringLiteral("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = '%1'")
+            : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '%1'");
+    if (!query.exec(sql.arg(table)))
+        throw EDatabaseError(query.lastError().text());
+    return query.next();
+}
+
+bool hasProcedure(const QSqlDatabase& db, const QString& name)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT 1 FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = '%1'")
+                        .arg(name)))
+        throw EDatabaseError(query.lastError().text());
+    return query.next();
+}
+
+bool isInsert(const QString& statement)
+{
+    return statement.startsWith(QLatin1String("INSERT"), Qt::CaseInsensitive);
+}
+
+// Version 2 over version 1. Firebird cannot use in a transaction what that transaction
+// defined: the definitions go in one transaction, then the version row and the operators'
+// role in another. Definitions committed without their version row (the second transaction
+// failed) are found by the version table and not made again.
+void addVersion2(QSqlDatabase& db)
+{
+    const QString resource = scriptOf(db, QStringLiteral("version-2.sql"));
+    const QStringList statements = Schema::splitSqlScript(readResource(resource));
+    QStringList definitions;
+    QStringList rows;
+    for (const QString& statement : statements)
+        (isInsert(statement) ? rows : definitions) << statement;
+    const bool firebird = Schema::isFirebird(db);
+    if (!firebird) {
+        inTransaction(db, [&] { runStatements(db, statements, resource); });
+        return;
+    }
+    if (!hasTable(db, QStringLiteral("KLX_VERSAO"))) {
+        // A database made before the procedure CODES lacks it; the view's queries call it.
+        if (!hasProcedure(db, QStringLiteral("CODES"))) {
+            const QString schema = QStringLiteral(":/db/firebird/schema.sql");
+            for (const QString& statement : Schema::splitSqlScript(readResource(schema)))
+                if (statement.startsWith(QLatin1String("CREATE PROCEDURE CODES")))
+                    definitions.prepend(statement);
+        }
+        inTransaction(db, [&] { runStatements(db, definitions, resource); });
+    }
+    inTransaction(db, [&] {
+        exec(db, QStringLiteral("DELETE FROM KLX_VERSAO"), resource);
+        runStatements(db, rows, resource);
+        Schema::grantReportRoleToOperators(db);
+    });
+}
+
+} // namespace
+
+namespace Schema {
+
+QString reportRole()
+{
+    return QStringLiteral("KLX_RELATORIO");
+}
+
+bool isFirebird(const QSqlDatabase& db)
+{
+    return db.driverName() == QLatin1String("QIBASE");
+}
+
+int version(const QSqlDatabase& db)
+{
+    if (!hasTable(db, QStringLiteral("KLX_VERSAO")))
+        return 1;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT MAX(VERSAO) FROM KLX_VERSAO")))
+        throw EDatabaseError(query.lastError().text());
+    const int found = query.next() ? query.value(0).toInt() : 0;
+    return found > 0 ? found : 1;
+}
+
+void create(QSqlDatabase& db, bool withDemoData)
+{
+    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
+    const QString demo = QStringLiteral(":/db/demo.sql");
+    if (!isFirebird(db)) {
+        inTransaction(db, [&] {
+            runScript(db, schema);
+            runScript(db, scriptOf(db, QStringLiteral("version-2.sql")));
+            if (withDemoData)
+                runScript(db, demo);
+        });
+        return;
+    }
+    // Firebird commits each definition before anything can use it.
+    runScript(db, schema);
+    addVersion2(db);
+    if (withDemoData)
+        inTransaction(db, [&] {
+            runScript(db, demo);
+            grantReportRoleToOperators(db);
+        });
+}
+
+int upgrade(QSqlDatabase& db)
+{
+    const int before = version(db);
+    if (before < 2)
+        addVersion2(db);
+    return before;
+}
+
+void grantReportRoleToOperators(QSqlDatabase& db)
+{
+    // GRANT takes no parameter: each name goes into the statement, quoted as a name.
+    exec(db,
+         QStringLiteral("EXECUTE BLOCK AS DECLARE NOME VARCHAR(40); BEGIN "
+                        "FOR SELECT TRIM(CDOPERADOR) FROM OPERADOR INTO NOME DO "
+                        "EXECUTE STATEMENT 'GRANT %1 TO USER \"' || REPLACE(NOME, '\"', '\"\"') "
+                        "|| '\"'; END")
+             .arg(reportRole()),
+         QStringLiteral("GRANT %1").arg(reportRole()));
+}
+
+QStringList splitSqlScript(const QString& script)
+{
+    static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QStringList statements;
+    QString terminator = QStringLiteral(";");
+    QString current;
+    const auto finishStatement = [&] {
+        const QString statement = current.trimmed();
+        current.clear();
+        if (statement.isEmpty())
+            return;
+        const auto match = setTerm.match(statement);
+        if (match.hasMatch())
+            terminator = match.captured(1);
+        else
+            statements << statement;
+    };
+
+    // Comments go first: Qt would read ":name" in them as placeholders.
+    const QString text = SqlParameters::withoutComments(script);
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // Quoted text runs to the next quote; a doubled quote reopens it.
+            qsizetype end = text.indexOf(c, i + 1);
+            end = end < 0 ? size : end + 1;
+            current += text.mid(i, end - i);
+            i = end;
+        } else if (QStringView(text).mid(i).startsWith(terminator)) {
+            finishStatement();
+            i += terminator.size();
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    finishStatement();
+    return statements;
+}
+
+} // namespace Schema

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// The application's schema and its versions, on SQLite and Firebird. Version 1 is the tables
+// (and on Firebird the routines) of schema.sql; version 2 adds the version table KLX_VERSAO,
+// the operator's view of the checks CHEQUE_OPERADOR and, on Firebird, the report role
+// KLX_RELATORIO that every operator connects with (version-2.sql). Everything here runs on a
+// connection of the database's owner.
+namespace Schema {
+
+constexpr int currentVersion = 2;
+
+// The role every operator connects with on Firebird.
+QString reportRole();
+
+// The schema version of an open database: KLX_VERSAO's, 1 without it.
+int version(const QSqlDatabase& db);
+
+// Creates the current schema in an empty database, with the demo data when asked; on Firebird
+// each operator of the data gets the report role. Raises EDatabaseError.
+void create(QSqlDatabase& db, bool withDemoData);
+
+// Brings a database of an older version to the current one; one already there is left as it
+// is. Returns the version it had.
+int upgrade(QSqlDatabase& db);
+
+// Firebird: grants the report role to the server user of every operator OPERADOR holds.
+void grantReportRoleToOperators(QSqlDatabase& db);
+
+// The statements of a script: ';' ends one unless "SET TERM" (isql's convention for PSQL
+// bodies) names another terminator; comments are dropped.
+QStringList splitSqlScript(const QString& script);
+
+// True for a Firebird connection (QIBASE).
+bool isFirebird(const QSqlDatabase& db);
+
+} // namespace Schema

@@ -1,0 +1,105 @@
+#include "LoginDialog.h"
+
+#include "base/Exceptions.h"
+#include "base/ProgramState.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+const QString rememberedOperator = QStringLiteral("login/operator");
+const QString rememberedBranch = QStringLiteral("login/branch");
+} // namespace
+
+LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
+    : QDialog(parent), m_attempt(std::move(attempt)), m_operator(new QLineEdit(this)),
+      m_password(new QLineEdit(this)), m_branch(new QLineEdit(this)), m_message(new QLabel(this)),
+      m_enter(new QPushButton(QStringLiteral("Entrar"), this))
+{
+    setObjectName(QStringLiteral("dlgLogin"));
+    setWindowTitle(QStringLiteral("KLX — Entrar"));
+    m_operator->setObjectName(QStringLiteral("edtOperador"));
+    m_password->setObjectName(QStringLiteral("edtSenha"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_branch->setObjectName(QStringLiteral("edtFilial"));
+    m_message->setObjectName(QStringLiteral("lblMensagem"));
+    m_message->setWordWrap(true);
+    m_enter->setObjectName(QStringLiteral("btnEntrar"));
+    m_enter->setDefault(true);
+
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Operador"), m_operator);
+    if (askPassword)
+        fields->addRow(QStringLiteral("Senha"), m_password);
+    else
+        m_password->hide();
+    fields->addRow(QStringLiteral("Filial"), m_branch);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(m_enter, QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_enter, &QPushButton::clicked, this, &LoginDialog::enter);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(m_message);
+    layout->addWidget(buttons);
+    fill(QString(), QString());
+}
+
+void LoginDialog::fill(const QString& operatorCode, const QString& branch)
+{
+    const QSettings state(ProgramState::filePath(), QSettings::IniFormat);
+    m_operator->setText(operatorCode.isEmpty() ? state.value(rememberedOperator).toString()
+                                               : operatorCode);
+    m_branch->setText(
+        branch.isEmpty() ? state.value(rememberedBranch, QStringLiteral("01")).toString() : branch);
+    (m_operator->text().isEmpty() ? m_operator
+     : m_password->isVisible()    ? m_password
+                                  : m_branch)
+        ->setFocus();
+}
+
+int LoginDialog::delayAfter(int refusals)
+{
+    if (refusals < 3)
+        return 0;
+    return std::min(30, 1 << std::min(refusals - 2, 5));
+}
+
+void LoginDialog::enter()
+{
+    const Login login{m_operator->text().trimmed(), m_password->text(), m_branch->text().trimmed()};
+    if (login.operatorCode.isEmpty()) {
+        m_message->setText(QStringLiteral("Informe o operador."));
+        m_operator->setFocus();
+        return;
+    }
+    try {
+        m_attempt(login);
+    } catch (const Exception& e) {
+        ++m_refusals;
+        m_password->clear();
+        const int wait = delayAfter(m_refusals);
+        m_message->setText(
+            wait == 0 ? e.Message()
+                      : QStringLiteral("%1\nTente de novo em %2 s.").arg(e.Message()).arg(wait));
+        if (wait > 0) {
+            m_enter->setEnabled(false);
+            QTimer::singleShot(wait * 1000, m_enter, [this] { m_enter->setEnabled(true); });
+        }
+        (m_password->isVisible() ? m_password : m_operator)->setFocus();
+        return;
+    }
+    m_refusals = 0;
+    QSettings state(ProgramState::filePath(), QSettings::IniFormat);
+    state.setValue(rememberedOperator, login.operatorCode);
+    state.setValue(rememberedBranch, login.branch);
+    accept();
+}
