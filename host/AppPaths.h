@@ -6,8 +6,9 @@
 // named "klx" once: ~/.local/share/klx, ~/.config/klx, <datadir>/klx.
 namespace AppPaths {
 
-// Names the application so that Qt's per-user folders and QSettings() use the folders
-// below. Call once, right after the application object exists.
+// Names the application so that Qt's per-user folders are the ones below. Call once, right
+// after the application object exists. The program writes no settings of its own there: what
+// it remembers goes to its state file (ProgramState).
 void setApplicationIdentity();
 
 // The shipped report definitions: "reports" beside the executable in the build tree, else
@@ -22,8 +23,8 @@ QString demoDatabaseFile();
 
 // The configuration files, read in this order, each overriding what the one before set:
 // the system-wide file ($KLX_SYSTEM_CONFIG, else /etc/klx/klx.ini), where an administrator
-// points every desktop at the company's database; then the user's own, the file QSettings()
-// writes (~/.config/klx/klx.ini).
+// points every desktop at the company's database; then the user's own
+// (~/.config/klx/klx.ini). The program only reads them.
 QString systemConfigFile();
 QString userConfigFile();
 

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -55,7 +54,7 @@ LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
 
 void LoginDialog::fill(const QString& operatorCode, const QString& branch)
 {
-    const QSettings state(ProgramState::filePath(), QSettings::IniFormat);
+    const ProgramState::Settings state;
     m_operator->setText(operatorCode.isEmpty() ? state.value(rememberedOperator).toString()
                                                : operatorCode);
     m_branch->setText(
@@ -98,7 +97,7 @@ void LoginDialog::enter()
         return;
     }
     m_refusals = 0;
-    QSettings state(ProgramState::filePath(), QSettings::IniFormat);
+    ProgramState::Settings state;
     state.setValue(rememberedOperator, login.operatorCode);
     state.setValue(rememberedBranch, login.branch);
     accept();

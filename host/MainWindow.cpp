@@ -2,6 +2,7 @@
 
 #include "DatabaseWaitBar.h"
 #include "Version.h"
+#include "base/ProgramState.h"
 #include "form/EnterAsTab.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
@@ -14,7 +15,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -38,15 +38,16 @@ MainWindow::MainWindow(QWidget* parent)
     resize(1024, 700);
 
     QMenu* file = menuBar()->addMenu(tr("&Arquivo"));
-    // Off by default; the user's choice is kept in the user's settings.
+    // Off by default; the user's choice is kept in the program's state.
     QAction* enterAsTab = file->addAction(tr("&Enter passa ao próximo campo"));
     enterAsTab->setObjectName(QStringLiteral("actionEnterAsTab"));
     enterAsTab->setCheckable(true);
-    enterAsTab->setChecked(QSettings().value(QStringLiteral("tela/enter-passa-campo")).toBool());
+    enterAsTab->setChecked(
+        ProgramState::Settings().value(QStringLiteral("tela/enter-passa-campo")).toBool());
     EnterAsTab::setEnabled(enterAsTab->isChecked());
     connect(enterAsTab, &QAction::toggled, this, [](bool on) {
         EnterAsTab::setEnabled(on);
-        QSettings().setValue(QStringLiteral("tela/enter-passa-campo"), on);
+        ProgramState::Settings().setValue(QStringLiteral("tela/enter-passa-campo"), on);
     });
     file->addSeparator();
     file->addAction(tr("&Sair"), QKeySequence::Quit, this, &QWidget::close);

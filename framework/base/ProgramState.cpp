@@ -7,7 +7,7 @@ namespace ProgramState {
 QString filePath()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The specification asks for an absolute path; a relative one is ignored.
+    // XDG takes an absolute path only; a relative one is ignored.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/klx/estado.ini");

@@ -18,15 +18,9 @@ QString nameOf(const QString& key)
     return QUrl::fromPercentEncoding(key.toLatin1());
 }
 
-// The program's state file, never the configuration.
-class StateSettings : public QSettings {
-public:
-    StateSettings() : QSettings(ProgramState::filePath(), QSettings::IniFormat) {}
-};
-
 QVariantMap readGroup(const QString& group)
 {
-    StateSettings settings;
+    ProgramState::Settings settings;
     settings.beginGroup(group);
     QVariantMap criteria;
     const QStringList keys = settings.childKeys();
@@ -37,7 +31,7 @@ QVariantMap readGroup(const QString& group)
 
 void writeGroup(const QString& group, const QVariantMap& criteria)
 {
-    StateSettings settings;
+    ProgramState::Settings settings;
     settings.beginGroup(group);
     settings.remove(QString());
     for (auto it = criteria.cbegin(); it != criteria.cend(); ++it)
@@ -53,7 +47,7 @@ CriteriaSets::CriteriaSets(const QString& screenCode, const QString& operatorCod
 
 QStringList CriteriaSets::names() const
 {
-    StateSettings settings;
+    ProgramState::Settings settings;
     settings.beginGroup(m_sets);
     QStringList names;
     const QStringList keys = settings.childGroups();
@@ -82,7 +76,7 @@ void CriteriaSets::save(const QString& name, const QVariantMap& criteria)
 
 void CriteriaSets::remove(const QString& name)
 {
-    StateSettings settings;
+    ProgramState::Settings settings;
     settings.remove(m_sets + QLatin1Char('/') + keyOf(name));
 }
 

@@ -1,5 +1,7 @@
 #include "report/ui/ReportPreviewDialog.h"
 
+#include "base/ProgramState.h"
+
 #include "base/Dispatcher.h"
 #include "report/engine/ReportFrame.h"
 #include "report/engine/ReportPageSource.h"
@@ -12,7 +14,6 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
@@ -193,7 +194,7 @@ ReportPreviewDialog::~ReportPreviewDialog() = default;
 
 void ReportPreviewDialog::restoreSettings()
 {
-    QSettings settings;
+    ProgramState::Settings settings;
     settings.beginGroup(settingsGroup);
     const QSize size = settings.value(QStringLiteral("tamanho")).toSize();
     if (size.isValid())
@@ -205,7 +206,7 @@ void ReportPreviewDialog::restoreSettings()
 
 void ReportPreviewDialog::done(int result)
 {
-    QSettings settings;
+    ProgramState::Settings settings;
     settings.beginGroup(settingsGroup);
     settings.setValue(QStringLiteral("tamanho"), size());
     settings.setValue(QStringLiteral("zoom"), m_zoomBox->currentIndex());
