@@ -152,7 +152,9 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
                       QStringLiteral("medição"),
                       QStringLiteral("15/03/2026"),
                       QStringLiteral("Nenhum cheque atende aos critérios."),
-                      {{QStringLiteral("Critérios"), QStringLiteral("medição")}}};
+                      {{QStringLiteral("Critérios"), QStringLiteral("medição")}},
+                      QStringLiteral("ADM"),
+                      QStringLiteral("15/03/2026 10:30")};
     return request;
 }
 
@@ -200,8 +202,13 @@ void pageTexts(const ReportFrame& document, const ReportPageStretch& stretch, in
         case Kind::StateSummary:
             texts.append({Role::Small, {left + 10, base}, stretch.notes.at(line.index)});
             break;
+        case Kind::Note:
+            texts.append({Role::Small, {left, base}, stretch.notes.at(line.index)});
+            break;
         case Kind::Subtotal:
-        case Kind::GrandTotal: {
+        case Kind::GrandTotal:
+        case Kind::CarriedOut:
+        case Kind::CarriedIn: {
             const ReportPageStretch::Total& total = stretch.totals.at(line.index);
             texts.append({Role::Bold, {left, base}, total.label});
             for (int c = 0; c < total.cells.size(); ++c)

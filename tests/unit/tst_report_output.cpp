@@ -181,13 +181,20 @@ private slots:
         QCOMPARE(
             lines.mid(0, 6),
             QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
-                         "Contas;001", "Nota;'=1+1", "", document.labels.join(QLatin1Char(';'))}));
+                         "Contas;001", "Nota;'=1+1", "",
+                         (document.labels + document.exportLabels).join(QLatin1Char(';'))}));
+        // After the printed columns, the account's heading and the amount that counts.
+        const QString account = QStringLiteral("Movimento Aurora;01;Comercial Horizonte Ltda;");
         QCOMPARE(lines.at(7),
                  QStringLiteral("001;009001;15/03/2026;;\"'=HYPERLINK(\"\"http://x\"\","
-                                "\"\"y\"\")\";Emitido;-1.234,56"));
-        QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00"));
-        QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00"));
-        QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00"));
+                                "\"\"y\"\")\";Emitido;-1.234,56;") +
+                     account + QStringLiteral("-1.234,56"));
+        QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00;") +
+                                  account + QStringLiteral("10,00"));
+        QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00;") +
+                                  account + QStringLiteral("10,00"));
+        QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00;") +
+                                   account + QStringLiteral("10,00"));
         // The page shows the payee as it is.
         QCOMPARE(document.rows.at(1).at(4), QStringLiteral("=HYPERLINK(\"http://x\",\"y\")"));
     }
@@ -308,7 +315,9 @@ private slots:
         }
         // The group running over a page break is headed again on the next page.
         for (int i = 1; i < document.pageCount(); ++i) {
-            const auto& first = document.pages.at(i).lines.first();
+            // Under the running total carried in from the page before.
+            QCOMPARE(document.pages.at(i).lines.first().kind, WholeReport::Line::Kind::CarriedIn);
+            const auto& first = document.pages.at(i).lines.at(1);
             QCOMPARE(first.kind, WholeReport::Line::Kind::GroupHeading);
             if (document.pages.at(i - 1).lines.last().kind == WholeReport::Line::Kind::Detail)
                 QVERIFY(collapsed(pages.at(i)).contains(document.headings.at(first.index)));
@@ -433,10 +442,10 @@ private slots:
         QCOMPARE(document.totals.last().cells.last(), QStringLiteral("0,00"));
         const QString csv = m_dir.filePath(QStringLiteral("vazio.csv"));
         run(definition(0), none, *m_db, csv);
-        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) + "\r\n");
+        const QString heading = (document.labels + document.exportLabels).join(QLatin1Char(';'));
+        QCOMPARE(textOf(csv), heading + "\r\n");
         run(definition(0), none, *m_db, csv, {true, false});
-        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) +
-                                  "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
+        QCOMPARE(textOf(csv), heading + "\r\nTotal geral — 0 cheques;;;;;;0,00;;;;\r\n");
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return;
         const QString pdf = m_dir.filePath(QStringLiteral("empty.pdf"));

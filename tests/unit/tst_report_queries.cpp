@@ -266,7 +266,8 @@ private slots:
                                       QStringLiteral("Relação de cheques por número"),
                                       QStringLiteral("Conciliação de cheques"),
                                       QStringLiteral("Cheques não compensados por idade"),
-                                      QStringLiteral("Auditoria de talonários")}));
+                                      QStringLiteral("Auditoria de talonários"),
+                                      QStringLiteral("Cheques pendentes em uma data")}));
     }
 
     void rowsMatchTheCriteria_data()
@@ -694,12 +695,12 @@ private:
                 QStringLiteral("001|Número repetido|001101|001101|||1"),
                 QStringLiteral("001|Números faltando|001105|001106||2|"),
                 QStringLiteral("001|Números faltando|001110|001110||1|"),
-                QStringLiteral("001|Número inválido|A0001||||"),
+                QStringLiteral("001|Número inválido|A0001||1||"),
                 QStringLiteral("002|Sequência|002101|002110|11||"),
                 QStringLiteral("002|Número repetido|002110|002110|||1"),
-                QStringLiteral("Total da conta 001|||||12|3|1"),
+                QStringLiteral("Total da conta 001|||||13|3|1"),
                 QStringLiteral("Total da conta 002|||||11|0|1"),
-                QStringLiteral("Total geral|||||23|3|2")};
+                QStringLiteral("Total geral|||||24|3|2")};
     }
 
     QList<Check> expectedRows(int report, const Criteria& criteria) const

@@ -94,6 +94,8 @@ ReportFrame ReportFrameLayout::begin(const ReportDefinition& definition,
     frame.pageSize = frame.landscape ? a4.transposed() : a4;
     frame.margins = QMarginsF(margin, margin, margin, margin);
     for (const auto& column : columns) {
+        if (column.field == definition.carryField)
+            frame.carryColumn = static_cast<int>(frame.labels.size());
         frame.labels << column.label;
         frame.formats << column.format;
         frame.alignments << static_cast<int>(column.alignment);

@@ -28,16 +28,16 @@ public:
     PagePen(QPainter& painter, double titleSize)
         : m_painter(painter), m_scale(painter.device()->logicalDpiY() / 72.0)
     {
-        for (Role role : {Role::Body, Role::Bold, Role::Title, Role::Small}) {
+        for (int i = 0; i < ReportFonts::roleCount; ++i) {
+            const auto role = static_cast<Role>(i);
             // Point sizes resolve against the device's resolution.
-            m_fonts[static_cast<int>(role)] = ReportFonts::font(role);
+            m_fonts[i] = ReportFonts::font(role);
             if (role == Role::Title)
-                m_fonts[static_cast<int>(role)].setPointSizeF(titleSize);
-            m_metrics[static_cast<int>(role)] =
-                std::make_unique<QFontMetricsF>(m_fonts[static_cast<int>(role)], painter.device());
-            m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
-            m_widths[static_cast<int>(role)] = std::make_unique<ReportFonts::CharacterWidths>(
-                m_fonts[static_cast<int>(role)], painter.device());
+                m_fonts[i].setPointSizeF(titleSize);
+            m_metrics[i] = std::make_unique<QFontMetricsF>(m_fonts[i], painter.device());
+            m_widest[i] = m_metrics[i]->maxWidth();
+            m_widths[i] =
+                std::make_unique<ReportFonts::CharacterWidths>(m_fonts[i], painter.device());
         }
         m_current = -1;
     }
@@ -79,6 +79,16 @@ public:
         text(role, value, left + padding, width - 2 * padding, y, height, alignment, elide);
     }
 
+    // The text cut to the width (in points) with "…", and a text's width in points.
+    QString elided(Role role, const QString& text, double width)
+    {
+        return m_metrics[index(role)]->elidedText(text, Qt::ElideRight, width * m_scale);
+    }
+    double width(Role role, const QString& text)
+    {
+        return (*m_widths[index(role)])(text) / m_scale;
+    }
+
     void rule(double x1, double y, double x2, double thickness = 0.5)
     {
         m_painter.setPen(QPen(Qt::black, thickness * m_scale));
@@ -97,11 +107,13 @@ private:
 
     QPainter& m_painter;
     double m_scale;
-    QFont m_fonts[4];
-    std::unique_ptr<QFontMetricsF> m_metrics[4];
-    double m_widest[4] = {};
+    static int index(Role role) { return static_cast<int>(role); }
+
+    QFont m_fonts[ReportFonts::roleCount];
+    std::unique_ptr<QFontMetricsF> m_metrics[ReportFonts::roleCount];
+    double m_widest[ReportFonts::roleCount] = {};
     // The report's fonts are not shaped: a text is as wide as its letters one by one.
-    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[4];
+    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[ReportFonts::roleCount];
     int m_current;
 };
 
@@ -120,8 +132,17 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
 
     pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
              y, 18, Qt::AlignLeft);
-    pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount),
-             right - side, side, y, 18, Qt::AlignRight);
+    // The foot of the page, in the bottom margin: who printed the report, when, and the page.
+    QString foot = QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount);
+    if (!header.issuedAt.isEmpty())
+        foot = QStringLiteral("Emitido em %1%2 — %3")
+                   .arg(header.issuedAt,
+                        header.operatorName.isEmpty() ? QString()
+                                                      : QStringLiteral(" por ") + header.operatorName,
+                        foot);
+    const double footTop = frame.bodyBottom() + 6;
+    pen.rule(left, footTop, right, 0.4);
+    pen.text(Role::Small, foot, left, width, footTop + 1, 12, Qt::AlignRight);
     const double titleLine = (frame.titleHeight - 3) / frame.titleLines.size();
     for (int i = 0; i < frame.titleLines.size(); ++i)
         pen.text(Role::Title, frame.titleLines.at(i), left + side, width - 2 * side,
@@ -180,6 +201,17 @@ void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch:
                  height, frame.alignments.at(c), frame.elides(c));
 }
 
+// A continued group's heading: a heading too long for the line is shortened, never its marker.
+QString continuedHeading(PagePen& pen, const QString& heading, double width)
+{
+    static const QString marker = QStringLiteral(" (continuação)");
+    if (!heading.endsWith(marker))
+        return heading;
+    return pen.elided(Role::Bold, heading.chopped(marker.size()),
+                      width - 2 * padding - pen.width(Role::Bold, marker)) +
+           marker;
+}
+
 void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStretch& stretch,
                    int page)
 {
@@ -193,12 +225,22 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
         case Line::Kind::Detail: {
             // The cells past the printed columns are the CSV's own.
             const QStringList& cells = stretch.rows.at(line.index);
+            const bool cancelled = stretch.cancelled.value(line.index);
             for (int c = 0; c < frame.labels.size(); ++c)
-                pen.cell(Role::Body, cells.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c),
-                         line.y, ReportLayouter::detailHeight, frame.alignments.at(c),
-                         frame.elides(c));
+                pen.cell(cancelled ? Role::Struck : Role::Body, cells.at(c),
+                         frame.columnLeft.at(c), frame.columnWidth.at(c), line.y,
+                         ReportLayouter::detailHeight, frame.alignments.at(c), frame.elides(c));
             break;
         }
+        case Line::Kind::CarriedIn:
+        case Line::Kind::CarriedOut:
+            paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
+                       ReportLayouter::subtotalHeight, false);
+            break;
+        case Line::Kind::Note:
+            pen.cell(Role::Small, stretch.notes.at(line.index), left, width, line.y,
+                     ReportLayouter::detailHeight, Qt::AlignLeft);
+            break;
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
             pen.cell(Role::Small, stretch.notes.at(line.index),
@@ -206,8 +248,8 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
                      line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::GroupHeading:
-            pen.cell(Role::Bold, stretch.headings.at(line.index), left, width, line.y + 2,
-                     ReportLayouter::headingHeight - 2, Qt::AlignLeft);
+            pen.cell(Role::Bold, continuedHeading(pen, stretch.headings.at(line.index), width),
+                     left, width, line.y + 2, ReportLayouter::headingHeight - 2, Qt::AlignLeft);
             break;
         case Line::Kind::Subtotal:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y,

@@ -5,6 +5,7 @@
 #include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
+#include "report/engine/ReportFilledText.h"
 #include "report/engine/ReportProgress.h"
 
 #include <QFileInfo>
@@ -16,6 +17,8 @@
 #include <QSqlRecord>
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <sqlite3.h>
 
 namespace {
@@ -169,8 +172,12 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
                  ReportDefinition::placeholders(text))
                 add(placeholder.field);
     }
+    for (const ReportDefinition::Placeholder& placeholder :
+         ReportDefinition::placeholders(definition.rowName))
+        add(placeholder.field);
     add(definition.companyField);
     add(definition.stateField);
+    add(definition.inconsistencyField);
 }
 
 void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
@@ -246,6 +253,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     if (companyPosition >= 0)
         allowed = operatorCompanies(connection.db(), operatorCode, failure);
     const qsizetype count = fields.size();
+    const ReportFilledText rowName(definition.rowName, fields);
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
         positions[i] = record.indexOf(fields.at(i));
@@ -282,8 +290,24 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
                         .arg(fileName, companyKey(company), operatorCode));
         }
         QVector<QVariant> row(positions.size());
-        for (qsizetype i = 0; i < positions.size(); ++i)
-            row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+        std::optional<std::pair<qsizetype, QString>> outOfRange;
+        for (qsizetype i = 0; i < positions.size(); ++i) {
+            try {
+                row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+            } catch (const ReportFormat::OutOfRange& failed) {
+                if (!outOfRange)
+                    outOfRange.emplace(i, failed.value);
+            }
+        }
+        if (outOfRange) {
+            const QString name = rowName.isEmpty()
+                                     ? QStringLiteral("linha %1").arg(read + batch.size() + 1)
+                                     : rowName(formats, row);
+            throw Exception(QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
+                                           "relatório soma; o relatório foi interrompido.")
+                                .arg(fileName, name, fields.at(outOfRange->first),
+                                     outOfRange->second));
+        }
         batch.append(std::move(row));
         if (batch.size() == batchSize) {
             read += batchSize;

@@ -145,7 +145,7 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
             layouter.addRow(row, body);
         progress.checkCancel();
     }
-    pages->finish(layouter.finish(body), layouter.rowCount());
+    pages->finish(layouter.finish(body), layouter.rowCount(), layouter.inconsistencyCount());
     if (output && (pages->rowCount() > 0 || request.writeWhenEmpty)) {
         output->write(*pages, progress);
         progress.checkCancel();

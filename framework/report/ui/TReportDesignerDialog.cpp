@@ -217,6 +217,9 @@ void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     request.header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
     request.header.emptyText = host.Message(QStringLiteral("Relat_Vazio"));
+    request.header.operatorName = Operador();
+    request.header.issuedAt =
+        QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
 
     if (command == ReportAction::SaveAs) {
         request.path = path;
