@@ -127,8 +127,10 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
                                const QStringList& companies, const QVector<double>& widest,
                                const QString& sourceName)
 {
+    // Without rows, the companies the caller gave (those the report covers).
     if (!definition.companyField.isEmpty()) {
-        frame.header.companies = companiesText(companies);
+        if (!companies.isEmpty())
+            frame.header.companies = companiesText(companies);
         placeCompanies(frame);
     }
 
@@ -149,8 +151,11 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
             ++textColumns;
         } else {
             const double label = ReportFonts::width(ReportFonts::Role::Bold, columns.at(c).label);
+            const double gap =
+                (columns.at(c).alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
             widths[c] = std::max(declared, std::max(widest.at(c), label) +
-                                               2 * ReportLayouter::cellPadding + measureSlack);
+                                               2 * ReportLayouter::cellPadding + gap +
+                                               measureSlack);
         }
         used += widths.at(c);
     }

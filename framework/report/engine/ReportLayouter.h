@@ -23,6 +23,9 @@ public:
     static constexpr double grandTotalHeight = 16.0;
     static constexpr double signatureHeight = 36.0;
     static constexpr double cellPadding = 2.0;
+    // The further blank right of a right-aligned cell, so that its digits keep apart from a
+    // text that follows.
+    static constexpr double numberGap = 5.0;
     // How far a state summary stands in from the left under its total.
     static constexpr double summaryIndent = 10.0;
 

@@ -72,11 +72,12 @@ public:
         m_painter.drawText(QPointF(x, baseline), shown);
     }
 
-    // A cell of a column, inside its padding.
+    // A cell of a column, inside its padding (and the gap right of a right-aligned one).
     void cell(Role role, const QString& value, double left, double width, double y, double height,
               int alignment, bool elide = true)
     {
-        text(role, value, left + padding, width - 2 * padding, y, height, alignment, elide);
+        const double gap = (alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
+        text(role, value, left + padding, width - 2 * padding - gap, y, height, alignment, elide);
     }
 
     // The text cut to the width (in points) with "…", and a text's width in points.

@@ -1,6 +1,7 @@
 #include "report/engine/ReportQuery.h"
 
 #include "base/Exceptions.h"
+#include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
@@ -122,6 +123,32 @@ QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
     while (query.next())
         companies.insert(companyKey(query.value(0)));
     return companies;
+}
+
+// The names of the companies the report covers: the operator's, and of them only those the
+// criteria pick when they pick some.
+QStringList coveredCompanies(QSqlDatabase& db, const QHash<QString, QVariant>& values,
+                             const std::function<EDatabaseError(const QSqlError&)>& failure)
+{
+    const QSet<QString> allowed =
+        operatorCompanies(db, values.value(QStringLiteral("P_CDOPERADOR")), failure);
+    const bool picked =
+        !values.value(QStringLiteral("P_TCDEMPRESA")).toString().isEmpty() &&
+        values.value(QStringLiteral("P_TCDEMPRESA")).toString() != QLatin1String("T");
+    const QStringList pickedCodes =
+        Dbgeral::codesOf(values.value(QStringLiteral("P_CDEMPRESA")).toString());
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA")))
+        throw failure(query.lastError());
+    QStringList names;
+    while (query.next()) {
+        const QString code = companyKey(query.value(0));
+        if (allowed.contains(code) && (!picked || pickedCodes.contains(query.value(0).toString())))
+            names << companyKey(query.value(1));
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
 }
 
 } // namespace
@@ -271,7 +298,10 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
             positions << i;
         }
     }
-    reader.fields(fields, formats);
+    reader.fields(fields, formats,
+                  definition.companyField.isEmpty()
+                      ? QStringList()
+                      : coveredCompanies(connection.db(), values, failure));
 
     // Rows go on in batches small enough to keep memory flat, large enough to cost little.
     constexpr int batchSize = 256;

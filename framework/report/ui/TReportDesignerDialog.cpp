@@ -231,7 +231,7 @@ void TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
         ReportJob::run(request, host.DialogParent(), !headless);
     if (!pages)
         return;
-    m_lastRun = {QString(), pages->rowCount(), pages->pageCount()};
+    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), pages->inconsistencyCount()};
     if (pages->rowCount() == 0 && !headless) {
         Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
         return;

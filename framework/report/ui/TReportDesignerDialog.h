@@ -51,6 +51,8 @@ public:
         QString file;
         int rows = 0;
         int pages = 0;
+        // The rows the report found inconsistent.
+        qint64 inconsistencies = 0;
     };
     const RunResult& LastRun() const { return m_lastRun; }
 
