@@ -195,8 +195,10 @@ void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistenc
     // totals are read.
     ReportPaginator paginator(frame.bodyTop, frame.bodyBottom(), m_sourceName,
                               frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0);
-    m_starts = {PageStart{0, {}, 0}};
+    m_starts = {PageStart{0, {}, 0, true}};
     qint64 carried = 0;
+    // Past the grand total (the inconsistencies, the line to sign) nothing is carried.
+    bool totalled = false;
     qint64 blockStart = 0;
     for (const qint64 blockEnd : std::as_const(m_blockEnds)) {
         const QByteArray block = read(blockStart, blockEnd);
@@ -208,8 +210,10 @@ void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistenc
                 const double room = in.real();
                 double height = 0;
                 const qint64 carriedBefore = carried;
+                const bool totalledBefore = totalled;
                 for (quint32 piece = in.count(); piece > 0; --piece) {
                     const auto kind = static_cast<Kind>(in.byte());
+                    totalled = totalled || kind == Kind::GrandTotal;
                     height += in.real();
                     in.skipText();
                     in.skipTexts();
@@ -220,7 +224,8 @@ void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistenc
                     }
                 }
                 if (paginator.place(height, room))
-                    m_starts << PageStart{offset, paginator.openHeadings(), carriedBefore};
+                    m_starts << PageStart{offset, paginator.openHeadings(), carriedBefore,
+                                          !totalledBefore};
                 break;
             }
             case Op::Open:
@@ -282,7 +287,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     Decoder in(bytes);
     while (!in.atEnd()) {
         while (page < last && from + in.position() == m_starts.at(page + 1).offset) {
-            if (carries && page >= first) {
+            if (carries && page >= first && m_starts.at(page + 1).carries) {
                 y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
                 carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
                             m_starts.at(page + 1).carried);
@@ -290,7 +295,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
             ++page;
             stretch.pages.append(ReportPageStretch::Page());
             y = m_frame.bodyTop;
-            if (carries && page > 0) {
+            if (carries && page > 0 && m_starts.at(page).carries) {
                 carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"),
                             m_starts.at(page).carried);
                 y += ReportLayouter::subtotalHeight;
@@ -349,7 +354,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
         }
     }
     // The last page of the stretch goes on past it.
-    if (carries && page < count - 1 && page >= first) {
+    if (carries && page < count - 1 && page >= first && m_starts.at(page + 1).carries) {
         y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
         carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), m_starts.at(page + 1).carried);
     }

@@ -42,12 +42,13 @@ public:
     ReportPageStretch page(int page) const { return pages(page, page); }
 
 private:
-    // Where a page begins in the file, the groups it continues, and the running total carried
-    // into it.
+    // Where a page begins in the file, the groups it continues, the running total carried
+    // into it, and whether it begins before the grand total (a page after it carries nothing).
     struct PageStart {
         qint64 offset;
         QStringList openHeadings;
         qint64 carried;
+        bool carries;
     };
 
     void flush();
