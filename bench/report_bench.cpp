@@ -203,6 +203,7 @@ void pageTexts(const ReportFrame& document, const ReportPageStretch& stretch, in
             texts.append({Role::Small, {left + 10, base}, stretch.notes.at(line.index)});
             break;
         case Kind::Note:
+        case Kind::Signature:
             texts.append({Role::Small, {left, base}, stretch.notes.at(line.index)});
             break;
         case Kind::Subtotal:

@@ -13,8 +13,10 @@ struct ReportPiece {
         StateSummary,
         GrandTotal,
         Empty,
-        // A line of text after the totals: an inconsistency, the line to sign.
+        // A line of text after the totals: an inconsistency.
         Note,
+        // The line to sign at the end of the pages.
+        Signature,
         // Laid out by the pages, not the layout: the running total at the foot of a page that
         // goes on ("A transportar") and at the head of the next ("Transporte").
         CarriedOut,
@@ -22,7 +24,7 @@ struct ReportPiece {
     };
     Kind kind = Kind::Detail;
     float height = 0;
-    // GroupHeading: the heading; StateSummary, Note: the text; Subtotal, GrandTotal: the label.
+    // GroupHeading: the heading; StateSummary, Note, Signature: the text; Subtotal, GrandTotal: the label.
     QString text;
     // Detail: one cell per printed then exported column; Subtotal, GrandTotal: one per
     // printed column, empty where nothing is summed.

@@ -125,7 +125,7 @@ public:
         }
         placeInconsistencies(sink);
         if (!m_definition.signature.isEmpty())
-            sink.place({{ReportPiece::Kind::Note,
+            sink.place({{ReportPiece::Kind::Signature,
                          ReportLayouter::signatureHeight,
                          m_definition.signature +
                              QStringLiteral(": ________________________________    "

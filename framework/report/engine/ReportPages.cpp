@@ -328,6 +328,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
                     break;
                 case Kind::StateSummary:
                 case Kind::Note:
+                case Kind::Signature:
                     stretch.notes.append(text);
                     line(kind, stretch.notes.size() - 1);
                     break;

@@ -242,6 +242,12 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
             pen.cell(Role::Small, stretch.notes.at(line.index), left, width, line.y,
                      ReportLayouter::detailHeight, Qt::AlignLeft);
             break;
+        case Line::Kind::Signature:
+            // At the foot of its room, where a signature goes above it.
+            pen.cell(Role::Body, stretch.notes.at(line.index), left, width,
+                     line.y + ReportLayouter::signatureHeight - ReportLayouter::detailHeight,
+                     ReportLayouter::detailHeight, Qt::AlignLeft);
+            break;
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
             pen.cell(Role::Small, stretch.notes.at(line.index),

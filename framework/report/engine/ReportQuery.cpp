@@ -132,9 +132,9 @@ QStringList coveredCompanies(QSqlDatabase& db, const QHash<QString, QVariant>& v
 {
     const QSet<QString> allowed =
         operatorCompanies(db, values.value(QStringLiteral("P_CDOPERADOR")), failure);
-    const bool picked =
-        !values.value(QStringLiteral("P_TCDEMPRESA")).toString().isEmpty() &&
-        values.value(QStringLiteral("P_TCDEMPRESA")).toString() != QLatin1String("T");
+    // As the queries read it: "T" or no value is every company, anything else the list.
+    const QVariant all = values.value(QStringLiteral("P_TCDEMPRESA"));
+    const bool picked = !all.isNull() && all.toString() != QLatin1String("T");
     const QStringList pickedCodes =
         Dbgeral::codesOf(values.value(QStringLiteral("P_CDEMPRESA")).toString());
     QSqlQuery query(db);
