@@ -206,7 +206,7 @@ private slots:
         engine()->SetOutputFile(text);
         m_form->sbtSalvarComo->click();
         QCOMPARE(m_host->errors,
-                 QStringList{QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
+                 QStringList{QStringLiteral("O arquivo do relatório deve terminar em .pdf, .csv ou .xlsx: "
                                             "'%1'.")
                                  .arg(QDir::toNativeSeparators(text))});
         QVERIFY(!QFileInfo::exists(text));
@@ -378,21 +378,39 @@ private slots:
     {
         const QString path = m_host->dir.filePath(QStringLiteral("com-totais.csv"));
         bool offered = false;
+        QStringList kinds;
+        bool excelOnlyForCsv = true;
         whenShown<ReportSaveDialog>([&](ReportSaveDialog* dialog) {
             auto* totals = dialog->findChild<QCheckBox*>(QStringLiteral("csvTotals"));
             offered = totals && totals->isEnabled();
             totals->setChecked(true);
+            // The workbook is offered; the choice of a CSV for Excel counts for a CSV only.
+            kinds = dialog->nameFilters();
+            auto* excel = dialog->findChild<QCheckBox*>(QStringLiteral("csvExcel"));
+            for (const QString& kind : std::as_const(kinds)) {
+                dialog->selectNameFilter(kind);
+                emit dialog->filterSelected(kind);
+                excelOnlyForCsv = excelOnlyForCsv &&
+                                  excel->isEnabled() == kind.contains(QStringLiteral("*.csv"));
+            }
+            dialog->selectNameFilter(kinds.value(1));
+            emit dialog->filterSelected(kinds.value(1));
+            excel->setChecked(true);
             // The user types the name in the dialog's own field and saves.
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
             static_cast<QDialog*>(dialog)->accept();
         });
         m_form->mniSalvarCsvClick(nullptr);
         QVERIFY(offered);
+        QCOMPARE(kinds.size(), 3);
+        QVERIFY(kinds.last().contains(QStringLiteral("*.xlsx")));
+        QVERIFY(excelOnlyForCsv);
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString csv = QString::fromUtf8(file.readAll());
-        QVERIFY(csv.contains(QStringLiteral("\r\nTotal geral — ")));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("\r\nTotal geral — ")));
     }
 
     void badEditIsRefusedWithItsLine()
