@@ -380,9 +380,10 @@ int runReport(const ReportRequest& request)
         const QString inconsistencies =
             run.inconsistencies == 0
                 ? QString()
-                : QStringLiteral(", %1 %2").arg(run.inconsistencies).arg(
-                      run.inconsistencies == 1 ? QStringLiteral("inconsistência")
-                                               : QStringLiteral("inconsistências"));
+                : QStringLiteral(", %1 %2")
+                      .arg(run.inconsistencies)
+                      .arg(run.inconsistencies == 1 ? QStringLiteral("inconsistência")
+                                                    : QStringLiteral("inconsistências"));
         std::printf("%s: \"%s\", %d %s, %d %s%s\n", qUtf8Printable(QDir::toNativeSeparators(path)),
                     qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
                     run.rows == 1 ? "linha" : "linhas", run.pages,
@@ -426,7 +427,8 @@ int ReportCommand::run(const QStringList& args)
 QString ReportCommand::usage()
 {
     return QStringLiteral(
-               "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv|ARQUIVO.xlsx [OPÇÕES]\n"
+               "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv|ARQUIVO.xlsx "
+               "[OPÇÕES]\n"
                "     klx report [CRITÉRIOS] --params [OPÇÕES]\n"
                "\n"
                "Abre a tela Relação de Cheques (KLX47306) sem janela, aplica os critérios pelos\n"

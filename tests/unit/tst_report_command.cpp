@@ -67,7 +67,8 @@ private slots:
             << QStringList{"--cor", "azul", "--output", "x.pdf"} << "opção desconhecida '--cor'";
         QTest::newRow("argument that is no option")
             << QStringList{"cheques.pdf"} << "opção desconhecida 'cheques.pdf'";
-        QTest::newRow("single dash") << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
+        QTest::newRow("single dash")
+            << QStringList{"-output", "x.pdf"} << "opção desconhecida '-output'";
         QTest::newRow("value given to a switch")
             << QStringList{"--params=sim"} << "opção desconhecida '--params=sim'";
         QTest::newRow("missing value") << QStringList{"--output"} << "--output precisa de um valor";
@@ -199,9 +200,9 @@ private slots:
         file.close();
 
         const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
-        const QStringList criteria{"--report", "1", "--emission-from", "01/01/2020",
-                                   "--emission-to", "31/12/2030", "--reports", reports.path(),
-                                   "--output", output};
+        const QStringList criteria{"--report",      "1",          "--emission-from", "01/01/2020",
+                                   "--emission-to", "31/12/2030", "--reports",       reports.path(),
+                                   "--output",      output};
         Result result = klx(QStringList{"--operator", "OPER"} + criteria);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
@@ -434,8 +435,9 @@ private slots:
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("inconsistente"));
-        const QStringList march{"--report", "1", "--accounts", "001", "--emission-from",
-                                "01/03/2026", "--emission-to", "31/03/2026", "--database", database};
+        const QStringList march{"--report",        "1",          "--accounts",    "001",
+                                "--emission-from", "01/03/2026", "--emission-to", "31/03/2026",
+                                "--database",      database};
         const QString xlsx = m_dir.filePath(QStringLiteral("cheques.xlsx"));
         Result result = klx(march + QStringList{"--output", xlsx}, false);
         QCOMPARE(result.code, 0);

@@ -206,9 +206,10 @@ private slots:
         engine()->SetOutputFile(text);
         m_form->sbtSalvarComo->click();
         QCOMPARE(m_host->errors,
-                 QStringList{QStringLiteral("O arquivo do relatório deve terminar em .pdf, .csv ou .xlsx: "
-                                            "'%1'.")
-                                 .arg(QDir::toNativeSeparators(text))});
+                 QStringList{
+                     QStringLiteral("O arquivo do relatório deve terminar em .pdf, .csv ou .xlsx: "
+                                    "'%1'.")
+                         .arg(QDir::toNativeSeparators(text))});
         QVERIFY(!QFileInfo::exists(text));
         const QString upper = m_host->dir.filePath(QStringLiteral("SAIDA.CSV"));
         engine()->SetOutputFile(upper);
@@ -390,8 +391,8 @@ private slots:
             for (const QString& kind : std::as_const(kinds)) {
                 dialog->selectNameFilter(kind);
                 emit dialog->filterSelected(kind);
-                excelOnlyForCsv = excelOnlyForCsv &&
-                                  excel->isEnabled() == kind.contains(QStringLiteral("*.csv"));
+                excelOnlyForCsv =
+                    excelOnlyForCsv && excel->isEnabled() == kind.contains(QStringLiteral("*.csv"));
             }
             dialog->selectNameFilter(kinds.value(1));
             emit dialog->filterSelected(kinds.value(1));

@@ -4,8 +4,8 @@
 #include "base/Exceptions.h"
 #include "data/SqlParameters.h"
 #include "data/TParams.h"
-#include "report/engine/ReportCriteria.h"
 #include "report/engine/ReportAmount.h"
+#include "report/engine/ReportCriteria.h"
 #include "report/engine/ReportDefinition.h"
 #include "report/engine/ReportFormat.h"
 #include "report/engine/ReportQuery.h"
@@ -84,24 +84,22 @@ private slots:
         using Reading = ReportAmount::Reading;
         QTest::newRow("10^17 reais as an integer")
             << QVariant(Q_INT64_C(100000000000000000)) << int(Reading::OutOfRange) << qint64(0);
-        QTest::newRow("10^17 reais as text")
-            << QVariant(QStringLiteral("100000000000000000.00")) << int(Reading::OutOfRange)
-            << qint64(0);
-        QTest::newRow("10^17 reais as a double") << QVariant(1e17) << int(Reading::OutOfRange)
-                                                 << qint64(0);
+        QTest::newRow("10^17 reais as text") << QVariant(QStringLiteral("100000000000000000.00"))
+                                             << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("10^17 reais as a double")
+            << QVariant(1e17) << int(Reading::OutOfRange) << qint64(0);
         QTest::newRow("largest that fits")
             << QVariant(QStringLiteral("92233720368547758.07")) << int(Reading::Value)
             << std::numeric_limits<qint64>::max();
-        QTest::newRow("one cent more")
-            << QVariant(QStringLiteral("92233720368547758.08")) << int(Reading::OutOfRange)
-            << qint64(0);
+        QTest::newRow("one cent more") << QVariant(QStringLiteral("92233720368547758.08"))
+                                       << int(Reading::OutOfRange) << qint64(0);
         QTest::newRow("rounding past the limit")
             << QVariant(QStringLiteral("92233720368547758.075")) << int(Reading::OutOfRange)
             << qint64(0);
         QTest::newRow("unsigned past the limit")
             << QVariant(Q_UINT64_C(18446744073709551615)) << int(Reading::OutOfRange) << qint64(0);
-        QTest::newRow("no number") << QVariant(QStringLiteral("1,2,3")) << int(Reading::Unreadable)
-                                   << qint64(0);
+        QTest::newRow("no number")
+            << QVariant(QStringLiteral("1,2,3")) << int(Reading::Unreadable) << qint64(0);
         QTest::newRow("null") << QVariant() << int(Reading::Null) << qint64(0);
     }
     void amountsOutOfRange()
@@ -208,9 +206,9 @@ private slots:
         QStringList fields;
         QList<ReportValueFormat> formats;
         ReportQuery::usedFields(report, fields, formats);
-        QCOMPARE(fields, QStringList({"CDREDUCONT", "VLCHEQUE", "DSFAIXA", "DSCONTCORR",
-                                      "DTEMISSAO", "NRCHEQUE", "NMEMPRESA", "IDSTATUS",
-                                      "DSINCONSISTENCIA"}));
+        QCOMPARE(fields,
+                 QStringList({"CDREDUCONT", "VLCHEQUE", "DSFAIXA", "DSCONTCORR", "DTEMISSAO",
+                              "NRCHEQUE", "NMEMPRESA", "IDSTATUS", "DSINCONSISTENCIA"}));
         QCOMPARE(formats.at(1), ReportValueFormat::Money);
     }
 
@@ -257,7 +255,8 @@ private slots:
         QTest::newRow("carry of no sum")
             << head + "column: V | V | 1 | right | money\ncarry: V\n"
             << "x.rpt:3: só uma coluna somada antes (sum) é transportada: V";
-        QTest::newRow("unnamed total") << head + "total:\n" << "x.rpt:2: o total geral precisa";
+        QTest::newRow("unnamed total") << head + "total:\n"
+                                       << "x.rpt:2: o total geral precisa";
         // Nested groups stop at eight levels: deeper ones would need pages of headings.
         QString deep = head;
         for (int level = 0; level < 9; ++level)

@@ -182,11 +182,10 @@ private slots:
         request.options = {false, true};
         run(request);
         const QStringList lines = textOf(request.path).split(QStringLiteral("\r\n"));
-        QCOMPARE(
-            lines.mid(0, 6),
-            QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
-                         "Contas;001", "Nota;'=1+1", "",
-                         (document.labels + document.exportLabels).join(QLatin1Char(';'))}));
+        QCOMPARE(lines.mid(0, 6),
+                 QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
+                              "Contas;001", "Nota;'=1+1", "",
+                              (document.labels + document.exportLabels).join(QLatin1Char(';'))}));
         // After the printed columns, the account's heading and the amount that counts.
         const QString account = QStringLiteral("Movimento Aurora;01;Comercial Horizonte Ltda;");
         QCOMPARE(lines.at(7),
@@ -313,9 +312,10 @@ private slots:
             QVERIFY(page.contains(QStringLiteral("KLX47306 · KLX473")));
             QVERIFY(page.contains(QStringLiteral("Relação de cheques por número")));
             // The foot says who printed it, when, and the page.
-            QVERIFY(page.contains(QStringLiteral("Emitido em 15/03/2026 10:30 por ADM — Página %1 de %2")
-                                      .arg(i + 1)
-                                      .arg(pages.size())));
+            QVERIFY(page.contains(
+                QStringLiteral("Emitido em 15/03/2026 10:30 por ADM — Página %1 de %2")
+                    .arg(i + 1)
+                    .arg(pages.size())));
             QVERIFY(page.contains(QStringLiteral("Processamento: 15/03/2026")));
             QVERIFY(page.contains(QStringLiteral("Critérios: teste")));
             QVERIFY(page.contains(QStringLiteral("Conta Cheque Emissão Compensação Favorecido")));
@@ -338,7 +338,8 @@ private slots:
         for (int i = 0; i < document.pageCount(); ++i) {
             const auto& lines = document.pages.at(i).lines;
             if (i > 0) {
-                QCOMPARE(document.totals.at(lines.first().index).label, QStringLiteral("Transporte"));
+                QCOMPARE(document.totals.at(lines.first().index).label,
+                         QStringLiteral("Transporte"));
                 QCOMPARE(document.totals.at(lines.first().index).cells.at(value),
                          ReportFormat::money(issued));
             }
@@ -353,8 +354,9 @@ private slots:
                          QStringLiteral("A transportar"));
                 QCOMPARE(document.totals.at(lines.last().index).cells.at(value),
                          ReportFormat::money(issued));
-                QVERIFY(collapsed(pages.at(i)).contains(QStringLiteral("A transportar ") +
-                                                        ReportFormat::money(issued)));
+                QVERIFY(
+                    collapsed(pages.at(i))
+                        .contains(QStringLiteral("A transportar ") + ReportFormat::money(issued)));
             }
         }
         // The company names wrap to a second line; none is cut.
@@ -393,7 +395,8 @@ private slots:
         const int state = static_cast<int>(daily.labels.indexOf(QStringLiteral("Status")));
         QVERIFY(daily.cancelled.contains(true));
         for (int i = 0; i < daily.rows.size(); ++i)
-            QCOMPARE(daily.cancelled.at(i), daily.rows.at(i).at(state) == QLatin1String("Cancelado"));
+            QCOMPARE(daily.cancelled.at(i),
+                     daily.rows.at(i).at(state) == QLatin1String("Cancelado"));
     }
 
     // The reconciliation ends with a line to sign; a number never touches the text after it;
@@ -433,11 +436,12 @@ private slots:
         for (int i = 0; i < 6; ++i) {
             // Enough rows for two pages.
             QSqlQuery more(module->database());
-            QVERIFY(more.exec(QStringLiteral("INSERT INTO CHEQUE SELECT CDREDUCONT, NRCHEQUE || '%1', "
-                                             "CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
-                                             "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE "
-                                             "CDREDUCONT = '001' AND length(NRCHEQUE) = 6")
-                                  .arg(i)));
+            QVERIFY(
+                more.exec(QStringLiteral("INSERT INTO CHEQUE SELECT CDREDUCONT, NRCHEQUE || '%1', "
+                                         "CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
+                                         "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE "
+                                         "CDREDUCONT = '001' AND length(NRCHEQUE) = 6")
+                              .arg(i)));
         }
         const WholeReport document = run(report, account, *module, long_);
         QVERIFY(document.pageCount() >= 2);
@@ -475,13 +479,14 @@ private slots:
         QList<QStringList> rows = csvRows(csv);
         rows.first().first().remove(QChar(0xFEFF));
         QCOMPARE(rows.first(), document.labels + document.exportLabels);
-        QCOMPARE(document.exportLabels, QStringList({"Descrição da conta", "Empresa", "Nome da empresa",
-                                                     "Valor considerado"}));
+        QCOMPARE(document.exportLabels, QStringList({"Descrição da conta", "Empresa",
+                                                     "Nome da empresa", "Valor considerado"}));
         // Excel reads ="001101" as the text 001101.
         const QString first = textOf(csv).split(QStringLiteral("\r\n")).at(1);
         QVERIFY2(first.startsWith(QStringLiteral("=\"001\";=\"001101\";")), qPrintable(first));
-        QVERIFY2(first.contains(QStringLiteral(";Movimento Aurora;=\"01\";Comercial Horizonte Ltda;")),
-                 qPrintable(first));
+        QVERIFY2(
+            first.contains(QStringLiteral(";Movimento Aurora;=\"01\";Comercial Horizonte Ltda;")),
+            qPrintable(first));
         qint64 considered = 0;
         for (const QStringList& row : rows.mid(1)) {
             const auto cents = ReportFormat::centsOf(QString(row.last()).remove(QLatin1Char('.')));
@@ -563,8 +568,9 @@ private slots:
                      qPrintable(rows.at(r).join(QLatin1Char(';'))));
         }
         const QJsonArray criteria = book.value(QStringLiteral("criteria")).toArray();
-        QCOMPARE(criteria.at(0).toArray().at(1).toObject().value(QStringLiteral("value")).toString(),
-                 document.header.title);
+        QCOMPARE(
+            criteria.at(0).toArray().at(1).toObject().value(QStringLiteral("value")).toString(),
+            document.header.title);
     }
 
     void linesStayInsideTheBody()

@@ -278,8 +278,8 @@ private slots:
             const qint64 cents = row.section(QLatin1Char(':'), 1).toLongLong();
             const int slot =
                 stateSlots.any() ? stateSlots.slotOf(row.section(QLatin1Char(':'), 0, 0)) : -1;
-            QVERIFY(tally.add({ReportAmount(cents)}, stateSlots.adds(slot), slot,
-                              ReportAmount(cents)));
+            QVERIFY(
+                tally.add({ReportAmount(cents)}, stateSlots.adds(slot), slot, ReportAmount(cents)));
         }
         QCOMPARE(tally.count, qint64(rows.size()));
         QCOMPARE(tally.sums.first().units(), sum);

@@ -120,8 +120,7 @@ bool kept(int report, const Check& c, const Criteria& k, const QStringList& oper
          *c.numeric > k.chequeTo.trimmed().toLongLong()))
         return false;
     if (report == 5)
-        return c.status == QLatin1String("1") &&
-               (!c.emission.isValid() || c.emission <= asOf(k)) &&
+        return c.status == QLatin1String("1") && (!c.emission.isValid() || c.emission <= asOf(k)) &&
                (!c.cleared() || c.clearing > asOf(k));
     const QDate from = DateTime::toDate(k.emissionFrom.value_or(0));
     const QDate to = DateTime::toDate(k.emissionTo.value_or(0));
@@ -129,15 +128,15 @@ bool kept(int report, const Check& c, const Criteria& k, const QStringList& oper
                           (c.emission.isValid() && (!from.isValid() || c.emission >= from) &&
                            (!to.isValid() || c.emission <= to));
     // An outstanding check without an emission date is in every outstanding view.
-    const bool undatedOutstanding = (report == 2 || report == 3) && c.outstanding() &&
-                                    !c.emission.isValid();
+    const bool undatedOutstanding =
+        (report == 2 || report == 3) && c.outstanding() && !c.emission.isValid();
     if (!inPeriod && !undatedOutstanding)
         return false;
     if (report != 2 && k.states && !k.states->isEmpty() &&
         !(*k.states + QLatin1Char('_')).contains(QLatin1Char('_') + c.status + QLatin1Char('_')))
         return false;
-    if (report == 2 && ((k.reconciliation == 1 && !c.cleared()) ||
-                        (k.reconciliation == 2 && !c.outstanding())))
+    if (report == 2 &&
+        ((k.reconciliation == 1 && !c.cleared()) || (k.reconciliation == 2 && !c.outstanding())))
         return false;
     if (report == 3)
         return c.outstanding();
@@ -358,9 +357,10 @@ void agrees(const WholeReport& document, int report, const QList<Check>& rows)
 {
     QCOMPARE(keysOf(document), keysOf(rows));
     const Closing all = closingOf(rows);
-    const QString grandLabel =
-        report == 5 ? QStringLiteral("Total a deduzir do saldo bancário") : QStringLiteral("Total geral");
-    QCOMPARE(document.totals.last().label, grandLabel + QStringLiteral(" — ") + countLabel(all.count));
+    const QString grandLabel = report == 5 ? QStringLiteral("Total a deduzir do saldo bancário")
+                                           : QStringLiteral("Total geral");
+    QCOMPARE(document.totals.last().label,
+             grandLabel + QStringLiteral(" — ") + countLabel(all.count));
     QCOMPARE(grandTotal(document), ReportFormat::money(all.issued));
     QCOMPARE(document.totals.last().states, all.states);
     QMap<QString, QList<Check>> groups;
@@ -405,7 +405,9 @@ void runSql(const QSqlDatabase& db, const QString& sql)
 QStringList expectedAudit(const QList<Check>& checks, const Criteria& k,
                           const QStringList& operatorCompanies)
 {
-    const auto number = [](qint64 n) { return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0')); };
+    const auto number = [](qint64 n) {
+        return QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'));
+    };
     const auto integer = [](qint64 n) { return ReportFormat::integer(n); };
     QMap<QString, QList<Check>> accounts;
     for (const Check& c : checks) {
@@ -446,11 +448,11 @@ QStringList expectedAudit(const QList<Check>& checks, const Criteria& k,
         qint64 rangeStart = 0, rangeEnd = 0, rangeCount = 0, previous = 0;
         int range = -1;
         const auto closeRange = [&] {
-            const QString line = QStringLiteral("%1|%2|%3|%4|%5||")
-                                     .arg(account,
-                                          range == 0 ? QStringLiteral("Sequência")
-                                                     : QStringLiteral("Nova faixa"),
-                                          number(rangeStart), number(rangeEnd), integer(rangeCount));
+            const QString line =
+                QStringLiteral("%1|%2|%3|%4|%5||")
+                    .arg(account,
+                         range == 0 ? QStringLiteral("Sequência") : QStringLiteral("Nova faixa"),
+                         number(rangeStart), number(rangeEnd), integer(rangeCount));
             if (range == 0)
                 first = line;
             else
@@ -466,10 +468,10 @@ QStringList expectedAudit(const QList<Check>& checks, const Criteria& k,
                 rangeStart = n.key();
                 rangeCount = 0;
             } else if (gap > 0) {
-                ordered << std::tuple{previous + 1, 1,
-                                      QStringLiteral("%1|Números faltando|%2|%3||%4|")
-                                          .arg(account, number(previous + 1), number(n.key() - 1),
-                                               integer(gap))};
+                ordered << std::tuple{
+                    previous + 1, 1,
+                    QStringLiteral("%1|Números faltando|%2|%3||%4|")
+                        .arg(account, number(previous + 1), number(n.key() - 1), integer(gap))};
                 counts[1] += gap;
             }
             if (n.value() > 1) {
@@ -548,7 +550,6 @@ void prepareMessyData(const QSqlDatabase& db, bool sqlite)
                                   "DTCOMPENSACAO, VLCHEQUE, NMFAVORECIDO, IDSTATUS) VALUES ") +
                        row);
 }
-
 
 int checkCount(const QSqlDatabase& db)
 {
@@ -888,8 +889,8 @@ private slots:
         const Criteria criteria = messyCases().at(criteriaIndex).second;
         const QList<Check> checks = allChecks(db->database());
         const WholeReport document = run(definition(report), criteria, *db);
-        const QList<Check> rows = expected(report, checks, criteria,
-                                           m_operatorCompanies.value(criteria.operatorCode));
+        const QList<Check> rows =
+            expected(report, checks, criteria, m_operatorCompanies.value(criteria.operatorCode));
         agrees(document, report, rows);
         if (QTest::currentTestFailed() || report != 3)
             return;
@@ -973,10 +974,10 @@ private slots:
         QTest::addColumn<QString>("named");
         QTest::newRow("SQLite one amount") << sqliteTarget << "100000000000000000" << 1
                                            << "Conta 001, cheque 500001 tem em VLCHEQUE";
-        QTest::newRow("SQLite total") << sqliteTarget << "9999999999999.99" << 10000
-                                      << "somando Conta 001, cheque 509224";
-        QTest::newRow("Firebird total") << firebirdTarget << "9999999999999.99" << 10000
-                                        << "somando Conta 001, cheque 509224";
+        QTest::newRow("SQLite total")
+            << sqliteTarget << "9999999999999.99" << 10000 << "somando Conta 001, cheque 509224";
+        QTest::newRow("Firebird total")
+            << firebirdTarget << "9999999999999.99" << 10000 << "somando Conta 001, cheque 509224";
     }
 
     void amountsOutOfRangeStopTheReport()
@@ -988,9 +989,10 @@ private slots:
         if (target == QLatin1String(firebirdTarget) && !firebird())
             QSKIP("The Qt Firebird driver (QIBASE, libqt6sql6-ibase) is not installed.");
         QTemporaryDir dir;
-        std::unique_ptr<TdtmDBGeral> db = target == QLatin1String(sqliteTarget)
-                                              ? openSqlite(dir.filePath(QStringLiteral("big.sqlite")))
-                                              : openFirebird(dir);
+        std::unique_ptr<TdtmDBGeral> db =
+            target == QLatin1String(sqliteTarget)
+                ? openSqlite(dir.filePath(QStringLiteral("big.sqlite")))
+                : openFirebird(dir);
         const QString insert =
             target == QLatin1String(sqliteTarget)
                 ? QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, "

@@ -24,7 +24,8 @@ struct ReportPiece {
     };
     Kind kind = Kind::Detail;
     float height = 0;
-    // GroupHeading: the heading; StateSummary, Note, Signature: the text; Subtotal, GrandTotal: the label.
+    // GroupHeading: the heading; StateSummary, Note, Signature: the text; Subtotal, GrandTotal: the
+    // label.
     QString text;
     // Detail: one cell per printed then exported column; Subtotal, GrandTotal: one per
     // printed column, empty where nothing is summed.

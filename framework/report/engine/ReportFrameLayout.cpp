@@ -153,9 +153,9 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
             const double label = ReportFonts::width(ReportFonts::Role::Bold, columns.at(c).label);
             const double gap =
                 (columns.at(c).alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
-            widths[c] = std::max(declared, std::max(widest.at(c), label) +
-                                               2 * ReportLayouter::cellPadding + gap +
-                                               measureSlack);
+            widths[c] =
+                std::max(declared, std::max(widest.at(c), label) + 2 * ReportLayouter::cellPadding +
+                                       gap + measureSlack);
         }
         used += widths.at(c);
     }

@@ -24,8 +24,8 @@ public:
     Body(const ReportDefinition& definition, const QStringList& fields,
          const QList<ReportValueFormat>& formats, const QList<ReportDefinition::Column>& columns,
          const ReportFrame& frame, const QString& sourceName)
-        : m_definition(definition), m_sourceName(sourceName), m_formats(formats), m_columns(columns), m_frame(frame),
-          m_states(definition),
+        : m_definition(definition), m_sourceName(sourceName), m_formats(formats),
+          m_columns(columns), m_frame(frame), m_states(definition),
           m_summaryWidth(frame.pageSize.width() - frame.margins.left() - frame.margins.right() -
                          ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
@@ -125,14 +125,14 @@ public:
         }
         placeInconsistencies(sink);
         if (!m_definition.signature.isEmpty())
-            sink.place({{ReportPiece::Kind::Signature,
-                         ReportLayouter::signatureHeight,
-                         m_definition.signature +
-                             QStringLiteral(": ________________________________    "
-                                            "Data: ____/____/________"),
-                         {},
-                         {}}},
-                       0);
+            sink.place(
+                {{ReportPiece::Kind::Signature,
+                  ReportLayouter::signatureHeight,
+                  m_definition.signature + QStringLiteral(": ________________________________    "
+                                                          "Data: ____/____/________"),
+                  {},
+                  {}}},
+                0);
     }
 
     int rows() const { return m_rows; }
@@ -391,8 +391,8 @@ ReportLayouter::ReportLayouter(const ReportDefinition& definition, const QString
             m_columns.append({field, field, 10, Qt::AlignLeft, ReportValueFormat::Text, 0});
     }
     m_frame = ReportFrameLayout::begin(definition, m_columns, header);
-    m_body = std::make_unique<Body>(m_definition, m_fields, m_formats, m_columns, m_frame,
-                                    sourceName());
+    m_body =
+        std::make_unique<Body>(m_definition, m_fields, m_formats, m_columns, m_frame, sourceName());
 }
 
 ReportLayouter::~ReportLayouter() = default;

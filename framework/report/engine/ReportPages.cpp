@@ -357,7 +357,8 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     // The last page of the stretch goes on past it.
     if (carries && page < count - 1 && page >= first && m_starts.at(page + 1).carries) {
         y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
-        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), m_starts.at(page + 1).carried);
+        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
+                    m_starts.at(page + 1).carried);
     }
     return stretch;
 }

@@ -136,11 +136,12 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
     // The foot of the page, in the bottom margin: who printed the report, when, and the page.
     QString foot = QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount);
     if (!header.issuedAt.isEmpty())
-        foot = QStringLiteral("Emitido em %1%2 — %3")
-                   .arg(header.issuedAt,
-                        header.operatorName.isEmpty() ? QString()
-                                                      : QStringLiteral(" por ") + header.operatorName,
-                        foot);
+        foot =
+            QStringLiteral("Emitido em %1%2 — %3")
+                .arg(header.issuedAt,
+                     header.operatorName.isEmpty() ? QString()
+                                                   : QStringLiteral(" por ") + header.operatorName,
+                     foot);
     const double footTop = frame.bodyBottom() + 6;
     pen.rule(left, footTop, right, 0.4);
     pen.text(Role::Small, foot, left, width, footTop + 1, 12, Qt::AlignRight);
@@ -228,9 +229,9 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
             const QStringList& cells = stretch.rows.at(line.index);
             const bool cancelled = stretch.cancelled.value(line.index);
             for (int c = 0; c < frame.labels.size(); ++c)
-                pen.cell(cancelled ? Role::Struck : Role::Body, cells.at(c),
-                         frame.columnLeft.at(c), frame.columnWidth.at(c), line.y,
-                         ReportLayouter::detailHeight, frame.alignments.at(c), frame.elides(c));
+                pen.cell(cancelled ? Role::Struck : Role::Body, cells.at(c), frame.columnLeft.at(c),
+                         frame.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
+                         frame.alignments.at(c), frame.elides(c));
             break;
         }
         case Line::Kind::CarriedIn:

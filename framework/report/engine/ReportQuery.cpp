@@ -19,8 +19,8 @@
 #include <atomic>
 #include <functional>
 #include <optional>
-#include <utility>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -333,10 +333,10 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
             const QString name = rowName.isEmpty()
                                      ? QStringLiteral("linha %1").arg(read + batch.size() + 1)
                                      : rowName(formats, row);
-            throw Exception(QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
-                                           "relatório soma; o relatório foi interrompido.")
-                                .arg(fileName, name, fields.at(outOfRange->first),
-                                     outOfRange->second));
+            throw Exception(
+                QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
+                               "relatório soma; o relatório foi interrompido.")
+                    .arg(fileName, name, fields.at(outOfRange->first), outOfRange->second));
         }
         batch.append(std::move(row));
         if (batch.size() == batchSize) {

@@ -65,7 +65,8 @@ QString ReportStates::summary(const ReportTally& tally, bool withAmounts) const
         QString part = QStringLiteral("%1: %2").arg(
             m_slots.at(slot).label, ReportFormat::integer(tally.stateCounts.at(slot)));
         if (withAmounts && m_slots.at(slot).role != ReportDefinition::StateRole::Count)
-            part += QStringLiteral(" — ") + ReportFormat::money(tally.stateAmounts.at(slot).units());
+            part +=
+                QStringLiteral(" — ") + ReportFormat::money(tally.stateAmounts.at(slot).units());
         parts << part;
     }
     return parts.join(QStringLiteral("; "));

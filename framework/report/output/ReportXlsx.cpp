@@ -27,8 +27,9 @@ std::optional<double> numberOf(const QString& cell, ReportValueFormat format)
     QString plain = cell;
     plain.remove(QLatin1Char('.'));
     ReportAmount amount;
-    const auto reading = format == ReportValueFormat::Money ? ReportAmount::readCents(plain, amount)
-                                                            : ReportAmount::readUnits(plain, amount);
+    const auto reading = format == ReportValueFormat::Money
+                             ? ReportAmount::readCents(plain, amount)
+                             : ReportAmount::readUnits(plain, amount);
     if (reading != ReportAmount::Reading::Value)
         return std::nullopt;
     return format == ReportValueFormat::Money ? static_cast<double>(amount.units()) / 100.0
@@ -88,9 +89,9 @@ public:
         const QStringList labels = frame.labels + frame.exportLabels;
         for (int c = 0; c < labels.size(); ++c) {
             const ReportValueFormat kind = m_formats.value(c);
-            const double width = kind == ReportValueFormat::Money   ? 16
-                                 : kind == ReportValueFormat::Date  ? 12
-                                 : kind == ReportValueFormat::Code  ? 10
+            const double width = kind == ReportValueFormat::Money     ? 16
+                                 : kind == ReportValueFormat::Date    ? 12
+                                 : kind == ReportValueFormat::Code    ? 10
                                  : kind == ReportValueFormat::Integer ? 10
                                                                       : 30;
             worksheet_set_column(m_rows, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
@@ -141,8 +142,7 @@ public:
     }
 
 private:
-    template <typename Setup>
-    lxw_format* format(Setup setup)
+    template <typename Setup> lxw_format* format(Setup setup)
     {
         lxw_format* made = workbook_add_format(m_book);
         setup(made);
@@ -208,8 +208,12 @@ private:
         } else if (kind == ReportValueFormat::Date) {
             const QDate day = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
             if (day.isValid()) {
-                lxw_datetime when{day.year(), static_cast<uint8_t>(day.month()),
-                                  static_cast<uint8_t>(day.day()), 0, 0, 0};
+                lxw_datetime when{day.year(),
+                                  static_cast<uint8_t>(day.month()),
+                                  static_cast<uint8_t>(day.day()),
+                                  0,
+                                  0,
+                                  0};
                 check(worksheet_write_datetime(m_rows, row, static_cast<lxw_col_t>(column), &when,
                                                m_date));
                 return;
@@ -272,10 +276,10 @@ std::unique_ptr<QTemporaryDir> workDirectory()
     auto directory =
         std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("klx-xlsx-XXXXXX")));
     if (!directory->isValid())
-        throw Exception(QStringLiteral("Não foi possível criar a pasta temporária da planilha em "
-                                       "'%1': %2")
-                            .arg(QDir::toNativeSeparators(QDir::tempPath()),
-                                 directory->errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível criar a pasta temporária da planilha em "
+                           "'%1': %2")
+                .arg(QDir::toNativeSeparators(QDir::tempPath()), directory->errorString()));
     return directory;
 }
 } // namespace
@@ -310,15 +314,15 @@ void ReportXlsx::write(const ReportPages&, ReportProgress& progress)
     progress.checkCancel();
     QFile workbook(m_directory->filePath(QStringLiteral("relatorio.xlsx")));
     if (!workbook.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Não foi possível ler a planilha gravada '%1': %2")
-                            .arg(QDir::toNativeSeparators(workbook.fileName()),
-                                 workbook.errorString()));
+        throw Exception(
+            QStringLiteral("Não foi possível ler a planilha gravada '%1': %2")
+                .arg(QDir::toNativeSeparators(workbook.fileName()), workbook.errorString()));
     while (!workbook.atEnd()) {
         const QByteArray block = workbook.read(copyBlock);
         if (block.isEmpty())
-            throw Exception(QStringLiteral("Não foi possível ler a planilha gravada '%1': %2")
-                                .arg(QDir::toNativeSeparators(workbook.fileName()),
-                                     workbook.errorString()));
+            throw Exception(
+                QStringLiteral("Não foi possível ler a planilha gravada '%1': %2")
+                    .arg(QDir::toNativeSeparators(workbook.fileName()), workbook.errorString()));
         file().write(block);
     }
 }

@@ -20,7 +20,10 @@ public:
     ReportXlsx(const QString& path, const QStringList& untouchable);
     ~ReportXlsx() override;
 
-    QString nameFilter() const override { return QStringLiteral("Pasta de trabalho Excel (*.xlsx)"); }
+    QString nameFilter() const override
+    {
+        return QStringLiteral("Pasta de trabalho Excel (*.xlsx)");
+    }
     QStringList suffixes() const override { return {QStringLiteral("xlsx")}; }
     bool tabular() const override { return true; }
     void open() override;
