@@ -148,8 +148,13 @@ private slots:
             run(definition(report), everything(), *m_db, csv, {true, false});
         QCOMPARE(counted.pageCount(), document.pageCount());
 
-        const QStringList pages = pdfPages(pdf);
+        QStringList pages = pdfPages(pdf);
         QCOMPARE(pages.size(), document.pageCount());
+        // The closing table of a report is the pages' own.
+        const QString table = definition(report).crosstab.title;
+        for (QString& page : pages)
+            if (!table.isEmpty() && page.contains(table))
+                page.truncate(page.indexOf(table));
         const QList<QStringList> rows = csvRows(csv);
         QCOMPARE(rows.first(), document.labels + document.exportLabels);
         QStringList fromCsv;
@@ -161,7 +166,11 @@ private slots:
         }
         QVERIFY(fromCsv.size() >= 10);
         QCOMPARE(bodyLines(pages), fromCsv);
-        QCOMPARE(fromCsv.filter(QRegularExpression(QStringLiteral("^Total geral( |$)"))).size(), 1);
+        QCOMPARE(fromCsv
+                     .filter(QRegularExpression(
+                         QStringLiteral("^%1( |$)").arg(definition(report).grandTotalLabel)))
+                     .size(),
+                 1);
     }
 
     void csvCriteriaAndFormulaGuard()

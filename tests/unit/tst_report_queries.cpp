@@ -324,9 +324,19 @@ QStringList subtotalLabels(const WholeReport& document)
     return labels;
 }
 
+// The grand total's line: the last total of its kind (a closing table may follow it).
+const WholeReport::Total& grandLine(const WholeReport& document)
+{
+    for (auto page = document.pages.crbegin(); page != document.pages.crend(); ++page)
+        for (auto line = page->lines.crbegin(); line != page->lines.crend(); ++line)
+            if (line->kind == WholeReport::Line::Kind::GrandTotal)
+                return document.totals.at(line->index);
+    qFatal("no grand total");
+}
+
 QString grandTotal(const WholeReport& document)
 {
-    return document.totals.last().cells.last();
+    return grandLine(document).cells.last();
 }
 
 QStringList textsOf(const WholeReport& document)
@@ -349,6 +359,52 @@ QString groupLabel(int report, const QString& group)
     return QStringLiteral("Total da conta ") + group;
 }
 
+// The closing table of report 3: a line per account with its outstanding amount in each age
+// band present (the bands as columns, in their order) and its total, and a line of totals.
+void agreesTable(const WholeReport& document, const QList<Check>& rows)
+{
+    QMap<int, qint64> bandTotals;
+    QMap<QString, QMap<int, qint64>> byAccount;
+    for (const Check& c : rows) {
+        bandTotals[band(c)] += c.cents.value_or(0);
+        byAccount[c.account][band(c)] += c.cents.value_or(0);
+    }
+    QList<QStringList> expected;
+    QStringList heading{QStringLiteral("Conta")};
+    for (int b : bandTotals.keys())
+        heading << bandLabels().at(b);
+    heading << QStringLiteral("Total");
+    if (!rows.isEmpty())
+        expected << heading;
+    for (auto it = byAccount.cbegin(); it != byAccount.cend(); ++it) {
+        QStringList line{it.key()};
+        qint64 total = 0;
+        for (int b : bandTotals.keys()) {
+            const qint64 cents = it.value().value(b);
+            line << (it.value().contains(b) && cents != 0 ? ReportFormat::money(cents) : QString());
+            total += cents;
+        }
+        expected << (line << ReportFormat::money(total));
+    }
+    if (!rows.isEmpty()) {
+        QStringList line{QStringLiteral("Total")};
+        qint64 total = 0;
+        for (qint64 cents : bandTotals) {
+            line << ReportFormat::money(cents);
+            total += cents;
+        }
+        expected << (line << ReportFormat::money(total));
+    }
+    QList<QStringList> table;
+    for (const WholeReport::Page& page : document.pages)
+        for (const WholeReport::Line& line : page.lines)
+            if (line.kind == WholeReport::Line::Kind::TableHeading ||
+                line.kind == WholeReport::Line::Kind::TableRow ||
+                line.kind == WholeReport::Line::Kind::TableTotal)
+                table << document.totals.at(line.index).cells;
+    QCOMPARE(table, expected);
+}
+
 // The report agrees with the recomputation: the same rows in the same order; a grand total
 // that adds the issued checks only, every state present counted apart; each account's total
 // (each age band's) the same way, a group of one state without its state line and a group
@@ -359,10 +415,9 @@ void agrees(const WholeReport& document, int report, const QList<Check>& rows)
     const Closing all = closingOf(rows);
     const QString grandLabel = report == 5 ? QStringLiteral("Total a deduzir do saldo bancário")
                                            : QStringLiteral("Total geral");
-    QCOMPARE(document.totals.last().label,
-             grandLabel + QStringLiteral(" — ") + countLabel(all.count));
+    QCOMPARE(grandLine(document).label, grandLabel + QStringLiteral(" — ") + countLabel(all.count));
     QCOMPARE(grandTotal(document), ReportFormat::money(all.issued));
-    QCOMPARE(document.totals.last().states, all.states);
+    QCOMPARE(grandLine(document).states, all.states);
     QMap<QString, QList<Check>> groups;
     for (const Check& c : rows)
         groups[report == 3 ? QString::number(band(c)) : c.account] << c;
@@ -376,6 +431,8 @@ void agrees(const WholeReport& document, int report, const QList<Check>& rows)
                  closing.issuedCount > 0 ? ReportFormat::money(closing.issued) : QString());
         QCOMPARE(total->states, closing.statesPresent > 1 ? closing.states : QString());
     }
+    if (report == 3)
+        agreesTable(document, rows);
     QStringList inconsistent;
     for (const Check& c : rows)
         if (!inconsistency(c).isEmpty())

@@ -17,6 +17,10 @@ struct ReportPiece {
         Note,
         // The line to sign at the end of the pages.
         Signature,
+        // The closing table: its column labels, a line of it, its total line.
+        TableHeading,
+        TableRow,
+        TableTotal,
         // Laid out by the pages, not the layout: the running total at the foot of a page that
         // goes on ("A transportar") and at the head of the next ("Transporte").
         CarriedOut,
@@ -28,7 +32,8 @@ struct ReportPiece {
     // label.
     QString text;
     // Detail: one cell per printed then exported column; Subtotal, GrandTotal: one per
-    // printed column, empty where nothing is summed.
+    // printed column, empty where nothing is summed; TableHeading, TableRow, TableTotal: the
+    // closing table's cells, its row label first.
     QStringList cells;
     // Subtotal, GrandTotal: the count and amount of each state present.
     QString states;

@@ -193,6 +193,17 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             definition.carryField = name;
         } else if (entry.key == QLatin1String("signature")) {
             definition.signature = entry.value;
+        } else if (entry.key == QLatin1String("crosstab")) {
+            if (parts.size() != 4 || parts.at(3).isEmpty())
+                fail(entry, QStringLiteral("tabela inválida; o formato é \"LINHA | COLUNA | "
+                                           "CAMPO | título\""));
+            const QString value = field(entry, parts.at(2));
+            const ReportDefinition::Column* column = definition.column(value);
+            if (!definition.sums.contains(value) || column->format != ReportValueFormat::Money)
+                fail(entry, QStringLiteral("a tabela soma uma coluna money somada antes (sum): %1")
+                                .arg(value));
+            definition.crosstab = {field(entry, parts.at(0)), field(entry, parts.at(1)), value,
+                                   parts.at(3)};
         }
     }
 }

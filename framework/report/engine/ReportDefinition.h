@@ -64,6 +64,11 @@
 //                                      page to page: "A transportar" at the foot of a page,
 //                                      "Transporte" at the head of the next
 //   signature: label                   a line to sign at the end ("Conferido por: ____")
+//   crosstab: ROW | COLUMN | FIELD | title
+//                                      a closing table of the summed money FIELD over the
+//                                      rows whose state adds: one line per value of ROW
+//                                      (in order), one column per value of COLUMN (in the
+//                                      order the rows bring them), a total of each
 //   kind: reconciliation               what the report is, for screens that treat a kind
 //                                      of report apart; copies keep it
 // The engine binds these parameters itself when the query declares them:
@@ -138,6 +143,14 @@ public:
     QString grandTotalLabel = QStringLiteral("Total geral");
     QString carryField;
     QString signature;
+    // The closing table; empty fields: none.
+    struct Crosstab {
+        QString rowField;
+        QString columnField;
+        QString valueField;
+        QString title;
+    };
+    Crosstab crosstab;
 
     // The kind of the report that filters by reconciliation instead of check state.
     static inline const QString reconciliationKind = QStringLiteral("reconciliation");

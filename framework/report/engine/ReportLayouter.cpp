@@ -7,6 +7,7 @@
 #include "report/engine/ReportTotals.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QSet>
 
 namespace {
@@ -58,6 +59,11 @@ public:
         m_inconsistencyField =
             definition.inconsistencyField.isEmpty() ? -1 : indexOf(definition.inconsistencyField);
         m_carrySum = static_cast<int>(definition.sums.indexOf(definition.carryField));
+        if (!definition.crosstab.rowField.isEmpty()) {
+            m_tableRow = indexOf(definition.crosstab.rowField);
+            m_tableColumn = indexOf(definition.crosstab.columnField);
+            m_tableSum = static_cast<int>(definition.sums.indexOf(definition.crosstab.valueField));
+        }
         m_companyField = definition.companyField.isEmpty() ? -1 : indexOf(definition.companyField);
         m_open.resize(m_groupField.size());
         m_grand = ReportTally(static_cast<int>(m_sumField.size()));
@@ -106,6 +112,7 @@ public:
             m_pendingHeadings << heading;
         }
         countRow(row);
+        tabulate(row);
         noteInconsistency(row);
         m_pendingRow = row;
         m_pendingCells = std::move(cells);
@@ -123,6 +130,7 @@ public:
             pieces << grandTotal();
             sink.place(pieces, 0);
         }
+        placeTable(sink);
         placeInconsistencies(sink);
         if (!m_definition.signature.isEmpty())
             sink.place(
@@ -162,6 +170,7 @@ private:
                 ? m_states.slotOf(m_stateField >= 0 ? row.at(m_stateField).toString() : QString())
                 : -1;
         const bool adds = m_states.adds(slot);
+        m_lastAdds = adds;
         const ReportAmount amount = m_amountSum >= 0 ? values.at(m_amountSum) : ReportAmount();
         bool whole = m_grand.add(values, adds, slot, amount);
         for (OpenGroup& group : m_open)
@@ -176,6 +185,84 @@ private:
     {
         return m_rowName.isEmpty() ? QStringLiteral("a linha %1").arg(m_rows + 1)
                                    : m_rowName(m_formats, row);
+    }
+
+    // Adds the row's value (when its state adds) to its cell of the closing table.
+    void tabulate(const QVector<QVariant>& row)
+    {
+        if (m_tableSum < 0 || !m_lastAdds)
+            return;
+        const QString line = ReportFormat::text(row.at(m_tableRow), m_formats.at(m_tableRow));
+        const QString column =
+            ReportFormat::text(row.at(m_tableColumn), m_formats.at(m_tableColumn));
+        qsizetype at = m_tableColumns.indexOf(column);
+        if (at < 0) {
+            m_tableColumns << column;
+            at = m_tableColumns.size() - 1;
+        }
+        QVector<ReportAmount>& cells = m_table[line];
+        if (cells.size() <= at)
+            cells.resize(at + 1);
+        if (!cells[at].add(m_values.at(m_tableSum)))
+            throw Exception(QStringLiteral("%1: somando %2, um total passa do limite que o "
+                                           "relatório soma; o relatório foi interrompido.")
+                                .arg(m_sourceName, nameOf(row)));
+    }
+
+    // The closing table: its title, its column labels, a line per row value, the totals.
+    void placeTable(ReportBodySink& sink)
+    {
+        if (m_tableSum < 0 || m_table.isEmpty())
+            return;
+        const qsizetype columns = m_tableColumns.size();
+        const auto total = [](const QVector<ReportAmount>& amounts, ReportAmount& sum) {
+            for (const ReportAmount& amount : amounts)
+                if (!sum.add(amount))
+                    return false;
+            return true;
+        };
+        const auto line = [&](ReportPiece::Kind kind, const QString& label,
+                              const QVector<ReportAmount>& amounts, bool whole) {
+            QStringList cells{label};
+            for (qsizetype c = 0; c < columns; ++c)
+                cells << (c < amounts.size() && (whole || amounts.at(c).units() != 0)
+                              ? ReportFormat::money(amounts.at(c).units())
+                              : QString());
+            ReportAmount sum;
+            if (!total(amounts, sum))
+                throw Exception(QStringLiteral("%1: um total da tabela passa do limite que o "
+                                               "relatório soma; o relatório foi interrompido.")
+                                    .arg(m_sourceName));
+            cells << ReportFormat::money(sum.units());
+            return ReportPiece{kind, ReportLayouter::detailHeight, {}, cells, {}};
+        };
+        const ReportDefinition::Column* rowColumn =
+            m_definition.column(m_definition.crosstab.rowField);
+        QStringList labels{rowColumn ? rowColumn->label : m_definition.crosstab.rowField};
+        labels << m_tableColumns << QStringLiteral("Total");
+        sink.place(
+            {{ReportPiece::Kind::GroupHeading,
+              ReportLayouter::headingHeight,
+              m_definition.crosstab.title,
+              {},
+              {}},
+             {ReportPiece::Kind::TableHeading, ReportLayouter::tableHeadingHeight, {}, labels, {}}},
+            ReportLayouter::detailHeight);
+        QVector<ReportAmount> sums(columns);
+        for (auto it = m_table.cbegin(); it != m_table.cend(); ++it) {
+            sink.place({line(ReportPiece::Kind::TableRow, it.key(), it.value(), false)}, 0);
+            for (qsizetype c = 0; c < it.value().size(); ++c)
+                if (!sums[c].add(it.value().at(c)))
+                    throw Exception(QStringLiteral("%1: um total da tabela passa do limite que o "
+                                                   "relatório soma; o relatório foi "
+                                                   "interrompido.")
+                                        .arg(m_sourceName));
+        }
+        ReportPiece closing =
+            line(ReportPiece::Kind::TableTotal, QStringLiteral("Total"), sums, true);
+        closing.height = ReportLayouter::subtotalHeight;
+        sink.place({closing}, 0);
+        m_table.clear();
     }
 
     // Keeps what is wrong with the row, named, for the closing section.
@@ -361,6 +448,15 @@ private:
     int m_inconsistencyField = -1;
     qint64 m_inconsistencyCount = 0;
     QStringList m_inconsistencies;
+    // The closing table: the row's and the column's fields, the sum it tabulates (-1: no
+    // table), its column values in the order met, its cells by row value.
+    int m_tableRow = -1;
+    int m_tableColumn = -1;
+    int m_tableSum = -1;
+    QStringList m_tableColumns;
+    QMap<QString, QVector<ReportAmount>> m_table;
+    // Whether the row just counted adds into the sums.
+    bool m_lastAdds = false;
     // The sum carried from page to page; -1 when none.
     int m_carrySum = -1;
     qint64 m_pendingCarried = 0;

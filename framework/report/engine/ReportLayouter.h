@@ -22,6 +22,8 @@ public:
     static constexpr double subtotalHeight = 13.0;
     static constexpr double grandTotalHeight = 16.0;
     static constexpr double signatureHeight = 36.0;
+    // The closing table's column labels take up to three lines.
+    static constexpr double tableHeadingHeight = 28.0;
     static constexpr double cellPadding = 2.0;
     // The further blank right of a right-aligned cell, so that its digits keep apart from a
     // text that follows.

@@ -13,7 +13,8 @@ struct ReportPageStretch {
         using Kind = ReportPiece::Kind;
         Kind kind = Kind::Detail;
         // Detail: the row; GroupHeading: the heading; Subtotal, GrandTotal, CarriedOut,
-        // CarriedIn: the total; StateSummary, Note: the note.
+        // CarriedIn, TableHeading, TableRow, TableTotal: the total (a table line's cells);
+        // StateSummary, Note, Signature: the note.
         int index = 0;
         // The top of the line.
         float y = 0;

@@ -334,6 +334,9 @@ ReportPageStretch ReportPages::pages(int first, int last) const
                     break;
                 case Kind::Subtotal:
                 case Kind::GrandTotal:
+                case Kind::TableHeading:
+                case Kind::TableRow:
+                case Kind::TableTotal:
                     stretch.totals.append({text, cells, states});
                     line(kind, stretch.totals.size() - 1);
                     break;

@@ -80,6 +80,15 @@ public:
         text(role, value, left + padding, width - 2 * padding - gap, y, height, alignment, elide);
     }
 
+    // A text wrapped at its blanks inside the box, aligned, from its top.
+    void wrapped(Role role, const QString& text, double left, double width, double y, double height,
+                 int alignment)
+    {
+        select(role);
+        m_painter.drawText(QRectF(left * m_scale, y * m_scale, width * m_scale, height * m_scale),
+                           alignment | Qt::AlignTop | Qt::TextWordWrap, text);
+    }
+
     // The text cut to the width (in points) with "…", and a text's width in points.
     QString elided(Role role, const QString& text, double width)
     {
@@ -203,6 +212,37 @@ void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch:
                  height, frame.alignments.at(c), frame.elides(c));
 }
 
+// A line of the closing table: its label in a first column, then its amounts in columns of
+// equal width up to the right margin.
+void paintTableLine(PagePen& pen, const ReportFrame& frame, const ReportPageStretch::Total& line,
+                    double y, ReportPageStretch::Line::Kind kind)
+{
+    using Kind = ReportPageStretch::Line::Kind;
+    const double left = frame.margins.left();
+    const double right = frame.pageSize.width() - frame.margins.right();
+    constexpr double labelWidth = 60;
+    const auto columns = static_cast<double>(std::max<qsizetype>(line.cells.size() - 1, 1));
+    const double width = (right - left - labelWidth) / columns;
+    const Role role = kind == Kind::TableRow ? Role::Body : Role::Bold;
+    if (kind == Kind::TableTotal)
+        pen.rule(left, y + 1, right, 0.6);
+    for (int c = 0; c < line.cells.size(); ++c) {
+        const double x = c == 0 ? left : left + labelWidth + (c - 1) * width;
+        const double w = c == 0 ? labelWidth : width;
+        if (kind == Kind::TableHeading)
+            pen.wrapped(Role::Small, line.cells.at(c), x + padding, w - 2 * padding, y,
+                        ReportLayouter::tableHeadingHeight,
+                        c == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        else
+            pen.cell(role, line.cells.at(c), x, w, y,
+                     kind == Kind::TableTotal ? ReportLayouter::subtotalHeight
+                                              : ReportLayouter::detailHeight,
+                     c == 0 ? Qt::AlignLeft : Qt::AlignRight, c == 0);
+    }
+    if (kind == Kind::TableHeading)
+        pen.rule(left, y + ReportLayouter::tableHeadingHeight - 1, right, 0.4);
+}
+
 // A continued group's heading: a heading too long for the line is shortened, never its marker.
 QString continuedHeading(PagePen& pen, const QString& heading, double width)
 {
@@ -238,6 +278,11 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
         case Line::Kind::CarriedOut:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
                        ReportLayouter::subtotalHeight, false);
+            break;
+        case Line::Kind::TableHeading:
+        case Line::Kind::TableRow:
+        case Line::Kind::TableTotal:
+            paintTableLine(pen, frame, stretch.totals.at(line.index), line.y, line.kind);
             break;
         case Line::Kind::Note:
             pen.cell(Role::Small, stretch.notes.at(line.index), left, width, line.y,

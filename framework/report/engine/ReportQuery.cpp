@@ -205,6 +205,8 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
     add(definition.companyField);
     add(definition.stateField);
     add(definition.inconsistencyField);
+    add(definition.crosstab.rowField);
+    add(definition.crosstab.columnField);
 }
 
 void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
