@@ -1,13 +1,13 @@
 #include "report/engine/ReportLayouter.h"
 
 #include "base/Exceptions.h"
+#include "report/engine/ReportCrosstab.h"
 #include "report/engine/ReportFilledText.h"
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFrameLayout.h"
 #include "report/engine/ReportTotals.h"
 
 #include <QFileInfo>
-#include <QMap>
 #include <QSet>
 
 namespace {
@@ -192,77 +192,33 @@ private:
     {
         if (m_tableSum < 0 || !m_lastAdds)
             return;
-        const QString line = ReportFormat::text(row.at(m_tableRow), m_formats.at(m_tableRow));
-        const QString column =
-            ReportFormat::text(row.at(m_tableColumn), m_formats.at(m_tableColumn));
-        qsizetype at = m_tableColumns.indexOf(column);
-        if (at < 0) {
-            m_tableColumns << column;
-            at = m_tableColumns.size() - 1;
-        }
-        QVector<ReportAmount>& cells = m_table[line];
-        if (cells.size() <= at)
-            cells.resize(at + 1);
-        if (!cells[at].add(m_values.at(m_tableSum)))
+        if (!m_table.add(ReportFormat::text(row.at(m_tableRow), m_formats.at(m_tableRow)),
+                         ReportFormat::text(row.at(m_tableColumn), m_formats.at(m_tableColumn)),
+                         m_values.at(m_tableSum)))
             throw Exception(QStringLiteral("%1: somando %2, um total passa do limite que o "
                                            "relatório soma; o relatório foi interrompido.")
                                 .arg(m_sourceName, nameOf(row)));
     }
 
-    // The closing table: its title, its column labels, a line per row value, the totals.
+    // The closing table under its title, the title with its column labels and first line.
     void placeTable(ReportBodySink& sink)
     {
         if (m_tableSum < 0 || m_table.isEmpty())
             return;
-        const qsizetype columns = m_tableColumns.size();
-        const auto total = [](const QVector<ReportAmount>& amounts, ReportAmount& sum) {
-            for (const ReportAmount& amount : amounts)
-                if (!sum.add(amount))
-                    return false;
-            return true;
-        };
-        const auto line = [&](ReportPiece::Kind kind, const QString& label,
-                              const QVector<ReportAmount>& amounts, bool whole) {
-            QStringList cells{label};
-            for (qsizetype c = 0; c < columns; ++c)
-                cells << (c < amounts.size() && (whole || amounts.at(c).units() != 0)
-                              ? ReportFormat::money(amounts.at(c).units())
-                              : QString());
-            ReportAmount sum;
-            if (!total(amounts, sum))
-                throw Exception(QStringLiteral("%1: um total da tabela passa do limite que o "
-                                               "relatório soma; o relatório foi interrompido.")
-                                    .arg(m_sourceName));
-            cells << ReportFormat::money(sum.units());
-            return ReportPiece{kind, ReportLayouter::detailHeight, {}, cells, {}};
-        };
         const ReportDefinition::Column* rowColumn =
             m_definition.column(m_definition.crosstab.rowField);
-        QStringList labels{rowColumn ? rowColumn->label : m_definition.crosstab.rowField};
-        labels << m_tableColumns << QStringLiteral("Total");
-        sink.place(
-            {{ReportPiece::Kind::GroupHeading,
-              ReportLayouter::headingHeight,
-              m_definition.crosstab.title,
-              {},
-              {}},
-             {ReportPiece::Kind::TableHeading, ReportLayouter::tableHeadingHeight, {}, labels, {}}},
-            ReportLayouter::detailHeight);
-        QVector<ReportAmount> sums(columns);
-        for (auto it = m_table.cbegin(); it != m_table.cend(); ++it) {
-            sink.place({line(ReportPiece::Kind::TableRow, it.key(), it.value(), false)}, 0);
-            for (qsizetype c = 0; c < it.value().size(); ++c)
-                if (!sums[c].add(it.value().at(c)))
-                    throw Exception(QStringLiteral("%1: um total da tabela passa do limite que o "
-                                                   "relatório soma; o relatório foi "
-                                                   "interrompido.")
-                                        .arg(m_sourceName));
-        }
-        ReportPiece closing =
-            line(ReportPiece::Kind::TableTotal, QStringLiteral("Total"), sums, true);
-        closing.height = ReportLayouter::subtotalHeight;
-        sink.place({closing}, 0);
-        m_table.clear();
+        const QVector<ReportPiece> lines = m_table.pieces(
+            rowColumn ? rowColumn->label : m_definition.crosstab.rowField, m_sourceName);
+        sink.place({{ReportPiece::Kind::GroupHeading,
+                     ReportLayouter::headingHeight,
+                     m_definition.crosstab.title,
+                     {},
+                     {}},
+                    lines.at(0),
+                    lines.at(1)},
+                   0);
+        for (qsizetype i = 2; i < lines.size(); ++i)
+            sink.place({lines.at(i)}, 0);
     }
 
     // Keeps what is wrong with the row, named, for the closing section.
@@ -449,12 +405,11 @@ private:
     qint64 m_inconsistencyCount = 0;
     QStringList m_inconsistencies;
     // The closing table: the row's and the column's fields, the sum it tabulates (-1: no
-    // table), its column values in the order met, its cells by row value.
+    // table), its cells.
     int m_tableRow = -1;
     int m_tableColumn = -1;
     int m_tableSum = -1;
-    QStringList m_tableColumns;
-    QMap<QString, QVector<ReportAmount>> m_table;
+    ReportCrosstab m_table;
     // Whether the row just counted adds into the sums.
     bool m_lastAdds = false;
     // The sum carried from page to page; -1 when none.
