@@ -1,11 +1,11 @@
-// Times the report engine side by side on generated data sets: the five reports at about
-// 10,000, 100,000 and 1,000,000 rows written to PDF and to CSV and previewed, each against
+// Times the report engine side by side on generated data sets: the six reports at about
+// 10,000, 100,000 and 1,000,000 rows written to PDF, CSV and XLSX and previewed, each against
 // the same query run by itself and against bare QPainter drawing of the same texts, with the
 // peak memory of each; a report over a list of 10,000 picked accounts against "Todas"; the
 // account picker's figures; and the time from IniProc to the shown, activated screen.
 //
 //   report_bench [--database FILE] [--engines sqlite,firebird] [--sizes 10000,100000,1000000]
-//                [--firebird-sizes LIST] [--reports 0,1,2,3,4] [--runs R]
+//                [--firebird-sizes LIST] [--reports 0,1,2,3,4,5] [--runs R]
 //
 // Each measure runs in a process of its own (this program, with --measure), so that its peak
 // memory is its own. Without --database it generates (once) a data set of a million checks
@@ -152,7 +152,9 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
                       QStringLiteral("medição"),
                       QStringLiteral("15/03/2026"),
                       QStringLiteral("Nenhum cheque atende aos critérios."),
-                      {{QStringLiteral("Critérios"), QStringLiteral("medição")}}};
+                      {{QStringLiteral("Critérios"), QStringLiteral("medição")}},
+                      QStringLiteral("ADM"),
+                      QStringLiteral("15/03/2026 10:30")};
     return request;
 }
 
@@ -200,8 +202,17 @@ void pageTexts(const ReportFrame& document, const ReportPageStretch& stretch, in
         case Kind::StateSummary:
             texts.append({Role::Small, {left + 10, base}, stretch.notes.at(line.index)});
             break;
+        case Kind::Note:
+        case Kind::Signature:
+            texts.append({Role::Small, {left, base}, stretch.notes.at(line.index)});
+            break;
         case Kind::Subtotal:
-        case Kind::GrandTotal: {
+        case Kind::GrandTotal:
+        case Kind::CarriedOut:
+        case Kind::CarriedIn:
+        case Kind::TableHeading:
+        case Kind::TableRow:
+        case Kind::TableTotal: {
             const ReportPageStretch::Total& total = stretch.totals.at(line.index);
             texts.append({Role::Bold, {left, base}, total.label});
             for (int c = 0; c < total.cells.size(); ++c)
@@ -293,8 +304,8 @@ int measure(const QString& what, const Case& c)
         rows = result->rowCount();
         pages = result->pageCount();
     } else {
-        const bool pdf = what == QLatin1String("pdf");
-        request.path = out.filePath(pdf ? QStringLiteral("r.pdf") : QStringLiteral("r.csv"));
+        // "pdf", "csv" or "xlsx": the file's kind.
+        request.path = out.filePath(QStringLiteral("r.") + what);
         clock.start();
         const auto result = ReportJob::runHere(request, progress);
         rows = result->rowCount();
@@ -419,9 +430,11 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
 {
     PdfSeconds seconds;
     print(QStringLiteral("| relatório | linhas | páginas | consulta s | QPainter puro s | PDF s | "
-                         "PDF MB | CSV s | CSV MB | visualização s | visualização MB | "
-                         "PDF/consulta | PDF/(consulta+QPainter) | PDF/QPainter |"));
-    print(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
+                         "PDF MB | CSV s | CSV MB | XLSX s | XLSX MB | visualização s | "
+                         "visualização MB | PDF/consulta | PDF/(consulta+QPainter) | "
+                         "PDF/QPainter |"));
+    print(QStringLiteral(
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
     for (int size : sizes) {
         for (int report : reports) {
             const Case c{engine, database, report, size, {}};
@@ -429,14 +442,16 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
             const Figures bare = measured(QStringLiteral("bare"), c, runs);
             const Figures pdf = measured(QStringLiteral("pdf"), c, runs);
             const Figures csv = measured(QStringLiteral("csv"), c, runs);
+            const Figures xlsx = measured(QStringLiteral("xlsx"), c, runs);
             const Figures preview = measured(QStringLiteral("preview"), c, 1);
             print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 | %12 | "
-                                 "%13 | %14 |")
+                                 "%13 | %14 | %15 | %16 |")
                       .arg(report)
                       .arg(figure(pdf.rows, 0), figure(pdf.pages, 0), figure(query.seconds, 2),
                            figure(bare.seconds, 2), figure(pdf.seconds, 2),
                            figure(pdf.megabytes, 0), figure(csv.seconds, 2))
-                      .arg(figure(csv.megabytes, 0), figure(preview.seconds, 2),
+                      .arg(figure(csv.megabytes, 0), figure(xlsx.seconds, 2),
+                           figure(xlsx.megabytes, 0), figure(preview.seconds, 2),
                            figure(preview.megabytes, 0), ratio(pdf.seconds / query.seconds),
                            ratio(pdf.seconds / (query.seconds + bare.seconds)),
                            ratio(pdf.seconds / bare.seconds)));
@@ -470,7 +485,7 @@ int main(int argc, char* argv[])
         QStringLiteral("LIST"), QStringLiteral("10000,100000,1000000"));
     const QCommandLineOption reportsOption(QStringLiteral("reports"),
                                            QStringLiteral("Relatórios medidos."),
-                                           QStringLiteral("LIST"), QStringLiteral("0,1,2,3,4"));
+                                           QStringLiteral("LIST"), QStringLiteral("0,1,2,3,4,5"));
     const QCommandLineOption runsOption(QStringLiteral("runs"),
                                         QStringLiteral("Repetições de cada medida (1)."),
                                         QStringLiteral("R"), QStringLiteral("1"));

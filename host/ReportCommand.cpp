@@ -420,12 +420,19 @@ int runReport(const ReportRequest& request)
         const auto& run = form->rpddPadrao->LastRun();
         if (run.file != path)
             throw Refused{false};
+        const QString inconsistencies =
+            run.inconsistencies == 0
+                ? QString()
+                : QStringLiteral(", %1 %2")
+                      .arg(run.inconsistencies)
+                      .arg(run.inconsistencies == 1 ? QStringLiteral("inconsistência")
+                                                    : QStringLiteral("inconsistências"));
         if (!quiet)
-            std::printf("%s: \"%s\", %d %s, %d %s\n",
+            std::printf("%s: \"%s\", %d %s, %d %s%s\n",
                         qUtf8Printable(QDir::toNativeSeparators(path)),
                         qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
                         run.rows == 1 ? "linha" : "linhas", run.pages,
-                        run.pages == 1 ? "página" : "páginas");
+                        run.pages == 1 ? "página" : "páginas", qUtf8Printable(inconsistencies));
         if (run.rows == 0)
             note(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
                                 "cabeçalho"));
@@ -479,7 +486,8 @@ int ReportCommand::run(const QStringList& args)
 QString ReportCommand::usage()
 {
     return QStringLiteral(
-               "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv [OPÇÕES]\n"
+               "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv|ARQUIVO.xlsx "
+               "[OPÇÕES]\n"
                "     klx report [CRITÉRIOS] --params [OPÇÕES]\n"
                "\n"
                "Abre a tela Relação de Cheques (KLX47306) sem janela, aplica os critérios pelos\n"
@@ -490,7 +498,9 @@ QString ReportCommand::usage()
                "emissão na data de processamento, todos os status, conciliação Todos):\n"
                "  --report N            relatório da lista, a partir de 0 (padrão 0):\n"
                "                        0 por emissão, 1 por número, 2 conciliação,\n"
-               "                        3 não compensados por idade, 4 auditoria de talonários\n"
+               "                        3 não compensados por idade, 4 auditoria de talonários,\n"
+               "                        5 pendentes em uma data (a data final de compensação,\n"
+               "                        ou a de processamento)\n"
                "  --companies 01,02     empresas escolhidas na lista (opção Lista)\n"
                "  --accounts 001,003    contas correntes escolhidas na lista (opção Lista)\n"
                "  --emission-from DATA  emissão de (DD/MM/AAAA, D/M/AA, AAAA-MM-DD ou uma regra:\n"
@@ -500,7 +510,7 @@ QString ReportCommand::usage()
                "  --emission-to DATA    emissão até\n"
                "  --clearing-from DATA  compensação de\n"
                "  --clearing-to DATA    compensação até\n"
-               "  --check-from N        cheque de (até 6 dígitos)\n"
+               "  --check-from N        cheque de (até 6 dígitos; comparado como número)\n"
                "  --check-to N          cheque até\n"
                "  --states LISTA        status marcados: emitido,cancelado,disponivel\n"
                "                        (os não listados são desmarcados)\n"
@@ -509,14 +519,19 @@ QString ReportCommand::usage()
                "                        os critérios acima, se dados, valem sobre os dele\n"
                "\n"
                "Saída:\n"
-               "  --output ARQUIVO      grava o relatório em PDF ou CSV (pela extensão); o CSV\n"
-               "                        tem as mesmas linhas e colunas do relatório (e as\n"
-               "                        colunas que as páginas mostram como grupo), UTF-8,\n"
-               "                        separado por ';', valores 1.234,56 e datas DD/MM/AAAA\n"
-               "  --csv-totals          o CSV traz também as linhas de total e de status, onde\n"
-               "                        as páginas as têm\n"
+               "  --output ARQUIVO      grava o relatório em PDF, CSV ou XLSX (pela extensão); o\n"
+               "                        CSV tem as mesmas linhas e colunas do relatório (e as\n"
+               "                        colunas que as páginas mostram como grupo, os dados da\n"
+               "                        conta e o valor considerado nos totais), UTF-8,\n"
+               "                        separado por ';', valores 1.234,56 e datas DD/MM/AAAA;\n"
+               "                        o XLSX, números como números e datas como datas, com\n"
+               "                        os critérios numa segunda folha\n"
+               "  --csv-totals          o CSV ou XLSX traz também as linhas de total e de\n"
+               "                        status, onde as páginas as têm, e as inconsistências\n"
                "  --csv-criteria        o CSV começa pelo título, a data de processamento e os\n"
                "                        critérios completos, uma linha cada, e uma linha vazia\n"
+               "  --csv-excel           CSV para o Excel: marca de ordem de bytes no início e\n"
+               "                        códigos (contas, números de cheque) como texto\n"
                "  --params              em vez de gravar, mostra em JSON os parâmetros que a\n"
                "                        consulta do relatório recebe\n"
                "  --quiet               mostra só os erros\n"

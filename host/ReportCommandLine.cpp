@@ -102,12 +102,12 @@ QList<QCommandLineOption> reportOptions()
          {"report", "companies", "accounts", "emission-from", "emission-to", "clearing-from",
           "clearing-to", "check-from", "check-to", "states", "reconciliation", "filter", "output"})
         options << QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("um valor"));
-    for (const char* name : {"params", "csv-totals", "csv-criteria", "quiet"})
+    for (const char* name : {"params", "csv-totals", "csv-criteria", "csv-excel", "quiet"})
         options << QCommandLineOption(QLatin1String(name));
     return options;
 }
 
-// The output's form: a PDF or CSV name in a folder that takes files.
+// The output's form: the name of a kind of file (PDF, CSV, XLSX) in a folder that takes files.
 void checkOutput(const ReportRequest& request)
 {
     if (!request.params && request.output.isEmpty())
@@ -122,6 +122,8 @@ void checkOutput(const ReportRequest& request)
     if ((request.csv.totals || request.csv.criteria) && !output->tabular())
         throw Exception(QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
                             .arg(ReportOutputs::suffixesText(true), request.output));
+    if (request.csv.excel && !output->suffixes().contains(QStringLiteral("csv")))
+        throw Exception(QStringLiteral("--csv-excel pede saída .csv: '%1'").arg(request.output));
     const QFileInfo directory(QFileInfo(request.output).absolutePath());
     if (!directory.isDir() || !directory.isWritable())
         throw Exception(QStringLiteral("--output: o diretório '%1' não existe ou não aceita "
@@ -167,6 +169,7 @@ ReportRequest ReportRequest::parse(const QStringList& args)
     request.quiet = commandLine.isSet(QStringLiteral("quiet"));
     request.csv.totals = commandLine.isSet(QStringLiteral("csv-totals"));
     request.csv.criteria = commandLine.isSet(QStringLiteral("csv-criteria"));
+    request.csv.excel = commandLine.isSet(QStringLiteral("csv-excel"));
     checkOutput(request);
     request.host = HostOptions::from(commandLine);
     return request;

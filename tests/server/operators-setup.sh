@@ -11,8 +11,10 @@ export KLX_SYSDBA_PASSWORD=${KLX_SYSDBA_PASSWORD:-masterkey}
 mkdir -p "$passwords"
 chmod 700 "$passwords"
 umask 077
+# The same passwords in every build tree: server users belong to the whole server, and two
+# trees testing on it at once must not change each other's passwords underneath.
 for name in ADM OPER; do
-    [ -s "$passwords/$name.pw" ] || printf '%s-%s%s\n' "$name" "$RANDOM" "$RANDOM" >"$passwords/$name.pw"
+    printf '%s-senha-de-teste\n' "$name" >"$passwords/$name.pw"
 done
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

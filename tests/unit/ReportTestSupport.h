@@ -114,7 +114,9 @@ inline ReportJob::Request requestFor(const ReportDefinition& report, const Crite
                       QStringLiteral("teste"),
                       QStringLiteral("15/03/2026"),
                       QStringLiteral("Nenhum cheque atende aos critérios."),
-                      {{QStringLiteral("Critérios"), QStringLiteral("teste")}}};
+                      {{QStringLiteral("Critérios"), QStringLiteral("teste")}},
+                      criteria.operatorCode,
+                      QStringLiteral("15/03/2026 10:30")};
     return request;
 }
 

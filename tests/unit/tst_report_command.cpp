@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("no output") << QStringList{} << "--output";
         QTest::newRow("other suffix")
             << QStringList{"--output", "x.txt"}
-            << "--output: o arquivo deve terminar em .pdf ou .csv: 'x.txt'";
+            << "--output: o arquivo deve terminar em .pdf, .csv ou .xlsx: 'x.txt'";
         QTest::newRow("impossible date")
             << QStringList{"--emission-from", "31/02/2026", "--output", "x.pdf"} << "31/02/2026";
         QTest::newRow("long number")
@@ -317,9 +317,9 @@ private slots:
         QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
         file.close();
         const qsizetype line =
-            lines.indexOf(QRegularExpression(QStringLiteral(".*>= :P_DTINI\\)")));
+            lines.indexOf(QRegularExpression(QStringLiteral(".*NULLIF\\(:P_DTINI, ''\\).*")));
         QVERIFY(line > 0);
-        lines[line].replace(QStringLiteral(":P_DTINI)"), QStringLiteral(":P_DTINI") + suffix + ")");
+        lines[line].replace(QStringLiteral(":P_DTINI,"), QStringLiteral(":P_DTINI") + suffix + ",");
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(lines.join(QLatin1Char('\n')).toUtf8());
         file.close();
@@ -455,19 +455,63 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("Conciliação;todos")));
         const qsizetype heading = lines.indexOf(QString()) + 1;
         QCOMPARE(lines.at(heading), QStringLiteral("Conta;Cheque;Emissão;Compensação;Dias;"
-                                                   "Favorecido;Status;Valor (R$);Situação"));
-        // The cancelled checks of the account are a section of their own, outside the amounts.
-        QVERIFY(lines.contains(QStringLiteral("Total de Cancelados — 2 cheques;;;;;;;0,00;")));
-        QVERIFY(lines.contains(QStringLiteral("Cancelados: 2 — 84.892,68;;;;;;;;")));
+                                                   "Favorecido;Status;Valor (R$);Situação;"
+                                                   "Descrição da conta;Empresa;Nome da empresa;"
+                                                   "Valor considerado"));
+        // The cancelled checks of the account are a section of their own, outside the amounts:
+        // counted, not summed; the account's states say their amount.
+        QVERIFY(lines.contains(QStringLiteral("Total de Cancelados — 2 cheques;;;;;;;;;;;;")));
+        QCOMPARE(lines.filter(QStringLiteral("Cancelados: 2 — 84.892,68;")).size(), 2);
         QVERIFY(lines.contains(
-            QStringLiteral("Total de Não compensados — 4 cheques;;;;;;;35.506,93;")));
+            QStringLiteral("Total de Não compensados — 4 cheques;;;;;;;35.506,93;;;;;")));
         QVERIFY(lines.filter(QStringLiteral(";Cancelado;")).size() == 2);
         for (const QString& line : lines.filter(QStringLiteral(";Cancelado;")))
-            QVERIFY(line.endsWith(QStringLiteral(";Cancelados")));
+            QVERIFY(line.contains(QStringLiteral(";Cancelados;")));
 
         result = klx({"--csv-totals", "--output", m_dir.filePath(QStringLiteral("x.pdf"))});
         QCOMPARE(result.code, 2);
         QVERIFY(result.err.contains(QStringLiteral("pedem saída .csv")));
+    }
+
+    // A workbook is one more kind of output; a CSV for Excel begins with a byte-order mark;
+    // the inconsistencies a report finds are counted on the command line.
+    void spreadsheetsAndInconsistencies()
+    {
+        const QString database = m_dir.filePath(QStringLiteral("inconsistente.sqlite"));
+        QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("demo.sqlite")), database));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                        QStringLiteral("inconsistente"));
+            db.setDatabaseName(database);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral(
+                "INSERT INTO CHEQUE VALUES ('001', '001199', '01', '2026-03-02', '2026-03-09', "
+                "10, 'Cancelado e compensado', '2')")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("inconsistente"));
+        const QStringList march{"--report",        "1",          "--accounts",    "001",
+                                "--emission-from", "01/03/2026", "--emission-to", "31/03/2026",
+                                "--database",      database};
+        const QString xlsx = m_dir.filePath(QStringLiteral("cheques.xlsx"));
+        Result result = klx(march + QStringList{"--output", xlsx}, false);
+        QCOMPARE(result.code, 0);
+        QVERIFY2(result.out.endsWith(QStringLiteral(", 1 página, 1 inconsistência\n")),
+                 qPrintable(result.out));
+        QFile workbook(xlsx);
+        QVERIFY(workbook.open(QIODevice::ReadOnly));
+        QCOMPARE(workbook.read(2), QByteArray("PK"));
+
+        const QString csv = m_dir.filePath(QStringLiteral("excel.csv"));
+        result = klx(march + QStringList{"--csv-excel", "--output", csv}, false);
+        QCOMPARE(result.code, 0);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(3), QByteArray("\xEF\xBB\xBF"));
+
+        result = klx({"--csv-excel", "--output", xlsx});
+        QCOMPARE(result.code, 2);
+        QVERIFY(result.err.contains(QStringLiteral("--csv-excel pede saída .csv")));
     }
 
     void emptyResultIsTold()

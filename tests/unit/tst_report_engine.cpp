@@ -84,7 +84,7 @@ private slots:
         m_host->open();
         m_form = qobject_cast<TfrmDadosGerRel*>(m_host->form());
         QVERIFY(m_form);
-        QCOMPARE(m_form->cbbReportNames->count(), 5);
+        QCOMPARE(m_form->cbbReportNames->count(), 6);
     }
 
     void cleanup()
@@ -278,9 +278,10 @@ private slots:
         engine()->SetOutputFile(text);
         m_form->sbtSalvarComo->click();
         QCOMPARE(m_host->errors,
-                 QStringList{QStringLiteral("O arquivo do relatório deve terminar em .pdf ou .csv: "
-                                            "'%1'.")
-                                 .arg(QDir::toNativeSeparators(text))});
+                 QStringList{
+                     QStringLiteral("O arquivo do relatório deve terminar em .pdf, .csv ou .xlsx: "
+                                    "'%1'.")
+                         .arg(QDir::toNativeSeparators(text))});
         QVERIFY(!QFileInfo::exists(text));
         const QString upper = m_host->dir.filePath(QStringLiteral("SAIDA.CSV"));
         engine()->SetOutputFile(upper);
@@ -355,16 +356,16 @@ private slots:
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QCOMPARE(caption, QStringLiteral("Título do Relatório"));
         QCOMPARE(prompt, QStringLiteral("Informe o título do relatório:"));
-        QCOMPARE(m_form->cbbReportNames->count(), 6);
-        QCOMPARE(m_form->cbbReportNames->itemText(5),
+        QCOMPARE(m_form->cbbReportNames->count(), 7);
+        QCOMPARE(m_form->cbbReportNames->itemText(6),
                  QStringLiteral("Idade dos cheques (revisado)"));
         QCOMPARE(m_form->cbbReportNames->currentIndex(), 3);
         // The copy goes to the user's folder; the shipped one is left as it was.
-        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 5);
+        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 6);
         const QString saved =
-            QDir(m_userReports).filePath(QStringLiteral("KLX473-5-idade-dos-cheques-revisado.rpt"));
+            QDir(m_userReports).filePath(QStringLiteral("KLX473-6-idade-dos-cheques-revisado.rpt"));
         const ReportDefinition copy = ReportDefinition::load(saved);
-        QCOMPARE(copy.order, 5);
+        QCOMPARE(copy.order, 6);
         QCOMPARE(copy.column(QStringLiteral("QTDIAS"))->label, QStringLiteral("Idade"));
         // The original stays as it was.
         QCOMPARE(
@@ -395,7 +396,7 @@ private slots:
         saveCopy(QString());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QCOMPARE(suggestions, QStringList{QStringLiteral("Conciliação de cheques (cópia)")});
-        QCOMPARE(m_form->cbbReportNames->itemText(5),
+        QCOMPARE(m_form->cbbReportNames->itemText(6),
                  QStringLiteral("Conciliação de cheques (cópia)"));
 
         // A title in the list is refused; the next suggestion is free.
@@ -407,14 +408,14 @@ private slots:
                      QStringLiteral("Já existe um relatório com o título \"relação de cheques por "
                                     "número\"")),
                  qPrintable(m_host->errors.first()));
-        QCOMPARE(m_form->cbbReportNames->count(), 6);
+        QCOMPARE(m_form->cbbReportNames->count(), 7);
 
         // The copy filters by reconciliation as its original does.
         auto* conciliacao = m_form->findChild<QWidget*>(QStringLiteral("cbbConciliacao"));
         auto* emitido = m_form->findChild<QWidget*>(QStringLiteral("chbEmit"));
         selectReport(0);
         QVERIFY(!conciliacao->isEnabled() && emitido->isEnabled());
-        selectReport(5);
+        selectReport(6);
         QVERIFY(conciliacao->isEnabled() && !emitido->isEnabled());
     }
 
@@ -431,7 +432,7 @@ private slots:
                 .toUtf8());
         file.close();
         m_form->LoadReportList();
-        QCOMPARE(m_form->cbbReportNames->count(), 5);
+        QCOMPARE(m_form->cbbReportNames->count(), 6);
         QCOMPARE(m_form->cbbReportNames->itemText(1),
                  QStringLiteral("⚠ Relação de cheques por número (definição com erro)"));
         QVERIFY(m_form->cbbReportNames->itemData(1, Qt::ToolTipRole)
@@ -450,21 +451,39 @@ private slots:
     {
         const QString path = m_host->dir.filePath(QStringLiteral("com-totais.csv"));
         bool offered = false;
+        QStringList kinds;
+        bool excelOnlyForCsv = true;
         whenShown<ReportSaveDialog>([&](ReportSaveDialog* dialog) {
             auto* totals = dialog->findChild<QCheckBox*>(QStringLiteral("csvTotals"));
             offered = totals && totals->isEnabled();
             totals->setChecked(true);
+            // The workbook is offered; the choice of a CSV for Excel counts for a CSV only.
+            kinds = dialog->nameFilters();
+            auto* excel = dialog->findChild<QCheckBox*>(QStringLiteral("csvExcel"));
+            for (const QString& kind : std::as_const(kinds)) {
+                dialog->selectNameFilter(kind);
+                emit dialog->filterSelected(kind);
+                excelOnlyForCsv =
+                    excelOnlyForCsv && excel->isEnabled() == kind.contains(QStringLiteral("*.csv"));
+            }
+            dialog->selectNameFilter(kinds.value(1));
+            emit dialog->filterSelected(kinds.value(1));
+            excel->setChecked(true);
             // The user types the name in the dialog's own field and saves.
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
             static_cast<QDialog*>(dialog)->accept();
         });
         m_form->mniSalvarCsvClick(nullptr);
         QVERIFY(offered);
+        QCOMPARE(kinds.size(), 3);
+        QVERIFY(kinds.last().contains(QStringLiteral("*.xlsx")));
+        QVERIFY(excelOnlyForCsv);
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString csv = QString::fromUtf8(file.readAll());
-        QVERIFY(csv.contains(QStringLiteral("\r\nTotal geral — ")));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(QString::fromUtf8(bytes).contains(QStringLiteral("\r\nTotal geral — ")));
     }
 
     // One's own copy is saved in place (no copy of a copy), renamed and deleted; a shipped
@@ -528,9 +547,9 @@ private slots:
         m_form->sbtReportEdit->click();
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY2(m_host->errors.first().startsWith(
-                     QStringLiteral("KLX473-0-emissao.rpt:19: formato inválido: \"dinheiro\"")),
+                     QStringLiteral("KLX473-0-emissao.rpt:21: formato inválido: \"dinheiro\"")),
                  qPrintable(m_host->errors.first()));
-        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 5);
+        QCOMPARE(QDir(m_reports).entryList({QStringLiteral("*.rpt")}).size(), 6);
     }
 
     void cancellingLeavesTheScreenUsable()
@@ -603,8 +622,8 @@ private:
             return false;
         file.close();
         m_form->LoadReportList();
-        selectReport(5);
-        return m_form->cbbReportNames->GetItemIndex() == 5;
+        selectReport(6);
+        return m_form->cbbReportNames->GetItemIndex() == 6;
     }
 
     void setEmissionRange(const QString& from, const QString& to)

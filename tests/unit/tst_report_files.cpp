@@ -241,7 +241,7 @@ private slots:
             QCOMPARE(klx({QStringLiteral("--output"), path}).code, 0);
         const QByteArray before = checksum(path);
         const Result result = klx(
-            {QStringLiteral("--report"), QStringLiteral("5"), QStringLiteral("--output"), path});
+            {QStringLiteral("--report"), QStringLiteral("6"), QStringLiteral("--output"), path});
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(
                      QStringLiteral("KLX473-9-falha.rpt: erro na consulta do relatório")),

@@ -4,6 +4,7 @@
 #include "base/Exceptions.h"
 #include "data/SqlParameters.h"
 #include "data/TParams.h"
+#include "report/engine/ReportAmount.h"
 #include "report/engine/ReportCriteria.h"
 #include "report/engine/ReportDefinition.h"
 #include "report/engine/ReportFormat.h"
@@ -73,6 +74,58 @@ private slots:
         QCOMPARE(ReportFormat::centsOf(value), std::optional<qint64>(cents));
     }
 
+    // A value past what a 64-bit count of cents holds is told apart from one that is no
+    // number: the report stops on it instead of adding a wrapped value.
+    void amountsOutOfRange_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("reading");
+        QTest::addColumn<qint64>("units");
+        using Reading = ReportAmount::Reading;
+        QTest::newRow("10^17 reais as an integer")
+            << QVariant(Q_INT64_C(100000000000000000)) << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("10^17 reais as text") << QVariant(QStringLiteral("100000000000000000.00"))
+                                             << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("10^17 reais as a double")
+            << QVariant(1e17) << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("largest that fits")
+            << QVariant(QStringLiteral("92233720368547758.07")) << int(Reading::Value)
+            << std::numeric_limits<qint64>::max();
+        QTest::newRow("one cent more") << QVariant(QStringLiteral("92233720368547758.08"))
+                                       << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("rounding past the limit")
+            << QVariant(QStringLiteral("92233720368547758.075")) << int(Reading::OutOfRange)
+            << qint64(0);
+        QTest::newRow("unsigned past the limit")
+            << QVariant(Q_UINT64_C(18446744073709551615)) << int(Reading::OutOfRange) << qint64(0);
+        QTest::newRow("no number")
+            << QVariant(QStringLiteral("1,2,3")) << int(Reading::Unreadable) << qint64(0);
+        QTest::newRow("null") << QVariant() << int(Reading::Null) << qint64(0);
+    }
+    void amountsOutOfRange()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, reading);
+        QFETCH(qint64, units);
+        ReportAmount amount;
+        QCOMPARE(int(ReportAmount::readCents(value, amount)), reading);
+        if (reading == int(ReportAmount::Reading::Value))
+            QCOMPARE(amount.units(), units);
+        if (reading == int(ReportAmount::Reading::OutOfRange))
+            QVERIFY_THROWS_EXCEPTION(ReportFormat::OutOfRange,
+                                     ReportFormat::normalize(value, ReportValueFormat::Money));
+        // Sums stop at the limit, either way, and leave the amount as it was.
+        ReportAmount sum(std::numeric_limits<qint64>::max() - 1);
+        QVERIFY(sum.add(ReportAmount(1)));
+        QVERIFY(!sum.add(ReportAmount(1)));
+        QCOMPARE(sum.units(), std::numeric_limits<qint64>::max());
+        ReportAmount low(std::numeric_limits<qint64>::min() + 1);
+        QVERIFY(!low.add(ReportAmount(-2)));
+        // The formatter takes every amount that fits.
+        QCOMPARE(ReportFormat::money(std::numeric_limits<qint64>::min()),
+                 QStringLiteral("-92.233.720.368.547.758,08"));
+    }
+
     void unreadableValuesAreNull()
     {
         QVERIFY(!ReportFormat::centsOf(QVariant()));
@@ -106,7 +159,7 @@ private slots:
                            "company: nmempresa\n"
                            "count: cheque | cheques\n"
                            "group: CDREDUCONT | Conta {CDREDUCONT}: {DSCONTCORR} | Total\n"
-                           "group: DTEMISSAO | - | -\n"
+                           "group: DTEMISSAO | - | - | many\n"
                            "column: CDREDUCONT\n"
                            "column: VLCHEQUE | Valor | 12.5 | right | money\n"
                            "sum: VLCHEQUE\n"
@@ -115,6 +168,11 @@ private slots:
                            "export: DSFAIXA | Faixa\n"
                            "kind: reconciliation\n"
                            "subtitle: Só os emitidos somam.\n"
+                           "row: Conta {CDREDUCONT}, cheque {NRCHEQUE}\n"
+                           "inconsistency: dsinconsistencia\n"
+                           "total: Total a deduzir\n"
+                           "carry: VLCHEQUE\n"
+                           "signature: Conferido por\n"
                            "sql:\n"
                            "  SELECT 1\n"),
             QStringLiteral("teste.rpt"));
@@ -139,12 +197,18 @@ private slots:
         QCOMPARE(report.columns.at(1).alignment, Qt::AlignRight);
         QCOMPARE(report.columns.at(1).line, 10);
         QCOMPARE(report.sums, QStringList{QStringLiteral("VLCHEQUE")});
+        QCOMPARE(report.inconsistencyField, QStringLiteral("DSINCONSISTENCIA"));
+        QCOMPARE(report.grandTotalLabel, QStringLiteral("Total a deduzir"));
+        QCOMPARE(report.carryField, QStringLiteral("VLCHEQUE"));
+        QCOMPARE(report.signature, QStringLiteral("Conferido por"));
+        QVERIFY(!report.groups.at(0).footerWhenMany && report.groups.at(1).footerWhenMany);
 
         QStringList fields;
         QList<ReportValueFormat> formats;
         ReportQuery::usedFields(report, fields, formats);
-        QCOMPARE(fields, QStringList({"CDREDUCONT", "VLCHEQUE", "DSFAIXA", "DSCONTCORR",
-                                      "DTEMISSAO", "NMEMPRESA", "IDSTATUS"}));
+        QCOMPARE(fields,
+                 QStringList({"CDREDUCONT", "VLCHEQUE", "DSFAIXA", "DSCONTCORR", "DTEMISSAO",
+                              "NRCHEQUE", "NMEMPRESA", "IDSTATUS", "DSINCONSISTENCIA"}));
         QCOMPARE(formats.at(1), ReportValueFormat::Money);
     }
 
@@ -186,6 +250,13 @@ private slots:
             << "x.rpt:3: status repetido: 1";
         QTest::newRow("kind") << head + "kind: conciliacao\n"
                               << "x.rpt:2: tipo de relatório desconhecido";
+        QTest::newRow("group option") << head + "group: G | {G} | Total | some\n"
+                                      << "x.rpt:2: grupo inválido";
+        QTest::newRow("carry of no sum")
+            << head + "column: V | V | 1 | right | money\ncarry: V\n"
+            << "x.rpt:3: só uma coluna somada antes (sum) é transportada: V";
+        QTest::newRow("unnamed total") << head + "total:\n"
+                                       << "x.rpt:2: o total geral precisa";
         // Nested groups stop at eight levels: deeper ones would need pages of headings.
         QString deep = head;
         for (int level = 0; level < 9; ++level)

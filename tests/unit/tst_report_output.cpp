@@ -8,6 +8,9 @@
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPainter.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -51,7 +54,8 @@ QString collapsed(const QString& line)
 QStringList bodyLines(const QStringList& pages)
 {
     static const QRegularExpression body(
-        QStringLiteral("^([0-9A-Z]{3} |Total |Cheques de |Emitidos: |Cancelados: |Disponíveis: )"));
+        QStringLiteral("^([0-9A-Z]{3} |Total |Cheques de |Emitidos: |Cancelados: |Disponíveis: |"
+                       "Conta [0-9]{3}, cheque )"));
     QStringList lines;
     for (const QString& page : pages)
         for (const QString& line : page.split(QLatin1Char('\n')))
@@ -126,7 +130,7 @@ private slots:
     void pdfAndCsvHoldTheSameRows_data()
     {
         QTest::addColumn<int>("report");
-        for (int report = 0; report <= 4; ++report)
+        for (int report = 0; report <= 5; ++report)
             QTest::addRow("%d", report) << report;
     }
 
@@ -144,8 +148,13 @@ private slots:
             run(definition(report), everything(), *m_db, csv, {true, false});
         QCOMPARE(counted.pageCount(), document.pageCount());
 
-        const QStringList pages = pdfPages(pdf);
+        QStringList pages = pdfPages(pdf);
         QCOMPARE(pages.size(), document.pageCount());
+        // The closing table of a report is the pages' own.
+        const QString table = definition(report).crosstab.title;
+        for (QString& page : pages)
+            if (!table.isEmpty() && page.contains(table))
+                page.truncate(page.indexOf(table));
         const QList<QStringList> rows = csvRows(csv);
         QCOMPARE(rows.first(), document.labels + document.exportLabels);
         QStringList fromCsv;
@@ -157,7 +166,11 @@ private slots:
         }
         QVERIFY(fromCsv.size() >= 10);
         QCOMPARE(bodyLines(pages), fromCsv);
-        QCOMPARE(fromCsv.filter(QRegularExpression(QStringLiteral("^Total geral( |$)"))).size(), 1);
+        QCOMPARE(fromCsv
+                     .filter(QRegularExpression(
+                         QStringLiteral("^%1( |$)").arg(definition(report).grandTotalLabel)))
+                     .size(),
+                 1);
     }
 
     void csvCriteriaAndFormulaGuard()
@@ -178,16 +191,22 @@ private slots:
         request.options = {false, true};
         run(request);
         const QStringList lines = textOf(request.path).split(QStringLiteral("\r\n"));
-        QCOMPARE(
-            lines.mid(0, 6),
-            QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
-                         "Contas;001", "Nota;'=1+1", "", document.labels.join(QLatin1Char(';'))}));
+        QCOMPARE(lines.mid(0, 6),
+                 QStringList({"Relatório;Relação de cheques por número", "Processamento;15/03/2026",
+                              "Contas;001", "Nota;'=1+1", "",
+                              (document.labels + document.exportLabels).join(QLatin1Char(';'))}));
+        // After the printed columns, the account's heading and the amount that counts.
+        const QString account = QStringLiteral("Movimento Aurora;01;Comercial Horizonte Ltda;");
         QCOMPARE(lines.at(7),
                  QStringLiteral("001;009001;15/03/2026;;\"'=HYPERLINK(\"\"http://x\"\","
-                                "\"\"y\"\")\";Emitido;-1.234,56"));
-        QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00"));
-        QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00"));
-        QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00"));
+                                "\"\"y\"\")\";Emitido;-1.234,56;") +
+                     account + QStringLiteral("-1.234,56"));
+        QCOMPARE(lines.at(8), QStringLiteral("001;009002;15/03/2026;;'@SUM(A1);Emitido;10,00;") +
+                                  account + QStringLiteral("10,00"));
+        QCOMPARE(lines.at(9), QStringLiteral("001;009003;15/03/2026;;'+5511999;Emitido;10,00;") +
+                                  account + QStringLiteral("10,00"));
+        QCOMPARE(lines.at(10), QStringLiteral("001;009004;15/03/2026;;'-2;Emitido;10,00;") +
+                                   account + QStringLiteral("10,00"));
         // The page shows the payee as it is.
         QCOMPARE(document.rows.at(1).at(4), QStringLiteral("=HYPERLINK(\"http://x\",\"y\")"));
     }
@@ -301,19 +320,54 @@ private slots:
             const QString page = collapsed(pages.at(i));
             QVERIFY(page.contains(QStringLiteral("KLX47306 · KLX473")));
             QVERIFY(page.contains(QStringLiteral("Relação de cheques por número")));
-            QVERIFY(page.contains(QStringLiteral("Página %1 de %2").arg(i + 1).arg(pages.size())));
+            // The foot says who printed it, when, and the page.
+            QVERIFY(page.contains(
+                QStringLiteral("Emitido em 15/03/2026 10:30 por ADM — Página %1 de %2")
+                    .arg(i + 1)
+                    .arg(pages.size())));
             QVERIFY(page.contains(QStringLiteral("Processamento: 15/03/2026")));
             QVERIFY(page.contains(QStringLiteral("Critérios: teste")));
             QVERIFY(page.contains(QStringLiteral("Conta Cheque Emissão Compensação Favorecido")));
         }
         // The group running over a page break is headed again on the next page.
         for (int i = 1; i < document.pageCount(); ++i) {
-            const auto& first = document.pages.at(i).lines.first();
+            // Under the running total carried in from the page before.
+            QCOMPARE(document.pages.at(i).lines.first().kind, WholeReport::Line::Kind::CarriedIn);
+            const auto& first = document.pages.at(i).lines.at(1);
             QCOMPARE(first.kind, WholeReport::Line::Kind::GroupHeading);
             if (document.pages.at(i - 1).lines.last().kind == WholeReport::Line::Kind::Detail)
                 QVERIFY(collapsed(pages.at(i)).contains(document.headings.at(first.index)));
         }
         QVERIFY(collapsed(pages.last()).contains(QStringLiteral("Total geral — 90 cheques")));
+        // The issued total carried: at the foot of a page the issued amounts of the rows so far,
+        // at the head of the next the same.
+        const int value = static_cast<int>(document.labels.indexOf(QStringLiteral("Valor (R$)")));
+        const int state = static_cast<int>(document.labels.indexOf(QStringLiteral("Status")));
+        qint64 issued = 0;
+        for (int i = 0; i < document.pageCount(); ++i) {
+            const auto& lines = document.pages.at(i).lines;
+            if (i > 0) {
+                QCOMPARE(document.totals.at(lines.first().index).label,
+                         QStringLiteral("Transporte"));
+                QCOMPARE(document.totals.at(lines.first().index).cells.at(value),
+                         ReportFormat::money(issued));
+            }
+            for (const auto& line : lines)
+                if (line.kind == WholeReport::Line::Kind::Detail &&
+                    document.rows.at(line.index).at(state) == QLatin1String("Emitido"))
+                    issued += *ReportFormat::centsOf(
+                        QString(document.rows.at(line.index).at(value)).remove(QLatin1Char('.')));
+            if (i + 1 < document.pageCount()) {
+                QCOMPARE(lines.last().kind, WholeReport::Line::Kind::CarriedOut);
+                QCOMPARE(document.totals.at(lines.last().index).label,
+                         QStringLiteral("A transportar"));
+                QCOMPARE(document.totals.at(lines.last().index).cells.at(value),
+                         ReportFormat::money(issued));
+                QVERIFY(
+                    collapsed(pages.at(i))
+                        .contains(QStringLiteral("A transportar ") + ReportFormat::money(issued)));
+            }
+        }
         // The company names wrap to a second line; none is cut.
         QCOMPARE(document.companyLines.size(), 2);
         QCOMPARE(document.companyLines.join(QLatin1Char(' ')),
@@ -321,6 +375,211 @@ private slots:
                                 "S.A.; Indústria Vale Verde Ltda; Transportes Rio Claro Ltda"));
         for (const QString& line : document.companyLines)
             QVERIFY(collapsed(pages.first()).contains(line));
+    }
+
+    // A clerk's daily report: a date of one check has no subtotal, a group of one state no
+    // state line, a group of no issued check a count but no amount; the quarter takes no more
+    // pages than the report by number. Cancelled checks are marked on the page.
+    void dailyReportIsShort()
+    {
+        Criteria quarter;
+        quarter.emissionFrom = day(2026, 1, 1);
+        quarter.emissionTo = day(2026, 3, 31);
+        const WholeReport daily = run(definition(0), quarter, *m_db);
+        const int byNumber = run(definition(1), quarter, *m_db).pageCount();
+        QVERIFY2(daily.pageCount() <= byNumber + 1,
+                 qPrintable(QStringLiteral("%1 %2").arg(daily.pageCount()).arg(byNumber)));
+        int dates = 0;
+        for (const WholeReport::Total& total : daily.totals) {
+            if (!total.label.startsWith(QStringLiteral("Cheques de ")))
+                continue;
+            ++dates;
+            QVERIFY2(!total.label.endsWith(QStringLiteral(" 1 cheque")), qPrintable(total.label));
+            QVERIFY2(total.states.isEmpty() || total.states.contains(QLatin1Char(';')),
+                     qPrintable(total.states));
+            if (!total.states.isEmpty() && !total.states.contains(QStringLiteral("Emitidos")))
+                QCOMPARE(total.cells.last(), QString());
+        }
+        QVERIFY(dates > 0);
+        const int state = static_cast<int>(daily.labels.indexOf(QStringLiteral("Status")));
+        QVERIFY(daily.cancelled.contains(true));
+        for (int i = 0; i < daily.rows.size(); ++i)
+            QCOMPARE(daily.cancelled.at(i),
+                     daily.rows.at(i).at(state) == QLatin1String("Cancelado"));
+    }
+
+    // The reconciliation ends with a line to sign; a number never touches the text after it;
+    // a long heading continued on a page is shortened, not its marker; a long check number is
+    // printed whole.
+    void pagesReadAsAnAuditorExpects()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const QString pdf = m_dir.filePath(QStringLiteral("conciliacao.pdf"));
+        const WholeReport reconciliation = run(definition(2), everything(), *m_db, pdf);
+        QVERIFY(reconciliation.notes.last().startsWith(QStringLiteral("Conferido por: ____")));
+        QVERIFY(collapsed(pdfPages(pdf).last()).contains(QStringLiteral("Conferido por: ____")));
+        const int days = static_cast<int>(reconciliation.labels.indexOf(QStringLiteral("Dias")));
+        double widest = 0;
+        for (const QStringList& row : reconciliation.rows)
+            widest = std::max(widest, ReportFonts::width(ReportFonts::Role::Body, row.at(days)));
+        const double digitsEnd = reconciliation.columnLeft.at(days) +
+                                 reconciliation.columnWidth.at(days) - ReportLayouter::cellPadding -
+                                 ReportLayouter::numberGap;
+        QVERIFY(digitsEnd - widest >= reconciliation.columnLeft.at(days));
+        QVERIFY(reconciliation.columnLeft.at(days + 1) + ReportLayouter::cellPadding - digitsEnd >=
+                6);
+
+        const auto module = demoWith(QStringLiteral(
+            "('001', '0000001234567', '01', '2026-03-15', NULL, 10, 'Favorecido', '1')"));
+        QVERIFY(module);
+        QSqlQuery rename(module->database());
+        QVERIFY(rename.exec(QStringLiteral(
+            "UPDATE CONTCORR SET DSCONTCORR = 'Conta de movimento da matriz para pagamentos de "
+            "fornecedores, impostos e folha' WHERE CDREDUCONT = '001'")));
+        Criteria account = everything();
+        account.accounts = QStringLiteral("001");
+        ReportDefinition report = definition(1);
+        report.groups.first().heading += QStringLiteral(" — e mais um texto longo no cabeçalho");
+        const QString long_ = m_dir.filePath(QStringLiteral("long.pdf"));
+        for (int i = 0; i < 6; ++i) {
+            // Enough rows for two pages.
+            QSqlQuery more(module->database());
+            QVERIFY(
+                more.exec(QStringLiteral("INSERT INTO CHEQUE SELECT CDREDUCONT, NRCHEQUE || '%1', "
+                                         "CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
+                                         "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE "
+                                         "CDREDUCONT = '001' AND length(NRCHEQUE) = 6")
+                              .arg(i)));
+        }
+        const WholeReport document = run(report, account, *module, long_);
+        QVERIFY(document.pageCount() >= 2);
+        const QStringList pages = pdfPages(long_);
+        QVERIFY(collapsed(pages.at(1)).contains(QStringLiteral("… (continuação)")));
+        QVERIFY(collapsed(pages.first()).contains(QStringLiteral("001 0000001234567 ")));
+    }
+
+    // The header of an empty report names the companies it covers.
+    void emptyReportNamesItsCompanies()
+    {
+        Criteria none = everything();
+        none.accounts = QStringLiteral("999");
+        QCOMPARE(run(definition(1), none, *m_db).header.companies,
+                 QStringLiteral("Comercial Horizonte Ltda; Distribuidora Serra Azul S.A.; "
+                                "Indústria Vale Verde Ltda; Transportes Rio Claro Ltda"));
+        none.companies = QStringLiteral("02");
+        QCOMPARE(run(definition(1), none, *m_db).header.companies,
+                 QStringLiteral("Distribuidora Serra Azul S.A."));
+    }
+
+    // The CSV for Excel: a byte-order mark, codes as text; the account's heading and the amount
+    // that counts, whose sum is the grand total.
+    void csvForSpreadsheets()
+    {
+        const QString csv = m_dir.filePath(QStringLiteral("excel.csv"));
+        const WholeReport document = run(definition(1), everything(), *m_db);
+        run(definition(1), everything(), *m_db, csv, {false, false, true});
+        const QByteArray bytes = [&] {
+            QFile file(csv);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QList<QStringList> rows = csvRows(csv);
+        rows.first().first().remove(QChar(0xFEFF));
+        QCOMPARE(rows.first(), document.labels + document.exportLabels);
+        QCOMPARE(document.exportLabels, QStringList({"Descrição da conta", "Empresa",
+                                                     "Nome da empresa", "Valor considerado"}));
+        // Excel reads ="001101" as the text 001101.
+        const QString first = textOf(csv).split(QStringLiteral("\r\n")).at(1);
+        QVERIFY2(first.startsWith(QStringLiteral("=\"001\";=\"001101\";")), qPrintable(first));
+        QVERIFY2(
+            first.contains(QStringLiteral(";Movimento Aurora;=\"01\";Comercial Horizonte Ltda;")),
+            qPrintable(first));
+        qint64 considered = 0;
+        for (const QStringList& row : rows.mid(1)) {
+            const auto cents = ReportFormat::centsOf(QString(row.last()).remove(QLatin1Char('.')));
+            QVERIFY2(cents, qPrintable(row.join(QLatin1Char(';'))));
+            considered += *cents;
+        }
+        QCOMPARE(ReportFormat::money(considered), document.totals.last().cells.last());
+        // Without the choice, the codes are as they are.
+        run(definition(1), everything(), *m_db, csv);
+        QCOMPARE(csvRows(csv).at(1).mid(0, 2), QStringList({"001", "001101"}));
+    }
+
+    // The workbook, read by another program (openpyxl), holds the CSV's cells: numbers as
+    // numbers in the money format, dates as dates, codes as text, the labels frozen and
+    // filtered, the totals bold, the criteria on a second sheet.
+    void xlsxHoldsTheCsvCells_data()
+    {
+        QTest::addColumn<int>("report");
+        for (int report = 0; report <= 5; ++report)
+            QTest::addRow("%d", report) << report;
+    }
+
+    void xlsxHoldsTheCsvCells()
+    {
+        QFETCH(int, report);
+        const QString csv = m_dir.filePath(QStringLiteral("planilha.csv"));
+        const QString xlsx = m_dir.filePath(QStringLiteral("planilha.xlsx"));
+        const WholeReport document =
+            run(definition(report), everything(), *m_db, csv, {true, false, false});
+        run(definition(report), everything(), *m_db, xlsx, {true, false, false});
+        QProcess reader;
+        reader.start(QStringLiteral(KLX_SYSTEM_PYTHON),
+                     {QStringLiteral(KLX_SOURCE_DIR "/tests/unit/xlsx_cells.py"), xlsx});
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        const QJsonObject book = QJsonDocument::fromJson(reader.readAllStandardOutput()).object();
+        QCOMPARE(book.value(QStringLiteral("frozen")).toString(), QStringLiteral("A2"));
+        const QJsonArray cells = book.value(QStringLiteral("rows")).toArray();
+        const QList<QStringList> rows = csvRows(csv);
+        QCOMPARE(cells.size(), rows.size());
+        QCOMPARE(book.value(QStringLiteral("filter")).toString(),
+                 QStringLiteral("A1:%1%2")
+                     .arg(QChar(static_cast<char16_t>(u'A' + rows.first().size() - 1)))
+                     .arg(rows.size()));
+        const QVector<ReportValueFormat>& formats = document.formats;
+        for (int r = 0; r < rows.size(); ++r) {
+            const QJsonArray row = cells.at(r).toArray();
+            for (int c = 0; c < rows.at(r).size(); ++c) {
+                const QString text = rows.at(r).at(c);
+                const QJsonObject cell = row.at(c).toObject();
+                const QString type = cell.value(QStringLiteral("type")).toString();
+                const bool body = r > 0 && !text.isEmpty();
+                const ReportValueFormat format = formats.value(c);
+                if (body && format == ReportValueFormat::Money && text.contains(QLatin1Char(','))) {
+                    QCOMPARE(type, QStringLiteral("n"));
+                    QCOMPARE(qRound64(cell.value(QStringLiteral("value")).toDouble() * 100),
+                             *ReportFormat::centsOf(QString(text).remove(QLatin1Char('.'))));
+                    QCOMPARE(cell.value(QStringLiteral("format")).toString(),
+                             QStringLiteral("#,##0.00"));
+                } else if (body && format == ReportValueFormat::Date &&
+                           text.contains(QLatin1Char('/'))) {
+                    QCOMPARE(type, QStringLiteral("d"));
+                    QCOMPARE(QDate::fromString(cell.value(QStringLiteral("value")).toString(),
+                                               Qt::ISODate),
+                             QDate::fromString(text, QStringLiteral("dd/MM/yyyy")));
+                } else if (body && format == ReportValueFormat::Integer &&
+                           !text.contains(QLatin1Char(' '))) {
+                    QCOMPARE(type, QStringLiteral("n"));
+                    QCOMPARE(cell.value(QStringLiteral("value")).toInteger(),
+                             QString(text).remove(QLatin1Char('.')).toLongLong());
+                } else {
+                    QCOMPARE(cell.value(QStringLiteral("value")).toString(), text);
+                }
+            }
+            // A total line is bold.
+            QVERIFY2((row.at(0).toObject().value(QStringLiteral("bold")).toBool() && r > 0) ==
+                         rows.at(r).first().contains(
+                             QRegularExpression(QStringLiteral("^(Total|Cheques de )"))),
+                     qPrintable(rows.at(r).join(QLatin1Char(';'))));
+        }
+        const QJsonArray criteria = book.value(QStringLiteral("criteria")).toArray();
+        QCOMPARE(
+            criteria.at(0).toArray().at(1).toObject().value(QStringLiteral("value")).toString(),
+            document.header.title);
     }
 
     void linesStayInsideTheBody()
@@ -433,10 +692,10 @@ private slots:
         QCOMPARE(document.totals.last().cells.last(), QStringLiteral("0,00"));
         const QString csv = m_dir.filePath(QStringLiteral("vazio.csv"));
         run(definition(0), none, *m_db, csv);
-        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) + "\r\n");
+        const QString heading = (document.labels + document.exportLabels).join(QLatin1Char(';'));
+        QCOMPARE(textOf(csv), heading + "\r\n");
         run(definition(0), none, *m_db, csv, {true, false});
-        QCOMPARE(textOf(csv), document.labels.join(QLatin1Char(';')) +
-                                  "\r\nTotal geral — 0 cheques;;;;;;0,00\r\n");
+        QCOMPARE(textOf(csv), heading + "\r\nTotal geral — 0 cheques;;;;;;0,00;;;;\r\n");
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return;
         const QString pdf = m_dir.filePath(QStringLiteral("empty.pdf"));

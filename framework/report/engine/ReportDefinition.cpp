@@ -64,8 +64,8 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
         const auto parsed =
             ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text") : format);
         if (!parsed)
-            fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money "
-                                       "ou integer)")
+            fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money, "
+                                       "integer ou code)")
                             .arg(format));
         column.format = *parsed;
         return column;
@@ -135,9 +135,9 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
         } else if (entry.key == QLatin1String("subtitle")) {
             definition.subtitle = entry.value;
         } else if (entry.key == QLatin1String("group")) {
-            if (parts.size() > 3)
-                fail(entry, QStringLiteral("grupo com partes demais; o formato é "
-                                           "\"CAMPO | cabeçalho | rodapé\""));
+            if (parts.size() > 4 || (parts.size() == 4 && parts.at(3) != QLatin1String("many")))
+                fail(entry, QStringLiteral("grupo inválido; o formato é "
+                                           "\"CAMPO | cabeçalho | rodapé | many\""));
             if (definition.groups.size() >= ReportDefinition::groupLevelsAtMost)
                 fail(entry, QStringLiteral("grupos demais: um relatório agrupa em no máximo %1 "
                                            "níveis")
@@ -152,6 +152,7 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
                 group.heading.clear();
             if (group.footer == QLatin1String("-"))
                 group.footer.clear();
+            group.footerWhenMany = parts.size() == 4;
             group.line = entry.line;
             definition.groups << group;
         } else if (entry.key == QLatin1String("sum")) {
@@ -176,6 +177,33 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
             definition.countPlural = parts.at(1);
         } else if (entry.key == QLatin1String("company")) {
             definition.companyField = field(entry, entry.value);
+        } else if (entry.key == QLatin1String("row")) {
+            definition.rowName = entry.value;
+        } else if (entry.key == QLatin1String("inconsistency")) {
+            definition.inconsistencyField = field(entry, entry.value);
+        } else if (entry.key == QLatin1String("total")) {
+            if (entry.value.isEmpty())
+                fail(entry, QStringLiteral("o total geral precisa de um nome"));
+            definition.grandTotalLabel = entry.value;
+        } else if (entry.key == QLatin1String("carry")) {
+            const QString name = field(entry, entry.value);
+            if (!definition.sums.contains(name))
+                fail(entry, QStringLiteral("só uma coluna somada antes (sum) é transportada: %1")
+                                .arg(name));
+            definition.carryField = name;
+        } else if (entry.key == QLatin1String("signature")) {
+            definition.signature = entry.value;
+        } else if (entry.key == QLatin1String("crosstab")) {
+            if (parts.size() != 4 || parts.at(3).isEmpty())
+                fail(entry, QStringLiteral("tabela inválida; o formato é \"LINHA | COLUNA | "
+                                           "CAMPO | título\""));
+            const QString value = field(entry, parts.at(2));
+            const ReportDefinition::Column* column = definition.column(value);
+            if (!definition.sums.contains(value) || column->format != ReportValueFormat::Money)
+                fail(entry, QStringLiteral("a tabela soma uma coluna money somada antes (sum): %1")
+                                .arg(value));
+            definition.crosstab = {field(entry, parts.at(0)), field(entry, parts.at(1)), value,
+                                   parts.at(3)};
         }
     }
 }

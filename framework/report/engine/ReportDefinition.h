@@ -23,12 +23,15 @@
 //                                      (default 10), left|center|right (default left),
 //                                      text|date|money|integer (default text). Without
 //                                      columns every field is printed as text
-//   group: FIELD | heading | footer    a grouping, outermost first: a new group starts
+//   group: FIELD | heading | footer | many
+//                                      a grouping, outermost first: a new group starts
 //                                      when FIELD changes; heading and footer are texts
 //                                      with {FIELD} placeholders (defaults "{FIELD}" and
 //                                      "Subtotal"); the footer line carries the sums and
 //                                      the count of the group. "-" leaves a line out. A
-//                                      placeholder shows its field as its column does
+//                                      placeholder shows its field as its column does.
+//                                      "many": the footer only under a group of more than
+//                                      one row (a single row is its own total)
 //   sum: FIELD FIELD ...               money or integer columns totalled in each group
 //                                      footer and in the grand total
 //   count: singular | plural           what the counted rows are ("cheque | cheques");
@@ -44,10 +47,28 @@
 //                                      group footer and the grand total are followed by
 //                                      each state present with its count and amount
 //                                      ("Emitidos: 5 — 44.923,66; Disponíveis: 2"); a
-//                                      code no line declares counts as "Status X"
+//                                      code no line declares counts as "Status X". A group
+//                                      of a single state has no such line (its rows say
+//                                      it), and no sums when none of its rows adds
 //   export: FIELD | label | format     a column only the CSV carries, after the printed
 //                                      ones (what the page shows as a group heading)
 //   subtitle: text                     a line under the title on every page
+//   row: text                          how messages and the inconsistencies name a row,
+//                                      with {FIELD} placeholders ("Conta {CDREDUCONT},
+//                                      cheque {NRCHEQUE}"); default "linha N"
+//   inconsistency: FIELD               a text field that, when not empty, says what is
+//                                      wrong with the row: such rows are listed, named, in
+//                                      a closing section "Inconsistências"
+//   total: label                       the grand total's label (default "Total geral")
+//   carry: FIELD                       a summed column whose running total is carried from
+//                                      page to page: "A transportar" at the foot of a page,
+//                                      "Transporte" at the head of the next
+//   signature: label                   a line to sign at the end ("Conferido por: ____")
+//   crosstab: ROW | COLUMN | FIELD | title
+//                                      a closing table of the summed money FIELD over the
+//                                      rows whose state adds: one line per value of ROW
+//                                      (in order), one column per value of COLUMN (in the
+//                                      order the rows bring them), a total of each
 //   kind: reconciliation               what the report is, for screens that treat a kind
 //                                      of report apart; copies keep it
 // The engine binds these parameters itself when the query declares them:
@@ -89,6 +110,8 @@ public:
         QString field;
         QString heading; // empty: no heading line
         QString footer;  // empty: no subtotal line
+        // The footer only under a group of more than one row.
+        bool footerWhenMany = false;
         int line = 0;
     };
     enum class Orientation { Portrait, Landscape };
@@ -115,6 +138,19 @@ public:
     QList<Column> exportColumns;
     QString subtitle;
     QString kind;
+    QString rowName;
+    QString inconsistencyField;
+    QString grandTotalLabel = QStringLiteral("Total geral");
+    QString carryField;
+    QString signature;
+    // The closing table; empty fields: none.
+    struct Crosstab {
+        QString rowField;
+        QString columnField;
+        QString valueField;
+        QString title;
+    };
+    Crosstab crosstab;
 
     // The kind of the report that filters by reconciliation instead of check state.
     static inline const QString reconciliationKind = QStringLiteral("reconciliation");

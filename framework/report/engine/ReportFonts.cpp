@@ -43,6 +43,10 @@ QFont ReportFonts::font(Role role)
     case Role::Small:
         font.setPointSizeF(7);
         break;
+    case Role::Struck:
+        font.setPointSizeF(7.5);
+        font.setStrikeOut(true);
+        break;
     }
     return font;
 }

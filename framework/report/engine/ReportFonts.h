@@ -13,7 +13,9 @@ class QFontMetricsF;
 // (DejaVu Sans, from fonts-dejavu-core), and text widths measured in points.
 namespace ReportFonts {
 
-enum class Role { Body, Bold, Title, Small };
+// Struck: the body's font struck through, for a cancelled check's row.
+enum class Role { Body, Bold, Title, Small, Struck };
+constexpr int roleCount = 5;
 
 // The font of a role, sized in points.
 QFont font(Role role);

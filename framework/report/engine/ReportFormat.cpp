@@ -1,8 +1,9 @@
 #include "report/engine/ReportFormat.h"
 
+#include "report/engine/ReportAmount.h"
+
 #include <QDateTime>
 #include <QLocale>
-#include <cmath>
 
 namespace {
 
@@ -11,33 +12,6 @@ const QLocale& brazilian()
 {
     static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
     return locale;
-}
-
-// Decimal text ("-1234.5", "12,30") in cents, rounded half away from zero.
-std::optional<qint64> centsOfText(QString text)
-{
-    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (text.isEmpty())
-        return std::nullopt;
-    bool negative = false;
-    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) {
-        negative = text.startsWith(QLatin1Char('-'));
-        text.remove(0, 1);
-    }
-    const qsizetype point = text.indexOf(QLatin1Char('.'));
-    const QString whole = point < 0 ? text : text.left(point);
-    QString fraction = point < 0 ? QString() : text.mid(point + 1);
-    bool ok = true;
-    const qint64 units = whole.isEmpty() ? 0 : whole.toLongLong(&ok);
-    if (!ok || (whole.isEmpty() && fraction.isEmpty()))
-        return std::nullopt;
-    for (const QChar c : std::as_const(fraction))
-        if (!c.isDigit())
-            return std::nullopt;
-    const bool roundUp = fraction.size() > 2 && fraction.at(2) >= QLatin1Char('5');
-    fraction = fraction.left(2).leftJustified(2, QLatin1Char('0'));
-    const qint64 cents = units * 100 + fraction.toLongLong() + (roundUp ? 1 : 0);
-    return negative ? -cents : cents;
 }
 
 } // namespace
@@ -53,6 +27,8 @@ std::optional<ReportValueFormat> ReportFormat::fromName(const QString& name)
         return ReportValueFormat::Money;
     if (key == QLatin1String("integer"))
         return ReportValueFormat::Integer;
+    if (key == QLatin1String("code"))
+        return ReportValueFormat::Code;
     return std::nullopt;
 }
 
@@ -90,24 +66,10 @@ QString ReportFormat::date(const QDate& date)
 
 std::optional<qint64> ReportFormat::centsOf(const QVariant& value)
 {
-    if (value.isNull())
+    ReportAmount amount;
+    if (ReportAmount::readCents(value, amount) != ReportAmount::Reading::Value)
         return std::nullopt;
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double number = value.toDouble();
-        if (!std::isfinite(number))
-            return std::nullopt;
-        return static_cast<qint64>(std::llround(number * 100.0));
-    }
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return value.toLongLong() * 100;
-    default:
-        return centsOfText(value.toString());
-    }
+    return amount.units();
 }
 
 QDate ReportFormat::dateOf(const QVariant& value)
@@ -129,7 +91,8 @@ QVariant ReportFormat::normalize(const QVariant& value, ReportValueFormat format
     if (value.isNull())
         return QVariant();
     switch (format) {
-    case ReportValueFormat::Text: {
+    case ReportValueFormat::Text:
+    case ReportValueFormat::Code: {
         // Firebird pads CHAR columns with blanks.
         QString text = value.typeId() == QMetaType::QDate ? date(value.toDate()) : value.toString();
         while (text.endsWith(QLatin1Char(' ')))
@@ -140,21 +103,15 @@ QVariant ReportFormat::normalize(const QVariant& value, ReportValueFormat format
         const QDate day = dateOf(value);
         return day.isValid() ? QVariant(day) : QVariant();
     }
-    case ReportValueFormat::Money: {
-        const auto cents = centsOf(value);
-        return cents ? QVariant(*cents) : QVariant();
-    }
+    case ReportValueFormat::Money:
     case ReportValueFormat::Integer: {
-        bool ok = false;
-        const qint64 number = value.typeId() == QMetaType::Double
-                                  ? static_cast<qint64>(std::llround(value.toDouble()))
-                                  : value.toString().trimmed().toLongLong(&ok);
-        if (value.typeId() != QMetaType::Double && !ok) {
-            // "12.0" and the like: read as a decimal and round.
-            const auto cents = centsOfText(value.toString());
-            return cents ? QVariant((*cents + (*cents < 0 ? -50 : 50)) / 100) : QVariant();
-        }
-        return number;
+        ReportAmount amount;
+        const auto reading = format == ReportValueFormat::Money
+                                 ? ReportAmount::readCents(value, amount)
+                                 : ReportAmount::readUnits(value, amount);
+        if (reading == ReportAmount::Reading::OutOfRange)
+            throw OutOfRange{value.toString()};
+        return reading == ReportAmount::Reading::Value ? QVariant(amount.units()) : QVariant();
     }
     }
     return QVariant();
@@ -166,6 +123,7 @@ QString ReportFormat::text(const QVariant& normalized, ReportValueFormat format)
         return QString();
     switch (format) {
     case ReportValueFormat::Text:
+    case ReportValueFormat::Code:
         return normalized.toString();
     case ReportValueFormat::Date:
         return date(normalized.toDate());

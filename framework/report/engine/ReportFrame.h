@@ -27,6 +27,9 @@ struct ReportFrame {
         // The criteria in full, as (name, value) pairs: the PDF's metadata and the CSV's
         // header rows.
         QList<std::pair<QString, QString>> fullCriteria;
+        // Who printed the report, and when ("07/12/2026 18:58"): every page's foot says it.
+        QString operatorName;
+        QString issuedAt;
     };
 
     Header header;
@@ -50,6 +53,8 @@ struct ReportFrame {
     QVector<double> columnLeft;
     QVector<double> columnWidth;
     QVector<int> alignments; // Qt::AlignLeft, Qt::AlignHCenter or Qt::AlignRight
+    // The printed column whose running total is carried from page to page; -1 when none.
+    int carryColumn = -1;
 
     // Where the page's header ends and the body begins.
     double bodyTop = 0;

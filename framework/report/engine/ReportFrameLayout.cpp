@@ -94,6 +94,8 @@ ReportFrame ReportFrameLayout::begin(const ReportDefinition& definition,
     frame.pageSize = frame.landscape ? a4.transposed() : a4;
     frame.margins = QMarginsF(margin, margin, margin, margin);
     for (const auto& column : columns) {
+        if (column.field == definition.carryField)
+            frame.carryColumn = static_cast<int>(frame.labels.size());
         frame.labels << column.label;
         frame.formats << column.format;
         frame.alignments << static_cast<int>(column.alignment);
@@ -125,8 +127,10 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
                                const QStringList& companies, const QVector<double>& widest,
                                const QString& sourceName)
 {
+    // Without rows, the companies the caller gave (those the report covers).
     if (!definition.companyField.isEmpty()) {
-        frame.header.companies = companiesText(companies);
+        if (!companies.isEmpty())
+            frame.header.companies = companiesText(companies);
         placeCompanies(frame);
     }
 
@@ -147,8 +151,11 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
             ++textColumns;
         } else {
             const double label = ReportFonts::width(ReportFonts::Role::Bold, columns.at(c).label);
-            widths[c] = std::max(declared, std::max(widest.at(c), label) +
-                                               2 * ReportLayouter::cellPadding + measureSlack);
+            const double gap =
+                (columns.at(c).alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
+            widths[c] =
+                std::max(declared, std::max(widest.at(c), label) + 2 * ReportLayouter::cellPadding +
+                                       gap + measureSlack);
         }
         used += widths.at(c);
     }

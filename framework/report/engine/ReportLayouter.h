@@ -11,7 +11,9 @@
 // and states, and the grand total. A heading never ends a page, and the closing lines of a
 // group stay on the page of its last row. The body goes to a sink (the page store, a CSV
 // file); the frame of the pages (ReportFrameLayout) is whole at the end, when the rows have
-// given the company names and the widest numbers and dates.
+// given the company names and the widest numbers and dates. After the grand total come the
+// rows the definition finds inconsistent, by name, and the line to sign when it asks for one.
+// A sum that leaves the range of ReportAmount stops the report with a message naming the row.
 class ReportLayouter {
 public:
     // Line heights and the blank inside a cell's edges, in points.
@@ -19,7 +21,13 @@ public:
     static constexpr double headingHeight = 13.0;
     static constexpr double subtotalHeight = 13.0;
     static constexpr double grandTotalHeight = 16.0;
+    static constexpr double signatureHeight = 36.0;
+    // The closing table's column labels take up to three lines.
+    static constexpr double tableHeadingHeight = 28.0;
     static constexpr double cellPadding = 2.0;
+    // The further blank right of a right-aligned cell, so that its digits keep apart from a
+    // text that follows.
+    static constexpr double numberGap = 5.0;
     // How far a state summary stands in from the left under its total.
     static constexpr double summaryIndent = 10.0;
 
@@ -43,6 +51,8 @@ public:
     // numbers cannot fit the page's width.
     const ReportFrame& finish(ReportBodySink& body);
     int rowCount() const;
+    // The rows found inconsistent.
+    qint64 inconsistencyCount() const;
 
 private:
     class Body;

@@ -46,18 +46,36 @@ void ReportPageSearch::readAround(int page)
                      ReportLayouter::headingHeight);
                 break;
             case Kind::Subtotal:
-            case Kind::GrandTotal: {
+            case Kind::GrandTotal:
+            case Kind::CarriedIn:
+            case Kind::CarriedOut: {
                 const ReportPageStretch::Total& total = stretch.totals.at(line.index);
-                const double height = line.kind == Kind::Subtotal
-                                          ? ReportLayouter::subtotalHeight
-                                          : ReportLayouter::grandTotalHeight;
+                const double height = line.kind == Kind::GrandTotal
+                                          ? ReportLayouter::grandTotalHeight
+                                          : ReportLayouter::subtotalHeight;
                 find(total.label, left, line.y, width, height);
                 cells(total.cells, line.y, height);
                 break;
             }
+            case Kind::TableHeading:
+            case Kind::TableRow:
+            case Kind::TableTotal: {
+                // The closing table's cells: a hit marks its whole line.
+                const double height = line.kind == Kind::TableHeading
+                                          ? ReportLayouter::tableHeadingHeight
+                                          : ReportLayouter::detailHeight;
+                for (const QString& cell : stretch.totals.at(line.index).cells)
+                    find(cell, left, line.y, width, height);
+                break;
+            }
             case Kind::StateSummary:
+            case Kind::Note:
                 find(stretch.notes.at(line.index), left, line.y, width,
                      ReportLayouter::detailHeight);
+                break;
+            case Kind::Signature:
+                find(stretch.notes.at(line.index), left, line.y, width,
+                     ReportLayouter::signatureHeight);
                 break;
             case Kind::Empty:
                 break;

@@ -12,8 +12,9 @@ struct ReportPageStretch {
     struct Line {
         using Kind = ReportPiece::Kind;
         Kind kind = Kind::Detail;
-        // Detail: the row; GroupHeading: the heading; Subtotal, GrandTotal: the total;
-        // StateSummary: the note.
+        // Detail: the row; GroupHeading: the heading; Subtotal, GrandTotal, CarriedOut,
+        // CarriedIn, TableHeading, TableRow, TableTotal: the total (a table line's cells);
+        // StateSummary, Note, Signature: the note.
         int index = 0;
         // The top of the line.
         float y = 0;
@@ -37,9 +38,11 @@ struct ReportPageStretch {
     QVector<Page> pages;
     // Detail rows, one formatted cell per printed then exported column.
     QVector<QStringList> rows;
+    // Whether each row is marked as cancelled.
+    QVector<bool> cancelled;
     QStringList headings;
     QVector<Total> totals;
-    // The lines of the state summaries as the pages show them.
+    // The lines of the state summaries and the notes as the pages show them.
     QStringList notes;
 
     int pageCount() const { return reportPages; }

@@ -2,6 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/OutputFile.h"
+#include "report/engine/ReportFormat.h"
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPaginator.h"
 
@@ -20,6 +21,7 @@ public:
     explicit Encoder(QByteArray& out) : m_out(out) {}
     void byte(quint8 value) { m_out.append(static_cast<char>(value)); }
     void real(float value) { raw(&value, sizeof value); }
+    void whole(qint64 value) { raw(&value, sizeof value); }
     void count(quint32 value)
     {
         if (value < 255) {
@@ -60,6 +62,12 @@ public:
     float real()
     {
         float value;
+        std::memcpy(&value, take(sizeof value), sizeof value);
+        return value;
+    }
+    qint64 whole()
+    {
+        qint64 value;
         std::memcpy(&value, take(sizeof value), sizeof value);
         return value;
     }
@@ -139,6 +147,10 @@ void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
         out.text(whole ? piece.text : QString());
         out.texts(whole ? piece.cells : QStringList());
         out.text(whole ? piece.states : QString());
+        if (piece.kind == Kind::Detail) {
+            out.whole(piece.carried);
+            out.byte(piece.cancelled ? 1 : 0);
+        }
     }
     if (m_buffer.size() >= blockSize)
         flush();
@@ -172,15 +184,21 @@ void ReportPages::flush()
     m_buffer.clear();
 }
 
-void ReportPages::finish(const ReportFrame& frame, int rows)
+void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistencies)
 {
     flush();
     m_buffer.squeeze();
     m_frame = frame;
     m_rows = rows;
-    // One pass over the file, a block at a time; only the heights and the groups are read.
-    ReportPaginator paginator(frame.bodyTop, frame.bodyBottom(), m_sourceName);
-    m_starts = {PageStart{0, {}}};
+    m_inconsistencies = inconsistencies;
+    // One pass over the file, a block at a time; only the heights, the groups and the carried
+    // totals are read.
+    ReportPaginator paginator(frame.bodyTop, frame.bodyBottom(), m_sourceName,
+                              frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0);
+    m_starts = {PageStart{0, {}, 0, true}};
+    qint64 carried = 0;
+    // Past the grand total (the inconsistencies, the line to sign) nothing is carried.
+    bool totalled = false;
     qint64 blockStart = 0;
     for (const qint64 blockEnd : std::as_const(m_blockEnds)) {
         const QByteArray block = read(blockStart, blockEnd);
@@ -191,15 +209,23 @@ void ReportPages::finish(const ReportFrame& frame, int rows)
             case Op::Place: {
                 const double room = in.real();
                 double height = 0;
+                const qint64 carriedBefore = carried;
+                const bool totalledBefore = totalled;
                 for (quint32 piece = in.count(); piece > 0; --piece) {
-                    in.byte();
+                    const auto kind = static_cast<Kind>(in.byte());
+                    totalled = totalled || kind == Kind::GrandTotal;
                     height += in.real();
                     in.skipText();
                     in.skipTexts();
                     in.skipText();
+                    if (kind == Kind::Detail) {
+                        carried = in.whole();
+                        in.byte();
+                    }
                 }
                 if (paginator.place(height, room))
-                    m_starts << PageStart{offset, paginator.openHeadings()};
+                    m_starts << PageStart{offset, paginator.openHeadings(), carriedBefore,
+                                          !totalledBefore};
                 break;
             }
             case Op::Open:
@@ -249,12 +275,31 @@ ReportPageStretch ReportPages::pages(int first, int last) const
         stretch.pages.last().lines.append({kind, static_cast<int>(index), static_cast<float>(y)});
     };
     int page = first - 1;
+    // The running total, at the foot of a page that goes on and at the head of the next.
+    const bool carries = m_frame.carryColumn >= 0;
+    const auto carriedLine = [&](Kind kind, const QString& label, qint64 cents) {
+        QStringList cells;
+        for (int c = 0; c < m_frame.labels.size(); ++c)
+            cells << (c == m_frame.carryColumn ? ReportFormat::money(cents) : QString());
+        stretch.totals.append({label, cells, {}});
+        line(kind, stretch.totals.size() - 1);
+    };
     Decoder in(bytes);
     while (!in.atEnd()) {
         while (page < last && from + in.position() == m_starts.at(page + 1).offset) {
+            if (carries && page >= first && m_starts.at(page + 1).carries) {
+                y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
+                carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
+                            m_starts.at(page + 1).carried);
+            }
             ++page;
             stretch.pages.append(ReportPageStretch::Page());
             y = m_frame.bodyTop;
+            if (carries && page > 0 && m_starts.at(page).carries) {
+                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"),
+                            m_starts.at(page).carried);
+                y += ReportLayouter::subtotalHeight;
+            }
             for (const QString& heading : m_starts.at(page).openHeadings) {
                 stretch.headings.append(heading + QStringLiteral(" (continuação)"));
                 line(Kind::GroupHeading, stretch.headings.size() - 1);
@@ -272,7 +317,9 @@ ReportPageStretch ReportPages::pages(int first, int last) const
                 const QString states = in.text();
                 switch (kind) {
                 case Kind::Detail:
+                    in.whole();
                     stretch.rows.append(cells);
+                    stretch.cancelled.append(in.byte() != 0);
                     line(kind, stretch.rows.size() - 1);
                     break;
                 case Kind::GroupHeading:
@@ -280,15 +327,22 @@ ReportPageStretch ReportPages::pages(int first, int last) const
                     line(kind, stretch.headings.size() - 1);
                     break;
                 case Kind::StateSummary:
+                case Kind::Note:
+                case Kind::Signature:
                     stretch.notes.append(text);
                     line(kind, stretch.notes.size() - 1);
                     break;
                 case Kind::Subtotal:
                 case Kind::GrandTotal:
+                case Kind::TableHeading:
+                case Kind::TableRow:
+                case Kind::TableTotal:
                     stretch.totals.append({text, cells, states});
                     line(kind, stretch.totals.size() - 1);
                     break;
                 case Kind::Empty:
+                case Kind::CarriedOut:
+                case Kind::CarriedIn:
                     line(kind, 0);
                     break;
                 }
@@ -302,6 +356,12 @@ ReportPageStretch ReportPages::pages(int first, int last) const
         case Op::Close:
             break;
         }
+    }
+    // The last page of the stretch goes on past it.
+    if (carries && page < count - 1 && page >= first && m_starts.at(page + 1).carries) {
+        y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
+        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
+                    m_starts.at(page + 1).carried);
     }
     return stretch;
 }

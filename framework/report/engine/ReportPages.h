@@ -29,23 +29,27 @@ public:
     void openHeading(const QString& heading) override;
     void closeHeading() override;
 
-    // The report's frame and its row count, once the body has all been placed: paginates the
-    // body. Raises an Exception when a line cannot fit a page.
-    void finish(const ReportFrame& frame, int rows);
+    // The report's frame, its row count and the rows found inconsistent, once the body has all
+    // been placed: paginates the body. Raises an Exception when a line cannot fit a page.
+    void finish(const ReportFrame& frame, int rows, qint64 inconsistencies = 0);
 
     const ReportFrame& frame() const override { return m_frame; }
     int pageCount() const override { return static_cast<int>(m_starts.size()); }
     int rowCount() const { return m_rows; }
+    qint64 inconsistencyCount() const { return m_inconsistencies; }
     // The pages first..last (from 0), read back from the file; none when only the heights
     // were kept.
     ReportPageStretch pages(int first, int last) const override;
     ReportPageStretch page(int page) const { return pages(page, page); }
 
 private:
-    // Where a page begins in the file, and the groups it continues.
+    // Where a page begins in the file, the groups it continues, the running total carried
+    // into it, and whether it begins before the grand total (a page after it carries nothing).
     struct PageStart {
         qint64 offset;
         QStringList openHeadings;
+        qint64 carried;
+        bool carries;
     };
 
     void flush();
@@ -62,5 +66,6 @@ private:
     QVector<qint64> m_blockEnds;
     ReportFrame m_frame;
     int m_rows = 0;
+    qint64 m_inconsistencies = 0;
     QVector<PageStart> m_starts;
 };

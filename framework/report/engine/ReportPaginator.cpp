@@ -8,8 +8,10 @@ namespace {
 constexpr double tolerance = 0.001;
 } // namespace
 
-ReportPaginator::ReportPaginator(double bodyTop, double bottom, const QString& sourceName)
-    : m_bodyTop(bodyTop), m_bottom(bottom), m_sourceName(sourceName), m_y(bodyTop)
+ReportPaginator::ReportPaginator(double bodyTop, double bottom, const QString& sourceName,
+                                 double carriedLine)
+    : m_bodyTop(bodyTop), m_bottom(bottom - carriedLine), m_carriedLine(carriedLine),
+      m_sourceName(sourceName), m_y(bodyTop)
 {
 }
 
@@ -19,8 +21,8 @@ bool ReportPaginator::place(double height, double room)
     const bool breaks = !m_fresh && m_y + needed > m_bottom + tolerance;
     if (breaks) {
         ++m_pages;
-        m_y =
-            m_bodyTop + static_cast<double>(m_openHeadings.size()) * ReportLayouter::headingHeight;
+        m_y = m_bodyTop + m_carriedLine +
+              static_cast<double>(m_openHeadings.size()) * ReportLayouter::headingHeight;
     }
     if (m_y + needed > m_bottom + tolerance)
         throw Exception(QStringLiteral("%1: o relatório não cabe na página: uma linha, com os "

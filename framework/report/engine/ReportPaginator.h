@@ -8,7 +8,10 @@
 class ReportPaginator {
 public:
     // The body runs from bodyTop to bottom on every page; sourceName names the report in errors.
-    ReportPaginator(double bodyTop, double bottom, const QString& sourceName);
+    // A carried line (a running total) takes that much room at the foot of every page and at
+    // the head of every page after the first.
+    ReportPaginator(double bodyTop, double bottom, const QString& sourceName,
+                    double carriedLine = 0);
 
     // Places lines as tall as the height together, with the room below them on the same page;
     // true when they begin a new page. Raises an Exception when they cannot fit on any page.
@@ -24,6 +27,7 @@ public:
 private:
     double m_bodyTop;
     double m_bottom;
+    double m_carriedLine;
     QString m_sourceName;
     QStringList m_openHeadings;
     int m_pages = 1;

@@ -50,21 +50,19 @@ public:
         const double deviceDpi = painter.device()->logicalDpiY();
         if (!qFuzzyCompare(deviceDpi, layoutDpi))
             painter.scale(deviceDpi / layoutDpi, deviceDpi / layoutDpi);
-        for (Role role : {Role::Body, Role::Bold, Role::Title, Role::Small}) {
-            QFont& font = m_fonts[static_cast<int>(role)];
+        for (int i = 0; i < ReportFonts::roleCount; ++i) {
+            const auto role = static_cast<Role>(i);
+            QFont& font = m_fonts[i];
             font = ReportFonts::font(role);
             if (role == Role::Title)
                 font.setPointSizeF(titleSize);
-            m_metrics[static_cast<int>(role)] =
-                std::make_unique<QFontMetricsF>(font, layoutDevice());
-            m_widest[static_cast<int>(role)] = m_metrics[static_cast<int>(role)]->maxWidth();
-            m_widths[static_cast<int>(role)] =
-                std::make_unique<ReportFonts::CharacterWidths>(font, layoutDevice());
+            m_metrics[i] = std::make_unique<QFontMetricsF>(font, layoutDevice());
+            m_widest[i] = m_metrics[i]->maxWidth();
+            m_widths[i] = std::make_unique<ReportFonts::CharacterWidths>(font, layoutDevice());
             // Drawn at the layout's pixel size on any device; the painter's scale does the
             // rest.
-            m_drawn[static_cast<int>(role)] = font;
-            m_drawn[static_cast<int>(role)].setPointSizeF(font.pointSizeF() * layoutDpi /
-                                                          deviceDpi);
+            m_drawn[i] = font;
+            m_drawn[i].setPointSizeF(font.pointSizeF() * layoutDpi / deviceDpi);
         }
         m_current = -1;
     }
@@ -78,13 +76,13 @@ public:
         if (text.isEmpty())
             return;
         select(role);
-        const QFontMetricsF& metrics = *m_metrics[static_cast<int>(role)];
+        const QFontMetricsF& metrics = *m_metrics[index(role)];
         const double room = width * m_scale;
         QString shown = text;
         // A left-aligned text surely narrower than its room needs no measuring.
         const bool fits =
-            (alignment & Qt::AlignLeft) && text.size() * m_widest[static_cast<int>(role)] <= room;
-        double advance = fits ? 0 : (*m_widths[static_cast<int>(role)])(shown);
+            (alignment & Qt::AlignLeft) && text.size() * m_widest[index(role)] <= room;
+        double advance = fits ? 0 : (*m_widths[index(role)])(shown);
         if (advance > room && elide) {
             shown = metrics.elidedText(text, Qt::ElideRight, room);
             advance = metrics.horizontalAdvance(shown);
@@ -99,11 +97,31 @@ public:
         m_painter.drawText(QPointF(x, baseline), shown);
     }
 
-    // A cell of a column, inside its padding.
+    // A cell of a column, inside its padding (and the gap right of a right-aligned one).
     void cell(Role role, const QString& value, double left, double width, double y, double height,
               int alignment, bool elide = true)
     {
-        text(role, value, left + padding, width - 2 * padding, y, height, alignment, elide);
+        const double gap = (alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
+        text(role, value, left + padding, width - 2 * padding - gap, y, height, alignment, elide);
+    }
+
+    // A text wrapped at its blanks inside the box, aligned, from its top.
+    void wrapped(Role role, const QString& text, double left, double width, double y, double height,
+                 int alignment)
+    {
+        select(role);
+        m_painter.drawText(QRectF(left * m_scale, y * m_scale, width * m_scale, height * m_scale),
+                           alignment | Qt::AlignTop | Qt::TextWordWrap, text);
+    }
+
+    // The text cut to the width (in points) with "…", and a text's width in points.
+    QString elided(Role role, const QString& text, double width)
+    {
+        return m_metrics[index(role)]->elidedText(text, Qt::ElideRight, width * m_scale);
+    }
+    double width(Role role, const QString& text)
+    {
+        return (*m_widths[index(role)])(text) / m_scale;
     }
 
     void rule(double x1, double y, double x2, double thickness = 0.5)
@@ -124,12 +142,14 @@ private:
 
     QPainter& m_painter;
     double m_scale;
-    QFont m_fonts[4];
-    QFont m_drawn[4];
-    std::unique_ptr<QFontMetricsF> m_metrics[4];
-    double m_widest[4] = {};
+    static int index(Role role) { return static_cast<int>(role); }
+
+    QFont m_fonts[ReportFonts::roleCount];
+    QFont m_drawn[ReportFonts::roleCount];
+    std::unique_ptr<QFontMetricsF> m_metrics[ReportFonts::roleCount];
+    double m_widest[ReportFonts::roleCount] = {};
     // The report's fonts are not shaped: a text is as wide as its letters one by one.
-    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[4];
+    std::unique_ptr<ReportFonts::CharacterWidths> m_widths[ReportFonts::roleCount];
     int m_current;
 };
 
@@ -148,8 +168,18 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
 
     pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
              y, 18, Qt::AlignLeft);
-    pen.text(Role::Small, QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount),
-             right - side, side, y, 18, Qt::AlignRight);
+    // The foot of the page, in the bottom margin: who printed the report, when, and the page.
+    QString foot = QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount);
+    if (!header.issuedAt.isEmpty())
+        foot =
+            QStringLiteral("Emitido em %1%2 — %3")
+                .arg(header.issuedAt,
+                     header.operatorName.isEmpty() ? QString()
+                                                   : QStringLiteral(" por ") + header.operatorName,
+                     foot);
+    const double footTop = frame.bodyBottom() + 6;
+    pen.rule(left, footTop, right, 0.4);
+    pen.text(Role::Small, foot, left, width, footTop + 1, 12, Qt::AlignRight);
     const double titleLine = (frame.titleHeight - 3) / frame.titleLines.size();
     for (int i = 0; i < frame.titleLines.size(); ++i)
         pen.text(Role::Title, frame.titleLines.at(i), left + side, width - 2 * side,
@@ -208,6 +238,48 @@ void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch:
                  height, frame.alignments.at(c), frame.elides(c));
 }
 
+// A line of the closing table: its label in a first column, then its amounts in columns of
+// equal width up to the right margin.
+void paintTableLine(PagePen& pen, const ReportFrame& frame, const ReportPageStretch::Total& line,
+                    double y, ReportPageStretch::Line::Kind kind)
+{
+    using Kind = ReportPageStretch::Line::Kind;
+    const double left = frame.margins.left();
+    const double right = frame.pageSize.width() - frame.margins.right();
+    constexpr double labelWidth = 60;
+    const auto columns = static_cast<double>(std::max<qsizetype>(line.cells.size() - 1, 1));
+    const double width = (right - left - labelWidth) / columns;
+    const Role role = kind == Kind::TableRow ? Role::Body : Role::Bold;
+    if (kind == Kind::TableTotal)
+        pen.rule(left, y + 1, right, 0.6);
+    for (int c = 0; c < line.cells.size(); ++c) {
+        const double x = c == 0 ? left : left + labelWidth + (c - 1) * width;
+        const double w = c == 0 ? labelWidth : width;
+        if (kind == Kind::TableHeading)
+            pen.wrapped(Role::Small, line.cells.at(c), x + padding, w - 2 * padding, y,
+                        ReportLayouter::tableHeadingHeight,
+                        c == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        else
+            pen.cell(role, line.cells.at(c), x, w, y,
+                     kind == Kind::TableTotal ? ReportLayouter::subtotalHeight
+                                              : ReportLayouter::detailHeight,
+                     c == 0 ? Qt::AlignLeft : Qt::AlignRight, c == 0);
+    }
+    if (kind == Kind::TableHeading)
+        pen.rule(left, y + ReportLayouter::tableHeadingHeight - 1, right, 0.4);
+}
+
+// A continued group's heading: a heading too long for the line is shortened, never its marker.
+QString continuedHeading(PagePen& pen, const QString& heading, double width)
+{
+    static const QString marker = QStringLiteral(" (continuação)");
+    if (!heading.endsWith(marker))
+        return heading;
+    return pen.elided(Role::Bold, heading.chopped(marker.size()),
+                      width - 2 * padding - pen.width(Role::Bold, marker)) +
+           marker;
+}
+
 void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStretch& stretch,
                    int page)
 {
@@ -221,12 +293,33 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
         case Line::Kind::Detail: {
             // The cells past the printed columns are the CSV's own.
             const QStringList& cells = stretch.rows.at(line.index);
+            const bool cancelled = stretch.cancelled.value(line.index);
             for (int c = 0; c < frame.labels.size(); ++c)
-                pen.cell(Role::Body, cells.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c),
-                         line.y, ReportLayouter::detailHeight, frame.alignments.at(c),
-                         frame.elides(c));
+                pen.cell(cancelled ? Role::Struck : Role::Body, cells.at(c), frame.columnLeft.at(c),
+                         frame.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
+                         frame.alignments.at(c), frame.elides(c));
             break;
         }
+        case Line::Kind::CarriedIn:
+        case Line::Kind::CarriedOut:
+            paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
+                       ReportLayouter::subtotalHeight, false);
+            break;
+        case Line::Kind::TableHeading:
+        case Line::Kind::TableRow:
+        case Line::Kind::TableTotal:
+            paintTableLine(pen, frame, stretch.totals.at(line.index), line.y, line.kind);
+            break;
+        case Line::Kind::Note:
+            pen.cell(Role::Small, stretch.notes.at(line.index), left, width, line.y,
+                     ReportLayouter::detailHeight, Qt::AlignLeft);
+            break;
+        case Line::Kind::Signature:
+            // At the foot of its room, where a signature goes above it.
+            pen.cell(Role::Body, stretch.notes.at(line.index), left, width,
+                     line.y + ReportLayouter::signatureHeight - ReportLayouter::detailHeight,
+                     ReportLayouter::detailHeight, Qt::AlignLeft);
+            break;
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
             pen.cell(Role::Small, stretch.notes.at(line.index),
@@ -234,8 +327,8 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
                      line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::GroupHeading:
-            pen.cell(Role::Bold, stretch.headings.at(line.index), left, width, line.y + 2,
-                     ReportLayouter::headingHeight - 2, Qt::AlignLeft);
+            pen.cell(Role::Bold, continuedHeading(pen, stretch.headings.at(line.index), width),
+                     left, width, line.y + 2, ReportLayouter::headingHeight - 2, Qt::AlignLeft);
             break;
         case Line::Kind::Subtotal:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y,

@@ -2,10 +2,12 @@
 
 #include "base/Exceptions.h"
 #include "data/DatabaseFaults.h"
+#include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdErrors.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
+#include "report/engine/ReportFilledText.h"
 #include "report/engine/ReportProgress.h"
 
 #include <QFileInfo>
@@ -17,7 +19,9 @@
 #include <QSqlRecord>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -117,6 +121,32 @@ QSet<QString> operatorCompanies(QSqlDatabase& db, const QVariant& operatorCode,
     return companies;
 }
 
+// The names of the companies the report covers: the operator's, and of them only those the
+// criteria pick when they pick some.
+QStringList coveredCompanies(QSqlDatabase& db, const QHash<QString, QVariant>& values,
+                             const std::function<void(const QSqlError&)>& fail)
+{
+    const QSet<QString> allowed =
+        operatorCompanies(db, values.value(QStringLiteral("P_CDOPERADOR")), fail);
+    // As the queries read it: "T" or no value is every company, anything else the list.
+    const QVariant all = values.value(QStringLiteral("P_TCDEMPRESA"));
+    const bool picked = !all.isNull() && all.toString() != QLatin1String("T");
+    const QStringList pickedCodes =
+        Dbgeral::codesOf(values.value(QStringLiteral("P_CDEMPRESA")).toString());
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA")))
+        fail(query.lastError());
+    QStringList names;
+    while (query.next()) {
+        const QString code = companyKey(query.value(0));
+        if (allowed.contains(code) && (!picked || pickedCodes.contains(query.value(0).toString())))
+            names << companyKey(query.value(1));
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
 } // namespace
 
 ReportQuery::Source ReportQuery::sourceOf(const TdtmDBGeral& module)
@@ -163,8 +193,14 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
                  ReportDefinition::placeholders(text))
                 add(placeholder.field);
     }
+    for (const ReportDefinition::Placeholder& placeholder :
+         ReportDefinition::placeholders(definition.rowName))
+        add(placeholder.field);
     add(definition.companyField);
     add(definition.stateField);
+    add(definition.inconsistencyField);
+    add(definition.crosstab.rowField);
+    add(definition.crosstab.columnField);
 }
 
 void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
@@ -242,6 +278,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     if (companyPosition >= 0)
         allowed = operatorCompanies(connection.db(), operatorCode, fail);
     const qsizetype count = fields.size();
+    const ReportFilledText rowName(definition.rowName, fields);
     QVector<int> positions(count);
     for (qsizetype i = 0; i < count; ++i) {
         positions[i] = record.indexOf(fields.at(i));
@@ -259,7 +296,10 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
             positions << i;
         }
     }
-    reader.fields(fields, formats);
+    reader.fields(fields, formats,
+                  definition.companyField.isEmpty()
+                      ? QStringList()
+                      : coveredCompanies(connection.db(), values, fail));
 
     // Rows go on in batches small enough to keep memory flat, large enough to cost little.
     constexpr int batchSize = 256;
@@ -278,8 +318,24 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
                         .arg(fileName, companyKey(company), operatorCode));
         }
         QVector<QVariant> row(positions.size());
-        for (qsizetype i = 0; i < positions.size(); ++i)
-            row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+        std::optional<std::pair<qsizetype, QString>> outOfRange;
+        for (qsizetype i = 0; i < positions.size(); ++i) {
+            try {
+                row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
+            } catch (const ReportFormat::OutOfRange& failed) {
+                if (!outOfRange)
+                    outOfRange.emplace(i, failed.value);
+            }
+        }
+        if (outOfRange) {
+            const QString name = rowName.isEmpty()
+                                     ? QStringLiteral("linha %1").arg(read + batch.size() + 1)
+                                     : rowName(formats, row);
+            throw Exception(
+                QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
+                               "relatório soma; o relatório foi interrompido.")
+                    .arg(fileName, name, fields.at(outOfRange->first), outOfRange->second));
+        }
         batch.append(std::move(row));
         if (batch.size() == batchSize) {
             read += batchSize;

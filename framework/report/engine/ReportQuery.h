@@ -41,7 +41,11 @@ public:
     class Reader {
     public:
         virtual ~Reader() = default;
-        virtual void fields(const QStringList& fields, const QList<ReportValueFormat>& formats) = 0;
+        // The fields of the rows, their formats, and the names of the companies the report
+        // covers (the operator's, those picked when the criteria pick some), sorted, when the
+        // definition heads its pages with company names.
+        virtual void fields(const QStringList& fields, const QList<ReportValueFormat>& formats,
+                            const QStringList& companies) = 0;
         // Returns false to stop reading.
         virtual bool rows(QVector<QVector<QVariant>>&& batch) = 0;
     };

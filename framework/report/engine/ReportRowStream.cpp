@@ -40,11 +40,13 @@ ReportRowStream::~ReportRowStream()
     m_thread.join();
 }
 
-void ReportRowStream::fields(const QStringList& fields, const QList<ReportValueFormat>& formats)
+void ReportRowStream::fields(const QStringList& fields, const QList<ReportValueFormat>& formats,
+                             const QStringList& companies)
 {
     QMutexLocker lock(&m_mutex);
     m_fields = fields;
     m_formats = formats;
+    m_companies = companies;
     m_hasFields = true;
     m_changed.wakeAll();
 }
@@ -80,6 +82,12 @@ const QList<ReportValueFormat>& ReportRowStream::formats()
 {
     waitForFields();
     return m_formats;
+}
+
+const QStringList& ReportRowStream::companies()
+{
+    waitForFields();
+    return m_companies;
 }
 
 bool ReportRowStream::next(QVector<QVector<QVariant>>& batch)

@@ -26,11 +26,14 @@ public:
     // The fields of the rows and their formats; waits for the query to run.
     const QStringList& fields();
     const QList<ReportValueFormat>& formats();
+    // The names of the companies the report covers.
+    const QStringList& companies();
     // The next batch of rows; false at the end.
     bool next(QVector<QVector<QVariant>>& batch);
 
 private:
-    void fields(const QStringList& fields, const QList<ReportValueFormat>& formats) override;
+    void fields(const QStringList& fields, const QList<ReportValueFormat>& formats,
+                const QStringList& companies) override;
     bool rows(QVector<QVector<QVariant>>&& batch) override;
     // The query stops when the run is cancelled or the reader gave up.
     bool isCancelled() const override { return m_abandoned || m_progress.isCancelled(); }
@@ -46,6 +49,7 @@ private:
     QWaitCondition m_changed;
     QStringList m_fields;
     QList<ReportValueFormat> m_formats;
+    QStringList m_companies;
     bool m_hasFields = false;
     std::deque<QVector<QVector<QVariant>>> m_batches;
     bool m_ended = false;

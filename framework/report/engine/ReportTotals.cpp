@@ -3,22 +3,32 @@
 #include "report/engine/ReportFormat.h"
 
 #include <QStringList>
+#include <algorithm>
 
-void ReportTally::add(const QVector<qint64>& values, bool addsToSums, int stateSlot,
-                      qint64 stateAmount)
+bool ReportTally::add(const QVector<ReportAmount>& values, bool addsToSums, int stateSlot,
+                      ReportAmount stateAmount)
 {
     ++count;
-    if (addsToSums)
+    if (addsToSums) {
+        ++adding;
         for (int i = 0; i < values.size(); ++i)
-            sums[i] += values.at(i);
+            if (!sums[i].add(values.at(i)))
+                return false;
+    }
     if (stateSlot < 0)
-        return;
+        return true;
     if (stateSlot >= stateCounts.size()) {
         stateCounts.resize(stateSlot + 1, 0);
-        stateAmounts.resize(stateSlot + 1, 0);
+        stateAmounts.resize(stateSlot + 1);
     }
     ++stateCounts[stateSlot];
-    stateAmounts[stateSlot] += stateAmount;
+    return stateAmounts[stateSlot].add(stateAmount);
+}
+
+int ReportTally::statesPresent() const
+{
+    return static_cast<int>(
+        std::count_if(stateCounts.begin(), stateCounts.end(), [](qint64 n) { return n > 0; }));
 }
 
 ReportStates::ReportStates(const ReportDefinition& definition)
@@ -26,6 +36,7 @@ ReportStates::ReportStates(const ReportDefinition& definition)
 {
     for (const ReportDefinition::State& state : definition.states)
         m_slots.append({state.code, state.label, state.role});
+    m_declared = static_cast<int>(m_slots.size());
 }
 
 int ReportStates::slotOf(const QString& code)
@@ -54,7 +65,8 @@ QString ReportStates::summary(const ReportTally& tally, bool withAmounts) const
         QString part = QStringLiteral("%1: %2").arg(
             m_slots.at(slot).label, ReportFormat::integer(tally.stateCounts.at(slot)));
         if (withAmounts && m_slots.at(slot).role != ReportDefinition::StateRole::Count)
-            part += QStringLiteral(" — ") + ReportFormat::money(tally.stateAmounts.at(slot));
+            part +=
+                QStringLiteral(" — ") + ReportFormat::money(tally.stateAmounts.at(slot).units());
         parts << part;
     }
     return parts.join(QStringLiteral("; "));

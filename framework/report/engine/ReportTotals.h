@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ReportAmount.h"
 #include "report/engine/ReportDefinition.h"
 
 #include <QString>
@@ -10,14 +11,20 @@
 // amount of each state.
 struct ReportTally {
     qint64 count = 0;
-    QVector<qint64> sums;
+    // The rows whose state adds into the sums.
+    qint64 adding = 0;
+    QVector<ReportAmount> sums;
     QVector<qint64> stateCounts;
-    QVector<qint64> stateAmounts;
+    QVector<ReportAmount> stateAmounts;
 
-    explicit ReportTally(int sumCount = 0) : sums(sumCount, 0) {}
+    explicit ReportTally(int sumCount = 0) : sums(sumCount) {}
     // Counts a row: its summed values (added when its state adds), its state's slot (-1
-    // without states) and the amount its state shows.
-    void add(const QVector<qint64>& values, bool addsToSums, int stateSlot, qint64 stateAmount);
+    // without states) and the amount its state shows. False, the tally then no longer
+    // whole, when a sum leaves the range of ReportAmount.
+    [[nodiscard]] bool add(const QVector<ReportAmount>& values, bool addsToSums, int stateSlot,
+                           ReportAmount stateAmount);
+    // How many states the rows brought.
+    int statesPresent() const;
 };
 
 // The states a definition declares, and those the rows bring that it does not.
@@ -31,6 +38,9 @@ public:
     int slotOf(const QString& code);
     // Whether the rows of the slot add into the sums.
     bool adds(int slot) const;
+    // The role of a slot, and whether the definition declares its state.
+    ReportDefinition::StateRole role(int slot) const { return m_slots.at(slot).role; }
+    bool declared(int slot) const { return slot < m_declared; }
     // The states present in the tally, in the declared order, each with its count and, unless
     // only counted or without amounts, its amount: "Emitidos: 5 — 44.923,66; Disponíveis: 2".
     QString summary(const ReportTally& tally, bool withAmounts) const;
@@ -43,4 +53,5 @@ private:
     };
     bool m_any = false;
     QVector<Slot> m_slots;
+    int m_declared = 0;
 };

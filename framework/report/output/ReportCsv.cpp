@@ -3,6 +3,8 @@
 #include "report/engine/ReportBody.h"
 #include "report/engine/ReportFrame.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // What a spreadsheet takes for the start of a formula.
@@ -10,6 +12,13 @@ bool readsAsFormula(const QString& value)
 {
     static const QString starts = QStringLiteral("=+-@\t\r");
     return !value.isEmpty() && starts.contains(value.front());
+}
+
+// A code of digits, which a spreadsheet would read as a number and strip of its zeros.
+bool looksNumeric(const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^\\s*[0-9]+\\s*$"));
+    return digits.match(text).hasMatch();
 }
 
 QString field(const QString& text, bool number)
@@ -33,8 +42,10 @@ public:
     Stream(const ReportFrame& frame, const Options& options, OutputFile& file)
         : m_formats(frame.formats),
           m_columns(static_cast<int>(frame.labels.size() + frame.exportLabels.size())),
-          m_totals(options.totals), m_file(file)
+          m_totals(options.totals), m_excel(options.excel), m_file(file)
     {
+        if (m_excel)
+            m_text += QChar(0xFEFF);
         if (options.criteria) {
             line({QStringLiteral("Relatório"), frame.header.title}, false);
             line({QStringLiteral("Processamento"), frame.header.processingDate}, false);
@@ -53,6 +64,8 @@ public:
             else if (m_totals && (piece.kind == ReportPiece::Kind::Subtotal ||
                                   piece.kind == ReportPiece::Kind::GrandTotal))
                 total(piece.text, piece.cells, piece.states);
+            else if (m_totals && piece.kind == ReportPiece::Kind::Note)
+                line(labelled(QStringList(), 0, piece.text), false);
         }
         if (m_text.size() >= flushSize)
             flush();
@@ -73,8 +86,13 @@ private:
     {
         QStringList fields;
         fields.reserve(cells.size());
-        for (int c = 0; c < cells.size(); ++c)
-            fields << field(cells.at(c), table && isNumber(c));
+        for (int c = 0; c < cells.size(); ++c) {
+            if (table && m_excel && m_formats.value(c) == ReportValueFormat::Code &&
+                looksNumeric(cells.at(c)))
+                fields << QStringLiteral("=\"%1\"").arg(cells.at(c));
+            else
+                fields << field(cells.at(c), table && isNumber(c));
+        }
         m_text += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
     }
 
@@ -106,6 +124,7 @@ private:
     QVector<ReportValueFormat> m_formats;
     int m_columns;
     bool m_totals;
+    bool m_excel;
     OutputFile& m_file;
     QString m_text;
 };

@@ -12,7 +12,10 @@
 // apostrophe; numbers stay numbers. With Options::totals a total row holds its label in the
 // first column without a sum, and its sums in their columns, and a state summary row holds the
 // summary in its first column; with Options::criteria the title, the processing date and the
-// criteria in full come first, one "name;value" row each, and an empty line.
+// criteria in full come first, one "name;value" row each, and an empty line; with
+// Options::totals the inconsistencies the report lists follow the rows, one a row. With
+// Options::excel the file begins with a UTF-8 byte-order mark and a code of digits (an account,
+// a check number) is written as the text formula ="001101", which Excel shows as it is.
 class ReportCsv : public ReportFileOutput {
 public:
     ReportCsv(const QString& path, const QStringList& untouchable);

@@ -132,7 +132,11 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
     }
 
     ReportRowStream rows(request.definition, request.values, request.source, progress);
-    ReportLayouter layouter(request.definition, rows.fields(), rows.formats(), request.header);
+    // The companies the report covers head an empty report; rows that name theirs replace them.
+    ReportFrame::Header header = request.header;
+    if (!rows.companies().isEmpty())
+        header.companies = rows.companies().join(QStringLiteral("; "));
+    ReportLayouter layouter(request.definition, rows.fields(), rows.formats(), header);
     ReportBodySink* streamed = output ? output->body(layouter.frame(), request.options) : nullptr;
     // An output that takes the rows as they pass reads no page back: the pages are only
     // counted.
@@ -147,7 +151,7 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
             layouter.addRow(row, body);
         progress.checkCancel();
     }
-    pages->finish(layouter.finish(body), layouter.rowCount());
+    pages->finish(layouter.finish(body), layouter.rowCount(), layouter.inconsistencyCount());
     if (output && (pages->rowCount() > 0 || request.writeWhenEmpty)) {
         output->write(*pages, progress);
         progress.checkCancel();

@@ -22,6 +22,9 @@ public:
         bool totals = false;
         // Before the column labels, the report's title, processing date and criteria in full.
         bool criteria = false;
+        // A CSV for Excel: a byte-order mark first (Excel then reads UTF-8), and codes such as
+        // check numbers kept as text ("001101", not 1101).
+        bool excel = false;
     };
 
     virtual ~ReportOutput() = default;

@@ -2,6 +2,7 @@
 
 #include "report/output/ReportCsv.h"
 #include "report/output/ReportPdf.h"
+#include "report/output/ReportXlsx.h"
 
 #include <QFileInfo>
 
@@ -11,6 +12,7 @@ std::vector<std::unique_ptr<ReportOutput>> ReportOutputs::all(const QString& pat
     std::vector<std::unique_ptr<ReportOutput>> outputs;
     outputs.push_back(std::make_unique<ReportPdf>(path, untouchable));
     outputs.push_back(std::make_unique<ReportCsv>(path, untouchable));
+    outputs.push_back(std::make_unique<ReportXlsx>(path, untouchable));
     return outputs;
 }
 

@@ -15,7 +15,8 @@ std::vector<std::unique_ptr<ReportOutput>> all(const QString& path = QString(),
                                                const QStringList& untouchable = {});
 // The output whose suffix the file name has, in any case; nullptr when no kind has it.
 std::unique_ptr<ReportOutput> forFile(const QString& path, const QStringList& untouchable = {});
-// The suffixes of the kinds (of the tabular ones only) as a message names them: ".pdf ou .csv".
+// The suffixes of the kinds (of the tabular ones only) as a message names them:
+// ".pdf, .csv ou .xlsx".
 QString suffixesText(bool tabularOnly = false);
 
 } // namespace ReportOutputs

@@ -12,7 +12,8 @@ ReportSaveDialog::ReportSaveDialog(TSaveDialog& settings, const QString& suggest
                                    const ReportOutput::Options& options, QWidget* parent)
     : QFileDialog(parent, settings.Title), m_settings(settings), m_outputs(ReportOutputs::all()),
       m_totals(new QCheckBox(QStringLiteral("Incluir as linhas de total"), this)),
-      m_criteria(new QCheckBox(QStringLiteral("Incluir os critérios no início"), this))
+      m_criteria(new QCheckBox(QStringLiteral("Incluir os critérios no início"), this)),
+      m_excel(new QCheckBox(QStringLiteral("CSV para o Excel (códigos como texto)"), this))
 {
     setObjectName(QStringLiteral("reportSaveDialog"));
     // The check boxes live in Qt's own dialog; a native one has no room for them.
@@ -31,16 +32,21 @@ ReportSaveDialog::ReportSaveDialog(TSaveDialog& settings, const QString& suggest
     m_criteria->setObjectName(QStringLiteral("csvCriteria"));
     m_totals->setChecked(options.totals);
     m_criteria->setChecked(options.criteria);
+    m_excel->setObjectName(QStringLiteral("csvExcel"));
+    m_excel->setChecked(options.excel);
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         const int row = grid->rowCount();
         grid->addWidget(m_totals, row, 0, 1, -1);
         grid->addWidget(m_criteria, row + 1, 0, 1, -1);
+        grid->addWidget(m_excel, row + 2, 0, 1, -1);
     }
     const auto enableFor = [this](const QString& filter) {
         const auto kind = static_cast<size_t>(nameFilters().indexOf(filter));
         const bool tabular = kind < m_outputs.size() && m_outputs.at(kind)->tabular();
         m_totals->setEnabled(tabular);
         m_criteria->setEnabled(tabular);
+        m_excel->setEnabled(kind < m_outputs.size() &&
+                            m_outputs.at(kind)->suffixes().contains(QStringLiteral("csv")));
     };
     connect(this, &QFileDialog::filterSelected, this, enableFor);
     enableFor(selectedNameFilter());
@@ -69,5 +75,5 @@ bool ReportSaveDialog::choose()
 
 ReportOutput::Options ReportSaveDialog::options() const
 {
-    return {m_totals->isChecked(), m_criteria->isChecked()};
+    return {m_totals->isChecked(), m_criteria->isChecked(), m_excel->isChecked()};
 }

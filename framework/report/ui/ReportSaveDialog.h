@@ -12,7 +12,7 @@ class TSaveDialog;
 // The file dialog of a report's "Salvar como": the kinds of file a report is written to
 // (ReportOutputs) under the form's save dialog settings (title, the kind offered first, the
 // last folder), with the options of a file that holds the rows as a table as check boxes,
-// which count when the file is such a one.
+// which count when the file is such a one, and the choice of a CSV for Excel.
 class ReportSaveDialog : public QFileDialog {
     Q_OBJECT
 public:
@@ -33,4 +33,5 @@ private:
     std::vector<std::unique_ptr<ReportOutput>> m_outputs;
     QCheckBox* m_totals;
     QCheckBox* m_criteria;
+    QCheckBox* m_excel;
 };

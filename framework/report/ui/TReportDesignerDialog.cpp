@@ -218,6 +218,9 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     request.header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
     request.header.emptyText = host.Message(QStringLiteral("Relat_Vazio"));
+    request.header.operatorName = Operador();
+    request.header.issuedAt =
+        QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
 
     if (command == ReportAction::SaveAs) {
         request.path = path;
@@ -235,7 +238,8 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     }
     if (!pages)
         return false;
-    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr};
+    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
+                 pages->inconsistencyCount()};
     if (pages->rowCount() == 0 && !headless) {
         Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
         return false;

@@ -55,6 +55,8 @@ public:
         int rows = 0;
         int pages = 0;
         std::exception_ptr error;
+        // The rows the report found inconsistent.
+        qint64 inconsistencies = 0;
     };
     const RunResult& LastRun() const { return m_lastRun; }
 
