@@ -8,6 +8,7 @@
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPainter.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -213,15 +214,62 @@ private slots:
 
     // The file's metadata keeps the criteria in full, the codes and the title, whatever
     // characters they hold.
+    // Painted by one thread or by several into parts joined into one file, the pages read
+    // the same, page for page.
+    void pagesAreTheSameWhateverThePainters_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("2") << 2;
+        QTest::newRow("3") << 3;
+    }
+
+    void pagesAreTheSameWhateverThePainters()
+    {
+        QFETCH(int, threads);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const QString alone = m_dir.filePath(QStringLiteral("um.pdf"));
+        const QString parts = m_dir.filePath(QStringLiteral("partes.pdf"));
+        ReportOutput::Options options;
+        options.threads = 1;
+        const WholeReport document = run(definition(0), everything(), *m_db, alone, options);
+        options.threads = threads;
+        run(definition(0), everything(), *m_db, parts, options);
+        QVERIFY(document.pageCount() >= threads);
+        const QStringList pages = pdfPages(alone);
+        QCOMPARE(pages.size(), document.pageCount());
+        QCOMPARE(pdfPages(parts), pages);
+        // Each part's fonts are its own: the file grows by little more than a font subset a part.
+        QVERIFY(QFileInfo(parts).size() < QFileInfo(alone).size() * 2);
+    }
+
+    void pdfMetadataKeepsTheCriteria_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one painter") << 1;
+        QTest::newRow("parts joined") << 2;
+    }
+
     void pdfMetadataKeepsTheCriteria()
     {
+        QFETCH(int, threads);
         if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QSKIP("pdfinfo (poppler-utils) is not installed.");
-        ReportJob::Request request = requestFor(definition(1), Criteria(), *m_db);
+        ReportJob::Request request = requestFor(definition(1), everything(), *m_db);
         request.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001, 002")},
                                        {QStringLiteral("Nota"), QStringLiteral("<a> & \"b\"")}};
         request.path = m_dir.filePath(QStringLiteral("metadados.pdf"));
-        run(request);
+        request.options.threads = threads;
+        QVERIFY(run(request).pageCount() > 1);
+        QProcess properties;
+        properties.start(QStringLiteral("pdfinfo"), {request.path});
+        QVERIFY(properties.waitForFinished(60000));
+        const QString text = QString::fromUtf8(properties.readAllStandardOutput());
+        QVERIFY2(text.contains(
+                     QRegularExpression(QStringLiteral("Title: +Relação de cheques por número\n"))),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Creator: +KLX\n"))),
+                 qPrintable(text));
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), request.path});
         QVERIFY(info.waitForFinished(60000));

@@ -142,7 +142,7 @@ ReportBodySink* ReportCsv::body(const ReportFrame& frame, const Options& options
     return m_stream.get();
 }
 
-void ReportCsv::write(const ReportPages&, ReportProgress&)
+void ReportCsv::write(const ReportPages&, const Options&, ReportProgress&)
 {
     m_stream->flush();
 }

@@ -153,7 +153,7 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
     }
     pages->finish(layouter.finish(body), layouter.rowCount(), layouter.inconsistencyCount());
     if (output && (pages->rowCount() > 0 || request.writeWhenEmpty)) {
-        output->write(*pages, progress);
+        output->write(*pages, request.options, progress);
         progress.checkCancel();
         output->close();
     }
@@ -177,7 +177,7 @@ bool ReportJob::write(const std::shared_ptr<const ReportPages>& pages, ReportOut
     return runInWorker(
         [pages, &output](ReportProgress& progress) {
             output.open();
-            output.write(*pages, progress);
+            output.write(*pages, {}, progress);
             output.close();
         },
         parent, showProgress, pages->frame().header.title);

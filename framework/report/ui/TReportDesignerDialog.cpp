@@ -196,8 +196,8 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     const QString reportCode = host.ReportCode();
     QString path;
     if (command == ReportAction::SaveAs) {
-        path =
-            headless ? m_outputFile : askSavePath(host, fileBase(reportCode, report.title), m_csv);
+        path = headless ? m_outputFile
+                        : askSavePath(host, fileBase(reportCode, report.title), m_outputOptions);
         if (path.isEmpty())
             return false;
     }
@@ -224,7 +224,7 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
 
     if (command == ReportAction::SaveAs) {
         request.path = path;
-        request.options = m_csv;
+        request.options = m_outputOptions;
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
@@ -268,10 +268,11 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
 
 void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHost& host)
 {
-    request.path = askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_csv);
+    request.path =
+        askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_outputOptions);
     if (request.path.isEmpty())
         return;
-    request.options = m_csv;
+    request.options = m_outputOptions;
     if (ReportJob::run(request, host.DialogParent(), true))
         m_lastRun.file = request.path;
 }
