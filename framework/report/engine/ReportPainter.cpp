@@ -169,7 +169,10 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
     pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
              y, 18, Qt::AlignLeft);
     // The foot of the page, in the bottom margin: who printed the report, when, and the page.
-    QString foot = QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount);
+    // A report still being laid out does not know its page count yet.
+    QString foot = QStringLiteral("Página %1 de %2")
+                       .arg(page + 1)
+                       .arg(pageCount > 0 ? QString::number(pageCount) : QStringLiteral("…"));
     if (!header.issuedAt.isEmpty())
         foot =
             QStringLiteral("Emitido em %1%2 — %3")

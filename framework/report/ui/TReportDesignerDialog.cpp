@@ -10,6 +10,7 @@
 #include "data/TParams.h"
 #include "form/ComponentRegistry.h"
 #include "report/engine/ReportCriteria.h"
+#include "report/engine/ReportLivePages.h"
 #include "report/output/ReportJob.h"
 #include "report/output/ReportPdf.h"
 #include "report/output/ReportPrint.h"
@@ -230,27 +231,53 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     }
     m_lastRun = {};
     std::shared_ptr<const ReportPages> pages;
+    // A preview shows the first page as soon as it is laid out; the rest follow.
+    std::shared_ptr<ReportJob::LiveRun> live;
     try {
-        pages = ReportJob::run(request, host.DialogParent(), !headless);
+        if (command == ReportAction::Preview) {
+            live = ReportJob::preview(request, host.DialogParent(), !headless);
+            if (live && live->ended())
+                pages = std::exchange(live, nullptr)->pages();
+            else if (live)
+                pages = live->pages();
+        } else {
+            pages = ReportJob::run(request, host.DialogParent(), !headless);
+        }
     } catch (...) {
         m_lastRun.error = std::current_exception();
         throw;
     }
     if (!pages)
         return false;
-    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
-                 pages->inconsistencyCount()};
-    if (pages->rowCount() == 0 && !headless) {
-        Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
-        return false;
+    if (!live) {
+        m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
+                     pages->inconsistencyCount()};
+        if (pages->rowCount() == 0 && !headless) {
+            Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
+            return false;
+        }
     }
     switch (command) {
     case ReportAction::Preview: {
         ReportHost* previewHost = &host;
         auto* preview = new ReportPreviewDialog(
-            pages, [this, previewHost, pages] { print(pages, *previewHost); },
+            live ? std::make_shared<ReportLivePages>(pages)
+                 : std::static_pointer_cast<const ReportPageSource>(pages),
+            [this, previewHost, pages] { print(pages, *previewHost); },
             [this, previewHost, request] { saveFromPreview(request, *previewHost); },
             host.DialogParent());
+        if (live)
+            preview->follow(
+                [this, live] {
+                    if (!live->ended())
+                        return false;
+                    if (!live->cancelled())
+                        m_lastRun = {QString(), live->pages()->rowCount(),
+                                     live->pages()->pageCount(), nullptr,
+                                     live->pages()->inconsistencyCount()};
+                    return true;
+                },
+                [live] { live->cancel(); });
         preview->show();
         preview->activateWindow();
         break;
