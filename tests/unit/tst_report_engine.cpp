@@ -8,6 +8,9 @@
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
 #include "report/engine/ReportCatalog.h"
+#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportLivePages.h"
+#include "report/engine/ReportPages.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportPageView.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -139,6 +142,93 @@ private slots:
         window->findChild<QComboBox*>(QStringLiteral("zoom"))
             ->setCurrentText(QStringLiteral("200%"));
         QVERIFY(window->pageView()->sizeHint().width() > before.width());
+    }
+
+    // A report still being laid out, its rows given a few at a time: the preview shows the
+    // pages whole so far, its page count and navigation growing with them, printing waiting;
+    // at the end the count is known. Cancel stops the run and keeps the pages shown.
+    void previewFollowsPagesAsTheyCome_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("to the end") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    void previewFollowsPagesAsTheyCome()
+    {
+        QFETCH(bool, cancel);
+        const ReportDefinition definition = ReportDefinition::parse(
+            QStringLiteral("title: Aos poucos\ncolumn: N | Número | 10 | right | integer\n"
+                           "sql:\n  SELECT 1 AS N\n"),
+            QStringLiteral("aos-poucos.rpt"));
+        ReportFrame::Header header;
+        header.title = definition.title;
+        ReportLayouter layouter(definition, {QStringLiteral("N")}, {ReportValueFormat::Integer},
+                                header);
+        auto pages = std::make_shared<ReportPages>(layouter.sourceName());
+        pages->cutAsPlaced(layouter.provisionalFrame(),
+                           [&layouter] { return layouter.provisionalFrame(); });
+        int row = 0;
+        const auto addRows = [&](int count) {
+            for (int end = row + count; row < end; ++row)
+                layouter.addRow({QVariant(qint64(row))}, *pages);
+        };
+        addRows(150);
+        bool ended = false;
+        bool cancelled = false;
+        ReportPreviewDialog window(
+            std::make_shared<ReportLivePages>(pages), [] {}, [] {});
+        window.follow([&] { return ended; }, [&] { cancelled = true; });
+        window.show();
+        auto* pageBox = window.findChild<QSpinBox*>(QStringLiteral("pageNumber"));
+        auto* count = window.findChild<QLabel*>(QStringLiteral("pageCount"));
+        auto* next = window.findChild<QToolButton*>(QStringLiteral("nextPage"));
+        auto* last = window.findChild<QToolButton*>(QStringLiteral("lastPage"));
+        auto* print = window.findChild<QToolButton*>(QStringLiteral("print"));
+        auto* cancelButton = window.findChild<QToolButton*>(QStringLiteral("cancelLayout"));
+        const int first = pageBox->maximum();
+        QVERIFY(first >= 1);
+        QCOMPARE(count->text(), QStringLiteral("de %1…").arg(first));
+        QVERIFY(!print->isEnabled());
+        QVERIFY(cancelButton->isVisible());
+
+        // More rows: more pages to go to, the page shown stays.
+        addRows(300);
+        window.refreshPages();
+        const int more = pageBox->maximum();
+        QVERIFY(more > first);
+        QCOMPARE(count->text(), QStringLiteral("de %1…").arg(more));
+        QCOMPARE(window.pageView()->page(), 0);
+        last->click();
+        QCOMPARE(window.pageView()->page(), more - 1);
+        QVERIFY(!next->isEnabled());
+        addRows(300);
+        window.refreshPages();
+        QVERIFY(next->isEnabled());
+        next->click();
+        QCOMPARE(window.pageView()->page(), more);
+
+        if (cancel) {
+            cancelButton->click();
+            QVERIFY(cancelled);
+            ended = true;
+            window.refreshPages();
+            QCOMPARE(count->text(), QStringLiteral("de %1 (interrompido)").arg(pageBox->maximum()));
+            QCOMPARE(window.pageView()->page(), more);
+            QVERIFY(!print->isEnabled());
+        } else {
+            addRows(100);
+            pages->finish(layouter.finish(*pages), layouter.rowCount());
+            ended = true;
+            window.refreshPages();
+            QCOMPARE(pageBox->maximum(), pages->pageCount());
+            QCOMPARE(count->text(), QStringLiteral("de %1").arg(pages->pageCount()));
+            QVERIFY(print->isEnabled());
+            QCOMPARE(window.pageView()->page(), more);
+        }
+        QVERIFY(!cancelButton->isVisible());
+        QVERIFY(!cancelled || cancel);
+        QVERIFY(m_host->errors.isEmpty());
     }
 
     // Page Down and Page Up turn the page whichever control has the focus, and the zoom box

@@ -6,12 +6,16 @@
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFormat.h"
 #include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportPages.h"
 #include "report/engine/ReportPainter.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -241,6 +245,45 @@ private slots:
         QCOMPARE(pdfPages(parts), pages);
         // Each part's fonts are its own: the file grows by little more than a font subset a part.
         QVERIFY(QFileInfo(parts).size() < QFileInfo(alone).size() * 2);
+    }
+
+    // A page shown while the report is still being laid out says its number and leaves the
+    // count out; once the report is finished it says the count.
+    void footerWaitsForThePageCount()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const ReportDefinition report = definition(1);
+        ReportJob::Request request = requestFor(report, everything(), *m_db);
+        ReportFrame::Header header = request.header;
+        ReportLayouter layouter(report, {QStringLiteral("CDREDUCONT"), QStringLiteral("NRCHEQUE")},
+                                {ReportValueFormat::Code, ReportValueFormat::Code}, header);
+        ReportPages pages(layouter.sourceName());
+        pages.cutAsPlaced(layouter.provisionalFrame(),
+                          [&layouter] { return layouter.provisionalFrame(); });
+        for (int row = 0; row < 200; ++row)
+            layouter.addRow(
+                {QStringLiteral("001"), QStringLiteral("%1").arg(row, 6, 10, QLatin1Char('0'))},
+                pages);
+        const auto footOfPage = [&](int page) {
+            const QString path = m_dir.filePath(QStringLiteral("rodape.pdf"));
+            {
+                const ReportPages::Progress progress = pages.progress();
+                QPdfWriter writer(path);
+                writer.setPageSize(QPageSize(QPageSize::A4));
+                writer.setPageMargins(QMarginsF());
+                writer.setResolution(72);
+                QPainter painter(&writer);
+                ReportPainter::paintPage(painter, progress.frame, pages.pages(page, page), page);
+            }
+            const QStringList text = pdfPages(path);
+            static const QRegularExpression foot(QStringLiteral("Página \\S+ de \\S+"));
+            return text.isEmpty() ? QString() : foot.match(text.first()).captured();
+        };
+        QVERIFY(pages.progress().pages >= 2);
+        QCOMPARE(footOfPage(1), QStringLiteral("Página 2 de …"));
+        pages.finish(layouter.finish(pages), layouter.rowCount());
+        QCOMPARE(footOfPage(1), QStringLiteral("Página 2 de %1").arg(pages.pageCount()));
     }
 
     void pdfMetadataKeepsTheCriteria_data()

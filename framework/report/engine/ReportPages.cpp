@@ -8,9 +8,9 @@
 
 #include <QDir>
 #include <QMutexLocker>
-#include <optional>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -422,8 +422,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
             stretch.pages.append(ReportPageStretch::Page());
             y = frame.bodyTop;
             if (carries && page > 0 && start(page).carries) {
-                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"),
-                            start(page).carried);
+                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"), start(page).carried);
                 y += ReportLayouter::subtotalHeight;
             }
             for (const QString& heading : start(page).openHeadings) {
@@ -486,8 +485,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     // The last page of the stretch goes on past it.
     if (carries && page < count - 1 && page >= first && start(page + 1).carries) {
         y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
-        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
-                    start(page + 1).carried);
+        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), start(page + 1).carried);
     }
     return stretch;
 }

@@ -7,9 +7,9 @@
 #include "report/output/ReportOutputs.h"
 
 #include <QDir>
-#include <QMutex>
 #include <QEventLoop>
 #include <QFutureWatcher>
+#include <QMutex>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
@@ -152,9 +152,9 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
 
 } // namespace
 
-std::shared_ptr<ReportPages> ReportJob::runHere(
-    const Request& request, ReportProgress& progress,
-    const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting)
+std::shared_ptr<ReportPages>
+ReportJob::runHere(const Request& request, ReportProgress& progress,
+                   const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting)
 {
     // The output is checked, and its temporary file made, before the query runs.
     std::unique_ptr<ReportOutput> output;
@@ -225,7 +225,7 @@ bool ReportJob::write(const std::shared_ptr<const ReportPages>& pages, ReportOut
 }
 
 std::shared_ptr<ReportJob::LiveRun> ReportJob::preview(const Request& request, QWidget* parent,
-                                                      bool showProgress)
+                                                       bool showProgress)
 {
     auto state = std::make_shared<LiveRun::State>();
     std::weak_ptr<LiveRun::State> weak = state;

@@ -80,7 +80,7 @@ public:
 
     // Runs the request in the calling thread (the query in a thread of its own). With
     // `cutting`, the pages are cut as the body is laid out, and handed to it before the rows.
-    static std::shared_ptr<ReportPages> runHere(
-        const Request& request, ReportProgress& progress,
-        const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting = {});
+    static std::shared_ptr<ReportPages>
+    runHere(const Request& request, ReportProgress& progress,
+            const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting = {});
 };

@@ -123,8 +123,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     auto* closeButton = new QToolButton(this);
     closeButton->setText(QStringLiteral("Fechar"));
 
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{m_first, m_previous, m_pageBox, m_pageCount, m_next, m_last})
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_first, m_previous, m_pageBox,
+                                                           m_pageCount, m_next, m_last})
         bar->addWidget(widget);
     bar->addSpacing(16);
     bar->addWidget(zoomOut);
@@ -390,8 +390,7 @@ bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
     if (event->matches(QKeySequence::Print)) {
         if (m_printButton->isEnabled())
             Dispatcher::run([this] { m_print(); });
-    }
-    else if (event->matches(QKeySequence::Save))
+    } else if (event->matches(QKeySequence::Save))
         Dispatcher::run([this] { m_saveAs(); });
     else if (event->matches(QKeySequence::Find))
         showSearchBar();
