@@ -1,11 +1,17 @@
 // Times the report engine side by side on generated data sets: the six reports at about
 // 10,000, 100,000 and 1,000,000 rows written to PDF, CSV and XLSX and previewed, each against
 // the same query run by itself and against bare QPainter drawing of the same texts, with the
-// peak memory of each; a report over a list of 10,000 picked accounts against "Todas"; the
-// account picker's figures; and the time from IniProc to the shown, activated screen.
+// peak memory of each; PDF painted by one thread against one a core; a narrow emission range
+// on the big table against the same rows alone; the preview's first page; the checkbook
+// audit on Firebird against SQLite; CSV against the sqlite3 shell; a report over a list of
+// 10,000 picked accounts against "Todas"; the account picker's figures; and the time from
+// IniProc to the shown, activated screen.
 //
 //   report_bench [--database FILE] [--engines sqlite,firebird] [--sizes 10000,100000,1000000]
 //                [--firebird-sizes LIST] [--reports 0,1,2,3,4,5] [--runs R]
+//                [--blocks tabela,threads,intervalo,primeira,auditoria,shell,lista,seletor,tela]
+//                [--thread-sizes LIST] [--range-rows N] [--first-sizes LIST]
+//                [--audit-sizes LIST] [--shell-sizes LIST]
 //
 // Each measure runs in a process of its own (this program, with --measure), so that its peak
 // memory is its own. Without --database it generates (once) a data set of a million checks
