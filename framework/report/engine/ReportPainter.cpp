@@ -25,10 +25,11 @@ constexpr double padding = ReportLayouter::cellPadding;
 // same places.
 constexpr double layoutDpi = 600;
 
-// A device of the layout's resolution that fonts are measured against.
+// A device of the layout's resolution that fonts are measured against; one a thread, since
+// a PDF's pages are painted by several threads at once.
 const QPaintDevice* layoutDevice()
 {
-    static const QImage device = [] {
+    thread_local const QImage device = [] {
         QImage image(1, 1, QImage::Format_RGB32);
         const int dotsPerMeter = qRound(layoutDpi / 0.0254);
         image.setDotsPerMeterX(dotsPerMeter);
