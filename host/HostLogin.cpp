@@ -21,14 +21,16 @@ bool asks(HostOptions& options)
 std::unique_ptr<LoginDialog> dialog(const HostOptions& options,
                                     std::unique_ptr<HostSession>& session)
 {
-    auto login = std::make_unique<LoginDialog>(
-        options.needsPassword(), [options, &session](const LoginDialog::Login& typed) {
-            HostOptions tried = options;
-            tried.database.user = tried.operatorCode = typed.operatorCode;
-            tried.database.password = typed.password;
-            tried.branch = typed.branch;
-            session = std::make_unique<HostSession>(tried);
-        });
+    auto login =
+        std::make_unique<LoginDialog>(options.database.path, options.needsPassword(),
+                                      [options, &session](const LoginDialog::Login& typed) {
+                                          HostOptions tried = options;
+                                          tried.database.user = tried.operatorCode =
+                                              typed.operatorCode;
+                                          tried.database.password = typed.password;
+                                          tried.branch = typed.branch;
+                                          session = std::make_unique<HostSession>(tried);
+                                      });
     login->fill(options.operatorCode, QString());
     return login;
 }

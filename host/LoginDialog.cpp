@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,7 +18,8 @@ const QString rememberedOperator = QStringLiteral("login/operator");
 const QString rememberedBranch = QStringLiteral("login/branch");
 } // namespace
 
-LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
+LoginDialog::LoginDialog(const QString& database, bool askPassword, Attempt attempt,
+                         QWidget* parent)
     : QDialog(parent), m_attempt(std::move(attempt)), m_asksPassword(askPassword),
       m_operator(new QLineEdit(this)), m_password(new QLineEdit(this)),
       m_branch(new QLineEdit(this)), m_message(new QLabel(this)),
@@ -36,6 +38,7 @@ LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
     m_message->setStyleSheet(QStringLiteral("color: #b00020"));
     m_enter->setObjectName(QStringLiteral("btnEntrar"));
     m_enter->setDefault(true);
+    m_enter->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     m_wait->setObjectName(QStringLiteral("tmrEspera"));
     m_wait->setSingleShot(true);
     connect(m_wait, &QTimer::timeout, m_enter, [this] { m_enter->setEnabled(true); });
@@ -54,7 +57,12 @@ LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
     cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_enter, &QPushButton::clicked, this, &LoginDialog::enter);
+    auto* where = new QLabel(QStringLiteral("Banco: %1").arg(database), this);
+    where->setObjectName(QStringLiteral("lblBanco"));
+    where->setWordWrap(true);
+    where->setEnabled(false);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(where);
     layout->addLayout(fields);
     layout->addWidget(m_message);
     layout->addWidget(buttons);

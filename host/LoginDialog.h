@@ -25,7 +25,9 @@ public:
     // Tries a login; raises an Exception whose message says why it was refused.
     using Attempt = std::function<void(const Login&)>;
 
-    LoginDialog(bool askPassword, Attempt attempt, QWidget* parent = nullptr);
+    // database: what the login opens, as the dialog names it ("Banco: servidor:/dados/klx.fdb").
+    LoginDialog(const QString& database, bool askPassword, Attempt attempt,
+                QWidget* parent = nullptr);
 
     // Fills the fields: the given operator and branch, else the remembered ones; the focus
     // goes to the first field left to type.

@@ -95,7 +95,7 @@ void TestAdmin::checkNamesWhatIsWrong_data()
 
     const QString none;
     for (const Engine engine : {Engine::Sqlite, Engine::Firebird}) {
-        const auto row = [engine](const char* name) {
+        const auto row = [engine](const char* name) -> QTestData& {
             return QTest::newRow(
                 qPrintable(QStringLiteral("%1 (%2)").arg(QLatin1String(name), engineName(engine))));
         };
@@ -166,7 +166,8 @@ void TestAdmin::checkNamesWhatIsWrong()
         return;
     }
     QVERIFY2(result.code == 1, qPrintable(result.out + result.err));
-    QVERIFY2(errors.size() == 1 && errors.first().contains(finding),
+    // The fault comes first; what follows from it (a right on what is gone) may come after.
+    QVERIFY2(!errors.isEmpty() && errors.first().contains(finding),
              qPrintable(result.out + result.err));
     QVERIFY2(result.err.contains(QStringLiteral("o banco ou os arquivos têm problemas")),
              qPrintable(result.err));
