@@ -1,10 +1,10 @@
 // The host application: opens the check report screen in its main window, and runs the
 // screen headless to write reports.
 #include "AppPaths.h"
+#include "HostLogin.h"
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "Interruption.h"
-#include "LoginDialog.h"
 #include "OffscreenMessages.h"
 #include "ReportCommand.h"
 #include "Version.h"
@@ -22,39 +22,14 @@
 
 namespace {
 
-// Whether the program asks who logs in: always on a Firebird server (for the password, unless
-// a file or KLX_PASSWORD gives it), and when no operator is named for any other database.
-// The demo database logs in as ADM without asking.
-bool asksLogin(HostOptions& options)
-{
-    if (options.database.createWithDemoData)
-        return false;
-    if (!options.needsPassword())
-        return options.database.user.isEmpty();
-    try {
-        options.requirePassword(false);
-        return false;
-    } catch (const ELoginRefused&) {
-        return true;
-    }
-}
-
 // Opens the session, through the login dialog when one is needed; nullptr when the user
 // cancels it.
 std::unique_ptr<HostSession> logIn(HostOptions options)
 {
-    if (!asksLogin(options))
+    if (!HostLogin::asks(options))
         return std::make_unique<HostSession>(options);
     std::unique_ptr<HostSession> session;
-    LoginDialog dialog(options.needsPassword(), [&](const LoginDialog::Login& login) {
-        HostOptions tried = options;
-        tried.database.user = tried.operatorCode = login.operatorCode;
-        tried.database.password = login.password;
-        tried.branch = login.branch;
-        session = std::make_unique<HostSession>(tried);
-    });
-    dialog.fill(options.operatorCode, QString());
-    if (dialog.exec() != QDialog::Accepted)
+    if (HostLogin::dialog(options, session)->exec() != QDialog::Accepted)
         return nullptr;
     return session;
 }

@@ -76,6 +76,27 @@ private slots:
                  QStringLiteral("2025-03-02"));
     }
 
+    // The package's /etc/klx/klx.ini documents every setting, all commented out: read as the
+    // system-wide file, it changes nothing.
+    void shippedSystemFileChangesNothing()
+    {
+        const QJsonObject without = reportParams();
+        QVERIFY(!without.isEmpty());
+        QVERIFY(QDir().mkpath(path("etc")));
+        QVERIFY(
+            QFile::copy(QStringLiteral(KLX_SOURCE_DIR "/packaging/klx.ini"), path("etc/klx.ini")));
+        QCOMPARE(reportParams(), without);
+        // Every setting the program reads is there, commented out.
+        QFile shipped(path("etc/klx.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(shipped.readAll());
+        for (const char* key :
+             {"branch", "operator", "engine", "path", "user", "password", "dialect", "directory"})
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("^;%1=").arg(key),
+                                                      QRegularExpression::MultilineOption)),
+                     key);
+    }
+
     // Only the demo database is ever created; a configured path must name a database.
     void configuredDatabaseThatIsMissingIsRefused()
     {
