@@ -614,7 +614,7 @@ private slots:
         const ReportDefinition report = ReportDefinition::parse(
             QStringLiteral("title: Comentado\ncolumn: NRCHEQUE\nsql:\n"
                            "  -- :P_NAO_EXISTE in a comment\n"
-                           "  SELECT NRCHEQUE /* :P_OUTRO */ FROM CHEQUE\n"
+                           "  SELECT NRCHEQUE /* :P_OUTRO */ FROM CHEQUE_OPERADOR\n"
                            "  WHERE NRCHEQUE = :P_NRCHEQUEINI AND '--' <> ':x'\n"),
             QStringLiteral("comentado.rpt"));
         QCOMPARE(
