@@ -143,6 +143,13 @@ SqliteSandbox::SqliteSandbox(sqlite3* db) : m_db(db), m_state(std::make_unique<S
                 return state->deny(QStringLiteral("PRAGMA %1").arg(textOf(first)), false);
             case SQLITE_ATTACH:
                 return state->deny(QStringLiteral("ATTACH"), false);
+            case SQLITE_UPDATE:
+                // A table function of SQLite's own (pragma_..., dbstat) is made on its first use
+                // by a write to the schema table: refused there.
+                if (textOf(first).startsWith(QLatin1String("sqlite_"),
+                                                        Qt::CaseInsensitive))
+                    return state->deny(QStringLiteral("as tabelas internas do SQLite"), true);
+                return state->deny(QStringLiteral("um comando que não é leitura"), false);
             default:
                 return state->deny(QStringLiteral("um comando que não é leitura"), false);
             }

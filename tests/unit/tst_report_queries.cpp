@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
 
 using namespace ReportTest;
 
@@ -609,6 +610,169 @@ private slots:
         }
     }
 
+    // SQLite's authorizer on the report's connection: what a definition may read and call.
+    // An empty refusal: the query runs; else the refusal names what it may not use.
+    void sqliteSandbox_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("refusal");
+        const QString cheque = QStringLiteral("a tabela CHEQUE fora da visão CHEQUE_OPERADOR");
+        QTest::newRow("view") << "SELECT NRCHEQUE FROM CHEQUE_OPERADOR X" << "";
+        QTest::newRow("view in a CTE")
+            << "WITH X AS (SELECT * FROM CHEQUE_OPERADOR) SELECT COUNT(*) AS N FROM X" << "";
+        QTest::newRow("view joined") << "SELECT C.NRCHEQUE, E.NMEMPRESA FROM CHEQUE_OPERADOR C "
+                                        "JOIN EMPRESA E ON E.CDEMPRESA = C.CDEMPRESA"
+                                     << "";
+        QTest::newRow("table functions")
+            << "SELECT CODE, PARAM FROM CODES('01,02'), PARAM('x')" << "";
+        QTest::newRow("recursive CTE") << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 "
+                                          "FROM S WHERE X < 10) SELECT COUNT(*) AS N FROM S"
+                                       << "";
+        QTest::newRow("allowed functions")
+            << "SELECT printf('%05d', 7) AS A, CHARINDEX('b', 'abc') AS B, instr('abc', 'c') AS C, "
+               "KLX_OPERADOR() AS D, julianday('2026-01-01') AS E, COALESCE(NULL, 1) AS F"
+            << "";
+        QTest::newRow("CHEQUE") << "SELECT NRCHEQUE FROM CHEQUE" << cheque;
+        QTest::newRow("CHEQUE counted") << "SELECT COUNT(*) AS N FROM CHEQUE" << cheque;
+        QTest::newRow("CHEQUE in a CTE")
+            << "WITH X AS (SELECT * FROM CHEQUE) SELECT NRCHEQUE FROM X" << cheque;
+        QTest::newRow("CHEQUE beside the view")
+            << "SELECT (SELECT COUNT(*) FROM CHEQUE) AS N FROM CHEQUE_OPERADOR" << cheque;
+        const QString imitation = QStringLiteral("um nome que imita a visão CHEQUE_OPERADOR");
+        for (const char* name :
+             {"CHEQUE_OPERADOR", "cheque_operador", "\"CHEQUE_OPERADOR\"", "[cheque_operador]",
+              "`CHEQUE_OPERADOR`", "'CHEQUE_OPERADOR'"})
+            QTest::addRow("CTE named %s", name)
+                << QStringLiteral("WITH %1 AS (SELECT * FROM CHEQUE) SELECT NRCHEQUE, CDEMPRESA "
+                                  "FROM CHEQUE_OPERADOR")
+                       .arg(QLatin1String(name))
+                << imitation;
+        QTest::newRow("CTE named as the view, materialized")
+            << "WITH CHEQUE_OPERADOR AS MATERIALIZED (SELECT * FROM CHEQUE) SELECT NRCHEQUE "
+               "FROM CHEQUE_OPERADOR"
+            << imitation;
+        QTest::newRow("CTE named as the view, with columns")
+            << "WITH CHEQUE_OPERADOR(N) AS (SELECT NRCHEQUE FROM CHEQUE) SELECT N FROM "
+               "CHEQUE_OPERADOR"
+            << imitation;
+        QTest::newRow("sqlite_master") << "SELECT name FROM sqlite_master" << "a tabela sqlite_master";
+        QTest::newRow("sqlite_schema") << "SELECT sql FROM sqlite_schema" << "a tabela sqlite_master";
+        QTest::newRow("schema counted") << "SELECT COUNT(*) AS N FROM sqlite_master"
+                                        << "a tabela sqlite_master";
+        QTest::newRow("pragma table") << "SELECT name FROM pragma_database_list"
+                                      << "as tabelas internas do SQLite";
+        QTest::newRow("pragma table with argument")
+            << "SELECT name FROM pragma_table_info('CHEQUE')" << "as tabelas internas do SQLite";
+        // Each function the allow-list leaves out, called by a definition.
+        for (const char* call :
+             {"fts3_tokenizer('simple')", "load_extension('/tmp/x')", "sqlite_version()",
+              "sqlite_source_id()", "sqlite_compileoption_used('THREADSAFE')",
+              "sqlite_compileoption_get(0)", "zeroblob(10)", "randomblob(10)", "random()",
+              "json('{}')", "changes()", "last_insert_rowid()", "total_changes()"}) {
+            const QString text = QString::fromLatin1(call);
+            QTest::addRow("%s", call)
+                << QStringLiteral("SELECT %1 AS A").arg(text)
+                << QStringLiteral("a função %1").arg(text.left(text.indexOf(QLatin1Char('('))));
+        }
+        QTest::newRow("denied function inside a CTE")
+            << "WITH X AS (SELECT fts3_tokenizer('simple') AS T) SELECT T FROM X"
+            << "a função fts3_tokenizer";
+    }
+
+    void sqliteSandbox()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, refusal);
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Editado\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("editado.rpt"));
+        try {
+            const WholeReport document = run(report, Criteria(), *m_sqlite);
+            QVERIFY2(refusal.isEmpty(), "the query ran");
+        } catch (const Exception& e) {
+            QVERIFY2(!refusal.isEmpty(), qPrintable(e.Message()));
+            QVERIFY2(e.Message().startsWith(
+                         QStringLiteral("Editado: a consulta do relatório não pode usar ") +
+                         refusal),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    // A query that runs past the time allowed is interrupted and named, on both engines;
+    // an endless one too.
+    void timeLimitStopsTheQuery_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("SQLite") << sqliteTarget
+                                << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+                                   "SELECT COUNT(*) AS N FROM S";
+        for (const char* target : {firebirdTarget, serverTarget})
+            QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
+    }
+
+    void timeLimitStopsTheQuery()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        TdtmDBGeral* db = database(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Sem fim\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("sem-fim.rpt"));
+        ReportJob::Request request = requestFor(report, Criteria(), *db);
+        request.source.timeLimitSeconds = 1;
+        try {
+            run(request);
+            QFAIL("the query ended by itself");
+        } catch (const Exception& e) {
+            QVERIFY2(e.Message().startsWith(QStringLiteral(
+                         "Sem fim: a consulta do relatório passou do tempo permitido (1 s)")),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    // Cancel interrupts a query inside the engine's own call (sqlite3_interrupt,
+    // fb_cancel_operation): a query that would run for hours ends as cancelled.
+    void cancelInterruptsTheQuery_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("SQLite") << sqliteTarget
+                                << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+                                   "SELECT COUNT(*) AS N FROM S";
+        for (const char* target : {firebirdTarget, serverTarget})
+            QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
+    }
+
+    void cancelInterruptsTheQuery()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        TdtmDBGeral* db = database(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Longo\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("longo.rpt"));
+        const ReportJob::Request request = requestFor(report, Criteria(), *db);
+        // Cancel is pressed once the query runs.
+        class CancelledWhileRunning : public ReportProgress {
+        public:
+            bool isCancelled() const override { return m_running.load(); }
+            void report(Stage stage, int, int) override
+            {
+                if (stage == Stage::Query)
+                    m_running = true;
+            }
+
+        private:
+            std::atomic_bool m_running{false};
+        } progress;
+        QVERIFY_THROWS_EXCEPTION(ReportProgress::Cancelled, ReportJob::runHere(request, progress));
+    }
+
     void commentsInTheSqlAreDropped()
     {
         const ReportDefinition report = ReportDefinition::parse(
@@ -728,6 +892,9 @@ private:
     static constexpr const char* firebirdTarget = "Firebird";
     static constexpr const char* serverTarget = "Firebird server";
     static constexpr const char* targets[] = {sqliteTarget, firebirdTarget, serverTarget};
+    // A Firebird query that counts for hours: four system tables crossed.
+    static constexpr const char* longFirebirdQuery =
+        "SELECT COUNT(*) AS N FROM RDB$FIELDS A, RDB$FIELDS B, RDB$FIELDS C, RDB$FIELDS D";
 
     // The demo database of a target; nullptr, with the reason in m_unavailable, when the
     // target cannot be had here.
