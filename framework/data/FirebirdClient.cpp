@@ -69,7 +69,7 @@ void requireAnswer(const QString& path, const QString& user, const QString& pass
     addItem(block, isc_dpb_password, password.toUtf8());
     if (!role.isEmpty())
         addItem(block, isc_dpb_sql_role_name, role.toUtf8());
-    addItem(block, isc_dpb_config, QByteArrayLiteral("ConnectTimeout=") +
+    addItem(block, isc_dpb_config, QByteArrayLiteral("ConnectionTimeout=") +
                                        QByteArray::number(timeoutSeconds));
     const QByteArray name = path.toLocal8Bit();
     ISC_STATUS_ARRAY status{};

@@ -9,7 +9,7 @@ class QSqlDatabase;
 namespace FirebirdClient {
 
 // Attaches to a database on a server with the login and role and detaches at once, the
-// client's wait for the server's answer bounded by ConnectTimeout (isc_dpb_config): Qt's
+// client's wait for the server's answer bounded by ConnectionTimeout (isc_dpb_config): Qt's
 // driver passes no such setting, and the client alone waits 180 s for a server that accepts
 // the connection and never answers. Raises EDatabaseUnavailable naming the server when it
 // did not answer within the time; any other refusal is left to the connection that follows,

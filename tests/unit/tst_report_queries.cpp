@@ -2,6 +2,7 @@
 // the demo data; the Firebird texts against the SQLite ones; the queries cannot change data.
 
 #include "FirebirdServer.h"
+#include "ProgramRun.h"
 #include "ReportTestSupport.h"
 #include "base/Exceptions.h"
 #include "data/Dbgeral.h"
@@ -698,6 +699,66 @@ private slots:
         }
     }
 
+    // Edited definitions run as operator OPER (company 02) on databases made by klx-gendata
+    // alone, on each engine: whatever the text does with the columns, it reads OPER's checks or
+    // nothing. SQLite's authorizer and the Firebird server's grants refuse any way to CHEQUE
+    // but the view; a CTE named as the view reads CHEQUE, and is refused too.
+    void editedDefinitionsAsOperator_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        const QList<std::pair<const char*, const char*>> edits{
+            {"CHEQUE", "SELECT C.NRCHEQUE, C.CDEMPRESA FROM CHEQUE C"},
+            {"company renamed", "SELECT C.NRCHEQUE, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company faked", "SELECT C.NRCHEQUE, '02' AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company null", "SELECT C.NRCHEQUE, NULL AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"counted", "SELECT COUNT(*) AS N FROM CHEQUE"},
+            {"in a CTE", "WITH X AS (SELECT CDEMPRESA AS EMP FROM CHEQUE) SELECT EMP FROM X"},
+            {"in a subquery", "SELECT EMP FROM (SELECT CDEMPRESA AS EMP FROM CHEQUE) Y"},
+            {"CTE named as the view",
+             "WITH CHEQUE_OPERADOR AS (SELECT * FROM CHEQUE) SELECT CDEMPRESA AS EMP FROM "
+             "CHEQUE_OPERADOR"}};
+        for (const char* target : targets) {
+            for (const auto& [name, sql] : edits)
+                QTest::addRow("%s %s", target, name) << target << sql << true;
+            QTest::addRow("%s view, company renamed", target)
+                << target << "SELECT NRCHEQUE, CDEMPRESA AS EMP FROM CHEQUE_OPERADOR" << false;
+        }
+    }
+
+    void editedDefinitionsAsOperator()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        TdtmDBGeral* db = generatedAsOperator(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Editado\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("editado.rpt"));
+        Criteria criteria;
+        criteria.operatorCode = QStringLiteral("OPER");
+        try {
+            const WholeReport document = run(report, criteria, *db);
+            QVERIFY2(!refused, "the edited query ran");
+            // Without columns every field prints, EMP last.
+            QSet<QString> companies;
+            for (const QStringList& row : document.rows)
+                companies << row.last().trimmed();
+            QCOMPARE(companies, QSet<QString>{QStringLiteral("02")});
+        } catch (const ELoginRefused& e) {
+            QVERIFY2(refused, qPrintable(e.Message()));
+            QVERIFY2(e.Message().startsWith(
+                         target == QLatin1String(sqliteTarget)
+                             ? QStringLiteral("Editado: a consulta do relatório não pode usar ")
+                             : QStringLiteral("Editado: o servidor recusou a leitura de CHEQUE ao "
+                                              "operador OPER")),
+                     qPrintable(e.Message()));
+        }
+    }
+
     // A query that runs past the time allowed is interrupted and named, on both engines;
     // an endless one too.
     void timeLimitStopsTheQuery_data()
@@ -921,7 +982,40 @@ private:
         return m_server.get();
     }
 
+    // A database of the target made by klx-gendata alone, opened as operator OPER; nullptr,
+    // with the reason in m_unavailable, when the target cannot be had here.
+    TdtmDBGeral* generatedAsOperator(const QString& target)
+    {
+        if (m_generated.contains(target))
+            return m_generated.value(target).get();
+        std::shared_ptr<TdtmDBGeral>& module = m_generated[target];
+        if (target != QLatin1String(sqliteTarget) && !database(target))
+            return nullptr;
+        const bool sqlite = target == QLatin1String(sqliteTarget);
+        const QString file = m_dir.filePath(QStringLiteral("gerado-%1.%2")
+                                                .arg(m_generated.size())
+                                                .arg(sqlite ? "sqlite" : "fdb"));
+        const ProgramRun::Result made = ProgramRun::run(
+            QStringLiteral("klx-gendata"),
+            {"--db", sqlite ? "sqlite" : "firebird", "--checks", "3000", "--companies", "4",
+             "--accounts", "40", "--seed", "17", file});
+        if (made.code != 0) {
+            m_unavailable.insert(target, made.err);
+            return nullptr;
+        }
+        DatabaseConfig config;
+        config.engine = sqlite ? DatabaseConfig::Engine::Sqlite : DatabaseConfig::Engine::Firebird;
+        config.path = target == QLatin1String(serverTarget) ? FirebirdServer::pathOn(file) : file;
+        config.user = QStringLiteral("OPER");
+        if (target == QLatin1String(serverTarget))
+            config.password = FirebirdServer::passwordOf(config.user);
+        module = std::make_shared<TdtmDBGeral>();
+        module->open(config);
+        return module.get();
+    }
+
     QTemporaryDir m_dir;
+    QHash<QString, std::shared_ptr<TdtmDBGeral>> m_generated;
     std::unique_ptr<TdtmDBGeral> m_sqlite;
     std::unique_ptr<TdtmDBGeral> m_firebird;
     bool m_firebirdTried = false;

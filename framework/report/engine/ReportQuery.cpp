@@ -73,15 +73,31 @@ public:
             sqlite3* handle = sqliteHandle(m_db);
             m_sandbox = std::make_unique<SqliteSandbox>(handle);
             m_watch = std::make_unique<QueryWatch>(
-                cancelled, limit, QueryWatch::Engine{[handle] { sqlite3_interrupt(handle); }, {}});
+                cancelled, limit,
+                QueryWatch::Engine{[handle] { sqlite3_interrupt(handle); }, {}, {}});
             sqlite3_progress_handler(handle, 4000, sqliteProgress, m_watch.get());
         } else {
             const quint64 attachment = FirebirdClient::attachmentOf(m_db);
+            std::function<bool()> answers;
+            if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
+                answers = [server = *server, path = m_db.databaseName(), user = m_db.userName(),
+                           password = m_db.password(),
+                           timeout = source.connectTimeoutSeconds]() -> bool {
+                    try {
+                        FirebirdAddress::requireReachable(server, timeout * 1000);
+                        FirebirdClient::requireAnswer(path, user, password, Schema::reportRole(),
+                                                      timeout);
+                        return true;
+                    } catch (const EDatabaseUnavailable&) {
+                        return false;
+                    }
+                };
             m_watch = std::make_unique<QueryWatch>(
                 cancelled, limit,
                 QueryWatch::Engine{
                     [attachment] { FirebirdClient::cancelOperation(attachment, false); },
-                    [attachment] { FirebirdClient::cancelOperation(attachment, true); }});
+                    [attachment] { FirebirdClient::cancelOperation(attachment, true); },
+                    std::move(answers)});
             if (!m_db.transaction())
                 throw EDatabaseError(m_db.lastError().text());
         }
@@ -106,7 +122,7 @@ public:
     WorkerConnection& operator=(const WorkerConnection&) = delete;
 
     QSqlDatabase& db() { return m_db; }
-    const QueryWatch& watch() const { return *m_watch; }
+    QueryWatch& watch() { return *m_watch; }
     // The SQLite sandbox; nullptr on Firebird.
     SqliteSandbox* sandbox() { return m_sandbox.get(); }
 
@@ -293,6 +309,16 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     // Raises the error a database failure means, with the file's name.
     const auto fail = [&](const QSqlError& error) {
         progress.checkCancel();
+        if (connection.watch().serverSilent()) {
+            const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
+            throw EDatabaseUnavailable(
+                QStringLiteral("%1: durante o relatório, o servidor Firebird %2, porta %3, "
+                               "parou de responder (nenhuma resposta em %4 s); o relatório foi "
+                               "interrompido.")
+                    .arg(fileName, server ? server->host : QString())
+                    .arg(server ? server->port : 0)
+                    .arg(source.connectTimeoutSeconds));
+        }
         if (connection.watch().timedOut())
             throw EDatabaseError(
                 QStringLiteral("%1: a consulta do relatório passou do tempo permitido (%2 s) e "
@@ -381,6 +407,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
             row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
         batch.append(std::move(row));
         if (batch.size() == batchSize) {
+            connection.watch().heard();
             read += batchSize;
             progress.report(ReportProgress::Stage::Query, read);
             progress.checkCancel();
