@@ -169,6 +169,42 @@ private slots:
                  QStringList());
     }
 
+    // SIGTERM or SIGINT while a query that would run for hours counts: SQLite is interrupted
+    // inside its own call, the program ends with 128 + the signal, and the file that was
+    // there stays, with no temporary file beside it.
+    void signalInterruptsALongQuery_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    void signalInterruptsALongQuery()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir reports;
+        QFile endless(reports.filePath(QStringLiteral("KLX473-0-sem-fim.rpt")));
+        QVERIFY(endless.open(QIODevice::WriteOnly));
+        endless.write("title: Sem fim\n"
+                      "sql:\n"
+                      "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S)\n"
+                      "  SELECT COUNT(*) AS N FROM S\n");
+        endless.close();
+        const QByteArray before = checksum(m_existing);
+        QProcess process;
+        start(process, {QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--output"),
+                        m_existing, QStringLiteral("--reports"), reports.path()});
+        // Time for the program to start and its query to run; a signal before it ends the
+        // program all the same.
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(1500);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QCOMPARE(checksum(m_existing), before);
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf"}), QStringList());
+    }
+
     // A folder that takes no file (mounted read-only, which holds for root too) is no
     // mistake of the command line: the run says so and exits 1, writing nothing.
     void readOnlyFolderIsNoBadCommandLine()
