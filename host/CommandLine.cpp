@@ -46,7 +46,8 @@ QString CommandLine::refusal(const QStringList& args) const
             return unknown;
         if (takesValue && equals < 0) {
             if (i + 1 >= args.size())
-                return QStringLiteral("%1 precisa de %2").arg(VisibleText::of(arg), known->valueName());
+                return QStringLiteral("%1 precisa de %2")
+                    .arg(VisibleText::of(arg), known->valueName());
             ++i;
         }
     }

@@ -27,9 +27,8 @@ SqlDialect dialectFromName(const QString& name)
 {
     const auto dialect = sqlDialectFromName(name);
     if (!dialect)
-        throw Exception(
-            QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)")
-                .arg(VisibleText::of(name)));
+        throw Exception(QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)")
+                            .arg(VisibleText::of(name)));
     return *dialect;
 }
 
@@ -40,7 +39,8 @@ const ConfigFile::Known& knownSettings()
         {QStringLiteral("login"), {QStringLiteral("branch"), QStringLiteral("operator")}},
         {QStringLiteral("database"),
          {QStringLiteral("engine"), QStringLiteral("path"), QStringLiteral("user"),
-          QStringLiteral("password"), QStringLiteral("dialect"), QStringLiteral("connect-timeout")}},
+          QStringLiteral("password"), QStringLiteral("dialect"),
+          QStringLiteral("connect-timeout")}},
         {QStringLiteral("reports"), {QStringLiteral("directory"), QStringLiteral("time-limit")}}};
     return known;
 }
@@ -170,7 +170,8 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
             secondsFromText(v, QStringLiteral("--connect-timeout"));
     });
     given("time-limit", [&](const QString& v) {
-        options.database.reportTimeLimitSeconds = secondsFromText(v, QStringLiteral("--time-limit"));
+        options.database.reportTimeLimitSeconds =
+            secondsFromText(v, QStringLiteral("--time-limit"));
     });
     given("dialect", [&](const QString& v) { options.database.dialect = dialectFromName(v); });
     given("branch", [&](const QString& v) { options.branch = v; });

@@ -1,10 +1,10 @@
 #include "ReportCommandLine.h"
 
 #include "CommandLine.h"
-#include "base/VisibleText.h"
 #include "base/DateRules.h"
 #include "base/Exceptions.h"
 #include "base/SearchText.h"
+#include "base/VisibleText.h"
 #include "report/output/ReportOutputs.h"
 
 #include <QDate>
@@ -92,7 +92,8 @@ int reportIndex(const QString& value)
     bool ok = false;
     const int index = value.toInt(&ok);
     if (!ok || index < 0)
-        throw Exception(QStringLiteral("--report: índice inválido '%1'").arg(VisibleText::of(value)));
+        throw Exception(
+            QStringLiteral("--report: índice inválido '%1'").arg(VisibleText::of(value)));
     return index;
 }
 
@@ -121,9 +122,9 @@ void checkOutput(const ReportRequest& request)
         throw Exception(QStringLiteral("--output: o arquivo deve terminar em %1: '%2'")
                             .arg(ReportOutputs::suffixesText(), VisibleText::of(request.output)));
     if ((request.csv.totals || request.csv.criteria) && !output->tabular())
-        throw Exception(QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
-                            .arg(ReportOutputs::suffixesText(true),
-                                 VisibleText::of(request.output)));
+        throw Exception(
+            QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
+                .arg(ReportOutputs::suffixesText(true), VisibleText::of(request.output)));
     // A folder that exists but takes no file is no mistake of the command line: the run
     // says so (exit 1).
     const QFileInfo directory(QFileInfo(request.output).absolutePath());

@@ -61,8 +61,8 @@ ConfigFile ConfigFile::parse(const QByteArray& bytes, const QString& name)
 {
     const QString shownName = VisibleText::of(name);
     const auto notIni = [&](const QString& reason) {
-        return Exception(QStringLiteral("'%1' não é um arquivo de configuração INI: %2")
-                             .arg(shownName, reason));
+        return Exception(
+            QStringLiteral("'%1' não é um arquivo de configuração INI: %2").arg(shownName, reason));
     };
     if (bytes.size() > largestFile)
         throw notIni(QStringLiteral("tem mais de 1 MiB"));
@@ -105,7 +105,8 @@ ConfigFile ConfigFile::parse(const QByteArray& bytes, const QString& name)
                              .arg(VisibleText::of(trimmed.left(80))));
         const auto value = valueOf(line.mid(equals + 1));
         if (!value)
-            throw notIni(QStringLiteral("linha %1: aspas sem fechar, ou texto depois delas").arg(number));
+            throw notIni(
+                QStringLiteral("linha %1: aspas sem fechar, ou texto depois delas").arg(number));
         file.m_entries.append({section, key, *value, number});
     }
     return file;

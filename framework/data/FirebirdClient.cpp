@@ -69,8 +69,8 @@ void requireAnswer(const QString& path, const QString& user, const QString& pass
     addItem(block, isc_dpb_password, password.toUtf8());
     if (!role.isEmpty())
         addItem(block, isc_dpb_sql_role_name, role.toUtf8());
-    addItem(block, isc_dpb_config, QByteArrayLiteral("ConnectionTimeout=") +
-                                       QByteArray::number(timeoutSeconds));
+    addItem(block, isc_dpb_config,
+            QByteArrayLiteral("ConnectionTimeout=") + QByteArray::number(timeoutSeconds));
     const QByteArray name = path.toLocal8Bit();
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;

@@ -12,11 +12,9 @@ constexpr auto askAfter = std::chrono::seconds(10);
 
 QueryWatch::QueryWatch(std::function<bool()> cancelled, std::chrono::seconds timeLimit,
                        Engine engine)
-    : m_cancelled(std::move(cancelled)),
-      m_timeLimit(timeLimit),
+    : m_cancelled(std::move(cancelled)), m_timeLimit(timeLimit),
       m_deadline(timeLimit.count() > 0 ? Clock::now() + timeLimit : Clock::time_point::max()),
-      m_engine(std::move(engine)),
-      m_heardAt(Clock::now().time_since_epoch().count()),
+      m_engine(std::move(engine)), m_heardAt(Clock::now().time_since_epoch().count()),
       m_thread([this] { watch(); })
 {
 }

@@ -42,11 +42,11 @@ const QSet<QString>& allowedFunctions()
 // The tables and table functions a report's query may read; CHEQUE only through its view.
 const QSet<QString>& readableTables()
 {
-    static const QSet<QString> names{
-        QStringLiteral("BANCO"),    QStringLiteral("CHEQUE_OPERADOR"), QStringLiteral("CONTCORR"),
-        QStringLiteral("EMPRESA"),  QStringLiteral("FILIAL"),          QStringLiteral("OPERADOR"),
-        QStringLiteral("OPEREMPR"), QStringLiteral("KLX_VERSAO"),      QStringLiteral("CODES"),
-        QStringLiteral("PARAM")};
+    static const QSet<QString> names{QStringLiteral("BANCO"),    QStringLiteral("CHEQUE_OPERADOR"),
+                                     QStringLiteral("CONTCORR"), QStringLiteral("EMPRESA"),
+                                     QStringLiteral("FILIAL"),   QStringLiteral("OPERADOR"),
+                                     QStringLiteral("OPEREMPR"), QStringLiteral("KLX_VERSAO"),
+                                     QStringLiteral("CODES"),    QStringLiteral("PARAM")};
     return names;
 }
 
@@ -88,7 +88,8 @@ struct SqliteSandbox::State {
             return deny(QStringLiteral("a tabela CHEQUE fora da visão CHEQUE_OPERADOR"), true);
         }
         if (column.isEmpty()) {
-            if (name.startsWith(QLatin1String("SQLITE_")) || name.startsWith(QLatin1String("PRAGMA_")))
+            if (name.startsWith(QLatin1String("SQLITE_")) ||
+                name.startsWith(QLatin1String("PRAGMA_")))
                 return deny(QStringLiteral("a tabela %1").arg(table), true);
             return SQLITE_OK;
         }
@@ -125,16 +126,15 @@ SqliteSandbox::SqliteSandbox(sqlite3* db) : m_db(db), m_state(std::make_unique<S
     sqlite3_exec(db, "SELECT 1 FROM CODES(''), PARAM('') LIMIT 0", nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(
         db,
-        [](void* context, int action, const char* first, const char* second,
-           const char* database, const char* inner) -> int {
+        [](void* context, int action, const char* first, const char* second, const char* database,
+           const char* inner) -> int {
             auto* state = static_cast<State*>(context);
             switch (action) {
             case SQLITE_SELECT:
             case SQLITE_RECURSIVE:
                 return SQLITE_OK;
             case SQLITE_READ:
-                return state->read(textOf(first), textOf(second), textOf(database),
-                                   textOf(inner));
+                return state->read(textOf(first), textOf(second), textOf(database), textOf(inner));
             case SQLITE_FUNCTION:
                 if (allowsFunction(textOf(second)))
                     return SQLITE_OK;
@@ -146,8 +146,7 @@ SqliteSandbox::SqliteSandbox(sqlite3* db) : m_db(db), m_state(std::make_unique<S
             case SQLITE_UPDATE:
                 // A table function of SQLite's own (pragma_..., dbstat) is made on its first use
                 // by a write to the schema table: refused there.
-                if (textOf(first).startsWith(QLatin1String("sqlite_"),
-                                                        Qt::CaseInsensitive))
+                if (textOf(first).startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
                     return state->deny(QStringLiteral("as tabelas internas do SQLite"), true);
                 return state->deny(QStringLiteral("um comando que não é leitura"), false);
             default:
@@ -230,7 +229,8 @@ bool SqliteSandbox::admits(const QString& sql)
             continue;
         const Token& after = tokens.at(i + 1);
         const bool columns = !after.name && after.text == QLatin1String("(");
-        const bool body = after.name && after.text == QLatin1String("AS") && i + 2 < tokens.size() &&
+        const bool body = after.name && after.text == QLatin1String("AS") &&
+                          i + 2 < tokens.size() &&
                           (tokens.at(i + 2).text == QLatin1String("(") ||
                            tokens.at(i + 2).text == QLatin1String("NOT") ||
                            tokens.at(i + 2).text == QLatin1String("MATERIALIZED"));

@@ -31,12 +31,12 @@ public:
     QString text(int longest)
     {
         static const QStringList pieces{
-            QStringLiteral("a"),  QStringLiteral("Z"),   QStringLiteral(" "),
-            QStringLiteral("é"),  QStringLiteral("—"),   QStringLiteral("{F0}"),
-            QStringLiteral("{"),  QStringLiteral("}"),   QStringLiteral("|"),
-            QStringLiteral("#"),  QStringLiteral(":"),   QStringLiteral("\t"),
+            QStringLiteral("a"),  QStringLiteral("Z"),      QStringLiteral(" "),
+            QStringLiteral("é"),  QStringLiteral("—"),      QStringLiteral("{F0}"),
+            QStringLiteral("{"),  QStringLiteral("}"),      QStringLiteral("|"),
+            QStringLiteral("#"),  QStringLiteral(":"),      QStringLiteral("\t"),
             QStringLiteral("漢"), QStringLiteral("\u0301"), QStringLiteral("\U0001F600"),
-            QStringLiteral("W"),  QStringLiteral("0"),   QStringLiteral("x")};
+            QStringLiteral("W"),  QStringLiteral("0"),      QStringLiteral("x")};
         QString result;
         const int length = pick(longest + 1);
         for (int i = 0; i < length; ++i)
@@ -46,9 +46,9 @@ public:
     // A column's width as written: mostly one the reader takes, sometimes one it refuses.
     QString width()
     {
-        static const QStringList refused{QStringLiteral("nan"), QStringLiteral("inf"),
+        static const QStringList refused{QStringLiteral("nan"),   QStringLiteral("inf"),
                                          QStringLiteral("1e308"), QStringLiteral("-3"),
-                                         QStringLiteral("0"), QStringLiteral("101")};
+                                         QStringLiteral("0"),     QStringLiteral("101")};
         if (pick(16) == 0)
             return refused.at(pick(int(refused.size())));
         return QString::number(0.5 + pick(200) / 2.0);
@@ -115,11 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int c = 0; c < columns; ++c) {
         const int format = choices.pick(4);
         columnFormats << *ReportFormat::fromName(QLatin1String(formats[format]));
-        text += QStringLiteral("column: F%1 | %2 | %3 | %4 | %5\n")
-                    .arg(c)
-                    .arg(choices.text(20).remove('|').remove('\n'), choices.width(),
-                         QLatin1String(alignments[choices.pick(3)]),
-                         QLatin1String(formats[format]));
+        text +=
+            QStringLiteral("column: F%1 | %2 | %3 | %4 | %5\n")
+                .arg(c)
+                .arg(choices.text(20).remove('|').remove('\n'), choices.width(),
+                     QLatin1String(alignments[choices.pick(3)]), QLatin1String(formats[format]));
     }
     for (int g = choices.pick(4); g > 0; --g)
         text += QStringLiteral("group: F%1 | %2 | %3\n")
@@ -131,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             choices.chance())
             text += QStringLiteral("sum: F%1\n").arg(c);
     if (choices.chance())
-        text += QStringLiteral("state: F0 | 1 | Emitidos | total\nstate: F0 | 2 | Outros | count\n");
+        text +=
+            QStringLiteral("state: F0 | 1 | Emitidos | total\nstate: F0 | 2 | Outros | count\n");
     if (choices.chance())
         text += QStringLiteral("count: -\n");
     text += QStringLiteral("sql:\n  SELECT 1\n");

@@ -96,19 +96,20 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("value");
-        QTest::newRow("comma") << QByteArray("[database]\npath=/dados/Relatórios, 2026/klx.sqlite\n")
+        QTest::newRow("comma") << QByteArray(
+                                      "[database]\npath=/dados/Relatórios, 2026/klx.sqlite\n")
                                << "/dados/Relatórios, 2026/klx.sqlite";
-        QTest::newRow("blanks around") << QByteArray("[database]\npath =  /a b/c.sqlite  \r\n")
-                                       << "/a b/c.sqlite";
+        QTest::newRow("blanks around")
+            << QByteArray("[database]\npath =  /a b/c.sqlite  \r\n") << "/a b/c.sqlite";
         QTest::newRow("quoted") << QByteArray("[database]\npath=\" x,y \\\"z\\\" \\\\ \"\n")
                                 << " x,y \"z\" \\ ";
-        QTest::newRow("semicolon and hash inside") << QByteArray("[database]\npath=a;b#c\n")
-                                                   << "a;b#c";
+        QTest::newRow("semicolon and hash inside")
+            << QByteArray("[database]\npath=a;b#c\n") << "a;b#c";
         QTest::newRow("comments at line starts")
             << QByteArray("\xEF\xBB\xBF; note\n# note\n[database]\n  ; path=no\npath=yes\n")
             << "yes";
-        QTest::newRow("backslash unquoted") << QByteArray("[database]\npath=C:\\dados\\k.fdb\n")
-                                            << "C:\\dados\\k.fdb";
+        QTest::newRow("backslash unquoted")
+            << QByteArray("[database]\npath=C:\\dados\\k.fdb\n") << "C:\\dados\\k.fdb";
         QTest::newRow("last one wins") << QByteArray("[database]\npath=a\npath=b\n") << "b";
     }
 
@@ -158,13 +159,15 @@ private slots:
     void unknownSettingsAreNamed()
     {
         write("outro.ini", "[login]\nbranch=01\noperater=OPER\n[banco]\npath=x\n");
-        Result result = klx({"report", "--params", "--operator", "ADM", "--config", path("outro.ini")});
+        Result result =
+            klx({"report", "--params", "--operator", "ADM", "--config", path("outro.ini")});
         QCOMPARE(result.code, 0);
-        QVERIFY2(result.err.contains(path("outro.ini") + ":3: chave desconhecida [login] operater") &&
-                     result.err.contains(path("outro.ini") + ":4: seção desconhecida [banco]"),
-                 qPrintable(result.err));
-        result = klx({"report", "--params", "--operator", "ADM", "--config", path("outro.ini"),
-                      "--strict"});
+        QVERIFY2(
+            result.err.contains(path("outro.ini") + ":3: chave desconhecida [login] operater") &&
+                result.err.contains(path("outro.ini") + ":4: seção desconhecida [banco]"),
+            qPrintable(result.err));
+        result = klx(
+            {"report", "--params", "--operator", "ADM", "--config", path("outro.ini"), "--strict"});
         QCOMPARE(result.code, 2);
         QVERIFY2(result.err.contains(QStringLiteral("--strict")), qPrintable(result.err));
     }
@@ -207,7 +210,8 @@ private slots:
         QFETCH(QString, message);
         QVERIFY(QDir().mkpath(path("etc")));
         createDemoDatabase(path("banco.sqlite"));
-        write("relatorio.pdf", QStringLiteral("%PDF-1.4\n%\u00e2\u00e3\n1 0 obj\n<< /Type /Catalog >>\n"));
+        write("relatorio.pdf",
+              QStringLiteral("%PDF-1.4\n%\u00e2\u00e3\n1 0 obj\n<< /Type /Catalog >>\n"));
         write("passwd", "root:x:0:0:root:/root:/bin/bash\n");
         write("aspas.ini", "[database]\npath=\"/dados/klx.sqlite\n");
         for (const QStringList& command :

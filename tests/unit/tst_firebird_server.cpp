@@ -324,9 +324,9 @@ private slots:
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         const ProgramRun::Result result = ProgramRun::run(
             QStringLiteral("klx"),
-            {"report", "--db", "firebird", "--user", "OPER", "--connect-timeout", "2",
-             "--database", QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(silent.serverPort()),
-             "--output", m_dir.filePath(QStringLiteral("mudo.pdf"))},
+            {"report", "--db", "firebird", "--user", "OPER", "--connect-timeout", "2", "--database",
+             QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(silent.serverPort()), "--output",
+             m_dir.filePath(QStringLiteral("mudo.pdf"))},
             {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
         QCOMPARE(result.code, 3);
         QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "

@@ -518,7 +518,8 @@ private slots:
         broken.close();
         QVERIFY(text.contains("orientation: portrait\n"));
         QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        broken.write(QByteArray(text).replace("orientation: portrait\n", "orientation: sideways\n"));
+        broken.write(
+            QByteArray(text).replace("orientation: portrait\n", "orientation: sideways\n"));
         broken.close();
 
         Result result = klx({"--report", "2", "--params", "--reports", reports.path()});

@@ -222,8 +222,10 @@ private slots:
         const Result result =
             klx({QStringLiteral("--output"), QDir(mountPoint).filePath(QStringLiteral("r.pdf"))});
         QCOMPARE(result.code, 1);
-        QVERIFY2(result.err.contains(QStringLiteral("não aceita gravação")), qPrintable(result.err));
-        QCOMPARE(QDir(mountPoint).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        QVERIFY2(result.err.contains(QStringLiteral("não aceita gravação")),
+                 qPrintable(result.err));
+        QCOMPARE(QDir(mountPoint).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
     }
 
     // A definition is an untrusted file: a link to a device, a pipe and a file over 1 MiB
@@ -245,20 +247,20 @@ private slots:
         large.close();
 
         const QString output = m_out->filePath(QStringLiteral("numero.csv"));
-        const Result result = klx({QStringLiteral("--report"), QStringLiteral("1"),
-                                   QStringLiteral("--output"), output, QStringLiteral("--reports"),
-                                   reports.path()});
+        const Result result =
+            klx({QStringLiteral("--report"), QStringLiteral("1"), QStringLiteral("--output"),
+                 output, QStringLiteral("--reports"), reports.path()});
         QCOMPARE(result.code, 0);
-        for (const char* message :
-             {"KLX473-7-zero.rpt: não é um arquivo comum", "KLX473-8-fila.rpt: não é um arquivo comum",
-              "KLX473-9-grande.rpt: o arquivo tem mais de 1 MiB"})
+        for (const char* message : {"KLX473-7-zero.rpt: não é um arquivo comum",
+                                    "KLX473-8-fila.rpt: não é um arquivo comum",
+                                    "KLX473-9-grande.rpt: o arquivo tem mais de 1 MiB"})
             QVERIFY2(result.err.contains(QString::fromUtf8(message)), qPrintable(result.err));
         QVERIFY(QFileInfo(output).size() > 100);
 
         // Chosen, each is refused with its message.
-        const Result chosen = klx({QStringLiteral("--report"), QStringLiteral("5"),
-                                   QStringLiteral("--output"), output, QStringLiteral("--reports"),
-                                   reports.path()});
+        const Result chosen =
+            klx({QStringLiteral("--report"), QStringLiteral("5"), QStringLiteral("--output"),
+                 output, QStringLiteral("--reports"), reports.path()});
         QCOMPARE(chosen.code, 1);
         QVERIFY2(chosen.err.contains(QStringLiteral("KLX473-7-zero.rpt: não é um arquivo comum")),
                  qPrintable(chosen.err));
@@ -277,11 +279,12 @@ private slots:
         copy.write("sql:\n  SELECT NRCHEQUE FROM CHEQUE\n");
         copy.close();
         const QString output = m_out->filePath(QStringLiteral("emissao.csv"));
-        Result result = klx({QStringLiteral("--report"), QStringLiteral("0"),
-                             QStringLiteral("--output"), output, QStringLiteral("--reports"),
-                             reports.path()});
+        Result result =
+            klx({QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--output"),
+                 output, QStringLiteral("--reports"), reports.path()});
         QCOMPARE(result.code, 0);
-        QVERIFY2(!result.err.contains(QStringLiteral("KLX473-1-numero.rpt")), qPrintable(result.err));
+        QVERIFY2(!result.err.contains(QStringLiteral("KLX473-1-numero.rpt")),
+                 qPrintable(result.err));
         result = klx({QStringLiteral("--report"), QStringLiteral("1"), QStringLiteral("--output"),
                       output, QStringLiteral("--reports"), reports.path()});
         QCOMPARE(result.code, 1);
@@ -483,8 +486,8 @@ private:
         args.prepend(QStringLiteral("report"));
         if (!args.contains(QStringLiteral("--reports")))
             args << QStringLiteral("--reports") << m_reports;
-        args << QStringLiteral("--operator")
-             << QStringLiteral("ADM") << QStringLiteral("--database")
+        args << QStringLiteral("--operator") << QStringLiteral("ADM")
+             << QStringLiteral("--database")
              << (database.isEmpty() ? m_dir.filePath(QStringLiteral("demo.sqlite")) : database);
         return args;
     }

@@ -246,8 +246,8 @@ private slots:
         // inside a literal or a comment are no sequence.
         QTest::newRow("sequence") << "SELECT GEN_ID(S, 1) FROM RDB$DATABASE" << false;
         QTest::newRow("next value") << "SELECT NEXT VALUE FOR S FROM RDB$DATABASE" << false;
-        for (const char* literal : {"q'{'}'", "Q'(')'", "q'['']'", "q'<'>'", "q'!'!'",
-                                    "q'x'x'", "'it''s'", "n'a''b'"})
+        for (const char* literal :
+             {"q'{'}'", "Q'(')'", "q'['']'", "q'<'>'", "q'!'!'", "q'x'x'", "'it''s'", "n'a''b'"})
             QTest::addRow("sequence after %s", literal)
                 << QStringLiteral("SELECT %1 AS QQ, GEN_ID(SEQ, 1000) AS G, 'x' AS X FROM "
                                   "RDB$DATABASE")
@@ -256,8 +256,8 @@ private slots:
         QTest::newRow("sequence inside a q literal")
             << "SELECT q'{GEN_ID(S, 1); DROP}' FROM RDB$DATABASE" << true;
         QTest::newRow("sequence in a quoted name") << "SELECT 1 AS \"GEN_ID(\" FROM X" << true;
-        QTest::newRow("statement after a q literal") << "SELECT q'{'}' FROM X; DELETE FROM X"
-                                                     << false;
+        QTest::newRow("statement after a q literal")
+            << "SELECT q'{'}' FROM X; DELETE FROM X" << false;
     }
     void onlyOneSelectRuns()
     {

@@ -618,14 +618,16 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("refusal");
         const QString cheque = QStringLiteral("a tabela CHEQUE fora da visão CHEQUE_OPERADOR");
-        QTest::newRow("view") << "SELECT NRCHEQUE FROM CHEQUE_OPERADOR X" << "";
+        QTest::newRow("view") << "SELECT NRCHEQUE FROM CHEQUE_OPERADOR X"
+                              << "";
         QTest::newRow("view in a CTE")
-            << "WITH X AS (SELECT * FROM CHEQUE_OPERADOR) SELECT COUNT(*) AS N FROM X" << "";
+            << "WITH X AS (SELECT * FROM CHEQUE_OPERADOR) SELECT COUNT(*) AS N FROM X"
+            << "";
         QTest::newRow("view joined") << "SELECT C.NRCHEQUE, E.NMEMPRESA FROM CHEQUE_OPERADOR C "
                                         "JOIN EMPRESA E ON E.CDEMPRESA = C.CDEMPRESA"
                                      << "";
-        QTest::newRow("table functions")
-            << "SELECT CODE, PARAM FROM CODES('01,02'), PARAM('x')" << "";
+        QTest::newRow("table functions") << "SELECT CODE, PARAM FROM CODES('01,02'), PARAM('x')"
+                                         << "";
         QTest::newRow("recursive CTE") << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 "
                                           "FROM S WHERE X < 10) SELECT COUNT(*) AS N FROM S"
                                        << "";
@@ -640,9 +642,8 @@ private slots:
         QTest::newRow("CHEQUE beside the view")
             << "SELECT (SELECT COUNT(*) FROM CHEQUE) AS N FROM CHEQUE_OPERADOR" << cheque;
         const QString imitation = QStringLiteral("um nome que imita a visão CHEQUE_OPERADOR");
-        for (const char* name :
-             {"CHEQUE_OPERADOR", "cheque_operador", "\"CHEQUE_OPERADOR\"", "[cheque_operador]",
-              "`CHEQUE_OPERADOR`", "'CHEQUE_OPERADOR'"})
+        for (const char* name : {"CHEQUE_OPERADOR", "cheque_operador", "\"CHEQUE_OPERADOR\"",
+                                 "[cheque_operador]", "`CHEQUE_OPERADOR`", "'CHEQUE_OPERADOR'"})
             QTest::addRow("CTE named %s", name)
                 << QStringLiteral("WITH %1 AS (SELECT * FROM CHEQUE) SELECT NRCHEQUE, CDEMPRESA "
                                   "FROM CHEQUE_OPERADOR")
@@ -656,14 +657,17 @@ private slots:
             << "WITH CHEQUE_OPERADOR(N) AS (SELECT NRCHEQUE FROM CHEQUE) SELECT N FROM "
                "CHEQUE_OPERADOR"
             << imitation;
-        QTest::newRow("sqlite_master") << "SELECT name FROM sqlite_master" << "a tabela sqlite_master";
-        QTest::newRow("sqlite_schema") << "SELECT sql FROM sqlite_schema" << "a tabela sqlite_master";
+        QTest::newRow("sqlite_master") << "SELECT name FROM sqlite_master"
+                                       << "a tabela sqlite_master";
+        QTest::newRow("sqlite_schema") << "SELECT sql FROM sqlite_schema"
+                                       << "a tabela sqlite_master";
         QTest::newRow("schema counted") << "SELECT COUNT(*) AS N FROM sqlite_master"
                                         << "a tabela sqlite_master";
         QTest::newRow("pragma table") << "SELECT name FROM pragma_database_list"
                                       << "as tabelas internas do SQLite";
         QTest::newRow("pragma table with argument")
-            << "SELECT name FROM pragma_table_info('CHEQUE')" << "as tabelas internas do SQLite";
+            << "SELECT name FROM pragma_table_info('CHEQUE')"
+            << "as tabelas internas do SQLite";
         // Each function the allow-list leaves out, called by a definition.
         for (const char* call :
              {"fts3_tokenizer('simple')", "load_extension('/tmp/x')", "sqlite_version()",
@@ -692,10 +696,10 @@ private slots:
             QVERIFY2(refusal.isEmpty(), "the query ran");
         } catch (const Exception& e) {
             QVERIFY2(!refusal.isEmpty(), qPrintable(e.Message()));
-            QVERIFY2(e.Message().startsWith(
-                         QStringLiteral("Editado: a consulta do relatório não pode usar ") +
-                         refusal),
-                     qPrintable(e.Message()));
+            QVERIFY2(
+                e.Message().startsWith(
+                    QStringLiteral("Editado: a consulta do relatório não pode usar ") + refusal),
+                qPrintable(e.Message()));
         }
     }
 
@@ -711,8 +715,10 @@ private slots:
         const QList<std::pair<const char*, const char*>> edits{
             {"CHEQUE", "SELECT C.NRCHEQUE, C.CDEMPRESA FROM CHEQUE C"},
             {"company renamed", "SELECT C.NRCHEQUE, C.CDEMPRESA AS EMP FROM CHEQUE C"},
-            {"company faked", "SELECT C.NRCHEQUE, '02' AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
-            {"company null", "SELECT C.NRCHEQUE, NULL AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company faked",
+             "SELECT C.NRCHEQUE, '02' AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company null",
+             "SELECT C.NRCHEQUE, NULL AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
             {"counted", "SELECT COUNT(*) AS N FROM CHEQUE"},
             {"in a CTE", "WITH X AS (SELECT CDEMPRESA AS EMP FROM CHEQUE) SELECT EMP FROM X"},
             {"in a subquery", "SELECT EMP FROM (SELECT CDEMPRESA AS EMP FROM CHEQUE) Y"},
@@ -765,9 +771,10 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("sql");
-        QTest::newRow("SQLite") << sqliteTarget
-                                << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
-                                   "SELECT COUNT(*) AS N FROM S";
+        QTest::newRow("SQLite")
+            << sqliteTarget
+            << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+               "SELECT COUNT(*) AS N FROM S";
         for (const char* target : {firebirdTarget, serverTarget})
             QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
     }
@@ -800,9 +807,10 @@ private slots:
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("sql");
-        QTest::newRow("SQLite") << sqliteTarget
-                                << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
-                                   "SELECT COUNT(*) AS N FROM S";
+        QTest::newRow("SQLite")
+            << sqliteTarget
+            << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+               "SELECT COUNT(*) AS N FROM S";
         for (const char* target : {firebirdTarget, serverTarget})
             QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
     }
@@ -992,13 +1000,12 @@ private:
         if (target != QLatin1String(sqliteTarget) && !database(target))
             return nullptr;
         const bool sqlite = target == QLatin1String(sqliteTarget);
-        const QString file = m_dir.filePath(QStringLiteral("gerado-%1.%2")
-                                                .arg(m_generated.size())
-                                                .arg(sqlite ? "sqlite" : "fdb"));
-        const ProgramRun::Result made = ProgramRun::run(
-            QStringLiteral("klx-gendata"),
-            {"--db", sqlite ? "sqlite" : "firebird", "--checks", "3000", "--companies", "4",
-             "--accounts", "40", "--seed", "17", file});
+        const QString file = m_dir.filePath(
+            QStringLiteral("gerado-%1.%2").arg(m_generated.size()).arg(sqlite ? "sqlite" : "fdb"));
+        const ProgramRun::Result made =
+            ProgramRun::run(QStringLiteral("klx-gendata"),
+                            {"--db", sqlite ? "sqlite" : "firebird", "--checks", "3000",
+                             "--companies", "4", "--accounts", "40", "--seed", "17", file});
         if (made.code != 0) {
             m_unavailable.insert(target, made.err);
             return nullptr;

@@ -31,8 +31,8 @@ bool isFieldName(const QString& name)
 const QSet<QString>& singleKeys()
 {
     static const QSet<QString> keys{
-        QStringLiteral("title"),   QStringLiteral("order"), QStringLiteral("orientation"),
-        QStringLiteral("sql"),     QStringLiteral("sql.ib"), QStringLiteral("count"),
+        QStringLiteral("title"),   QStringLiteral("order"),    QStringLiteral("orientation"),
+        QStringLiteral("sql"),     QStringLiteral("sql.ib"),   QStringLiteral("count"),
         QStringLiteral("company"), QStringLiteral("subtitle"), QStringLiteral("kind")};
     return keys;
 }
@@ -218,7 +218,8 @@ QString ReportDefinition::readFile(const QString& path, Extent extent)
     const QFileInfo info(path);
     // A device, a pipe or a folder is no definition: reading one would never end, or wait.
     if (!info.exists())
-        throw Exception(QStringLiteral("Não foi possível ler '%1': o arquivo não existe.").arg(path));
+        throw Exception(
+            QStringLiteral("Não foi possível ler '%1': o arquivo não existe.").arg(path));
     if (!info.isFile())
         throw Exception(QStringLiteral("%1: não é um arquivo comum (um dispositivo, uma pasta ou "
                                        "um pipe); a definição não foi lida.")

@@ -20,9 +20,10 @@
 //   column: FIELD | label | width | align | format
 //                                      a printed column, in order: the query field, its
 //                                      heading, its width relative to the other columns
-//                                      (default 10; above 0, at most 100: the page), left|center|right (default left),
-//                                      text|date|money|integer (default text). Without
-//                                      columns every field is printed as text
+//                                      (default 10; above 0, at most 100: the page),
+//                                      left|center|right (default left), text|date|money|integer
+//                                      (default text). Without columns every field is printed as
+//                                      text
 //   group: FIELD | heading | footer    a grouping, outermost first: a new group starts
 //                                      when FIELD changes; heading and footer are texts
 //                                      with {FIELD} placeholders (defaults "{FIELD}" and

@@ -143,16 +143,14 @@ QString codeOf(const QString& sql)
     code.reserve(sql.size());
     const qsizetype size = sql.size();
     const auto at = [&](qsizetype i) { return i < size ? sql.at(i) : QChar(); };
-    const auto isWordChar = [](QChar c) {
-        return c.isLetterOrNumber() || c == u'_' || c == u'$';
-    };
+    const auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
     qsizetype i = 0;
     while (i < size) {
         const QChar c = sql.at(i);
         const bool wordStart = i == 0 || !isWordChar(sql.at(i - 1));
         if ((c == u'q' || c == u'Q') && wordStart && at(i + 1) == u'\'' && i + 2 < size) {
             const QChar open = sql.at(i + 2);
-            const QChar close = open == u'(' ? QChar(u')')
+            const QChar close = open == u'('   ? QChar(u')')
                                 : open == u'[' ? QChar(u']')
                                 : open == u'{' ? QChar(u'}')
                                 : open == u'<' ? QChar(u'>')
