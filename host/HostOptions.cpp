@@ -180,7 +180,8 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
     const auto identity = [](const QString& user, const QString& operatorCode) {
         if (!user.isEmpty() && !operatorCode.isEmpty() &&
             user.compare(operatorCode, Qt::CaseInsensitive) != 0)
-            throw ELoginRefused(QStringLiteral("o operador é o usuário que entrou: %1").arg(user));
+            throw ELoginRefused(
+                QStringLiteral("o operador é o usuário que entrou: %1").arg(VisibleText::of(user)));
         return user.isEmpty() ? operatorCode : user;
     };
     const QString configured = identity(options.database.user, options.operatorCode);

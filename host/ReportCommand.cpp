@@ -373,7 +373,7 @@ int runReport(const ReportRequest& request)
         if (!sets.contains(*request.filter)) {
             const QStringList names = sets.names();
             fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
-                     .arg(options.operatorCode, *request.filter,
+                     .arg(VisibleText::of(options.operatorCode), VisibleText::of(*request.filter),
                           names.isEmpty() ? QStringLiteral("nenhum")
                                           : names.join(QStringLiteral(", "))));
             return 2;

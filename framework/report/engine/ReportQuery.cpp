@@ -50,6 +50,25 @@ public:
     WorkerConnection(const ReportQuery::Source& source, ReportProgress& progress)
         : m_name(nextConnectionName())
     {
+        try {
+            open(source, progress);
+        } catch (...) {
+            close();
+            throw;
+        }
+    }
+    ~WorkerConnection() { close(); }
+    WorkerConnection(const WorkerConnection&) = delete;
+    WorkerConnection& operator=(const WorkerConnection&) = delete;
+
+    QSqlDatabase& db() { return m_db; }
+    QueryWatch& watch() { return *m_watch; }
+    // The SQLite sandbox; nullptr on Firebird.
+    SqliteSandbox* sandbox() { return m_sandbox.get(); }
+
+private:
+    void open(const ReportQuery::Source& source, ReportProgress& progress)
+    {
         const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
         m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
         if (sqlite) {
@@ -102,7 +121,7 @@ public:
                 throw EDatabaseError(m_db.lastError().text());
         }
     }
-    ~WorkerConnection()
+    void close()
     {
         // Nothing interrupts the connection once the watch is gone.
         if (sqlite3* handle = sqliteHandle(m_db))
@@ -118,15 +137,7 @@ public:
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
     }
-    WorkerConnection(const WorkerConnection&) = delete;
-    WorkerConnection& operator=(const WorkerConnection&) = delete;
 
-    QSqlDatabase& db() { return m_db; }
-    QueryWatch& watch() { return *m_watch; }
-    // The SQLite sandbox; nullptr on Firebird.
-    SqliteSandbox* sandbox() { return m_sandbox.get(); }
-
-private:
     QString m_name;
     QSqlDatabase m_db;
     std::unique_ptr<SqliteSandbox> m_sandbox;
@@ -354,6 +365,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
     if (!query.exec())
         fail(query.lastError());
+    connection.watch().heard();
 
     const QSqlRecord record = query.record();
     // Whatever its text says, a report whose rows carry a company shows only the operator's
