@@ -11,6 +11,7 @@
 #include "base/Consiste.h"
 #include "base/Exceptions.h"
 #include "base/Localization.h"
+#include "base/VisibleText.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -40,10 +41,13 @@ int runApplication(const QStringList& args)
     try {
         options = HostOptions::parse(args);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "klx: %s\n\nOpções:\n%s", qUtf8Printable(e.Message()),
+        std::fprintf(stderr, "klx: %s\n\nOpções:\n%s",
+                     qUtf8Printable(VisibleText::ofMessage(e.Message())),
                      qUtf8Printable(HostOptions::usage()));
         return 2;
     }
+    for (const QString& warning : std::as_const(options.warnings))
+        std::fprintf(stderr, "klx: aviso: %s\n", qUtf8Printable(warning));
     try {
         const std::unique_ptr<HostSession> opened = logIn(options);
         if (!opened)
@@ -62,7 +66,7 @@ int runApplication(const QStringList& args)
         return code;
     } catch (const Exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("KLX"), e.Message());
-        std::fprintf(stderr, "klx: %s\n", qUtf8Printable(e.Message()));
+        std::fprintf(stderr, "klx: %s\n", qUtf8Printable(VisibleText::ofMessage(e.Message())));
         return 1;
     }
 }

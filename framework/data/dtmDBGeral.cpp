@@ -4,6 +4,7 @@
 #include "base/FaultInjection.h"
 #include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdClient.h"
 #include "data/FirebirdDatabaseFile.h"
 #include "data/FirebirdErrors.h"
 #include "data/FirebirdLockDirectory.h"
@@ -31,9 +32,6 @@ QString nextConnectionName()
     static int counter = 0;
     return QStringLiteral("dtmDBGeral-%1").arg(++counter);
 }
-
-// How long opening a server database waits for the server to answer at all.
-constexpr int firebirdConnectTimeoutMs = 10000;
 
 // The tables every database of the application holds.
 const QStringList applicationTables{QStringLiteral("BANCO"),    QStringLiteral("CHEQUE"),
@@ -183,7 +181,7 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
             requireEmbeddedEngine(config.path);
         created = prepareLocalFile(path);
     } else if (const auto server = FirebirdAddress::serverOf(path)) {
-        FirebirdAddress::requireReachable(*server, firebirdConnectTimeoutMs);
+        FirebirdAddress::requireReachable(*server, config.connectTimeoutSeconds * 1000);
     }
 
     m_connectionName = nextConnectionName();
@@ -234,6 +232,10 @@ QSqlDatabase TdtmDBGeral::connect(const QString& name, const QString& path,
         if (!administrator)
             db.setConnectOptions(
                 QStringLiteral("ISC_DPB_SQL_ROLE_NAME=%1").arg(Schema::reportRole()));
+        // A server that accepts the connection and never answers is named in time.
+        FirebirdClient::requireAnswer(path, user, db.password(),
+                                      administrator ? QString() : Schema::reportRole(),
+                                      m_config.connectTimeoutSeconds);
     }
     if (!db.open()) {
         if (sqlite)

@@ -40,6 +40,10 @@ struct DatabaseConfig {
     bool administrator = false;
     // Overrides the connection's own dialect (tests run every dialect on one database).
     std::optional<SqlDialect> dialect;
+    // How long a Firebird server may take to answer a connection, in seconds.
+    int connectTimeoutSeconds = 10;
+    // How long a report's query may run, in seconds; 0: no limit.
+    int reportTimeLimitSeconds = 1800;
 };
 
 // The shared data module: the one database connection of the application.
