@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 // The commands of klx-admin on one database, through a connection of its owner. Everything a
 // command changes goes in one transaction, server users included (Firebird makes them in the

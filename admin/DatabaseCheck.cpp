@@ -3,13 +3,13 @@
 #include "Administration.h"
 #include "AppPaths.h"
 #include "Password.h"
+#include "base/ConfigFile.h"
 #include "base/Exceptions.h"
 #include "data/FirebirdAddress.h"
 #include "data/Schema.h"
 
 #include <QFileInfo>
 #include <QSet>
-#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -174,9 +174,18 @@ void checkSecretFile(const QString& path, QList<Finding>& findings)
     const QFileInfo file(path);
     if (!file.isFile())
         return;
-    const bool holdsPassword =
-        file.suffix() != QLatin1String("ini") ||
-        QSettings(path, QSettings::IniFormat).contains(QStringLiteral("database/password"));
+    // A configuration file is read as the program reads it; one that does not read as such is
+    // taken for a password file.
+    bool holdsPassword = true;
+    if (file.suffix() == QLatin1String("ini")) {
+        try {
+            holdsPassword = ConfigFile::read(path).contains(QStringLiteral("database"),
+                                                            QStringLiteral("password"));
+        } catch (const Exception& e) {
+            findings << Finding{false, e.Message()};
+            return;
+        }
+    }
     if (!holdsPassword)
         return;
     const bool exposed = Password::readableByOthers(path);

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "base/Exceptions.h"
+#include "base/VisibleText.h"
 
 #include <algorithm>
 
@@ -31,7 +32,7 @@ QString CommandLine::refusal(const QStringList& args) const
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        const auto unknown = QStringLiteral("opção desconhecida '%1'").arg(arg);
+        const auto unknown = QStringLiteral("opção desconhecida '%1'").arg(VisibleText::of(arg));
         // Every option has a long name only: "-x" is none of them.
         if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--"))
             return unknown;
@@ -45,7 +46,8 @@ QString CommandLine::refusal(const QStringList& args) const
             return unknown;
         if (takesValue && equals < 0) {
             if (i + 1 >= args.size())
-                return QStringLiteral("%1 precisa de %2").arg(arg, known->valueName());
+                return QStringLiteral("%1 precisa de %2")
+                    .arg(VisibleText::of(arg), known->valueName());
             ++i;
         }
     }

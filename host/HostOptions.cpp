@@ -6,8 +6,10 @@
 #include "base/Exceptions.h"
 #include "data/FirebirdAddress.h"
 
+#include "base/ConfigFile.h"
+#include "base/VisibleText.h"
+
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
@@ -17,63 +19,107 @@ DatabaseConfig::Engine engineFromName(const QString& name)
         return DatabaseConfig::Engine::Sqlite;
     if (name == QLatin1String("firebird"))
         return DatabaseConfig::Engine::Firebird;
-    throw Exception(QStringLiteral("banco desconhecido '%1' (use sqlite ou firebird)").arg(name));
+    throw Exception(QStringLiteral("banco desconhecido '%1' (use sqlite ou firebird)")
+                        .arg(VisibleText::of(name)));
 }
 
 SqlDialect dialectFromName(const QString& name)
 {
     const auto dialect = sqlDialectFromName(name);
     if (!dialect)
-        throw Exception(
-            QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)").arg(name));
+        throw Exception(QStringLiteral("dialeto desconhecido '%1' (use oracle, mssql ou ib)")
+                            .arg(VisibleText::of(name)));
     return *dialect;
 }
 
-void readSettings(const QSettings& settings, HostOptions& options)
+// The sections and keys the program reads.
+const ConfigFile::Known& knownSettings()
 {
-    options.branch = settings.value(QStringLiteral("login/branch"), options.branch).toString();
-    options.operatorCode =
-        settings.value(QStringLiteral("login/operator"), options.operatorCode).toString();
-    if (settings.contains(QStringLiteral("database/engine")))
-        options.database.engine =
-            engineFromName(settings.value(QStringLiteral("database/engine")).toString());
-    options.database.path =
-        settings.value(QStringLiteral("database/path"), options.database.path).toString();
-    options.database.user =
-        settings.value(QStringLiteral("database/user"), options.database.user).toString();
-    options.database.password =
-        settings.value(QStringLiteral("database/password"), options.database.password).toString();
-    if (settings.contains(QStringLiteral("database/dialect")))
-        options.database.dialect =
-            dialectFromName(settings.value(QStringLiteral("database/dialect")).toString());
-    options.reportsDirectory =
-        settings.value(QStringLiteral("reports/directory"), options.reportsDirectory).toString();
+    static const ConfigFile::Known known{
+        {QStringLiteral("login"), {QStringLiteral("branch"), QStringLiteral("operator")}},
+        {QStringLiteral("database"),
+         {QStringLiteral("engine"), QStringLiteral("path"), QStringLiteral("user"),
+          QStringLiteral("password"), QStringLiteral("dialect"),
+          QStringLiteral("connect-timeout")}},
+        {QStringLiteral("reports"), {QStringLiteral("directory"), QStringLiteral("time-limit")}}};
+    return known;
 }
 
-// Reads the settings a file holds over those already in options; a bad file raises an
-// Exception naming it.
-void readConfigFile(const QString& path, HostOptions& options)
+// Seconds from 1 to a day, for a timeout or a time limit.
+int secondsFromText(const QString& text, const QString& what)
 {
-    const QFileInfo file(path);
-    if (!file.exists())
-        throw Exception(QStringLiteral("arquivo de configuração '%1' não encontrado").arg(path));
-    if (!file.isFile())
-        throw Exception(
-            QStringLiteral("'%1' não é um arquivo de configuração (é uma pasta ou um dispositivo)")
-                .arg(path));
-    QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
-        throw Exception(QStringLiteral("arquivo de configuração '%1' ilegível").arg(path));
+    bool ok = false;
+    const int seconds = text.trimmed().toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 86400)
+        throw Exception(QStringLiteral("%1 inválido: '%2' (segundos, de 1 a 86400)")
+                            .arg(what, VisibleText::of(text)));
+    return seconds;
+}
+
+// A path that names nothing is no path: refused rather than taken as "the default".
+QString requiredPath(const QString& text, const QString& what)
+{
+    if (text.trimmed().isEmpty())
+        throw Exception(QStringLiteral("%1 vazio: informe um caminho").arg(what));
+    return text;
+}
+
+void readSettings(const ConfigFile& file, HostOptions& options)
+{
+    const auto given = [&file](const char* section, const char* key, auto apply) {
+        if (const auto value = file.value(QLatin1String(section), QLatin1String(key))) {
+            try {
+                apply(*value);
+            } catch (const Exception& e) {
+                throw Exception(QStringLiteral("%1:%2: %3")
+                                    .arg(VisibleText::of(file.name()))
+                                    .arg(file.line(QLatin1String(section), QLatin1String(key)))
+                                    .arg(e.Message()));
+            }
+        }
+    };
+    given("login", "branch", [&](const QString& v) { options.branch = v; });
+    given("login", "operator", [&](const QString& v) { options.operatorCode = v; });
+    given("database", "engine",
+          [&](const QString& v) { options.database.engine = engineFromName(v); });
+    given("database", "path", [&](const QString& v) {
+        options.database.path = requiredPath(v, QStringLiteral("[database] path"));
+    });
+    given("database", "user", [&](const QString& v) { options.database.user = v; });
+    given("database", "password", [&](const QString& v) { options.database.password = v; });
+    given("database", "dialect",
+          [&](const QString& v) { options.database.dialect = dialectFromName(v); });
+    given("database", "connect-timeout", [&](const QString& v) {
+        options.database.connectTimeoutSeconds =
+            secondsFromText(v, QStringLiteral("[database] connect-timeout"));
+    });
+    given("reports", "directory", [&](const QString& v) {
+        options.reportsDirectory = requiredPath(v, QStringLiteral("[reports] directory"));
+    });
+    given("reports", "time-limit", [&](const QString& v) {
+        options.database.reportTimeLimitSeconds =
+            secondsFromText(v, QStringLiteral("[reports] time-limit"));
+    });
+}
+
+// Reads the settings a file holds over those already in options; a file that is no INI file
+// or holds a bad value raises an Exception naming it. Unknown sections and keys are warnings,
+// errors when strict.
+void readConfigFile(const QString& path, HostOptions& options, bool strict)
+{
+    const ConfigFile file = ConfigFile::read(path);
     // A password that others may read is no secret.
-    if (settings.contains(QStringLiteral("database/password")) && Password::readableByOthers(path))
+    if (file.contains(QStringLiteral("database"), QStringLiteral("password")) &&
+        Password::readableByOthers(path))
         throw Exception(QStringLiteral("o arquivo de configuração '%1' guarda uma senha e pode "
                                        "ser lido por outros usuários; corrija com: chmod 600 %1")
-                            .arg(path));
-    try {
-        readSettings(settings, options);
-    } catch (const Exception& e) {
-        throw Exception(QStringLiteral("arquivo de configuração '%1': %2").arg(path, e.Message()));
-    }
+                            .arg(VisibleText::of(path)));
+    const QStringList unknown = file.unknown(knownSettings());
+    if (strict && !unknown.isEmpty())
+        throw Exception(unknown.join(QLatin1Char('\n')) +
+                        QStringLiteral("\n(--strict recusa seções e chaves desconhecidas)"));
+    options.warnings << unknown;
+    readSettings(file, options);
 }
 
 } // namespace
@@ -84,6 +130,9 @@ QList<QCommandLineOption> HostOptions::commandLineOptions()
         return QCommandLineOption(QLatin1String(name), QString(), what);
     };
     return {valued("config", QStringLiteral("um arquivo")),
+            QCommandLineOption(QStringLiteral("strict")),
+            valued("connect-timeout", QStringLiteral("um número de segundos")),
+            valued("time-limit", QStringLiteral("um número de segundos")),
             valued("db"),
             valued("database"),
             valued("dialect"),
@@ -100,19 +149,30 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
     HostOptions options;
     // The system-wide file first, then the user's own (or the first file --config names in
     // its place), then the command line: each overrides what the one before set.
+    const bool strict = commandLine.isSet(QStringLiteral("strict"));
     const QString systemConfig = AppPaths::systemConfigFile();
     if (QFileInfo::exists(systemConfig))
-        readConfigFile(systemConfig, options);
+        readConfigFile(systemConfig, options, strict);
     if (commandLine.isSet(QStringLiteral("config")))
-        readConfigFile(commandLine.values(QStringLiteral("config")).first(), options);
+        readConfigFile(commandLine.values(QStringLiteral("config")).first(), options, strict);
     else if (QFileInfo::exists(AppPaths::userConfigFile()))
-        readConfigFile(AppPaths::userConfigFile(), options);
+        readConfigFile(AppPaths::userConfigFile(), options, strict);
     const auto given = [&commandLine](const char* name, auto apply) {
         if (commandLine.isSet(QLatin1String(name)))
             apply(commandLine.value(QLatin1String(name)));
     };
     given("db", [&](const QString& v) { options.database.engine = engineFromName(v); });
-    given("database", [&](const QString& v) { options.database.path = v; });
+    given("database", [&](const QString& v) {
+        options.database.path = requiredPath(v, QStringLiteral("--database"));
+    });
+    given("connect-timeout", [&](const QString& v) {
+        options.database.connectTimeoutSeconds =
+            secondsFromText(v, QStringLiteral("--connect-timeout"));
+    });
+    given("time-limit", [&](const QString& v) {
+        options.database.reportTimeLimitSeconds =
+            secondsFromText(v, QStringLiteral("--time-limit"));
+    });
     given("dialect", [&](const QString& v) { options.database.dialect = dialectFromName(v); });
     given("branch", [&](const QString& v) { options.branch = v; });
     // The operator is the user who logs in: naming another one is refused. The command line
@@ -120,7 +180,8 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
     const auto identity = [](const QString& user, const QString& operatorCode) {
         if (!user.isEmpty() && !operatorCode.isEmpty() &&
             user.compare(operatorCode, Qt::CaseInsensitive) != 0)
-            throw ELoginRefused(QStringLiteral("o operador é o usuário que entrou: %1").arg(user));
+            throw ELoginRefused(
+                QStringLiteral("o operador é o usuário que entrou: %1").arg(VisibleText::of(user)));
         return user.isEmpty() ? operatorCode : user;
     };
     const QString configured = identity(options.database.user, options.operatorCode);
@@ -128,7 +189,9 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
                                    commandLine.value(QStringLiteral("operator")));
     options.database.user = named.isEmpty() ? configured : named;
     given("password-file", [&](const QString& v) { options.passwordFile = v; });
-    given("reports", [&](const QString& v) { options.reportsDirectory = v; });
+    given("reports", [&](const QString& v) {
+        options.reportsDirectory = requiredPath(v, QStringLiteral("--reports"));
+    });
     options.openScreen = commandLine.isSet(QStringLiteral("open"));
     // Only the demo database, taken when no path is given anywhere, is ever created.
     if (options.database.path.isEmpty() &&
@@ -191,7 +254,8 @@ QString HostOptions::usage()
     return QStringLiteral(
         "  --config FILE        arquivo INI lido no lugar de ~/.config/klx/klx.ini, depois de\n"
         "                       /etc/klx/klx.ini ([login] branch, operator; [database] engine,\n"
-        "                       path, user, password, dialect; [reports] directory); com\n"
+        "                       path, user, password, dialect, connect-timeout; [reports]\n"
+        "                       directory, time-limit); com\n"
         "                       senha, só o dono pode lê-lo (chmod 600)\n"
         "  --db sqlite|firebird banco de dados (padrão: sqlite embutido com dados de "
         "demonstração)\n"
@@ -204,5 +268,9 @@ QString HostOptions::usage()
         "  --password-file ARQ  arquivo com a senha do usuário (só o dono pode lê-lo);\n"
         "                       sem ele, a variável KLX_PASSWORD ou a pergunta no terminal\n"
         "  --reports DIR        diretório das definições de relatório\n"
+        "  --connect-timeout S  espera máxima pela resposta do servidor Firebird (padrão 10 s)\n"
+        "  --time-limit S       tempo máximo da consulta de um relatório (padrão 1800 s)\n"
+        "  --strict             recusa seções e chaves desconhecidas nos arquivos de\n"
+        "                       configuração (sem ela, só avisa)\n"
         "  --version            mostra a versão do programa\n");
 }

@@ -21,6 +21,9 @@ struct HostOptions {
     QString passwordFile;
     QString reportsDirectory;
     bool openScreen = false;
+    // What the configuration files hold that the program does not know, one line each, for
+    // the caller to show ("klx.ini:4: seção desconhecida [banco]").
+    QStringList warnings;
 
     // Whether the database is on a Firebird server, which authenticates the operator with a
     // password; SQLite and the embedded engine take the operator's name alone.

@@ -14,15 +14,22 @@ HostSession::HostSession(const HostOptions& options) : m_module(screenModulePath
     m_application.SetFaults(&m_faults);
     m_database.setFaults(&m_faults);
     dtmDBGeral = &m_database;
-    m_database.open(options.database);
-    LoginContext::Login(options.branch, options.operatorCode);
-    if (!options.reportsDirectory.isEmpty())
-        ReportCatalog::setDirectory(options.reportsDirectory);
-    m_application.SetMdiArea(m_mainWindow.mdiArea());
-    m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
-    m_mainWindow.setSession(options.branch, options.operatorCode, databaseDescription());
-    m_module.load();
-    m_screen = ScreenDescription::read(m_module);
+    try {
+        m_database.open(options.database);
+        LoginContext::Login(options.branch, options.operatorCode);
+        if (!options.reportsDirectory.isEmpty())
+            ReportCatalog::setDirectory(options.reportsDirectory);
+        m_application.SetMdiArea(m_mainWindow.mdiArea());
+        m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
+        m_mainWindow.setSession(options.branch, options.operatorCode, databaseDescription());
+        m_module.load();
+        m_screen = ScreenDescription::read(m_module);
+    } catch (...) {
+        // A refused login (a wrong password, an unknown operator) leaves no data module
+        // behind: the login dialog tries again with a session of its own.
+        dtmDBGeral = nullptr;
+        throw;
+    }
 }
 
 QString HostSession::databaseDescription() const

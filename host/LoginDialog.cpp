@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -17,38 +18,55 @@ const QString rememberedOperator = QStringLiteral("login/operator");
 const QString rememberedBranch = QStringLiteral("login/branch");
 } // namespace
 
-LoginDialog::LoginDialog(bool askPassword, Attempt attempt, QWidget* parent)
-    : QDialog(parent), m_attempt(std::move(attempt)), m_operator(new QLineEdit(this)),
-      m_password(new QLineEdit(this)), m_branch(new QLineEdit(this)), m_message(new QLabel(this)),
-      m_enter(new QPushButton(QStringLiteral("Entrar"), this))
+LoginDialog::LoginDialog(const QString& database, bool askPassword, Attempt attempt,
+                         QWidget* parent)
+    : QDialog(parent), m_attempt(std::move(attempt)), m_asksPassword(askPassword),
+      m_operator(new QLineEdit(this)), m_password(new QLineEdit(this)),
+      m_branch(new QLineEdit(this)), m_message(new QLabel(this)),
+      m_enter(new QPushButton(QStringLiteral("&Entrar"), this)), m_wait(new QTimer(this))
 {
     setObjectName(QStringLiteral("dlgLogin"));
     setWindowTitle(QStringLiteral("KLX — Entrar"));
     m_operator->setObjectName(QStringLiteral("edtOperador"));
+    m_operator->setMaxLength(10); // OPERADOR.CDOPERADOR
     m_password->setObjectName(QStringLiteral("edtSenha"));
     m_password->setEchoMode(QLineEdit::Password);
     m_branch->setObjectName(QStringLiteral("edtFilial"));
+    m_branch->setMaxLength(2); // FILIAL.CDFILIAL
     m_message->setObjectName(QStringLiteral("lblMensagem"));
     m_message->setWordWrap(true);
+    m_message->setStyleSheet(QStringLiteral("color: #b00020"));
     m_enter->setObjectName(QStringLiteral("btnEntrar"));
     m_enter->setDefault(true);
+    m_enter->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    m_wait->setObjectName(QStringLiteral("tmrEspera"));
+    m_wait->setSingleShot(true);
+    connect(m_wait, &QTimer::timeout, m_enter, [this] { m_enter->setEnabled(true); });
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Operador"), m_operator);
+    fields->addRow(QStringLiteral("&Operador:"), m_operator);
     if (askPassword)
-        fields->addRow(QStringLiteral("Senha"), m_password);
+        fields->addRow(QStringLiteral("&Senha:"), m_password);
     else
         m_password->hide();
-    fields->addRow(QStringLiteral("Filial"), m_branch);
+    fields->addRow(QStringLiteral("&Filial:"), m_branch);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(m_enter, QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
+    QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
+    cancel->setObjectName(QStringLiteral("btnCancelar"));
+    cancel->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_enter, &QPushButton::clicked, this, &LoginDialog::enter);
+    auto* where = new QLabel(QStringLiteral("Banco: %1").arg(database), this);
+    where->setObjectName(QStringLiteral("lblBanco"));
+    where->setWordWrap(true);
+    where->setEnabled(false);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(where);
     layout->addLayout(fields);
     layout->addWidget(m_message);
     layout->addWidget(buttons);
+    setMinimumWidth(320);
     fill(QString(), QString());
 }
 
@@ -59,8 +77,9 @@ void LoginDialog::fill(const QString& operatorCode, const QString& branch)
                                                : operatorCode);
     m_branch->setText(
         branch.isEmpty() ? state.value(rememberedBranch, QStringLiteral("01")).toString() : branch);
+    // A remembered operator leaves the password to type, or the branch to confirm.
     (m_operator->text().isEmpty() ? m_operator
-     : m_password->isVisible()    ? m_password
+     : m_asksPassword             ? m_password
                                   : m_branch)
         ->setFocus();
 }
@@ -74,7 +93,9 @@ int LoginDialog::delayAfter(int refusals)
 
 void LoginDialog::enter()
 {
-    const Login login{m_operator->text().trimmed(), m_password->text(), m_branch->text().trimmed()};
+    // Operators are server users, whose names the server keeps in capitals.
+    const Login login{m_operator->text().trimmed().toUpper(), m_password->text(),
+                      m_branch->text().trimmed()};
     if (login.operatorCode.isEmpty()) {
         m_message->setText(QStringLiteral("Informe o operador."));
         m_operator->setFocus();
@@ -91,9 +112,11 @@ void LoginDialog::enter()
                       : QStringLiteral("%1\nTente de novo em %2 s.").arg(e.Message()).arg(wait));
         if (wait > 0) {
             m_enter->setEnabled(false);
-            QTimer::singleShot(wait * 1000, m_enter, [this] { m_enter->setEnabled(true); });
+            m_wait->start(wait * 1000);
         }
-        (m_password->isVisible() ? m_password : m_operator)->setFocus();
+        QLineEdit* retyped = m_asksPassword ? m_password : m_operator;
+        retyped->setFocus();
+        retyped->selectAll();
         return;
     }
     m_refusals = 0;

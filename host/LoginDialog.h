@@ -6,12 +6,14 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 // The program's login: "Operador", "Senha" (on a Firebird server only: SQLite and the
 // embedded engine take the operator's name alone), "Filial" and "Entrar". The last operator
 // and branch that logged in are remembered in the program's state (ProgramState), never the
 // password. A refused login is said in the dialog, which stays open for another try; after
-// repeated refusals each try waits longer before "Entrar" takes it again.
+// repeated refusals each try waits longer before "Entrar" takes it again. Enter presses
+// "Entrar", Escape cancels.
 class LoginDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,9 +25,12 @@ public:
     // Tries a login; raises an Exception whose message says why it was refused.
     using Attempt = std::function<void(const Login&)>;
 
-    LoginDialog(bool askPassword, Attempt attempt, QWidget* parent = nullptr);
+    // database: what the login opens, as the dialog names it ("Banco: servidor:/dados/klx.fdb").
+    LoginDialog(const QString& database, bool askPassword, Attempt attempt,
+                QWidget* parent = nullptr);
 
-    // Fills the fields: the given operator and branch, else the remembered ones.
+    // Fills the fields: the given operator and branch, else the remembered ones; the focus
+    // goes to the first field left to type.
     void fill(const QString& operatorCode, const QString& branch);
     // Refusals in a row so far.
     int refusals() const { return m_refusals; }
@@ -37,10 +42,13 @@ private:
     void enter();
 
     Attempt m_attempt;
+    bool m_asksPassword;
     QLineEdit* m_operator;
     QLineEdit* m_password;
     QLineEdit* m_branch;
     QLabel* m_message;
     QPushButton* m_enter;
+    // Gives "Entrar" back once the wait after repeated refusals is over.
+    QTimer* m_wait;
     int m_refusals = 0;
 };

@@ -8,6 +8,7 @@
 #include "base/DateRules.h"
 #include "base/Dispatcher.h"
 #include "base/Exceptions.h"
+#include "base/VisibleText.h"
 #include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"
@@ -45,7 +46,7 @@ struct Refused {
 
 void fail(const QString& message)
 {
-    std::fprintf(stderr, "klx: %s\n", qUtf8Printable(message));
+    std::fprintf(stderr, "klx: %s\n", qUtf8Printable(VisibleText::ofMessage(message)));
 }
 
 // --quiet: only errors are printed.
@@ -356,6 +357,15 @@ void apply(ScreenDriver& screen, const ReportRequest& criteria)
 int runReport(const ReportRequest& request)
 {
     HostOptions options = request.host;
+    if (!request.output.isEmpty()) {
+        const QFileInfo directory(QFileInfo(request.output).absolutePath());
+        if (!directory.isWritable()) {
+            fail(QStringLiteral("a pasta '%1' não aceita gravação (sem permissão); nada foi "
+                                "gravado")
+                     .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath()))));
+            return 1;
+        }
+    }
     // A server login's password; asked only on a terminal.
     options.requirePassword(isatty(STDIN_FILENO) != 0);
     if (request.filter) {
@@ -363,7 +373,7 @@ int runReport(const ReportRequest& request)
         if (!sets.contains(*request.filter)) {
             const QStringList names = sets.names();
             fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
-                     .arg(options.operatorCode, *request.filter,
+                     .arg(VisibleText::of(options.operatorCode), VisibleText::of(*request.filter),
                           names.isEmpty() ? QStringLiteral("nenhum")
                                           : names.join(QStringLiteral(", "))));
             return 2;
@@ -470,6 +480,8 @@ int ReportCommand::run(const QStringList& args)
         return 2;
     }
     quiet = request.quiet;
+    for (const QString& warning : std::as_const(request.host.warnings))
+        note(QStringLiteral("aviso: ") + warning);
     if (request.host.operatorCode.isEmpty()) {
         fail(QStringLiteral("informe o operador com --operator (ou --user; ou [login] operator "
                             "na configuração)"));

@@ -4,6 +4,7 @@
 #include "base/DateRules.h"
 #include "base/Exceptions.h"
 #include "base/SearchText.h"
+#include "base/VisibleText.h"
 #include "report/output/ReportOutputs.h"
 
 #include <QDate>
@@ -26,7 +27,7 @@ QString dateText(const QString& option, const QString& value)
     if (!rule)
         throw Exception(QStringLiteral("%1: data inválida '%2' (use DD/MM/AAAA, AAAA-MM-DD ou "
                                        "uma destas palavras: %3)")
-                            .arg(option, value, DateRules::wordsText()));
+                            .arg(option, VisibleText::of(value), DateRules::wordsText()));
     return DateRules::word(*rule);
 }
 
@@ -35,7 +36,7 @@ QString chequeText(const QString& option, const QString& value)
     static const QRegularExpression digits(QStringLiteral("^[0-9]{0,6}$"));
     if (!digits.match(value.trimmed()).hasMatch())
         throw Exception(QStringLiteral("%1: número de cheque inválido '%2' (até 6 dígitos)")
-                            .arg(option, value));
+                            .arg(option, VisibleText::of(value)));
     return value.trimmed();
 }
 
@@ -66,7 +67,7 @@ QStringList stateList(const QString& value)
         if (!known.contains(state))
             throw Exception(QStringLiteral("--states: status desconhecido '%1' (use emitido, "
                                            "cancelado, disponivel)")
-                                .arg(item));
+                                .arg(VisibleText::of(item)));
         list << state;
     }
     return list;
@@ -83,7 +84,7 @@ int reconciliationIndex(const QString& value)
         return 2;
     throw Exception(QStringLiteral("--reconciliation: valor desconhecido '%1' (use todos, "
                                    "compensado ou nao-compensado)")
-                        .arg(value));
+                        .arg(VisibleText::of(value)));
 }
 
 int reportIndex(const QString& value)
@@ -91,7 +92,8 @@ int reportIndex(const QString& value)
     bool ok = false;
     const int index = value.toInt(&ok);
     if (!ok || index < 0)
-        throw Exception(QStringLiteral("--report: índice inválido '%1'").arg(value));
+        throw Exception(
+            QStringLiteral("--report: índice inválido '%1'").arg(VisibleText::of(value)));
     return index;
 }
 
@@ -128,17 +130,20 @@ void checkOutput(const ReportRequest& request)
     const auto output = ReportOutputs::forFile(request.output);
     if (!output)
         throw Exception(QStringLiteral("--output: o arquivo deve terminar em %1: '%2'")
-                            .arg(ReportOutputs::suffixesText(), request.output));
+                            .arg(ReportOutputs::suffixesText(), VisibleText::of(request.output)));
     if ((request.outputOptions.totals || request.outputOptions.criteria) && !output->tabular())
-        throw Exception(QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
-                            .arg(ReportOutputs::suffixesText(true), request.output));
+        throw Exception(
+            QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
+                .arg(ReportOutputs::suffixesText(true), VisibleText::of(request.output)));
     if (request.outputOptions.excel && !output->suffixes().contains(QStringLiteral("csv")))
-        throw Exception(QStringLiteral("--csv-excel pede saída .csv: '%1'").arg(request.output));
+        throw Exception(QStringLiteral("--csv-excel pede saída .csv: '%1'")
+                            .arg(VisibleText::of(request.output)));
+    // A folder that exists but takes no file is no mistake of the command line: the run
+    // says so (exit 1).
     const QFileInfo directory(QFileInfo(request.output).absolutePath());
-    if (!directory.isDir() || !directory.isWritable())
-        throw Exception(QStringLiteral("--output: o diretório '%1' não existe ou não aceita "
-                                       "gravação")
-                            .arg(QDir::toNativeSeparators(directory.filePath())));
+    if (!directory.isDir())
+        throw Exception(QStringLiteral("--output: o diretório '%1' não existe")
+                            .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath()))));
 }
 
 } // namespace

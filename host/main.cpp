@@ -1,16 +1,17 @@
 // The host application: opens the check report screen in its main window, and runs the
 // screen headless to write reports.
 #include "AppPaths.h"
+#include "HostLogin.h"
 #include "HostOptions.h"
 #include "HostSession.h"
 #include "Interruption.h"
-#include "LoginDialog.h"
 #include "OffscreenMessages.h"
 #include "ReportCommand.h"
 #include "Version.h"
 #include "base/Consiste.h"
 #include "base/Exceptions.h"
 #include "base/Localization.h"
+#include "base/VisibleText.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -22,39 +23,14 @@
 
 namespace {
 
-// Whether the program asks who logs in: always on a Firebird server (for the password, unless
-// a file or KLX_PASSWORD gives it), and when no operator is named for any other database.
-// The demo database logs in as ADM without asking.
-bool asksLogin(HostOptions& options)
-{
-    if (options.database.createWithDemoData)
-        return false;
-    if (!options.needsPassword())
-        return options.database.user.isEmpty();
-    try {
-        options.requirePassword(false);
-        return false;
-    } catch (const ELoginRefused&) {
-        return true;
-    }
-}
-
 // Opens the session, through the login dialog when one is needed; nullptr when the user
 // cancels it.
 std::unique_ptr<HostSession> logIn(HostOptions options)
 {
-    if (!asksLogin(options))
+    if (!HostLogin::asks(options))
         return std::make_unique<HostSession>(options);
     std::unique_ptr<HostSession> session;
-    LoginDialog dialog(options.needsPassword(), [&](const LoginDialog::Login& login) {
-        HostOptions tried = options;
-        tried.database.user = tried.operatorCode = login.operatorCode;
-        tried.database.password = login.password;
-        tried.branch = login.branch;
-        session = std::make_unique<HostSession>(tried);
-    });
-    dialog.fill(options.operatorCode, QString());
-    if (dialog.exec() != QDialog::Accepted)
+    if (HostLogin::dialog(options, session)->exec() != QDialog::Accepted)
         return nullptr;
     return session;
 }
@@ -65,10 +41,13 @@ int runApplication(const QStringList& args)
     try {
         options = HostOptions::parse(args);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "klx: %s\n\nOpções:\n%s", qUtf8Printable(e.Message()),
+        std::fprintf(stderr, "klx: %s\n\nOpções:\n%s",
+                     qUtf8Printable(VisibleText::ofMessage(e.Message())),
                      qUtf8Printable(HostOptions::usage()));
         return 2;
     }
+    for (const QString& warning : std::as_const(options.warnings))
+        std::fprintf(stderr, "klx: aviso: %s\n", qUtf8Printable(warning));
     try {
         const std::unique_ptr<HostSession> opened = logIn(options);
         if (!opened)
@@ -87,7 +66,7 @@ int runApplication(const QStringList& args)
         return code;
     } catch (const Exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("KLX"), e.Message());
-        std::fprintf(stderr, "klx: %s\n", qUtf8Printable(e.Message()));
+        std::fprintf(stderr, "klx: %s\n", qUtf8Printable(VisibleText::ofMessage(e.Message())));
         return 1;
     }
 }

@@ -7,8 +7,9 @@
 // not at all: the bytes go to a temporary file beside the target, every write is checked,
 // and the target is replaced only when everything was written; on any failure the target
 // stays as it was. The path is checked first: a symbolic link writes the regular file it
-// names; a directory, a device or any other file that is not a regular one is refused, and so
-// are the files the program must not overwrite (the open database).
+// names (a loop of links is refused); a directory, a device or any other file that is not a
+// regular one is refused, and so are the files the program must not overwrite: the open
+// database, and any database file, SQLite or Firebird, known by its first bytes.
 class OutputFile {
 public:
     // Raises an Exception, in Portuguese, when the path cannot be written.

@@ -1,6 +1,6 @@
 #include "data/SqlParameters.h"
 
-#include <algorithm>
+#include <QHash>
 
 namespace SqlParameters {
 
@@ -47,6 +47,9 @@ QStringList declaredIn(const QString& sql)
     const qsizetype size = text.size();
     const auto at = [&](qsizetype i) { return i < size ? text.at(i) : QChar(); };
     QStringList names;
+    // Each name as first written, by its upper case: a lookup per parameter keeps the scan
+    // linear in the text however many names it declares.
+    QHash<QString, QString> firstSpelling;
     int line = 1;
     QChar closing;
     for (qsizetype i = 0; i < size;) {
@@ -76,16 +79,17 @@ QStringList declaredIn(const QString& sql)
             const QChar next = at(end);
             if (isDatabaseNameChar(next) || next == u'(' || (next == u':' && at(end + 1) == u':'))
                 throw refused(line, QLatin1Char(':') + name + next);
-            const auto known = std::find_if(names.cbegin(), names.cend(), [&](const QString& n) {
-                return n.compare(name, Qt::CaseInsensitive) == 0;
-            });
-            if (known == names.cend())
+            // Names are ASCII: upper case is the one spelling of each.
+            const auto known = firstSpelling.constFind(name.toUpper());
+            if (known == firstSpelling.cend()) {
+                firstSpelling.insert(name.toUpper(), name);
                 names << name;
-            else if (*known != name)
+            } else if (*known != name) {
                 throw EParameterError(
                     line, QStringLiteral("o parâmetro ':%1' está escrito também como ':%2'; "
                                          "escreva-o sempre do mesmo jeito.")
                               .arg(name, *known));
+            }
             i = end;
         } else if (c == u'?') {
             throw refused(line, c);

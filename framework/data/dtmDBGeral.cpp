@@ -4,6 +4,7 @@
 #include "base/FaultInjection.h"
 #include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdClient.h"
 #include "data/FirebirdDatabaseFile.h"
 #include "data/FirebirdErrors.h"
 #include "data/FirebirdLockDirectory.h"
@@ -31,9 +32,6 @@ QString nextConnectionName()
     static int counter = 0;
     return QStringLiteral("dtmDBGeral-%1").arg(++counter);
 }
-
-// How long opening a server database waits for the server to answer at all.
-constexpr int firebirdConnectTimeoutMs = 10000;
 
 // The tables every database of the application holds.
 const QStringList applicationTables{QStringLiteral("BANCO"),    QStringLiteral("CHEQUE"),
@@ -107,6 +105,22 @@ void TdtmDBGeral::prepareFirebirdEnvironment()
 
 namespace {
 
+// A local .fdb file opens through Firebird's embedded engine, a plugin of its own package
+// (firebird3.0-server-core, which the package only recommends). Without it the client library
+// tries a server on this machine instead and names nothing that is missing.
+void requireEmbeddedEngine(const QString& databasePath)
+{
+    const QString root = qEnvironmentVariableIsEmpty("FIREBIRD") ? QStringLiteral(KLX_FIREBIRD_ROOT)
+                                                                 : qEnvironmentVariable("FIREBIRD");
+    if (!QFileInfo::exists(root + QStringLiteral("/plugins/libEngine12.so")))
+        throw EDatabaseError(openFailure(
+            databasePath,
+            QStringLiteral(
+                "o motor embutido do Firebird não está instalado (pacote "
+                "firebird3.0-server-core), e um arquivo .fdb local só abre com ele: "
+                "instale-o, ou use o banco num servidor Firebird (servidor:/caminho).")));
+}
+
 } // namespace
 
 std::optional<SqlDialect> sqlDialectFromName(const QString& name)
@@ -163,9 +177,11 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
     const QString path = localFile ? QFileInfo(config.path).absoluteFilePath() : config.path;
     bool created = false;
     if (localFile) {
+        if (!sqlite)
+            requireEmbeddedEngine(config.path);
         created = prepareLocalFile(path);
     } else if (const auto server = FirebirdAddress::serverOf(path)) {
-        FirebirdAddress::requireReachable(*server, firebirdConnectTimeoutMs);
+        FirebirdAddress::requireReachable(*server, config.connectTimeoutSeconds * 1000);
     }
 
     m_connectionName = nextConnectionName();
@@ -186,9 +202,12 @@ void TdtmDBGeral::open(const DatabaseConfig& config)
         const QStringList tables = (sqlite || config.administrator) && config.createWithDemoData
                                        ? prepareDemoSchema(db)
                                        : tablesOf(db, config.path);
-        requireApplicationTables(db, tables);
+        requireApplicationTables(tables);
+        // An operator reads the version table through the report role: a user without it is
+        // named as such, not by the table it may not read.
         if (!sqlite && !config.administrator)
             requireOperator(db);
+        requireCurrentVersion(db);
     } catch (...) {
         close();
         if (created)
@@ -213,6 +232,10 @@ QSqlDatabase TdtmDBGeral::connect(const QString& name, const QString& path,
         if (!administrator)
             db.setConnectOptions(
                 QStringLiteral("ISC_DPB_SQL_ROLE_NAME=%1").arg(Schema::reportRole()));
+        // A server that accepts the connection and never answers is named in time.
+        FirebirdClient::requireAnswer(path, user, db.password(),
+                                      administrator ? QString() : Schema::reportRole(),
+                                      m_config.connectTimeoutSeconds);
     }
     if (!db.open()) {
         if (sqlite)
@@ -268,7 +291,7 @@ bool TdtmDBGeral::prepareLocalFile(const QString& path) const
     return false;
 }
 
-void TdtmDBGeral::requireApplicationTables(const QSqlDatabase& db, const QStringList& tables) const
+void TdtmDBGeral::requireApplicationTables(const QStringList& tables) const
 {
     QStringList missing;
     for (const QString& table : applicationTables)
@@ -279,6 +302,17 @@ void TdtmDBGeral::requireApplicationTables(const QSqlDatabase& db, const QString
             m_config.path, QStringLiteral("não é um banco de dados do KLX (faltam as tabelas %1).")
                                .arg(missing.join(QStringLiteral(", ")))));
     // Administration opens older databases to upgrade them.
+    if (m_config.administrator)
+        return;
+    // Version 1 has no version table (nor, on Firebird, the report role): named before the
+    // operator's rights are looked at.
+    if (!tables.contains(QStringLiteral("KLX_VERSAO"), Qt::CaseInsensitive))
+        throw EDatabaseError(openFailure(
+            m_config.path, QStringLiteral("banco na versão 1; rode klx-admin upgrade.")));
+}
+
+void TdtmDBGeral::requireCurrentVersion(const QSqlDatabase& db) const
+{
     if (m_config.administrator)
         return;
     int version = 0;

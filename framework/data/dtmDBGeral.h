@@ -40,6 +40,10 @@ struct DatabaseConfig {
     bool administrator = false;
     // Overrides the connection's own dialect (tests run every dialect on one database).
     std::optional<SqlDialect> dialect;
+    // How long a Firebird server may take to answer a connection, in seconds.
+    int connectTimeoutSeconds = 10;
+    // How long a report's query may run, in seconds; 0: no limit.
+    int reportTimeLimitSeconds = 1800;
 };
 
 // The shared data module: the one database connection of the application.
@@ -82,9 +86,11 @@ private:
     // On an owner's connection: the demo database's schema made when the file has no tables,
     // or brought to the current version. Returns the tables it has.
     QStringList prepareDemoSchema(QSqlDatabase& db);
-    // Raises EDatabaseError unless the database holds every table of the application, at the
-    // current schema version.
-    void requireApplicationTables(const QSqlDatabase& db, const QStringList& tables) const;
+    // Raises EDatabaseError unless the database holds every table of the application and,
+    // for an operator, the version table.
+    void requireApplicationTables(const QStringList& tables) const;
+    // For an operator: raises EDatabaseError unless the schema is at the current version.
+    void requireCurrentVersion(const QSqlDatabase& db) const;
     // Firebird: raises ELoginRefused unless the connection's user may be an operator: not
     // SYSDBA nor the database's owner, and holding the report role.
     void requireOperator(const QSqlDatabase& db) const;

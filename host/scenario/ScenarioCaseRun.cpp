@@ -1,5 +1,6 @@
 #include "scenario/ScenarioCaseRun.h"
 
+#include "HostLogin.h"
 #include "HostSession.h"
 #include "base/Consiste.h"
 #include "base/Exceptions.h"
@@ -109,16 +110,14 @@ void runAsOwner(const QString& sql)
 
 } // namespace
 
-ScenarioCaseRun::ScenarioCaseRun(HostSession& session) : m_session(session)
+ScenarioCaseRun::ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions)
+    : m_session(session), m_loginOptions(std::move(loginOptions))
 {
+    showHost();
     Consiste::SetPresenter([this](const QString& text) {
         Message message{text, focusName()};
         m_messages.append(message);
         m_lastMessage = message;
-    });
-    m_cursorConnection = QObject::connect(Screen, &TScreen::CursorChanged, [this](TCursor cursor) {
-        m_cursorHistory << (cursor == crHourGlass ? QStringLiteral("hourglass")
-                                                  : QStringLiteral("default"));
     });
     Pesqlista::SetImplementation(
         [this](const Pesqlista::Request& request) { return answerPicker(request); });
@@ -129,8 +128,61 @@ ScenarioCaseRun::~ScenarioCaseRun()
     Consiste::SetPresenter({});
     Pesqlista::SetImplementation({});
     QObject::disconnect(m_cursorConnection);
-    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(form()))
+    m_loginDialog.reset();
+    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(m_session ? form() : nullptr))
         screen->SetCommandRunner(nullptr);
+}
+
+HostSession& ScenarioCaseRun::session() const
+{
+    if (!m_session)
+        throw Exception(QStringLiteral("o programa não entrou: o diálogo de entrada está aberto ou "
+                                       "foi cancelado"));
+    return *m_session;
+}
+
+void ScenarioCaseRun::showHost()
+{
+    // The screen cursor belongs to the session's application object.
+    QObject::disconnect(m_cursorConnection);
+    m_cursorConnection = QObject::connect(Screen, &TScreen::CursorChanged, [this](TCursor cursor) {
+        m_cursorHistory << (cursor == crHourGlass ? QStringLiteral("hourglass")
+                                                  : QStringLiteral("default"));
+    });
+    MainWindow& window = session().mainWindow();
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QCoreApplication::processEvents();
+}
+
+void ScenarioCaseRun::startWithLoginDialog()
+{
+    if (auto* screen = qobject_cast<TfrmDadosGerRel*>(m_session ? form() : nullptr))
+        screen->SetCommandRunner(nullptr);
+    QObject::disconnect(m_cursorConnection);
+    m_session.reset();
+    settle();
+    m_loginDialog = HostLogin::dialog(m_loginOptions, m_session);
+    m_loginDialog->show();
+    m_loginDialog->activateWindow();
+    QApplication::setActiveWindow(m_loginDialog.get());
+}
+
+void ScenarioCaseRun::takeLoggedInSession()
+{
+    if (!m_loginDialog || m_loginDialog->isVisible())
+        return;
+    m_loginDialog.reset();
+    if (m_session)
+        showHost();
+}
+
+void ScenarioCaseRun::waitUntilEnabled(QWidget* widget)
+{
+    // The longest wait of the login dialog is 30 s; the bound leaves room for a busy machine.
+    if (!QTest::qWaitFor([widget] { return widget->isEnabled(); }, 120000))
+        throw Exception(QStringLiteral("'%1' continua desabilitado").arg(widget->objectName()));
 }
 
 void ScenarioCaseRun::attachToForm()
@@ -142,7 +194,7 @@ void ScenarioCaseRun::attachToForm()
 bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
 {
     // The report's query stands here for the engine's: it is the next to open.
-    if (m_session.faults().takeQuery())
+    if (session().faults().takeQuery())
         throw EDatabaseError(
             QStringLiteral("Erro de banco de dados ao abrir o relatório '%1': conexão perdida.")
                 .arg(report.definition.title));
@@ -151,7 +203,7 @@ bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
     if (!screen)
         throw Exception(QStringLiteral("o comando de relatório não veio da tela"));
     const std::shared_ptr<TParams> params =
-        screen->rpddPadrao->BindParams(m_declared.value_or(m_session.screen().parameters()));
+        screen->rpddPadrao->BindParams(m_declared.value_or(session().screen().parameters()));
     m_commandsRan << reportActionName(report.action);
     m_params.clear();
     for (int i = 0; i < params->Count(); ++i) {
@@ -185,9 +237,11 @@ QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
                 m_messages.clear();
                 m_commandsRan.clear();
                 m_pickerShown = false;
-                attachToForm();
+                if (m_session)
+                    attachToForm();
                 act(step);
                 settle();
+                takeLoggedInSession();
             }
         } catch (const std::exception& e) {
             const auto* error = dynamic_cast<const Exception*>(&e);
@@ -208,20 +262,29 @@ void ScenarioCaseRun::settle()
 
 TForm* ScenarioCaseRun::form() const
 {
-    const auto windows = m_session.mainWindow().mdiArea()->subWindowList();
+    const auto windows = session().mainWindow().mdiArea()->subWindowList();
     for (QMdiSubWindow* window : windows)
         if (auto* f = qobject_cast<TForm*>(window->widget());
-            f && f->objectName() == m_session.screen().formName())
+            f && f->objectName() == session().screen().formName())
             return f;
     return nullptr;
 }
 
 QWidget* ScenarioCaseRun::control(const QString& name) const
 {
+    // While the login dialog is open, its fields are the controls a user reaches.
+    if (m_loginDialog && m_loginDialog->isVisible()) {
+        if (name == m_loginDialog->objectName())
+            return m_loginDialog.get();
+        if (auto* widget = m_loginDialog->findChild<QWidget*>(name))
+            return widget;
+        throw Exception(
+            QStringLiteral("controle desconhecido '%1' no diálogo de entrada").arg(name));
+    }
     TForm* f = form();
     if (!f)
         throw Exception(QStringLiteral("a tela não está aberta (controle '%1')").arg(name));
-    if (name == m_session.screen().formName())
+    if (name == session().screen().formName())
         return f;
     auto* widget = f->findChild<QWidget*>(name);
     if (!widget)
@@ -244,20 +307,22 @@ void ScenarioCaseRun::focusAsUser(QWidget* widget)
 
 QString ScenarioCaseRun::moduleVariable(const QString& name)
 {
-    if (!m_session.module().isLoaded() && m_unloadedVariables.contains(name))
+    if (!session().module().isLoaded() && m_unloadedVariables.contains(name))
         return m_unloadedVariables.value(name);
-    const ScreenDescription::Variable* variable = m_session.screen().variable(name);
+    const ScreenDescription::Variable* variable = session().screen().variable(name);
     if (!variable) // checked when parsing; never resolve another symbol
         throw Exception(QStringLiteral("variável desconhecida '%1'").arg(name));
     return ScreenDescription::valueText(*variable,
-                                        m_session.module().symbol(name.toUtf8().constData()));
+                                        session().module().symbol(name.toUtf8().constData()));
 }
 
 void ScenarioCaseRun::act(const ScenarioStep& step)
 {
     const QString& verb = step.verb;
     const QStringList& args = step.args;
-    if (verb == QLatin1String("login")) {
+    if (verb == QLatin1String("login") && args == QStringList{QStringLiteral("dialog")}) {
+        startWithLoginDialog();
+    } else if (verb == QLatin1String("login")) {
         QString branch = FiliProc();
         QString operatorCode = Operador();
         for (const QString& word : args) {
@@ -271,18 +336,18 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
     } else if (verb == QLatin1String("sql")) {
         runAsOwner(args.first());
     } else if (verb == QLatin1String("db")) {
-        m_session.faults().armQuery();
+        session().faults().armQuery();
     } else if (verb == QLatin1String("fail")) {
-        m_session.faults().armFormCreation();
+        session().faults().armFormCreation();
     } else if (verb == QLatin1String("open")) {
-        m_session.openChequeScreen();
+        session().openChequeScreen();
     } else if (verb == QLatin1String("load")) {
-        m_session.loadModule();
+        session().loadModule();
         m_unloadedVariables.clear();
     } else if (verb == QLatin1String("unload")) {
         unloadModule();
     } else if (verb == QLatin1String("activate")) {
-        QMdiArea* area = m_session.mainWindow().mdiArea();
+        QMdiArea* area = session().mainWindow().mdiArea();
         area->setActiveSubWindow(otherWindow());
         settle();
         if (args.isEmpty())
@@ -309,6 +374,8 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
                                                                : Qt::AltModifier;
         focusAsUser(widget);
         QTest::keyClick(widget, qtKeyFromName(args.at(1)), modifiers);
+    } else if (verb == QLatin1String("wait")) {
+        waitUntilEnabled(control(args.at(1)));
     } else if (verb == QLatin1String("focus")) {
         focusAsUser(control(args.at(0)));
     } else if (verb == QLatin1String("type")) {
@@ -359,7 +426,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
             {QStringLiteral("preview"), ScreenRole::preview},
             {QStringLiteral("saveas"), ScreenRole::saveAs},
             {QStringLiteral("edit"), ScreenRole::edit}};
-        const QString name = m_session.screen().control(roles.value(args.at(0)));
+        const QString name = session().screen().control(roles.value(args.at(0)));
         auto* button = qobject_cast<QAbstractButton*>(control(name));
         if (!button)
             throw Exception(QStringLiteral("'%1' não é um botão").arg(name));
@@ -376,7 +443,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
 
 QMdiSubWindow* ScenarioCaseRun::otherWindow()
 {
-    QMdiArea* area = m_session.mainWindow().mdiArea();
+    QMdiArea* area = session().mainWindow().mdiArea();
     for (QMdiSubWindow* window : area->subWindowList())
         if (window->objectName() == QLatin1String("otherWindow"))
             return window;
@@ -398,12 +465,12 @@ void ScenarioCaseRun::unloadModule()
 {
     // A hold of the driver's own keeps the file mapped through the host's last unload, so
     // that the variables the finalisation left can still be read.
-    const ModuleLoader::Hold hold(m_session.module().path());
-    m_session.unloadModule();
-    if (m_session.module().isLoaded())
+    const ModuleLoader::Hold hold(session().module().path());
+    session().unloadModule();
+    if (session().module().isLoaded())
         return;
     m_unloadedVariables.clear();
-    for (const ScreenDescription::Variable& variable : m_session.screen().variables())
+    for (const ScreenDescription::Variable& variable : session().screen().variables())
         if (const void* address = hold.symbol(variable.name.toUtf8().constData()))
             m_unloadedVariables.insert(variable.name,
                                        ScreenDescription::valueText(variable, address));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostOptions.h"
 #include "controls/Pesqlista.h"
 #include "report/ui/ReportCommandRunner.h"
 #include "scenario/Scenario.h"
@@ -8,18 +9,22 @@
 #include <QMetaObject>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class HostSession;
+class LoginDialog;
 class QMdiSubWindow;
 class QWidget;
 class TForm;
 
 // Runs the steps of one case against a live host, recording what the screen shows. The
 // screen's report commands come to it prepared and stop there: it keeps their parameters.
+// "login dialog" starts the host again through its login dialog: the session goes, and the
+// dialog's "Entrar" opens the next one, with loginOptions' database.
 class ScenarioCaseRun : private ReportCommandRunner {
 public:
-    explicit ScenarioCaseRun(HostSession& session);
+    ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions);
     ~ScenarioCaseRun();
     ScenarioCaseRun(const ScenarioCaseRun&) = delete;
     ScenarioCaseRun& operator=(const ScenarioCaseRun&) = delete;
@@ -53,6 +58,18 @@ private:
     QString checkPicker(const QStringList& args);
     std::optional<QStringList> answerPicker(const Pesqlista::Request& request);
 
+    // The session the case runs; raises an Exception while the login dialog stands in its place.
+    HostSession& session() const;
+    // Shows the session's main window and makes it the active one, as the host starts.
+    void showHost();
+    // The host started again: the session closed, the login dialog shown.
+    void startWithLoginDialog();
+    // After a step: the login dialog that let the operator in gives way to the main window.
+    void takeLoggedInSession();
+    QString checkLogin(const QStringList& args) const;
+    // Waits, within a bound, until the control is enabled (the login dialog's wait).
+    void waitUntilEnabled(QWidget* widget);
+
     TForm* form() const;
     QWidget* control(const QString& name) const;
     void settle();
@@ -66,7 +83,9 @@ private:
     // A module variable as a scenario writes it: true/false, a number, or the text.
     QString moduleVariable(const QString& name);
 
-    HostSession& m_session;
+    std::unique_ptr<HostSession>& m_session;
+    HostOptions m_loginOptions;
+    std::unique_ptr<LoginDialog> m_loginDialog;
     QList<Message> m_messages;
     std::optional<Message> m_lastMessage;
     QStringList m_cursorHistory;

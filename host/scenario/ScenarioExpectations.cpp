@@ -11,6 +11,7 @@
 #include "controls/TMaskEdit.h"
 #include "data/CharColumn.h"
 #include "data/Dbgeral.h"
+#include "data/LoginContext.h"
 #include "form/TApplication.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
@@ -209,7 +210,23 @@ QString ScenarioCaseRun::check(const QStringList& args)
     }
     if (what == QLatin1String("picker"))
         return checkPicker(args.mid(1));
+    if (what == QLatin1String("login"))
+        return checkLogin(args.mid(1));
     return checkControl(what, args.mid(1));
+}
+
+QString ScenarioCaseRun::checkLogin(const QStringList& args) const
+{
+    QString now = QStringLiteral("none");
+    if (m_loginDialog)
+        now = QStringLiteral("dialog");
+    else if (m_session)
+        now = QStringLiteral("branch=%1 operator=%2").arg(FiliProc(), Operador());
+    // A session is what its main window shows: the branch and operator in the status bar.
+    if (m_session && !m_session->mainWindow().isVisible())
+        now += QStringLiteral(" (main window hidden)");
+    const QString want = args.join(QLatin1Char(' '));
+    return now == want ? QString() : mismatch(QStringLiteral("login ") + want, now);
 }
 
 QString ScenarioCaseRun::checkControl(const QString& what, const QStringList& args)
@@ -364,7 +381,7 @@ QString ScenarioCaseRun::checkCodes(const QString& name, const QStringList& expe
     if (want == QStringList{QStringLiteral("none")})
         want.clear();
     // The list admits a code when the code occurs in its text: ask every code there is.
-    const ScreenDescription::Variable* variable = m_session.screen().variable(name);
+    const ScreenDescription::Variable* variable = session().screen().variable(name);
     const bool accounts = variable && variable->type == ScreenVariableAccountCodes;
     QSqlQuery query(dtmDBGeral->database());
     query.exec(accounts ? QStringLiteral("SELECT CDREDUCONT FROM CONTCORR")

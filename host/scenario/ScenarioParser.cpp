@@ -73,11 +73,13 @@ void checkAction(const QString& verb, const QStringList& args)
     static const QHash<QString, Check> actions{
         {QStringLiteral("login"),
          [](const QStringList& a) {
+             if (a == QStringList{QStringLiteral("dialog")})
+                 return;
              count(1, 2)(a);
              for (const QString& word : a)
                  need(word.startsWith(QLatin1String("branch=")) ||
                           word.startsWith(QLatin1String("operator=")),
-                      QStringLiteral("login espera branch=B operator=O"));
+                      QStringLiteral("login espera branch=B operator=O, ou dialog"));
          }},
         {QStringLiteral("sql"), count(1, 1)},
         {QStringLiteral("db"),
@@ -109,6 +111,11 @@ void checkAction(const QString& verb, const QStringList& args)
                       QStringLiteral("modificador desconhecido '%1'").arg(a.at(i)));
          }},
         {QStringLiteral("focus"), count(1, 1)},
+        {QStringLiteral("wait"),
+         [](const QStringList& a) {
+             need(a.size() == 2 && a.first() == QLatin1String("enabled"),
+                  QStringLiteral("use 'wait enabled CONTROLE'"));
+         }},
         {QStringLiteral("type"), count(2, 2)},
         {QStringLiteral("keys"), count(2, 2)},
         {QStringLiteral("paste"), count(2, 2)},
@@ -217,6 +224,15 @@ void checkExpectation(const QStringList& args, const ScreenDescription& screen)
              else
                  need(a == QStringList{QStringLiteral("not"), QStringLiteral("shown")},
                       QStringLiteral("expect picker desconhecido '%1'").arg(p));
+         }},
+        {QStringLiteral("login"),
+         [](const QStringList& a) {
+             const bool named = a.size() == 2 && a.at(0).startsWith(QLatin1String("branch=")) &&
+                                a.at(1).startsWith(QLatin1String("operator="));
+             need(named || a == QStringList{QStringLiteral("dialog")} ||
+                      a == QStringList{QStringLiteral("none")},
+                  QStringLiteral("use 'expect login branch=B operator=O', 'expect login dialog' "
+                                 "ou 'expect login none'"));
          }},
         {QStringLiteral("ran"), count(1, 1)},
         {QStringLiteral("not"),

@@ -255,6 +255,8 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         return 1;
     }
     QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner);
+    // The program's state (the login remembered, criteria sets) starts empty in every case.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(work.path()));
     try {
         const QString opened = server.isEmpty() ? databasePath
                                                 : server + QLatin1Char(':') +
@@ -263,14 +265,14 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         HostOptions options =
             HostOptions::parse(optionArgs << QStringLiteral("--database") << opened
                                           << QStringLiteral("--operator") << QStringLiteral("ADM"));
-        options.requirePassword(false);
         options.reportsDirectory = AppPaths::shippedReportsDirectory();
-        HostSession session(options);
-        session.mainWindow().show();
-        session.mainWindow().activateWindow();
-        QApplication::setActiveWindow(&session.mainWindow());
-        QCoreApplication::processEvents();
-        ScenarioCaseRun run(session);
+        // The login dialog names the operator itself.
+        HostOptions loginOptions = options;
+        loginOptions.database.user.clear();
+        loginOptions.operatorCode.clear();
+        options.requirePassword(false);
+        auto session = std::make_unique<HostSession>(options);
+        ScenarioCaseRun run(session, loginOptions);
         const QStringList failures = run.run(
             kase, [](const ScenarioStep& step) { print(stepMarker + QString::number(step.line)); });
         for (const QString& failure : failures)

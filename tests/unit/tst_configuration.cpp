@@ -3,6 +3,8 @@
 
 #include "DemoDatabase.h"
 #include "ProgramRun.h"
+#include "base/ConfigFile.h"
+#include "base/Exceptions.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +78,27 @@ private slots:
                  QStringLiteral("2025-03-02"));
     }
 
+    // The package's /etc/klx/klx.ini documents every setting, all commented out: read as the
+    // system-wide file, it changes nothing.
+    void shippedSystemFileChangesNothing()
+    {
+        const QJsonObject without = reportParams();
+        QVERIFY(!without.isEmpty());
+        QVERIFY(QDir().mkpath(path("etc")));
+        QVERIFY(
+            QFile::copy(QStringLiteral(KLX_SOURCE_DIR "/packaging/klx.ini"), path("etc/klx.ini")));
+        QCOMPARE(reportParams(), without);
+        // Every setting the program reads is there, commented out.
+        QFile shipped(path("etc/klx.ini"));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(shipped.readAll());
+        for (const char* key :
+             {"branch", "operator", "engine", "path", "user", "password", "dialect", "directory"})
+            QVERIFY2(text.contains(QRegularExpression(QStringLiteral("^;%1=").arg(key),
+                                                      QRegularExpression::MultilineOption)),
+                     key);
+    }
+
     // Only the demo database is ever created; a configured path must name a database.
     void configuredDatabaseThatIsMissingIsRefused()
     {
@@ -88,6 +111,100 @@ private slots:
         QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
     }
 
+    // A value is the text after "=" as written: a comma is part of a path or a password, ';'
+    // and '#' inside a value are part of it, quotes keep blanks and take \" and \\.
+    void valuesAreReadAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("comma") << QByteArray(
+                                      "[database]\npath=/dados/Relatórios, 2026/klx.sqlite\n")
+                               << "/dados/Relatórios, 2026/klx.sqlite";
+        QTest::newRow("blanks around")
+            << QByteArray("[database]\npath =  /a b/c.sqlite  \r\n") << "/a b/c.sqlite";
+        QTest::newRow("quoted") << QByteArray("[database]\npath=\" x,y \\\"z\\\" \\\\ \"\n")
+                                << " x,y \"z\" \\ ";
+        QTest::newRow("semicolon and hash inside")
+            << QByteArray("[database]\npath=a;b#c\n") << "a;b#c";
+        QTest::newRow("comments at line starts")
+            << QByteArray("\xEF\xBB\xBF; note\n# note\n[database]\n  ; path=no\npath=yes\n")
+            << "yes";
+        QTest::newRow("backslash unquoted")
+            << QByteArray("[database]\npath=C:\\dados\\k.fdb\n") << "C:\\dados\\k.fdb";
+        QTest::newRow("last one wins") << QByteArray("[database]\npath=a\npath=b\n") << "b";
+    }
+
+    void valuesAreReadAsWritten()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, value);
+        const ConfigFile file = ConfigFile::parse(text, QStringLiteral("klx.ini"));
+        QCOMPARE(file.value(QStringLiteral("database"), QStringLiteral("path")), value);
+    }
+
+    // A path with a comma names its database; a folder of reports with one, its folder.
+    void commaInAPathNamesTheDatabase()
+    {
+        database("Relatórios, 2026/klx.sqlite", "2025-04-01", "2025-04-02");
+        QVERIFY(QDir().mkpath(path("Relatórios, 2026/modelos")));
+        for (const QString& file : QDir(QStringLiteral(KLX_SOURCE_DIR "/reports"))
+                                       .entryList({QStringLiteral("KLX473-1-*.rpt")}))
+            QVERIFY(QFile::copy(QStringLiteral(KLX_SOURCE_DIR "/reports/") + file,
+                                path("Relatórios, 2026/modelos/") + file));
+        write("etc/klx.ini", "[database]\npath=" + path("Relatórios, 2026/klx.sqlite") +
+                                 "\n[reports]\ndirectory=" + path("Relatórios, 2026/modelos") +
+                                 "\n");
+        const QJsonObject params = reportParams();
+        QCOMPARE(params.value(QStringLiteral("processingDate")).toString(),
+                 QStringLiteral("2025-04-01"));
+        QCOMPARE(QFileInfo(params.value(QStringLiteral("file")).toString()).absolutePath(),
+                 path("Relatórios, 2026/modelos"));
+        QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
+    }
+
+    // An empty database path is a mistake, never the demo database.
+    void emptyDatabasePathIsRefused()
+    {
+        Result result = klx({"report", "--params", "--operator", "ADM", "--database", ""});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("--database vazio")), qPrintable(result.err));
+        write("etc/klx.ini", "[database]\npath=\n");
+        result = klx({"report", "--params", "--operator", "ADM"});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(path("etc/klx.ini") + ":2: [database] path vazio"),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(path("data/klx/klx-demo.sqlite")));
+    }
+
+    // A section or key the program does not know is named with its line; --strict refuses it.
+    void unknownSettingsAreNamed()
+    {
+        write("outro.ini", "[login]\nbranch=01\noperater=OPER\n[banco]\npath=x\n");
+        Result result =
+            klx({"report", "--params", "--operator", "ADM", "--config", path("outro.ini")});
+        QCOMPARE(result.code, 0);
+        QVERIFY2(
+            result.err.contains(path("outro.ini") + ":3: chave desconhecida [login] operater") &&
+                result.err.contains(path("outro.ini") + ":4: seção desconhecida [banco]"),
+            qPrintable(result.err));
+        result = klx(
+            {"report", "--params", "--operator", "ADM", "--config", path("outro.ini"), "--strict"});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("--strict")), qPrintable(result.err));
+    }
+
+    // What a user typed is shown with its control characters escaped, never raw.
+    void controlCharactersAreShownEscaped()
+    {
+        const Result result =
+            klx({"report", "--params", "--db", QStringLiteral("sq\x1b[31mlite\nklx: falso")});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("'sq\\x1b[31mlite\\nklx: falso'")),
+                 qPrintable(result.err));
+        QVERIFY(!result.err.contains(QChar(0x1b)));
+        QVERIFY(!result.err.contains(QStringLiteral("\nklx: falso")));
+    }
+
     void configOptionMustNameAFile_data()
     {
         QTest::addColumn<QString>("config");
@@ -96,6 +213,16 @@ private slots:
                                 << "não é um arquivo de configuração";
         QTest::newRow("missing") << "nenhum.ini"
                                  << "não encontrado";
+        QTest::newRow("SQLite database") << "banco.sqlite"
+                                         << "não é um arquivo de configuração INI: é um arquivo "
+                                            "binário";
+        QTest::newRow("PDF") << "relatorio.pdf"
+                             << "não é um arquivo de configuração INI";
+        QTest::newRow("passwd") << "passwd"
+                                << "não é um arquivo de configuração INI: linha 1 não é [seção] "
+                                   "nem chave=valor: root:x:0:0:root:/root:/bin/bash";
+        QTest::newRow("quote left open") << "aspas.ini"
+                                         << "linha 2: aspas sem fechar";
     }
 
     void configOptionMustNameAFile()
@@ -103,6 +230,11 @@ private slots:
         QFETCH(QString, config);
         QFETCH(QString, message);
         QVERIFY(QDir().mkpath(path("etc")));
+        createDemoDatabase(path("banco.sqlite"));
+        write("relatorio.pdf",
+              QStringLiteral("%PDF-1.4\n%\u00e2\u00e3\n1 0 obj\n<< /Type /Catalog >>\n"));
+        write("passwd", "root:x:0:0:root:/root:/bin/bash\n");
+        write("aspas.ini", "[database]\npath=\"/dados/klx.sqlite\n");
         for (const QStringList& command :
              {QStringList{"report", "--params"}, QStringList{"--open"}}) {
             const Result result = klx(command + QStringList{"--config", path(config)});

@@ -104,6 +104,9 @@ private slots:
         row("empty .fdb", "firebird", "empty", "o arquivo está vazio");
         row("SQLite file as .fdb", "firebird", "foreign",
             "Não foi possível abrir o banco de dados");
+        // The package recommends the embedded engine; a machine without it says what is missing.
+        row("no embedded engine", "firebird", "no engine",
+            "o motor embutido do Firebird não está instalado (pacote firebird3.0-server-core)");
     }
 
     void unusableDatabaseIsRefusedAndLeftAsItWas()
@@ -123,11 +126,15 @@ private slots:
         } else if (kind != QLatin1String("missing")) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(m_contents.value(kind));
+            file.write(m_contents.value(kind, m_foreign));
         }
         const Snapshot before = Snapshot::of(path);
 
-        const Result result = report({"--db", engine, "--database", path});
+        // Firebird's root folder, where its plugins are, as a machine without the engine has it.
+        const QTemporaryDir noEngine;
+        const Result result =
+            report({"--db", engine, "--database", path},
+                   kind == QLatin1String("no engine") ? noEngine.path() : QString());
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("'%1': ").arg(path)) &&
                      result.err.contains(message),
@@ -212,7 +219,7 @@ private:
     }
 
     // Runs "klx report" writing a PDF with the database options given.
-    Result report(const QStringList& databaseOptions)
+    Result report(const QStringList& databaseOptions, const QString& firebirdRoot = QString())
     {
         return ProgramRun::run(QStringLiteral("klx"),
                                QStringList{QStringLiteral("report"), QStringLiteral("--reports"),
@@ -220,7 +227,8 @@ private:
                                            QStringLiteral("--operator"), QStringLiteral("ADM"),
                                            QStringLiteral("--output"), m_output} +
                                    databaseOptions,
-                               {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
+                               {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")},
+                                {QStringLiteral("FIREBIRD"), firebirdRoot}});
     }
 
     QTemporaryDir m_dir;

@@ -43,8 +43,14 @@ qint64 sequenceValue(const QSqlDatabase& db)
 // connection and stops listening: to the client, the server went away mid-run.
 class VanishingServer : public QThread {
 public:
-    VanishingServer(const FirebirdAddress::Server& server, qint64 cutAfter)
-        : m_server(server), m_cutAfter(cutAfter)
+    // Drop: the connections are dropped and the port closed, as when the server goes away.
+    // Silence: the connections stay open and nothing more comes, and a new connection is
+    // taken and never answered, as when the server's process stops (SIGSTOP) or hangs.
+    enum class Ending { Drop, Silence };
+
+    VanishingServer(const FirebirdAddress::Server& server, qint64 cutAfter,
+                    Ending ending = Ending::Drop)
+        : m_server(server), m_cutAfter(cutAfter), m_ending(ending)
     {
         start();
         m_ready.acquire();
@@ -81,6 +87,8 @@ protected:
 private:
     void forward(QTcpSocket* client)
     {
+        if (m_cut)
+            return; // silent: taken, never answered
         auto* upstream = new QTcpSocket(client);
         auto* carried = new qint64(0);
         QObject::connect(client, &QObject::destroyed, [carried] { delete carried; });
@@ -90,6 +98,10 @@ private:
         QObject::connect(upstream, &QTcpSocket::readyRead, client, [=] {
             const QByteArray data = upstream->readAll();
             *carried += data.size();
+            if (*carried > m_cutAfter && m_ending == Ending::Silence) {
+                m_cut = true;
+                return;
+            }
             if (*carried > m_cutAfter) {
                 m_cut = true;
                 m_listener->close();
@@ -106,6 +118,7 @@ private:
 
     FirebirdAddress::Server m_server;
     qint64 m_cutAfter;
+    Ending m_ending;
     QTcpServer* m_listener = nullptr;
     quint16 m_port = 0;
     std::atomic_bool m_cut{false};
@@ -125,7 +138,8 @@ class TestFirebirdServer : public QObject {
 private slots:
     void init()
     {
-        if (QTest::currentTestFunction() == QLatin1String("unreachableServerIsNamed"))
+        if (QTest::currentTestFunction() == QLatin1String("unreachableServerIsNamed") ||
+            QTest::currentTestFunction() == QLatin1String("silentServerIsNamedInTime"))
             return;
         const QString reason = FirebirdServer::unavailable();
         if (!reason.isEmpty())
@@ -182,6 +196,41 @@ private slots:
             << "SELECT 'GEN_ID(SEQ_TESTE, 1)' AS N FROM RDB$DATABASE" << false;
         QTest::newRow("in a comment")
             << "SELECT 1 AS N /* NEXT VALUE FOR SEQ_TESTE */ FROM RDB$DATABASE" << false;
+        // Firebird's alternative string literals hide nothing.
+        for (const char* literal : {"q'{'}'", "q'(')'", "q'['']'", "q'<'>'", "q'#'#'"})
+            QTest::addRow("behind %s", literal)
+                << QStringLiteral("SELECT %1 AS QQ, GEN_ID(SEQ_TESTE, 1000) AS G, 'x' AS X FROM "
+                                  "RDB$DATABASE")
+                       .arg(QLatin1String(literal))
+                << true;
+        QTest::newRow("inside a q literal")
+            << "SELECT q'{GEN_ID(SEQ_TESTE, 1)}' AS N FROM RDB$DATABASE" << false;
+    }
+
+    // The server's own refusal is the real control: an operator, under the report role,
+    // has no USAGE on any sequence, whatever text reaches the server.
+    void operatorsCannotAdvanceSequences()
+    {
+        const auto owner = FirebirdServer::openDemo(m_dir, QStringLiteral("usagem.fdb"));
+        exec(owner->database(), QStringLiteral("CREATE SEQUENCE SEQ_TESTE"));
+        DatabaseConfig config = owner->config();
+        owner->close();
+        config.administrator = false;
+        config.user = QStringLiteral("OPER");
+        config.password = FirebirdServer::passwordOf(config.user);
+        TdtmDBGeral operatorModule;
+        operatorModule.open(config);
+        QSqlQuery query(operatorModule.database());
+        QVERIFY(!query.exec(QStringLiteral("SELECT GEN_ID(SEQ_TESTE, 1000) FROM RDB$DATABASE")));
+        QVERIFY2(query.lastError().text().contains(QStringLiteral("no permission for USAGE")),
+                 qPrintable(query.lastError().text()));
+        operatorModule.close();
+        config.administrator = true;
+        config.user = QStringLiteral("SYSDBA");
+        config.password = qEnvironmentVariable("KLX_SYSDBA_PASSWORD");
+        TdtmDBGeral checker;
+        checker.open(config);
+        QCOMPARE(sequenceValue(checker.database()), 0);
     }
 
     void reportsCannotAdvanceSequences()
@@ -263,6 +312,61 @@ private slots:
                                                  "127.0.0.1, porta %1: conexão recusada: nenhum "
                                                  "servidor atende nessa porta.")
                                       .arg(proxy.port()));
+        }
+    }
+
+    // A server that takes the connection and never answers is named within the connection
+    // timeout (the client library alone waits 180 s), with exit code 3. No server needed: a
+    // port that listens and never accepts is such a server.
+    void silentServerIsNamedInTime()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const ProgramRun::Result result = ProgramRun::run(
+            QStringLiteral("klx"),
+            {"report", "--db", "firebird", "--user", "OPER", "--connect-timeout", "2", "--database",
+             QStringLiteral("127.0.0.1/%1:/dados/klx.fdb").arg(silent.serverPort()), "--output",
+             m_dir.filePath(QStringLiteral("mudo.pdf"))},
+            {{QStringLiteral("KLX_PASSWORD"), QStringLiteral("qualquer")}});
+        QCOMPARE(result.code, 3);
+        QVERIFY2(result.err.contains(QStringLiteral("Não foi possível conectar ao servidor "
+                                                    "Firebird 127.0.0.1, porta %1: o servidor não "
+                                                    "respondeu em 2 s.")
+                                         .arg(silent.serverPort())),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("mudo.pdf"))));
+    }
+
+    // The server stops answering while the rows arrive (its connections stay open): the run
+    // asks it whether it answers, and stops naming it, instead of waiting for ever.
+    void serverSilentMidReport()
+    {
+        const QString local = m_dir.filePath(QStringLiteral("mudo.fdb"));
+        QCOMPARE(ProgramRun::run(QStringLiteral("klx-gendata"), {"--db", "firebird", "--accounts",
+                                                                 "100", "--checks", "20000", local})
+                     .code,
+                 0);
+        VanishingServer proxy(testServer(), 256 * 1024, VanishingServer::Ending::Silence);
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.engine = DatabaseConfig::Engine::Firebird;
+        config.path = QStringLiteral("127.0.0.1/%1:%2").arg(proxy.port()).arg(local);
+        config.user = QStringLiteral("ADM");
+        config.password = FirebirdServer::passwordOf(QStringLiteral("ADM"));
+        config.connectTimeoutSeconds = 2;
+        module.open(config);
+        Criteria all;
+        all.emissionFrom = all.emissionTo = std::nullopt;
+        try {
+            run(definition(1), all, module);
+            QFAIL("the report ended although the server stopped answering");
+        } catch (const EDatabaseUnavailable& e) {
+            QVERIFY(proxy.cut());
+            QVERIFY2(e.Message().startsWith(
+                         QStringLiteral("KLX473-1-numero.rpt: durante o relatório, o servidor "
+                                        "Firebird 127.0.0.1, porta %1, parou de responder")
+                             .arg(proxy.port())),
+                     qPrintable(e.Message()));
         }
     }
 

@@ -178,9 +178,9 @@ private slots:
                      QStringLiteral("Distribuidora Serra Azul S.A."));
     }
 
-    // A copy of a report that reads CHEQUE itself and forgot the operator's companies still
-    // shows none of the others: a SQLite file holds no rights (Firebird refuses the read), and
-    // the check of each row's company stops the run; the file is not written.
+    // A copy of report 1 that reads CHEQUE itself is refused by SQLite's authorizer; one that
+    // reads the operator's view but labels its rows with another company is stopped by the
+    // row check, the third line.
     void rowsOfAnotherCompanyStopTheRun()
     {
         QTemporaryDir reports;
@@ -190,24 +190,41 @@ private slots:
                                 reports.filePath(file)));
         QFile file(reports.filePath(QStringLiteral("KLX473-1-numero.rpt")));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QString text = QString::fromUtf8(file.readAll());
+        const QString original = QString::fromUtf8(file.readAll());
         file.close();
         const QString restriction = QStringLiteral(
             "C.CDEMPRESA IN (SELECT CDEMPRESA FROM OPEREMPR WHERE CDOPERADOR = :P_CDOPERADOR)");
-        QCOMPARE(text.count(restriction), 1);
-        text.replace(restriction, QStringLiteral("1 = 1"));
+        QCOMPARE(original.count(restriction), 1);
         // Once in the SQLite text, in both parts of the emission range in the Firebird one.
-        QCOMPARE(text.count(QStringLiteral("FROM CHEQUE_OPERADOR")), 3);
-        text.replace(QStringLiteral("FROM CHEQUE_OPERADOR"), QStringLiteral("FROM CHEQUE"));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-        file.close();
-
+        QCOMPARE(original.count(QStringLiteral("FROM CHEQUE_OPERADOR")), 3);
+        const QString company = QStringLiteral("AS DSCONTCORR, C.CDEMPRESA,");
+        QCOMPARE(original.count(company), 2);
+        const auto writeCopy = [&](const QString& text) {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text.toUtf8());
+            file.close();
+        };
         const QString output = m_dir.filePath(QStringLiteral("outras.csv"));
         const QStringList criteria{"--report",      "1",          "--emission-from", "01/01/2020",
                                    "--emission-to", "31/12/2030", "--reports",       reports.path(),
                                    "--output",      output};
+
+        QString direct = original;
+        direct.replace(restriction, QStringLiteral("1 = 1"));
+        direct.replace(QStringLiteral("FROM CHEQUE_OPERADOR C"), QStringLiteral("FROM CHEQUE C"));
+        writeCopy(direct);
         Result result = klx(QStringList{"--operator", "OPER"} + criteria);
+        QCOMPARE(result.code, 4);
+        QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta do relatório "
+                                                    "não pode usar a tabela CHEQUE fora da visão "
+                                                    "CHEQUE_OPERADOR")),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(output));
+
+        QString labelled = original;
+        labelled.replace(company, QStringLiteral("AS DSCONTCORR, '01' AS CDEMPRESA,"));
+        writeCopy(labelled);
+        result = klx(QStringList{"--operator", "OPER"} + criteria);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("KLX473-1-numero.rpt: a consulta trouxe "
                                                     "cheques da empresa 01, que o operador OPER "
@@ -215,7 +232,8 @@ private slots:
                  qPrintable(result.err));
         QVERIFY(!QFile::exists(output));
 
-        // Narrowed to the operator's own company, the same copy runs.
+        // Read through the view, with its own company, the copy runs.
+        writeCopy(original);
         result = klx(QStringList{"--operator", "OPER", "--companies", "02"} + criteria);
         QCOMPARE(result.code, 0);
         QVERIFY(!csvRows(output).isEmpty());
@@ -536,9 +554,15 @@ private slots:
         const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
         for (const QString& name : source.entryList({QStringLiteral("*.rpt")}))
             QVERIFY(QFile::copy(source.filePath(name), reports.filePath(name)));
+        // The list reads a definition's header: an error there marks it in the list.
         QFile broken(reports.filePath(QStringLiteral("KLX473-1-numero.rpt")));
-        QVERIFY(broken.open(QIODevice::Append));
-        broken.write("orientation: sideways\n");
+        QVERIFY(broken.open(QIODevice::ReadOnly));
+        const QByteArray text = broken.readAll();
+        broken.close();
+        QVERIFY(text.contains("orientation: portrait\n"));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write(
+            QByteArray(text).replace("orientation: portrait\n", "orientation: sideways\n"));
         broken.close();
 
         Result result = klx({"--report", "2", "--params", "--reports", reports.path()});

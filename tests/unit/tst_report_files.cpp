@@ -20,6 +20,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -109,6 +110,12 @@ private slots:
                                 << "é uma pasta";
         QTest::newRow("device") << "device"
                                 << "não é um arquivo comum";
+        QTest::newRow("another SQLite database") << "sqlite"
+                                                 << "é um arquivo de banco de dados";
+        QTest::newRow("a Firebird database") << "firebird"
+                                             << "é um arquivo de banco de dados";
+        QTest::newRow("link loop") << "loop"
+                                   << "é um link simbólico em laço";
     }
 
     // The output names the open database (under a name of a report file), a folder, or a
@@ -125,18 +132,167 @@ private slots:
             output = database;
         } else if (kind == QLatin1String("folder")) {
             QVERIFY(QDir().mkpath(output));
+        } else if (kind == QLatin1String("sqlite")) {
+            // A database that is not the open one, under a report's name, is no report's.
+            QVERIFY(QFile::copy(m_dir.filePath(QStringLiteral("demo.sqlite")), output));
+        } else if (kind == QLatin1String("firebird")) {
+            // A Firebird file's header page, as the engine writes it (page type 1, 8 KiB
+            // pages, on-disk structure 12), known whether or not a server serves it.
+            QFile file(output);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QByteArray page(8192, '\0');
+            page[0] = 1;
+            page[16] = 0x00;
+            page[17] = 0x20;
+            page[18] = 0x0c;
+            page[19] = static_cast<char>(0x80);
+            file.write(page);
+        } else if (kind == QLatin1String("loop")) {
+            const QString other = m_out->filePath(QStringLiteral("outro.pdf"));
+            QVERIFY(QFile::link(other, output));
+            QVERIFY(QFile::link(output, other));
         } else {
             QVERIFY(QFile::link(QStringLiteral("/dev/null"), output));
         }
         const QByteArray databaseBefore = checksum(database);
+        const QByteArray outputBefore = checksum(output);
         const Result result = klx({QStringLiteral("--output"), output}, database);
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
         QCOMPARE(checksum(database), databaseBefore);
+        QCOMPARE(checksum(output), outputBefore);
         if (kind == QLatin1String("device"))
             QCOMPARE(QFileInfo(output).symLinkTarget(), QStringLiteral("/dev/null"));
-        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "banco.pdf", "saida.pdf"}),
+        if (kind == QLatin1String("loop"))
+            QVERIFY(QFileInfo(output).isSymLink());
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "banco.pdf", "saida.pdf", "outro.pdf"}),
                  QStringList());
+    }
+
+    // SIGTERM or SIGINT while a query that would run for hours counts: SQLite is interrupted
+    // inside its own call, the program ends with 128 + the signal, and the file that was
+    // there stays, with no temporary file beside it.
+    void signalInterruptsALongQuery_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+    }
+
+    void signalInterruptsALongQuery()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir reports;
+        QFile endless(reports.filePath(QStringLiteral("KLX473-0-sem-fim.rpt")));
+        QVERIFY(endless.open(QIODevice::WriteOnly));
+        endless.write("title: Sem fim\n"
+                      "sql:\n"
+                      "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S)\n"
+                      "  SELECT COUNT(*) AS N FROM S\n");
+        endless.close();
+        const QByteArray before = checksum(m_existing);
+        QProcess process;
+        start(process, {QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--output"),
+                        m_existing, QStringLiteral("--reports"), reports.path()});
+        // Time for the program to start and its query to run; a signal before it ends the
+        // program all the same.
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(1500);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QCOMPARE(checksum(m_existing), before);
+        QCOMPARE(strangers(m_out->path(), {"relatorio.pdf"}), QStringList());
+    }
+
+    // A folder that takes no file (mounted read-only, which holds for root too) is no
+    // mistake of the command line: the run says so and exits 1, writing nothing.
+    void readOnlyFolderIsNoBadCommandLine()
+    {
+        if (geteuid() != 0)
+            QSKIP("Mounting a read-only tmpfs needs root.");
+        const QString mountPoint = m_out->filePath(QStringLiteral("somente-leitura"));
+        QDir().mkpath(mountPoint);
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("ro,size=64k"), QStringLiteral("tmpfs"),
+                               mountPoint}) != 0)
+            QSKIP("tmpfs cannot be mounted here.");
+        m_mounted = mountPoint;
+        const Result result =
+            klx({QStringLiteral("--output"), QDir(mountPoint).filePath(QStringLiteral("r.pdf"))});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("não aceita gravação")),
+                 qPrintable(result.err));
+        QCOMPARE(QDir(mountPoint).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
+    }
+
+    // A definition is an untrusted file: a link to a device, a pipe and a file over 1 MiB
+    // beside the report chosen are listed as definitions with an error, named, and never
+    // read (reading /dev/zero or the pipe would never end); the report chosen runs.
+    void definitionsThatAreNoFilesAreNotRead()
+    {
+        QTemporaryDir reports;
+        const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
+        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(source.filePath(file), reports.filePath(file)));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), reports.filePath("KLX473-7-zero.rpt")));
+        QCOMPARE(mkfifo(QFile::encodeName(reports.filePath("KLX473-8-fila.rpt")).constData(), 0600),
+                 0);
+        QFile large(reports.filePath(QStringLiteral("KLX473-9-grande.rpt")));
+        QVERIFY(large.open(QIODevice::WriteOnly));
+        large.write("title: Grande\n");
+        QVERIFY(large.resize(2 << 20));
+        large.close();
+
+        const QString output = m_out->filePath(QStringLiteral("numero.csv"));
+        const Result result =
+            klx({QStringLiteral("--report"), QStringLiteral("1"), QStringLiteral("--output"),
+                 output, QStringLiteral("--reports"), reports.path()});
+        QCOMPARE(result.code, 0);
+        for (const char* message : {"KLX473-7-zero.rpt: não é um arquivo comum",
+                                    "KLX473-8-fila.rpt: não é um arquivo comum",
+                                    "KLX473-9-grande.rpt: o arquivo tem mais de 1 MiB"})
+            QVERIFY2(result.err.contains(QString::fromUtf8(message)), qPrintable(result.err));
+        QVERIFY(QFileInfo(output).size() > 100);
+
+        // Chosen, each is refused with its message.
+        const Result chosen =
+            klx({QStringLiteral("--report"),
+                 QString::number(source.entryList({QStringLiteral("*.rpt")}).size()),
+                 QStringLiteral("--output"), output, QStringLiteral("--reports"), reports.path()});
+        QCOMPARE(chosen.code, 1);
+        QVERIFY2(chosen.err.contains(QStringLiteral("KLX473-7-zero.rpt: não é um arquivo comum")),
+                 qPrintable(chosen.err));
+    }
+
+    // The list reads a definition's header only; an error past it (a second "sql:") is
+    // found when the report is chosen, with its file and line.
+    void definitionReadWholeWhenChosen()
+    {
+        QTemporaryDir reports;
+        const QDir source(QStringLiteral(KLX_SOURCE_DIR "/reports"));
+        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}))
+            QVERIFY(QFile::copy(source.filePath(file), reports.filePath(file)));
+        QFile copy(reports.filePath(QStringLiteral("KLX473-1-numero.rpt")));
+        QVERIFY(copy.open(QIODevice::Append));
+        copy.write("sql:\n  SELECT NRCHEQUE FROM CHEQUE\n");
+        copy.close();
+        const QString output = m_out->filePath(QStringLiteral("emissao.csv"));
+        Result result =
+            klx({QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--output"),
+                 output, QStringLiteral("--reports"), reports.path()});
+        QCOMPARE(result.code, 0);
+        QVERIFY2(!result.err.contains(QStringLiteral("KLX473-1-numero.rpt")),
+                 qPrintable(result.err));
+        result = klx({QStringLiteral("--report"), QStringLiteral("1"), QStringLiteral("--output"),
+                      output, QStringLiteral("--reports"), reports.path()});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(QRegularExpression(QStringLiteral("KLX473-1-numero.rpt:\\d+: \"sql\" repetido"))
+                     .match(result.err)
+                     .hasMatch(),
+                 qPrintable(result.err));
     }
 
     // A link to a regular file writes that file; the link stays a link.
@@ -355,8 +511,10 @@ private:
     QStringList argumentsFor(QStringList args, const QString& database) const
     {
         args.prepend(QStringLiteral("report"));
-        args << QStringLiteral("--reports") << m_reports << QStringLiteral("--operator")
-             << QStringLiteral("ADM") << QStringLiteral("--database")
+        if (!args.contains(QStringLiteral("--reports")))
+            args << QStringLiteral("--reports") << m_reports;
+        args << QStringLiteral("--operator") << QStringLiteral("ADM")
+             << QStringLiteral("--database")
              << (database.isEmpty() ? m_dir.filePath(QStringLiteral("demo.sqlite")) : database);
         return args;
     }

@@ -226,6 +226,19 @@ private slots:
                                      << "x.rpt:2: orientação inválida: \"sideways\"";
         QTest::newRow("width") << head + "column: A | A | wide\n"
                                << "x.rpt:2: largura inválida: \"wide\"";
+        // A width is a finite share of the page, above 0 and at most the whole page.
+        for (const char* width : {"nan", "inf", "-inf", "1e308", "0", "-1", "101"})
+            QTest::addRow("width %s", width)
+                << head + QStringLiteral("column: A | A | %1\n").arg(QLatin1String(width))
+                << QStringLiteral("x.rpt:2: largura inválida: \"%1\" (um número maior que 0 e até "
+                                  "100")
+                       .arg(QLatin1String(width));
+        QTest::newRow("unknown key") << head + "colum: A\n"
+                                     << "x.rpt:2: chave desconhecida: \"colum\"";
+        QTest::newRow("second sql") << head + "sql:\n  SELECT 1\nsql:\n  SELECT 2\n"
+                                    << "x.rpt:4: \"sql\" repetido (já na linha 2)";
+        QTest::newRow("second title") << head + "title: U\n"
+                                      << "x.rpt:2: \"title\" repetido (já na linha 1)";
         QTest::newRow("alignment") << head + "\ncolumn: A | A | 1 | middle\n"
                                    << "x.rpt:3: alinhamento inválido: \"middle\"";
         QTest::newRow("format") << head + "column: A | A | 1 | left | euro\n"
@@ -305,6 +318,22 @@ private slots:
         QTest::newRow("second statement") << "SELECT 1; DROP TABLE CHEQUE" << false;
         QTest::newRow("hidden in a comment") << "/* SELECT */ DELETE FROM CHEQUE" << false;
         QTest::newRow("execute block") << "EXECUTE BLOCK AS BEGIN END" << false;
+        // A sequence is found behind every form of Firebird's string literals, and words
+        // inside a literal or a comment are no sequence.
+        QTest::newRow("sequence") << "SELECT GEN_ID(S, 1) FROM RDB$DATABASE" << false;
+        QTest::newRow("next value") << "SELECT NEXT VALUE FOR S FROM RDB$DATABASE" << false;
+        for (const char* literal :
+             {"q'{'}'", "Q'(')'", "q'['']'", "q'<'>'", "q'!'!'", "q'x'x'", "'it''s'", "n'a''b'"})
+            QTest::addRow("sequence after %s", literal)
+                << QStringLiteral("SELECT %1 AS QQ, GEN_ID(SEQ, 1000) AS G, 'x' AS X FROM "
+                                  "RDB$DATABASE")
+                       .arg(QLatin1String(literal))
+                << false;
+        QTest::newRow("sequence inside a q literal")
+            << "SELECT q'{GEN_ID(S, 1); DROP}' FROM RDB$DATABASE" << true;
+        QTest::newRow("sequence in a quoted name") << "SELECT 1 AS \"GEN_ID(\" FROM X" << true;
+        QTest::newRow("statement after a q literal")
+            << "SELECT q'{'}' FROM X; DELETE FROM X" << false;
     }
     void onlyOneSelectRuns()
     {

@@ -2,6 +2,7 @@
 // the demo data; the Firebird texts against the SQLite ones; the queries cannot change data.
 
 #include "FirebirdServer.h"
+#include "ProgramRun.h"
 #include "ReportTestSupport.h"
 #include "base/Exceptions.h"
 #include "data/Dbgeral.h"
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
 
 using namespace ReportTest;
 
@@ -1206,12 +1208,243 @@ private slots:
         }
     }
 
+    // SQLite's authorizer on the report's connection: what a definition may read and call.
+    // An empty refusal: the query runs; else the refusal names what it may not use.
+    void sqliteSandbox_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("refusal");
+        const QString cheque = QStringLiteral("a tabela CHEQUE fora da visão CHEQUE_OPERADOR");
+        QTest::newRow("view") << "SELECT NRCHEQUE FROM CHEQUE_OPERADOR X"
+                              << "";
+        QTest::newRow("view in a CTE")
+            << "WITH X AS (SELECT * FROM CHEQUE_OPERADOR) SELECT COUNT(*) AS N FROM X"
+            << "";
+        QTest::newRow("view joined") << "SELECT C.NRCHEQUE, E.NMEMPRESA FROM CHEQUE_OPERADOR C "
+                                        "JOIN EMPRESA E ON E.CDEMPRESA = C.CDEMPRESA"
+                                     << "";
+        QTest::newRow("table functions") << "SELECT CODE, PARAM FROM CODES('01,02'), PARAM('x')"
+                                         << "";
+        QTest::newRow("recursive CTE") << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 "
+                                          "FROM S WHERE X < 10) SELECT COUNT(*) AS N FROM S"
+                                       << "";
+        QTest::newRow("allowed functions")
+            << "SELECT printf('%05d', 7) AS A, CHARINDEX('b', 'abc') AS B, instr('abc', 'c') AS C, "
+               "KLX_OPERADOR() AS D, julianday('2026-01-01') AS E, COALESCE(NULL, 1) AS F"
+            << "";
+        QTest::newRow("CHEQUE") << "SELECT NRCHEQUE FROM CHEQUE" << cheque;
+        QTest::newRow("CHEQUE counted") << "SELECT COUNT(*) AS N FROM CHEQUE" << cheque;
+        QTest::newRow("CHEQUE in a CTE")
+            << "WITH X AS (SELECT * FROM CHEQUE) SELECT NRCHEQUE FROM X" << cheque;
+        QTest::newRow("CHEQUE beside the view")
+            << "SELECT (SELECT COUNT(*) FROM CHEQUE) AS N FROM CHEQUE_OPERADOR" << cheque;
+        const QString imitation = QStringLiteral("um nome que imita a visão CHEQUE_OPERADOR");
+        for (const char* name : {"CHEQUE_OPERADOR", "cheque_operador", "\"CHEQUE_OPERADOR\"",
+                                 "[cheque_operador]", "`CHEQUE_OPERADOR`", "'CHEQUE_OPERADOR'"})
+            QTest::addRow("CTE named %s", name)
+                << QStringLiteral("WITH %1 AS (SELECT * FROM CHEQUE) SELECT NRCHEQUE, CDEMPRESA "
+                                  "FROM CHEQUE_OPERADOR")
+                       .arg(QLatin1String(name))
+                << imitation;
+        QTest::newRow("CTE named as the view, materialized")
+            << "WITH CHEQUE_OPERADOR AS MATERIALIZED (SELECT * FROM CHEQUE) SELECT NRCHEQUE "
+               "FROM CHEQUE_OPERADOR"
+            << imitation;
+        QTest::newRow("CTE named as the view, with columns")
+            << "WITH CHEQUE_OPERADOR(N) AS (SELECT NRCHEQUE FROM CHEQUE) SELECT N FROM "
+               "CHEQUE_OPERADOR"
+            << imitation;
+        QTest::newRow("sqlite_master") << "SELECT name FROM sqlite_master"
+                                       << "a tabela sqlite_master";
+        QTest::newRow("sqlite_schema") << "SELECT sql FROM sqlite_schema"
+                                       << "a tabela sqlite_master";
+        QTest::newRow("schema counted") << "SELECT COUNT(*) AS N FROM sqlite_master"
+                                        << "a tabela sqlite_master";
+        QTest::newRow("pragma table") << "SELECT name FROM pragma_database_list"
+                                      << "as tabelas internas do SQLite";
+        QTest::newRow("pragma table with argument")
+            << "SELECT name FROM pragma_table_info('CHEQUE')"
+            << "as tabelas internas do SQLite";
+        // Each function the allow-list leaves out, called by a definition.
+        for (const char* call :
+             {"fts3_tokenizer('simple')", "load_extension('/tmp/x')", "sqlite_version()",
+              "sqlite_source_id()", "sqlite_compileoption_used('THREADSAFE')",
+              "sqlite_compileoption_get(0)", "zeroblob(10)", "randomblob(10)", "random()",
+              "json('{}')", "changes()", "last_insert_rowid()", "total_changes()"}) {
+            const QString text = QString::fromLatin1(call);
+            QTest::addRow("%s", call)
+                << QStringLiteral("SELECT %1 AS A").arg(text)
+                << QStringLiteral("a função %1").arg(text.left(text.indexOf(QLatin1Char('('))));
+        }
+        QTest::newRow("denied function inside a CTE")
+            << "WITH X AS (SELECT fts3_tokenizer('simple') AS T) SELECT T FROM X"
+            << "a função fts3_tokenizer";
+    }
+
+    void sqliteSandbox()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, refusal);
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Editado\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("editado.rpt"));
+        try {
+            const WholeReport document = run(report, Criteria(), *m_sqlite);
+            QVERIFY2(refusal.isEmpty(), "the query ran");
+        } catch (const Exception& e) {
+            QVERIFY2(!refusal.isEmpty(), qPrintable(e.Message()));
+            QVERIFY2(
+                e.Message().startsWith(
+                    QStringLiteral("Editado: a consulta do relatório não pode usar ") + refusal),
+                qPrintable(e.Message()));
+        }
+    }
+
+    // Edited definitions run as operator OPER (company 02) on databases made by klx-gendata
+    // alone, on each engine: whatever the text does with the columns, it reads OPER's checks or
+    // nothing. SQLite's authorizer and the Firebird server's grants refuse any way to CHEQUE
+    // but the view; a CTE named as the view reads CHEQUE, and is refused too.
+    void editedDefinitionsAsOperator_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("refused");
+        const QList<std::pair<const char*, const char*>> edits{
+            {"CHEQUE", "SELECT C.NRCHEQUE, C.CDEMPRESA FROM CHEQUE C"},
+            {"company renamed", "SELECT C.NRCHEQUE, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company faked",
+             "SELECT C.NRCHEQUE, '02' AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"company null",
+             "SELECT C.NRCHEQUE, NULL AS CDEMPRESA, C.CDEMPRESA AS EMP FROM CHEQUE C"},
+            {"counted", "SELECT COUNT(*) AS N FROM CHEQUE"},
+            {"in a CTE", "WITH X AS (SELECT CDEMPRESA AS EMP FROM CHEQUE) SELECT EMP FROM X"},
+            {"in a subquery", "SELECT EMP FROM (SELECT CDEMPRESA AS EMP FROM CHEQUE) Y"},
+            {"CTE named as the view",
+             "WITH CHEQUE_OPERADOR AS (SELECT * FROM CHEQUE) SELECT CDEMPRESA AS EMP FROM "
+             "CHEQUE_OPERADOR"}};
+        for (const char* target : targets) {
+            for (const auto& [name, sql] : edits)
+                QTest::addRow("%s %s", target, name) << target << sql << true;
+            QTest::addRow("%s view, company renamed", target)
+                << target << "SELECT NRCHEQUE, CDEMPRESA AS EMP FROM CHEQUE_OPERADOR" << false;
+        }
+    }
+
+    void editedDefinitionsAsOperator()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        QFETCH(bool, refused);
+        TdtmDBGeral* db = generatedAsOperator(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Editado\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("editado.rpt"));
+        Criteria criteria;
+        criteria.operatorCode = QStringLiteral("OPER");
+        try {
+            const WholeReport document = run(report, criteria, *db);
+            QVERIFY2(!refused, "the edited query ran");
+            // Without columns every field prints, EMP last.
+            QSet<QString> companies;
+            for (const QStringList& row : document.rows)
+                companies << row.last().trimmed();
+            QCOMPARE(companies, QSet<QString>{QStringLiteral("02")});
+        } catch (const ELoginRefused& e) {
+            QVERIFY2(refused, qPrintable(e.Message()));
+            QVERIFY2(e.Message().startsWith(
+                         target == QLatin1String(sqliteTarget)
+                             ? QStringLiteral("Editado: a consulta do relatório não pode usar ")
+                             : QStringLiteral("Editado: o servidor recusou a leitura de CHEQUE ao "
+                                              "operador OPER")),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    // A query that runs past the time allowed is interrupted and named, on both engines;
+    // an endless one too.
+    void timeLimitStopsTheQuery_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("SQLite")
+            << sqliteTarget
+            << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+               "SELECT COUNT(*) AS N FROM S";
+        for (const char* target : {firebirdTarget, serverTarget})
+            QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
+    }
+
+    void timeLimitStopsTheQuery()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        TdtmDBGeral* db = database(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Sem fim\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("sem-fim.rpt"));
+        ReportJob::Request request = requestFor(report, Criteria(), *db);
+        request.source.timeLimitSeconds = 1;
+        try {
+            run(request);
+            QFAIL("the query ended by itself");
+        } catch (const Exception& e) {
+            QVERIFY2(e.Message().startsWith(QStringLiteral(
+                         "Sem fim: a consulta do relatório passou do tempo permitido (1 s)")),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    // Cancel interrupts a query inside the engine's own call (sqlite3_interrupt,
+    // fb_cancel_operation): a query that would run for hours ends as cancelled.
+    void cancelInterruptsTheQuery_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("SQLite")
+            << sqliteTarget
+            << "WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S) "
+               "SELECT COUNT(*) AS N FROM S";
+        for (const char* target : {firebirdTarget, serverTarget})
+            QTest::newRow(target) << target << QString::fromLatin1(longFirebirdQuery);
+    }
+
+    void cancelInterruptsTheQuery()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, sql);
+        TdtmDBGeral* db = database(target);
+        if (!db)
+            QSKIP(qPrintable(m_unavailable.value(target)));
+        const ReportDefinition report = ReportDefinition::parse(
+            QStringLiteral("title: Longo\nsql:\n  ") + sql + QLatin1Char('\n'),
+            QStringLiteral("longo.rpt"));
+        const ReportJob::Request request = requestFor(report, Criteria(), *db);
+        // Cancel is pressed once the query runs.
+        class CancelledWhileRunning : public ReportProgress {
+        public:
+            bool isCancelled() const override { return m_running.load(); }
+            void report(Stage stage, int, int) override
+            {
+                if (stage == Stage::Query)
+                    m_running = true;
+            }
+
+        private:
+            std::atomic_bool m_running{false};
+        } progress;
+        QVERIFY_THROWS_EXCEPTION(ReportProgress::Cancelled, ReportJob::runHere(request, progress));
+    }
+
     void commentsInTheSqlAreDropped()
     {
         const ReportDefinition report = ReportDefinition::parse(
             QStringLiteral("title: Comentado\ncolumn: NRCHEQUE\nsql:\n"
                            "  -- :P_NAO_EXISTE in a comment\n"
-                           "  SELECT NRCHEQUE /* :P_OUTRO */ FROM CHEQUE\n"
+                           "  SELECT NRCHEQUE /* :P_OUTRO */ FROM CHEQUE_OPERADOR\n"
                            "  WHERE NRCHEQUE = :P_NRCHEQUEINI AND '--' <> ':x'\n"),
             QStringLiteral("comentado.rpt"));
         QCOMPARE(
@@ -1400,6 +1633,9 @@ private:
     static constexpr const char* firebirdTarget = "Firebird";
     static constexpr const char* serverTarget = "Firebird server";
     static constexpr const char* targets[] = {sqliteTarget, firebirdTarget, serverTarget};
+    // A Firebird query that counts for hours: four system tables crossed.
+    static constexpr const char* longFirebirdQuery =
+        "SELECT COUNT(*) AS N FROM RDB$FIELDS A, RDB$FIELDS B, RDB$FIELDS C, RDB$FIELDS D";
 
     // The demo database of a target; nullptr, with the reason in m_unavailable, when the
     // target cannot be had here.
@@ -1426,11 +1662,43 @@ private:
         return m_server.get();
     }
 
+    // A database of the target made by klx-gendata alone, opened as operator OPER; nullptr,
+    // with the reason in m_unavailable, when the target cannot be had here.
+    TdtmDBGeral* generatedAsOperator(const QString& target)
+    {
+        if (m_generated.contains(target))
+            return m_generated.value(target).get();
+        std::shared_ptr<TdtmDBGeral>& module = m_generated[target];
+        if (target != QLatin1String(sqliteTarget) && !database(target))
+            return nullptr;
+        const bool sqlite = target == QLatin1String(sqliteTarget);
+        const QString file = m_dir.filePath(
+            QStringLiteral("gerado-%1.%2").arg(m_generated.size()).arg(sqlite ? "sqlite" : "fdb"));
+        const ProgramRun::Result made =
+            ProgramRun::run(QStringLiteral("klx-gendata"),
+                            {"--db", sqlite ? "sqlite" : "firebird", "--checks", "3000",
+                             "--companies", "4", "--accounts", "40", "--seed", "17", file});
+        if (made.code != 0) {
+            m_unavailable.insert(target, made.err);
+            return nullptr;
+        }
+        DatabaseConfig config;
+        config.engine = sqlite ? DatabaseConfig::Engine::Sqlite : DatabaseConfig::Engine::Firebird;
+        config.path = target == QLatin1String(serverTarget) ? FirebirdServer::pathOn(file) : file;
+        config.user = QStringLiteral("OPER");
+        if (target == QLatin1String(serverTarget))
+            config.password = FirebirdServer::passwordOf(config.user);
+        module = std::make_shared<TdtmDBGeral>();
+        module->open(config);
+        return module.get();
+    }
+
     QTemporaryDir m_dir;
     QTemporaryDir m_messyDir;
     std::unique_ptr<TdtmDBGeral> m_messySqlite;
     std::unique_ptr<TdtmDBGeral> m_messyFirebird;
     std::unique_ptr<TdtmDBGeral> m_messyFirebirdOwner;
+    QHash<QString, std::shared_ptr<TdtmDBGeral>> m_generated;
     std::unique_ptr<TdtmDBGeral> m_sqlite;
     std::unique_ptr<TdtmDBGeral> m_firebird;
     bool m_firebirdTried = false;

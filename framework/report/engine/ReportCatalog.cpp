@@ -37,9 +37,12 @@ struct Place {
 Place statedPlace(const QString& path, const QString& reportCode)
 {
     Place place;
-    QFile file(path);
-    const QString text =
-        file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(1 << 20)) : QString();
+    QString text;
+    try {
+        text = ReportDefinition::readFile(path, ReportDefinition::Extent::Header);
+    } catch (const Exception&) {
+        // A file that cannot be read states nothing: its name tells.
+    }
     static const QRegularExpression order(QStringLiteral("^order:\\s*(-?\\d+)\\s*$"),
                                           QRegularExpression::MultilineOption);
     static const QRegularExpression title(QStringLiteral("^title:[ \\t]*(\\S.*)$"),
@@ -61,14 +64,17 @@ QList<ReportCatalog::Entry> entriesIn(const QString& directory, const QString& r
 {
     QList<std::pair<Place, ReportCatalog::Entry>> found;
     const QDir dir(directory);
-    const QStringList files =
-        dir.entryList({reportCode + QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
+    // Devices, pipes and dangling links are listed too, as definitions that do not read.
+    const QStringList files = dir.entryList({reportCode + QStringLiteral("*.rpt")},
+                                            QDir::Files | QDir::System, QDir::Name);
     for (const QString& file : files) {
         ReportCatalog::Entry entry;
         entry.filePath = dir.filePath(file);
         Place place;
         try {
-            entry.definition = ReportDefinition::load(entry.filePath);
+            // The list needs the header; the chosen definition is read whole when it runs.
+            entry.definition =
+                ReportDefinition::load(entry.filePath, ReportDefinition::Extent::Header);
             place = {entry.definition.order, entry.definition.title};
         } catch (const Exception& e) {
             entry.error = e.Message();
@@ -261,12 +267,7 @@ void ReportCatalog::rename(const QString& reportCode, const QString& filePath, c
     const QString cleanTitle = title.simplified();
     if (cleanTitle.isEmpty())
         throw Exception(QStringLiteral("O título do relatório deve ser informado."));
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw Exception(QStringLiteral("Não foi possível ler '%1': %2")
-                            .arg(QDir::toNativeSeparators(filePath), file.errorString()));
-    const QString text = QString::fromUtf8(file.readAll());
-    file.close();
+    const QString text = ReportDefinition::readFile(filePath);
     saveInPlace(reportCode, filePath, withKey(text, QStringLiteral("title"), cleanTitle));
 }
 

@@ -4,7 +4,10 @@
 #include "data/SqlParameters.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
+#include <cmath>
 
 namespace {
 const QString indent = QStringLiteral("  ");
@@ -24,8 +27,34 @@ bool isFieldName(const QString& name)
     return pattern.match(name).hasMatch();
 }
 
+// The keys a definition may hold; those of one value may be written once.
+const QSet<QString>& singleKeys()
+{
+    static const QSet<QString> keys{
+        QStringLiteral("title"),   QStringLiteral("order"),         QStringLiteral("orientation"),
+        QStringLiteral("sql"),     QStringLiteral("sql.ib"),        QStringLiteral("count"),
+        QStringLiteral("company"), QStringLiteral("subtitle"),      QStringLiteral("kind"),
+        QStringLiteral("row"),     QStringLiteral("inconsistency"), QStringLiteral("total"),
+        QStringLiteral("carry"),   QStringLiteral("signature"),     QStringLiteral("crosstab")};
+    return keys;
+}
+const QSet<QString>& repeatedKeys()
+{
+    static const QSet<QString> keys{QStringLiteral("column"), QStringLiteral("group"),
+                                    QStringLiteral("sum"), QStringLiteral("state"),
+                                    QStringLiteral("export")};
+    return keys;
+}
+
+// A line that opens the SQL: where the list stops reading a definition.
+bool opensSql(const QByteArray& line)
+{
+    return line.startsWith("sql:") || line.startsWith("sql.ib:") || line.startsWith("sql ") ||
+           line.startsWith("sql.ib ");
+}
+
 // Reads the layout keys (orientation, column, export, state, group, sum, count, company,
-// kind, subtitle) of the entries.
+// kind, subtitle, row, inconsistency, total, carry, signature, crosstab) of the entries.
 void readLayout(ReportDefinition& definition, const QString& sourceName)
 {
     using Entry = ReportDefinition::Entry;
@@ -46,8 +75,12 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
         if (!parts.value(2).isEmpty()) {
             bool ok = false;
             column.width = parts.at(2).toDouble(&ok);
-            if (!ok || column.width <= 0)
-                fail(entry, QStringLiteral("largura inválida: \"%1\"").arg(parts.at(2)));
+            if (!ok || !std::isfinite(column.width) || column.width <= 0 ||
+                column.width > ReportDefinition::widestColumn)
+                fail(entry, QStringLiteral("largura inválida: \"%1\" (um número maior que 0 e "
+                                           "até %2, a página inteira)")
+                                .arg(parts.at(2))
+                                .arg(ReportDefinition::widestColumn));
         }
         const QString align = parts.value(3, QStringLiteral("left"));
         if (align == QLatin1String("left") || align.isEmpty())
@@ -209,13 +242,48 @@ void readLayout(ReportDefinition& definition, const QString& sourceName)
 }
 } // namespace
 
-ReportDefinition ReportDefinition::load(const QString& path)
+QString ReportDefinition::readFile(const QString& path, Extent extent)
 {
+    const QString name = QFileInfo(path).fileName();
+    const QFileInfo info(path);
+    // A device, a pipe or a folder is no definition: reading one would never end, or wait.
+    if (!info.exists())
+        throw Exception(
+            QStringLiteral("Não foi possível ler '%1': o arquivo não existe.").arg(path));
+    if (!info.isFile())
+        throw Exception(QStringLiteral("%1: não é um arquivo comum (um dispositivo, uma pasta ou "
+                                       "um pipe); a definição não foi lida.")
+                            .arg(name));
+    if (info.size() > largestFile)
+        throw Exception(QStringLiteral("%1: o arquivo tem mais de 1 MiB; uma definição de "
+                                       "relatório é bem menor.")
+                            .arg(name));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         throw Exception(
             QStringLiteral("Não foi possível ler '%1': %2").arg(path, file.errorString()));
-    ReportDefinition definition = parse(QString::fromUtf8(file.readAll()), path);
+    QByteArray bytes;
+    if (extent == Extent::Whole) {
+        bytes = file.read(largestFile + 1);
+    } else {
+        while (bytes.size() <= largestFile && !file.atEnd()) {
+            const QByteArray line = file.readLine(largestFile + 1 - bytes.size());
+            if (line.isEmpty() || opensSql(line))
+                break;
+            bytes += line;
+        }
+    }
+    // The file may have grown since it was measured.
+    if (bytes.size() > largestFile)
+        throw Exception(QStringLiteral("%1: o arquivo tem mais de 1 MiB; uma definição de "
+                                       "relatório é bem menor.")
+                            .arg(name));
+    return QString::fromUtf8(bytes);
+}
+
+ReportDefinition ReportDefinition::load(const QString& path, Extent extent)
+{
+    ReportDefinition definition = parse(readFile(path, extent), path);
     definition.filePath = path;
     return definition;
 }
@@ -247,8 +315,22 @@ ReportDefinition ReportDefinition::parse(const QString& text, const QString& sou
                                 .arg(sourceName)
                                 .arg(i + 1)
                                 .arg(line));
-        definition.entries.append(
-            {line.left(colon).trimmed(), line.mid(colon + 1).trimmed(), i + 1});
+        const QString key = line.left(colon).trimmed();
+        const bool single = singleKeys().contains(key);
+        if (!single && !repeatedKeys().contains(key))
+            throw Exception(QStringLiteral("%1:%2: chave desconhecida: \"%3\"")
+                                .arg(sourceName)
+                                .arg(i + 1)
+                                .arg(key));
+        if (single)
+            for (const Entry& earlier : std::as_const(definition.entries))
+                if (earlier.key == key)
+                    throw Exception(QStringLiteral("%1:%2: \"%3\" repetido (já na linha %4)")
+                                        .arg(sourceName)
+                                        .arg(i + 1)
+                                        .arg(key)
+                                        .arg(earlier.line));
+        definition.entries.append({key, line.mid(colon + 1).trimmed(), i + 1});
         block = definition.entries.last().value.isEmpty() ? &definition.entries.last() : nullptr;
     }
     for (Entry& entry : definition.entries)

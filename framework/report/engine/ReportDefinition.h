@@ -20,7 +20,8 @@
 //   column: FIELD | label | width | align | format
 //                                      a printed column, in order: the query field, its
 //                                      heading, its width relative to the other columns
-//                                      (default 10), left|center|right (default left),
+//                                      (default 10; above 0, at most 100: the page),
+//                                      left|center|right (default left),
 //                                      text|date|money|integer (default text). Without
 //                                      columns every field is printed as text
 //   group: FIELD | heading | footer | many
@@ -77,7 +78,9 @@
 //   P_CDOPERADOR                       the logged-in operator, always: the queries join
 //                                      OPEREMPR so that a report shows only the
 //                                      operator's companies
-// Other keys are kept for the engine, in the order written.
+// Any other key, and a second line of a key of one value (a second "sql:"), is an error with
+// its file and line. A definition file is untrusted input: only a regular file of at most
+// 1 MiB is read.
 class ReportDefinition {
 public:
     struct Entry {
@@ -116,8 +119,19 @@ public:
     };
     enum class Orientation { Portrait, Landscape };
 
+    // How much of a file is read: all of it, or its header, the lines before the first SQL
+    // block (title, order, kind, the layout): what a list of reports needs.
+    enum class Extent { Whole, Header };
+    // A definition file is at most this large.
+    static constexpr qint64 largestFile = 1 << 20;
+    // A column's width is its share of the page, at most all of it.
+    static constexpr int widestColumn = 100;
+
+    // The text of a definition file; raises an Exception naming the file when it is no
+    // regular file (a device, a pipe, a folder), is larger than largestFile, or cannot be read.
+    static QString readFile(const QString& path, Extent extent = Extent::Whole);
     // Reads a definition file; raises an Exception naming the file and line on bad input.
-    static ReportDefinition load(const QString& path);
+    static ReportDefinition load(const QString& path, Extent extent = Extent::Whole);
     static ReportDefinition parse(const QString& text, const QString& sourceName);
     // Writes the definition back in the same format.
     QString toText() const;

@@ -4,9 +4,12 @@
 #include "data/DatabaseFaults.h"
 #include "data/Dbgeral.h"
 #include "data/FirebirdAddress.h"
+#include "data/FirebirdClient.h"
 #include "data/FirebirdErrors.h"
-#include "data/SqlParameters.h"
+#include "data/QueryWatch.h"
+#include "data/Schema.h"
 #include "data/SqliteFunctions.h"
+#include "data/SqliteSandbox.h"
 #include "report/engine/ReportFilledText.h"
 #include "report/engine/ReportProgress.h"
 
@@ -19,6 +22,7 @@
 #include <QSqlRecord>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <sqlite3.h>
 #include <utility>
@@ -34,11 +38,8 @@ QString nextConnectionName()
 // SQLite asks this every few thousand steps; non-zero stops the statement.
 int sqliteProgress(void* context)
 {
-    return static_cast<const ReportProgress*>(context)->isCancelled() ? 1 : 0;
+    return static_cast<QueryWatch*>(context)->mustStop() ? 1 : 0;
 }
-
-// How long a report waits for its Firebird server to answer at all.
-constexpr int serverAnswerMs = 10000;
 
 QString fileNameOf(const ReportDefinition& definition)
 {
@@ -46,35 +47,91 @@ QString fileNameOf(const ReportDefinition& definition)
                                          : QFileInfo(definition.filePath).fileName();
 }
 
-// A cloned connection, closed and removed when the run ends, however it ends.
+// A cloned connection, closed and removed when the run ends, however it ends; the engine's
+// sandbox and the watch over its waits live as long as it does.
 class WorkerConnection {
 public:
     WorkerConnection(const ReportQuery::Source& source, ReportProgress& progress)
         : m_name(nextConnectionName())
     {
+        try {
+            open(source, progress);
+        } catch (...) {
+            close();
+            throw;
+        }
+    }
+    ~WorkerConnection() { close(); }
+    WorkerConnection(const WorkerConnection&) = delete;
+    WorkerConnection& operator=(const WorkerConnection&) = delete;
+
+    QSqlDatabase& db() { return m_db; }
+    QueryWatch& watch() { return *m_watch; }
+    // The SQLite sandbox; nullptr on Firebird.
+    SqliteSandbox* sandbox() { return m_sandbox.get(); }
+
+private:
+    void open(const ReportQuery::Source& source, ReportProgress& progress)
+    {
         const bool sqlite = source.engine == DatabaseConfig::Engine::Sqlite;
         m_db = QSqlDatabase::cloneDatabase(source.connectionName, m_name);
         if (sqlite) {
             m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        } else {
-            // A server that stopped since the screen opened is named at once.
-            if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
-                FirebirdAddress::requireReachable(*server, serverAnswerMs);
+        } else if (const auto server = FirebirdAddress::serverOf(m_db.databaseName())) {
+            // A server that stopped since the screen opened, or that no longer answers, is
+            // named at once.
+            FirebirdAddress::requireReachable(*server, source.connectTimeoutSeconds * 1000);
+            FirebirdClient::requireAnswer(m_db.databaseName(), m_db.userName(), m_db.password(),
+                                          Schema::reportRole(), source.connectTimeoutSeconds);
         }
         if (!m_db.open())
             throw EDatabaseError(QStringLiteral("Não foi possível abrir o banco de dados para o "
                                                 "relatório: %1")
                                      .arg(m_db.lastError().text()));
+        const std::chrono::seconds limit(source.timeLimitSeconds);
+        const auto cancelled = [&progress] { return progress.isCancelled(); };
         if (sqlite) {
             registerSqliteFunctions(m_db, source.operatorName);
             QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
-            sqlite3_progress_handler(sqliteHandle(m_db), 4000, sqliteProgress, &progress);
-        } else if (!m_db.transaction()) {
-            throw EDatabaseError(m_db.lastError().text());
+            sqlite3* handle = sqliteHandle(m_db);
+            m_sandbox = std::make_unique<SqliteSandbox>(handle);
+            m_watch = std::make_unique<QueryWatch>(
+                cancelled, limit,
+                QueryWatch::Engine{[handle] { sqlite3_interrupt(handle); }, {}, {}});
+            sqlite3_progress_handler(handle, 4000, sqliteProgress, m_watch.get());
+        } else {
+            const quint64 attachment = FirebirdClient::attachmentOf(m_db);
+            std::function<bool()> answers;
+            if (const auto server = FirebirdAddress::serverOf(m_db.databaseName()))
+                answers = [server = *server, path = m_db.databaseName(), user = m_db.userName(),
+                           password = m_db.password(),
+                           timeout = source.connectTimeoutSeconds]() -> bool {
+                    try {
+                        FirebirdAddress::requireReachable(server, timeout * 1000);
+                        FirebirdClient::requireAnswer(path, user, password, Schema::reportRole(),
+                                                      timeout);
+                        return true;
+                    } catch (const EDatabaseUnavailable&) {
+                        return false;
+                    }
+                };
+            m_watch = std::make_unique<QueryWatch>(
+                cancelled, limit,
+                QueryWatch::Engine{
+                    [attachment] { FirebirdClient::cancelOperation(attachment, false); },
+                    [attachment] { FirebirdClient::cancelOperation(attachment, true); },
+                    std::move(answers)});
+            if (!m_db.transaction())
+                throw EDatabaseError(m_db.lastError().text());
         }
     }
-    ~WorkerConnection()
+    void close()
     {
+        // Nothing interrupts the connection once the watch is gone.
+        if (sqlite3* handle = sqliteHandle(m_db))
+            sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+        m_watch.reset();
+        m_sandbox.reset();
         if (m_db.isOpen()) {
             // Whatever the statement did is undone.
             if (m_db.driverName() != QLatin1String("QSQLITE"))
@@ -84,15 +141,65 @@ public:
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
     }
-    WorkerConnection(const WorkerConnection&) = delete;
-    WorkerConnection& operator=(const WorkerConnection&) = delete;
 
-    QSqlDatabase& db() { return m_db; }
-
-private:
     QString m_name;
     QSqlDatabase m_db;
+    std::unique_ptr<SqliteSandbox> m_sandbox;
+    std::unique_ptr<QueryWatch> m_watch;
 };
+
+// The text as Firebird's lexer reads it, every string literal and quoted name replaced by ''
+// and every comment by a space: what is left is code. Literals: '...' ('' inside), q'X...X'
+// where X is any character and (, [, {, < close with ), ], }, >; quoted names "..."; an
+// unclosed one runs to the end.
+QString codeOf(const QString& sql)
+{
+    QString code;
+    code.reserve(sql.size());
+    const qsizetype size = sql.size();
+    const auto at = [&](qsizetype i) { return i < size ? sql.at(i) : QChar(); };
+    const auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
+    qsizetype i = 0;
+    while (i < size) {
+        const QChar c = sql.at(i);
+        const bool wordStart = i == 0 || !isWordChar(sql.at(i - 1));
+        if ((c == u'q' || c == u'Q') && wordStart && at(i + 1) == u'\'' && i + 2 < size) {
+            const QChar open = sql.at(i + 2);
+            const QChar close = open == u'('   ? QChar(u')')
+                                : open == u'[' ? QChar(u']')
+                                : open == u'{' ? QChar(u'}')
+                                : open == u'<' ? QChar(u'>')
+                                               : open;
+            qsizetype end = i + 3;
+            while (end < size && !(sql.at(end) == close && at(end + 1) == u'\''))
+                ++end;
+            i = end < size ? end + 2 : size;
+            code += QStringLiteral("''");
+        } else if (c == u'\'' || c == u'"') {
+            qsizetype end = i + 1;
+            for (;;) {
+                end = sql.indexOf(c, end);
+                if (end < 0 || at(end + 1) != c)
+                    break;
+                end += 2;
+            }
+            i = end < 0 ? size : end + 1;
+            code += QStringLiteral("''");
+        } else if (c == u'-' && at(i + 1) == u'-') {
+            const qsizetype end = sql.indexOf(u'\n', i);
+            i = end < 0 ? size : end;
+            code += QLatin1Char(' ');
+        } else if (c == u'/' && at(i + 1) == u'*') {
+            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? size : end + 2;
+            code += QLatin1Char(' ');
+        } else {
+            code += c;
+            ++i;
+        }
+    }
+    return code;
+}
 
 // A company code as stored, without the padding a fixed-width column adds.
 QString companyKey(const QVariant& value)
@@ -151,7 +258,8 @@ QStringList coveredCompanies(QSqlDatabase& db, const QHash<QString, QVariant>& v
 
 ReportQuery::Source ReportQuery::sourceOf(const TdtmDBGeral& module)
 {
-    return {module.database().connectionName(), module.config().engine, module.operatorName()};
+    return {module.database().connectionName(), module.config().engine, module.operatorName(),
+            module.config().connectTimeoutSeconds, module.config().reportTimeLimitSeconds};
 }
 
 ReportQuery::Source ReportQuery::sharedSource()
@@ -205,11 +313,8 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
 
 void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
 {
-    // Literals and quoted names cannot hide a second statement.
-    static const QRegularExpression quoted(QStringLiteral("'(?:[^']|'')*'|\"(?:[^\"]|\"\")*\""));
-    QString bare = SqlParameters::withoutComments(sql);
-    bare.replace(quoted, QStringLiteral("''"));
-    bare = bare.trimmed();
+    // Literals and quoted names cannot hide a second statement nor a sequence.
+    QString bare = codeOf(sql).trimmed();
     while (bare.endsWith(QLatin1Char(';')))
         bare = bare.chopped(1).trimmed();
     static const QRegularExpression first(QStringLiteral("^\\(*\\s*(\\w+)"));
@@ -249,6 +354,33 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     // Raises the error a database failure means, with the file's name.
     const auto fail = [&](const QSqlError& error) {
         progress.checkCancel();
+        if (connection.watch().serverSilent()) {
+            const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
+            throw EDatabaseUnavailable(
+                QStringLiteral("%1: durante o relatório, o servidor Firebird %2, porta %3, "
+                               "parou de responder (nenhuma resposta em %4 s); o relatório foi "
+                               "interrompido.")
+                    .arg(fileName, server ? server->host : QString())
+                    .arg(server ? server->port : 0)
+                    .arg(source.connectTimeoutSeconds));
+        }
+        if (connection.watch().timedOut())
+            throw EDatabaseError(
+                QStringLiteral("%1: a consulta do relatório passou do tempo permitido (%2 s) e "
+                               "foi interrompida.")
+                    .arg(fileName)
+                    .arg(connection.watch().timeLimit().count()));
+        if (const SqliteSandbox* sandbox = connection.sandbox();
+            sandbox && !sandbox->refused().isEmpty()) {
+            const QString refusal =
+                QStringLiteral("%1: a consulta do relatório não pode usar %2: um relatório lê só "
+                               "as tabelas do KLX (os cheques pela visão CHEQUE_OPERADOR) com as "
+                               "funções permitidas.")
+                    .arg(fileName, sandbox->refused());
+            if (sandbox->refusedRead())
+                throw ELoginRefused(refusal);
+            throw EDatabaseError(refusal);
+        }
         const QString reason = DatabaseFaults::reason(error, connection.db());
         if (const QString object = FirebirdErrors::readRefused(error); !object.isEmpty())
             throw ELoginRefused(
@@ -261,12 +393,15 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         throw EDatabaseError(
             QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, reason));
     };
+    if (connection.sandbox() && !connection.sandbox()->admits(sql))
+        fail(QSqlError());
     if (!query.prepare(sql))
         fail(query.lastError());
     for (const QString& name : ReportDefinition::declaredParameters(sql))
         query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
     if (!query.exec())
         fail(query.lastError());
+    connection.watch().heard();
 
     const QSqlRecord record = query.record();
     // Whatever its text says, a report whose rows carry a company shows only the operator's
@@ -338,6 +473,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
         }
         batch.append(std::move(row));
         if (batch.size() == batchSize) {
+            connection.watch().heard();
             read += batchSize;
             progress.report(ReportProgress::Stage::Query, read);
             progress.checkCancel();

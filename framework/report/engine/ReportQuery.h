@@ -10,9 +10,12 @@
 class ReportProgress;
 
 // Runs a report's query on a read-only connection of its own, cloned from an open one:
-// the run may happen in a worker thread, and an edited definition cannot change data
-// (SQLite opens the file read-only with query_only on; Firebird reads inside a
-// transaction that is rolled back).
+// the run may happen in a worker thread, and an edited definition cannot change data nor
+// read past the operator's checks. SQLite opens the file read-only with query_only on, in
+// the engine's sandbox (SqliteSandbox); Firebird runs as the operator under the report role,
+// inside a transaction that is rolled back. Every wait is bounded: the server's answer by
+// the connection timeout, the query by the time limit, and a cancel interrupts the engine
+// within a second (QueryWatch).
 class ReportQuery {
 public:
     // The open connection to clone, by name, and the engine behind it; the clone connects as
@@ -22,6 +25,9 @@ public:
         QString connectionName;
         DatabaseConfig::Engine engine = DatabaseConfig::Engine::Sqlite;
         QString operatorName{};
+        // How long a server may take to answer the connection, and the query to run.
+        int connectTimeoutSeconds = 10;
+        int timeLimitSeconds = 1800;
     };
 
     // A data module's connection and operator; the shared data module's.
@@ -59,6 +65,9 @@ public:
                      const Source& source, ReportProgress& progress, Reader& reader);
 
     // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included)
-    // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that).
+    // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that). String
+    // literals in every form Firebird reads ('...' with '' inside, q'X...X' with (), [], {},
+    // <> or any other same character) and quoted names are skipped. The engines' own rights
+    // are the real control; this is a second line.
     static void checkSingleSelect(const QString& sql, const QString& sourceName);
 };

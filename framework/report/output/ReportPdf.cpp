@@ -60,6 +60,36 @@ private:
     qint64 m_written = 0;
 };
 
+// A text as XML 1.0 admits it: the characters it does not (control characters but tab and
+// line breaks, U+FFFE, U+FFFF, a lone surrogate) left out.
+QString xmlText(const QString& text)
+{
+    QString clean;
+    clean.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const char16_t u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            clean += c;
+            clean += text.at(++i);
+        } else if (!c.isSurrogate() && u != 0xfffe && u != 0xffff &&
+                   (u >= 0x20 || u == u'\t' || u == u'\n' || u == u'\r')) {
+            clean += c;
+        }
+    }
+    return clean;
+}
+
+// The title of the document information dictionary, short enough for any reader: a PDF
+// string holds at most 32,767 bytes (16,383 characters in UTF-16). The XMP metadata keeps
+// the title whole.
+QString infoTitle(const QString& title)
+{
+    constexpr qsizetype longest = 1000;
+    const QString clean = xmlText(title);
+    return clean.size() <= longest ? clean : clean.left(longest - 1) + QStringLiteral("…");
+}
+
 // The file's XMP metadata: the title, the criteria in full as its description, the screen
 // and report codes and the title as its keywords.
 QByteArray metadata(const ReportFrame::Header& header)
@@ -67,7 +97,8 @@ QByteArray metadata(const ReportFrame::Header& header)
     QStringList criteria;
     for (const auto& [name, value] : header.fullCriteria)
         criteria << name + QStringLiteral(": ") + value;
-    const QStringList keywords{header.screenCode, header.reportCode, header.title};
+    const QStringList keywords{xmlText(header.screenCode), xmlText(header.reportCode),
+                               xmlText(header.title)};
     const QString rdf = QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
 
     QByteArray xmp;
@@ -90,7 +121,7 @@ QByteArray metadata(const ReportFrame::Header& header)
         xml.writeStartElement(rdf, QStringLiteral("Alt"));
         xml.writeStartElement(rdf, QStringLiteral("li"));
         xml.writeAttribute(QStringLiteral("xml:lang"), QStringLiteral("x-default"));
-        xml.writeCharacters(text);
+        xml.writeCharacters(xmlText(text));
         xml.writeEndElement();
         xml.writeEndElement();
         xml.writeEndElement();
@@ -125,7 +156,7 @@ void paintDocument(const ReportPages& pages, int first, int last, QIODevice& dev
     const ReportFrame& frame = pages.frame();
     QPdfWriter writer(&device);
     writer.setResolution(600);
-    writer.setTitle(frame.header.title);
+    writer.setTitle(infoTitle(frame.header.title));
     writer.setCreator(QStringLiteral("KLX"));
     // The pages may summarise long code lists; the metadata keeps them whole.
     writer.setDocumentXmpMetadata(metadata(frame.header));

@@ -69,10 +69,12 @@ QString sqlLocation(const ReportDefinition& report, DatabaseConfig::Engine engin
     const auto entry = std::find_if(report.entries.cbegin(), report.entries.cend(),
                                     [&](const ReportDefinition::Entry& e) { return e.key == key; });
     int line = entry == report.entries.cend() ? 0 : entry->line;
-    QFile file(report.filePath);
-    const QStringList lines = file.open(QIODevice::ReadOnly | QIODevice::Text)
-                                  ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))
-                                  : QStringList();
+    QStringList lines;
+    try {
+        lines = ReportDefinition::readFile(report.filePath).split(QLatin1Char('\n'));
+    } catch (const Exception&) {
+        // The file is gone or changed: the key's line is the place.
+    }
     if (line > 0 && line <= lines.size() &&
         lines.at(line - 1).section(QLatin1Char(':'), 1).trimmed().isEmpty()) {
         do
@@ -341,14 +343,8 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
 bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)
 {
     QString text = report.toText();
-    if (!report.filePath.isEmpty()) {
-        QFile file(report.filePath);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            throw Exception(
-                QStringLiteral("Não foi possível ler '%1': %2")
-                    .arg(QDir::toNativeSeparators(report.filePath), file.errorString()));
-        text = QString::fromUtf8(file.readAll());
-    }
+    if (!report.filePath.isEmpty())
+        text = ReportDefinition::readFile(report.filePath);
     const QString caption = host.Message(QStringLiteral("NovoCaption"));
     const QString prompt = host.Message(QStringLiteral("NovoPrompt"));
     ReportEditorDialog editor(
