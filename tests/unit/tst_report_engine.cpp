@@ -145,18 +145,20 @@ private slots:
     }
 
     // A report still being laid out, its rows given a few at a time: the preview shows the
-    // pages whole so far, its page count and navigation growing with them, printing waiting;
-    // at the end the count is known. Cancel stops the run and keeps the pages shown.
+    // pages whole so far, its page count and navigation growing with them, a search finding
+    // each hit once, printing waiting; at the end the count is known. Cancel stops the run and
+    // keeps the pages shown; so does a failure, told once.
     void previewFollowsPagesAsTheyCome_data()
     {
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("to the end") << false;
-        QTest::newRow("cancelled") << true;
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("to the end") << QStringLiteral("end");
+        QTest::newRow("cancelled") << QStringLiteral("cancel");
+        QTest::newRow("failed") << QStringLiteral("failure");
     }
 
     void previewFollowsPagesAsTheyCome()
     {
-        QFETCH(bool, cancel);
+        QFETCH(QString, ending);
         const ReportDefinition definition = ReportDefinition::parse(
             QStringLiteral("title: Aos poucos\ncolumn: N | Número | 10 | right | integer\n"
                            "sql:\n  SELECT 1 AS N\n"),
@@ -171,14 +173,26 @@ private slots:
         int row = 0;
         const auto addRows = [&](int count) {
             for (int end = row + count; row < end; ++row)
-                layouter.addRow({QVariant(qint64(row))}, *pages);
+                // Three digits each: a number is found on its own row only.
+                layouter.addRow({QVariant(qint64(100 + row))}, *pages);
         };
         addRows(150);
         bool ended = false;
         bool cancelled = false;
+        bool failing = false;
         ReportPreviewDialog window(
             std::make_shared<ReportLivePages>(pages), [] {}, [] {});
-        window.follow([&] { return ended; }, [&] { cancelled = true; });
+        window.follow(
+            [&] {
+                if (failing) {
+                    failing = false;
+                    // The timer fires again while the failure's message is open.
+                    window.refreshPages();
+                    throw Exception(QStringLiteral("o servidor parou de responder"));
+                }
+                return ended;
+            },
+            [&] { cancelled = true; });
         window.show();
         auto* pageBox = window.findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         auto* count = window.findChild<QLabel*>(QStringLiteral("pageCount"));
@@ -191,10 +205,18 @@ private slots:
         QCOMPARE(count->text(), QStringLiteral("de %1…").arg(first));
         QVERIFY(!print->isEnabled());
         QVERIFY(cancelButton->isVisible());
+        auto* searchStatus = window.findChild<QLabel*>(QStringLiteral("searchStatus"));
+        QVERIFY(window.find(QStringLiteral("105")));
+        const QString found = searchStatus->text();
+        QVERIFY2(found.endsWith(QStringLiteral(": 1 de 1 nesta página")), qPrintable(found));
+        window.findChild<QToolButton*>(QStringLiteral("firstPage"))->click();
 
-        // More rows: more pages to go to, the page shown stays.
+        // More rows: more pages to go to, the page shown stays; the hit is still the only one.
         addRows(300);
         window.refreshPages();
+        QVERIFY(window.find(QStringLiteral("105")));
+        QCOMPARE(searchStatus->text(), found);
+        window.findChild<QToolButton*>(QStringLiteral("firstPage"))->click();
         const int more = pageBox->maximum();
         QVERIFY(more > first);
         QCOMPARE(count->text(), QStringLiteral("de %1…").arg(more));
@@ -208,7 +230,15 @@ private slots:
         next->click();
         QCOMPARE(window.pageView()->page(), more);
 
-        if (cancel) {
+        if (ending == QStringLiteral("failure")) {
+            failing = true;
+            ended = true;
+            window.refreshPages();
+            QCOMPARE(m_host->errors, QStringList{QStringLiteral("o servidor parou de responder")});
+            m_host->errors.clear();
+            QCOMPARE(count->text(), QStringLiteral("de %1 (interrompido)").arg(pageBox->maximum()));
+            QCOMPARE(window.pageView()->page(), more);
+        } else if (ending == QStringLiteral("cancel")) {
             cancelButton->click();
             QVERIFY(cancelled);
             ended = true;
@@ -227,7 +257,7 @@ private slots:
             QCOMPARE(window.pageView()->page(), more);
         }
         QVERIFY(!cancelButton->isVisible());
-        QVERIFY(!cancelled || cancel);
+        QCOMPARE(cancelled, ending == QStringLiteral("cancel"));
         QVERIFY(m_host->errors.isEmpty());
     }
 

@@ -270,8 +270,10 @@ void ReportPages::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    // Flushed at once: a full disk is told here, with its reason, not when reading back.
-    if (!OutputFile::writeAll(m_file, m_buffer.constData(), m_buffer.size()) || !m_file.flush()) {
+    // Flushed at once: a full disk is told here, with its reason, not when reading back. Pages
+    // read meanwhile moved the file's position: the block goes after the last one.
+    if (!m_file.seek(m_written) ||
+        !OutputFile::writeAll(m_file, m_buffer.constData(), m_buffer.size()) || !m_file.flush()) {
         const QString reason = qt_error_string(errno);
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo temporário do "
                                        "relatório '%1': %2")

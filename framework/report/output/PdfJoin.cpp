@@ -78,6 +78,7 @@ void PdfJoin::join(const QList<QFile*>& documents, QIODevice& target,
     } catch (const Exception&) {
         throw;
     } catch (const std::exception& e) {
-        throw Exception(QString::fromLocal8Bit(e.what()));
+        throw Exception(QStringLiteral("as partes do PDF não puderam ser juntadas (%1)")
+                            .arg(QString::fromLocal8Bit(e.what())));
     }
 }

@@ -265,7 +265,9 @@ ReportJob::LiveRun::LiveRun(std::shared_ptr<State> state, std::shared_ptr<Report
 
 ReportJob::LiveRun::~LiveRun()
 {
+    // The run reads from a connection and pages that go with the program: it ends first.
     cancel();
+    m_state->future.waitForFinished();
 }
 
 bool ReportJob::LiveRun::ended()

@@ -38,6 +38,7 @@ public:
         return !m_failed;
     }
     qint64 written() const { return m_written; }
+    bool failed() const { return m_failed; }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -224,7 +225,9 @@ void ReportPdf::write(const ReportPages& pages, const Options& options, ReportPr
 {
     const int count = pages.pageCount();
     const int threads = options.threads > 0 ? options.threads : QThread::idealThreadCount();
-    const int painters = std::clamp(threads, 1, std::max(count, 1));
+    // The join holds every object of the file in memory (about 17 KB a page): past a bound, one
+    // thread paints the pages straight into the file, whose memory does not grow with them.
+    const int painters = count > maxJoinedPages ? 1 : std::clamp(threads, 1, std::max(count, 1));
     progress.report(ReportProgress::Stage::Writing, 0, count);
     BlockWriter pdf(file().device());
     if (painters == 1) {
@@ -268,6 +271,9 @@ void ReportPdf::writeInParts(const ReportPages& pages, int painters, QIODevice& 
                     [&] {
                         if (threads.stop)
                             throw Stopped();
+                        // A part that can no longer write stops at once, with its reason.
+                        if (device.failed())
+                            target.fail(part.file->errorString());
                     },
                     [&](int) { ++threads.painted; });
                 if (!device.finish() || !part.file->flush())

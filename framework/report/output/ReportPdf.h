@@ -17,6 +17,9 @@ public:
     QStringList suffixes() const override { return {QStringLiteral("pdf")}; }
     void write(const ReportPages& pages, const Options& options, ReportProgress& progress) override;
 
+    // Pages up to which several threads paint; a longer report is painted by one.
+    static constexpr int maxJoinedPages = 25000;
+
 private:
     void writeInParts(const ReportPages& pages, int painters, QIODevice& pdf,
                       ReportProgress& progress);

@@ -218,20 +218,24 @@ void ReportPreviewDialog::follow(std::function<bool()> ended, std::function<void
 
 void ReportPreviewDialog::refreshPages()
 {
-    if (!m_follow)
+    if (!m_follow || m_refreshing)
         return;
+    // A failure's message box runs an event loop in which the timer fires again.
+    m_refreshing = true;
     bool over = true;
     // The run's failure, after the pages it laid out, is shown as any other error.
     Dispatcher::run([&] { over = m_ended(); });
-    const bool changed = m_pages->refresh();
-    if (changed)
-        followed();
+    Dispatcher::run([&] {
+        if (m_pages->refresh() && !over)
+            followed();
+    });
+    m_refreshing = false;
     if (!over)
         return;
     m_follow->deleteLater();
     m_follow = nullptr;
     m_cancel->hide();
-    followed();
+    Dispatcher::run([&] { followed(); });
 }
 
 // The page count, the navigation and the page shown as the report being followed now has
@@ -254,6 +258,9 @@ void ReportPreviewDialog::followed()
     } else {
         m_pageCount->setText(QStringLiteral("de %1 (interrompido)").arg(count));
     }
+    // Pages cut again under the final frame may be fewer than those shown.
+    if (m_view->page() >= count && count > 0)
+        showPage(count - 1);
     // The frame (the columns' widths) and the footer of the page shown may have changed.
     m_view->reload();
     updateNavigation();

@@ -90,6 +90,7 @@ private:
     QToolButton* m_printButton;
     QToolButton* m_cancel;
     QTimer* m_follow = nullptr;
+    bool m_refreshing = false;
     std::function<bool()> m_ended;
     std::function<void()> m_cancelRun;
     QWidget* m_searchBar;

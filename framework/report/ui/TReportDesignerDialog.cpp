@@ -271,10 +271,16 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
         if (live)
             preview->follow(
                 [this, live] {
-                    if (!live->ended())
-                        return false;
+                    try {
+                        if (!live->ended())
+                            return false;
+                    } catch (...) {
+                        m_lastRun.error = std::current_exception();
+                        throw;
+                    }
+                    // A file saved from the preview meanwhile stays the run's file.
                     if (!live->cancelled())
-                        m_lastRun = {QString(), live->pages()->rowCount(),
+                        m_lastRun = {m_lastRun.file, live->pages()->rowCount(),
                                      live->pages()->pageCount(), nullptr,
                                      live->pages()->inconsistencyCount()};
                     return true;
