@@ -983,6 +983,10 @@ int main(int argc, char* argv[])
                          {QStringLiteral("--runs"), QString::number(std::max(runs, 3))});
             picker.waitForFinished(-1);
             print(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
+            if (picker.exitStatus() != QProcess::NormalExit || picker.exitCode() != 0)
+                print(QStringLiteral("picker_bench falhou (código %1): a mensagem está acima, na "
+                                     "saída de erros")
+                          .arg(picker.exitCode()));
         }
 
         if (wanted("tela")) {
