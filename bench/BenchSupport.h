@@ -84,13 +84,16 @@ inline void generateOnce(const QString& path, const QString& engine, int checks,
         throw Exception(QStringLiteral("klx-gendata falhou para %1").arg(path));
 }
 
-// The first emission dates that together hold at least the rows.
-inline std::pair<QDate, QDate> emissionRangeHolding(const QSqlDatabase& db, int rows)
+// The first emission dates that together hold at least the rows, read from the table (an
+// operator reads the checks through the view CHEQUE_OPERADOR).
+inline std::pair<QDate, QDate> emissionRangeHolding(const QSqlDatabase& db, int rows,
+                                                    const QString& table = QStringLiteral("CHEQUE"))
 {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT DTEMISSAO, COUNT(*) FROM CHEQUE GROUP BY DTEMISSAO "
-                                   "ORDER BY DTEMISSAO")))
+    if (!query.exec(QStringLiteral("SELECT DTEMISSAO, COUNT(*) FROM %1 GROUP BY DTEMISSAO "
+                                   "ORDER BY DTEMISSAO")
+                        .arg(table)))
         throw Exception(query.lastError().text());
     std::pair<QDate, QDate> range;
     int held = 0;

@@ -1,11 +1,17 @@
 // Times the report engine side by side on generated data sets: the six reports at about
 // 10,000, 100,000 and 1,000,000 rows written to PDF, CSV and XLSX and previewed, each against
 // the same query run by itself and against bare QPainter drawing of the same texts, with the
-// peak memory of each; a report over a list of 10,000 picked accounts against "Todas"; the
-// account picker's figures; and the time from IniProc to the shown, activated screen.
+// peak memory of each; PDF painted by one thread against one a core; a narrow emission range
+// on the big table against the same rows alone; the preview's first page; the checkbook
+// audit on Firebird against SQLite; CSV against the sqlite3 shell; a report over a list of
+// 10,000 picked accounts against "Todas"; the account picker's figures; and the time from
+// IniProc to the shown, activated screen.
 //
 //   report_bench [--database FILE] [--engines sqlite,firebird] [--sizes 10000,100000,1000000]
 //                [--firebird-sizes LIST] [--reports 0,1,2,3,4,5] [--runs R]
+//                [--blocks tabela,threads,intervalo,primeira,auditoria,shell,lista,seletor,tela]
+//                [--thread-sizes LIST] [--range-rows N] [--first-sizes LIST]
+//                [--audit-sizes LIST] [--shell-sizes LIST]
 //
 // Each measure runs in a process of its own (this program, with --measure), so that its peak
 // memory is its own. Without --database it generates (once) a data set of a million checks
@@ -25,6 +31,7 @@
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFormat.h"
 #include "report/engine/ReportFrameLayout.h"
+#include "report/engine/ReportLivePages.h"
 #include "report/engine/ReportPromiseProgress.h"
 #include "report/output/ReportJob.h"
 #include "report/ui/ReportPageView.h"
@@ -49,7 +56,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 
@@ -73,6 +82,8 @@ void open(TdtmDBGeral& module, DatabaseConfig::Engine engine, const QString& dat
     DatabaseConfig config;
     config.engine = engine;
     config.path = database;
+    // The operator who sees every company: the reports read checks through the operator's view.
+    config.user = QStringLiteral("ADM");
     module.open(config);
 }
 
@@ -112,6 +123,10 @@ struct Case {
     int report = 1;
     int rows = 100000;
     QStringList accounts;
+    // Threads that paint a PDF (0: one a core).
+    int threads = 0;
+    // Where a file measure leaves its file; a temporary folder's when empty.
+    QString output{};
 };
 
 // The request the screen would make for the case: every parameter bound as the screen binds
@@ -119,7 +134,7 @@ struct Case {
 ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
 {
     const ReportDefinition report = reportDefinition(c.report);
-    const auto range = emissionRangeHolding(db, c.rows);
+    const auto range = emissionRangeHolding(db, c.rows, QStringLiteral("CHEQUE_OPERADOR"));
     TParams params(ReportDefinition::declaredParameters(report.sqlFor(c.engine)));
     const auto text = [&](const char* name, const QString& value) {
         if (TParam* p = params.FindParam(QLatin1String(name)))
@@ -141,7 +156,7 @@ ReportJob::Request requestFor(const Case& c, const QSqlDatabase& db)
             p->SetAsDateTime(DateTime::fromDate(day));
     ReportJob::Request request;
     request.definition = report;
-    request.source = {db.connectionName(), c.engine};
+    request.source = {db.connectionName(), c.engine, QStringLiteral("ADM")};
     for (int i = 0; i < params.Count(); ++i)
         request.values.insert(params.Items(i)->Name(), params.Items(i)->toSqlValue());
     request.values.insert(QStringLiteral("P_DTPROC"), QStringLiteral("2026-03-15"));
@@ -291,6 +306,31 @@ int measure(const QString& what, const Case& c)
         barePainter(*laidOut, texts, rules, out.filePath(QStringLiteral("bare.pdf")));
         rows = laidOut->rowCount();
         pages = laidOut->pageCount();
+    } else if (what == QLatin1String("firstrow")) {
+        // The query until its first row: what the preview cannot show a page before.
+        clock.start();
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        const QString sql = request.definition.sqlFor(c.engine);
+        query.prepare(sql);
+        for (const QString& name : ReportDefinition::declaredParameters(sql))
+            query.bindValue(QLatin1Char(':') + name, request.values.value(name.toUpper()));
+        if (!query.exec() || !query.next())
+            throw Exception(QStringLiteral("a consulta não trouxe linhas"));
+        rows = 1;
+    } else if (what == QLatin1String("first")) {
+        // The preview's first page shown, the layout going on behind it.
+        clock.start();
+        const auto run = ReportJob::preview(request, nullptr, false);
+        if (!run)
+            throw Exception(QStringLiteral("a visualização foi cancelada"));
+        ReportPreviewDialog preview(
+            std::make_shared<ReportLivePages>(run->pages()), [] {}, [] {});
+        preview.show();
+        QCoreApplication::processEvents();
+        std::printf("%.4f %.1f %d %d 0\n", clock.nsecsElapsed() / 1e9, peakMegabytes(), 0,
+                    preview.pageView()->page() + 1);
+        return 0;
     } else if (what == QLatin1String("preview")) {
         clock.start();
         const auto result = ReportJob::runHere(request, progress);
@@ -305,13 +345,17 @@ int measure(const QString& what, const Case& c)
         pages = result->pageCount();
     } else {
         // "pdf", "csv" or "xlsx": the file's kind.
-        request.path = out.filePath(QStringLiteral("r.") + what);
+        request.path = c.output.isEmpty() ? out.filePath(QStringLiteral("r.") + what) : c.output;
+        request.options.threads = c.threads;
         clock.start();
         const auto result = ReportJob::runHere(request, progress);
         rows = result->rowCount();
         pages = result->pageCount();
     }
-    std::printf("%.4f %.1f %d %d\n", clock.nsecsElapsed() / 1e9, peakMegabytes(), rows, pages);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    std::printf("%.4f %.1f %d %d %lld\n", seconds, peakMegabytes(), rows, pages,
+                request.path.isEmpty() ? 0LL
+                                       : static_cast<long long>(QFileInfo(request.path).size()));
     return 0;
 }
 
@@ -321,6 +365,8 @@ struct Figures {
     double megabytes = 0;
     int rows = 0;
     int pages = 0;
+    // The size of the file written, in bytes.
+    qint64 bytes = 0;
 };
 
 // The fastest of the runs of a measure, each in a process of its own.
@@ -337,6 +383,10 @@ Figures measured(const QString& what, const Case& c, int runs)
             args << QStringLiteral("--all-accounts");
         if (c.engine == DatabaseConfig::Engine::Firebird)
             args << QStringLiteral("--engine") << QStringLiteral("firebird");
+        if (c.threads > 0)
+            args << QStringLiteral("--threads") << QString::number(c.threads);
+        if (!c.output.isEmpty())
+            args << QStringLiteral("--output") << c.output;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(), args);
         if (!child.waitForFinished(-1) || child.exitCode() != 0)
@@ -345,7 +395,8 @@ Figures measured(const QString& what, const Case& c, int runs)
         const QStringList parts =
             QString::fromLatin1(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
         const Figures figures{parts.value(0).toDouble(), parts.value(1).toDouble(),
-                              parts.value(2).toInt(), parts.value(3).toInt()};
+                              parts.value(2).toInt(), parts.value(3).toInt(),
+                              parts.value(4).toLongLong()};
         if (run == 0 || figures.seconds < best.seconds)
             best = figures;
     }
@@ -461,6 +512,306 @@ PdfSeconds table(DatabaseConfig::Engine engine, const QString& database, const Q
     return seconds;
 }
 
+// Megabytes of a file's size.
+QString megabytes(qint64 bytes)
+{
+    return figure(static_cast<double>(bytes) / (1024.0 * 1024.0), 1);
+}
+
+// One thread against the default (one a core) painting reports 0 and 1 to PDF, beside the
+// bare single-threaded painting of the same pages.
+void threadsBlock(const QString& database, const QList<int>& sizes, int runs)
+{
+    print(QStringLiteral("\n## PDF: --threads 1 contra o padrão (%1 threads)")
+              .arg(QThread::idealThreadCount()));
+    print(QStringLiteral("| relatório | linhas | páginas | QPainter puro s | 1 thread s | 1 thread "
+                         "MB | padrão s | padrão MB | padrão/1 thread | padrão/QPainter puro |"));
+    print(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"));
+    for (int size : sizes)
+        for (int report : {0, 1}) {
+            Case c{DatabaseConfig::Engine::Sqlite, database, report, size, {}};
+            const Figures bare = measured(QStringLiteral("bare"), c, runs);
+            c.threads = 1;
+            const Figures one = measured(QStringLiteral("pdf"), c, runs);
+            c.threads = 0;
+            const Figures all = measured(QStringLiteral("pdf"), c, runs);
+            print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 |")
+                      .arg(report)
+                      .arg(figure(one.rows, 0), figure(one.pages, 0), figure(bare.seconds),
+                           figure(one.seconds), megabytes(one.bytes), figure(all.seconds),
+                           megabytes(all.bytes), ratio(all.seconds / one.seconds))
+                      .arg(ratio(all.seconds / bare.seconds)));
+        }
+}
+
+// The database beside the big one that holds only the checks the narrow range selects; made
+// once. On Firebird the rows are copied from the SQLite set, which klx-gendata fills alike.
+QString rangeAlone(const QString& big, DatabaseConfig::Engine engine, int rows)
+{
+    const bool firebird = engine == DatabaseConfig::Engine::Firebird;
+    const QString path =
+        QDir::tempPath() + QStringLiteral("/klx-bench-range-%1.%2")
+                               .arg(rows)
+                               .arg(firebird ? QStringLiteral("fdb") : QStringLiteral("sqlite"));
+    if (QFileInfo::exists(path))
+        return path;
+    print(QStringLiteral("Gerando %1 (só os cheques do intervalo)…").arg(path));
+    TdtmDBGeral source;
+    open(source, DatabaseConfig::Engine::Sqlite, big);
+    const auto range = emissionRangeHolding(source.database(), rows);
+    const QString work = path + QStringLiteral(".tmp");
+    QFile::remove(work);
+    if (!firebird) {
+        if (!QFile::copy(big, work))
+            throw Exception(QStringLiteral("não foi possível copiar %1").arg(big));
+    } else {
+        generateOnce(work, QStringLiteral("firebird"), 1);
+    }
+    {
+        TdtmDBGeral target;
+        DatabaseConfig config;
+        config.engine = engine;
+        config.path = work;
+        config.administrator = true;
+        target.open(config);
+        QSqlDatabase db = target.database();
+        const auto run = [&db](const QString& sql, const QVariantList& values = {}) {
+            QSqlQuery query(db);
+            query.prepare(sql);
+            for (const QVariant& value : values)
+                query.addBindValue(value);
+            if (!query.exec())
+                throw Exception(query.lastError().text());
+        };
+        const QString from = range.first.toString(Qt::ISODate);
+        const QString to = range.second.toString(Qt::ISODate);
+        if (!firebird) {
+            run(QStringLiteral("DELETE FROM CHEQUE WHERE DTEMISSAO < ? OR DTEMISSAO > ? OR "
+                               "DTEMISSAO IS NULL"),
+                {from, to});
+            run(QStringLiteral("VACUUM"));
+        } else {
+            run(QStringLiteral("DELETE FROM CHEQUE"));
+            db.transaction();
+            QSqlQuery read(source.database());
+            read.setForwardOnly(true);
+            read.prepare(QStringLiteral(
+                "SELECT CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
+                "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE DTEMISSAO BETWEEN ? AND ?"));
+            read.addBindValue(from);
+            read.addBindValue(to);
+            read.exec();
+            QSqlQuery write(db);
+            write.prepare(QStringLiteral(
+                "INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, "
+                "VLCHEQUE, NMFAVORECIDO, IDSTATUS) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+            while (read.next()) {
+                for (int i = 0; i < 8; ++i) {
+                    // SQLite keeps dates as text.
+                    const bool date = i == 3 || i == 4;
+                    write.bindValue(
+                        i, date && !read.value(i).isNull()
+                               ? QVariant(QDate::fromString(read.value(i).toString(), Qt::ISODate))
+                               : read.value(i));
+                }
+                if (!write.exec())
+                    throw Exception(write.lastError().text());
+            }
+            db.commit();
+        }
+    }
+    if (!QFile::rename(work, path))
+        throw Exception(QStringLiteral("não foi possível criar %1").arg(path));
+    return path;
+}
+
+// A narrow emission range on the big table against the same rows in a table of their own,
+// reports 0 to 3 to CSV, on each engine.
+void rangeBlock(const QString& database, const QString& firebird, int rows, int runs)
+{
+    print(QStringLiteral("\n## Intervalo estreito: a tabela de 1.000.000 contra só as mesmas "
+                         "linhas (CSV)"));
+    print(QStringLiteral("| banco | relatório | linhas | tabela grande s | só as linhas s | "
+                         "razão |"));
+    print(QStringLiteral("|---|---:|---:|---:|---:|---:|"));
+    QList<std::pair<DatabaseConfig::Engine, QString>> engines{
+        {DatabaseConfig::Engine::Sqlite, database}};
+    if (!firebird.isEmpty())
+        engines.append({DatabaseConfig::Engine::Firebird, firebird});
+    for (const auto& [engine, big] : engines) {
+        const QString alone = rangeAlone(database, engine, rows);
+        for (int report : {0, 1, 2, 3}) {
+            const Figures wide =
+                measured(QStringLiteral("csv"), {engine, big, report, rows, {}}, runs);
+            const Figures own =
+                measured(QStringLiteral("csv"), {engine, alone, report, rows, {}}, runs);
+            print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |")
+                      .arg(engine == DatabaseConfig::Engine::Sqlite ? QStringLiteral("SQLite")
+                                                                    : QStringLiteral("Firebird"))
+                      .arg(report)
+                      .arg(figure(wide.rows, 0), figure(wide.seconds), figure(own.seconds),
+                           ratio(wide.seconds / own.seconds)));
+            if (wide.rows != own.rows)
+                print(QStringLiteral("Atenção: %1 linhas contra %2.").arg(wide.rows).arg(own.rows));
+        }
+    }
+}
+
+// The preview's first page shown against the query's first row and the whole preview.
+void firstPageBlock(const QString& database, const QList<int>& sizes, int runs)
+{
+    print(QStringLiteral("\n## Primeira página da visualização (relatório 1)"));
+    print(QStringLiteral("| linhas | primeira linha da consulta s | primeira página s | depois da "
+                         "primeira linha s | visualização inteira s |"));
+    print(QStringLiteral("|---:|---:|---:|---:|---:|"));
+    for (int size : sizes) {
+        const Case c{DatabaseConfig::Engine::Sqlite, database, 1, size, {}};
+        const Figures row = measured(QStringLiteral("firstrow"), c, runs);
+        const Figures first = measured(QStringLiteral("first"), c, runs);
+        const Figures whole = measured(QStringLiteral("preview"), c, 1);
+        print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 |")
+                  .arg(figure(whole.rows, 0), figure(row.seconds), figure(first.seconds),
+                       figure(first.seconds - row.seconds), figure(whole.seconds)));
+    }
+}
+
+// The generated data set of that many checks: /tmp/klx-bench-1m.sqlite for a million.
+QString benchDatabase(int checks, const QString& suffix)
+{
+    return QDir::tempPath() +
+           QStringLiteral("/klx-bench-%1.%2")
+               .arg(checks == 1000000 ? QStringLiteral("1m") : QString::number(checks), suffix);
+}
+
+// Whether two files hold the same bytes.
+bool sameFile(const QString& a, const QString& b)
+{
+    QFile first(a);
+    QFile second(b);
+    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
+           first.readAll() == second.readAll();
+}
+
+// The checkbook audit (report 4, every check) on Firebird against SQLite, its CSV compared.
+void auditBlock(const QList<int>& sizes, int runs)
+{
+    print(QStringLiteral("\n## Auditoria de talonários: Firebird contra SQLite (CSV)"));
+    print(QStringLiteral("| cheques | linhas | SQLite s | Firebird s | Firebird/SQLite | CSV |"));
+    print(QStringLiteral("|---:|---:|---:|---:|---:|---|"));
+    QTemporaryDir out;
+    for (int size : sizes) {
+        const QString lite = benchDatabase(size, QStringLiteral("sqlite"));
+        const QString fb = benchDatabase(size, QStringLiteral("fdb"));
+        generateOnce(lite, QStringLiteral("sqlite"), size);
+        generateOnce(fb, QStringLiteral("firebird"), size);
+        Case c{DatabaseConfig::Engine::Sqlite, lite, 4, std::min(size, 10000), {}};
+        c.output = out.filePath(QStringLiteral("sqlite.csv"));
+        const Figures sqlite = measured(QStringLiteral("csv"), c, runs);
+        c = {DatabaseConfig::Engine::Firebird, fb, 4, std::min(size, 10000), {}};
+        c.output = out.filePath(QStringLiteral("firebird.csv"));
+        const Figures firebird = measured(QStringLiteral("csv"), c, runs);
+        print(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |")
+                  .arg(figure(size, 0), figure(sqlite.rows, 0), figure(sqlite.seconds),
+                       figure(firebird.seconds), ratio(firebird.seconds / sqlite.seconds),
+                       sameFile(out.filePath(QStringLiteral("sqlite.csv")),
+                                out.filePath(QStringLiteral("firebird.csv")))
+                           ? QStringLiteral("idênticos")
+                           : QStringLiteral("DIFERENTES")));
+    }
+}
+
+// An SQL literal for a bound value.
+QString literal(const QVariant& value)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong)
+        return value.toString();
+    return QLatin1Char('\'') + value.toString().replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+// `klx report` to CSV against the sqlite3 shell running the report's own query (the operator's
+// view as a temporary view for ADM, the code lists empty) and printing its columns as CSV,
+// each a process timed from outside.
+void shellBlock(const QString& database, const QList<int>& sizes, int runs)
+{
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    print(QStringLiteral("\n## CSV contra o shell sqlite3 (relatório 1, processos inteiros)"));
+    if (shell.isEmpty()) {
+        print(QStringLiteral("Não medido: falta o sqlite3 (pacote sqlite3)."));
+        return;
+    }
+    print(QStringLiteral("| linhas | sqlite3 s | klx report s | klx/sqlite3 |"));
+    print(QStringLiteral("|---:|---:|---:|---:|"));
+    QTemporaryDir work;
+    for (int size : sizes) {
+        QString sql;
+        QHash<QString, QVariant> values;
+        std::pair<QDate, QDate> range;
+        {
+            TdtmDBGeral module;
+            open(module, DatabaseConfig::Engine::Sqlite, database);
+            const ReportJob::Request request = requestFor(
+                {DatabaseConfig::Engine::Sqlite, database, 1, size, {}}, module.database());
+            sql = request.definition.sqlFor(DatabaseConfig::Engine::Sqlite);
+            values = request.values;
+            range = emissionRangeHolding(module.database(), size);
+        }
+        static const QRegularExpression codes(
+            QStringLiteral("SELECT CODE FROM CODES\\(:P_\\w+\\)"));
+        sql.replace(codes, QStringLiteral("SELECT value FROM json_each('[]')"));
+        QString script =
+            QStringLiteral("CREATE TEMP VIEW CHEQUE_OPERADOR AS SELECT C.* FROM CHEQUE C WHERE "
+                           "C.CDEMPRESA IN (SELECT O.CDEMPRESA FROM OPEREMPR O WHERE "
+                           "O.CDOPERADOR = 'ADM');\n");
+        for (const QString& name : ReportDefinition::declaredParameters(sql))
+            script += QStringLiteral(".parameter set :%1 \"%2\"\n")
+                          .arg(name, literal(values.value(name.toUpper())));
+        script += QStringLiteral(".mode csv\n.separator ;\n.output %1\n%2;\n")
+                      .arg(work.filePath(QStringLiteral("shell.csv")), sql);
+        QFile file(work.filePath(QStringLiteral("shell.sql")));
+        file.open(QIODevice::WriteOnly);
+        file.write(script.toUtf8());
+        file.close();
+        int shellRows = 0;
+        const double shellSeconds = fastest(runs, [&] {
+            QProcess process;
+            process.setStandardInputFile(file.fileName());
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            process.start(shell, {QStringLiteral("-bail"), database});
+            if (!process.waitForFinished(-1) || process.exitCode() != 0)
+                throw Exception(QStringLiteral("o sqlite3 falhou"));
+        });
+        {
+            QFile csv(work.filePath(QStringLiteral("shell.csv")));
+            csv.open(QIODevice::ReadOnly);
+            while (!csv.readLine().isEmpty())
+                ++shellRows;
+        }
+        const QStringList args{QStringLiteral("--database"),
+                               database,
+                               QStringLiteral("--operator"),
+                               QStringLiteral("ADM"),
+                               QStringLiteral("--report"),
+                               QStringLiteral("1"),
+                               QStringLiteral("--emission-from"),
+                               range.first.toString(Qt::ISODate),
+                               QStringLiteral("--emission-to"),
+                               range.second.toString(Qt::ISODate),
+                               QStringLiteral("--quiet"),
+                               QStringLiteral("--output"),
+                               work.filePath(QStringLiteral("klx.csv"))};
+        const double klxSeconds = fastest(runs, [&] {
+            if (!klxReport(args, work.path()))
+                throw Exception(QStringLiteral("klx report falhou"));
+        });
+        print(QStringLiteral("| %1 | %2 | %3 | %4 |")
+                  .arg(figure(shellRows, 0), figure(shellSeconds), figure(klxSeconds),
+                       ratio(klxSeconds / shellSeconds)));
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -495,12 +846,40 @@ int main(int argc, char* argv[])
     QCommandLineOption reportOption(QStringLiteral("report"), QString(), QStringLiteral("N"));
     QCommandLineOption rowsOption(QStringLiteral("rows"), QString(), QStringLiteral("N"));
     QCommandLineOption allAccountsOption(QStringLiteral("all-accounts"), QString());
-    for (QCommandLineOption* hidden :
-         {&measureOption, &engineOption, &reportOption, &rowsOption, &allAccountsOption})
+    QCommandLineOption threadsOption(QStringLiteral("threads"), QString(), QStringLiteral("N"));
+    QCommandLineOption outputOption(QStringLiteral("output"), QString(), QStringLiteral("FILE"));
+    for (QCommandLineOption* hidden : {&measureOption, &engineOption, &reportOption, &rowsOption,
+                                       &allAccountsOption, &threadsOption, &outputOption})
         hidden->setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption blocksOption(
+        QStringLiteral("blocks"),
+        QStringLiteral("Blocos medidos: tabela (cada relatório em cada tamanho), threads (PDF com "
+                       "--threads 1 e o padrão), intervalo (intervalo estreito na tabela grande "
+                       "contra só as linhas), primeira (primeira página da visualização), "
+                       "auditoria (Firebird contra SQLite), shell (CSV contra o sqlite3), lista "
+                       "(contas escolhidas contra Todas), seletor, tela."),
+        QStringLiteral("LIST"),
+        QStringLiteral("tabela,threads,intervalo,primeira,auditoria,shell,lista,seletor,tela"));
+    const QCommandLineOption threadSizesOption(
+        QStringLiteral("thread-sizes"), QStringLiteral("Linhas do bloco threads."),
+        QStringLiteral("LIST"), QStringLiteral("100000,1000000"));
+    const QCommandLineOption firstSizesOption(
+        QStringLiteral("first-sizes"), QStringLiteral("Linhas do bloco primeira."),
+        QStringLiteral("LIST"), QStringLiteral("10000,100000,1000000"));
+    const QCommandLineOption auditSizesOption(
+        QStringLiteral("audit-sizes"), QStringLiteral("Cheques do bloco auditoria."),
+        QStringLiteral("LIST"), QStringLiteral("100000,1000000"));
+    const QCommandLineOption shellSizesOption(
+        QStringLiteral("shell-sizes"), QStringLiteral("Linhas do bloco shell."),
+        QStringLiteral("LIST"), QStringLiteral("10000,1000000"));
+    const QCommandLineOption rangeRowsOption(QStringLiteral("range-rows"),
+                                             QStringLiteral("Linhas do bloco intervalo (10000)."),
+                                             QStringLiteral("N"), QStringLiteral("10000"));
     parser.addOptions({databaseOption, enginesOption, sizesOption, firebirdSizesOption,
-                       reportsOption, runsOption, measureOption, engineOption, reportOption,
-                       rowsOption, allAccountsOption});
+                       reportsOption, runsOption, blocksOption, threadSizesOption, firstSizesOption,
+                       auditSizesOption, shellSizesOption, rangeRowsOption, measureOption,
+                       engineOption, reportOption, rowsOption, allAccountsOption, threadsOption,
+                       outputOption});
     parser.process(app);
     const int runs = std::max(1, parser.value(runsOption).toInt());
 
@@ -517,7 +896,9 @@ int main(int argc, char* argv[])
                    parser.value(databaseOption),
                    parser.value(reportOption).toInt(),
                    parser.value(rowsOption).toInt(),
-                   {}};
+                   {},
+                   parser.value(threadsOption).toInt(),
+                   parser.value(outputOption)};
             if (parser.isSet(allAccountsOption))
                 c.accounts = accountsOf(database);
             return measure(parser.value(measureOption), c);
@@ -534,12 +915,18 @@ int main(int argc, char* argv[])
                            "páginas (linhas, cabeçalhos, totais) num PDF, sem o motor.")
                 .arg(database)
                 .arg(runs));
+        const QStringList blocks =
+            parser.value(blocksOption).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts);
+        const auto wanted = [&blocks](const char* block) {
+            return blocks.contains(QLatin1String(block));
+        };
+        const bool withFirebird = engines.contains(QLatin1String("firebird"));
         PdfSeconds sqlite;
-        if (engines.contains(QLatin1String("sqlite"))) {
+        if (wanted("tabela") && engines.contains(QLatin1String("sqlite"))) {
             print(QStringLiteral("\n## SQLite"));
             sqlite = table(DatabaseConfig::Engine::Sqlite, database, sizes, reports, runs);
         }
-        if (engines.contains(QLatin1String("firebird"))) {
+        if (wanted("tabela") && withFirebird) {
             print(QStringLiteral("\n## Firebird"));
             const QString firebird = firebirdDatabase();
             PdfSeconds fb;
@@ -557,40 +944,62 @@ int main(int argc, char* argv[])
                               .arg(figure(it.key().second, 0))
                               .arg(ratio(it.value() / sqlite.value(it.key()))));
         }
+        if (wanted("threads"))
+            threadsBlock(database, numbers(parser.value(threadSizesOption)), runs);
+        if (wanted("intervalo"))
+            rangeBlock(database, withFirebird ? firebirdDatabase() : QString(),
+                       parser.value(rangeRowsOption).toInt(), runs);
+        if (wanted("primeira"))
+            firstPageBlock(database, numbers(parser.value(firstSizesOption)), runs);
+        if (wanted("auditoria") && withFirebird &&
+            QSqlDatabase::isDriverAvailable(QStringLiteral("QIBASE")))
+            auditBlock(numbers(parser.value(auditSizesOption)), runs);
+        if (wanted("shell"))
+            shellBlock(database, numbers(parser.value(shellSizesOption)), runs);
 
         // The same report over the whole list of accounts, picked one by one, and "Todas".
         // The smallest size: the list is tested against every row.
-        const int listRows = *std::min_element(sizes.begin(), sizes.end());
-        const QStringList accounts = accountsOf(database);
-        const Figures all =
-            measured(QStringLiteral("query"),
-                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
-        const Figures listed =
-            measured(QStringLiteral("query"),
-                     {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
-        print(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
-                  .arg(figure(accounts.size(), 0)));
-        print(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
-                  .arg(figure(all.rows, 0), figure(all.seconds, 2), figure(listed.rows, 0),
-                       figure(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
+        if (wanted("lista")) {
+            const int listRows = *std::min_element(sizes.begin(), sizes.end());
+            const QStringList accounts = accountsOf(database);
+            const Figures all =
+                measured(QStringLiteral("query"),
+                         {DatabaseConfig::Engine::Sqlite, database, 1, listRows, {}}, runs);
+            const Figures listed =
+                measured(QStringLiteral("query"),
+                         {DatabaseConfig::Engine::Sqlite, database, 1, listRows, accounts}, runs);
+            print(QStringLiteral("\n## Lista de %1 contas contra \"Todas\" (relatório 1, consulta)")
+                      .arg(figure(accounts.size(), 0)));
+            print(QStringLiteral("\"Todas\": %1 linhas em %2 s; lista: %3 linhas em %4 s; razão %5")
+                      .arg(figure(all.rows, 0), figure(all.seconds, 2), figure(listed.rows, 0),
+                           figure(listed.seconds, 2), ratio(listed.seconds / all.seconds)));
+        }
 
-        print(QStringLiteral("\n## Seletor de contas (picker_bench)"));
-        QProcess picker;
-        picker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        picker.start(QCoreApplication::applicationDirPath() + QStringLiteral("/picker_bench"),
-                     {QStringLiteral("--runs"), QString::number(std::max(runs, 3))});
-        picker.waitForFinished(-1);
-        print(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
+        if (wanted("seletor")) {
+            print(QStringLiteral("\n## Seletor de contas (picker_bench)"));
+            QProcess picker;
+            picker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            picker.start(QCoreApplication::applicationDirPath() + QStringLiteral("/picker_bench"),
+                         {QStringLiteral("--runs"), QString::number(std::max(runs, 3))});
+            picker.waitForFinished(-1);
+            print(QString::fromUtf8(picker.readAllStandardOutput()).trimmed());
+            if (picker.exitStatus() != QProcess::NormalExit || picker.exitCode() != 0)
+                print(QStringLiteral("picker_bench falhou (código %1): a mensagem está acima, na "
+                                     "saída de erros")
+                          .arg(picker.exitCode()));
+        }
 
-        const QList<double> openings = screenOpenings(database, std::max(5, runs * 5));
-        print(QStringLiteral(
-                  "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
-                  "%4 aberturas; a primeira %5 ms)")
-                  .arg(figure(percentile(openings, 0.5), 1),
-                       figure(*std::min_element(openings.begin(), openings.end()), 1),
-                       figure(*std::max_element(openings.begin(), openings.end()), 1))
-                  .arg(openings.size())
-                  .arg(figure(openings.first(), 1)));
+        if (wanted("tela")) {
+            const QList<double> openings = screenOpenings(database, std::max(5, runs * 5));
+            print(QStringLiteral(
+                      "\nIniProc até a tela mostrada e ativada: mediana %1 ms (mín. %2, máx. %3, "
+                      "%4 aberturas; a primeira %5 ms)")
+                      .arg(figure(percentile(openings, 0.5), 1),
+                           figure(*std::min_element(openings.begin(), openings.end()), 1),
+                           figure(*std::max_element(openings.begin(), openings.end()), 1))
+                      .arg(openings.size())
+                      .arg(figure(openings.first(), 1)));
+        }
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "report_bench: %s\n", qUtf8Printable(e.Message()));

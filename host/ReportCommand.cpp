@@ -425,7 +425,7 @@ int runReport(const ReportRequest& request)
         }
         const QString path = QFileInfo(request.output).absoluteFilePath();
         form->rpddPadrao->SetOutputFile(path);
-        form->rpddPadrao->SetCsvOptions(request.csv);
+        form->rpddPadrao->SetOutputOptions(request.outputOptions);
         screen.press(form->sbtSalvarComo);
         const auto& run = form->rpddPadrao->LastRun();
         if (run.file != path)
@@ -544,6 +544,8 @@ QString ReportCommand::usage()
                "                        critérios completos, uma linha cada, e uma linha vazia\n"
                "  --csv-excel           CSV para o Excel: marca de ordem de bytes no início e\n"
                "                        códigos (contas, números de cheque) como texto\n"
+               "  --threads N           threads que pintam as páginas do PDF (padrão: uma por\n"
+               "                        núcleo; 1 pinta tudo numa só)\n"
                "  --params              em vez de gravar, mostra em JSON os parâmetros que a\n"
                "                        consulta do relatório recebe\n"
                "  --quiet               mostra só os erros\n"

@@ -97,12 +97,22 @@ int reportIndex(const QString& value)
     return index;
 }
 
+int threadCount(const QString& value)
+{
+    bool ok = false;
+    const int threads = value.toInt(&ok);
+    if (!ok || threads < 1 || threads > 64)
+        throw Exception(
+            QStringLiteral("--threads: número de threads inválido '%1' (de 1 a 64)").arg(value));
+    return threads;
+}
+
 QList<QCommandLineOption> reportOptions()
 {
     QList<QCommandLineOption> options;
-    for (const char* name :
-         {"report", "companies", "accounts", "emission-from", "emission-to", "clearing-from",
-          "clearing-to", "check-from", "check-to", "states", "reconciliation", "filter", "output"})
+    for (const char* name : {"report", "companies", "accounts", "emission-from", "emission-to",
+                             "clearing-from", "clearing-to", "check-from", "check-to", "states",
+                             "reconciliation", "filter", "output", "threads"})
         options << QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("um valor"));
     for (const char* name : {"params", "csv-totals", "csv-criteria", "csv-excel", "quiet"})
         options << QCommandLineOption(QLatin1String(name));
@@ -121,11 +131,11 @@ void checkOutput(const ReportRequest& request)
     if (!output)
         throw Exception(QStringLiteral("--output: o arquivo deve terminar em %1: '%2'")
                             .arg(ReportOutputs::suffixesText(), VisibleText::of(request.output)));
-    if ((request.csv.totals || request.csv.criteria) && !output->tabular())
+    if ((request.outputOptions.totals || request.outputOptions.criteria) && !output->tabular())
         throw Exception(
             QStringLiteral("--csv-totals e --csv-criteria pedem saída %1: '%2'")
                 .arg(ReportOutputs::suffixesText(true), VisibleText::of(request.output)));
-    if (request.csv.excel && !output->suffixes().contains(QStringLiteral("csv")))
+    if (request.outputOptions.excel && !output->suffixes().contains(QStringLiteral("csv")))
         throw Exception(QStringLiteral("--csv-excel pede saída .csv: '%1'")
                             .arg(VisibleText::of(request.output)));
     // A folder that exists but takes no file is no mistake of the command line: the run
@@ -170,11 +180,14 @@ ReportRequest ReportRequest::parse(const QStringList& args)
     });
     given("filter", [&](const QString&, const QString& v) { request.filter = v; });
     given("output", [&](const QString&, const QString& v) { request.output = v; });
+    given("threads", [&](const QString&, const QString& v) {
+        request.outputOptions.threads = threadCount(v);
+    });
     request.params = commandLine.isSet(QStringLiteral("params"));
     request.quiet = commandLine.isSet(QStringLiteral("quiet"));
-    request.csv.totals = commandLine.isSet(QStringLiteral("csv-totals"));
-    request.csv.criteria = commandLine.isSet(QStringLiteral("csv-criteria"));
-    request.csv.excel = commandLine.isSet(QStringLiteral("csv-excel"));
+    request.outputOptions.totals = commandLine.isSet(QStringLiteral("csv-totals"));
+    request.outputOptions.criteria = commandLine.isSet(QStringLiteral("csv-criteria"));
+    request.outputOptions.excel = commandLine.isSet(QStringLiteral("csv-excel"));
     checkOutput(request);
     request.host = HostOptions::from(commandLine);
     return request;

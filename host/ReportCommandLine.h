@@ -20,7 +20,7 @@ struct ReportRequest {
     std::optional<int> reconciliation;
     std::optional<QString> filter; // a saved criteria set, applied before the options above
     QString output;
-    ReportOutput::Options csv;
+    ReportOutput::Options outputOptions;
     bool params = false;
     bool quiet = false;
     HostOptions host;

@@ -87,11 +87,11 @@ OutputFile::OutputFile(const QString& path, const QStringList& untouchable)
         fail();
 }
 
-void OutputFile::fail() const
+void OutputFile::fail(const QString& reason) const
 {
     throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1': %2. Um arquivo "
                                    "anterior com esse nome ficou como estava.")
-                        .arg(shown(m_path), m_file.errorString()));
+                        .arg(shown(m_path), reason.isEmpty() ? m_file.errorString() : reason));
 }
 
 void OutputFile::write(const QByteArray& bytes)

@@ -35,10 +35,10 @@ public:
     // Puts the file in place of the target; raises when it cannot.
     void commit();
     const QString& path() const { return m_path; }
+    // Raises the failure to write the file, for the reason given (by default the device's).
+    [[noreturn]] void fail(const QString& reason = QString()) const;
 
 private:
-    [[noreturn]] void fail() const;
-
     QString m_path;
     QSaveFile m_file;
 };

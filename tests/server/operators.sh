@@ -75,7 +75,7 @@ check "nada foi gravado" test ! -e b.csv
 # A copy of report 1 that reads CHEQUE itself and labels every row company 02.
 mkdir relatorios
 cp "$source_dir"/reports/*.rpt relatorios/
-sed -i -e 's/FROM CHEQUE_OPERADOR C/FROM CHEQUE C/' \
+sed -i -e 's/FROM CHEQUE_OPERADOR/FROM CHEQUE/g' \
     -e "s/C\.CDEMPRESA, E\.NMEMPRESA/'02' AS CDEMPRESA, E.NMEMPRESA/" \
     -e 's/WHERE C\.CDEMPRESA IN (SELECT CDEMPRESA FROM OPEREMPR WHERE CDOPERADOR = :P_CDOPERADOR)/WHERE 1 = 1/' \
     relatorios/KLX473-1-numero.rpt

@@ -144,6 +144,11 @@ private slots:
         QCOMPARE(ReportFormat::dateOf(day), day);
         QCOMPARE(ReportFormat::dateOf(QDateTime(day, QTime(10, 0))), day);
         QCOMPARE(ReportFormat::dateOf(QStringLiteral("2026-01-06 00:00:00")), day);
+        QCOMPARE(ReportFormat::dateOf(QStringLiteral("2026-01-06T10:00")), day);
+        // Not a calendar day, not a date at all, a year of more digits: no date.
+        for (const char* text :
+             {"2026-02-30", "2026-13-01", "20a6-01-06", "2026-1-6", "", "x", "2026-01-0"})
+            QVERIFY2(!ReportFormat::dateOf(QString::fromLatin1(text)).isValid(), text);
         // Firebird pads CHAR columns; texts keep no trailing blanks.
         QCOMPARE(ReportFormat::normalize(QStringLiteral("001   "), ReportValueFormat::Text),
                  QVariant(QStringLiteral("001")));

@@ -6,11 +6,16 @@
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFormat.h"
 #include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportPages.h"
 #include "report/engine/ReportPainter.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -213,15 +218,101 @@ private slots:
 
     // The file's metadata keeps the criteria in full, the codes and the title, whatever
     // characters they hold.
+    // Painted by one thread or by several into parts joined into one file, the pages read
+    // the same, page for page.
+    void pagesAreTheSameWhateverThePainters_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("2") << 2;
+        QTest::newRow("3") << 3;
+    }
+
+    void pagesAreTheSameWhateverThePainters()
+    {
+        QFETCH(int, threads);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const QString alone = m_dir.filePath(QStringLiteral("um.pdf"));
+        const QString parts = m_dir.filePath(QStringLiteral("partes.pdf"));
+        ReportOutput::Options options;
+        options.threads = 1;
+        const WholeReport document = run(definition(0), everything(), *m_db, alone, options);
+        options.threads = threads;
+        run(definition(0), everything(), *m_db, parts, options);
+        QVERIFY(document.pageCount() >= threads);
+        const QStringList pages = pdfPages(alone);
+        QCOMPARE(pages.size(), document.pageCount());
+        QCOMPARE(pdfPages(parts), pages);
+        // Each part's fonts are its own: the file grows by little more than a font subset a part.
+        QVERIFY(QFileInfo(parts).size() < QFileInfo(alone).size() * 2);
+    }
+
+    // A page shown while the report is still being laid out says its number and leaves the
+    // count out; once the report is finished it says the count.
+    void footerWaitsForThePageCount()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed.");
+        const ReportDefinition report = definition(1);
+        ReportJob::Request request = requestFor(report, everything(), *m_db);
+        ReportFrame::Header header = request.header;
+        ReportLayouter layouter(report, {QStringLiteral("CDREDUCONT"), QStringLiteral("NRCHEQUE")},
+                                {ReportValueFormat::Code, ReportValueFormat::Code}, header);
+        ReportPages pages(layouter.sourceName());
+        pages.cutAsPlaced(layouter.provisionalFrame(),
+                          [&layouter] { return layouter.provisionalFrame(); });
+        for (int row = 0; row < 200; ++row)
+            layouter.addRow(
+                {QStringLiteral("001"), QStringLiteral("%1").arg(row, 6, 10, QLatin1Char('0'))},
+                pages);
+        const auto footOfPage = [&](int page) {
+            const QString path = m_dir.filePath(QStringLiteral("rodape.pdf"));
+            {
+                const ReportPages::Progress progress = pages.progress();
+                QPdfWriter writer(path);
+                writer.setPageSize(QPageSize(QPageSize::A4));
+                writer.setPageMargins(QMarginsF());
+                writer.setResolution(72);
+                QPainter painter(&writer);
+                ReportPainter::paintPage(painter, progress.frame, pages.pages(page, page), page);
+            }
+            const QStringList text = pdfPages(path);
+            static const QRegularExpression foot(QStringLiteral("Página \\S+ de \\S+"));
+            return text.isEmpty() ? QString() : foot.match(text.first()).captured();
+        };
+        QVERIFY(pages.progress().pages >= 2);
+        QCOMPARE(footOfPage(1), QStringLiteral("Página 2 de …"));
+        pages.finish(layouter.finish(pages), layouter.rowCount());
+        QCOMPARE(footOfPage(1), QStringLiteral("Página 2 de %1").arg(pages.pageCount()));
+    }
+
+    void pdfMetadataKeepsTheCriteria_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one painter") << 1;
+        QTest::newRow("parts joined") << 2;
+    }
+
     void pdfMetadataKeepsTheCriteria()
     {
+        QFETCH(int, threads);
         if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
             QSKIP("pdfinfo (poppler-utils) is not installed.");
-        ReportJob::Request request = requestFor(definition(1), Criteria(), *m_db);
+        ReportJob::Request request = requestFor(definition(1), everything(), *m_db);
         request.header.fullCriteria = {{QStringLiteral("Contas"), QStringLiteral("001, 002")},
                                        {QStringLiteral("Nota"), QStringLiteral("<a> & \"b\"")}};
         request.path = m_dir.filePath(QStringLiteral("metadados.pdf"));
-        run(request);
+        request.options.threads = threads;
+        QVERIFY(run(request).pageCount() > 1);
+        QProcess properties;
+        properties.start(QStringLiteral("pdfinfo"), {request.path});
+        QVERIFY(properties.waitForFinished(60000));
+        const QString text = QString::fromUtf8(properties.readAllStandardOutput());
+        QVERIFY2(text.contains(
+                     QRegularExpression(QStringLiteral("Title: +Relação de cheques por número\n"))),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QRegularExpression(QStringLiteral("Creator: +KLX\n"))),
+                 qPrintable(text));
         QProcess info;
         info.start(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), request.path});
         QVERIFY(info.waitForFinished(60000));

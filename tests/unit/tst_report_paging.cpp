@@ -9,6 +9,7 @@
 #include "report/engine/ReportTotals.h"
 
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -166,18 +167,45 @@ private slots:
     {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("cellSize");
-        QTest::newRow("three pages") << 60 << 1;
-        QTest::newRow("several blocks") << 6000 << 400;
+        // A store cut into pages as the body comes, under a body that began that much lower
+        // than the final one; none: cut at the end only.
+        QTest::addColumn<std::optional<double>>("cutLower");
+        QTest::newRow("three pages") << 60 << 1 << std::optional<double>();
+        QTest::newRow("several blocks") << 6000 << 400 << std::optional<double>();
+        QTest::newRow("cut as placed") << 6000 << 400 << std::optional<double>(0);
+        QTest::newRow("cut as placed, cut again") << 600 << 1 << std::optional<double>(10);
     }
     void pageStoreReadsBackStretches()
     {
         QFETCH(int, rows);
         QFETCH(int, cellSize);
+        QFETCH(std::optional<double>, cutLower);
         ReportPages store(QStringLiteral("trechos.rpt"));
         ReportPages counted(QStringLiteral("trechos.rpt"), ReportPages::Contents::Heights);
-        ReportBodySinks both({&store, &counted});
+        ReportPages live(QStringLiteral("trechos.rpt"));
+        ReportBodySinks both(cutLower ? QList<ReportBodySink*>{&store, &counted, &live}
+                                      : QList<ReportBodySink*>{&store, &counted});
+        if (cutLower) {
+            ReportFrame provisional = frame();
+            provisional.bodyTop += *cutLower;
+            live.cutAsPlaced(provisional, [provisional] { return provisional; });
+        }
+        // What the live store showed while the rows came: its whole pages, as they read then.
+        QList<QStringList> shown;
         const QString padding(cellSize, QLatin1Char('x'));
         for (int row = 0; row < rows; ++row) {
+            if (cutLower && row % 100 == 0) {
+                const ReportPages::Progress progress = live.progress();
+                QVERIFY(!progress.finished);
+                const ReportPageStretch stretch = live.pages(0, progress.pages - 1);
+                // A report still being laid out leaves its page count out.
+                QCOMPARE(stretch.pageCount(), 0);
+                QCOMPARE(stretch.pages.size(), progress.pages);
+                shown << rowsByPage(stretch);
+                // The first page read last, as a preview that stays on it does: the blocks
+                // stored next still go after the others.
+                QCOMPARE(rowsByPage(live.pages(0, 0)), shown.last().mid(0, 1));
+            }
             if (row % 25 == 0) {
                 if (row > 0)
                     both.closeHeading();
@@ -195,6 +223,21 @@ private slots:
         both.closeHeading();
         store.finish(frame(), rows);
         counted.finish(frame(), rows);
+        if (cutLower) {
+            live.finish(frame(), rows);
+            QVERIFY(live.progress().finished);
+            QCOMPARE(live.pageCount(), store.pageCount());
+            const QStringList pages = rowsByPage(live.pages(0, live.pageCount() - 1));
+            QCOMPARE(pages, rowsByPage(store.pages(0, store.pageCount() - 1)));
+            // Pages shown before the end stand as they were shown, unless the body's top
+            // moved and the pages were cut again.
+            QVERIFY(shown.last().size() > 1);
+            if (*cutLower == 0)
+                for (const QStringList& before : std::as_const(shown))
+                    QCOMPARE(before, pages.mid(0, before.size()));
+            else
+                QVERIFY(shown.last() != pages.mid(0, shown.last().size()));
+        }
         // 300 pt hold 27 rows of 10.5 pt; a page after the first repeats its open group.
         QVERIFY(store.pageCount() >= 3);
         QCOMPARE(counted.pageCount(), store.pageCount());

@@ -8,8 +8,12 @@
 #include "data/Dbgeral.h"
 #include "report/engine/ReportFormat.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QtTest>
 #include <algorithm>
 #include <atomic>
@@ -1042,6 +1046,83 @@ private slots:
         }
         if (criteriaIndex == 1)
             QVERIFY(lines.contains(QStringLiteral("003|Número repetido|000030|000030|||2")));
+    }
+
+    // A narrow emission range reads the checks of those days through the emission-date index,
+    // never the whole table (SQLite flattens the operator's view into the query, so its plan
+    // shows the index). The audit and the pending checks cover every date by design.
+    void narrowRangeUsesTheIndex_data()
+    {
+        QTest::addColumn<int>("report");
+        for (int report : {0, 1, 2, 3})
+            QTest::addRow("%d", report) << report;
+    }
+
+    void narrowRangeUsesTheIndex()
+    {
+        QFETCH(int, report);
+        Criteria criteria;
+        criteria.emissionFrom = criteria.emissionTo = day(2026, 3, 10);
+        const ReportJob::Request request = requestFor(definition(report), criteria, *m_sqlite);
+        const QString sql = definition(report).sqlFor(DatabaseConfig::Engine::Sqlite);
+        QSqlQuery query(m_sqlite->database());
+        QVERIFY2(query.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql),
+                 qPrintable(query.lastError().text()));
+        for (const QString& name : ReportDefinition::declaredParameters(sql))
+            query.bindValue(QLatin1Char(':') + name, request.values.value(name.toUpper()));
+        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        QStringList plan;
+        while (query.next())
+            plan << query.value(3).toString();
+        const QString shown = plan.join(QLatin1Char('\n'));
+        QVERIFY2(!plan.filter(QStringLiteral("SEARCH C USING INDEX IX_CHEQUE_EMISSAO (DTEMISSAO>? "
+                                             "AND DTEMISSAO<?)"))
+                      .isEmpty(),
+                 qPrintable(shown));
+        QVERIFY2(plan.filter(QRegularExpression(QStringLiteral("^SCAN C( |$)"))).isEmpty(),
+                 qPrintable(shown));
+    }
+
+    // The Firebird texts read the checks of an emission range through the emission-date
+    // index, the operator's view included, never in a natural scan of CHEQUE (isql's plan).
+    void firebirdRangeUsesTheIndex_data() { narrowRangeUsesTheIndex_data(); }
+
+    void firebirdRangeUsesTheIndex()
+    {
+        QFETCH(int, report);
+        const QString isql = QStandardPaths::findExecutable(QStringLiteral("isql-fb"));
+        if (isql.isEmpty())
+            QSKIP("isql-fb (firebird3.0-utils) is not installed.");
+        // A database of its own, made by isql from the schema: the engine's file stays the
+        // test's.
+        const QString file = m_dir.filePath(QStringLiteral("plans.fdb"));
+        QString script;
+        if (!QFileInfo::exists(file)) {
+            script = QStringLiteral("CREATE DATABASE '%1' USER 'SYSDBA' DEFAULT CHARACTER SET "
+                                    "UTF8;\n")
+                         .arg(file);
+            for (const char* name : {"schema.sql", "version-2.sql"}) {
+                QFile schema(QStringLiteral(KLX_SOURCE_DIR "/db/firebird/") + QLatin1String(name));
+                QVERIFY(schema.open(QIODevice::ReadOnly));
+                script += QString::fromUtf8(schema.readAll());
+            }
+            script += QStringLiteral("COMMIT;\n");
+        } else {
+            script = QStringLiteral("CONNECT '%1' USER 'SYSDBA';\n").arg(file);
+        }
+        QString sql = definition(report).sqlFor(DatabaseConfig::Engine::Firebird);
+        sql.replace(QRegularExpression(QStringLiteral(":P_[A-Z_]+")), QStringLiteral("?"));
+        QProcess process;
+        process.start(isql, {QStringLiteral("-q")});
+        process.write((script + QStringLiteral("SET PLANONLY ON;\n%1;\n").arg(sql)).toUtf8());
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        const QString plan = QString::fromUtf8(process.readAllStandardOutput());
+        const QString shown = plan + QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(plan.contains(QRegularExpression(
+                     QStringLiteral("CHEQUE_OPERADOR C INDEX \\([^)]*IX_CHEQUE_EMISSAO"))),
+                 qPrintable(shown));
+        QVERIFY2(!plan.contains(QStringLiteral(" C NATURAL")), qPrintable(shown));
     }
 
     // Amounts that leave what a 64-bit total holds stop the report with a message that names

@@ -3,18 +3,7 @@
 #include "report/engine/ReportAmount.h"
 
 #include <QDateTime>
-#include <QLocale>
-
-namespace {
-
-// Numbers as Brazilians write them: "1.234", "-0,50".
-const QLocale& brazilian()
-{
-    static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
-    return locale;
-}
-
-} // namespace
+#include <tuple>
 
 std::optional<ReportValueFormat> ReportFormat::fromName(const QString& name)
 {
@@ -32,19 +21,49 @@ std::optional<ReportValueFormat> ReportFormat::fromName(const QString& name)
     return std::nullopt;
 }
 
+namespace {
+
+// The digits of the magnitude grouped by thousands with '.', the Brazilian way, written by hand
+// backwards from `end`: QLocale looks its data up on every call, which costs more than the rest
+// of a report line. Returns where the text begins.
+char* grouped(quint64 magnitude, char* end)
+{
+    int count = 0;
+    do {
+        if (count > 0 && count % 3 == 0)
+            *--end = '.';
+        *--end = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++count;
+    } while (magnitude > 0);
+    return end;
+}
+
+} // namespace
+
 QString ReportFormat::money(qint64 cents)
 {
     // Reais and cents apart, as integers: an amount never goes through a double.
-    const QLocale& locale = brazilian();
     const quint64 magnitude = cents < 0 ? 0 - static_cast<quint64>(cents) : cents;
-    return (cents < 0 ? locale.negativeSign() : QString()) + locale.toString(magnitude / 100) +
-           locale.decimalPoint() +
-           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    char text[32];
+    char* end = text + sizeof text;
+    *--end = static_cast<char>('0' + magnitude % 10);
+    *--end = static_cast<char>('0' + magnitude / 10 % 10);
+    *--end = ',';
+    char* begin = grouped(magnitude / 100, end);
+    if (cents < 0)
+        *--begin = '-';
+    return QString::fromLatin1(begin, text + sizeof text - begin);
 }
 
 QString ReportFormat::integer(qint64 value)
 {
-    return brazilian().toString(value);
+    const quint64 magnitude = value < 0 ? 0 - static_cast<quint64>(value) : value;
+    char text[32];
+    char* begin = grouped(magnitude, text + sizeof text);
+    if (value < 0)
+        *--begin = '-';
+    return QString::fromLatin1(begin, text + sizeof text - begin);
 }
 
 QString ReportFormat::date(const QDate& date)
@@ -81,8 +100,28 @@ QDate ReportFormat::dateOf(const QVariant& value)
         return value.toDate();
     case QMetaType::QDateTime:
         return value.toDateTime().date();
-    default:
-        return QDate::fromString(value.toString().left(10), Qt::ISODate);
+    default: {
+        // "YYYY-MM-DD", as SQLite keeps dates, read by hand (QDate::fromString costs more than
+        // the rest of the row); anything else as Qt reads an ISO date.
+        const QString text = value.toString();
+        const auto digit = [&text](int at) {
+            const char16_t c = text.at(at).unicode();
+            return c >= u'0' && c <= u'9' ? c - u'0' : -1;
+        };
+        if (text.size() >= 10 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
+            (text.size() == 10 || !text.at(10).isDigit())) {
+            int parts[3] = {0, 0, 0};
+            bool digits = true;
+            for (const auto& [part, from, to] : {std::tuple{0, 0, 4}, {1, 5, 7}, {2, 8, 10}})
+                for (int i = from; i < to; ++i) {
+                    digits = digits && digit(i) >= 0;
+                    parts[part] = parts[part] * 10 + digit(i);
+                }
+            if (digits)
+                return QDate(parts[0], parts[1], parts[2]);
+        }
+        return QDate::fromString(text.left(10), Qt::ISODate);
+    }
     }
 }
 

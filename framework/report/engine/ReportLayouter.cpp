@@ -469,6 +469,13 @@ qint64 ReportLayouter::inconsistencyCount() const
     return m_body->inconsistencies();
 }
 
+ReportFrame ReportLayouter::provisionalFrame() const
+{
+    ReportFrame frame = m_frame;
+    ReportFrameLayout::finish(frame, m_definition, m_columns, {}, m_body->widest(), sourceName());
+    return frame;
+}
+
 const ReportFrame& ReportLayouter::finish(ReportBodySink& body)
 {
     m_body->finish(body);

@@ -47,6 +47,9 @@ public:
     // Lays out the next row; its lines go to the body once the next row (or the end) shows
     // what closes after it.
     void addRow(const QVector<QVariant>& row, ReportBodySink& body);
+    // The frame the rows so far would give, the company names left as the header has them
+    // (those the report covers): for pages shown while the layout goes on.
+    ReportFrame provisionalFrame() const;
     // Closes the groups and the report; returns the whole frame. Raises an Exception when the
     // numbers cannot fit the page's width.
     const ReportFrame& finish(ReportBodySink& body);

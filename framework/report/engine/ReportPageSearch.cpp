@@ -24,7 +24,9 @@ void ReportPageSearch::readAround(int page)
     const double left = frame.margins.left();
     const double width = frame.pageSize.width() - frame.margins.left() - frame.margins.right();
     for (int p = first; p <= last; ++p) {
+        // A stretch read again as pages arrive finds its earlier pages' hits anew.
         QList<QRectF>& boxes = m_hits[p];
+        boxes.clear();
         if (!stretch.holds(p) || m_folded.isEmpty())
             continue;
         const auto find = [&](const QString& text, double x, double y, double w, double h) {

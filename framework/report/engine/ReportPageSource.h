@@ -14,4 +14,10 @@ public:
     virtual int pageCount() const = 0;
     // The pages first..last (from 0).
     virtual ReportPageStretch pages(int first, int last) const = 0;
+
+    // For a report still being laid out: whether it is finished (its page count known; its
+    // frame final), and taking in what the layout added since, from the thread that reads the
+    // pages (true when anything changed). A laid-out report is finished from the start.
+    virtual bool finished() const { return true; }
+    virtual bool refresh() const { return false; }
 };

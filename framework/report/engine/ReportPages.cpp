@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -120,7 +121,46 @@ constexpr qsizetype blockSize = 1 << 20;
 
 using Kind = ReportPiece::Kind;
 
+// A provisional frame is asked for at most this often, in milliseconds.
+constexpr qint64 frameInterval = 250;
+
 } // namespace
+
+class ReportPages::Cutter {
+public:
+    Cutter(const ReportFrame& frame, const QString& sourceName, QVector<PageStart>& starts)
+        : m_paginator(frame.bodyTop, frame.bodyBottom(), sourceName,
+                      frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0),
+          m_starts(starts)
+    {
+        m_starts = {PageStart{0, {}, 0, true}};
+    }
+
+    // Lines placed together, their record at the offset, as tall as the height with the room
+    // below them; the running total after them (none when they hold no row) and whether they
+    // hold the grand total. True when they begin a page.
+    bool place(qint64 offset, double height, double room, std::optional<qint64> carried,
+               bool grandTotal)
+    {
+        const qint64 carriedBefore = m_carried;
+        // Past the grand total (the inconsistencies, the line to sign) nothing is carried.
+        const bool totalledBefore = m_totalled;
+        m_carried = carried.value_or(m_carried);
+        m_totalled = m_totalled || grandTotal;
+        if (!m_paginator.place(height, room))
+            return false;
+        m_starts << PageStart{offset, m_paginator.openHeadings(), carriedBefore, !totalledBefore};
+        return true;
+    }
+    void openHeading(const QString& heading) { m_paginator.openHeading(heading); }
+    void closeHeading() { m_paginator.closeHeading(); }
+
+private:
+    ReportPaginator m_paginator;
+    QVector<PageStart>& m_starts;
+    qint64 m_carried = 0;
+    bool m_totalled = false;
+};
 
 ReportPages::ReportPages(const QString& sourceName, Contents contents)
     : m_sourceName(sourceName), m_contents(contents),
@@ -135,6 +175,35 @@ ReportPages::ReportPages(const QString& sourceName, Contents contents)
 ReportPages::~ReportPages() = default;
 
 void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
+{
+    if (!m_cutter) {
+        placeRecord(pieces, room);
+        return;
+    }
+    QMutexLocker lock(&m_reading);
+    const qint64 offset = m_written + m_buffer.size();
+    placeRecord(pieces, room);
+    // The heights as the file keeps them, so that the pages break where a cut of the file
+    // would break them.
+    double height = 0;
+    std::optional<qint64> carried;
+    bool grandTotal = false;
+    for (const ReportPiece& piece : pieces) {
+        height += static_cast<float>(piece.height);
+        grandTotal = grandTotal || piece.kind == Kind::GrandTotal;
+        if (piece.kind == Kind::Detail)
+            carried = piece.carried;
+    }
+    if (m_cutter->place(offset, height, static_cast<float>(room), carried, grandTotal) &&
+        m_sinceFrame.elapsed() >= frameInterval) {
+        // The columns as wide as the rows so far ask; the body's top stays where it was cut.
+        m_shownFrame = m_provisional();
+        m_shownFrame.bodyTop = m_cutTop;
+        m_sinceFrame.restart();
+    }
+}
+
+void ReportPages::placeRecord(const QVector<ReportPiece>& pieces, double room)
 {
     const bool whole = m_contents == Contents::Whole;
     Encoder out(m_buffer);
@@ -158,6 +227,11 @@ void ReportPages::place(const QVector<ReportPiece>& pieces, double room)
 
 void ReportPages::openHeading(const QString& heading)
 {
+    std::optional<QMutexLocker<QMutex>> lock;
+    if (m_cutter) {
+        lock.emplace(&m_reading);
+        m_cutter->openHeading(heading);
+    }
     Encoder out(m_buffer);
     out.byte(static_cast<quint8>(Op::Open));
     out.text(heading);
@@ -165,15 +239,41 @@ void ReportPages::openHeading(const QString& heading)
 
 void ReportPages::closeHeading()
 {
+    std::optional<QMutexLocker<QMutex>> lock;
+    if (m_cutter) {
+        lock.emplace(&m_reading);
+        m_cutter->closeHeading();
+    }
     Encoder(m_buffer).byte(static_cast<quint8>(Op::Close));
+}
+
+void ReportPages::cutAsPlaced(const ReportFrame& provisional, std::function<ReportFrame()> frame)
+{
+    QMutexLocker lock(&m_reading);
+    m_cutter = std::make_unique<Cutter>(provisional, m_sourceName, m_starts);
+    m_cutTop = provisional.bodyTop;
+    m_shownFrame = provisional;
+    m_provisional = std::move(frame);
+    m_sinceFrame.start();
+}
+
+ReportPages::Progress ReportPages::progress() const
+{
+    QMutexLocker lock(&m_reading);
+    if (m_finished)
+        return {pageCount(), m_frame, true};
+    // The last page cut is still being filled.
+    return {std::max(0, static_cast<int>(m_starts.size()) - 1), m_shownFrame, false};
 }
 
 void ReportPages::flush()
 {
     if (m_buffer.isEmpty())
         return;
-    // Flushed at once: a full disk is told here, with its reason, not when reading back.
-    if (!OutputFile::writeAll(m_file, m_buffer.constData(), m_buffer.size()) || !m_file.flush()) {
+    // Flushed at once: a full disk is told here, with its reason, not when reading back. Pages
+    // read meanwhile moved the file's position: the block goes after the last one.
+    if (!m_file.seek(m_written) ||
+        !OutputFile::writeAll(m_file, m_buffer.constData(), m_buffer.size()) || !m_file.flush()) {
         const QString reason = qt_error_string(errno);
         throw Exception(QStringLiteral("Não foi possível gravar o arquivo temporário do "
                                        "relatório '%1': %2")
@@ -186,22 +286,33 @@ void ReportPages::flush()
 
 void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistencies)
 {
-    flush();
-    m_buffer.squeeze();
-    m_frame = frame;
-    m_rows = rows;
-    m_inconsistencies = inconsistencies;
+    {
+        QMutexLocker lock(&m_reading);
+        flush();
+        m_buffer.squeeze();
+        m_rows = rows;
+        m_inconsistencies = inconsistencies;
+        // Cut as the body came, under a frame whose body began where the final one's does:
+        // the pages stand as they were cut.
+        if (m_cutter && qFuzzyCompare(m_cutTop, frame.bodyTop)) {
+            m_frame = frame;
+            m_finished = true;
+            m_cutter.reset();
+            m_provisional = nullptr;
+            return;
+        }
+    }
     // One pass over the file, a block at a time; only the heights, the groups and the carried
-    // totals are read.
-    ReportPaginator paginator(frame.bodyTop, frame.bodyBottom(), m_sourceName,
-                              frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0);
-    m_starts = {PageStart{0, {}, 0, true}};
-    qint64 carried = 0;
-    // Past the grand total (the inconsistencies, the line to sign) nothing is carried.
-    bool totalled = false;
+    // totals are read. Pages cut before stay readable meanwhile.
+    QVector<PageStart> starts;
+    Cutter cutter(frame, m_sourceName, starts);
     qint64 blockStart = 0;
     for (const qint64 blockEnd : std::as_const(m_blockEnds)) {
-        const QByteArray block = read(blockStart, blockEnd);
+        QByteArray block;
+        {
+            QMutexLocker lock(&m_reading);
+            block = read(blockStart, blockEnd);
+        }
         Decoder in(block);
         while (!in.atEnd()) {
             const qint64 offset = blockStart + in.position();
@@ -209,11 +320,11 @@ void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistenc
             case Op::Place: {
                 const double room = in.real();
                 double height = 0;
-                const qint64 carriedBefore = carried;
-                const bool totalledBefore = totalled;
+                std::optional<qint64> carried;
+                bool grandTotal = false;
                 for (quint32 piece = in.count(); piece > 0; --piece) {
                     const auto kind = static_cast<Kind>(in.byte());
-                    totalled = totalled || kind == Kind::GrandTotal;
+                    grandTotal = grandTotal || kind == Kind::GrandTotal;
                     height += in.real();
                     in.skipText();
                     in.skipTexts();
@@ -223,29 +334,36 @@ void ReportPages::finish(const ReportFrame& frame, int rows, qint64 inconsistenc
                         in.byte();
                     }
                 }
-                if (paginator.place(height, room))
-                    m_starts << PageStart{offset, paginator.openHeadings(), carriedBefore,
-                                          !totalledBefore};
+                cutter.place(offset, height, room, carried, grandTotal);
                 break;
             }
             case Op::Open:
-                paginator.openHeading(in.text());
+                cutter.openHeading(in.text());
                 break;
             case Op::Close:
-                paginator.closeHeading();
+                cutter.closeHeading();
                 break;
             }
         }
         blockStart = blockEnd;
     }
+    QMutexLocker lock(&m_reading);
+    m_starts = starts;
+    m_frame = frame;
+    m_finished = true;
+    m_cutter.reset();
+    m_provisional = nullptr;
 }
 
 QByteArray ReportPages::read(qint64 from, qint64 to) const
 {
-    QMutexLocker lock(&m_reading);
     QByteArray bytes;
-    if (m_file.seek(from))
-        bytes = m_file.read(to - from);
+    const qint64 onDisk = std::min(to, m_written);
+    if (from < onDisk && m_file.seek(from))
+        bytes = m_file.read(onDisk - from);
+    if (to > m_written)
+        bytes.append(m_buffer.constData() + std::max<qint64>(0, from - m_written),
+                     to - std::max(from, m_written));
     if (bytes.size() != to - from)
         throw Exception(
             QStringLiteral("Não foi possível ler o arquivo temporário do relatório "
@@ -256,17 +374,27 @@ QByteArray ReportPages::read(qint64 from, qint64 to) const
 
 ReportPageStretch ReportPages::pages(int first, int last) const
 {
-    const int count = pageCount();
     ReportPageStretch stretch;
-    stretch.reportPages = count;
-    if (count == 0 || m_contents == Contents::Heights)
+    // What the pages are read with, taken at once: a layout going on adds pages meanwhile.
+    QMutexLocker lock(&m_reading);
+    const int cut = static_cast<int>(m_starts.size());
+    const int count = m_finished ? cut : cut - 1;
+    stretch.reportPages = m_finished ? count : 0;
+    if (count <= 0 || m_contents == Contents::Heights)
         return stretch;
+    const ReportFrame frame = m_finished ? m_frame : m_shownFrame;
     first = std::clamp(first, 0, count - 1);
     last = std::clamp(last, first, count - 1);
     stretch.first = first;
-    const qint64 from = m_starts.at(first).offset;
-    const qint64 to = last + 1 < count ? m_starts.at(last + 1).offset : m_written;
+    // The starts of the pages read and of the one after them.
+    const QVector<PageStart> starts = m_starts.mid(first, last - first + 2);
+    const qint64 from = starts.first().offset;
+    const qint64 to = last + 1 < cut ? starts.at(last + 1 - first).offset : m_written;
     const QByteArray bytes = read(from, to);
+    lock.unlock();
+    const auto start = [&starts, first](int page) -> const PageStart& {
+        return starts.at(page - first);
+    };
 
     // Each page holds the records from its start to the next page's, stacked from the top of
     // the body under the headings it repeats.
@@ -276,31 +404,30 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     };
     int page = first - 1;
     // The running total, at the foot of a page that goes on and at the head of the next.
-    const bool carries = m_frame.carryColumn >= 0;
+    const bool carries = frame.carryColumn >= 0;
     const auto carriedLine = [&](Kind kind, const QString& label, qint64 cents) {
         QStringList cells;
-        for (int c = 0; c < m_frame.labels.size(); ++c)
-            cells << (c == m_frame.carryColumn ? ReportFormat::money(cents) : QString());
+        for (int c = 0; c < frame.labels.size(); ++c)
+            cells << (c == frame.carryColumn ? ReportFormat::money(cents) : QString());
         stretch.totals.append({label, cells, {}});
         line(kind, stretch.totals.size() - 1);
     };
     Decoder in(bytes);
     while (!in.atEnd()) {
-        while (page < last && from + in.position() == m_starts.at(page + 1).offset) {
-            if (carries && page >= first && m_starts.at(page + 1).carries) {
-                y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
+        while (page < last && from + in.position() == start(page + 1).offset) {
+            if (carries && page >= first && start(page + 1).carries) {
+                y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
                 carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
-                            m_starts.at(page + 1).carried);
+                            start(page + 1).carried);
             }
             ++page;
             stretch.pages.append(ReportPageStretch::Page());
-            y = m_frame.bodyTop;
-            if (carries && page > 0 && m_starts.at(page).carries) {
-                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"),
-                            m_starts.at(page).carried);
+            y = frame.bodyTop;
+            if (carries && page > 0 && start(page).carries) {
+                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"), start(page).carried);
                 y += ReportLayouter::subtotalHeight;
             }
-            for (const QString& heading : m_starts.at(page).openHeadings) {
+            for (const QString& heading : start(page).openHeadings) {
                 stretch.headings.append(heading + QStringLiteral(" (continuação)"));
                 line(Kind::GroupHeading, stretch.headings.size() - 1);
                 y += ReportLayouter::headingHeight;
@@ -358,10 +485,9 @@ ReportPageStretch ReportPages::pages(int first, int last) const
         }
     }
     // The last page of the stretch goes on past it.
-    if (carries && page < count - 1 && page >= first && m_starts.at(page + 1).carries) {
-        y = m_frame.bodyBottom() - ReportLayouter::subtotalHeight;
-        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
-                    m_starts.at(page + 1).carried);
+    if (carries && page < count - 1 && page >= first && start(page + 1).carries) {
+        y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
+        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), start(page + 1).carried);
     }
     return stretch;
 }

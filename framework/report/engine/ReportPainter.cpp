@@ -25,10 +25,11 @@ constexpr double padding = ReportLayouter::cellPadding;
 // same places.
 constexpr double layoutDpi = 600;
 
-// A device of the layout's resolution that fonts are measured against.
+// A device of the layout's resolution that fonts are measured against; one a thread, since
+// a PDF's pages are painted by several threads at once.
 const QPaintDevice* layoutDevice()
 {
-    static const QImage device = [] {
+    thread_local const QImage device = [] {
         QImage image(1, 1, QImage::Format_RGB32);
         const int dotsPerMeter = qRound(layoutDpi / 0.0254);
         image.setDotsPerMeterX(dotsPerMeter);
@@ -169,7 +170,10 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
     pen.text(Role::Small, header.screenCode + QStringLiteral(" · ") + header.reportCode, left, side,
              y, 18, Qt::AlignLeft);
     // The foot of the page, in the bottom margin: who printed the report, when, and the page.
-    QString foot = QStringLiteral("Página %1 de %2").arg(page + 1).arg(pageCount);
+    // A report still being laid out does not know its page count yet.
+    QString foot = QStringLiteral("Página %1 de %2")
+                       .arg(page + 1)
+                       .arg(pageCount > 0 ? QString::number(pageCount) : QStringLiteral("…"));
     if (!header.issuedAt.isEmpty())
         foot =
             QStringLiteral("Emitido em %1%2 — %3")

@@ -21,14 +21,34 @@ bool looksNumeric(const QString& text)
     return digits.match(text).hasMatch();
 }
 
-QString field(const QString& text, bool number)
+// Appends the cell as a field: quoted when it holds the separator, a quote or a line break;
+// a text a spreadsheet would take for a formula goes with a quote mark before it. Most cells
+// need neither and are appended as they are.
+void appendField(QString& out, const QString& text, bool number)
 {
-    const QString value = !number && readsAsFormula(text) ? QLatin1Char('\'') + text : text;
-    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
-        return value;
-    return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+    const bool formula = !number && readsAsFormula(text);
+    bool quoted = false;
+    for (const QChar c : text)
+        if (c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') ||
+            c == QLatin1Char('\r')) {
+            quoted = true;
+            break;
+        }
+    if (!quoted) {
+        if (formula)
+            out += QLatin1Char('\'');
+        out += text;
+        return;
+    }
+    out += QLatin1Char('"');
+    if (formula)
+        out += QLatin1Char('\'');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"'))
+            out += QLatin1Char('"');
+        out += c;
+    }
+    out += QLatin1Char('"');
 }
 
 // The text is written out in pieces of about this size.
@@ -84,16 +104,16 @@ private:
     // A line of cells; those of number columns are numbers.
     void line(const QStringList& cells, bool table = true)
     {
-        QStringList fields;
-        fields.reserve(cells.size());
         for (int c = 0; c < cells.size(); ++c) {
+            if (c > 0)
+                m_text += QLatin1Char(';');
             if (table && m_excel && m_formats.value(c) == ReportValueFormat::Code &&
                 looksNumeric(cells.at(c)))
-                fields << QStringLiteral("=\"%1\"").arg(cells.at(c));
+                m_text += QStringLiteral("=\"%1\"").arg(cells.at(c));
             else
-                fields << field(cells.at(c), table && isNumber(c));
+                appendField(m_text, cells.at(c), table && isNumber(c));
         }
-        m_text += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+        m_text += QLatin1String("\r\n");
     }
 
     void total(const QString& label, QStringList cells, const QString& states)
@@ -142,7 +162,7 @@ ReportBodySink* ReportCsv::body(const ReportFrame& frame, const Options& options
     return m_stream.get();
 }
 
-void ReportCsv::write(const ReportPages&, ReportProgress&)
+void ReportCsv::write(const ReportPages&, const Options&, ReportProgress&)
 {
     m_stream->flush();
 }

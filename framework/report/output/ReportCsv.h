@@ -29,7 +29,7 @@ public:
     bool tabular() const override { return true; }
     ReportBodySink* body(const ReportFrame& frame, const Options& options) override;
     // Writes what the body left buffered.
-    void write(const ReportPages& pages, ReportProgress& progress) override;
+    void write(const ReportPages& pages, const Options& options, ReportProgress& progress) override;
 
 private:
     class Stream;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFutureWatcher>
+#include <QMutex>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
@@ -23,6 +24,19 @@ struct Outcome {
     std::exception_ptr error;
     bool cancelled = false;
 };
+
+} // namespace
+
+// A run whose pages a preview shows as they are laid out: the worker's future and outcome,
+// and the page store once the worker has made it.
+struct ReportJob::LiveRun::State {
+    QFuture<void> future;
+    std::shared_ptr<Outcome> outcome = std::make_shared<Outcome>();
+    QMutex mutex;
+    std::shared_ptr<ReportPages> pages;
+};
+
+namespace {
 
 // How long a run goes before its progress window shows: quick reports do not flash it.
 constexpr int progressDelay = 300;
@@ -72,13 +86,12 @@ private:
     QPointer<QProgressDialog> m_dialog;
 };
 
-// Runs the work in a worker thread while the event loop turns; false when cancelled.
-bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* parent,
-                 bool showProgress, const QString& title)
+// Starts the work in a worker thread; the outcome tells how it ended once the future has.
+QFuture<void> start(const std::function<void(ReportProgress&)>& work,
+                    const std::shared_ptr<Outcome>& outcome)
 {
-    auto outcome = std::make_shared<Outcome>();
     // The worker owns copies of everything it reads.
-    QFuture<void> future = QtConcurrent::run([work, outcome](QPromise<void>& promise) {
+    return QtConcurrent::run([work, outcome](QPromise<void>& promise) {
         ReportPromiseProgress progress(promise);
         try {
             work(progress);
@@ -93,18 +106,39 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
                 Exception(QStringLiteral("Erro desconhecido ao gerar o relatório.")));
         }
     });
+}
 
+// Turns the event loop, with the progress window when shown, until the future finishes or
+// `enough` (asked a few times a second) says the caller can go on.
+void waitFor(QFuture<void>& future, QWidget* parent, bool showProgress, const QString& title,
+             const std::function<bool()>& enough = {})
+{
     QEventLoop loop;
     QFutureWatcher<void> watcher;
     QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-    {
-        std::unique_ptr<ProgressWindow> window;
-        if (showProgress)
-            window = std::make_unique<ProgressWindow>(parent, watcher, title);
-        watcher.setFuture(future);
-        if (!future.isFinished())
-            loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    QTimer poll;
+    if (enough) {
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&loop, &enough] {
+            if (enough())
+                loop.quit();
+        });
+        poll.start(50);
     }
+    std::unique_ptr<ProgressWindow> window;
+    if (showProgress)
+        window = std::make_unique<ProgressWindow>(parent, watcher, title);
+    watcher.setFuture(future);
+    if (!future.isFinished() && !(enough && enough()))
+        loop.exec(QEventLoop::ExcludeSocketNotifiers);
+}
+
+// Runs the work in a worker thread while the event loop turns; false when cancelled.
+bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* parent,
+                 bool showProgress, const QString& title)
+{
+    auto outcome = std::make_shared<Outcome>();
+    QFuture<void> future = start(work, outcome);
+    waitFor(future, parent, showProgress, title);
     // The loop may also end because the application quits: stop the work, then wait.
     if (!future.isFinished())
         future.cancel();
@@ -118,7 +152,9 @@ bool runInWorker(const std::function<void(ReportProgress&)>& work, QWidget* pare
 
 } // namespace
 
-std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportProgress& progress)
+std::shared_ptr<ReportPages>
+ReportJob::runHere(const Request& request, ReportProgress& progress,
+                   const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting)
 {
     // The output is checked, and its temporary file made, before the query runs.
     std::unique_ptr<ReportOutput> output;
@@ -145,6 +181,11 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
                                                         : ReportPages::Contents::Whole);
     ReportBodySinks body(streamed ? QList<ReportBodySink*>{pages.get(), streamed}
                                   : QList<ReportBodySink*>{pages.get()});
+    if (cutting) {
+        pages->cutAsPlaced(layouter.provisionalFrame(),
+                           [&layouter] { return layouter.provisionalFrame(); });
+        cutting(pages);
+    }
     QVector<QVector<QVariant>> batch;
     while (rows.next(batch)) {
         for (const QVector<QVariant>& row : std::as_const(batch))
@@ -153,7 +194,7 @@ std::shared_ptr<ReportPages> ReportJob::runHere(const Request& request, ReportPr
     }
     pages->finish(layouter.finish(body), layouter.rowCount(), layouter.inconsistencyCount());
     if (output && (pages->rowCount() > 0 || request.writeWhenEmpty)) {
-        output->write(*pages, progress);
+        output->write(*pages, request.options, progress);
         progress.checkCancel();
         output->close();
     }
@@ -177,8 +218,73 @@ bool ReportJob::write(const std::shared_ptr<const ReportPages>& pages, ReportOut
     return runInWorker(
         [pages, &output](ReportProgress& progress) {
             output.open();
-            output.write(*pages, progress);
+            output.write(*pages, {}, progress);
             output.close();
         },
         parent, showProgress, pages->frame().header.title);
+}
+
+std::shared_ptr<ReportJob::LiveRun> ReportJob::preview(const Request& request, QWidget* parent,
+                                                       bool showProgress)
+{
+    auto state = std::make_shared<LiveRun::State>();
+    std::weak_ptr<LiveRun::State> weak = state;
+    state->future = start(
+        [request, weak](ReportProgress& progress) {
+            runHere(request, progress, [weak](const std::shared_ptr<ReportPages>& pages) {
+                if (const auto run = weak.lock()) {
+                    QMutexLocker lock(&run->mutex);
+                    run->pages = pages;
+                }
+            });
+        },
+        state->outcome);
+    const auto laidOut = [&state] {
+        QMutexLocker lock(&state->mutex);
+        return state->pages;
+    };
+    waitFor(state->future, parent, showProgress, request.header.title,
+            [&laidOut] { return laidOut() && laidOut()->progress().pages > 0; });
+    if (state->future.isFinished()) {
+        if (state->outcome->error)
+            std::rethrow_exception(state->outcome->error);
+        if (state->outcome->cancelled)
+            return nullptr;
+    } else if (state->future.isCanceled()) {
+        // Cancelled as the first page came: the run stops here.
+        state->future.waitForFinished();
+        return nullptr;
+    }
+    return std::shared_ptr<LiveRun>(new LiveRun(state, laidOut()));
+}
+
+ReportJob::LiveRun::LiveRun(std::shared_ptr<State> state, std::shared_ptr<ReportPages> pages)
+    : m_state(std::move(state)), m_pages(std::move(pages))
+{
+}
+
+ReportJob::LiveRun::~LiveRun()
+{
+    // The run reads from a connection and pages that go with the program: it ends first.
+    cancel();
+    m_state->future.waitForFinished();
+}
+
+bool ReportJob::LiveRun::ended()
+{
+    if (!m_state->future.isFinished())
+        return false;
+    if (const std::exception_ptr error = std::exchange(m_state->outcome->error, nullptr))
+        std::rethrow_exception(error);
+    return true;
+}
+
+bool ReportJob::LiveRun::cancelled() const
+{
+    return m_state->future.isFinished() && m_state->outcome->cancelled;
+}
+
+void ReportJob::LiveRun::cancel()
+{
+    m_state->future.cancel();
 }

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -46,6 +47,40 @@ public:
     static bool write(const std::shared_ptr<const ReportPages>& pages, ReportOutput& output,
                       QWidget* parent, bool showProgress);
 
-    // Runs the request in the calling thread (the query in a thread of its own).
-    static std::shared_ptr<ReportPages> runHere(const Request& request, ReportProgress& progress);
+    // A run whose pages a preview shows as they are laid out, going on in a worker thread.
+    // Destroyed, it stops the run.
+    class LiveRun {
+    public:
+        ~LiveRun();
+        LiveRun(const LiveRun&) = delete;
+        LiveRun& operator=(const LiveRun&) = delete;
+
+        // The page store, cut into pages as the body is laid out (ReportLivePages reads it).
+        const std::shared_ptr<ReportPages>& pages() const { return m_pages; }
+        // Whether the run has ended; raises its failure, once.
+        bool ended();
+        // Whether it ended cancelled.
+        bool cancelled() const;
+        // Stops the layout at its next row; the pages cut so far stay.
+        void cancel();
+
+    private:
+        friend class ReportJob;
+        struct State;
+        LiveRun(std::shared_ptr<State> state, std::shared_ptr<ReportPages> pages);
+        std::shared_ptr<State> m_state;
+        std::shared_ptr<ReportPages> m_pages;
+    };
+
+    // Runs the request for a preview, in a worker thread, the pages cut as the body is laid out:
+    // the progress window (when shown) stays up until the first page is whole or the run ends.
+    // Returns the run; nullptr when cancelled before. Raises an Exception on a failure before.
+    static std::shared_ptr<LiveRun> preview(const Request& request, QWidget* parent,
+                                            bool showProgress);
+
+    // Runs the request in the calling thread (the query in a thread of its own). With
+    // `cutting`, the pages are cut as the body is laid out, and handed to it before the rows.
+    static std::shared_ptr<ReportPages>
+    runHere(const Request& request, ReportProgress& progress,
+            const std::function<void(const std::shared_ptr<ReportPages>&)>& cutting = {});
 };

@@ -25,6 +25,8 @@ public:
         // A CSV for Excel: a byte-order mark first (Excel then reads UTF-8), and codes such as
         // check numbers kept as text ("001101", not 1101).
         bool excel = false;
+        // How many threads paint a file of pages (PDF); 0: one a core.
+        int threads = 0;
     };
 
     virtual ~ReportOutput() = default;
@@ -45,7 +47,8 @@ public:
     // the laid-out pages. An output that takes the body needs it before write().
     virtual ReportBodySink* body(const ReportFrame&, const Options&) { return nullptr; }
     // Writes the laid-out pages, or finishes what the body began.
-    virtual void write(const ReportPages& pages, ReportProgress& progress) = 0;
+    virtual void write(const ReportPages& pages, const Options& options,
+                       ReportProgress& progress) = 0;
     // Puts the output in place: a file takes its target's place.
     virtual void close() = 0;
 };

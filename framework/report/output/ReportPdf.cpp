@@ -1,15 +1,24 @@
 #include "report/output/ReportPdf.h"
 
+#include "base/AnonymousFile.h"
 #include "base/Exceptions.h"
 #include "report/engine/ReportPages.h"
 #include "report/engine/ReportPainter.h"
 #include "report/engine/ReportProgress.h"
+#include "report/output/PdfJoin.h"
 
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
 #include <QXmlStreamWriter>
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -21,11 +30,15 @@ public:
     // Passes on what is still held; false when a write to the file failed.
     bool finish()
     {
-        m_failed = m_failed || !OutputFile::writeAll(m_target, m_block.constData(), m_block.size());
+        if (!m_failed && !OutputFile::writeAll(m_target, m_block.constData(), m_block.size())) {
+            m_failed = true;
+            setErrorString(m_target.errorString());
+        }
         m_block.clear();
         return !m_failed;
     }
     qint64 written() const { return m_written; }
+    bool failed() const { return m_failed; }
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -135,47 +148,161 @@ QByteArray metadata(const ReportFrame::Header& header)
     return xmp;
 }
 
-} // namespace
-
-void ReportPdf::write(const ReportPages& pages, ReportProgress& progress)
+// Paints the pages first..last-1 as a whole PDF document on the device: `before` runs before
+// each page, `after` after it (either may raise to stop).
+void paintDocument(const ReportPages& pages, int first, int last, QIODevice& device,
+                   const QString& name, const std::function<void()>& before,
+                   const std::function<void(int painted)>& after)
 {
     const ReportFrame& frame = pages.frame();
+    QPdfWriter writer(&device);
+    writer.setResolution(600);
+    writer.setTitle(infoTitle(frame.header.title));
+    writer.setCreator(QStringLiteral("KLX"));
+    // The pages may summarise long code lists; the metadata keeps them whole.
+    writer.setDocumentXmpMetadata(metadata(frame.header));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4),
+                    frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw Exception(QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(name));
+    try {
+        ReportPainter::PageSequence sequence(painter, pages);
+        for (int page = first; page < last; ++page) {
+            before();
+            if (page > first)
+                writer.newPage();
+            sequence.paint(page);
+            after(page - first + 1);
+        }
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    painter.end();
+}
+
+// Raised in a painter thread told to stop.
+struct Stopped {};
+
+// A stretch of the pages painted in a thread of its own into a document of its own.
+struct Part {
+    int first = 0;
+    int last = 0;
+    std::unique_ptr<QFile> file;
+    std::unique_ptr<QThread> thread;
+    std::exception_ptr error;
+};
+
+// The parts' threads: told to stop and waited for whenever the writing ends, so that none
+// outlives what it paints from.
+class PartThreads {
+public:
+    explicit PartThreads(std::vector<Part>& parts) : m_parts(parts) {}
+    ~PartThreads() { stopAndWait(); }
+    PartThreads(const PartThreads&) = delete;
+    PartThreads& operator=(const PartThreads&) = delete;
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> painted{0};
+
+    void stopAndWait()
+    {
+        stop = true;
+        for (Part& part : m_parts)
+            if (part.thread)
+                part.thread->wait();
+    }
+
+private:
+    std::vector<Part>& m_parts;
+};
+
+} // namespace
+
+void ReportPdf::write(const ReportPages& pages, const Options& options, ReportProgress& progress)
+{
     const int count = pages.pageCount();
+    const int threads = options.threads > 0 ? options.threads : QThread::idealThreadCount();
+    // The join holds every object of the file in memory (about 17 KB a page): past a bound, one
+    // thread paints the pages straight into the file, whose memory does not grow with them.
+    const int painters = count > maxJoinedPages ? 1 : std::clamp(threads, 1, std::max(count, 1));
     progress.report(ReportProgress::Stage::Writing, 0, count);
     BlockWriter pdf(file().device());
-    {
-        QPdfWriter writer(&pdf);
-        writer.setResolution(600);
-        writer.setTitle(infoTitle(frame.header.title));
-        writer.setCreator(QStringLiteral("KLX"));
-        // The pages may summarise long code lists; the metadata keeps them whole.
-        writer.setDocumentXmpMetadata(metadata(frame.header));
-        writer.setPageLayout(QPageLayout(
-            QPageSize(QPageSize::A4),
-            frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw Exception(
-                QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(file().path()));
-        try {
-            ReportPainter::PageSequence sequence(painter, pages);
-            for (int page = 0; page < count; ++page) {
+    if (painters == 1) {
+        paintDocument(
+            pages, 0, count, pdf, file().path(),
+            [&] {
                 progress.checkCancel();
                 file().check();
-                if (page > 0)
-                    writer.newPage();
-                sequence.paint(page);
-                progress.report(ReportProgress::Stage::Writing, page + 1, count);
-            }
-        } catch (...) {
-            painter.end();
-            throw;
-        }
-        painter.end();
+            },
+            [&](int painted) { progress.report(ReportProgress::Stage::Writing, painted, count); });
+    } else {
+        writeInParts(pages, painters, pdf, progress);
     }
     const bool whole = pdf.finish();
     file().check();
     if (!whole || pdf.written() == 0)
         throw Exception(
             QStringLiteral("Não foi possível gravar o arquivo '%1'.").arg(file().path()));
+}
+
+void ReportPdf::writeInParts(const ReportPages& pages, int painters, QIODevice& pdf,
+                             ReportProgress& progress)
+{
+    const int count = pages.pageCount();
+    const QString folder = QFileInfo(file().path()).absolutePath();
+    const OutputFile& target = file();
+    std::vector<Part> parts(static_cast<std::size_t>(painters));
+    for (int i = 0; i < painters; ++i) {
+        Part& part = parts[static_cast<std::size_t>(i)];
+        part.first = static_cast<int>(static_cast<qint64>(count) * i / painters);
+        part.last = static_cast<int>(static_cast<qint64>(count) * (i + 1) / painters);
+        part.file = AnonymousFile::create(folder);
+    }
+    PartThreads threads(parts);
+    for (Part& part : parts) {
+        part.thread.reset(QThread::create([&pages, &part, &threads, &target] {
+            try {
+                BlockWriter device(*part.file);
+                paintDocument(
+                    pages, part.first, part.last, device, target.path(),
+                    [&] {
+                        if (threads.stop)
+                            throw Stopped();
+                        // A part that can no longer write stops at once, with its reason.
+                        if (device.failed())
+                            target.fail(part.file->errorString());
+                    },
+                    [&](int) { ++threads.painted; });
+                if (!device.finish() || !part.file->flush())
+                    target.fail(part.file->errorString());
+            } catch (const Stopped&) {
+            } catch (...) {
+                part.error = std::current_exception();
+                threads.stop = true;
+            }
+        }));
+        part.thread->start();
+    }
+    for (Part& part : parts)
+        while (!part.thread->wait(QDeadlineTimer(100))) {
+            progress.report(ReportProgress::Stage::Writing, threads.painted, count);
+            progress.checkCancel();
+        }
+    threads.stopAndWait();
+    for (const Part& part : parts)
+        if (part.error)
+            std::rethrow_exception(part.error);
+    progress.checkCancel();
+    QList<QFile*> documents;
+    for (const Part& part : parts)
+        documents << part.file.get();
+    try {
+        PdfJoin::join(documents, pdf, [&] { progress.checkCancel(); });
+    } catch (const Exception& e) {
+        target.fail(e.Message());
+    }
+    progress.report(ReportProgress::Stage::Writing, count, count);
 }

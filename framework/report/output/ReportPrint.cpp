@@ -21,7 +21,7 @@ ReportPrint::~ReportPrint()
     m_painter.end();
 }
 
-void ReportPrint::write(const ReportPages& pages, ReportProgress& progress)
+void ReportPrint::write(const ReportPages& pages, const Options&, ReportProgress& progress)
 {
     m_printer.setFullPage(true);
     m_printer.setPageOrientation(pages.frame().landscape ? QPageLayout::Landscape

@@ -17,7 +17,7 @@ public:
     QString nameFilter() const override { return QString(); }
     QStringList suffixes() const override { return {}; }
     void open() override {}
-    void write(const ReportPages& pages, ReportProgress& progress) override;
+    void write(const ReportPages& pages, const Options& options, ReportProgress& progress) override;
     void close() override;
 
 private:

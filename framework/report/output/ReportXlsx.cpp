@@ -308,7 +308,7 @@ ReportBodySink* ReportXlsx::body(const ReportFrame& frame, const Options& option
     return m_workbook.get();
 }
 
-void ReportXlsx::write(const ReportPages&, ReportProgress& progress)
+void ReportXlsx::write(const ReportPages&, const Options&, ReportProgress& progress)
 {
     m_workbook->close();
     progress.checkCancel();

@@ -29,7 +29,7 @@ public:
     void open() override;
     ReportBodySink* body(const ReportFrame& frame, const Options& options) override;
     // Closes the workbook and copies it to the output file.
-    void write(const ReportPages& pages, ReportProgress& progress) override;
+    void write(const ReportPages& pages, const Options& options, ReportProgress& progress) override;
 
 private:
     class Workbook;

@@ -29,6 +29,12 @@ void ReportPageView::setPage(int page)
     render();
 }
 
+void ReportPageView::reload()
+{
+    m_shown = m_pages->pages(m_page, m_page);
+    render();
+}
+
 void ReportPageView::setZoom(double zoom)
 {
     zoom = std::clamp(zoom, 0.25, 4.0);

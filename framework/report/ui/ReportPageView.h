@@ -19,6 +19,8 @@ public:
     int page() const { return m_page; }
     // Shows the page (from 0), kept within the document.
     void setPage(int page);
+    // Reads the page shown again: a report still being laid out has changed it.
+    void reload();
     double zoom() const { return m_zoom; }
     // Sets the zoom, kept between 0.25 and 4.
     void setZoom(double zoom);

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -87,7 +88,8 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     m_pageBox = new QSpinBox(this);
     m_pageBox->setObjectName(QStringLiteral("pageNumber"));
     m_pageBox->setRange(1, std::max(1, m_pages->pageCount()));
-    auto* pageCount = new QLabel(QStringLiteral("de %1").arg(m_pages->pageCount()), this);
+    m_pageCount = new QLabel(QStringLiteral("de %1").arg(m_pages->pageCount()), this);
+    m_pageCount->setObjectName(QStringLiteral("pageCount"));
     m_next = toolButton(this, QStyle::SP_MediaSeekForward,
                         QStringLiteral("Próxima página (Page Down)"), QStringLiteral("nextPage"));
     m_last = toolButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("Última página (End)"),
@@ -109,23 +111,28 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
         textButton(this, QStringLiteral("Salvar como…"), QStringLiteral("document-save-as"),
                    QStyle::SP_DialogSaveButton, QStringLiteral("saveAs"));
     saveButton->setToolTip(QStringLiteral("Salvar como (Ctrl+S)"));
-    auto* printButton =
+    auto* printButton = m_printButton =
         textButton(this, QStringLiteral("Imprimir…"), QStringLiteral("document-print"),
                    QStyle::SP_DialogOkButton, QStringLiteral("print"));
     printButton->setToolTip(QStringLiteral("Imprimir (Ctrl+P)"));
+    m_cancel = new QToolButton(this);
+    m_cancel->setObjectName(QStringLiteral("cancelLayout"));
+    m_cancel->setText(QStringLiteral("Cancelar"));
+    m_cancel->setToolTip(QStringLiteral("Parar o relatório e ficar com as páginas já prontas"));
+    m_cancel->hide();
     auto* closeButton = new QToolButton(this);
     closeButton->setText(QStringLiteral("Fechar"));
 
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{m_first, m_previous, m_pageBox, pageCount, m_next, m_last})
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_first, m_previous, m_pageBox,
+                                                           m_pageCount, m_next, m_last})
         bar->addWidget(widget);
     bar->addSpacing(16);
     bar->addWidget(zoomOut);
     bar->addWidget(m_zoomBox);
     bar->addWidget(zoomIn);
     bar->addStretch();
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{searchButton, saveButton, printButton, closeButton})
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_cancel, searchButton, saveButton,
+                                                           printButton, closeButton})
         bar->addWidget(widget);
 
     m_searchBar = new QWidget(this);
@@ -177,6 +184,11 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
     connect(saveButton, &QToolButton::clicked, this, savePages);
     connect(printButton, &QToolButton::clicked, this, printPages);
     connect(closeButton, &QToolButton::clicked, this, &QDialog::close);
+    connect(m_cancel, &QToolButton::clicked, this, [this] {
+        m_cancelRun();
+        m_cancel->setEnabled(false);
+        m_pageCount->setText(QStringLiteral("de %1 (cancelando…)").arg(m_pages->pageCount()));
+    });
     connect(findNext, &QToolButton::clicked, this, [this] { find(m_searchText->text(), true); });
     connect(findPrevious, &QToolButton::clicked, this,
             [this] { find(m_searchText->text(), false); });
@@ -192,6 +204,68 @@ ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource>
 
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
+void ReportPreviewDialog::follow(std::function<bool()> ended, std::function<void()> cancel)
+{
+    m_ended = std::move(ended);
+    m_cancelRun = std::move(cancel);
+    m_cancel->show();
+    m_printButton->setEnabled(false);
+    m_follow = new QTimer(this);
+    connect(m_follow, &QTimer::timeout, this, [this] { refreshPages(); });
+    m_follow->start(200);
+    followed();
+}
+
+void ReportPreviewDialog::refreshPages()
+{
+    if (!m_follow || m_refreshing)
+        return;
+    // A failure's message box runs an event loop in which the timer fires again.
+    m_refreshing = true;
+    bool over = true;
+    // The run's failure, after the pages it laid out, is shown as any other error.
+    Dispatcher::run([&] { over = m_ended(); });
+    Dispatcher::run([&] {
+        if (m_pages->refresh() && !over)
+            followed();
+    });
+    m_refreshing = false;
+    if (!over)
+        return;
+    m_follow->deleteLater();
+    m_follow = nullptr;
+    m_cancel->hide();
+    Dispatcher::run([&] { followed(); });
+}
+
+// The page count, the navigation and the page shown as the report being followed now has
+// them.
+void ReportPreviewDialog::followed()
+{
+    const int count = m_pages->pageCount();
+    {
+        const QSignalBlocker block(m_pageBox);
+        m_pageBox->setRange(1, std::max(1, count));
+    }
+    if (m_pages->finished()) {
+        m_pageCount->setText(QStringLiteral("de %1").arg(count));
+        m_printButton->setEnabled(true);
+        // Pages cut again under the final frame: hits found before may have moved.
+        m_search.reset();
+        m_hit.reset();
+    } else if (m_follow) {
+        m_pageCount->setText(QStringLiteral("de %1…").arg(count));
+    } else {
+        m_pageCount->setText(QStringLiteral("de %1 (interrompido)").arg(count));
+    }
+    // Pages cut again under the final frame may be fewer than those shown.
+    if (m_view->page() >= count && count > 0)
+        showPage(count - 1);
+    // The frame (the columns' widths) and the footer of the page shown may have changed.
+    m_view->reload();
+    updateNavigation();
+}
+
 void ReportPreviewDialog::restoreSettings()
 {
     ProgramState::Settings settings;
@@ -206,6 +280,9 @@ void ReportPreviewDialog::restoreSettings()
 
 void ReportPreviewDialog::done(int result)
 {
+    // A report still being laid out stops with its window.
+    if (m_follow)
+        m_cancelRun();
     ProgramState::Settings settings;
     settings.beginGroup(settingsGroup);
     settings.setValue(QStringLiteral("tamanho"), size());
@@ -219,7 +296,7 @@ void ReportPreviewDialog::showPage(int page)
     pageChanged();
 }
 
-void ReportPreviewDialog::pageChanged()
+void ReportPreviewDialog::updateNavigation()
 {
     const int page = m_view->page();
     const int last = m_pages->pageCount() - 1;
@@ -229,6 +306,12 @@ void ReportPreviewDialog::pageChanged()
     m_previous->setEnabled(page > 0);
     m_next->setEnabled(page < last);
     m_last->setEnabled(page < last);
+}
+
+void ReportPreviewDialog::pageChanged()
+{
+    const int page = m_view->page();
+    updateNavigation();
     m_scroll->verticalScrollBar()->setValue(0);
     if (m_search)
         m_view->setHighlights(m_search->hitsOn(page),
@@ -311,9 +394,10 @@ void ReportPreviewDialog::stepZoom(int direction)
 
 bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Print))
-        Dispatcher::run([this] { m_print(); });
-    else if (event->matches(QKeySequence::Save))
+    if (event->matches(QKeySequence::Print)) {
+        if (m_printButton->isEnabled())
+            Dispatcher::run([this] { m_print(); });
+    } else if (event->matches(QKeySequence::Save))
         Dispatcher::run([this] { m_saveAs(); });
     else if (event->matches(QKeySequence::Find))
         showSearchBar();

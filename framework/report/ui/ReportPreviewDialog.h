@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QScrollArea;
 class QSpinBox;
+class QTimer;
 class QToolButton;
 class QWidget;
 class ReportPageSource;
@@ -40,6 +41,15 @@ public:
     // The hit shown: its page and its order on the page.
     std::optional<ReportPageSearch::Hit> currentHit() const { return m_hit; }
 
+    // Follows a report still being laid out: takes in its new pages a few times a second (the
+    // page count and the navigation grow with them; the page shown is drawn again when its
+    // frame or footer changes) until `ended` says the run is over, raising its failure, which
+    // is shown. Meanwhile a Cancel button calls `cancel`, and the pages shown stay; printing
+    // waits for the whole report.
+    void follow(std::function<bool()> ended, std::function<void()> cancel);
+    // Takes in what the report being followed added; what the timer does.
+    void refreshPages();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Keeps a fitting zoom fitting as the page area changes size; takes the page keys from
@@ -51,6 +61,8 @@ private:
     void applyZoomChoice();
     void stepZoom(int direction);
     void pageChanged();
+    // The page box and the buttons for the page shown and the pages there are.
+    void updateNavigation();
     // Ctrl+P, Ctrl+S, Ctrl+F, F3 and Shift+F3; false for other keys.
     bool runCommandKey(const QKeyEvent* event);
     // The page keys; false for other keys.
@@ -60,6 +72,8 @@ private:
     void showSearchBar();
     void showHit();
     void restoreSettings();
+
+    void followed();
 
     std::shared_ptr<const ReportPageSource> m_pages;
     std::function<void()> m_print;
@@ -72,6 +86,13 @@ private:
     QToolButton* m_previous;
     QToolButton* m_next;
     QToolButton* m_last;
+    QLabel* m_pageCount;
+    QToolButton* m_printButton;
+    QToolButton* m_cancel;
+    QTimer* m_follow = nullptr;
+    bool m_refreshing = false;
+    std::function<bool()> m_ended;
+    std::function<void()> m_cancelRun;
     QWidget* m_searchBar;
     QLineEdit* m_searchText;
     QLabel* m_searchStatus;

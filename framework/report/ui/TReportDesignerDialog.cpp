@@ -10,6 +10,7 @@
 #include "data/TParams.h"
 #include "form/ComponentRegistry.h"
 #include "report/engine/ReportCriteria.h"
+#include "report/engine/ReportLivePages.h"
 #include "report/output/ReportJob.h"
 #include "report/output/ReportPdf.h"
 #include "report/output/ReportPrint.h"
@@ -198,8 +199,8 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     const QString reportCode = host.ReportCode();
     QString path;
     if (command == ReportAction::SaveAs) {
-        path =
-            headless ? m_outputFile : askSavePath(host, fileBase(reportCode, report.title), m_csv);
+        path = headless ? m_outputFile
+                        : askSavePath(host, fileBase(reportCode, report.title), m_outputOptions);
         if (path.isEmpty())
             return false;
     }
@@ -226,33 +227,65 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
 
     if (command == ReportAction::SaveAs) {
         request.path = path;
-        request.options = m_csv;
+        request.options = m_outputOptions;
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
     m_lastRun = {};
     std::shared_ptr<const ReportPages> pages;
+    // A preview shows the first page as soon as it is laid out; the rest follow.
+    std::shared_ptr<ReportJob::LiveRun> live;
     try {
-        pages = ReportJob::run(request, host.DialogParent(), !headless);
+        if (command == ReportAction::Preview) {
+            live = ReportJob::preview(request, host.DialogParent(), !headless);
+            if (live && live->ended())
+                pages = std::exchange(live, nullptr)->pages();
+            else if (live)
+                pages = live->pages();
+        } else {
+            pages = ReportJob::run(request, host.DialogParent(), !headless);
+        }
     } catch (...) {
         m_lastRun.error = std::current_exception();
         throw;
     }
     if (!pages)
         return false;
-    m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
-                 pages->inconsistencyCount()};
-    if (pages->rowCount() == 0 && !headless) {
-        Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
-        return false;
+    if (!live) {
+        m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
+                     pages->inconsistencyCount()};
+        if (pages->rowCount() == 0 && !headless) {
+            Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
+            return false;
+        }
     }
     switch (command) {
     case ReportAction::Preview: {
         ReportHost* previewHost = &host;
         auto* preview = new ReportPreviewDialog(
-            pages, [this, previewHost, pages] { print(pages, *previewHost); },
+            live ? std::make_shared<ReportLivePages>(pages)
+                 : std::static_pointer_cast<const ReportPageSource>(pages),
+            [this, previewHost, pages] { print(pages, *previewHost); },
             [this, previewHost, request] { saveFromPreview(request, *previewHost); },
             host.DialogParent());
+        if (live)
+            preview->follow(
+                [this, live] {
+                    try {
+                        if (!live->ended())
+                            return false;
+                    } catch (...) {
+                        m_lastRun.error = std::current_exception();
+                        throw;
+                    }
+                    // A file saved from the preview meanwhile stays the run's file.
+                    if (!live->cancelled())
+                        m_lastRun = {m_lastRun.file, live->pages()->rowCount(),
+                                     live->pages()->pageCount(), nullptr,
+                                     live->pages()->inconsistencyCount()};
+                    return true;
+                },
+                [live] { live->cancel(); });
         preview->show();
         preview->activateWindow();
         break;
@@ -270,10 +303,11 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
 
 void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHost& host)
 {
-    request.path = askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_csv);
+    request.path =
+        askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_outputOptions);
     if (request.path.isEmpty())
         return;
-    request.options = m_csv;
+    request.options = m_outputOptions;
     if (ReportJob::run(request, host.DialogParent(), true))
         m_lastRun.file = request.path;
 }

@@ -46,8 +46,9 @@ public:
     // Headless runs: the next save-as commands write this file (its kind by its suffix)
     // without asking, and without a progress window; an empty path restores the dialogs.
     void SetOutputFile(const QString& path) { m_outputFile = path; }
-    // What a CSV holds besides the rows: for headless runs, and as the save dialog's choice.
-    void SetCsvOptions(const ReportOutput::Options& options) { m_csv = options; }
+    // What a file holds besides the rows and how many threads paint it: for headless runs,
+    // and as the save dialog's choice.
+    void SetOutputOptions(const ReportOutput::Options& options) { m_outputOptions = options; }
     // What the last run that laid out pages produced; the error the last run raised (shown
     // to the user as any other), of its own type, for a caller that tells errors apart.
     struct RunResult {
@@ -69,7 +70,7 @@ private:
     bool edit(const ReportDefinition& report, ReportHost& host);
 
     QString m_outputFile;
-    ReportOutput::Options m_csv;
+    ReportOutput::Options m_outputOptions;
     RunResult m_lastRun;
     bool m_running = false;
 };
