@@ -7,6 +7,7 @@
 #include "data/FirebirdAddress.h"
 
 #include "base/ConfigFile.h"
+#include "base/ProgramState.h"
 #include "base/VisibleText.h"
 
 #include <QFileInfo>
@@ -114,11 +115,24 @@ void readConfigFile(const QString& path, HostOptions& options, bool strict)
         throw Exception(QStringLiteral("o arquivo de configuração '%1' guarda uma senha e pode "
                                        "ser lido por outros usuários; corrija com: chmod 600 %1")
                             .arg(VisibleText::of(path)));
-    const QStringList unknown = file.unknown(knownSettings());
+    // What earlier versions remembered in the user's file is read into the state file, not
+    // unknown.
+    const bool user = QFileInfo(path) == QFileInfo(AppPaths::userConfigFile());
+    const QStringList earlier = user ? ProgramState::earlierSections() : QStringList();
+    const QStringList unknown = file.unknown(knownSettings(), earlier);
     if (strict && !unknown.isEmpty())
         throw Exception(unknown.join(QLatin1Char('\n')) +
                         QStringLiteral("\n(--strict recusa seções e chaves desconhecidas)"));
     options.warnings << unknown;
+    for (const QString& section : earlier)
+        if (const int line = file.sectionLine(section))
+            options.warnings << QStringLiteral(
+                                    "%1:%2: [%3] guarda o que versões anteriores lembravam; "
+                                    "a primeira execução o copiou para %4, e a seção pode ser "
+                                    "apagada")
+                                    .arg(VisibleText::of(path))
+                                    .arg(line)
+                                    .arg(section, VisibleText::of(ProgramState::filePath()));
     readSettings(file, options);
 }
 
@@ -157,6 +171,7 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
         readConfigFile(commandLine.values(QStringLiteral("config")).first(), options, strict);
     else if (QFileInfo::exists(AppPaths::userConfigFile()))
         readConfigFile(AppPaths::userConfigFile(), options, strict);
+    ProgramState::importEarlier(AppPaths::userConfigFile());
     const auto given = [&commandLine](const char* name, auto apply) {
         if (commandLine.isSet(QLatin1String(name)))
             apply(commandLine.value(QLatin1String(name)));

@@ -138,17 +138,27 @@ int ConfigFile::line(const QString& section, const QString& key) const
     return entry ? entry->line : 0;
 }
 
-QStringList ConfigFile::unknown(const Known& known) const
+int ConfigFile::sectionLine(const QString& section) const
+{
+    for (const auto& [name, line] : m_sections)
+        if (name == section)
+            return line;
+    return 0;
+}
+
+QStringList ConfigFile::unknown(const Known& known, const QStringList& aside) const
 {
     QStringList warnings;
     const QString name = VisibleText::of(m_name);
     for (const auto& [section, line] : m_sections)
-        if (!known.contains(section))
+        if (!known.contains(section) && !aside.contains(section))
             warnings << QStringLiteral("%1:%2: seção desconhecida [%3]")
                             .arg(name)
                             .arg(line)
                             .arg(VisibleText::of(section));
     for (const Entry& entry : m_entries) {
+        if (aside.contains(entry.section))
+            continue;
         if (entry.section.isEmpty())
             warnings << QStringLiteral("%1:%2: chave fora de uma seção: %3")
                             .arg(name)

@@ -30,9 +30,13 @@ public:
     // The line the key's value stands on, from 1; 0 when absent.
     int line(const QString& section, const QString& key) const;
 
-    // A warning for each section and key that the known ones lack: "klx.ini:4: seção
-    // desconhecida [banco]", "klx.ini:7: chave desconhecida [database] pth".
-    QStringList unknown(const Known& known) const;
+    // The line the section opens on, from 1; 0 when absent.
+    int sectionLine(const QString& section) const;
+
+    // A warning for each section and key that the known ones lack, the sections left aside
+    // apart: "klx.ini:4: seção desconhecida [banco]", "klx.ini:7: chave desconhecida
+    // [database] pth".
+    QStringList unknown(const Known& known, const QStringList& aside = {}) const;
 
 private:
     struct Entry {

@@ -11,6 +11,14 @@ namespace ProgramState {
 
 QString filePath();
 
+// The sections in which versions before the state file kept the same things in the user's
+// configuration file.
+QStringList earlierSections();
+// Copies those sections of the configuration file into the state file when there is no state
+// file yet, so that saved criteria sets survive the move; the configuration file is left as
+// it is.
+void importEarlier(const QString& configPath);
+
 // The state file as settings.
 class Settings : public QSettings {
 public:

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -191,6 +192,44 @@ private slots:
             {"report", "--params", "--operator", "ADM", "--config", path("outro.ini"), "--strict"});
         QCOMPARE(result.code, 2);
         QVERIFY2(result.err.contains(QStringLiteral("--strict")), qPrintable(result.err));
+    }
+
+    // What earlier versions remembered in the user's klx.ini (saved criteria sets, the last
+    // criteria, the preview) goes to the state file on the first run, once; the sections are
+    // no unknown settings, even with --strict, and klx.ini stays as it was.
+    void earlierStateMovesToTheStateFile()
+    {
+        const QByteArray earlier =
+            "[login]\nbranch=01\n"
+            "[criterios]\nKLX47306\\ADM\\Trimestre\\report=KLX473-1-numero.rpt\n"
+            "[ultimos-criterios]\nKLX47306\\ADM\\emission-from=01/02/2026\n"
+            "[visualizacao]\nzoom=3\n";
+        write("config/klx/klx.ini", QString::fromUtf8(earlier));
+        Result result = klx({"report", "--params", "--operator", "ADM", "--strict"});
+        QCOMPARE(result.code, 0);
+        QVERIFY2(!result.err.contains(QStringLiteral("desconhecida")), qPrintable(result.err));
+        QVERIFY2(result.err.contains(path("config/klx/klx.ini") +
+                                     ":5: [ultimos-criterios] guarda o que versões anteriores"),
+                 qPrintable(result.err));
+        const auto state = [this](const char* key) {
+            return QSettings(path("state/klx/estado.ini"), QSettings::IniFormat)
+                .value(QLatin1String(key))
+                .toString();
+        };
+        QCOMPARE(state("criterios/KLX47306/ADM/Trimestre/report"),
+                 QStringLiteral("KLX473-1-numero.rpt"));
+        QCOMPARE(state("ultimos-criterios/KLX47306/ADM/emission-from"),
+                 QStringLiteral("01/02/2026"));
+        QCOMPARE(state("visualizacao/zoom"), QStringLiteral("3"));
+
+        // Once: what the state file holds since is not overwritten by the old file.
+        write("config/klx/klx.ini", QString::fromUtf8(earlier).replace(QStringLiteral("zoom=3"),
+                                                                       QStringLiteral("zoom=1")));
+        QCOMPARE(klx({"report", "--params", "--operator", "ADM"}).code, 0);
+        QCOMPARE(state("visualizacao/zoom"), QStringLiteral("3"));
+        QFile file(path("config/klx/klx.ini"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("zoom=1"));
     }
 
     // What a user typed is shown with its control characters escaped, never raw.
