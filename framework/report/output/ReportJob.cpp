@@ -243,15 +243,20 @@ std::shared_ptr<ReportJob::LiveRun> ReportJob::preview(const Request& request, Q
         QMutexLocker lock(&state->mutex);
         return state->pages;
     };
-    waitFor(state->future, parent, showProgress, request.header.title,
-            [&laidOut] { return laidOut() && laidOut()->progress().pages > 0; });
+    const auto firstPage = [&laidOut] {
+        const std::shared_ptr<ReportPages> pages = laidOut();
+        return pages && pages->progress().pages > 0;
+    };
+    waitFor(state->future, parent, showProgress, request.header.title, firstPage);
     if (state->future.isFinished()) {
         if (state->outcome->error)
             std::rethrow_exception(state->outcome->error);
         if (state->outcome->cancelled)
             return nullptr;
-    } else if (state->future.isCanceled()) {
-        // Cancelled as the first page came: the run stops here.
+    } else if (state->future.isCanceled() || !firstPage()) {
+        // Cancelled as the first page came, or the loop ended as the application quits before
+        // any page: the run stops here.
+        state->future.cancel();
         state->future.waitForFinished();
         return nullptr;
     }
