@@ -162,11 +162,17 @@ QString Administration::upgrade()
 {
     open();
     const int before = Schema::upgrade(m_db);
+    const QStringList indexes = Schema::refreshIndexes(m_db);
+    const QString rebuilt =
+        indexes.isEmpty()
+            ? QString()
+            : QStringLiteral("; índices refeitos: %1").arg(indexes.join(QStringLiteral(", ")));
     if (before >= Schema::currentVersion)
-        return QStringLiteral("o banco já está na versão %1 do esquema").arg(before);
-    return QStringLiteral("banco atualizado da versão %1 para a %2 do esquema")
+        return QStringLiteral("o banco já está na versão %1 do esquema%2").arg(before).arg(rebuilt);
+    return QStringLiteral("banco atualizado da versão %1 para a %2 do esquema%3")
         .arg(before)
-        .arg(Schema::currentVersion);
+        .arg(Schema::currentVersion)
+        .arg(rebuilt);
 }
 
 QStringList Administration::companiesOf(const QString& list)

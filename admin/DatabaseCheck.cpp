@@ -119,8 +119,16 @@ void checkSchema(Administration& administration, QList<Finding>& findings)
     const bool view = !column(db, viewQuery).isEmpty();
     findings << Finding{view, view ? QStringLiteral("visão CHEQUE_OPERADOR presente")
                                    : QStringLiteral("falta a visão CHEQUE_OPERADOR")};
-    if (!firebird)
+    if (!firebird) {
+        const QStringList outdated = Schema::outdatedIndexes(db);
+        findings << Finding{outdated.isEmpty(),
+                            outdated.isEmpty()
+                                ? QStringLiteral("índices como no esquema")
+                                : QStringLiteral("índices diferentes do esquema: %1; rode "
+                                                 "klx-admin upgrade")
+                                      .arg(outdated.join(QStringLiteral(", ")))};
         return;
+    }
     const bool codes = !column(db, QStringLiteral("SELECT 1 FROM RDB$PROCEDURES WHERE "
                                                   "RDB$PROCEDURE_NAME = 'CODES'"))
                             .isEmpty();

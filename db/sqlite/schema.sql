@@ -56,5 +56,7 @@ CREATE TABLE CHEQUE (
     PRIMARY KEY (CDREDUCONT, NRCHEQUE)
 );
 
-CREATE INDEX IX_CHEQUE_EMISSAO ON CHEQUE (DTEMISSAO);
+-- The emission index carries the state and the clearing date: a report of outstanding checks
+-- tests them in the index and reads from the table only the rows it shows.
+CREATE INDEX IX_CHEQUE_EMISSAO ON CHEQUE (DTEMISSAO, IDSTATUS, DTCOMPENSACAO);
 CREATE INDEX IX_CHEQUE_COMPENSACAO ON CHEQUE (DTCOMPENSACAO);

@@ -177,6 +177,56 @@ int upgrade(QSqlDatabase& db)
     return before;
 }
 
+QStringList outdatedIndexes(const QSqlDatabase& db)
+{
+    QStringList outdated;
+    if (isFirebird(db))
+        return outdated;
+    static const QRegularExpression createIndex(
+        QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)\\s"), QRegularExpression::CaseInsensitiveOption);
+    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
+    for (const QString& statement : splitSqlScript(readResource(schema))) {
+        const QRegularExpressionMatch match = createIndex.match(statement);
+        if (!match.hasMatch())
+            continue;
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
+                                     "name = ?"));
+        query.addBindValue(match.captured(1));
+        if (!query.exec())
+            throw EDatabaseError(query.lastError().text());
+        // SQLite keeps the statement as it was run: compared with spaces evened out.
+        if (!query.next() ||
+            query.value(0).toString().simplified().compare(statement.simplified(),
+                                                           Qt::CaseInsensitive) != 0)
+            outdated << match.captured(1);
+    }
+    return outdated;
+}
+
+QStringList refreshIndexes(QSqlDatabase& db)
+{
+    const QStringList outdated = outdatedIndexes(db);
+    if (outdated.isEmpty())
+        return outdated;
+    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
+    const QStringList statements = splitSqlScript(readResource(schema));
+    inTransaction(db, [&] {
+        for (const QString& name : outdated) {
+            exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(name), schema);
+            for (const QString& statement : statements)
+                if (statement.simplified().startsWith(
+                        QStringLiteral("CREATE INDEX %1 ").arg(name), Qt::CaseInsensitive))
+                    exec(db, statement, schema);
+        }
+        // Where the planner keeps figures (ANALYZE was run), the new index gets its own.
+        if (hasTable(db, QStringLiteral("sqlite_stat1")))
+            for (const QString& name : outdated)
+                exec(db, QStringLiteral("ANALYZE %1").arg(name), schema);
+    });
+    return outdated;
+}
+
 void grantReportRoleToOperators(QSqlDatabase& db)
 {
     // GRANT takes no parameter: each name goes into the statement, quoted as a name.

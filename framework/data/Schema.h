@@ -24,8 +24,15 @@ int version(const QSqlDatabase& db);
 void create(QSqlDatabase& db, bool withDemoData);
 
 // Brings a database of an older version to the current one; one already there is left as it
-// is. Returns the version it had.
+// is (its indexes are refreshIndexes' work). Returns the version it had.
 int upgrade(QSqlDatabase& db);
+
+// SQLite: the indexes of schema.sql that the database lacks or holds on other columns (an
+// index changed after the database was made). Empty on Firebird.
+QStringList outdatedIndexes(const QSqlDatabase& db);
+
+// SQLite: makes again, in one transaction, the indexes outdatedIndexes names; returns them.
+QStringList refreshIndexes(QSqlDatabase& db);
 
 // Firebird: grants the report role to the server user of every operator OPERADOR holds.
 void grantReportRoleToOperators(QSqlDatabase& db);

@@ -251,9 +251,11 @@ QStringList TdtmDBGeral::prepareDemoSchema(QSqlDatabase& db)
     try {
         if (tables.isEmpty())
             Schema::create(db, true);
-        else if (Schema::version(db) < Schema::currentVersion)
+        else if (Schema::version(db) < Schema::currentVersion ||
+                 !Schema::outdatedIndexes(db).isEmpty()) {
             Schema::upgrade(db);
-        else
+            Schema::refreshIndexes(db);
+        } else
             return tables;
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(

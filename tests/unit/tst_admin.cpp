@@ -18,6 +18,10 @@ using Engine = DatabaseConfig::Engine;
 // The statements of version 2 taken away again: a database as version 1 left it.
 const QStringList toVersionOne{QStringLiteral("DROP VIEW CHEQUE_OPERADOR"),
                                QStringLiteral("DROP TABLE KLX_VERSAO")};
+// The emission index as SQLite databases of earlier releases hold it.
+const QStringList narrowEmissionIndex{
+    QStringLiteral("DROP INDEX IX_CHEQUE_EMISSAO"),
+    QStringLiteral("CREATE INDEX IX_CHEQUE_EMISSAO ON CHEQUE (DTEMISSAO)")};
 
 QString engineName(Engine engine)
 {
@@ -112,6 +116,9 @@ void TestAdmin::checkNamesWhatIsWrong_data()
             << engine << QStringList() << QStringLiteral("database")
             << QStringLiteral("; outros usuários o leem: chmod o-rwx");
     }
+    QTest::newRow("an index of an older schema")
+        << Engine::Sqlite << narrowEmissionIndex << none
+        << QStringLiteral("índices diferentes do esquema: IX_CHEQUE_EMISSAO; rode klx-admin upgrade");
     const Engine firebird = Engine::Firebird;
     QTest::newRow("CODES missing")
         << firebird << QStringList{QStringLiteral("DROP PROCEDURE CODES")} << none
@@ -192,6 +199,8 @@ void TestAdmin::versionOneIsRefusedUntilUpgraded()
     QStringList downgrade = toVersionOne;
     if (engine == Engine::Firebird)
         downgrade << QStringLiteral("DROP ROLE KLX_RELATORIO");
+    else
+        downgrade << narrowEmissionIndex;
     runAsOwner(engine, file, downgrade);
     const QString database = server ? FirebirdServer::pathOn(file) : file;
 
