@@ -120,6 +120,35 @@ void addVersion2(QSqlDatabase& db)
     });
 }
 
+// SQLite: the indexes of schema.sql that the database lacks or holds on other columns, each
+// with the statement that makes it. SQLite keeps an index's statement as it was run: the two
+// are compared with spaces evened out. None on Firebird.
+QList<std::pair<QString, QString>> outdatedIndexStatements(const QSqlDatabase& db)
+{
+    QList<std::pair<QString, QString>> outdated;
+    if (Schema::isFirebird(db))
+        return outdated;
+    static const QRegularExpression createIndex(
+        QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)\\s"), QRegularExpression::CaseInsensitiveOption);
+    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
+    for (const QString& statement : Schema::splitSqlScript(readResource(schema))) {
+        const QRegularExpressionMatch match = createIndex.match(statement);
+        if (!match.hasMatch())
+            continue;
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
+                                     "name = ?"));
+        query.addBindValue(match.captured(1));
+        if (!query.exec())
+            throw EDatabaseError(query.lastError().text());
+        if (!query.next() ||
+            query.value(0).toString().simplified().compare(statement.simplified(),
+                                                           Qt::CaseInsensitive) != 0)
+            outdated.append({match.captured(1), statement});
+    }
+    return outdated;
+}
+
 } // namespace
 
 namespace Schema {
@@ -179,52 +208,31 @@ int upgrade(QSqlDatabase& db)
 
 QStringList outdatedIndexes(const QSqlDatabase& db)
 {
-    QStringList outdated;
-    if (isFirebird(db))
-        return outdated;
-    static const QRegularExpression createIndex(
-        QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)\\s"), QRegularExpression::CaseInsensitiveOption);
-    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
-    for (const QString& statement : splitSqlScript(readResource(schema))) {
-        const QRegularExpressionMatch match = createIndex.match(statement);
-        if (!match.hasMatch())
-            continue;
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
-                                     "name = ?"));
-        query.addBindValue(match.captured(1));
-        if (!query.exec())
-            throw EDatabaseError(query.lastError().text());
-        // SQLite keeps the statement as it was run: compared with spaces evened out.
-        if (!query.next() ||
-            query.value(0).toString().simplified().compare(statement.simplified(),
-                                                           Qt::CaseInsensitive) != 0)
-            outdated << match.captured(1);
-    }
-    return outdated;
+    QStringList names;
+    for (const auto& [name, statement] : outdatedIndexStatements(db))
+        names << name;
+    return names;
 }
 
 QStringList refreshIndexes(QSqlDatabase& db)
 {
-    const QStringList outdated = outdatedIndexes(db);
+    const QList<std::pair<QString, QString>> outdated = outdatedIndexStatements(db);
+    QStringList names;
     if (outdated.isEmpty())
-        return outdated;
-    const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
-    const QStringList statements = splitSqlScript(readResource(schema));
+        return names;
+    const QString where = scriptOf(db, QStringLiteral("schema.sql"));
     inTransaction(db, [&] {
-        for (const QString& name : outdated) {
-            exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(name), schema);
-            for (const QString& statement : statements)
-                if (statement.simplified().startsWith(
-                        QStringLiteral("CREATE INDEX %1 ").arg(name), Qt::CaseInsensitive))
-                    exec(db, statement, schema);
+        for (const auto& [name, statement] : outdated) {
+            exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(name), where);
+            exec(db, statement, where);
+            names << name;
         }
         // Where the planner keeps figures (ANALYZE was run), the new index gets its own.
         if (hasTable(db, QStringLiteral("sqlite_stat1")))
-            for (const QString& name : outdated)
-                exec(db, QStringLiteral("ANALYZE %1").arg(name), schema);
+            for (const QString& name : std::as_const(names))
+                exec(db, QStringLiteral("ANALYZE %1").arg(name), where);
     });
-    return outdated;
+    return names;
 }
 
 void grantReportRoleToOperators(QSqlDatabase& db)

@@ -249,14 +249,14 @@ QStringList TdtmDBGeral::prepareDemoSchema(QSqlDatabase& db)
 {
     const QStringList tables = tablesOf(db, m_config.path);
     try {
-        if (tables.isEmpty())
+        if (tables.isEmpty()) {
             Schema::create(db, true);
-        else if (Schema::version(db) < Schema::currentVersion ||
-                 !Schema::outdatedIndexes(db).isEmpty()) {
-            Schema::upgrade(db);
-            Schema::refreshIndexes(db);
-        } else
-            return tables;
+        } else {
+            // Both leave a database that is already current as it is.
+            const bool older = Schema::upgrade(db) < Schema::currentVersion;
+            if (Schema::refreshIndexes(db).isEmpty() && !older)
+                return tables;
+        }
     } catch (const EDatabaseError& error) {
         throw EDatabaseError(
             QStringLiteral("Não foi possível criar as tabelas do banco de dados '%1': %2")
