@@ -33,9 +33,8 @@ ListPickerDialog::ListPickerDialog(const Pesqlista::Request& request, QWidget* p
     m_count->setObjectName(QStringLiteral("markedCount"));
 
     if (request.table.keys.isEmpty()) {
-        auto* empty = new QLabel(explanation.isEmpty() ? tr("Não há registros para selecionar.")
-                                                       : explanation,
-                                 this);
+        auto* empty = new QLabel(
+            explanation.isEmpty() ? tr("Não há registros para selecionar.") : explanation, this);
         empty->setObjectName(QStringLiteral("emptyExplanation"));
         empty->setWordWrap(true);
         layout->addWidget(empty);

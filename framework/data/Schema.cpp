@@ -128,8 +128,8 @@ QList<std::pair<QString, QString>> outdatedIndexStatements(const QSqlDatabase& d
     QList<std::pair<QString, QString>> outdated;
     if (Schema::isFirebird(db))
         return outdated;
-    static const QRegularExpression createIndex(
-        QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)\\s"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression createIndex(QStringLiteral("^CREATE\\s+INDEX\\s+(\\w+)\\s"),
+                                                QRegularExpression::CaseInsensitiveOption);
     const QString schema = scriptOf(db, QStringLiteral("schema.sql"));
     for (const QString& statement : Schema::splitSqlScript(readResource(schema))) {
         const QRegularExpressionMatch match = createIndex.match(statement);
@@ -141,9 +141,8 @@ QList<std::pair<QString, QString>> outdatedIndexStatements(const QSqlDatabase& d
         query.addBindValue(match.captured(1));
         if (!query.exec())
             throw EDatabaseError(query.lastError().text());
-        if (!query.next() ||
-            query.value(0).toString().simplified().compare(statement.simplified(),
-                                                           Qt::CaseInsensitive) != 0)
+        if (!query.next() || query.value(0).toString().simplified().compare(
+                                 statement.simplified(), Qt::CaseInsensitive) != 0)
             outdated.append({match.captured(1), statement});
     }
     return outdated;

@@ -12,13 +12,15 @@ namespace {
 
 // Access settings kept with the query (ADOLockType "ltReadOnly" makes it read-only; the
 // parameters always come from the SQL text).
-const QStringList querySettings{
-    QStringLiteral("ADOConnection"), QStringLiteral("DataBase"),     QStringLiteral("Transaction"),
-    QStringLiteral("ADOLockType"),   QStringLiteral("CursorLocation"), QStringLiteral("CursorType"),
-    QStringLiteral("CacheSize"),     QStringLiteral("ADOMaxRecords"), QStringLiteral("Prepared"),
-    QStringLiteral("CachedUpdates"), QStringLiteral("Filtered"),      QStringLiteral("EnableBCD"),
-    QStringLiteral("MarshalOptions"), QStringLiteral("ExecuteOptions"), QStringLiteral("ParamCheck"),
-    QStringLiteral("AutoCalcFields"), QStringLiteral("ObjectView"),    QStringLiteral("Active")};
+const QStringList querySettings{QStringLiteral("ADOConnection"),  QStringLiteral("DataBase"),
+                                QStringLiteral("Transaction"),    QStringLiteral("ADOLockType"),
+                                QStringLiteral("CursorLocation"), QStringLiteral("CursorType"),
+                                QStringLiteral("CacheSize"),      QStringLiteral("ADOMaxRecords"),
+                                QStringLiteral("Prepared"),       QStringLiteral("CachedUpdates"),
+                                QStringLiteral("Filtered"),       QStringLiteral("EnableBCD"),
+                                QStringLiteral("MarshalOptions"), QStringLiteral("ExecuteOptions"),
+                                QStringLiteral("ParamCheck"),     QStringLiteral("AutoCalcFields"),
+                                QStringLiteral("ObjectView"),     QStringLiteral("Active")};
 
 bool applyQueryProperty(TADOIBQuery* query, const QString& property, const QJsonValue& value)
 {

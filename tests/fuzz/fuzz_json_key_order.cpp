@@ -33,8 +33,7 @@ void compare(const JsonKeyOrder& order, const QJsonValue& value, const QString& 
     fuzzRequire(unique.size() == keys.size(), "a key listed twice", path);
     const QStringList expected = object.keys();
     const QSet<QString> expectedOnce(expected.cbegin(), expected.cend());
-    fuzzRequire(unique == expectedOnce,
-                "keys differ from QJsonObject's",
+    fuzzRequire(unique == expectedOnce, "keys differ from QJsonObject's",
                 path + QStringLiteral(": ") + keys.join(QLatin1Char(',')) + QStringLiteral(" / ") +
                     expected.join(QLatin1Char(',')));
     // Qt may hold one key twice (a byte order mark inside a key is dropped after duplicates

@@ -118,7 +118,8 @@ void TestAdmin::checkNamesWhatIsWrong_data()
     }
     QTest::newRow("an index of an older schema")
         << Engine::Sqlite << narrowEmissionIndex << none
-        << QStringLiteral("índices diferentes do esquema: IX_CHEQUE_EMISSAO; rode klx-admin upgrade");
+        << QStringLiteral(
+               "índices diferentes do esquema: IX_CHEQUE_EMISSAO; rode klx-admin upgrade");
     const Engine firebird = Engine::Firebird;
     QTest::newRow("CODES missing")
         << firebird << QStringList{QStringLiteral("DROP PROCEDURE CODES")} << none

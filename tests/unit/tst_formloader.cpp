@@ -31,9 +31,9 @@ class TestFormLoader : public QObject {
 private slots:
     void keysComeInWrittenOrder()
     {
-        const JsonKeyOrder order(
-            "{\"z\": 1, \"a\": {\"y\": [1, {\"q\": \"}\", \"p\": null}],"
-            " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, \"j\": 1}, \"c\\td\": 2}");
+        const JsonKeyOrder order("{\"z\": 1, \"a\": {\"y\": [1, {\"q\": \"}\", \"p\": null}],"
+                                 " \"b\": \"x\\\"y\"}, \"m\\u00e1\": true, \"a/b\": {\"k\": 0, "
+                                 "\"j\": 1}, \"c\\td\": 2}");
         QCOMPARE(order.keys(""), QStringList({"z", "a", "m\u00e1", "a/b", "c\td"}));
         QCOMPARE(order.keys("/a"), QStringList({"y", "b"}));
         QCOMPARE(order.keys("/a/y/1"), QStringList({"q", "p"}));

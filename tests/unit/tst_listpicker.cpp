@@ -11,7 +11,8 @@ namespace {
 Pesqlista::Request accounts(const QStringList& marked = {})
 {
     Pesqlista::Request request;
-    request.title = QStringLiteral("Conta Corrente | Não há conta corrente cadastrada para a empresa informada.");
+    request.title = QStringLiteral(
+        "Conta Corrente | Não há conta corrente cadastrada para a empresa informada.");
     request.keyField = QStringLiteral("CDREDUCONT");
     request.table.columns = {QStringLiteral("Código"), QStringLiteral("Descrição")};
     request.table.keys = {QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("005")};
@@ -190,7 +191,8 @@ void TestListPicker::emptyListExplainsWhy()
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Conta Corrente"));
     auto* explanation = dialog.findChild<QLabel*>(QStringLiteral("emptyExplanation"));
     QVERIFY(explanation);
-    QCOMPARE(explanation->text(), QStringLiteral("Não há conta corrente cadastrada para a empresa informada."));
+    QCOMPARE(explanation->text(),
+             QStringLiteral("Não há conta corrente cadastrada para a empresa informada."));
     QVERIFY(dialog.markedKeys().isEmpty());
 }
 
