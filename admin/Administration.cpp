@@ -102,6 +102,13 @@ void Administration::exec(const QString& sql, const QVariantList& values)
         throw statementFailure(query, sql);
 }
 
+void Administration::define(const QString& sql)
+{
+    QSqlQuery query(m_db);
+    if (!query.exec(sql))
+        throw statementFailure(query, sql);
+}
+
 QStringList Administration::column(const QString& sql, const QVariantList& values)
 {
     QSqlQuery query(m_db);

@@ -40,6 +40,8 @@ public:
 
     // Runs a statement; raises an Exception with the statement's first words on failure.
     void exec(const QString& sql, const QVariantList& values = {});
+    // Runs a definition as it stands: a routine's ":NAME" is its own variable, no parameter.
+    void define(const QString& sql);
     bool exists(const QString& sql, const QVariantList& values = {});
     // The first column of a query's rows, trimmed (CHAR columns arrive blank-padded).
     QStringList column(const QString& sql, const QVariantList& values = {});

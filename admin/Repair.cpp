@@ -35,13 +35,13 @@ QStringList repairObjects(Administration& administration, SchemaComparison& comp
         return done;
     administration.inTransaction([&] {
         for (const SchemaComparison::Object& object : missing) {
-            administration.exec(object.statement);
+            administration.define(object.statement);
             done << QStringLiteral("feito %1").arg(SchemaComparison::describe(object));
         }
         for (const SchemaComparison::Object& object : changed) {
             if (!firebird)
-                administration.exec(QStringLiteral("DROP %1 %2").arg(object.kind, object.name));
-            administration.exec(remade(object, firebird));
+                administration.define(QStringLiteral("DROP %1 %2").arg(object.kind, object.name));
+            administration.define(remade(object, firebird));
             done << QStringLiteral("refeito %1").arg(SchemaComparison::describe(object));
         }
     });
