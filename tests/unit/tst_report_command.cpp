@@ -504,7 +504,9 @@ private slots:
             db.setDatabaseName(database);
             QVERIFY(db.open());
             QVERIFY(QSqlQuery(db).exec(QStringLiteral(
-                "INSERT INTO CHEQUE VALUES ('001', '001199', '01', '2026-03-02', '2026-03-09', "
+                "INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, "
+                "VLCHEQUE, NMFAVORECIDO, IDSTATUS) VALUES ('001', '001199', '01', '2026-03-02', "
+                "'2026-03-09', "
                 "10, 'Cancelado e compensado', '2')")));
             db.close();
         }
