@@ -93,8 +93,8 @@ private slots:
         QFile shipped(path("etc/klx.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(shipped.readAll());
-        for (const char* key :
-             {"branch", "operator", "engine", "path", "user", "password", "dialect", "directory"})
+        for (const char* key : {"branch", "operator", "engine", "path", "user", "password",
+                                "dialect", "connect-timeout", "directory", "time-limit"})
             QVERIFY2(text.contains(QRegularExpression(QStringLiteral("^;%1=").arg(key),
                                                       QRegularExpression::MultilineOption)),
                      key);
