@@ -136,7 +136,7 @@ QString commandsUsage()
         "Operadores (no servidor, cada um é um usuário do servidor, que vale para todos os\n"
         "bancos dele):\n"
         "  operator add NOME --companies 01,02|all [--password-file ARQ] [--reset-password]\n"
-        "               [--name \"Nome\"]   cadastra o operador neste banco; um usuário novo do\n"
+        "               [--name \"Nome\"]     cadastra o operador neste banco; um usuário novo do\n"
         "                                  servidor leva a senha do arquivo (ou digitada duas\n"
         "                                  vezes); um existente mantém a sua, salvo com\n"
         "                                  --reset-password; all: todas as empresas, as novas\n"
