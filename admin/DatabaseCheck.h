@@ -6,21 +6,23 @@
 
 class Administration;
 
-// What klx-admin check finds: the schema version, the CODES procedure, the operator's view
-// and its rights on CHEQUE, the report role and exactly its rights (no CHEQUE, no write, no
-// sequence), every operator holding the role, nothing granted to PUBLIC on CHEQUE; and the
-// files: the database file's owner and mode, configuration files holding a password and
-// password files that others may read.
+// What klx-admin check finds: the schema version; the objects, texts and rights of the schema
+// (SchemaComparison), nothing more and nothing less; whether each operator can log in (its
+// server login present and active, the report role granted) and sees what it should (an
+// operator of every company sees each one); the companies no operator sees; and the files: the
+// database file's owner and mode, a local file that a server of this machine would not open,
+// configuration files holding a password and password files that others may read. Each
+// finding that is wrong names the command that fixes it.
 namespace DatabaseCheck {
 
 struct Finding {
-    bool ok;
+    enum class Level { Ok, Warning, Error };
+    Level level;
     QString text;
 };
 
 // The findings for the open database and the files (besides the configuration files the
 // program reads).
-QList<Finding> run(Administration& administration, const QString& databasePath,
-                   const QStringList& files);
+QList<Finding> run(Administration& administration, const QStringList& files);
 
 } // namespace DatabaseCheck

@@ -109,12 +109,20 @@ void readSettings(const ConfigFile& file, HostOptions& options)
 void readConfigFile(const QString& path, HostOptions& options, bool strict)
 {
     const ConfigFile file = ConfigFile::read(path);
-    // A password that others may read is no secret.
+    // A password that others may read is no secret. Every operator reads the machine's file:
+    // the password goes, not their access to it.
     if (file.contains(QStringLiteral("database"), QStringLiteral("password")) &&
         Password::readableByOthers(path))
-        throw Exception(QStringLiteral("o arquivo de configuração '%1' guarda uma senha e pode "
-                                       "ser lido por outros usuários; corrija com: chmod 600 %1")
-                            .arg(VisibleText::of(path)));
+        throw Exception(
+            QFileInfo(path) == QFileInfo(AppPaths::systemConfigFile())
+                ? QStringLiteral("o arquivo de configuração '%1' guarda uma senha e todos os "
+                                 "operadores o leem; tire a linha password dele (cada operador "
+                                 "entra com a sua senha; um trabalho agendado usa "
+                                 "--password-file)")
+                      .arg(VisibleText::of(path))
+                : QStringLiteral("o arquivo de configuração '%1' guarda uma senha e pode ser "
+                                 "lido por outros usuários; corrija com: chmod 600 %1")
+                      .arg(VisibleText::of(path)));
     // What earlier versions remembered in the user's file is read into the state file, not
     // unknown.
     const bool user = QFileInfo(path) == QFileInfo(AppPaths::userConfigFile());
@@ -202,7 +210,9 @@ HostOptions HostOptions::from(const CommandLine& commandLine)
     const QString configured = identity(options.database.user, options.operatorCode);
     const QString named = identity(commandLine.value(QStringLiteral("user")),
                                    commandLine.value(QStringLiteral("operator")));
-    options.database.user = named.isEmpty() ? configured : named;
+    // Operators are server users, whose names the server keeps in capitals (the login
+    // dialog and klx-admin write them so too).
+    options.database.user = (named.isEmpty() ? configured : named).toUpper();
     given("password-file", [&](const QString& v) { options.passwordFile = v; });
     given("reports", [&](const QString& v) {
         options.reportsDirectory = requiredPath(v, QStringLiteral("--reports"));

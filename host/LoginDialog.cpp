@@ -41,7 +41,7 @@ LoginDialog::LoginDialog(const QString& database, bool askPassword, Attempt atte
     m_enter->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     m_wait->setObjectName(QStringLiteral("tmrEspera"));
     m_wait->setSingleShot(true);
-    connect(m_wait, &QTimer::timeout, m_enter, [this] { m_enter->setEnabled(true); });
+    connect(m_wait, &QTimer::timeout, this, &LoginDialog::endWait);
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("&Operador:"), m_operator);
@@ -84,6 +84,19 @@ void LoginDialog::fill(const QString& operatorCode, const QString& branch)
         ->setFocus();
 }
 
+void LoginDialog::setWaiting(bool waiting)
+{
+    m_enter->setEnabled(!waiting);
+    for (QLineEdit* edit : {m_operator, m_password, m_branch})
+        edit->setReadOnly(waiting);
+}
+
+void LoginDialog::endWait()
+{
+    setWaiting(false);
+    m_message->setText(m_refusal);
+}
+
 int LoginDialog::delayAfter(int refusals)
 {
     if (refusals < 3)
@@ -107,11 +120,13 @@ void LoginDialog::enter()
         ++m_refusals;
         m_password->clear();
         const int wait = delayAfter(m_refusals);
+        m_refusal = e.Message();
         m_message->setText(
             wait == 0 ? e.Message()
                       : QStringLiteral("%1\nTente de novo em %2 s.").arg(e.Message()).arg(wait));
         if (wait > 0) {
-            m_enter->setEnabled(false);
+            // Keys typed meanwhile would pile up behind the grey "Entrar": the fields take none.
+            setWaiting(true);
             m_wait->start(wait * 1000);
         }
         QLineEdit* retyped = m_asksPassword ? m_password : m_operator;

@@ -40,6 +40,10 @@ public:
 
 private:
     void enter();
+    // While "Entrar" waits after repeated refusals, neither it nor the fields take anything.
+    void setWaiting(bool waiting);
+    // The wait is over: "Entrar" and the fields again, the refusal without "Tente de novo".
+    void endWait();
 
     Attempt m_attempt;
     bool m_asksPassword;
@@ -51,4 +55,5 @@ private:
     // Gives "Entrar" back once the wait after repeated refusals is over.
     QTimer* m_wait;
     int m_refusals = 0;
+    QString m_refusal; // why the last try was refused
 };

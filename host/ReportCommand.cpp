@@ -359,10 +359,11 @@ int runReport(const ReportRequest& request)
     HostOptions options = request.host;
     if (!request.output.isEmpty()) {
         const QFileInfo directory(QFileInfo(request.output).absolutePath());
-        if (!directory.isWritable()) {
-            fail(QStringLiteral("a pasta '%1' não aceita gravação (sem permissão); nada foi "
-                                "gravado")
-                     .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath()))));
+        if (!directory.isDir() || !directory.isWritable()) {
+            fail(QStringLiteral("a pasta '%1' %2; nada foi gravado")
+                     .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath())),
+                          directory.isDir() ? QStringLiteral("não aceita gravação (sem permissão)")
+                                            : QStringLiteral("não existe")));
             return 1;
         }
     }

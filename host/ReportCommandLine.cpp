@@ -138,12 +138,8 @@ void checkOutput(const ReportRequest& request)
     if (request.outputOptions.excel && !output->suffixes().contains(QStringLiteral("csv")))
         throw Exception(QStringLiteral("--csv-excel pede saída .csv: '%1'")
                             .arg(VisibleText::of(request.output)));
-    // A folder that exists but takes no file is no mistake of the command line: the run
+    // A folder that is missing or takes no file is no mistake of the command line: the run
     // says so (exit 1).
-    const QFileInfo directory(QFileInfo(request.output).absolutePath());
-    if (!directory.isDir())
-        throw Exception(QStringLiteral("--output: o diretório '%1' não existe")
-                            .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath()))));
 }
 
 } // namespace

@@ -112,7 +112,9 @@ public:
 class SqliteCheckWriter : public CheckWriter {
 public:
     explicit SqliteCheckWriter(const QSqlDatabase& db)
-        : m_insert(sqliteHandle(db), "INSERT INTO CHEQUE VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+        : m_insert(sqliteHandle(db), "INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
+                                     "DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, NMFAVORECIDO, "
+                                     "IDSTATUS) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
     {
     }
 

@@ -1,6 +1,7 @@
 #include "data/FirebirdDatabaseFile.h"
 
 #include "base/Exceptions.h"
+#include "data/FirebirdErrors.h"
 
 #include <QFile>
 #include <QLibrary>
@@ -58,7 +59,7 @@ void create(const QString& path, const QString& user, const QString& password)
         char buffer[512];
         while (interpret(buffer, sizeof buffer, &vector))
             reasons << QString::fromLocal8Bit(buffer);
-        throw failure(reasons.join(QStringLiteral("; ")));
+        throw failure(FirebirdErrors::inPortuguese(reasons.join(QStringLiteral("; "))));
     }
     detach(status, &database);
 #else

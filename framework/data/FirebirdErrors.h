@@ -9,6 +9,13 @@ namespace FirebirdErrors {
 // The connection to the server is gone: the server stopped or the network dropped it.
 bool connectionLost(const QSqlError& error);
 
+// The server's or the client library's English text said in Portuguese, for the texts a
+// user meets (a refused login, a file the server cannot open or make, a repeated key, a
+// right refused, an object in use); any other text is returned as it is. The driver's own
+// words are left out: they only repeat what failed.
+QString inPortuguese(const QSqlError& error);
+QString inPortuguese(const QString& databaseText);
+
 // The table or view the server refused to let the user read ("no permission for SELECT
 // access to TABLE CHEQUE"): its name, else empty.
 QString readRefused(const QSqlError& error);

@@ -81,31 +81,44 @@ bool hasProcedure(const QSqlDatabase& db, const QString& name)
     return query.next();
 }
 
-bool isInsert(const QString& statement)
+// A statement that writes rows (the version row) rather than defining something.
+bool writesRows(const QString& statement)
 {
-    return statement.startsWith(QLatin1String("INSERT"), Qt::CaseInsensitive);
+    static const QRegularExpression rows(QStringLiteral("^(INSERT|UPDATE|DELETE)\\s"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return rows.match(statement).hasMatch();
 }
 
-// Version 2 over version 1. Firebird cannot use in a transaction what that transaction
-// defined: the definitions go in one transaction, then the version row and the operators'
-// role in another. Definitions committed without their version row (the second transaction
-// failed) are found by the version table and not made again.
-void addVersion2(QSqlDatabase& db)
+QString versionScript(int version)
 {
-    const QString resource = scriptOf(db, QStringLiteral("version-2.sql"));
+    return QStringLiteral("version-%1.sql").arg(version);
+}
+
+// The table a version's definitions make: present, they were committed.
+QString tableOfVersion(int version)
+{
+    return version == 2 ? QStringLiteral("KLX_VERSAO") : QStringLiteral("KLX_EMISSAO");
+}
+
+// A version's script over the one before. Firebird cannot use in a transaction what that
+// transaction defined: the definitions go in one transaction, then the version row and the
+// operators' role in another. Definitions committed without their version row (the second
+// transaction failed) are found by the table they make and not made again.
+void addVersion(QSqlDatabase& db, int version)
+{
+    const QString resource = scriptOf(db, versionScript(version));
     const QStringList statements = Schema::splitSqlScript(readResource(resource));
-    QStringList definitions;
-    QStringList rows;
-    for (const QString& statement : statements)
-        (isInsert(statement) ? rows : definitions) << statement;
-    const bool firebird = Schema::isFirebird(db);
-    if (!firebird) {
+    if (!Schema::isFirebird(db)) {
         inTransaction(db, [&] { runStatements(db, statements, resource); });
         return;
     }
-    if (!hasTable(db, QStringLiteral("KLX_VERSAO"))) {
+    QStringList definitions;
+    QStringList rows;
+    for (const QString& statement : statements)
+        (writesRows(statement) ? rows : definitions) << statement;
+    if (!hasTable(db, tableOfVersion(version))) {
         // A database made before the procedure CODES lacks it; the view's queries call it.
-        if (!hasProcedure(db, QStringLiteral("CODES"))) {
+        if (version == 2 && !hasProcedure(db, QStringLiteral("CODES"))) {
             const QString schema = QStringLiteral(":/db/firebird/schema.sql");
             for (const QString& statement : Schema::splitSqlScript(readResource(schema)))
                 if (statement.startsWith(QLatin1String("CREATE PROCEDURE CODES")))
@@ -114,7 +127,8 @@ void addVersion2(QSqlDatabase& db)
         inTransaction(db, [&] { runStatements(db, definitions, resource); });
     }
     inTransaction(db, [&] {
-        exec(db, QStringLiteral("DELETE FROM KLX_VERSAO"), resource);
+        if (version == 2)
+            exec(db, QStringLiteral("DELETE FROM KLX_VERSAO"), resource);
         runStatements(db, rows, resource);
         Schema::grantReportRoleToOperators(db);
     });
@@ -181,7 +195,8 @@ void create(QSqlDatabase& db, bool withDemoData)
     if (!isFirebird(db)) {
         inTransaction(db, [&] {
             runScript(db, schema);
-            runScript(db, scriptOf(db, QStringLiteral("version-2.sql")));
+            for (int version = 2; version <= currentVersion; ++version)
+                runScript(db, scriptOf(db, versionScript(version)));
             if (withDemoData)
                 runScript(db, demo);
         });
@@ -189,7 +204,8 @@ void create(QSqlDatabase& db, bool withDemoData)
     }
     // Firebird commits each definition before anything can use it.
     runScript(db, schema);
-    addVersion2(db);
+    for (int version = 2; version <= currentVersion; ++version)
+        addVersion(db, version);
     if (withDemoData)
         inTransaction(db, [&] {
             runScript(db, demo);
@@ -200,8 +216,8 @@ void create(QSqlDatabase& db, bool withDemoData)
 int upgrade(QSqlDatabase& db)
 {
     const int before = version(db);
-    if (before < 2)
-        addVersion2(db);
+    for (int next = before + 1; next <= currentVersion; ++next)
+        addVersion(db, next);
     return before;
 }
 
@@ -244,6 +260,14 @@ void grantReportRoleToOperators(QSqlDatabase& db)
                         "|| '\"'; END")
              .arg(reportRole()),
          QStringLiteral("GRANT %1").arg(reportRole()));
+}
+
+QStringList statements(const QSqlDatabase& db)
+{
+    QStringList all = splitSqlScript(readResource(scriptOf(db, QStringLiteral("schema.sql"))));
+    for (int version = 2; version <= currentVersion; ++version)
+        all << splitSqlScript(readResource(scriptOf(db, versionScript(version))));
+    return all;
 }
 
 QStringList splitSqlScript(const QString& script)

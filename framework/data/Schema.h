@@ -7,11 +7,13 @@
 // The application's schema and its versions, on SQLite and Firebird. Version 1 is the tables
 // (and on Firebird the routines) of schema.sql; version 2 adds the version table KLX_VERSAO,
 // the operator's view of the checks CHEQUE_OPERADOR and, on Firebird, the report role
-// KLX_RELATORIO that every operator connects with (version-2.sql). Everything here runs on a
-// connection of the database's owner.
+// KLX_RELATORIO that every operator connects with (version-2.sql); version 3 operators who see
+// every company, new ones included, the cancellation date of a check and the record of the
+// reports issued, KLX_EMISSAO (version-3.sql). Everything here runs on a connection of the
+// database's owner.
 namespace Schema {
 
-constexpr int currentVersion = 2;
+constexpr int currentVersion = 3;
 
 // The role every operator connects with on Firebird.
 QString reportRole();
@@ -36,6 +38,10 @@ QStringList refreshIndexes(QSqlDatabase& db);
 
 // Firebird: grants the report role to the server user of every operator OPERADOR holds.
 void grantReportRoleToOperators(QSqlDatabase& db);
+
+// The statements of every script of the current schema, in the order they run: schema.sql,
+// then each version's. What klx-admin compares a database with and repairs it from.
+QStringList statements(const QSqlDatabase& db);
 
 // The statements of a script: ';' ends one unless "SET TERM" (isql's convention for PSQL
 // bodies) names another terminator; comments are dropped.

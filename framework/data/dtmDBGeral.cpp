@@ -85,8 +85,8 @@ QStringList tablesOf(const QSqlDatabase& db, const QString& path)
     if (FirebirdErrors::connectionLost(error) ||
         text.contains(QLatin1String("shutdown"), Qt::CaseInsensitive) ||
         text.contains(QLatin1String("lock"), Qt::CaseInsensitive))
-        throw EDatabaseUnavailable(openFailure(path, error.text()));
-    throw EDatabaseError(openFailure(path, error.text()));
+        throw EDatabaseUnavailable(openFailure(path, FirebirdErrors::inPortuguese(error)));
+    throw EDatabaseError(openFailure(path, FirebirdErrors::inPortuguese(error)));
 }
 
 // Firebird's embedded engine creates a database as this user; it owns the file's database.

@@ -93,8 +93,8 @@ private slots:
         QFile shipped(path("etc/klx.ini"));
         QVERIFY(shipped.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(shipped.readAll());
-        for (const char* key :
-             {"branch", "operator", "engine", "path", "user", "password", "dialect", "directory"})
+        for (const char* key : {"branch", "operator", "engine", "path", "user", "password",
+                                "dialect", "connect-timeout", "directory", "time-limit"})
             QVERIFY2(text.contains(QRegularExpression(QStringLiteral("^;%1=").arg(key),
                                                       QRegularExpression::MultilineOption)),
                      key);
@@ -290,6 +290,40 @@ private slots:
         QCOMPARE(result.code, 2);
         QVERIFY2(result.err.contains(path("etc/klx.ini")) && result.err.contains("'oracle'"),
                  qPrintable(result.err));
+    }
+
+    // A password in a file others read is refused; in the machine's file, which every
+    // operator reads, the remedy is to take it out (chmod 600 would lock them all out).
+    void passwordOthersReadIsRefusedWithItsRemedy_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("remedy");
+        QTest::newRow("the machine's") << "etc/klx.ini"
+                                       << "todos os operadores o leem; tire a linha password";
+        QTest::newRow("the user's") << "config/klx/klx.ini"
+                                    << "corrija com: chmod 600";
+    }
+
+    void passwordOthersReadIsRefusedWithItsRemedy()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, remedy);
+        QVERIFY(QDir().mkpath(QFileInfo(path(file)).absolutePath()));
+        write(file, "[database]\npassword=segredo\n");
+        QVERIFY(QFile::setPermissions(path(file), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ReadGroup | QFile::ReadOther));
+        const Result result = klx({"report", "--params", "--operator", "ADM"});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(path(file)) && result.err.contains(remedy),
+                 qPrintable(result.err));
+    }
+
+    // The server keeps its users' names in capitals, and so does the login dialog: a name
+    // given in small letters is the same operator.
+    void operatorInSmallLettersIsTheSame()
+    {
+        const Result result = klx({"report", "--params", "--operator", "oper"});
+        QVERIFY2(result.code == 0, qPrintable(result.err));
     }
 
     void versionIsTheSameForEveryCommand()

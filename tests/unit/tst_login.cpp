@@ -69,6 +69,7 @@ class TestLogin : public QObject {
 private slots:
     void init();
     void serverLoginTriesAgainAndRemembersNoPassword();
+    void aWaitAfterRefusalsTakesNoKeysAndEnds();
     void aSessionLeavesTheConfigurationAsItWas();
 
 private:
@@ -143,6 +144,40 @@ void TestLogin::serverLoginTriesAgainAndRemembersNoPassword()
     QCOMPARE(again->result(), int(QDialog::Rejected));
     QVERIFY(!again->isVisible());
     QVERIFY(!session);
+}
+
+// From the third refusal in a row "Entrar" waits: keys typed meanwhile go nowhere (they would
+// pile up in the password behind the grey button), and once the wait is over the refusal
+// stays without its "Tente de novo".
+void TestLogin::aWaitAfterRefusalsTakesNoKeysAndEnds()
+{
+    QStringList tried;
+    LoginDialog dialog(QStringLiteral("servidor:/dados/klx.fdb"), true,
+                       [&tried](const LoginDialog::Login& login) {
+                           tried << login.password;
+                           throw ELoginRefused(QStringLiteral("usuário ou senha inválidos"));
+                       });
+    show(dialog);
+    type(field(&dialog, "edtOperador"), QStringLiteral("OPER"));
+    QLineEdit* password = field(&dialog, "edtSenha");
+    for (const char* typed : {"um", "dois", "tres"}) {
+        type(password, QLatin1String(typed));
+        QTest::keyClick(password, Qt::Key_Return);
+    }
+    QCOMPARE(tried, (QStringList{"um", "dois", "tres"}));
+    QCOMPARE(message(&dialog), QStringLiteral("usuário ou senha inválidos\nTente de novo em 2 s."));
+    auto* enter = dialog.findChild<QPushButton*>(QStringLiteral("btnEntrar"));
+    QVERIFY(!enter->isEnabled());
+    QTest::keyClicks(password, QStringLiteral("quatro"));
+    QTest::keyClick(password, Qt::Key_Return);
+    QCOMPARE(password->text(), QString());
+    QCOMPARE(tried.size(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(enter->isEnabled(), 5000);
+    QCOMPARE(message(&dialog), QStringLiteral("usuário ou senha inválidos"));
+    QCOMPARE(QApplication::focusWidget(), password);
+    QTest::keyClicks(password, QStringLiteral("cinco"));
+    QTest::keyClick(password, Qt::Key_Return);
+    QCOMPARE(tried.last(), QStringLiteral("cinco"));
 }
 
 void TestLogin::aSessionLeavesTheConfigurationAsItWas()

@@ -145,6 +145,19 @@ private slots:
         QVERIFY(!QFile::exists(output));
     }
 
+    // A folder that is missing takes no file, as one that is read-only: the run says so and
+    // exits 1, as tst_report_files tries for a read-only one.
+    void missingOutputFolderIsNoBadCommandLine()
+    {
+        const QString output = m_dir.filePath(QStringLiteral("nenhuma/cheques.pdf"));
+        const Result result = klx({QStringLiteral("--output"), output});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("a pasta '%1' não existe; nada foi gravado")
+                                         .arg(m_dir.filePath(QStringLiteral("nenhuma")))),
+                 qPrintable(result.err));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("nenhuma"))));
+    }
+
     void criteriaReachTheRows()
     {
         const QString output = m_dir.filePath(QStringLiteral("fev.csv"));
@@ -504,7 +517,9 @@ private slots:
             db.setDatabaseName(database);
             QVERIFY(db.open());
             QVERIFY(QSqlQuery(db).exec(QStringLiteral(
-                "INSERT INTO CHEQUE VALUES ('001', '001199', '01', '2026-03-02', '2026-03-09', "
+                "INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, "
+                "VLCHEQUE, NMFAVORECIDO, IDSTATUS) VALUES ('001', '001199', '01', '2026-03-02', "
+                "'2026-03-09', "
                 "10, 'Cancelado e compensado', '2')")));
             db.close();
         }

@@ -536,12 +536,13 @@ private slots:
         for (int i = 0; i < 6; ++i) {
             // Enough rows for two pages.
             QSqlQuery more(module->database());
-            QVERIFY(
-                more.exec(QStringLiteral("INSERT INTO CHEQUE SELECT CDREDUCONT, NRCHEQUE || '%1', "
-                                         "CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
-                                         "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE "
-                                         "CDREDUCONT = '001' AND length(NRCHEQUE) = 6")
-                              .arg(i)));
+            QVERIFY(more.exec(QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
+                                             "DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, NMFAVORECIDO, "
+                                             "IDSTATUS) SELECT CDREDUCONT, NRCHEQUE || '%1', "
+                                             "CDEMPRESA, DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
+                                             "NMFAVORECIDO, IDSTATUS FROM CHEQUE WHERE "
+                                             "CDREDUCONT = '001' AND length(NRCHEQUE) = 6")
+                                  .arg(i)));
         }
         const WholeReport document = run(report, account, *module, long_);
         QVERIFY(document.pageCount() >= 2);
@@ -839,7 +840,10 @@ private:
     {
         auto module = demo(m_dir.filePath(QStringLiteral("demo-%1.sqlite").arg(++m_extra)));
         QSqlQuery insert(module->database());
-        if (!insert.exec(QStringLiteral("INSERT INTO CHEQUE VALUES ") + checks))
+        if (!insert.exec(QStringLiteral("INSERT INTO CHEQUE (CDREDUCONT, NRCHEQUE, CDEMPRESA, "
+                                        "DTEMISSAO, DTCOMPENSACAO, VLCHEQUE, "
+                                        "NMFAVORECIDO, IDSTATUS) VALUES ") +
+                         checks))
             return nullptr;
         return module;
     }
