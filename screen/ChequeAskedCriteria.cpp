@@ -58,8 +58,8 @@ QString dateText(const QString& value)
     const auto rule = DateRules::parse(value, QDate::currentDate());
     if (!rule)
         refuse(QStringLiteral("data inválida '%1' (use DD/MM/AAAA, AAAA-MM-DD ou uma destas "
-                             "palavras: %2)")
-            .arg(VisibleText::of(value), DateRules::wordsText()));
+                              "palavras: %2)")
+                   .arg(VisibleText::of(value), DateRules::wordsText()));
     return DateRules::word(*rule);
 }
 
@@ -68,7 +68,7 @@ QString checkNumber(const QString& value)
     static const QRegularExpression digits(QStringLiteral("^[0-9]{0,6}$"));
     if (!digits.match(value.trimmed()).hasMatch())
         refuse(QStringLiteral("número de cheque inválido '%1' (até 6 dígitos)")
-            .arg(VisibleText::of(value)));
+                   .arg(VisibleText::of(value)));
     return value.trimmed();
 }
 
@@ -91,8 +91,8 @@ QString states(const QString& value)
         const QString state = plain(item);
         if (!ChequeCriteria::stateNames().contains(state))
             refuse(QStringLiteral("status desconhecido '%1' (use %2)")
-                .arg(VisibleText::of(item),
-                     ChequeCriteria::stateNames().join(QStringLiteral(", "))));
+                       .arg(VisibleText::of(item),
+                            ChequeCriteria::stateNames().join(QStringLiteral(", "))));
         list << state;
     }
     return list.join(QLatin1Char(','));
@@ -105,8 +105,8 @@ int reconciliation(const QString& value)
     const qsizetype index = words.indexOf(plain(value));
     if (index < 0)
         refuse(QStringLiteral("valor desconhecido '%1' (use todos, compensado ou "
-                             "nao-compensado)")
-            .arg(VisibleText::of(value)));
+                              "nao-compensado)")
+                   .arg(VisibleText::of(value)));
     return static_cast<int>(index);
 }
 

@@ -17,8 +17,7 @@ void tell(ScreenCriteriaNote note, void* context, const QString& criterion, cons
 }
 
 // The asked criteria read into the screen's; nullopt, told, when one is malformed.
-std::optional<QVariantMap> readAsked(const char* criteria, ScreenCriteriaNote note,
-                                     void* context)
+std::optional<QVariantMap> readAsked(const char* criteria, ScreenCriteriaNote note, void* context)
 {
     const QJsonObject asked = QJsonDocument::fromJson(QByteArray(criteria)).object();
     try {

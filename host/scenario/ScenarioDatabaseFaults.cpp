@@ -98,8 +98,8 @@ public:
     explicit FaultDriver(QSqlDriver* real) : m_real(real) { m_real->setParent(this); }
 
     bool hasFeature(DriverFeature feature) const override { return m_real->hasFeature(feature); }
-    bool open(const QString& db, const QString& user, const QString& password,
-              const QString& host, int port, const QString& options) override
+    bool open(const QString& db, const QString& user, const QString& password, const QString& host,
+              int port, const QString& options) override
     {
         return follow(m_real->open(db, user, password, host, port, options));
     }

@@ -35,8 +35,8 @@ QString declaringQuery(const ReportDefinition& definition, const QStringList& de
 void writeFile(const QString& path, const QString& text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(text.toUtf8()) < 0 || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0 ||
+        !file.flush())
         throw Exception(QStringLiteral("não foi possível gravar '%1'").arg(path));
 }
 
@@ -54,8 +54,9 @@ void ScenarioReports::write(const QString& shipped, const QString& folder,
             continue;
         }
         ReportDefinition definition = ReportDefinition::load(source.filePath(name));
-        definition.entries.removeIf(
-            [](const ReportDefinition::Entry& entry) { return entry.key == QLatin1String("sql.ib"); });
+        definition.entries.removeIf([](const ReportDefinition::Entry& entry) {
+            return entry.key == QLatin1String("sql.ib");
+        });
         definition.setValue(QStringLiteral("sql"), declaringQuery(definition, *declared));
         writeFile(target, definition.toText());
     }

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QInputDialog>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
@@ -101,6 +102,8 @@ private slots:
     void loadingAppliesTheScreensChecks();
     void setNamesItsReportAcrossAListChange();
     void datesSavedAsRulesRollWithTheProcessingDate();
+    void askedCriteriaApplyOrSayWhichRefused_data();
+    void askedCriteriaApplyOrSayWhichRefused();
 
 private:
     // The screen opened again, its commands taken by m_commands.
@@ -365,6 +368,72 @@ void TestCriteria::datesSavedAsRulesRollWithTheProcessingDate()
         QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoFin")->GetText(), QLatin1String(to));
     }
     QVERIFY(m_host->errors.isEmpty());
+}
+
+// Criteria a host asks for by name: checked for their form without a form, then put on the
+// screen through its controls; what the screen cannot apply as asked refuses, naming the
+// criterion, and the screen's own checks refuse with their message.
+void TestCriteria::askedCriteriaApplyOrSayWhichRefused_data()
+{
+    QTest::addColumn<QVariantMap>("asked");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("shown");
+    const auto asked = [](std::initializer_list<std::pair<const char*, const char*>> items) {
+        QVariantMap map;
+        for (const auto& [name, value] : items)
+            map.insert(QLatin1String(name), QString::fromUtf8(value));
+        return map;
+    };
+    QTest::newRow("applied") << asked({{"states", "Emitido"}, {"companies", "03, 01"}})
+                             << int(ScreenCriteriaApplied) << QString() << QString();
+    QTest::newRow("unknown state")
+        << asked({{"states", "emitido,pago"}}) << int(ScreenCriteriaMalformed)
+        << "states: status desconhecido 'pago' (use emitido, cancelado, disponivel)" << QString();
+    QTest::newRow("impossible date")
+        << asked({{"clearing-to", "31/02/2026"}}) << int(ScreenCriteriaMalformed)
+        << "clearing-to: data inválida '31/02/2026'" << QString();
+    QTest::newRow("unknown criterion") << asked({{"cor", "azul"}}) << int(ScreenCriteriaMalformed)
+                                       << "cor: critério desconhecido" << QString();
+    QTest::newRow("code not offered")
+        << asked({{"companies", "01,04"}}) << int(ScreenCriteriaRefused)
+        << "companies: 04 fora da lista da tela (disponíveis: 01, 02, 03)" << QString();
+    QTest::newRow("disabled field")
+        << asked({{"reconciliation", "compensado"}}) << int(ScreenCriteriaRefused)
+        << "reconciliation: o campo está desabilitado na tela com estes critérios" << QString();
+    QTest::newRow("report out of the list")
+        << asked({{"report", "9"}}) << int(ScreenCriteriaRefused)
+        << "report: não há relatório 9; a lista tem 6 (0 a 5)" << QString();
+    QTest::newRow("the screen's own check")
+        << asked({{"check-from", "9"}, {"check-to", "3"}}) << int(ScreenCriteriaRefused)
+        << QString() << "Cheque inicial deve ser menor ou igual ao cheque final.";
+}
+
+void TestCriteria::askedCriteriaApplyOrSayWhichRefused()
+{
+    QFETCH(QVariantMap, asked);
+    QFETCH(int, result);
+    QFETCH(QString, note);
+    QFETCH(QString, shown);
+    const QJsonObject criteria = QJsonObject::fromVariantMap(asked);
+    const ScreenCriteria::Outcome checked = ScreenCriteria::check(*m_host->module, criteria);
+    QCOMPARE(int(checked.result), result == ScreenCriteriaMalformed ? result : 0);
+    const ScreenCriteria::Outcome applied = ScreenCriteria::apply(*m_host->module, criteria);
+    QCOMPARE(int(applied.result), result);
+    QStringList notes;
+    for (const ScreenCriteria::Note& n : applied.notes)
+        notes << n.criterion + QStringLiteral(": ") + n.text;
+    QCOMPARE(notes.size(), note.isEmpty() ? 0 : 1);
+    if (!note.isEmpty())
+        QVERIFY2(notes.first().startsWith(note), qPrintable(notes.first()));
+    QCOMPARE(m_host->errors, shown.isEmpty() ? QStringList() : QStringList{shown});
+    if (result != ScreenCriteriaApplied)
+        return;
+    QVERIFY(!control<TCheckBox>(m_form, "chbCanc")->Checked());
+    QCOMPARE(m_host->variable<QString>("stStatusChq"), QStringLiteral("_1"));
+    QVERIFY(control<TRadioButton>(m_form, "rdgLista")->Checked());
+    QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaEmpresa")),
+             (QStringList{QStringLiteral("01"), QStringLiteral("03")}));
 }
 
 QTEST_MAIN(TestCriteria)

@@ -18,6 +18,7 @@ private slots:
     void cleanup() { m_host.reset(); }
     void repeatedOpensShowOneForm();
     void openAfterCloseCreatesANewForm();
+    void failingCreationLeavesNoForm_data();
     void failingCreationLeavesNoForm();
     void clickingTheScreenActivatesItWithoutMovingFocus();
     void loadAndUnloadAreCounted();
@@ -66,24 +67,43 @@ void TestLifetime::openAfterCloseCreatesANewForm()
     QCOMPARE(text("stListaEmpresa"), QStringLiteral("01,03")); // picks outlive the form
 }
 
+void TestLifetime::failingCreationLeavesNoForm_data()
+{
+    QTest::addColumn<bool>("observerRaises");
+    QTest::addColumn<QString>("error");
+    // A description naming a class the framework cannot make fails the creation.
+    QTest::newRow("a class the framework cannot make") << false << "TCheckBox";
+    // So does the application's observer, before the form's creation event.
+    QTest::newRow("the application's observer") << true << "Recusado: frmCheque";
+}
+
 void TestLifetime::failingCreationLeavesNoForm()
 {
-    // A description naming a class the framework cannot make fails the creation.
-    ComponentRegistry::registerClass(QStringLiteral("TCheckBox"), [](QObject*) { return nullptr; });
+    QFETCH(bool, observerRaises);
+    QFETCH(QString, error);
+    if (observerRaises)
+        m_host->application.setFormObserver([](TForm& form) {
+            throw Exception(QStringLiteral("Recusado: %1").arg(form.objectName()));
+        });
+    else
+        ComponentRegistry::registerClass(QStringLiteral("TCheckBox"),
+                                         [](QObject*) { return nullptr; });
     open();
+    m_host->application.setFormObserver({});
     ComponentRegistry::registerClass(QStringLiteral("TCheckBox"), [](QObject* parent) -> QObject* {
         return new TCheckBox(qobject_cast<QWidget*>(parent));
     });
     QVERIFY(!variable("boStCriado"));
+    QVERIFY(!variable("boPrimVez")); // no creation event ran
     QVERIFY(!screenForm());
     QCOMPARE(m_host->formsCreated, 0);
     QCOMPARE(m_host->errors.size(), 1);
-    QVERIFY2(m_host->errors.first().contains(QStringLiteral("TCheckBox")),
-             qPrintable(m_host->errors.first()));
+    QVERIFY2(m_host->errors.first().contains(error), qPrintable(m_host->errors.first()));
     QCOMPARE(m_host->cursors,
              (QStringList{QStringLiteral("hourglass"), QStringLiteral("default")}));
     open(); // the next open works
     QVERIFY(variable("boStCriado"));
+    QCOMPARE(m_host->formsCreated, 1);
 }
 
 void TestLifetime::clickingTheScreenActivatesItWithoutMovingFocus()
