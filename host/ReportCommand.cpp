@@ -411,11 +411,13 @@ std::optional<ReportRequest> readRequest(const QStringList& args, DescribedScree
         code = 2;
         return std::nullopt;
     }
+    if (request.criteria.isEmpty())
+        return request;
     const ScreenCriteria::Outcome checked = ScreenCriteria::check(screen.module, request.criteria);
     if (checked.result == ScreenCriteriaApplied)
         return request;
     tell(checked.notes);
-    fail(QStringLiteral("(klx report --help mostra as opções)"));
+    std::fprintf(stderr, "(klx report --help mostra as opções)\n");
     code = 2;
     return std::nullopt;
 }

@@ -6,8 +6,8 @@
 #include "base/VisibleText.h"
 
 #include <QDate>
+#include <QJsonValue>
 #include <QRegularExpression>
-#include <functional>
 #include <iterator>
 
 namespace {
@@ -22,8 +22,8 @@ const ScreenTableCriterion criteria[] = {
     {"states", "LISTA",
      "status marcados: emitido,cancelado,disponivel\n"
      "(os não listados são desmarcados; padrão: todos)"},
-    {"companies", "01,02", "empresas escolhidas na lista (opção Lista; padrão: Todas)"},
-    {"accounts", "001,003", "contas correntes escolhidas na lista (opção Lista; padrão: Todas)"},
+    {"companies", "01,02", "empresas escolhidas na lista (opção Lista;\npadrão: Todas)"},
+    {"accounts", "001,003", "contas correntes escolhidas na lista (opção Lista;\npadrão: Todas)"},
     {"emission-from", "DATA",
      "emissão de (DD/MM/AAAA, D/M/AA, AAAA-MM-DD ou uma regra:\n"
      "processamento, hoje, ontem, inicio-do-mes, fim-do-mes,\n"
@@ -159,7 +159,7 @@ QVariantMap ChequeAskedCriteria::read(const QJsonObject& asked)
     QVariantMap criteria;
     for (auto item = asked.constBegin(); item != asked.constEnd(); ++item) {
         try {
-            readOne(item.key(), item.value().toString(), criteria);
+            readOne(item.key(), item.value().toVariant().toString(), criteria);
         } catch (Malformed& malformed) {
             malformed.criterion = item.key();
             throw;

@@ -3,8 +3,9 @@
 #include <cstddef>
 
 // The table a screen module exports to describe itself to its host: a function
-// "DescribeScreen" with C linkage, like IniProc, returning a ScreenTable. Plain C data, so
-// that the host copies what it reads and keeps nothing that points into the module.
+// "DescribeScreen" with C linkage, like IniProc, returning a ScreenTable. Plain C data and C
+// functions, so that the host copies what it reads and keeps nothing that points into the
+// module: it reads the table again for each call of a routine (ScreenCriteria).
 extern "C" {
 
 // What a module variable holds: bool, int, QString, or a QString that is a code list.
