@@ -16,6 +16,7 @@
 #include "controls/Pesqlista.h"
 #include "data/Dbgeral.h"
 #include "data/LoginContext.h"
+#include "data/LoginContext_p.h"
 #include "data/dtmDBGeral.h"
 #include "form/ScreenDescription.h"
 #include "form/TApplication.h"
@@ -77,7 +78,7 @@ public:
             throw Exception(QStringLiteral("a tela não abriu"));
         m_form = area->subWindowList().first()->widget();
         m_screen = ScreenDescription::read(m_module);
-        control(ScreenRole::accountsList)->click();
+        control("accountsList")->click();
     }
 
     ~PickerScreen()
@@ -87,7 +88,7 @@ public:
         dtmDBGeral = nullptr;
     }
 
-    QAbstractButton* searchButton() const { return control(ScreenRole::accountsSearch); }
+    QAbstractButton* searchButton() const { return control("accountsSearch"); }
     QString& accountList()
     {
         const QString name = QStringLiteral("stListaConta");

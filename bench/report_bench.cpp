@@ -23,6 +23,7 @@
 #include "base/ModuleLoader.h"
 #include "data/Dbgeral.h"
 #include "data/LoginContext.h"
+#include "data/LoginContext_p.h"
 #include "data/TParams.h"
 #include "data/dtmDBGeral.h"
 #include "form/ScreenDescription.h"

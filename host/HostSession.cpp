@@ -11,8 +11,6 @@
 
 HostSession::HostSession(const HostOptions& options) : m_module(screenModulePath())
 {
-    m_application.SetFaults(&m_faults);
-    m_database.setFaults(&m_faults);
     dtmDBGeral = &m_database;
     try {
         m_database.open(options.database);
@@ -20,10 +18,11 @@ HostSession::HostSession(const HostOptions& options) : m_module(screenModulePath
         if (!options.reportsDirectory.isEmpty())
             ReportCatalog::setDirectory(options.reportsDirectory);
         m_application.SetMdiArea(m_mainWindow.mdiArea());
-        m_mainWindow.setOpenChequeScreen([this] { openChequeScreen(); });
         m_mainWindow.setSession(options.branch, options.operatorCode, databaseDescription());
         m_module.load();
         m_screen = ScreenDescription::read(m_module);
+        m_mainWindow.addScreenEntry(m_screen.title(), m_screen.screenCode(),
+                                    [this] { openScreen(); });
     } catch (...) {
         // A refused login (a wrong password, an unknown operator) leaves no data module
         // behind: the login dialog tries again with a session of its own.
@@ -56,7 +55,7 @@ QString HostSession::databaseDescription() const
 
 QString HostSession::screenModulePath()
 {
-    return ModuleLoader::pathFor(QStringLiteral("PKG_KLX47306"));
+    return ModuleLoader::pathFor(QStringLiteral(KLX_SCREEN_MODULE));
 }
 
 HostSession::~HostSession()
@@ -71,7 +70,7 @@ HostSession::~HostSession()
         dtmDBGeral = nullptr;
 }
 
-void HostSession::openChequeScreen()
+void HostSession::openScreen()
 {
     Dispatcher::run([this] { m_module.call("IniProc"); });
 }

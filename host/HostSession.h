@@ -2,7 +2,6 @@
 
 #include "HostOptions.h"
 #include "MainWindow.h"
-#include "base/FaultInjection.h"
 #include "base/ModuleLoader.h"
 #include "data/dtmDBGeral.h"
 #include "form/ScreenDescription.h"
@@ -22,11 +21,8 @@ public:
     ModuleLoader& module() { return m_module; }
     // What the screen module told of itself when it was loaded.
     const ScreenDescription& screen() const { return m_screen; }
-    // The faults the application object and the database take; none armed unless a test run
-    // arms them.
-    FaultInjection& faults() { return m_faults; }
     // What the menu does: calls the module's IniProc, showing any failure.
-    void openChequeScreen();
+    void openScreen();
     // A further load request for the screen module; the module counts them.
     void loadModule();
     // An unload request; before the last one the module's forms are released, since their
@@ -38,7 +34,6 @@ private:
     QString databaseDescription() const;
     void releaseModuleForms();
 
-    FaultInjection m_faults;
     TApplication m_application;
     TdtmDBGeral m_database;
     MainWindow m_mainWindow;

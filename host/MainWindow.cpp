@@ -52,14 +52,7 @@ MainWindow::MainWindow(QWidget* parent)
     file->addSeparator();
     file->addAction(tr("&Sair"), QKeySequence::Quit, this, &QWidget::close);
 
-    QMenu* reports = menuBar()->addMenu(tr("&Relatórios"));
-    QAction* cheques = reports->addAction(tr("Relação de &Cheques (KLX47306)"));
-    cheques->setObjectName(QStringLiteral("actionKLX47306"));
-    cheques->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    connect(cheques, &QAction::triggered, this, [this] {
-        if (m_openChequeScreen)
-            m_openChequeScreen();
-    });
+    m_screensMenu = menuBar()->addMenu(tr("&Relatórios"));
 
     m_reportMenu->setObjectName(QStringLiteral("reportMenu"));
     menuBar()->addMenu(m_reportMenu);
@@ -87,6 +80,17 @@ MainWindow::MainWindow(QWidget* parent)
     m_operator = permanentLabel(statusBar(), "statusOperator");
     m_database = permanentLabel(statusBar(), "statusDatabase");
     new DatabaseWaitBar(statusBar());
+}
+
+void MainWindow::addScreenEntry(const QString& title, const QString& code,
+                                std::function<void()> open)
+{
+    QAction* entry = m_screensMenu->addAction(QStringLiteral("%1 (%2)").arg(title, code));
+    entry->setObjectName(QStringLiteral("action") + code);
+    // The first screen opens with Ctrl+R.
+    if (m_screensMenu->actions().size() == 1)
+        entry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(entry, &QAction::triggered, this, std::move(open));
 }
 
 void MainWindow::setSession(const QString& branch, const QString& operatorCode,

@@ -17,8 +17,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
-    // What the menu entry of the check report screen does.
-    void setOpenChequeScreen(std::function<void()> open) { m_openChequeScreen = std::move(open); }
+    // The "Relatórios" menu's entry of the screen module: its title ('&' marks the key), its
+    // code, and what choosing it does.
+    void addScreenEntry(const QString& title, const QString& code, std::function<void()> open);
     // The branch, operator and database shown for good in the status bar and in "Sobre".
     void setSession(const QString& branch, const QString& operatorCode, const QString& database);
     // The help page of the active screen (its help context), else the host's own.
@@ -38,6 +39,6 @@ private:
     QLabel* m_branch;
     QLabel* m_operator;
     QLabel* m_database;
+    QMenu* m_screensMenu;
     QString m_databaseDescription;
-    std::function<void()> m_openChequeScreen;
 };

@@ -5,20 +5,14 @@
 #include "OffscreenMessages.h"
 #include "ReportCommandLine.h"
 #include "base/Consiste.h"
-#include "base/DateRules.h"
-#include "base/Dispatcher.h"
 #include "base/Exceptions.h"
 #include "base/VisibleText.h"
-#include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
-#include "controls/TCheckBox.h"
 #include "controls/TComboBox.h"
-#include "controls/TDateEditPlus.h"
-#include "controls/TMaskEdit.h"
-#include "controls/TRadioButton.h"
 #include "data/LoginContext.h"
 #include "data/TParams.h"
 #include "form/CriteriaSets.h"
+#include "form/ScreenCriteria.h"
 #include "report/ui/TReportDesignerDialog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -31,7 +25,9 @@
 #include <QJsonDocument>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -74,163 +70,27 @@ int exitCodeOf(const std::exception_ptr& error)
     }
 }
 
-// The screen's controls by role that the command drives, checked when the module loads.
-void requireRoles(const ScreenDescription& screen)
+// Tells what a criteria routine of the screen noted, each note under its criterion's option.
+void tell(const QList<ScreenCriteria::Note>& notes)
 {
-    screen.requireControls(
-        {ScreenRole::companiesList, ScreenRole::companiesSearch, ScreenRole::accountsList,
-         ScreenRole::accountsSearch, ScreenRole::emissionFrom, ScreenRole::emissionTo,
-         ScreenRole::clearingFrom, ScreenRole::clearingTo, ScreenRole::checkFrom,
-         ScreenRole::checkTo, ScreenRole::stateIssued, ScreenRole::stateCancelled,
-         ScreenRole::stateAvailable, ScreenRole::reconciliation});
-    screen.variableIn(ScreenRole::defaultsPending);
+    for (const ScreenCriteria::Note& n : notes)
+        fail(n.criterion.isEmpty() ? n.text : QStringLiteral("--%1: %2").arg(n.criterion, n.text));
 }
 
-// Drives the open screen the way a user would, stopping at the first message it shows.
-class ScreenDriver {
-public:
-    ScreenDriver(TfrmDadosGerRel* form, const ScreenDescription& screen,
-                 const QStringList& messages)
-        : m_form(form), m_screen(screen), m_messages(messages)
-    {
-    }
-
-    // The control in that role; raises an Exception naming it when the form lacks it.
-    template <class T> T* control(const char* role) const
-    {
-        const QString name = m_screen.control(role);
-        T* found = m_form->findChild<T*>(name);
-        if (!found)
-            throw Exception(QStringLiteral("a tela não tem o controle %1").arg(name));
-        return found;
-    }
-
-    // Raises Refused once the screen has shown a message.
-    void settle()
-    {
-        QCoreApplication::processEvents();
-        if (!m_messages.isEmpty())
-            throw Refused();
-    }
-
-    void requireEnabled(QWidget* widget, const QString& option)
-    {
-        if (!widget->isEnabled()) {
-            fail(QStringLiteral("%1: o campo está desabilitado na tela com estes critérios")
-                     .arg(option));
-            throw Refused();
-        }
-    }
-
-    void selectReport(int index)
-    {
-        auto* list = m_form->cbbReportNames;
-        if (index >= list->count()) {
-            fail(QStringLiteral("--report: não há relatório %1; a lista tem %2 (0 a %3)")
-                     .arg(index)
-                     .arg(list->count())
-                     .arg(list->count() - 1));
-            throw Refused();
-        }
-        list->SelectByUser(index);
-        settle();
-    }
-
-    void setStates(const QStringList& wanted)
-    {
-        const QList<QPair<const char*, QString>> boxes{
-            {ScreenRole::stateIssued, QStringLiteral("emitido")},
-            {ScreenRole::stateCancelled, QStringLiteral("cancelado")},
-            {ScreenRole::stateAvailable, QStringLiteral("disponivel")}};
-        // Boxes to check first, so the status group never passes through "none".
-        for (bool checking : {true, false}) {
-            for (const auto& [role, state] : boxes) {
-                auto* box = control<TCheckBox>(role);
-                const bool on = wanted.contains(state);
-                if (on != checking || box->Checked() == on)
-                    continue;
-                requireEnabled(box, QStringLiteral("--states"));
-                box->SetChecked(on);
-                settle();
-            }
-        }
-    }
-
-    // Chooses "Lista" and answers the list picker with the codes.
-    void pick(const char* listRole, const char* searchRole, const QStringList& codes,
-              const QString& option)
-    {
-        auto* choice = control<TRadioButton>(listRole);
-        requireEnabled(choice, option);
-        choice->SetChecked(true);
-        settle();
-        QStringList missing;
-        QStringList offered;
-        bool asked = false;
-        Pesqlista::SetImplementation([&](const Pesqlista::Request& request) {
-            asked = true;
-            offered.clear();
-            for (const QString& key : request.table.keys)
-                offered << key.trimmed();
-            // A code is typed without the blank padding its column may store ("1" for "1 ").
-            QStringList marked;
-            for (const QString& code : codes) {
-                const qsizetype row = offered.indexOf(code);
-                if (row < 0)
-                    missing << code;
-                else
-                    marked << request.table.keys.at(row);
-            }
-            return missing.isEmpty() ? std::optional<QStringList>(marked) : std::nullopt;
-        });
-        control<TButtonFlat>(searchRole)->click();
-        Pesqlista::SetImplementation({});
-        settle();
-        if (!asked) {
-            fail(QStringLiteral("%1: a tela não abriu a lista").arg(option));
-            throw Refused();
-        }
-        if (!missing.isEmpty()) {
-            fail(QStringLiteral("%1: %2 fora da lista da tela (disponíveis: %3)")
-                     .arg(option, missing.join(QStringLiteral(", ")),
-                          offered.isEmpty() ? QStringLiteral("nenhum")
-                                            : offered.join(QStringLiteral(", "))));
-            throw Refused();
-        }
-    }
-
-    // Types the text into the edit and leaves it, raising its exit handler.
-    void type(const char* role, const QString& text, const QString& option)
-    {
-        auto* edit = control<TMaskEdit>(role);
-        requireEnabled(edit, option);
-        edit->SetText(text);
-        Dispatcher::run([edit] {
-            if (edit->OnExit)
-                edit->OnExit(edit);
-        });
-        settle();
-    }
-
-    void selectReconciliation(int index)
-    {
-        auto* list = control<TComboBox>(ScreenRole::reconciliation);
-        requireEnabled(list, QStringLiteral("--reconciliation"));
-        list->SelectByUser(index);
-        settle();
-    }
-
-    void press(TButtonFlat* button)
-    {
-        button->click();
-        settle();
-    }
-
-private:
-    TfrmDadosGerRel* m_form;
-    const ScreenDescription& m_screen;
-    const QStringList& m_messages;
+// The screen module as it describes itself, read before any session: the criteria it takes,
+// their help, and the routine that checks their form.
+struct DescribedScreen {
+    ModuleLoader module{HostSession::screenModulePath()};
+    ScreenDescription description;
 };
+
+std::unique_ptr<DescribedScreen> describeScreen()
+{
+    auto screen = std::make_unique<DescribedScreen>();
+    screen->module.load();
+    screen->description = ScreenDescription::read(screen->module);
+    return screen;
+}
 
 // Keeps the command the screen prepared instead of running it: the parameters it bound.
 class PreparedReportKeeper : public ReportCommandRunner {
@@ -302,7 +162,7 @@ TfrmDadosGerRel* openScreen(HostSession& session)
     session.mainWindow().show();
     session.mainWindow().activateWindow();
     QCoreApplication::processEvents();
-    session.openChequeScreen();
+    session.openScreen();
     const QString pendingName = session.screen().variableIn(ScreenRole::defaultsPending);
     const bool* pending = static_cast<bool*>(session.module().symbol(pendingName.toUtf8()));
     QElapsedTimer clock;
@@ -316,148 +176,252 @@ TfrmDadosGerRel* openScreen(HostSession& session)
         if (form && !*pending)
             return form;
     }
-    throw Exception(QStringLiteral("a tela KLX47306 não abriu"));
+    throw Exception(QStringLiteral("a tela %1 não abriu").arg(session.screen().screenCode()));
 }
 
-void apply(ScreenDriver& screen, const ReportRequest& criteria)
-{
-    if (criteria.report)
-        screen.selectReport(*criteria.report);
-    if (criteria.states)
-        screen.setStates(*criteria.states);
-    if (criteria.companies)
-        screen.pick(ScreenRole::companiesList, ScreenRole::companiesSearch, *criteria.companies,
-                    QStringLiteral("--companies"));
-    if (criteria.accounts)
-        screen.pick(ScreenRole::accountsList, ScreenRole::accountsSearch, *criteria.accounts,
-                    QStringLiteral("--accounts"));
-    const QList<QPair<const std::optional<QString>*, QPair<const char*, const char*>>> edits{
-        {&criteria.emissionFrom, {ScreenRole::emissionFrom, "--emission-from"}},
-        {&criteria.emissionTo, {ScreenRole::emissionTo, "--emission-to"}},
-        {&criteria.clearingFrom, {ScreenRole::clearingFrom, "--clearing-from"}},
-        {&criteria.clearingTo, {ScreenRole::clearingTo, "--clearing-to"}},
-        {&criteria.chequeFrom, {ScreenRole::checkFrom, "--check-from"}},
-        {&criteria.chequeTo, {ScreenRole::checkTo, "--check-to"}}};
-    // A date rule gives its date on the branch's processing date, as a saved set's does.
-    const QDate today = QDate::currentDate();
-    const QDate processing = DateTime::toDate(DataProc(FiliProc()));
-    for (const auto& [value, names] : edits) {
-        if (!*value)
-            continue;
-        const auto rule = DateRules::parse(**value, today);
-        const QString text = rule ? DateRules::word({DateRules::Kind::Fixed,
-                                                     DateRules::resolve(*rule, processing, today)})
-                                  : **value;
-        screen.type(names.first, text, QLatin1String(names.second));
+// One headless run on an open session: the screen opened, the saved set and the criteria
+// applied by the screen, and the report written or its parameters printed. Every message the
+// screen shows is printed and stops the run.
+class HeadlessRun {
+public:
+    HeadlessRun(const ReportRequest& request, HostSession& session)
+        : m_request(request), m_session(session)
+    {
+        Consiste::SetPresenter([this](const QString& text) {
+            m_messages << text;
+            fail(text);
+        });
     }
-    if (criteria.reconciliation)
-        screen.selectReconciliation(*criteria.reconciliation);
+    ~HeadlessRun()
+    {
+        if (m_form)
+            m_form->SetCommandRunner(nullptr);
+        Consiste::SetPresenter({});
+    }
+    HeadlessRun(const HeadlessRun&) = delete;
+    HeadlessRun& operator=(const HeadlessRun&) = delete;
+
+    // The process's exit code.
+    int run();
+
+private:
+    // Raises Refused once the screen has shown a message.
+    void settle();
+    void loadFilter();
+    void applyCriteria();
+    // Each broken definition besides the chosen one is told once; the chosen one is refused
+    // with its error instead.
+    void warnBrokenReports() const;
+    void press(TButtonFlat* button);
+    int writeParams();
+    int writeReport();
+    void tellWritten(const QString& path) const;
+    int refusalCode(const Refused& refused) const;
+
+    const ReportRequest& m_request;
+    HostSession& m_session;
+    QStringList m_messages;
+    QPointer<TfrmDadosGerRel> m_form;
+    PreparedReportKeeper m_keeper;
+};
+
+int HeadlessRun::run()
+{
+    m_form = openScreen(m_session);
+    try {
+        loadFilter();
+        applyCriteria();
+        warnBrokenReports();
+        return m_request.params ? writeParams() : writeReport();
+    } catch (const Refused& refused) {
+        return refusalCode(refused);
+    }
 }
 
-int runReport(const ReportRequest& request)
+void HeadlessRun::settle()
 {
-    HostOptions options = request.host;
-    if (!request.output.isEmpty()) {
-        const QFileInfo directory(QFileInfo(request.output).absolutePath());
-        if (!directory.isDir() || !directory.isWritable()) {
-            fail(QStringLiteral("a pasta '%1' %2; nada foi gravado")
-                     .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath())),
-                          directory.isDir() ? QStringLiteral("não aceita gravação (sem permissão)")
-                                            : QStringLiteral("não existe")));
-            return 1;
-        }
-    }
-    // A server login's password; asked only on a terminal.
-    options.requirePassword(isatty(STDIN_FILENO) != 0);
-    if (request.filter) {
-        const CriteriaSets sets(QStringLiteral("KLX47306"), options.operatorCode);
-        if (!sets.contains(*request.filter)) {
-            const QStringList names = sets.names();
-            fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
-                     .arg(VisibleText::of(options.operatorCode), VisibleText::of(*request.filter),
-                          names.isEmpty() ? QStringLiteral("nenhum")
-                                          : names.join(QStringLiteral(", "))));
-            return 2;
-        }
-    }
-    PreparedReportKeeper keeper; // outlives the form it is set on
-    HostSession session(options);
-    requireRoles(session.screen());
-    QStringList messages;
-    Consiste::SetPresenter([&messages](const QString& text) {
-        messages << text;
-        fail(text);
-    });
-    struct PresenterReset {
-        ~PresenterReset() { Consiste::SetPresenter({}); }
-    } reset;
+    QCoreApplication::processEvents();
+    if (!m_messages.isEmpty())
+        throw Refused();
+}
 
-    TfrmDadosGerRel* form = openScreen(session);
-    // Each broken definition is told once; the one chosen is refused with its error instead.
-    const int chosen = request.report.value_or(form->cbbReportNames->GetItemIndex());
-    for (int i = 0; i < form->Reports().size(); ++i)
-        if (form->Reports().at(i).broken() && i != chosen)
+void HeadlessRun::loadFilter()
+{
+    if (!m_request.filter)
+        return;
+    // The screen loads its set as its "Filtros" menu does; what it could not apply was
+    // printed and does not stop the run, a refusal of the screen does.
+    const ScreenCriteria::Outcome loaded =
+        ScreenCriteria::loadSet(m_session.module(), *m_request.filter);
+    tell(loaded.notes);
+    if (loaded.result != ScreenCriteriaApplied)
+        throw Refused();
+    m_messages.clear();
+}
+
+void HeadlessRun::applyCriteria()
+{
+    if (m_request.criteria.isEmpty())
+        return;
+    const ScreenCriteria::Outcome applied =
+        ScreenCriteria::apply(m_session.module(), m_request.criteria);
+    tell(applied.notes);
+    if (applied.result != ScreenCriteriaApplied)
+        throw Refused();
+    settle();
+}
+
+void HeadlessRun::warnBrokenReports() const
+{
+    const int chosen = m_form->cbbReportNames->GetItemIndex();
+    for (int i = 0; i < m_form->Reports().size(); ++i)
+        if (m_form->Reports().at(i).broken() && i != chosen)
             note(QStringLiteral("aviso: relatório %1 ignorado: %2")
                      .arg(i)
-                     .arg(form->Reports().at(i).error));
-    ScreenDriver screen(form, session.screen(), messages);
-    try {
-        if (request.filter) {
-            // The screen loads its set as its "Filtros" menu does; what it could not apply
-            // was printed and does not stop the run, a refusal of the screen does.
-            bool loaded = false;
-            QMetaObject::invokeMethod(form, "loadCriteriaSet", Qt::DirectConnection,
-                                      Q_RETURN_ARG(bool, loaded), Q_ARG(QString, *request.filter));
-            if (!loaded)
-                throw Refused();
-            messages.clear();
-        }
-        apply(screen, request);
-        if (request.params) {
-            form->SetCommandRunner(&keeper);
-            screen.press(form->sbtPreview);
-            if (!keeper.kept)
-                throw Refused{false};
-            const QByteArray json =
-                paramsJson(keeper.kept->definition, form->cbbReportNames->GetItemIndex(),
-                           *keeper.kept->params);
-            std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-            return 0;
-        }
-        const QString path = QFileInfo(request.output).absoluteFilePath();
-        form->rpddPadrao->SetOutputFile(path);
-        form->rpddPadrao->SetOutputOptions(request.outputOptions);
-        screen.press(form->sbtSalvarComo);
-        const auto& run = form->rpddPadrao->LastRun();
-        if (run.file != path)
-            throw Refused{false};
-        const QString inconsistencies =
-            run.inconsistencies == 0
-                ? QString()
-                : QStringLiteral(", %1 %2")
-                      .arg(run.inconsistencies)
-                      .arg(run.inconsistencies == 1 ? QStringLiteral("inconsistência")
-                                                    : QStringLiteral("inconsistências"));
-        if (!quiet)
-            std::printf("%s: \"%s\", %d %s, %d %s%s\n",
-                        qUtf8Printable(QDir::toNativeSeparators(path)),
-                        qUtf8Printable(form->cbbReportNames->currentText()), run.rows,
-                        run.rows == 1 ? "linha" : "linhas", run.pages,
-                        run.pages == 1 ? "página" : "páginas", qUtf8Printable(inconsistencies));
-        if (run.rows == 0)
-            note(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
-                                "cabeçalho"));
-        return 0;
-    } catch (const Refused& refused) {
-        if (const int signal = Interruption::signalNumber()) {
-            fail(QStringLiteral("interrompido; o arquivo de saída não foi alterado"));
-            return 128 + signal;
-        }
-        if (!refused.told)
-            fail(QStringLiteral("o relatório não foi gerado"));
-        const auto& error = form->rpddPadrao->LastRun().error;
-        return error ? exitCodeOf(error) : 1;
+                     .arg(m_form->Reports().at(i).error));
+}
+
+void HeadlessRun::press(TButtonFlat* button)
+{
+    button->click();
+    settle();
+}
+
+int HeadlessRun::writeParams()
+{
+    m_form->SetCommandRunner(&m_keeper);
+    press(m_form->sbtPreview);
+    if (!m_keeper.kept)
+        throw Refused{false};
+    const QByteArray json = paramsJson(
+        m_keeper.kept->definition, m_form->cbbReportNames->GetItemIndex(), *m_keeper.kept->params);
+    std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    return 0;
+}
+
+int HeadlessRun::writeReport()
+{
+    const QString path = QFileInfo(m_request.output).absoluteFilePath();
+    m_form->rpddPadrao->SetOutputFile(path);
+    m_form->rpddPadrao->SetOutputOptions(m_request.outputOptions);
+    press(m_form->sbtSalvarComo);
+    if (m_form->rpddPadrao->LastRun().file != path)
+        throw Refused{false};
+    tellWritten(path);
+    return 0;
+}
+
+void HeadlessRun::tellWritten(const QString& path) const
+{
+    const auto& run = m_form->rpddPadrao->LastRun();
+    const QString inconsistencies =
+        run.inconsistencies == 0
+            ? QString()
+            : QStringLiteral(", %1 %2")
+                  .arg(run.inconsistencies)
+                  .arg(run.inconsistencies == 1 ? QStringLiteral("inconsistência")
+                                                : QStringLiteral("inconsistências"));
+    if (!quiet)
+        std::printf("%s: \"%s\", %d %s, %d %s%s\n", qUtf8Printable(QDir::toNativeSeparators(path)),
+                    qUtf8Printable(m_form->cbbReportNames->currentText()), run.rows,
+                    run.rows == 1 ? "linha" : "linhas", run.pages,
+                    run.pages == 1 ? "página" : "páginas", qUtf8Printable(inconsistencies));
+    if (run.rows == 0)
+        note(QStringLiteral("nenhum cheque atende aos critérios; arquivo gravado com o "
+                            "cabeçalho"));
+}
+
+int HeadlessRun::refusalCode(const Refused& refused) const
+{
+    if (const int signal = Interruption::signalNumber()) {
+        fail(QStringLiteral("interrompido; o arquivo de saída não foi alterado"));
+        return 128 + signal;
     }
+    if (!refused.told)
+        fail(QStringLiteral("o relatório não foi gerado"));
+    const auto& error = m_form->rpddPadrao->LastRun().error;
+    return error ? exitCodeOf(error) : 1;
+}
+
+// The folder of the output takes files; told when it does not.
+bool outputFolderTakesFiles(const ReportRequest& request)
+{
+    if (request.output.isEmpty())
+        return true;
+    const QFileInfo directory(QFileInfo(request.output).absolutePath());
+    if (directory.isDir() && directory.isWritable())
+        return true;
+    fail(QStringLiteral("a pasta '%1' %2; nada foi gravado")
+             .arg(VisibleText::of(QDir::toNativeSeparators(directory.filePath())),
+                  directory.isDir() ? QStringLiteral("não aceita gravação (sem permissão)")
+                                    : QStringLiteral("não existe")));
+    return false;
+}
+
+// The operator has the saved set the request names, if it names one; told when not.
+bool operatorHasFilter(const ReportRequest& request, const ScreenDescription& screen,
+                       const QString& operatorCode)
+{
+    if (!request.filter)
+        return true;
+    const CriteriaSets sets(screen.screenCode(), operatorCode);
+    if (sets.contains(*request.filter))
+        return true;
+    const QStringList names = sets.names();
+    fail(QStringLiteral("--filter: o operador %1 não tem o filtro '%2' (filtros: %3)")
+             .arg(VisibleText::of(operatorCode), VisibleText::of(*request.filter),
+                  names.isEmpty() ? QStringLiteral("nenhum") : names.join(QStringLiteral(", "))));
+    return false;
+}
+
+int runReport(const ReportRequest& request, const ScreenDescription& screen)
+{
+    if (!outputFolderTakesFiles(request))
+        return 1;
+    HostOptions options = request.host;
+    // A server login's password; asked only on a terminal.
+    options.requirePassword(isatty(STDIN_FILENO) != 0);
+    if (!operatorHasFilter(request, screen, options.operatorCode))
+        return 2;
+    HostSession session(options);
+    HeadlessRun run(request, session);
+    return run.run();
+}
+
+QStringList criterionNames(const ScreenDescription& screen)
+{
+    QStringList names;
+    for (const ScreenDescription::Criterion& criterion : screen.criteria())
+        names << criterion.name;
+    return names;
+}
+
+// The command line read and its criteria checked by the screen; nullopt, told, when either
+// is refused, with the exit code in code.
+std::optional<ReportRequest> readRequest(const QStringList& args, DescribedScreen& screen,
+                                         int& code)
+{
+    ReportRequest request;
+    try {
+        request = ReportRequest::parse(args, criterionNames(screen.description));
+    } catch (const ELoginRefused& e) {
+        fail(e.Message());
+        code = 4;
+        return std::nullopt;
+    } catch (const Exception& e) {
+        fail(e.Message() + QStringLiteral("\n(klx report --help mostra as opções)"));
+        code = 2;
+        return std::nullopt;
+    }
+    if (request.criteria.isEmpty())
+        return request;
+    const ScreenCriteria::Outcome checked = ScreenCriteria::check(screen.module, request.criteria);
+    if (checked.result == ScreenCriteriaApplied)
+        return request;
+    tell(checked.notes);
+    std::fprintf(stderr, "(klx report --help mostra as opções)\n");
+    code = 2;
+    return std::nullopt;
 }
 
 } // namespace
@@ -466,68 +430,68 @@ int ReportCommand::run(const QStringList& args)
 {
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         quietOffscreenWarnings();
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        std::printf("%s", qUtf8Printable(usage()));
-        return 0;
-    }
-    ReportRequest request;
     try {
-        request = ReportRequest::parse(args);
-    } catch (const ELoginRefused& e) {
-        fail(e.Message());
-        return 4;
-    } catch (const Exception& e) {
-        fail(e.Message() + QStringLiteral("\n(klx report --help mostra as opções)"));
-        return 2;
-    }
-    quiet = request.quiet;
-    for (const QString& warning : std::as_const(request.host.warnings))
-        note(QStringLiteral("aviso: ") + warning);
-    if (request.host.operatorCode.isEmpty()) {
-        fail(QStringLiteral("informe o operador com --operator (ou --user; ou [login] operator "
-                            "na configuração)"));
-        return 2;
-    }
-    try {
-        return runReport(request);
+        const std::unique_ptr<DescribedScreen> screen = describeScreen();
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            std::printf("%s", qUtf8Printable(usage(screen->description)));
+            return 0;
+        }
+        int code = 0;
+        const std::optional<ReportRequest> request = readRequest(args, *screen, code);
+        if (!request)
+            return code;
+        quiet = request->quiet;
+        for (const QString& warning : std::as_const(request->host.warnings))
+            note(QStringLiteral("aviso: ") + warning);
+        if (request->host.operatorCode.isEmpty()) {
+            fail(QStringLiteral("informe o operador com --operator (ou --user; ou [login] "
+                                "operator na configuração)"));
+            return 2;
+        }
+        return runReport(*request, screen->description);
     } catch (const Exception& e) {
         fail(e.Message());
         return exitCodeOf(std::current_exception());
     }
 }
 
-QString ReportCommand::usage()
+namespace {
+
+// The criteria the screen takes, as help lines: the option and its value, then its help.
+QString criteriaHelp(const ScreenDescription& screen)
 {
+    constexpr int helpColumn = 24;
+    QString text;
+    for (const ScreenDescription::Criterion& criterion : screen.criteria()) {
+        const QString option = QStringLiteral("  --%1 %2").arg(criterion.name, criterion.value);
+        const QStringList lines = criterion.help.split(QLatin1Char('\n'));
+        text += option.leftJustified(helpColumn - 1) + QLatin1Char(' ') + lines.first() +
+                QLatin1Char('\n');
+        for (const QString& line : lines.mid(1))
+            text += QString(helpColumn, QLatin1Char(' ')) + line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+QString ReportCommand::usage(const ScreenDescription& screen)
+{
+    QString title = screen.title();
+    title.remove(QLatin1Char('&'));
     return QStringLiteral(
                "uso: klx report [CRITÉRIOS] --output ARQUIVO.pdf|ARQUIVO.csv|ARQUIVO.xlsx "
                "[OPÇÕES]\n"
                "     klx report [CRITÉRIOS] --params [OPÇÕES]\n"
                "\n"
-               "Abre a tela Relação de Cheques (KLX47306) sem janela, aplica os critérios pelos\n"
+               "Abre a tela %1 (%2) sem janela, aplica os critérios pelos\n"
                "próprios controles da tela, como um usuário faria (as mesmas validações e o mesmo\n"
                "preenchimento dos parâmetros), e grava o relatório escolhido.\n"
                "\n"
-               "Critérios (os omitidos ficam como a tela os abre: todas as empresas e contas,\n"
-               "emissão na data de processamento, todos os status, conciliação Todos):\n"
-               "  --report N            relatório da lista, a partir de 0 (padrão 0):\n"
-               "                        0 por emissão, 1 por número, 2 conciliação,\n"
-               "                        3 não compensados por idade, 4 auditoria de talonários,\n"
-               "                        5 pendentes em uma data (a data final de compensação,\n"
-               "                        ou a de processamento)\n"
-               "  --companies 01,02     empresas escolhidas na lista (opção Lista)\n"
-               "  --accounts 001,003    contas correntes escolhidas na lista (opção Lista)\n"
-               "  --emission-from DATA  emissão de (DD/MM/AAAA, D/M/AA, AAAA-MM-DD ou uma regra:\n"
-               "                        processamento, hoje, ontem, inicio-do-mes, fim-do-mes,\n"
-               "                        inicio-do-mes-anterior, fim-do-mes-anterior,\n"
-               "                        processamento-N; \"\" deixa vazio)\n"
-               "  --emission-to DATA    emissão até\n"
-               "  --clearing-from DATA  compensação de\n"
-               "  --clearing-to DATA    compensação até\n"
-               "  --check-from N        cheque de (até 6 dígitos; comparado como número)\n"
-               "  --check-to N          cheque até\n"
-               "  --states LISTA        status marcados: emitido,cancelado,disponivel\n"
-               "                        (os não listados são desmarcados)\n"
-               "  --reconciliation X    todos|compensado|nao-compensado (relatório 2)\n"
+               "Critérios (os omitidos ficam como a tela os abre):\n")
+               .arg(title, screen.screenCode()) +
+           criteriaHelp(screen) +
+           QStringLiteral(
                "  --filter NOME         um filtro salvo na tela (menu Filtros) pelo operador;\n"
                "                        os critérios acima, se dados, valem sobre os dele\n"
                "\n"

@@ -60,7 +60,7 @@ int runApplication(const QStringList& args)
         });
         session.mainWindow().show();
         if (options.openScreen)
-            session.openChequeScreen();
+            session.openScreen();
         const int code = QApplication::exec();
         Consiste::SetPresenter({});
         return code;
@@ -126,7 +126,7 @@ int main(int argc, char* argv[])
         args.removeAll(QStringLiteral("--open"));
         if (!namesOutput(args))
             args << QStringLiteral("--output") << QStringLiteral("relacao-de-cheques.pdf");
-        std::fprintf(stderr, "klx: sem tela disponível; gravando o relatório da tela KLX47306.\n");
+        std::fprintf(stderr, "klx: sem tela disponível; gravando o relatório da tela.\n");
         return host::ReportCommand::run(args);
     }
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {

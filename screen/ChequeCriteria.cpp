@@ -18,15 +18,17 @@
 
 namespace {
 
+using ChequeCriteria::Mode;
+using ChequeCriteria::Refusal;
+
 const QString listChoice = QStringLiteral("lista");
 const QString allChoice = QStringLiteral("todas");
 
 // The status boxes by the names the criteria use.
 QList<QPair<QString, TCheckBox*>> stateBoxes(const TfrmCheque& form)
 {
-    return {{QStringLiteral("emitido"), form.chbEmit},
-            {QStringLiteral("cancelado"), form.chbCanc},
-            {QStringLiteral("disponivel"), form.chbDisp}};
+    const QStringList names = ChequeCriteria::stateNames();
+    return {{names.at(0), form.chbEmit}, {names.at(1), form.chbCanc}, {names.at(2), form.chbDisp}};
 }
 
 // The range fields by the names the criteria use, in the order a user fills them.
@@ -48,55 +50,8 @@ QString shown(const QStringList& codes)
     return trimmed.join(QStringLiteral(", "));
 }
 
-// Runs the group's search as the user would and answers its picker with the saved codes
-// among those offered; returns the saved codes that are offered no more.
-QStringList pickSaved(TfrmCheque& form, void (TfrmCheque::*search)(TObject*), TButtonFlat* button,
-                      const QStringList& saved)
-{
-    QStringList dropped = saved;
-    const Pesqlista::ScopedImplementation answer([&](const Pesqlista::Request& request) {
-        QStringList marked;
-        for (const QString& key : request.table.keys)
-            if (saved.contains(key))
-                marked << key;
-        dropped.clear();
-        for (const QString& code : saved)
-            if (!marked.contains(code))
-                dropped << code;
-        return std::optional<QStringList>(marked);
-    });
-    (form.*search)(button);
-    return dropped;
-}
-
-// Chooses "Todas" or "Lista" (picking the saved codes) in one group.
-QStringList applyList(TfrmCheque& form, const QVariant& choice, const QVariant& codes,
-                      TRadioButton* all, TRadioButton* list, TButtonFlat* button,
-                      void (TfrmCheque::*search)(TObject*))
-{
-    if (choice.toString() == allChoice) {
-        all->SetChecked(true);
-        return {};
-    }
-    if (choice.toString() != listChoice)
-        return {};
-    list->SetChecked(true);
-    return pickSaved(form, search, button, Dbgeral::codesOf(codes.toString()));
-}
-
-void applyStates(const TfrmCheque& form, const QStringList& wanted)
-{
-    // Boxes to check first, so the status group never passes through "none".
-    for (const bool checking : {true, false})
-        for (const auto& [state, box] : stateBoxes(form)) {
-            const bool on = wanted.contains(state);
-            if (on == checking && box->Checked() != on && box->isEnabled())
-                box->SetChecked(on);
-        }
-}
-
-// The date a set's date criterion gives: a rule on the processing date, a date as written;
-// a text that is neither goes to the field as it is, where the field's checks judge it.
+// The date a date criterion gives: a rule on the processing date, a date as written; a text
+// that is neither goes to the field as it is, where the field's checks judge it.
 QString dateText(const QString& written, const QDate& processing)
 {
     const QDate today = QDate::currentDate();
@@ -106,8 +61,8 @@ QString dateText(const QString& written, const QDate& processing)
     return DateRules::word({DateRules::Kind::Fixed, DateRules::resolve(*rule, processing, today)});
 }
 
-// The report the set names, by its file name with its title as a check; -1 when the list
-// holds it no more.
+// The report a set names, by its file name with its title as a check; -1 when the list holds
+// it no more.
 int reportIndex(const TfrmCheque& form, const QString& file, const QString& title)
 {
     const QList<ReportCatalog::Entry>& reports = form.Reports();
@@ -117,36 +72,196 @@ int reportIndex(const TfrmCheque& form, const QString& file, const QString& titl
     return -1;
 }
 
-void applyReport(TfrmCheque& form, const QVariantMap& criteria)
+// One company or account group: its radio buttons, search and the criteria that name it.
+struct ListGroup {
+    QString choice; // "companies" or "accounts"
+    QString codes;  // "company-codes" or "account-codes"
+    TRadioButton* all;
+    TRadioButton* list;
+    TButtonFlat* button;
+    void (TfrmCheque::*search)(TObject*);
+};
+
+// One run of apply: the criteria, one step per group of controls.
+class Applier {
+public:
+    Applier(TfrmCheque& form, const QVariantMap& criteria, Mode mode)
+        : m_form(form), m_criteria(criteria), m_mode(mode)
+    {
+    }
+
+    QStringList run();
+
+private:
+    bool has(const char* name) const { return m_criteria.contains(QLatin1String(name)); }
+    QString text(const char* name) const
+    {
+        return m_criteria.value(QLatin1String(name)).toString();
+    }
+    // Whether the control takes its criterion: an enabled one does; a disabled one keeps its
+    // value in a set and refuses asked criteria.
+    bool takes(const QWidget* control, const QString& criterion) const;
+    void applyReport();
+    void selectReportAt(int index);
+    void applyStates();
+    // "Todas", or "Lista" with the codes picked; returns the codes a set could not pick.
+    QStringList applyList(const ListGroup& group);
+    QStringList pick(const ListGroup& group, const QStringList& codes);
+    void applyFields();
+    void applyReconciliation();
+
+    TfrmCheque& m_form;
+    const QVariantMap& m_criteria;
+    const Mode m_mode;
+};
+
+bool Applier::takes(const QWidget* control, const QString& criterion) const
 {
-    const QString file = criteria.value(QStringLiteral("report-file")).toString();
-    const QString title = criteria.value(QStringLiteral("report-title")).toString();
-    const int index = reportIndex(form, file, title);
+    if (control->isEnabled())
+        return true;
+    if (m_mode == Mode::Asked)
+        throw Refusal{criterion, QStringLiteral("o campo está desabilitado na tela com estes "
+                                                "critérios")};
+    return false;
+}
+
+void Applier::applyReport()
+{
+    // A set saved by an earlier version names its report by its place in the list, which
+    // moves as definitions come and go: it is refused rather than trusted.
+    if (has("report") && !has("report-file"))
+        Consiste::MensErro(QStringLiteral("O filtro indica o relatório só pela posição na lista; "
+                                          "escolha o relatório e salve o filtro de novo."),
+                           true);
+    if (has("report-index"))
+        selectReportAt(m_criteria.value(QStringLiteral("report-index")).toInt());
+    if (!has("report-file"))
+        return;
+    const QString file = text("report-file");
+    const QString title = text("report-title");
+    const int index = reportIndex(m_form, file, title);
     if (index < 0)
         Consiste::MensErro(QStringLiteral("O relatório \"%1\" (%2) do filtro não está mais na "
                                           "lista; o filtro não foi carregado.")
                                .arg(title, file),
                            true);
-    form.cbbReportNames->SelectByUser(index);
+    m_form.cbbReportNames->SelectByUser(index);
 }
 
-void applyFields(const TfrmCheque& form, const QVariantMap& criteria)
+void Applier::selectReportAt(int index)
+{
+    const int count = m_form.cbbReportNames->count();
+    if (index >= count)
+        throw Refusal{QStringLiteral("report"),
+                      QStringLiteral("não há relatório %1; a lista tem %2 (0 a %3)")
+                          .arg(index)
+                          .arg(count)
+                          .arg(count - 1)};
+    m_form.cbbReportNames->SelectByUser(index);
+}
+
+void Applier::applyStates()
+{
+    if (!has("states"))
+        return;
+    const QStringList wanted = text("states").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    // Boxes to check first, so the status group never passes through "none".
+    for (const bool checking : {true, false})
+        for (const auto& [state, box] : stateBoxes(m_form)) {
+            const bool on = wanted.contains(state);
+            if (on == checking && box->Checked() != on && takes(box, QStringLiteral("states")))
+                box->SetChecked(on);
+        }
+}
+
+QStringList Applier::applyList(const ListGroup& group)
+{
+    const QString choice = m_criteria.value(group.choice).toString();
+    if (choice == allChoice && takes(group.all, group.choice))
+        group.all->SetChecked(true);
+    if (choice != listChoice || !takes(group.list, group.choice))
+        return {};
+    group.list->SetChecked(true);
+    return pick(group, Dbgeral::codesOf(m_criteria.value(group.codes).toString()));
+}
+
+// Runs the group's search as the user would and answers its picker with the codes among
+// those offered. Asked codes must all be offered, or nothing is picked.
+QStringList Applier::pick(const ListGroup& group, const QStringList& codes)
+{
+    std::optional<Pesqlista::Marking> answer;
+    QStringList offered;
+    const Pesqlista::ScopedImplementation picker([&](const Pesqlista::Request& request) {
+        answer = Pesqlista::mark(request, codes);
+        for (const QString& key : request.table.keys)
+            offered << key.trimmed();
+        if (m_mode == Mode::Asked && !answer->missing.isEmpty())
+            return std::optional<QStringList>();
+        return std::optional<QStringList>(answer->marked);
+    });
+    (m_form.*group.search)(group.button);
+    if (m_mode == Mode::Saved)
+        return answer ? answer->missing : codes;
+    if (!answer)
+        throw Refusal{group.choice, QStringLiteral("a tela não abriu a lista")};
+    if (!answer->missing.isEmpty())
+        throw Refusal{group.choice,
+                      QStringLiteral("%1 fora da lista da tela (disponíveis: %2)")
+                          .arg(answer->missing.join(QStringLiteral(", ")),
+                               offered.isEmpty() ? QStringLiteral("nenhum")
+                                                 : offered.join(QStringLiteral(", ")))};
+    return {};
+}
+
+void Applier::applyFields()
 {
     const QStringList dates = ChequeCriteria::dateNames();
     const QDate processing = DateTime::toDate(DataProc(FiliProc()));
-    // The numbers are emptied first, so that leaving the first one never compares it with
-    // a number the set does not hold.
-    for (TMaskEdit* number : {form.medChequeIni, form.medChequeFin})
-        if (number->isEnabled() && criteria.contains(QStringLiteral("check-from")))
-            number->SetText(QString());
-    for (const auto& [name, field] : rangeFields(form)) {
-        if (!criteria.contains(name) || !field->isEnabled())
+    // A set's numbers are emptied first, so that leaving the first one never compares it
+    // with a number the set does not hold.
+    if (m_mode == Mode::Saved && has("check-from"))
+        for (TMaskEdit* number : {m_form.medChequeIni, m_form.medChequeFin})
+            if (number->isEnabled())
+                number->SetText(QString());
+    for (const auto& [name, field] : rangeFields(m_form)) {
+        if (!m_criteria.contains(name) || !takes(field, name))
             continue;
-        const QString value = criteria.value(name).toString();
+        const QString value = m_criteria.value(name).toString();
         field->SetText(dates.contains(name) ? dateText(value, processing) : value);
         if (field->OnExit)
             field->OnExit(field);
     }
+}
+
+void Applier::applyReconciliation()
+{
+    if (has("reconciliation") && takes(m_form.cbbConciliacao, QStringLiteral("reconciliation")))
+        m_form.cbbConciliacao->SelectByUser(
+            m_criteria.value(QStringLiteral("reconciliation")).toInt());
+}
+
+QStringList Applier::run()
+{
+    applyReport();
+    applyStates();
+    const QStringList companies =
+        applyList({QStringLiteral("companies"), QStringLiteral("company-codes"), m_form.rdgTodos,
+                   m_form.rdgLista, m_form.sbtLista, &TfrmCheque::sbtListaClick});
+    const QStringList accounts = applyList(
+        {QStringLiteral("accounts"), QStringLiteral("account-codes"), m_form.rdgTodasContas,
+         m_form.rdgListaConta, m_form.sbtConta, &TfrmCheque::sbtContaClick});
+    applyFields();
+    applyReconciliation();
+
+    QStringList dropped;
+    if (!companies.isEmpty())
+        dropped << QStringLiteral("empresas %1").arg(shown(companies));
+    if (!accounts.isEmpty())
+        dropped << QStringLiteral("contas %1").arg(shown(accounts));
+    if (dropped.isEmpty())
+        return {};
+    return {QStringLiteral("Códigos que não são mais oferecidos foram retirados do filtro: %1.")
+                .arg(dropped.join(QStringLiteral("; ")))};
 }
 
 } // namespace
@@ -155,6 +270,11 @@ QStringList ChequeCriteria::dateNames()
 {
     return {QStringLiteral("emission-from"), QStringLiteral("emission-to"),
             QStringLiteral("clearing-from"), QStringLiteral("clearing-to")};
+}
+
+QStringList ChequeCriteria::stateNames()
+{
+    return {QStringLiteral("emitido"), QStringLiteral("cancelado"), QStringLiteral("disponivel")};
 }
 
 QVariantMap ChequeCriteria::capture(const TfrmCheque& form)
@@ -185,42 +305,7 @@ QVariantMap ChequeCriteria::capture(const TfrmCheque& form)
     return criteria;
 }
 
-QStringList ChequeCriteria::apply(TfrmCheque& form, const QVariantMap& criteria)
+QStringList ChequeCriteria::apply(TfrmCheque& form, const QVariantMap& criteria, Mode mode)
 {
-    QStringList notices;
-    // A set saved by an earlier version names its report by its place in the list, which
-    // moves as definitions come and go: it is refused rather than trusted.
-    if (criteria.contains(QStringLiteral("report")) &&
-        !criteria.contains(QStringLiteral("report-file")))
-        Consiste::MensErro(QStringLiteral("O filtro indica o relatório só pela posição na lista; "
-                                          "escolha o relatório e salve o filtro de novo."),
-                           true);
-    if (criteria.contains(QStringLiteral("report-file")))
-        applyReport(form, criteria);
-    if (criteria.contains(QStringLiteral("states")))
-        applyStates(form, criteria.value(QStringLiteral("states"))
-                              .toString()
-                              .split(QLatin1Char(','), Qt::SkipEmptyParts));
-    const QStringList companies =
-        applyList(form, criteria.value(QStringLiteral("companies")),
-                  criteria.value(QStringLiteral("company-codes")), form.rdgTodos, form.rdgLista,
-                  form.sbtLista, &TfrmCheque::sbtListaClick);
-    const QStringList accounts =
-        applyList(form, criteria.value(QStringLiteral("accounts")),
-                  criteria.value(QStringLiteral("account-codes")), form.rdgTodasContas,
-                  form.rdgListaConta, form.sbtConta, &TfrmCheque::sbtContaClick);
-    applyFields(form, criteria);
-    if (criteria.contains(QStringLiteral("reconciliation")) && form.cbbConciliacao->isEnabled())
-        form.cbbConciliacao->SelectByUser(criteria.value(QStringLiteral("reconciliation")).toInt());
-
-    QStringList dropped;
-    if (!companies.isEmpty())
-        dropped << QStringLiteral("empresas %1").arg(shown(companies));
-    if (!accounts.isEmpty())
-        dropped << QStringLiteral("contas %1").arg(shown(accounts));
-    if (!dropped.isEmpty())
-        notices << QStringLiteral("Códigos que não são mais oferecidos foram retirados do filtro: "
-                                  "%1.")
-                       .arg(dropped.join(QStringLiteral("; ")));
-    return notices;
+    return Applier(form, criteria, mode).run();
 }

@@ -1,5 +1,7 @@
 #include "ChequeDescription.h"
 
+#include "ChequeAskedCriteria.h"
+#include "ChequeCriteriaEntries.h"
 #include "ChequeNames.h"
 #include "Cli_klx47306.h"
 
@@ -42,27 +44,27 @@ constexpr ScreenTableVariable variable(const char* name, int type, const char* r
 
 const ScreenTableControl controls[] = {
     {ScreenRole::reportList, ReportFormControls::reportList},
-    {ScreenRole::companiesAll, ChequeControls::companiesAll},
-    {ScreenRole::companiesList, ChequeControls::companiesList},
-    {ScreenRole::companiesSearch, ChequeControls::companiesSearch},
-    {ScreenRole::accountsAll, ChequeControls::accountsAll},
-    {ScreenRole::accountsList, ChequeControls::accountsList},
-    {ScreenRole::accountsSearch, ChequeControls::accountsSearch},
-    {ScreenRole::emissionFrom, ChequeControls::emissionFrom},
-    {ScreenRole::emissionTo, ChequeControls::emissionTo},
-    {ScreenRole::clearingFrom, ChequeControls::clearingFrom},
-    {ScreenRole::clearingTo, ChequeControls::clearingTo},
-    {ScreenRole::checkFrom, ChequeControls::checkFrom},
-    {ScreenRole::checkTo, ChequeControls::checkTo},
-    {ScreenRole::stateIssued, ChequeControls::stateIssued},
-    {ScreenRole::stateCancelled, ChequeControls::stateCancelled},
-    {ScreenRole::stateAvailable, ChequeControls::stateAvailable},
-    {ScreenRole::reconciliation, ChequeControls::reconciliation},
+    {ChequeRoles::companiesAll, ChequeControls::companiesAll},
+    {ChequeRoles::companiesList, ChequeControls::companiesList},
+    {ChequeRoles::companiesSearch, ChequeControls::companiesSearch},
+    {ChequeRoles::accountsAll, ChequeControls::accountsAll},
+    {ChequeRoles::accountsList, ChequeControls::accountsList},
+    {ChequeRoles::accountsSearch, ChequeControls::accountsSearch},
+    {ChequeRoles::emissionFrom, ChequeControls::emissionFrom},
+    {ChequeRoles::emissionTo, ChequeControls::emissionTo},
+    {ChequeRoles::clearingFrom, ChequeControls::clearingFrom},
+    {ChequeRoles::clearingTo, ChequeControls::clearingTo},
+    {ChequeRoles::checkFrom, ChequeControls::checkFrom},
+    {ChequeRoles::checkTo, ChequeControls::checkTo},
+    {ChequeRoles::stateIssued, ChequeControls::stateIssued},
+    {ChequeRoles::stateCancelled, ChequeControls::stateCancelled},
+    {ChequeRoles::stateAvailable, ChequeControls::stateAvailable},
+    {ChequeRoles::reconciliation, ChequeControls::reconciliation},
     {ScreenRole::print, ReportFormControls::print},
     {ScreenRole::preview, ReportFormControls::preview},
     {ScreenRole::saveAs, ReportFormControls::saveAs},
     {ScreenRole::edit, ReportFormControls::edit},
-    {ScreenRole::filters, ChequeControls::filters},
+    {ChequeRoles::filters, ChequeControls::filters},
 };
 
 const ScreenTableVariable variables[] = {
@@ -90,8 +92,20 @@ const char* const parameters[] = {
 
 const ScreenTable& chequeScreenTable()
 {
-    static const ScreenTable table{
-        screenTableVersion, ChequeControls::form, controls,   std::size(controls),
-        variables,          std::size(variables), parameters, std::size(parameters)};
+    static const ScreenTable table{screenTableVersion,
+                                   ChequeControls::form,
+                                   controls,
+                                   std::size(controls),
+                                   variables,
+                                   std::size(variables),
+                                   parameters,
+                                   std::size(parameters),
+                                   ChequeControls::screenCode,
+                                   "Relação de &Cheques",
+                                   ChequeAskedCriteria::table(),
+                                   ChequeAskedCriteria::count(),
+                                   ChequeCriteriaEntries::check,
+                                   ChequeCriteriaEntries::apply,
+                                   ChequeCriteriaEntries::loadSet};
     return table;
 }

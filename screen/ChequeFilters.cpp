@@ -80,7 +80,7 @@ bool TfrmCheque::loadCriteriaSet(const QString& name)
         Consiste::ShowError(QStringLiteral("Não há filtro com o nome '%1'.").arg(name));
         return false;
     }
-    return applyCriteria(criteria);
+    return applyCriteria(criteria, ChequeCriteria::Mode::Saved);
 }
 
 void TfrmCheque::loadCriteriaSetAt(int index)
@@ -102,7 +102,7 @@ bool TfrmCheque::restoreLastCriteria()
         Consiste::ShowError(QStringLiteral("Nenhum relatório foi emitido nesta tela ainda."));
         return false;
     }
-    return applyCriteria(criteria);
+    return applyCriteria(criteria, ChequeCriteria::Mode::Saved);
 }
 
 void TfrmCheque::ReportCommandDone(ReportAction action)
@@ -129,13 +129,19 @@ void TfrmCheque::ReportRenamed(const QString& fileName, const QString& oldTitle,
         sets.saveLast(last);
 }
 
-bool TfrmCheque::applyCriteria(const QVariantMap& criteria)
+bool TfrmCheque::applyCriteria(const QVariantMap& criteria, ChequeCriteria::Mode mode,
+                               std::optional<ChequeCriteria::Refusal>* refusal)
 {
     bool applied = false;
     QStringList notices;
     Dispatcher::run([&] {
-        notices = ChequeCriteria::apply(*this, criteria);
-        applied = true;
+        try {
+            notices = ChequeCriteria::apply(*this, criteria, mode);
+            applied = true;
+        } catch (const ChequeCriteria::Refusal& refused) {
+            if (refusal)
+                *refusal = refused;
+        }
     });
     for (const QString& notice : std::as_const(notices))
         Consiste::ShowError(notice);

@@ -3,9 +3,32 @@
 // The names the screen's code shares with its form description and with the table that
 // describes the screen to its host (ChequeDescription): written here once.
 
+// The roles the screen's table gives its own controls, besides the report form's
+// (ScreenRole): what each is for, for tools that drive the screen by role.
+namespace ChequeRoles {
+inline constexpr char companiesAll[] = "companiesAll";
+inline constexpr char companiesList[] = "companiesList";
+inline constexpr char companiesSearch[] = "companiesSearch";
+inline constexpr char accountsAll[] = "accountsAll";
+inline constexpr char accountsList[] = "accountsList";
+inline constexpr char accountsSearch[] = "accountsSearch";
+inline constexpr char emissionFrom[] = "emissionFrom";
+inline constexpr char emissionTo[] = "emissionTo";
+inline constexpr char clearingFrom[] = "clearingFrom";
+inline constexpr char clearingTo[] = "clearingTo";
+inline constexpr char checkFrom[] = "checkFrom";
+inline constexpr char checkTo[] = "checkTo";
+inline constexpr char stateIssued[] = "stateIssued";
+inline constexpr char stateCancelled[] = "stateCancelled";
+inline constexpr char stateAvailable[] = "stateAvailable";
+inline constexpr char reconciliation[] = "reconciliation";
+inline constexpr char filters[] = "filters";
+} // namespace ChequeRoles
+
 // Controls of frmCheque.json, by what they are for.
 namespace ChequeControls {
 inline constexpr char form[] = "frmCheque";
+inline constexpr char screenCode[] = "KLX47306";
 inline constexpr char companiesAll[] = "rdgTodos";
 inline constexpr char companiesList[] = "rdgLista";
 inline constexpr char companiesSearch[] = "sbtLista";

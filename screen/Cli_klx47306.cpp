@@ -251,7 +251,7 @@ QStringList TfrmCheque::accountsLeftOut(const QStringList& accounts) const
     return leftOut;
 }
 
-QList<ReportCriteria::Item> TfrmCheque::CriteriaNotes() const
+QList<ReportCriteria::Item> TfrmCheque::criteriaNotes() const
 {
     const QStringList leftOut = accountsLeftOut(Dbgeral::codesOf(stListaConta));
     if (leftOut.isEmpty())
@@ -542,89 +542,109 @@ void TfrmCheque::sbtReportEditClick(TObject* sender)
 
 // ---- Report query parameters ----
 
+namespace {
+
+const QString takeAll = QStringLiteral("T");
+const QString noValue;
+
+// A company or account choice: "Todas" switches the filter off, "Lista" passes the list.
+void bindList(TParams* params, bool all, const QString& list, const char* listName,
+              const char* allName)
+{
+    assignString(params, QLatin1String(listName), [&] { return all ? noValue : list; });
+    assignString(params, QLatin1String(allName), [&] { return all ? takeAll : noValue; });
+}
+
+// The check-number range, when both ends are given.
+void bindCheckNumbers(const TfrmCheque& form, TParams* params)
+{
+    const bool range =
+        !form.medChequeIni->GetText().isEmpty() && !form.medChequeFin->GetText().isEmpty();
+    assignString(params, QLatin1String(ChequeParameters::checkFrom),
+                 [&] { return range ? form.medChequeIni->GetText() : noValue; });
+    assignString(params, QLatin1String(ChequeParameters::checkTo),
+                 [&] { return range ? form.medChequeFin->GetText() : noValue; });
+    assignString(params, QLatin1String(ChequeParameters::allChecks),
+                 [&] { return range ? noValue : takeAll; });
+}
+
+enum class EmissionDates { FromEdits, Zero, Untouched };
+
+// What the emission dates pass: while the status group is enabled, "Disponível" alone passes
+// zero dates, "Disponível" with another state the edits, and without "Disponível" the edits
+// only when both dates are given and another state is checked.
+EmissionDates emissionDates(const TfrmCheque& form)
+{
+    if (!form.chbDisp->isEnabled())
+        return EmissionDates::FromEdits;
+    const bool issuedOrCancelled = form.chbCanc->Checked() || form.chbEmit->Checked();
+    if (form.chbDisp->Checked())
+        return issuedOrCancelled ? EmissionDates::FromEdits : EmissionDates::Zero;
+    if (issuedOrCancelled && form.depEmissaoIni->GetDate() != 0 &&
+        form.depEmissaoFin->GetDate() != 0)
+        return EmissionDates::FromEdits;
+    return EmissionDates::Untouched;
+}
+
+void bindEmissionDates(const TfrmCheque& form, TParams* params)
+{
+    const EmissionDates rule = emissionDates(form);
+    if (rule == EmissionDates::Untouched)
+        return;
+    const bool zero = rule == EmissionDates::Zero;
+    assignDate(params, QLatin1String(ChequeParameters::emissionFrom),
+               [&] { return zero ? TDateTime(0) : form.depEmissaoIni->GetDate(); });
+    assignDate(params, QLatin1String(ChequeParameters::emissionTo),
+               [&] { return zero ? TDateTime(0) : form.depEmissaoFin->GetDate(); });
+}
+
+// The states: one or two checked pass their list, all three switch the filter off, none
+// passes nothing.
+void bindStates(TParams* params)
+{
+    const int checked = inNumMarcado;
+    if (checked == 0 || checked > 3)
+        return;
+    const bool all = checked == 3;
+    assignString(params, QLatin1String(ChequeParameters::states),
+                 [&] { return all ? noValue : stStatusChq; });
+    assignString(params, QLatin1String(ChequeParameters::allStates),
+                 [&] { return all ? QStringLiteral("TODOS") : noValue; });
+}
+
+// The clearing-date range, when both dates are given; otherwise empty texts.
+void bindClearingDates(const TfrmCheque& form, TParams* params)
+{
+    const bool range =
+        form.depCompensacaoIni->GetDate() != 0 && form.depCompensacaoFin->GetDate() != 0;
+    if (range) {
+        assignDate(params, QLatin1String(ChequeParameters::clearingFrom),
+                   [&] { return form.depCompensacaoIni->GetDate(); });
+        assignDate(params, QLatin1String(ChequeParameters::clearingTo),
+                   [&] { return form.depCompensacaoFin->GetDate(); });
+    } else {
+        assignString(params, QLatin1String(ChequeParameters::clearingFrom), [] { return noValue; });
+        assignString(params, QLatin1String(ChequeParameters::clearingTo), [] { return noValue; });
+    }
+    assignString(params, QLatin1String(ChequeParameters::allClearing),
+                 [&] { return range ? noValue : takeAll; });
+}
+
+} // namespace
+
 void TfrmCheque::rpddPadraoBeforeGetQueryParams(TParams* params, bool&)
 {
-    const QString all = QStringLiteral("T");
-    const QString none;
-
-    if (rdgTodos->Checked()) {
-        assignString(params, QLatin1String(ChequeParameters::companies), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::allCompanies), [&] { return all; });
-    } else {
-        assignString(params, QLatin1String(ChequeParameters::companies),
-                     [] { return stListaEmpresa; });
-        assignString(params, QLatin1String(ChequeParameters::allCompanies), [&] { return none; });
-    }
-
-    if (rdgTodasContas->Checked()) {
-        assignString(params, QLatin1String(ChequeParameters::accounts), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::allAccounts), [&] { return all; });
-    } else {
-        assignString(params, QLatin1String(ChequeParameters::accounts),
-                     [] { return stListaConta; });
-        assignString(params, QLatin1String(ChequeParameters::allAccounts), [&] { return none; });
-    }
-
-    if (!medChequeIni->GetText().isEmpty() && !medChequeFin->GetText().isEmpty()) {
-        assignString(params, QLatin1String(ChequeParameters::checkFrom),
-                     [&] { return medChequeIni->GetText(); });
-        assignString(params, QLatin1String(ChequeParameters::checkTo),
-                     [&] { return medChequeFin->GetText(); });
-        assignString(params, QLatin1String(ChequeParameters::allChecks), [&] { return none; });
-    } else {
-        assignString(params, QLatin1String(ChequeParameters::checkFrom), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::checkTo), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::allChecks), [&] { return all; });
-    }
-
-    enum class EmissionDates { FromEdits, Zero, Untouched };
-    const bool issuedOrCancelled = chbCanc->Checked() || chbEmit->Checked();
-    EmissionDates emission = EmissionDates::FromEdits;
-    if (chbDisp->isEnabled()) {
-        if (chbDisp->Checked())
-            emission = issuedOrCancelled ? EmissionDates::FromEdits : EmissionDates::Zero;
-        else if (issuedOrCancelled && depEmissaoIni->GetDate() != 0 &&
-                 depEmissaoFin->GetDate() != 0)
-            emission = EmissionDates::FromEdits;
-        else
-            emission = EmissionDates::Untouched;
-    }
-    if (emission == EmissionDates::FromEdits) {
-        assignDate(params, QLatin1String(ChequeParameters::emissionFrom),
-                   [&] { return depEmissaoIni->GetDate(); });
-        assignDate(params, QLatin1String(ChequeParameters::emissionTo),
-                   [&] { return depEmissaoFin->GetDate(); });
-    } else if (emission == EmissionDates::Zero) {
-        assignDate(params, QLatin1String(ChequeParameters::emissionFrom),
-                   [] { return TDateTime(0); });
-        assignDate(params, QLatin1String(ChequeParameters::emissionTo),
-                   [] { return TDateTime(0); });
-    }
-
-    const int checked = inNumMarcado;
-    if (checked < 3 && checked != 0) {
-        assignString(params, QLatin1String(ChequeParameters::states), [] { return stStatusChq; });
-        assignString(params, QLatin1String(ChequeParameters::allStates), [&] { return none; });
-    } else if (checked == 3) {
-        assignString(params, QLatin1String(ChequeParameters::states), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::allStates),
-                     [] { return QStringLiteral("TODOS"); });
-    }
-
+    bindList(params, rdgTodos->Checked(), stListaEmpresa, ChequeParameters::companies,
+             ChequeParameters::allCompanies);
+    bindList(params, rdgTodasContas->Checked(), stListaConta, ChequeParameters::accounts,
+             ChequeParameters::allAccounts);
+    bindCheckNumbers(*this, params);
+    bindEmissionDates(*this, params);
+    bindStates(params);
+    // Whatever the list's enabled state: another report still receives the last choice.
     assignInteger(params, QLatin1String(ChequeParameters::reconciliation),
                   [&] { return cbbConciliacao->GetItemIndex(); });
-
-    if (depCompensacaoIni->GetDate() != 0 && depCompensacaoFin->GetDate() != 0) {
-        assignDate(params, QLatin1String(ChequeParameters::clearingFrom),
-                   [&] { return depCompensacaoIni->GetDate(); });
-        assignDate(params, QLatin1String(ChequeParameters::clearingTo),
-                   [&] { return depCompensacaoFin->GetDate(); });
-        assignString(params, QLatin1String(ChequeParameters::allClearing), [&] { return none; });
-    } else {
-        assignString(params, QLatin1String(ChequeParameters::clearingFrom), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::clearingTo), [&] { return none; });
-        assignString(params, QLatin1String(ChequeParameters::allClearing), [&] { return all; });
-    }
+    bindClearingDates(*this, params);
 }
 
 // ---- Bank display masks ----

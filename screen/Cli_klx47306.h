@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ChequeCriteria.h"
 #include "base/Events.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
 #include <QString>
+#include <optional>
 
 class CommandShortcuts;
 class QMenu;
@@ -110,11 +112,16 @@ public:
     // A set keeps the dates shown, or for the dates named in dateRules the rule's word.
     Q_INVOKABLE QStringList criteriaSetNames() const;
     Q_INVOKABLE void saveCriteriaSet(const QString& name, const QVariantMap& dateRules = {});
-    Q_INVOKABLE bool loadCriteriaSet(const QString& name);
+    bool loadCriteriaSet(const QString& name);
     Q_INVOKABLE void deleteCriteriaSet(const QString& name);
     Q_INVOKABLE bool restoreLastCriteria();
+    // Puts criteria on the screen (ChequeCriteria::apply) as one handler: false when a check
+    // of the screen, an error or a refusal (given back in refusal) stopped it. What a set
+    // could not apply is shown.
+    bool applyCriteria(const QVariantMap& criteria, ChequeCriteria::Mode mode,
+                       std::optional<ChequeCriteria::Refusal>* refusal = nullptr);
     // The picked accounts whose company is not in force, which the report leaves out.
-    QList<ReportCriteria::Item> CriteriaNotes() const override;
+    QList<ReportCriteria::Item> criteriaNotes() const override;
     // The report commands' actions and "Filtros" (Ctrl+L), for the host's menu.
     QList<QAction*> CommandActions() const override;
 
@@ -133,7 +140,6 @@ private:
     void showPicks();
     // The accounts picked with "Lista" whose company is not among the companies in force.
     QStringList accountsLeftOut(const QStringList& accounts) const;
-    bool applyCriteria(const QVariantMap& criteria);
     // The "Filtros" menu on its button and its key, and Ctrl+1 to Ctrl+9 loading the
     // first nine sets.
     void setUpFilters();

@@ -102,23 +102,3 @@ QString ModuleLoader::pathFor(const QString& moduleName)
     return QDir::cleanPath(
         programDir.filePath(QStringLiteral(KLX_MODULE_DIR_FROM_BINDIR "/") + fileName));
 }
-
-ModuleLoader::Hold::Hold(const QString& path) : m_path(path)
-{
-    const auto mapped = loadedModules().find(path);
-    if (mapped == loadedModules().end())
-        return;
-    ++mapped->loaders;
-    m_library = mapped->library;
-}
-
-ModuleLoader::Hold::~Hold()
-{
-    if (m_library)
-        release(m_path);
-}
-
-void* ModuleLoader::Hold::symbol(const char* name) const
-{
-    return m_library ? reinterpret_cast<void*>(m_library->resolve(name)) : nullptr;
-}

@@ -34,22 +34,6 @@ public:
     // found relative to the executable.
     static QString pathFor(const QString& moduleName);
 
-    // Keeps the file of a loaded module mapped while it lives, without a load request, so
-    // that what the module left can still be read after its last unload.
-    class Hold {
-    public:
-        explicit Hold(const QString& path);
-        ~Hold();
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
-        // The address of an exported symbol; nullptr when missing or nothing was mapped.
-        void* symbol(const char* name) const;
-
-    private:
-        QString m_path;
-        QLibrary* m_library = nullptr;
-    };
-
 private:
     QString m_path;
     QLibrary* m_library = nullptr;

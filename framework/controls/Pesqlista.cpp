@@ -41,6 +41,25 @@ Pesqlista::ScopedImplementation::~ScopedImplementation()
     implementation() = std::move(m_previous);
 }
 
+Pesqlista::Marking Pesqlista::mark(const Request& request, const QStringList& codes)
+{
+    QStringList asked;
+    for (const QString& code : codes)
+        asked << code.trimmed();
+    Marking marking;
+    QStringList found;
+    for (const QString& key : request.table.keys) {
+        if (asked.contains(key.trimmed())) {
+            marking.marked << key;
+            found << key.trimmed();
+        }
+    }
+    for (const QString& code : codes)
+        if (!found.contains(code.trimmed()) && !marking.missing.contains(code))
+            marking.missing << code;
+    return marking;
+}
+
 Pesqlista::PickerTable Pesqlista::tableOf(TDataSource* source, const QString& keyField)
 {
     TADOIBQuery* query = source ? source->DataSet() : nullptr;

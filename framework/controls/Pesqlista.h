@@ -33,6 +33,15 @@ private:
     Implementation m_previous;
 };
 
+// The answer to a picker for codes asked by value: the keys of the offered rows whose code is
+// asked, in the list's order, and the asked codes no row offers. Codes compare without the
+// blank padding a CHAR key carries ("1" asks for the row "1 ").
+struct Marking {
+    QStringList marked;
+    QStringList missing;
+};
+Marking mark(const Request& request, const QStringList& codes);
+
 // Reads the data source's rows into a table, asking each visible field for its display text.
 PickerTable tableOf(TDataSource* source, const QString& keyField);
 

@@ -33,8 +33,6 @@ QSqlQuery runLookup(const QString& sql, const QString& value, const QString& wha
     };
     const QSqlDatabase db = openDatabase();
     QSqlQuery query(db);
-    if (dtmDBGeral->takeQueryFault())
-        throw failure(QStringLiteral("conexão perdida."));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         throw failure(DatabaseFaults::reason(query.lastError(), db));

@@ -1,4 +1,5 @@
 #include "data/LoginContext.h"
+#include "data/LoginContext_p.h"
 
 #include "base/Exceptions.h"
 #include "data/Dbgeral.h"

@@ -6,8 +6,6 @@
 
 // The logged-in user's context: branch and operator, set by the host.
 namespace LoginContext {
-void SetBranch(const QString& branch);
-void SetOperator(const QString& operatorCode);
 // Makes the operator and the branch current once the database knows both and the branch
 // has a processing date; otherwise raises an Exception saying which ("Operador XYZ não
 // cadastrado.") and changes nothing.

@@ -41,10 +41,6 @@ void TADOIBQuery::Open()
     Close();
     if (!dtmDBGeral || !dtmDBGeral->isOpen())
         throw EDatabaseError(QStringLiteral("Não há conexão com o banco de dados."));
-    if (dtmDBGeral->takeQueryFault())
-        throw EDatabaseError(
-            QStringLiteral("Erro de banco de dados ao abrir '%1': conexão perdida.")
-                .arg(objectName()));
     // A query described as read-only can never change data, whatever its text says.
     std::optional<ReadOnlyAccess> readOnly;
     if (Settings.value(QStringLiteral("ADOLockType")).toString() == QLatin1String("ltReadOnly"))

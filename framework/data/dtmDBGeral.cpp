@@ -1,7 +1,6 @@
 #include "data/dtmDBGeral.h"
 
 #include "base/Exceptions.h"
-#include "base/FaultInjection.h"
 #include "data/DatabaseFaults.h"
 #include "data/FirebirdAddress.h"
 #include "data/FirebirdClient.h"
@@ -386,9 +385,4 @@ SqlDialect TdtmDBGeral::dialect() const
         return *m_config.dialect;
     return m_config.engine == DatabaseConfig::Engine::Firebird ? SqlDialect::InterBase
                                                                : SqlDialect::Oracle;
-}
-
-bool TdtmDBGeral::takeQueryFault()
-{
-    return m_faults && m_faults->takeQuery();
 }

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <optional>
 
-class FaultInjection;
-
 // The SQL dialect whose texts a query runs.
 enum class SqlDialect { Oracle, MsSql, InterBase };
 
@@ -70,12 +68,6 @@ public:
     // The dialect whose texts run: the override, or the connection's own.
     SqlDialect dialect() const;
 
-    // The faults a test run arms (FaultInjection), owned by whoever hands them over; none by
-    // default.
-    void setFaults(FaultInjection* faults) { m_faults = faults; }
-    // True once after a query fault was armed: the query about to open raises the error.
-    bool takeQueryFault();
-
 private:
     // Checks a local database file before it is opened; creates a missing demo database's
     // file (and folder). Returns true when it created the file.
@@ -97,7 +89,6 @@ private:
 
     DatabaseConfig m_config;
     QString m_connectionName;
-    FaultInjection* m_faults = nullptr;
 };
 
 // The application's shared data module; created by the host.

@@ -50,6 +50,11 @@ ScreenDescription ScreenDescription::fromTable(const ScreenTable& table, const Q
     }
     for (std::size_t i = 0; i < table.parameterCount; ++i)
         description.m_parameters << text(table.parameters[i]);
+    description.m_screenCode = text(table.screenCode);
+    description.m_title = text(table.title);
+    for (std::size_t i = 0; i < table.criterionCount; ++i)
+        description.m_criteria.append({text(table.criteria[i].name), text(table.criteria[i].value),
+                                       text(table.criteria[i].help)});
     return description;
 }
 

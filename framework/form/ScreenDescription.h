@@ -20,6 +20,12 @@ public:
 
         bool holdsText() const { return type >= ScreenVariableText; }
     };
+    // A criterion the screen takes by name, with its help.
+    struct Criterion {
+        QString name;
+        QString value;
+        QString help;
+    };
 
     // The table of the loaded module; raises an Exception when the module exports none or
     // one of another layout.
@@ -32,6 +38,9 @@ public:
     const QList<std::pair<QString, QString>>& controls() const { return m_controls; }
     const QList<Variable>& variables() const { return m_variables; }
     const QStringList& parameters() const { return m_parameters; }
+    const QString& screenCode() const { return m_screenCode; }
+    const QString& title() const { return m_title; }
+    const QList<Criterion>& criteria() const { return m_criteria; }
 
     // The name of the control in that role; raises an Exception naming the role when the
     // module names none.
@@ -54,4 +63,7 @@ private:
     QList<std::pair<QString, QString>> m_controls;
     QList<Variable> m_variables;
     QStringList m_parameters;
+    QString m_screenCode;
+    QString m_title;
+    QList<Criterion> m_criteria;
 };

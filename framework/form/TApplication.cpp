@@ -1,6 +1,5 @@
 #include "form/TApplication.h"
 
-#include "base/FaultInjection.h"
 #include "form/TForm.h"
 
 #include <QApplication>
@@ -49,9 +48,10 @@ TApplication::~TApplication()
     Screen = nullptr;
 }
 
-bool TApplication::TakeCreationFault()
+void TApplication::formBuilt(TForm& form) const
 {
-    return m_faults && m_faults->takeFormCreation();
+    if (m_formObserver)
+        m_formObserver(form);
 }
 
 void TApplication::SetMdiArea(QMdiArea* area)
@@ -81,7 +81,7 @@ void TApplication::adopt(TForm* form)
 {
     m_forms.removeAll(nullptr);
     m_forms.append(form);
-    ++m_formsCreated;
+    emit formCreated(form);
 }
 
 void TApplication::activateSubWindow(QObject* subWindow)

@@ -4,8 +4,8 @@
 #include <QMdiArea>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
-class FaultInjection;
 class TForm;
 
 // Screen cursors, numbered as the screens know them.
@@ -51,14 +51,15 @@ public:
         reference = form;
     }
 
-    // How many forms this application has created.
-    int FormsCreated() const { return m_formsCreated; }
+    // Watches the creation of every form: called once the form's components are built, before
+    // its creation event; an exception it raises fails that creation as one of the form's own
+    // would. An empty function removes it.
+    using FormObserver = std::function<void(TForm& form)>;
+    void setFormObserver(FormObserver observer) { m_formObserver = std::move(observer); }
 
-    // The faults a test run arms (FaultInjection), owned by whoever hands them over; none by
-    // default.
-    void SetFaults(FaultInjection* faults) { m_faults = faults; }
-    // True once after a form creation fault was armed: the form being created fails.
-    bool TakeCreationFault();
+signals:
+    // A form was created and belongs to the application from now on.
+    void formCreated(TForm* form);
 
 protected:
     // Activates a child window pressed with the mouse: the windows take no click focus, so
@@ -66,13 +67,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TForm;
+    // Tells the observer that the form's components are built.
+    void formBuilt(TForm& form) const;
     void adopt(TForm* form);
     void activateSubWindow(QObject* subWindow);
 
     QPointer<QMdiArea> m_mdiArea;
     QList<QPointer<TForm>> m_forms;
-    int m_formsCreated = 0;
-    FaultInjection* m_faults = nullptr;
+    FormObserver m_formObserver;
 };
 
 extern TApplication* Application;

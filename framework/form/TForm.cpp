@@ -26,8 +26,8 @@ void TForm::Initialize()
         loader.apply(resource);
     bindComponents();
     EnterAsTab::watch(this);
-    if (Application && Application->TakeCreationFault())
-        throw Exception(QStringLiteral("Falha na criação do formulário '%1'.").arg(objectName()));
+    if (Application)
+        Application->formBuilt(*this);
     if (OnCreate)
         OnCreate(this);
 }

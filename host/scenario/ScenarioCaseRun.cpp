@@ -1,5 +1,6 @@
 #include "scenario/ScenarioCaseRun.h"
 
+#include "AppPaths.h"
 #include "HostLogin.h"
 #include "HostSession.h"
 #include "base/Consiste.h"
@@ -12,11 +13,14 @@
 #include "form/TApplication.h"
 #include "form/TForm.h"
 #include "report/ui/TfrmDadosGerRel.h"
+#include "scenario/ScenarioDatabaseFaults.h"
+#include "scenario/ScenarioReports.h"
 #include "scenario/TextTyping.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -27,6 +31,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <dlfcn.h>
 
 namespace {
 
@@ -110,8 +115,10 @@ void runAsOwner(const QString& sql)
 
 } // namespace
 
-ScenarioCaseRun::ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions)
-    : m_session(session), m_loginOptions(std::move(loginOptions))
+ScenarioCaseRun::ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions,
+                                 QString reportsDirectory)
+    : m_session(session), m_loginOptions(std::move(loginOptions)),
+      m_reportsDirectory(std::move(reportsDirectory))
 {
     showHost();
     Consiste::SetPresenter([this](const QString& text) {
@@ -128,6 +135,9 @@ ScenarioCaseRun::~ScenarioCaseRun()
     Consiste::SetPresenter({});
     Pesqlista::SetImplementation({});
     QObject::disconnect(m_cursorConnection);
+    QObject::disconnect(m_formsConnection);
+    if (Application)
+        Application->setFormObserver({});
     m_loginDialog.reset();
     if (auto* screen = qobject_cast<TfrmDadosGerRel*>(m_session ? form() : nullptr))
         screen->SetCommandRunner(nullptr);
@@ -149,6 +159,7 @@ void ScenarioCaseRun::showHost()
         m_cursorHistory << (cursor == crHourGlass ? QStringLiteral("hourglass")
                                                   : QStringLiteral("default"));
     });
+    watchForms();
     MainWindow& window = session().mainWindow();
     window.show();
     window.activateWindow();
@@ -156,11 +167,26 @@ void ScenarioCaseRun::showHost()
     QCoreApplication::processEvents();
 }
 
+void ScenarioCaseRun::watchForms()
+{
+    // The count is the application's: a session started again counts from none.
+    QObject::disconnect(m_formsConnection);
+    m_formsCreated = 0;
+    m_formsConnection =
+        QObject::connect(Application, &TApplication::formCreated, [this] { ++m_formsCreated; });
+    Application->setFormObserver([this](TForm& form) {
+        if (std::exchange(m_failCreation, false))
+            throw Exception(
+                QStringLiteral("Falha na criação do formulário '%1'.").arg(form.objectName()));
+    });
+}
+
 void ScenarioCaseRun::startWithLoginDialog()
 {
     if (auto* screen = qobject_cast<TfrmDadosGerRel*>(m_session ? form() : nullptr))
         screen->SetCommandRunner(nullptr);
     QObject::disconnect(m_cursorConnection);
+    QObject::disconnect(m_formsConnection);
     m_session.reset();
     settle();
     m_loginDialog = HostLogin::dialog(m_loginOptions, m_session);
@@ -191,23 +217,40 @@ void ScenarioCaseRun::attachToForm()
         screen->SetCommandRunner(this);
 }
 
-bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
+bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost& host)
 {
-    // The report's query stands here for the engine's: it is the next to open.
-    if (session().faults().takeQuery())
-        throw EDatabaseError(
-            QStringLiteral("Erro de banco de dados ao abrir o relatório '%1': conexão perdida.")
-                .arg(report.definition.title));
-    // Bound again with the names the case declares, by default every name the screen binds.
+    // Edit runs no query: the editor stays shut.
+    if (report.action != ReportAction::Edit)
+        runQuery(report, host);
+    m_commandsRan << reportActionName(report.action);
+    recordParams(*report.params);
+    // The user's command stopped here: no report was shown, printed or saved.
+    return false;
+}
+
+void ScenarioCaseRun::runQuery(const PreparedReport& report, ReportHost& host)
+{
     auto* screen = qobject_cast<TfrmDadosGerRel*>(form());
     if (!screen)
         throw Exception(QStringLiteral("o comando de relatório não veio da tela"));
-    const std::shared_ptr<TParams> params =
-        screen->rpddPadrao->BindParams(m_declared.value_or(session().screen().parameters()));
-    m_commandsRan << reportActionName(report.action);
+    TReportDesignerDialog& engine = *screen->rpddPadrao;
+    PreparedReport written = report;
+    written.action = ReportAction::SaveAs;
+    engine.SetOutputFile(m_outputs.filePath(QStringLiteral("relatorio.csv")));
+    try {
+        engine.Run(written, host);
+    } catch (...) {
+        engine.SetOutputFile(QString());
+        throw;
+    }
+    engine.SetOutputFile(QString());
+}
+
+void ScenarioCaseRun::recordParams(const TParams& params)
+{
     m_params.clear();
-    for (int i = 0; i < params->Count(); ++i) {
-        const TParam* p = params->Items(i);
+    for (int i = 0; i < params.Count(); ++i) {
+        const TParam* p = params.Items(i);
         QString value = p->AsString();
         if (p->kind() == TParam::Kind::DateTime) {
             const QDate date = DateTime::toDate(p->AsDateTime());
@@ -216,8 +259,14 @@ bool ScenarioCaseRun::Run(const PreparedReport& report, ReportHost&)
         m_params.insert(p->Name(), {TParam::kindName(p->kind()), value});
     }
     m_bound = true;
-    // The command is kept, not run: no report was made.
-    return false;
+}
+
+void ScenarioCaseRun::declare(const QStringList& args)
+{
+    std::optional<QStringList> names;
+    if (args != QStringList{QStringLiteral("report")})
+        names = args == QStringList{QStringLiteral("none")} ? QStringList() : args;
+    ScenarioReports::write(AppPaths::shippedReportsDirectory(), m_reportsDirectory, names);
 }
 
 QStringList ScenarioCaseRun::run(const ScenarioCase& kase,
@@ -336,11 +385,11 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
     } else if (verb == QLatin1String("sql")) {
         runAsOwner(args.first());
     } else if (verb == QLatin1String("db")) {
-        session().faults().armQuery();
+        ScenarioDatabaseFaults::armQuery();
     } else if (verb == QLatin1String("fail")) {
-        session().faults().armFormCreation();
+        m_failCreation = true;
     } else if (verb == QLatin1String("open")) {
-        session().openChequeScreen();
+        session().openScreen();
     } else if (verb == QLatin1String("load")) {
         session().loadModule();
         m_unloadedVariables.clear();
@@ -419,7 +468,7 @@ void ScenarioCaseRun::act(const ScenarioStep& step)
         if (combo->isEnabled())
             combo->SelectByUser(args.at(1).toInt());
     } else if (verb == QLatin1String("declare")) {
-        m_declared = args == QStringList{QStringLiteral("none")} ? QStringList() : args;
+        declare(args);
     } else if (verb == QLatin1String("command")) {
         static const QHash<QString, const char*> roles{
             {QStringLiteral("print"), ScreenRole::print},
@@ -463,17 +512,21 @@ QMdiSubWindow* ScenarioCaseRun::otherWindow()
 
 void ScenarioCaseRun::unloadModule()
 {
-    // A hold of the driver's own keeps the file mapped through the host's last unload, so
-    // that the variables the finalisation left can still be read.
-    const ModuleLoader::Hold hold(session().module().path());
+    // A reference of the driver's own to the mapped file keeps it through the host's last
+    // unload, so that the variables the finalisation left can still be read. It calls nothing
+    // in the module: the module counts only the host's requests.
+    void* hold =
+        dlopen(QFile::encodeName(session().module().path()).constData(), RTLD_NOW | RTLD_NOLOAD);
     session().unloadModule();
-    if (session().module().isLoaded())
-        return;
-    m_unloadedVariables.clear();
-    for (const ScreenDescription::Variable& variable : session().screen().variables())
-        if (const void* address = hold.symbol(variable.name.toUtf8().constData()))
-            m_unloadedVariables.insert(variable.name,
-                                       ScreenDescription::valueText(variable, address));
+    if (hold && !session().module().isLoaded()) {
+        m_unloadedVariables.clear();
+        for (const ScreenDescription::Variable& variable : session().screen().variables())
+            if (const void* address = dlsym(hold, variable.name.toUtf8().constData()))
+                m_unloadedVariables.insert(variable.name,
+                                           ScreenDescription::valueText(variable, address));
+    }
+    if (hold)
+        dlclose(hold);
 }
 
 std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Request& request)
@@ -485,9 +538,5 @@ std::optional<QStringList> ScenarioCaseRun::answerPicker(const Pesqlista::Reques
     if (!answer || !*answer)
         return std::nullopt;
     // Only offered rows can be marked; they come back in the list's order.
-    QStringList marked;
-    for (const QString& key : request.table.keys)
-        if ((*answer)->contains(key))
-            marked << key;
-    return marked;
+    return Pesqlista::mark(request, **answer).marked;
 }

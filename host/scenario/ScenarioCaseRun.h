@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QMetaObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,14 +18,19 @@ class LoginDialog;
 class QMdiSubWindow;
 class QWidget;
 class TForm;
+class TParams;
 
 // Runs the steps of one case against a live host, recording what the screen shows. The
-// screen's report commands come to it prepared and stop there: it keeps their parameters.
-// "login dialog" starts the host again through its login dialog: the session goes, and the
-// dialog's "Entrar" opens the next one, with loginOptions' database.
+// screen's report commands come to it prepared: it keeps the parameters each report's query
+// declares, as the form's engine bound them, and has the engine run the query into a file of
+// its own (the user's dialogs stay shut). "login dialog" starts the host again through its
+// login dialog: the session goes, and the dialog's "Entrar" opens the next one, with
+// loginOptions' database. The reports the screen lists are the case's own (ScenarioReports),
+// written into reportsDirectory.
 class ScenarioCaseRun : private ReportCommandRunner {
 public:
-    ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions);
+    ScenarioCaseRun(std::unique_ptr<HostSession>& session, HostOptions loginOptions,
+                    QString reportsDirectory);
     ~ScenarioCaseRun();
     ScenarioCaseRun(const ScenarioCaseRun&) = delete;
     ScenarioCaseRun& operator=(const ScenarioCaseRun&) = delete;
@@ -46,7 +52,15 @@ private:
 
     // Takes the report commands of the screen's form, prepared, instead of its engine.
     bool Run(const PreparedReport& report, ReportHost& host) override;
+    // The report's query run by the form's engine, written to a file nobody asked for.
+    void runQuery(const PreparedReport& report, ReportHost& host);
+    void recordParams(const TParams& params);
     void attachToForm();
+    // The case's seams on the session's application: a creation that fails when asked, and
+    // the forms counted.
+    void watchForms();
+    // "declare": what the next report query declares.
+    void declare(const QStringList& args);
 
     void act(const ScenarioStep& step);
     // Empty when the expectation holds, else "expected ..., got ...".
@@ -60,7 +74,8 @@ private:
 
     // The session the case runs; raises an Exception while the login dialog stands in its place.
     HostSession& session() const;
-    // Shows the session's main window and makes it the active one, as the host starts.
+    // Shows the session's main window and makes it the active one, as the host starts; the
+    // case's seams go on its application.
     void showHost();
     // The host started again: the session closed, the login dialog shown.
     void startWithLoginDialog();
@@ -92,9 +107,12 @@ private:
     QStringList m_commandsRan;
     QHash<QString, BoundParam> m_params;
     bool m_bound = false;
-    // The names the next report query declares ("declare"); else the screen's own.
-    std::optional<QStringList> m_declared;
     QMetaObject::Connection m_cursorConnection;
+    QMetaObject::Connection m_formsConnection;
+    int m_formsCreated = 0;
+    bool m_failCreation = false;
+    QString m_reportsDirectory;
+    QTemporaryDir m_outputs;
     // The answer to the next list picker: codes to mark, or std::nullopt to cancel.
     std::optional<std::optional<QStringList>> m_pickAnswer;
     std::optional<Pesqlista::Request> m_lastPicker;

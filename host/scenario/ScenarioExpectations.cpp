@@ -160,10 +160,10 @@ QString ScenarioCaseRun::check(const QStringList& args)
                                  : mismatch(QStringLiteral("focus on ") + args.at(1), quoted(now));
     }
     if (what == QLatin1String("forms")) {
-        const int forms = Application->FormsCreated();
-        return forms == args.at(1).toInt()
+        return m_formsCreated == args.at(1).toInt()
                    ? QString()
-                   : mismatch(args.at(1) + QStringLiteral(" forms"), QString::number(forms));
+                   : mismatch(args.at(1) + QStringLiteral(" forms"),
+                              QString::number(m_formsCreated));
     }
     if (what == QLatin1String("window")) {
         QString state = QStringLiteral("closed");

@@ -8,6 +8,7 @@
 #include "form/ScreenDescription.h"
 #include "scenario/Scenario.h"
 #include "scenario/ScenarioCaseRun.h"
+#include "scenario/ScenarioReports.h"
 
 #include <QApplication>
 #include <QDir>
@@ -265,14 +266,17 @@ int ScenarioRunner::runOneCase(const QStringList& args)
         HostOptions options =
             HostOptions::parse(optionArgs << QStringLiteral("--database") << opened
                                           << QStringLiteral("--operator") << QStringLiteral("ADM"));
-        options.reportsDirectory = AppPaths::shippedReportsDirectory();
+        // Every report query declares what the screen binds, until the case says otherwise.
+        options.reportsDirectory = work.filePath(QStringLiteral("reports"));
+        ScenarioReports::write(AppPaths::shippedReportsDirectory(), options.reportsDirectory,
+                               screen.parameters());
         // The login dialog names the operator itself.
         HostOptions loginOptions = options;
         loginOptions.database.user.clear();
         loginOptions.operatorCode.clear();
         options.requirePassword(false);
         auto session = std::make_unique<HostSession>(options);
-        ScenarioCaseRun run(session, loginOptions);
+        ScenarioCaseRun run(session, loginOptions, options.reportsDirectory);
         const QStringList failures = run.run(
             kase, [](const ScenarioStep& step) { print(stepMarker + QString::number(step.line)); });
         for (const QString& failure : failures)

@@ -2,6 +2,7 @@
 // process of its own (the same program with the case command). A test tool: not installed.
 #include "AppPaths.h"
 #include "base/Localization.h"
+#include "scenario/ScenarioDatabaseFaults.h"
 #include "scenario/ScenarioRunner.h"
 
 #include <QApplication>
@@ -15,6 +16,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     AppPaths::setApplicationIdentity();
     Localization::install();
+    // The cases' database faults are the driver's own: its connections go through drivers it
+    // wraps.
+    ScenarioDatabaseFaults::install();
     const QStringList args = QApplication::arguments().mid(1);
     return oneCase ? ScenarioRunner::runOneCase(args.mid(1)) : ScenarioRunner::runFiles(args);
 }

@@ -11,8 +11,21 @@ const ScreenTableControl controls[] = {{ScreenRole::print, "sbtPrint"},
                                        {ScreenRole::preview, "sbtPreview"},
                                        {ScreenRole::saveAs, "sbtSalvarComo"},
                                        {ScreenRole::edit, "sbtReportEdit"}};
-const ScreenTable table{
-    screenTableVersion, "frmCheque", controls, std::size(controls), nullptr, 0, nullptr, 0};
+const ScreenTable table{screenTableVersion,
+                        "frmCheque",
+                        controls,
+                        std::size(controls),
+                        nullptr,
+                        0,
+                        nullptr,
+                        0,
+                        "KLX47306",
+                        "Relação de &Cheques",
+                        nullptr,
+                        0,
+                        nullptr,
+                        nullptr,
+                        nullptr};
 } // namespace
 
 extern "C" {

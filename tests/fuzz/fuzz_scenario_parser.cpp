@@ -17,8 +17,21 @@ const ScreenDescription& screen()
         {"stStatusChq", ScreenVariableText, nullptr},
         {"stListaEmpresa", ScreenVariableCompanyCodes, nullptr},
         {"stListaConta", ScreenVariableAccountCodes, nullptr}};
-    static const ScreenTable table{screenTableVersion, "frmCheque",          nullptr, 0,
-                                   variables,          std::size(variables), nullptr, 0};
+    static const ScreenTable table{screenTableVersion,
+                                   "frmCheque",
+                                   nullptr,
+                                   0,
+                                   variables,
+                                   std::size(variables),
+                                   nullptr,
+                                   0,
+                                   "KLX47306",
+                                   "Relação de &Cheques",
+                                   nullptr,
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr};
     static const ScreenDescription description =
         ScreenDescription::fromTable(table, QStringLiteral("fuzz"));
     return description;

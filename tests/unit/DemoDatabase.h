@@ -3,6 +3,7 @@
 // The demo database at a path of the test's own: the host creates it only at the default
 // demo path, so tests that run the host make it first.
 #include "data/LoginContext.h"
+#include "data/LoginContext_p.h"
 #include "data/dtmDBGeral.h"
 
 #include <QTemporaryDir>

@@ -26,6 +26,8 @@ public:
         QObject::connect(Screen, &TScreen::CursorChanged, &application, [this](TCursor c) {
             cursors << (c == crHourGlass ? QStringLiteral("hourglass") : QStringLiteral("default"));
         });
+        QObject::connect(&application, &TApplication::formCreated, &application,
+                         [this] { ++formsCreated; });
         Consiste::SetPresenter([this](const QString& text) { errors << text; });
         module =
             std::make_unique<ModuleLoader>(QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so"));
@@ -66,4 +68,5 @@ public:
     std::unique_ptr<ModuleLoader> module;
     QStringList cursors;
     QStringList errors;
+    int formsCreated = 0;
 };

@@ -10,6 +10,7 @@
 #include "controls/TRadioButton.h"
 #include "data/Dbgeral.h"
 #include "form/CriteriaSets.h"
+#include "form/ScreenCriteria.h"
 #include "report/engine/ReportCatalog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QInputDialog>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSqlQuery>
@@ -51,15 +53,12 @@ void type(TForm* form, const char* name, const QString& text)
     Dispatcher::run([edit] { edit->OnExit(edit); });
 }
 
-bool invoke(TForm* form, const char* method, const QString& name = QString())
+bool invoke(TForm* form, const char* method)
 {
     bool result = true;
-    const bool called =
-        name.isNull() ? QMetaObject::invokeMethod(form, method, Qt::DirectConnection,
-                                                  Q_RETURN_ARG(bool, result))
-                      : QMetaObject::invokeMethod(form, method, Qt::DirectConnection,
-                                                  Q_RETURN_ARG(bool, result), Q_ARG(QString, name));
-    return called && result;
+    return QMetaObject::invokeMethod(form, method, Qt::DirectConnection,
+                                     Q_RETURN_ARG(bool, result)) &&
+           result;
 }
 
 void save(TForm* form, const QString& name)
@@ -103,10 +102,17 @@ private slots:
     void loadingAppliesTheScreensChecks();
     void setNamesItsReportAcrossAListChange();
     void datesSavedAsRulesRollWithTheProcessingDate();
+    void askedCriteriaApplyOrSayWhichRefused_data();
+    void askedCriteriaApplyOrSayWhichRefused();
 
 private:
     // The screen opened again, its commands taken by m_commands.
     void reopen();
+    // Loads the saved set as a host does, through the module's table.
+    bool load(const QString& name)
+    {
+        return ScreenCriteria::loadSet(*m_host->module, name).result == ScreenCriteriaApplied;
+    }
 
     QTemporaryDir m_config;
     std::unique_ptr<ScreenHost> m_host;
@@ -169,7 +175,7 @@ void TestCriteria::savedSetComesBackThroughTheControls()
     QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(),
              QStringLiteral("15/03/2026"));
 
-    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Fevereiro / conta 002")));
+    QVERIFY(load(QStringLiteral("Fevereiro / conta 002")));
     QVERIFY(m_host->errors.isEmpty());
     QCOMPARE(control<TComboBox>(m_form, "cbbReportNames")->GetItemIndex(), 1);
     QVERIFY(!control<TCheckBox>(m_form, "chbCanc")->Checked());
@@ -199,7 +205,7 @@ void TestCriteria::setsArePerOperatorAndCanBeDeleted()
     QCOMPARE(names(m_form), (QStringList{QStringLiteral("Anual"), QStringLiteral("Mensal")}));
     LoginContext::SetOperator(QStringLiteral("OPER"));
     QVERIFY(names(m_form).isEmpty());
-    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Mensal")));
+    QVERIFY(!load(QStringLiteral("Mensal")));
     QCOMPARE(m_host->errors, QStringList{QStringLiteral("Não há filtro com o nome 'Mensal'.")});
     LoginContext::SetOperator(QStringLiteral("ADM"));
     QVERIFY(QMetaObject::invokeMethod(m_form, "deleteCriteriaSet", Qt::DirectConnection,
@@ -215,7 +221,7 @@ void TestCriteria::codesNoLongerOfferedAreDroppedWithAMessage()
     QSqlQuery(m_host->database.database())
         .exec(QStringLiteral("DELETE FROM OPEREMPR WHERE CDOPERADOR = 'ADM' AND CDEMPRESA = '02'"));
     m_form->Activate(); // every activation reads the operator's companies again
-    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Todas as minhas")));
+    QVERIFY(load(QStringLiteral("Todas as minhas")));
     QCOMPARE(m_host->errors,
              QStringList{QStringLiteral("Códigos que não são mais oferecidos foram retirados do "
                                         "filtro: empresas 02.")});
@@ -266,7 +272,7 @@ void TestCriteria::loadingAppliesTheScreensChecks()
               {{QStringLiteral("clearing-from"), QStringLiteral("20/02/2026")},
                {QStringLiteral("clearing-to"), QStringLiteral("10/02/2026")},
                {QStringLiteral("check-from"), QStringLiteral("000001")}});
-    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Invertido")));
+    QVERIFY(!load(QStringLiteral("Invertido")));
     QCOMPARE(m_host->errors,
              QStringList{QStringLiteral("Data de emissão inicial deve ser menor ou igual a data de "
                                         "emissão final.")});
@@ -288,7 +294,7 @@ void TestCriteria::setNamesItsReportAcrossAListChange()
     const QString mine = ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text,
                                                   QStringLiteral("Meu relatório"), QString());
     auto* reports = control<TComboBox>(m_form, "cbbReportNames");
-    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    qobject_cast<TfrmDadosGerRel*>(m_form)->loadReportList();
     const int index = reports->findText(QStringLiteral("Meu relatório"));
     QVERIFY(index >= 0);
     reports->SelectByUser(index);
@@ -307,12 +313,12 @@ void TestCriteria::setNamesItsReportAcrossAListChange()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(definition.toUtf8());
     file.close();
-    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    qobject_cast<TfrmDadosGerRel*>(m_form)->loadReportList();
     reports->SelectByUser(0);
     QVERIFY(reports->findText(QStringLiteral("Relatório do colega")) <
             reports->findText(QStringLiteral("Meu relatório")));
 
-    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QVERIFY(load(QStringLiteral("Meu")));
     QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório"));
 
     // Renamed from the program, the copy is still the set's.
@@ -325,14 +331,14 @@ void TestCriteria::setNamesItsReportAcrossAListChange()
     });
     qobject_cast<TfrmDadosGerRel*>(m_form)->mniRenomearClick(nullptr);
     reports->SelectByUser(0);
-    QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QVERIFY(load(QStringLiteral("Meu")));
     QCOMPARE(reports->currentText(), QStringLiteral("Meu relatório mensal"));
 
     QVERIFY(QFile::remove(mine));
-    qobject_cast<TfrmDadosGerRel*>(m_form)->LoadReportList();
+    qobject_cast<TfrmDadosGerRel*>(m_form)->loadReportList();
     reports->SelectByUser(0);
     m_host->errors.clear();
-    QVERIFY(!invoke(m_form, "loadCriteriaSet", QStringLiteral("Meu")));
+    QVERIFY(!load(QStringLiteral("Meu")));
     QCOMPARE(m_host->errors.size(), 1);
     QVERIFY2(m_host->errors.first().contains(QStringLiteral("\"Meu relatório mensal\"")),
              qPrintable(m_host->errors.first()));
@@ -357,11 +363,77 @@ void TestCriteria::datesSavedAsRulesRollWithTheProcessingDate()
         QSqlQuery(m_host->database.database())
             .exec(QStringLiteral("UPDATE FILIAL SET DTPROC = '%1' WHERE CDFILIAL = '01'")
                       .arg(QLatin1String(processing)));
-        QVERIFY(invoke(m_form, "loadCriteriaSet", QStringLiteral("Fechamento")));
+        QVERIFY(load(QStringLiteral("Fechamento")));
         QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoIni")->GetText(), QLatin1String(from));
         QCOMPARE(control<TDateEditPlus>(m_form, "depEmissaoFin")->GetText(), QLatin1String(to));
     }
     QVERIFY(m_host->errors.isEmpty());
+}
+
+// Criteria a host asks for by name: checked for their form without a form, then put on the
+// screen through its controls; what the screen cannot apply as asked refuses, naming the
+// criterion, and the screen's own checks refuse with their message.
+void TestCriteria::askedCriteriaApplyOrSayWhichRefused_data()
+{
+    QTest::addColumn<QVariantMap>("asked");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("shown");
+    const auto asked = [](std::initializer_list<std::pair<const char*, const char*>> items) {
+        QVariantMap map;
+        for (const auto& [name, value] : items)
+            map.insert(QLatin1String(name), QString::fromUtf8(value));
+        return map;
+    };
+    QTest::newRow("applied") << asked({{"states", "Emitido"}, {"companies", "03, 01"}})
+                             << int(ScreenCriteriaApplied) << QString() << QString();
+    QTest::newRow("unknown state")
+        << asked({{"states", "emitido,pago"}}) << int(ScreenCriteriaMalformed)
+        << "states: status desconhecido 'pago' (use emitido, cancelado, disponivel)" << QString();
+    QTest::newRow("impossible date")
+        << asked({{"clearing-to", "31/02/2026"}}) << int(ScreenCriteriaMalformed)
+        << "clearing-to: data inválida '31/02/2026'" << QString();
+    QTest::newRow("unknown criterion") << asked({{"cor", "azul"}}) << int(ScreenCriteriaMalformed)
+                                       << "cor: critério desconhecido" << QString();
+    QTest::newRow("code not offered")
+        << asked({{"companies", "01,04"}}) << int(ScreenCriteriaRefused)
+        << "companies: 04 fora da lista da tela (disponíveis: 01, 02, 03)" << QString();
+    QTest::newRow("disabled field")
+        << asked({{"reconciliation", "compensado"}}) << int(ScreenCriteriaRefused)
+        << "reconciliation: o campo está desabilitado na tela com estes critérios" << QString();
+    QTest::newRow("report out of the list")
+        << asked({{"report", "9"}}) << int(ScreenCriteriaRefused)
+        << "report: não há relatório 9; a lista tem 6 (0 a 5)" << QString();
+    QTest::newRow("the screen's own check")
+        << asked({{"check-from", "9"}, {"check-to", "3"}}) << int(ScreenCriteriaRefused)
+        << QString() << "Cheque inicial deve ser menor ou igual ao cheque final.";
+}
+
+void TestCriteria::askedCriteriaApplyOrSayWhichRefused()
+{
+    QFETCH(QVariantMap, asked);
+    QFETCH(int, result);
+    QFETCH(QString, note);
+    QFETCH(QString, shown);
+    const QJsonObject criteria = QJsonObject::fromVariantMap(asked);
+    const ScreenCriteria::Outcome checked = ScreenCriteria::check(*m_host->module, criteria);
+    QCOMPARE(int(checked.result), result == ScreenCriteriaMalformed ? result : 0);
+    const ScreenCriteria::Outcome applied = ScreenCriteria::apply(*m_host->module, criteria);
+    QCOMPARE(int(applied.result), result);
+    QStringList notes;
+    for (const ScreenCriteria::Note& n : applied.notes)
+        notes << n.criterion + QStringLiteral(": ") + n.text;
+    QCOMPARE(notes.size(), note.isEmpty() ? 0 : 1);
+    if (!note.isEmpty())
+        QVERIFY2(notes.first().startsWith(note), qPrintable(notes.first()));
+    QCOMPARE(m_host->errors, shown.isEmpty() ? QStringList() : QStringList{shown});
+    if (result != ScreenCriteriaApplied)
+        return;
+    QVERIFY(!control<TCheckBox>(m_form, "chbCanc")->Checked());
+    QCOMPARE(m_host->variable<QString>("stStatusChq"), QStringLiteral("_1"));
+    QVERIFY(control<TRadioButton>(m_form, "rdgLista")->Checked());
+    QCOMPARE(Dbgeral::codesOf(m_host->variable<QString>("stListaEmpresa")),
+             (QStringList{QStringLiteral("01"), QStringLiteral("03")}));
 }
 
 QTEST_MAIN(TestCriteria)

@@ -6,7 +6,9 @@
 #include "form/ComponentRegistry.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
+#include <dlfcn.h>
 
 class TestLifetime : public QObject {
     Q_OBJECT
@@ -16,10 +18,11 @@ private slots:
     void cleanup() { m_host.reset(); }
     void repeatedOpensShowOneForm();
     void openAfterCloseCreatesANewForm();
+    void failingCreationLeavesNoForm_data();
     void failingCreationLeavesNoForm();
     void clickingTheScreenActivatesItWithoutMovingFocus();
     void loadAndUnloadAreCounted();
-    void loaderCountsItsRequestsAndAHoldOutlivesTheLast();
+    void loaderCountsItsRequestsAndTheLastUnloadFinalizes();
 
 private:
     bool variable(const char* name) { return m_host->variable<bool>(name); }
@@ -39,7 +42,7 @@ void TestLifetime::repeatedOpensShowOneForm()
     QVERIFY(!variable("boPrimVez")); // activated on showing
     form->SetWindowState(TWindowState::wsMinimized);
     open();
-    QCOMPARE(m_host->application.FormsCreated(), 1);
+    QCOMPARE(m_host->formsCreated, 1);
     QCOMPARE(screenForm(), form);
     QCOMPARE(form->WindowState(), TWindowState::wsNormal);
     QCOMPARE(m_host->cursors,
@@ -57,31 +60,50 @@ void TestLifetime::openAfterCloseCreatesANewForm()
     QVERIFY(!screenForm());
     QVERIFY(!variable("boStCriado"));
     open();
-    QCOMPARE(m_host->application.FormsCreated(), 2);
+    QCOMPARE(m_host->formsCreated, 2);
     QVERIFY(screenForm());
     QVERIFY(!variable("boPrimVez"));
     QCOMPARE(text("stStatusChq"), QStringLiteral("_0_1_2"));
     QCOMPARE(text("stListaEmpresa"), QStringLiteral("01,03")); // picks outlive the form
 }
 
+void TestLifetime::failingCreationLeavesNoForm_data()
+{
+    QTest::addColumn<bool>("observerRaises");
+    QTest::addColumn<QString>("error");
+    // A description naming a class the framework cannot make fails the creation.
+    QTest::newRow("a class the framework cannot make") << false << "TCheckBox";
+    // So does the application's observer, before the form's creation event.
+    QTest::newRow("the application's observer") << true << "Recusado: frmCheque";
+}
+
 void TestLifetime::failingCreationLeavesNoForm()
 {
-    // A description naming a class the framework cannot make fails the creation.
-    ComponentRegistry::registerClass(QStringLiteral("TCheckBox"), [](QObject*) { return nullptr; });
+    QFETCH(bool, observerRaises);
+    QFETCH(QString, error);
+    if (observerRaises)
+        m_host->application.setFormObserver([](TForm& form) {
+            throw Exception(QStringLiteral("Recusado: %1").arg(form.objectName()));
+        });
+    else
+        ComponentRegistry::registerClass(QStringLiteral("TCheckBox"),
+                                         [](QObject*) { return nullptr; });
     open();
+    m_host->application.setFormObserver({});
     ComponentRegistry::registerClass(QStringLiteral("TCheckBox"), [](QObject* parent) -> QObject* {
         return new TCheckBox(qobject_cast<QWidget*>(parent));
     });
     QVERIFY(!variable("boStCriado"));
+    QVERIFY(!variable("boPrimVez")); // no creation event ran
     QVERIFY(!screenForm());
-    QCOMPARE(m_host->application.FormsCreated(), 0);
+    QCOMPARE(m_host->formsCreated, 0);
     QCOMPARE(m_host->errors.size(), 1);
-    QVERIFY2(m_host->errors.first().contains(QStringLiteral("TCheckBox")),
-             qPrintable(m_host->errors.first()));
+    QVERIFY2(m_host->errors.first().contains(error), qPrintable(m_host->errors.first()));
     QCOMPARE(m_host->cursors,
              (QStringList{QStringLiteral("hourglass"), QStringLiteral("default")}));
     open(); // the next open works
     QVERIFY(variable("boStCriado"));
+    QCOMPARE(m_host->formsCreated, 1);
 }
 
 void TestLifetime::clickingTheScreenActivatesItWithoutMovingFocus()
@@ -123,7 +145,7 @@ void TestLifetime::loadAndUnloadAreCounted()
     m_host->module->call("Initialize");
 }
 
-void TestLifetime::loaderCountsItsRequestsAndAHoldOutlivesTheLast()
+void TestLifetime::loaderCountsItsRequestsAndTheLastUnloadFinalizes()
 {
     ModuleLoader& loader = *m_host->module;
     loader.load(); // a second request on the same loader
@@ -133,16 +155,20 @@ void TestLifetime::loaderCountsItsRequestsAndAHoldOutlivesTheLast()
     loader.unload();
     QVERIFY(loader.isLoaded());
     QCOMPARE(*list, QStringLiteral("01"));
+    m_host->variable<int>("inNumMarcado") = 2;
     {
-        const ModuleLoader::Hold hold(loader.path());
-        loader.unload(); // the last request: the finalisation runs, the hold keeps the file
+        // A reference of the test's own keeps the file mapped, calling nothing in the module.
+        void* hold = dlopen(QFile::encodeName(loader.path()).constData(), RTLD_NOW | RTLD_NOLOAD);
+        QVERIFY(hold);
+        loader.unload(); // the last request: the finalisation runs
         QVERIFY(!loader.isLoaded());
         QVERIFY_THROWS_EXCEPTION(Exception, loader.symbol("stListaEmpresa"));
-        QCOMPARE(*static_cast<QString*>(hold.symbol("stListaEmpresa")), QString());
+        QCOMPARE(*static_cast<QString*>(dlsym(hold, "stListaEmpresa")), QString());
+        QCOMPARE(*static_cast<int*>(dlsym(hold, "inNumMarcado")), 2);
+        dlclose(hold);
     }
     loader.load(); // mapped afresh: every variable at its load value
     QCOMPARE(m_host->variable<int>("inNumMarcado"), 0);
-    QCOMPARE(ModuleLoader::Hold(QStringLiteral("/nao/existe.so")).symbol("IniProc"), nullptr);
 }
 
 QTEST_MAIN(TestLifetime)

@@ -1,5 +1,6 @@
 // The list picker's real dialog, driven as a user drives it.
 #include "controls/ListPickerDialog.h"
+#include "controls/Pesqlista.h"
 
 #include <QAbstractItemModel>
 #include <QLabel>
@@ -62,6 +63,8 @@ private slots:
     void enterConfirmsEscapeCancels();
     void emptyListExplainsWhy();
     void longListReopensWithEveryMarkShown();
+    void codesAskedByValueMarkTheirRows_data();
+    void codesAskedByValueMarkTheirRows();
 };
 
 void TestListPicker::showsTitleColumnsAndMarksCurrentCodes()
@@ -222,6 +225,43 @@ void TestListPicker::longListReopensWithEveryMarkShown()
     QCOMPARE(shownCodes(dialog).size(), 111);
     search(dialog)->clear();
     QCOMPARE(dialog.markedKeys(), marked);
+}
+
+// A scripted answer (a saved set, klx report, a scenario) marks the rows of the codes asked,
+// by their value, and says which codes no row offers.
+void TestListPicker::codesAskedByValueMarkTheirRows_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("codes");
+    QTest::addColumn<QStringList>("marked");
+    QTest::addColumn<QStringList>("missing");
+    QTest::newRow("in the list's order")
+        << QStringList{"001", "002", "005"} << QStringList{"005", "001"}
+        << QStringList{"001", "005"} << QStringList{};
+    QTest::newRow("a padded key by its code")
+        << QStringList{"1 ", "2 "} << QStringList{"1"} << QStringList{"1 "} << QStringList{};
+    QTest::newRow("a code padded as stored")
+        << QStringList{"1 ", "2 "} << QStringList{"2 "} << QStringList{"2 "} << QStringList{};
+    QTest::newRow("codes not offered, each once")
+        << QStringList{"001"} << QStringList{"001", "004", "004"} << QStringList{"001"}
+        << QStringList{"004"};
+    QTest::newRow("a code that only starts a key")
+        << QStringList{"001", "010"} << QStringList{"01"} << QStringList{} << QStringList{"01"};
+    QTest::newRow("nothing offered")
+        << QStringList{} << QStringList{"001"} << QStringList{} << QStringList{"001"};
+}
+
+void TestListPicker::codesAskedByValueMarkTheirRows()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, codes);
+    QFETCH(QStringList, marked);
+    QFETCH(QStringList, missing);
+    Pesqlista::Request request;
+    request.table.keys = keys;
+    const Pesqlista::Marking marking = Pesqlista::mark(request, codes);
+    QCOMPARE(marking.marked, marked);
+    QCOMPARE(marking.missing, missing);
 }
 
 QTEST_MAIN(TestListPicker)

@@ -10,6 +10,7 @@
 #include "HostLogin.h"
 #include "base/ProgramState.h"
 #include "controls/TButtonFlat.h"
+#include "form/ScreenCriteria.h"
 #include "form/TForm.h"
 #include "report/ui/ReportPreviewDialog.h"
 
@@ -217,18 +218,15 @@ void TestLogin::aSessionLeavesTheConfigurationAsItWas()
         QVERIFY2(session, qPrintable(message(dialog.get())));
     }
     session->mainWindow().show();
-    session->openChequeScreen();
+    session->openScreen();
     QCoreApplication::processEvents();
     auto* form =
         qobject_cast<TForm*>(session->mainWindow().mdiArea()->subWindowList().value(0)->widget());
     QVERIFY(form);
     QVERIFY(QMetaObject::invokeMethod(form, "saveCriteriaSet", Qt::DirectConnection,
                                       Q_ARG(QString, QStringLiteral("Fechamento"))));
-    bool loaded = false;
-    QVERIFY(QMetaObject::invokeMethod(form, "loadCriteriaSet", Qt::DirectConnection,
-                                      Q_RETURN_ARG(bool, loaded),
-                                      Q_ARG(QString, QStringLiteral("Fechamento"))));
-    QVERIFY(loaded);
+    QCOMPARE(ScreenCriteria::loadSet(session->module(), QStringLiteral("Fechamento")).result,
+             ScreenCriteriaApplied);
     form->findChild<TButtonFlat*>(QStringLiteral("sbtPreview"))->click();
     ReportPreviewDialog* preview = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets())

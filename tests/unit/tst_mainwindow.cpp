@@ -5,6 +5,7 @@
 #include "Version.h"
 #include "base/Dispatcher.h"
 #include "base/ModuleLoader.h"
+#include "form/ScreenDescription.h"
 #include "form/TApplication.h"
 
 #include <QAction>
@@ -36,9 +37,10 @@ private:
     ModuleLoader m_module{QStringLiteral(KLX_BINARY_DIR "/bin/PKG_KLX47306.so")};
 
     QMenu* reportMenu() { return m_window.findChild<QMenu*>(QStringLiteral("reportMenu")); }
+    // As the user does: the screen's entry in "Relatórios".
     void openScreen()
     {
-        Dispatcher::run([this] { m_module.call("IniProc"); });
+        m_window.findChild<QAction*>(QStringLiteral("actionKLX47306"))->trigger();
         QCoreApplication::processEvents();
     }
 };
@@ -52,6 +54,14 @@ void TestMainWindow::initTestCase()
     m_window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&m_window));
     m_module.load();
+    // The entry is what the module's table says it is.
+    const ScreenDescription screen = ScreenDescription::read(m_module);
+    m_window.addScreenEntry(screen.title(), screen.screenCode(),
+                            [this] { Dispatcher::run([this] { m_module.call("IniProc"); }); });
+    const auto* entry = m_window.findChild<QAction*>(QStringLiteral("actionKLX47306"));
+    QVERIFY(entry);
+    QCOMPARE(entry->text(), QStringLiteral("Relação de &Cheques (KLX47306)"));
+    QCOMPARE(entry->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
 }
 
 void TestMainWindow::cleanupTestCase()

@@ -115,7 +115,7 @@ private slots:
     {
         for (const QString& file : QDir(m_reports).entryList({QStringLiteral("*.rpt")}))
             QFile::remove(QDir(m_reports).filePath(file));
-        m_form->LoadReportList();
+        m_form->loadReportList();
         m_form->sbtSalvarComo->click();
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY(m_host->errors.first().contains(QStringLiteral("'KLX473'")));
@@ -551,7 +551,7 @@ private slots:
                 .replace(QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro"))
                 .toUtf8());
         file.close();
-        m_form->LoadReportList();
+        m_form->loadReportList();
         QCOMPARE(m_form->cbbReportNames->count(), 6);
         QCOMPARE(m_form->cbbReportNames->itemText(1),
                  QStringLiteral("⚠ Relação de cheques por número (definição com erro)"));
@@ -618,7 +618,7 @@ private slots:
         const QString mine = ReportCatalog::saveAsNew(QStringLiteral("KLX473"), text,
                                                       QStringLiteral("Minha cópia"), QString());
         QVERIFY(ReportCatalog::isUsersOwn(mine));
-        m_form->LoadReportList();
+        m_form->loadReportList();
         selectReport(m_form->cbbReportNames->findText(QStringLiteral("Minha cópia")));
 
         whenShown<ReportEditorDialog>([](ReportEditorDialog* editor) {
@@ -641,7 +641,7 @@ private slots:
                                  ReportCatalog::rename(QStringLiteral("KLX473"), mine,
                                                        QStringLiteral("Conciliação de cheques")));
         ReportCatalog::rename(QStringLiteral("KLX473"), mine, QStringLiteral("Cópia renomeada"));
-        m_form->LoadReportList();
+        m_form->loadReportList();
         QVERIFY(m_form->cbbReportNames->findText(QStringLiteral("Cópia renomeada")) >= 0);
         ReportCatalog::remove(mine);
         QVERIFY(!QFile::exists(mine));
@@ -741,7 +741,7 @@ private:
         if (!file.open(QIODevice::WriteOnly) || file.write(slowReport) < 0)
             return false;
         file.close();
-        m_form->LoadReportList();
+        m_form->loadReportList();
         selectReport(6);
         return m_form->cbbReportNames->GetItemIndex() == 6;
     }

@@ -225,10 +225,18 @@ void TestScreen::describedParametersAreThoseTheScreenAndReportsUse()
 void TestScreen::hostsAreToldWhatTheModuleLeavesOut()
 {
     const ScreenTableControl controls[] = {{ScreenRole::print, "sbtPrint"}};
-    ScreenTable table{screenTableVersion, "frmX", controls, 1, nullptr, 0, nullptr, 0};
+    const ScreenTableCriterion criteria[] = {{"states", "LISTA", "status marcados:\nemitido"}};
+    ScreenTable table{
+        screenTableVersion, "frmX",   controls, 1,       nullptr, 0,      nullptr, 0, "KLX1",
+        "&Tela X",          criteria, 1,        nullptr, nullptr, nullptr};
     const ScreenDescription screen =
         ScreenDescription::fromTable(table, QStringLiteral("/lib/PKG_X.so"));
     QCOMPARE(screen.control(ScreenRole::print), QStringLiteral("sbtPrint"));
+    QCOMPARE(screen.screenCode(), QStringLiteral("KLX1"));
+    QCOMPARE(screen.title(), QStringLiteral("&Tela X"));
+    QCOMPARE(screen.criteria().size(), 1);
+    QCOMPARE(screen.criteria().first().value, QStringLiteral("LISTA"));
+    QCOMPARE(screen.criteria().first().help, QStringLiteral("status marcados:\nemitido"));
     try {
         screen.requireControls({ScreenRole::print, ScreenRole::preview});
         QFAIL("a role the module leaves out passed");
@@ -237,9 +245,13 @@ void TestScreen::hostsAreToldWhatTheModuleLeavesOut()
                                              "'preview' que o programa usa."));
     }
     QVERIFY_THROWS_EXCEPTION(Exception, screen.variableIn(ScreenRole::defaultsPending));
-    table.version = screenTableVersion + 1;
-    QVERIFY_THROWS_EXCEPTION(Exception,
-                             ScreenDescription::fromTable(table, QStringLiteral("PKG_X.so")));
+    // A module of the first layout has no code, title nor criteria to read: refused, as is
+    // one of a later layout.
+    for (const int version : {1, screenTableVersion + 1}) {
+        table.version = version;
+        QVERIFY_THROWS_EXCEPTION(Exception,
+                                 ScreenDescription::fromTable(table, QStringLiteral("PKG_X.so")));
+    }
 }
 
 QTEST_MAIN(TestScreen)

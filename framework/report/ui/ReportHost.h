@@ -14,19 +14,19 @@ class ReportHost {
 public:
     virtual ~ReportHost() = default;
 
-    virtual QString ScreenCode() const = 0;
-    virtual QString ReportCode() const = 0;
+    virtual QString screenCode() const = 0;
+    virtual QString reportCode() const = 0;
     // The text of a message of the screen.
-    virtual QString Message(const QString& key) const = 0;
+    virtual QString message(const QString& key) const = 0;
     // The settings of the screen's save dialog, which keep the user's last choice.
-    virtual TSaveDialog& SaveDialogSettings() = 0;
+    virtual TSaveDialog& saveDialogSettings() = 0;
     // Reads the screen's report list again (after a definition was saved).
-    virtual void LoadReportList() = 0;
+    virtual void loadReportList() = 0;
     // Reports that the report's definition file is missing and aborts.
-    virtual void ReportFileMissing() const = 0;
+    virtual void reportFileMissing() const = 0;
     // The window the command's dialogs belong to.
-    virtual QWidget* DialogParent() = 0;
+    virtual QWidget* dialogParent() = 0;
     // What the pages' criteria add to those of the bound parameters: what the screen knows
     // the report leaves out of what the user chose.
-    virtual QList<ReportCriteria::Item> CriteriaNotes() const { return {}; }
+    virtual QList<ReportCriteria::Item> criteriaNotes() const { return {}; }
 };

@@ -126,7 +126,7 @@ PreparedReport TReportDesignerDialog::Prepare(ReportAction action, const ReportD
     ReportDefinition current = report;
     if (!report.filePath.isEmpty()) {
         if (!QFileInfo::exists(report.filePath))
-            host.ReportFileMissing();
+            host.reportFileMissing();
         current = ReportDefinition::load(report.filePath);
     }
     const auto engine = dtmDBGeral ? dtmDBGeral->config().engine : DatabaseConfig::Engine::Sqlite;
@@ -177,10 +177,10 @@ namespace {
 // the CSV's options.
 QString askSavePath(ReportHost& host, const QString& suggested, ReportOutput::Options& csv)
 {
-    TSaveDialog& settings = host.SaveDialogSettings();
+    TSaveDialog& settings = host.saveDialogSettings();
     if (settings.InitialDir.isEmpty())
         settings.InitialDir = documentsDirectory();
-    ReportSaveDialog dialog(settings, suggested, csv, host.DialogParent());
+    ReportSaveDialog dialog(settings, suggested, csv, host.dialogParent());
     if (!dialog.choose())
         return QString();
     csv = dialog.options();
@@ -188,112 +188,67 @@ QString askSavePath(ReportHost& host, const QString& suggested, ReportOutput::Op
 }
 } // namespace
 
-bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host)
+namespace {
+// What the job of a prepared report needs: the definition, the query's values and the
+// pages' header, from the parameters and the host's screen.
+ReportJob::Request jobRequest(const PreparedReport& prepared, ReportHost& host)
 {
-    const ReportAction command = prepared.action;
     const ReportDefinition& report = prepared.definition;
-    const TParams& params = *prepared.params;
-    if (command == ReportAction::Edit)
-        return edit(report, host);
-    const bool headless = command == ReportAction::SaveAs && !m_outputFile.isEmpty();
-    const QString reportCode = host.ReportCode();
-    QString path;
-    if (command == ReportAction::SaveAs) {
-        path = headless ? m_outputFile
-                        : askSavePath(host, fileBase(reportCode, report.title), m_outputOptions);
-        if (path.isEmpty())
-            return false;
-    }
-
     ReportJob::Request request;
     request.definition = report;
     request.source = ReportQuery::sharedSource();
-    request.values = QueryValues(params);
+    request.values = TReportDesignerDialog::QueryValues(*prepared.params);
     const TDateTime processing = DataProc(FiliProc());
-    request.header.screenCode = host.ScreenCode();
-    request.header.reportCode = reportCode;
-    request.header.title = report.title;
+    ReportFrame::Header& header = request.header;
+    header.screenCode = host.screenCode();
+    header.reportCode = host.reportCode();
+    header.title = report.title;
     const QList<ReportCriteria::Item> criteria =
-        ReportCriteria::items(params) + host.CriteriaNotes();
-    request.header.criteria = ReportCriteria::page(criteria);
+        ReportCriteria::items(*prepared.params) + host.criteriaNotes();
+    header.criteria = ReportCriteria::page(criteria);
     for (const ReportCriteria::Item& item : criteria)
-        request.header.fullCriteria.append({item.name, item.value});
-    request.header.processingDate =
+        header.fullCriteria.append({item.name, item.value});
+    header.processingDate =
         processing == 0 ? QStringLiteral("—") : ReportFormat::date(DateTime::toDate(processing));
-    request.header.emptyText = host.Message(QStringLiteral("Relat_Vazio"));
-    request.header.operatorName = Operador();
-    request.header.issuedAt =
-        QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    header.emptyText = host.message(QStringLiteral("Relat_Vazio"));
+    header.operatorName = Operador();
+    header.issuedAt = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    return request;
+}
+} // namespace
 
+bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host)
+{
+    const ReportAction command = prepared.action;
+    if (command == ReportAction::Edit)
+        return edit(prepared.definition, host);
+    const bool headless = command == ReportAction::SaveAs && !m_outputFile.isEmpty();
+    ReportJob::Request request = jobRequest(prepared, host);
     if (command == ReportAction::SaveAs) {
-        request.path = path;
+        request.path =
+            headless ? m_outputFile
+                     : askSavePath(host, fileBase(request.header.reportCode, request.header.title),
+                                   m_outputOptions);
+        if (request.path.isEmpty())
+            return false;
         request.options = m_outputOptions;
         // The user is told of an empty report instead of getting a file of headings.
         request.writeWhenEmpty = headless;
     }
     m_lastRun = {};
-    std::shared_ptr<const ReportPages> pages;
-    // A preview shows the first page as soon as it is laid out; the rest follow.
-    std::shared_ptr<ReportJob::LiveRun> live;
-    try {
-        if (command == ReportAction::Preview) {
-            live = ReportJob::preview(request, host.DialogParent(), !headless);
-            if (live && live->ended())
-                pages = std::exchange(live, nullptr)->pages();
-            else if (live)
-                pages = live->pages();
-        } else {
-            pages = ReportJob::run(request, host.DialogParent(), !headless);
-        }
-    } catch (...) {
-        m_lastRun.error = std::current_exception();
-        throw;
-    }
-    if (!pages)
+    const Started started = start(command, request, host, headless);
+    if (!started.pages)
         return false;
-    if (!live) {
-        m_lastRun = {QString(), pages->rowCount(), pages->pageCount(), nullptr,
-                     pages->inconsistencyCount()};
-        if (pages->rowCount() == 0 && !headless) {
-            Consiste::MensErro(host.Message(QStringLiteral("Relat_Vazio")), false);
-            return false;
-        }
-    }
+    if (!started.live && !keepRun(*started.pages, host, headless))
+        return false;
     switch (command) {
-    case ReportAction::Preview: {
-        ReportHost* previewHost = &host;
-        auto* preview = new ReportPreviewDialog(
-            live ? std::make_shared<ReportLivePages>(pages)
-                 : std::static_pointer_cast<const ReportPageSource>(pages),
-            [this, previewHost, pages] { print(pages, *previewHost); },
-            [this, previewHost, request] { saveFromPreview(request, *previewHost); },
-            host.DialogParent());
-        if (live)
-            preview->follow(
-                [this, live] {
-                    try {
-                        if (!live->ended())
-                            return false;
-                    } catch (...) {
-                        m_lastRun.error = std::current_exception();
-                        throw;
-                    }
-                    // A file saved from the preview meanwhile stays the run's file.
-                    if (!live->cancelled())
-                        m_lastRun = {m_lastRun.file, live->pages()->rowCount(),
-                                     live->pages()->pageCount(), nullptr,
-                                     live->pages()->inconsistencyCount()};
-                    return true;
-                },
-                [live] { live->cancel(); });
-        preview->show();
-        preview->activateWindow();
+    case ReportAction::Preview:
+        showPreview(started, request, host);
         break;
-    }
     case ReportAction::Print:
-        return print(pages, host);
+        return print(started.pages, host);
     case ReportAction::SaveAs:
-        m_lastRun.file = path;
+        m_lastRun.file = request.path;
         break;
     case ReportAction::Edit:
         break;
@@ -301,14 +256,81 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     return true;
 }
 
+TReportDesignerDialog::Started TReportDesignerDialog::start(ReportAction command,
+                                                            const ReportJob::Request& request,
+                                                            ReportHost& host, bool headless)
+{
+    Started started;
+    try {
+        if (command == ReportAction::Preview) {
+            // A preview shows the first page as soon as it is laid out; the rest follow.
+            started.live = ReportJob::preview(request, host.dialogParent(), !headless);
+            if (started.live && started.live->ended())
+                started.pages = std::exchange(started.live, nullptr)->pages();
+            else if (started.live)
+                started.pages = started.live->pages();
+        } else {
+            started.pages = ReportJob::run(request, host.dialogParent(), !headless);
+        }
+    } catch (...) {
+        m_lastRun.error = std::current_exception();
+        throw;
+    }
+    return started;
+}
+
+bool TReportDesignerDialog::keepRun(const ReportPages& pages, ReportHost& host, bool headless)
+{
+    m_lastRun = {QString(), pages.rowCount(), pages.pageCount(), nullptr,
+                 pages.inconsistencyCount()};
+    if (pages.rowCount() > 0 || headless)
+        return true;
+    Consiste::MensErro(host.message(QStringLiteral("Relat_Vazio")), false);
+    return false;
+}
+
+void TReportDesignerDialog::showPreview(const Started& started, const ReportJob::Request& request,
+                                        ReportHost& host)
+{
+    ReportHost* previewHost = &host;
+    const std::shared_ptr<const ReportPages> pages = started.pages;
+    const std::shared_ptr<ReportJob::LiveRun> live = started.live;
+    auto* preview = new ReportPreviewDialog(
+        live ? std::make_shared<ReportLivePages>(pages)
+             : std::static_pointer_cast<const ReportPageSource>(pages),
+        [this, previewHost, pages] { print(pages, *previewHost); },
+        [this, previewHost, request] { saveFromPreview(request, *previewHost); },
+        host.dialogParent());
+    if (live)
+        preview->follow([this, live] { return liveRunEnded(*live); }, [live] { live->cancel(); });
+    preview->show();
+    preview->activateWindow();
+}
+
+bool TReportDesignerDialog::liveRunEnded(ReportJob::LiveRun& live)
+{
+    try {
+        if (!live.ended())
+            return false;
+    } catch (...) {
+        m_lastRun.error = std::current_exception();
+        throw;
+    }
+    // A file saved from the preview meanwhile stays the run's file.
+    if (!live.cancelled())
+        m_lastRun = {m_lastRun.file, live.pages()->rowCount(), live.pages()->pageCount(), nullptr,
+                     live.pages()->inconsistencyCount()};
+    return true;
+}
+
 void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHost& host)
 {
     request.path =
-        askSavePath(host, fileBase(host.ReportCode(), request.header.title), m_outputOptions);
+        askSavePath(host, fileBase(host.reportCode(), request.header.title), m_outputOptions);
     if (request.path.isEmpty())
         return;
     request.options = m_outputOptions;
-    if (ReportJob::run(request, host.DialogParent(), true))
+    if (ReportJob::run(request, host.dialogParent(), true))
         m_lastRun.file = request.path;
 }
 
@@ -323,10 +345,10 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                                QStringLiteral(" - yyyyMMdd-HHmmss")) +
                                            QStringLiteral(".pdf"));
         ReportPdf pdf(path, {});
-        if (!ReportJob::write(pages, pdf, host.DialogParent(), true))
+        if (!ReportJob::write(pages, pdf, host.dialogParent(), true))
             return false;
         m_lastRun.file = path;
-        Consiste::MensErro(TMessages::Format(host.Message(QStringLiteral("Sem_Impressora")),
+        Consiste::MensErro(TMessages::Format(host.message(QStringLiteral("Sem_Impressora")),
                                              {QDir::toNativeSeparators(path)}),
                            false);
         return true;
@@ -335,7 +357,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     printer.setDocName(header.title);
     printer.setPageOrientation(pages->frame().landscape ? QPageLayout::Landscape
                                                         : QPageLayout::Portrait);
-    QPrintDialog dialog(&printer, host.DialogParent());
+    QPrintDialog dialog(&printer, host.dialogParent());
     dialog.setWindowTitle(QStringLiteral("Imprimir — %1").arg(header.title));
     dialog.setMinMax(1, pages->pageCount());
     if (dialog.exec() != QDialog::Accepted)
@@ -343,7 +365,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPrint output(printer, range ? printer.fromPage() : 1,
                        range ? printer.toPage() : pages->pageCount());
-    return ReportJob::write(pages, output, host.DialogParent(), true);
+    return ReportJob::write(pages, output, host.dialogParent(), true);
 }
 
 bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)
@@ -351,10 +373,10 @@ bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& hos
     QString text = report.toText();
     if (!report.filePath.isEmpty())
         text = ReportDefinition::readFile(report.filePath);
-    const QString caption = host.Message(QStringLiteral("NovoCaption"));
-    const QString prompt = host.Message(QStringLiteral("NovoPrompt"));
+    const QString caption = host.message(QStringLiteral("NovoCaption"));
+    const QString prompt = host.message(QStringLiteral("NovoPrompt"));
     ReportEditorDialog editor(
-        host.ReportCode(), report, text,
+        host.reportCode(), report, text,
         [caption, prompt](QWidget* parent, const QString& current) {
             QInputDialog question(parent);
             question.setWindowTitle(caption);
@@ -365,9 +387,9 @@ bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& hos
                 std::max(460, question.fontMetrics().horizontalAdvance(caption) + 160));
             return question.exec() == QDialog::Accepted ? question.textValue() : QString();
         },
-        host.DialogParent());
+        host.dialogParent());
     if (editor.exec() != QDialog::Accepted)
         return false;
-    host.LoadReportList();
+    host.loadReportList();
     return true;
 }

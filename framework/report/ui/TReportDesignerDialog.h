@@ -62,8 +62,22 @@ public:
     const RunResult& LastRun() const { return m_lastRun; }
 
 private:
+    // A job started: its pages, and while a preview still lays them out, the live run.
+    struct Started {
+        std::shared_ptr<const ReportPages> pages;
+        std::shared_ptr<ReportJob::LiveRun> live;
+    };
+
     // The command's work once the parameters are bound.
     bool run(const PreparedReport& report, ReportHost& host);
+    Started start(ReportAction command, const ReportJob::Request& request, ReportHost& host,
+                  bool headless);
+    // Keeps what a finished job laid out; false, telling the user, for an empty report shown
+    // on screen.
+    bool keepRun(const ReportPages& pages, ReportHost& host, bool headless);
+    void showPreview(const Started& started, const ReportJob::Request& request, ReportHost& host);
+    // True once the live run ended; what it laid out becomes the last run.
+    bool liveRunEnded(ReportJob::LiveRun& live);
     bool print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host);
     // "Salvar como" of the preview: the report the preview shows, to the file the user names.
     void saveFromPreview(ReportJob::Request request, ReportHost& host);

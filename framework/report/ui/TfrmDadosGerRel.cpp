@@ -95,13 +95,13 @@ QList<QAction*> TfrmDadosGerRel::CommandActions() const
 
 void TfrmDadosGerRel::FormCreate(TObject*)
 {
-    LoadReportList();
+    loadReportList();
 }
 
 void TfrmDadosGerRel::FormActivate(TObject*)
 {
     // Another screen may have saved a new definition of this report code meanwhile.
-    LoadReportList();
+    loadReportList();
 }
 
 void TfrmDadosGerRel::FormClose(TObject*, TCloseAction& action)
@@ -109,7 +109,7 @@ void TfrmDadosGerRel::FormClose(TObject*, TCloseAction& action)
     action = TCloseAction::caFree;
 }
 
-void TfrmDadosGerRel::LoadReportList()
+void TfrmDadosGerRel::loadReportList()
 {
     m_reports = ReportCatalog::load(lblCodRel->text());
     // A definition that does not read keeps its place, marked, its error as the item's tip.
@@ -136,7 +136,7 @@ const ReportDefinition& TfrmDadosGerRel::SelectedReport()
 {
     const int index = cbbReportNames->GetItemIndex();
     if (index < 0 || index >= m_reports.size())
-        ReportFileMissing();
+        reportFileMissing();
     if (m_reports.at(index).broken())
         Consiste::MensErro(m_reports.at(index).error, true);
     return m_reports.at(index).definition;
@@ -147,25 +147,25 @@ QString TfrmDadosGerRel::ReportKind(int index) const
     return index >= 0 && index < m_reports.size() ? m_reports.at(index).definition.kind : QString();
 }
 
-void TfrmDadosGerRel::ReportFileMissing() const
+void TfrmDadosGerRel::reportFileMissing() const
 {
-    Consiste::MensErro(TMessages::Format(Message(QStringLiteral("Arq_Rel_Err")),
+    Consiste::MensErro(TMessages::Format(message(QStringLiteral("Arq_Rel_Err")),
                                          {lblCodRel->text(),
                                           QDir::toNativeSeparators(ReportCatalog::directory())}),
                        true);
 }
 
-QString TfrmDadosGerRel::ScreenCode() const
+QString TfrmDadosGerRel::screenCode() const
 {
     return lblCodTela->text();
 }
 
-QString TfrmDadosGerRel::ReportCode() const
+QString TfrmDadosGerRel::reportCode() const
 {
     return lblCodRel->text();
 }
 
-QString TfrmDadosGerRel::Message(const QString& key) const
+QString TfrmDadosGerRel::message(const QString& key) const
 {
     return msgPadrao->Contains(key) ? msgPadrao->Msg(key) : msgMensagens->Msg(key);
 }
@@ -234,7 +234,7 @@ void TfrmDadosGerRel::mniEditarClick(TObject*)
 
 void TfrmDadosGerRel::mniAtualizarListaClick(TObject*)
 {
-    LoadReportList();
+    loadReportList();
 }
 
 namespace {
@@ -263,7 +263,7 @@ void TfrmDadosGerRel::mniRenomearClick(TObject*)
     ReportCatalog::rename(lblCodRel->text(), report.filePath, question.textValue());
     const QString title = question.textValue().simplified();
     ReportRenamed(QFileInfo(report.filePath).fileName(), report.title(), title);
-    LoadReportList();
+    loadReportList();
     cbbReportNames->SelectByUser(cbbReportNames->findText(title));
     StatusMessage(tr("Relatório renomeado para \"%1\".").arg(title));
 }
@@ -276,6 +276,6 @@ void TfrmDadosGerRel::mniExcluirClick(TObject*)
         QMessageBox::Yes)
         return;
     ReportCatalog::remove(report.filePath);
-    LoadReportList();
+    loadReportList();
     StatusMessage(tr("Relatório \"%1\" excluído.").arg(report.title()));
 }

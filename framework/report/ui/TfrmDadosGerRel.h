@@ -78,16 +78,16 @@ public:
     // The kind of the report at an index of the list; empty when it states none.
     QString ReportKind(int index) const;
     // Reports that the report's definition file is missing ("Arq_Rel_Err") and aborts.
-    void ReportFileMissing() const override;
+    void reportFileMissing() const override;
     // The text of a message: the screen's table first, then the base form's own.
-    QString Message(const QString& key) const override;
+    QString message(const QString& key) const override;
     // Re-reads the report definitions of the form's report code, keeping the selection.
-    void LoadReportList() override;
+    void loadReportList() override;
     // The screen and report codes its labels show.
-    QString ScreenCode() const override;
-    QString ReportCode() const override;
-    TSaveDialog& SaveDialogSettings() override { return *svdSaveReport; }
-    QWidget* DialogParent() override { return this; }
+    QString screenCode() const override;
+    QString reportCode() const override;
+    TSaveDialog& saveDialogSettings() override { return *svdSaveReport; }
+    QWidget* dialogParent() override { return this; }
     // Where the report commands go once the screen's checks passed: the form's own engine
     // (rpddPadrao) unless the owner of this form sets a runner of its own; nullptr restores
     // the engine. The runner must outlive its use by this form.
