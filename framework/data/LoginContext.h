@@ -1,22 +1,23 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/DateTime.h"
 
 #include <QString>
 
 // The logged-in user's context: branch and operator, set by the host.
 namespace LoginContext {
-void SetBranch(const QString& branch);
-void SetOperator(const QString& operatorCode);
+KLX_CORE_EXPORT void SetBranch(const QString& branch);
+KLX_CORE_EXPORT void SetOperator(const QString& operatorCode);
 // Makes the operator and the branch current once the database knows both and the branch
 // has a processing date; otherwise raises an Exception saying which ("Operador XYZ não
 // cadastrado.") and changes nothing.
-void Login(const QString& branch, const QString& operatorCode);
+KLX_CORE_EXPORT void Login(const QString& branch, const QString& operatorCode);
 } // namespace LoginContext
 
 // The current branch.
-QString FiliProc();
+KLX_CORE_EXPORT QString FiliProc();
 // The processing date of a branch, read from the database; 0 when the branch has none.
-TDateTime DataProc(const QString& branch);
+KLX_CORE_EXPORT TDateTime DataProc(const QString& branch);
 // The current operator.
-QString Operador();
+KLX_CORE_EXPORT QString Operador();

@@ -12,11 +12,13 @@
 #include "report/engine/ReportCriteria.h"
 #include "report/engine/ReportLivePages.h"
 #include "report/output/ReportJob.h"
+#include "report/output/ReportLiveRun.h"
 #include "report/output/ReportPdf.h"
-#include "report/output/ReportPrint.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportHost.h"
 #include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportPrint.h"
+#include "report/ui/ReportRunWait.h"
 #include "report/ui/ReportSaveDialog.h"
 
 #include <QDateTime>
@@ -234,16 +236,16 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
     m_lastRun = {};
     std::shared_ptr<const ReportPages> pages;
     // A preview shows the first page as soon as it is laid out; the rest follow.
-    std::shared_ptr<ReportJob::LiveRun> live;
+    std::shared_ptr<ReportLiveRun> live;
     try {
         if (command == ReportAction::Preview) {
-            live = ReportJob::preview(request, host.DialogParent(), !headless);
-            if (live && live->ended())
+            live = ReportRunWait::preview(request, host.DialogParent(), !headless);
+            if (live && live->hasEnded())
                 pages = std::exchange(live, nullptr)->pages();
             else if (live)
                 pages = live->pages();
         } else {
-            pages = ReportJob::run(request, host.DialogParent(), !headless);
+            pages = ReportRunWait::run(request, host.DialogParent(), !headless);
         }
     } catch (...) {
         m_lastRun.error = std::current_exception();
@@ -268,24 +270,12 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
             [this, previewHost, pages] { print(pages, *previewHost); },
             [this, previewHost, request] { saveFromPreview(request, *previewHost); },
             host.DialogParent());
-        if (live)
-            preview->follow(
-                [this, live] {
-                    try {
-                        if (!live->ended())
-                            return false;
-                    } catch (...) {
-                        m_lastRun.error = std::current_exception();
-                        throw;
-                    }
-                    // A file saved from the preview meanwhile stays the run's file.
-                    if (!live->cancelled())
-                        m_lastRun = {m_lastRun.file, live->pages()->rowCount(),
-                                     live->pages()->pageCount(), nullptr,
-                                     live->pages()->inconsistencyCount()};
-                    return true;
-                },
-                [live] { live->cancel(); });
+        if (live) {
+            // Told before the preview shows the end, and any failure.
+            connect(live.get(), &ReportLiveRun::ended, this,
+                    [this, run = live.get()] { liveRunEnded(*run); });
+            preview->follow(live);
+        }
         preview->show();
         preview->activateWindow();
         break;
@@ -308,8 +298,18 @@ void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHo
     if (request.path.isEmpty())
         return;
     request.options = m_outputOptions;
-    if (ReportJob::run(request, host.DialogParent(), true))
+    if (ReportRunWait::run(request, host.DialogParent(), true))
         m_lastRun.file = request.path;
+}
+
+void TReportDesignerDialog::liveRunEnded(const ReportLiveRun& run)
+{
+    if (const std::exception_ptr failure = run.failure())
+        m_lastRun.error = failure;
+    else if (!run.cancelled())
+        // A file saved from the preview meanwhile stays the run's file.
+        m_lastRun = {m_lastRun.file, run.pages()->rowCount(), run.pages()->pageCount(), nullptr,
+                     run.pages()->inconsistencyCount()};
 }
 
 bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host)
@@ -323,7 +323,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                                QStringLiteral(" - yyyyMMdd-HHmmss")) +
                                            QStringLiteral(".pdf"));
         ReportPdf pdf(path, {});
-        if (!ReportJob::write(pages, pdf, host.DialogParent(), true))
+        if (!ReportRunWait::write(pages, pdf, host.DialogParent(), true))
             return false;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(host.Message(QStringLiteral("Sem_Impressora")),
@@ -343,7 +343,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPrint output(printer, range ? printer.fromPage() : 1,
                        range ? printer.toPage() : pages->pageCount());
-    return ReportJob::write(pages, output, host.DialogParent(), true);
+    return ReportRunWait::write(pages, output, host.DialogParent(), true);
 }
 
 bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)

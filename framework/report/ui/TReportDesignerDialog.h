@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 #include "report/engine/ReportDefinition.h"
 #include "report/output/ReportJob.h"
 #include "report/output/ReportOutput.h"
@@ -14,12 +15,13 @@
 #include <memory>
 
 class ReportHost;
+class ReportLiveRun;
 class ReportPages;
 
 // The report engine component of a report form: prepares a report's query parameters
 // through BeforeGetQueryParams, runs the query read-only in a worker thread, lays the pages
 // out and previews, prints, saves (PDF or CSV) or edits the report.
-class TReportDesignerDialog : public QObject, public ReportCommandRunner {
+class KLX_WIDGETS_EXPORT TReportDesignerDialog : public QObject, public ReportCommandRunner {
     Q_OBJECT
 public:
     explicit TReportDesignerDialog(QObject* parent = nullptr) : QObject(parent) {}
@@ -65,6 +67,8 @@ private:
     // The command's work once the parameters are bound.
     bool run(const PreparedReport& report, ReportHost& host);
     bool print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host);
+    // Records how a report the preview followed ended.
+    void liveRunEnded(const ReportLiveRun& run);
     // "Salvar como" of the preview: the report the preview shows, to the file the user names.
     void saveFromPreview(ReportJob::Request request, ReportHost& host);
     bool edit(const ReportDefinition& report, ReportHost& host);
