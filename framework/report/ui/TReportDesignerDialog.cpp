@@ -271,7 +271,7 @@ bool TReportDesignerDialog::run(const PreparedReport& prepared, ReportHost& host
             [this, previewHost, request] { saveFromPreview(request, *previewHost); },
             host.DialogParent());
         if (live) {
-            // Told before the preview shows the end, and any failure.
+            // How the run ends is recorded for LastRun(), a failure too.
             connect(live.get(), &ReportLiveRun::ended, this,
                     [this, run = live.get()] { liveRunEnded(*run); });
             preview->follow(live);
