@@ -35,8 +35,9 @@
 #include "report/engine/ReportLivePages.h"
 #include "report/engine/ReportPromiseProgress.h"
 #include "report/output/ReportJob.h"
-#include "report/ui/ReportPageView.h"
+#include "report/output/ReportLiveRun.h"
 #include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportRunWait.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -322,15 +323,16 @@ int measure(const QString& what, const Case& c)
     } else if (what == QLatin1String("first")) {
         // The preview's first page shown, the layout going on behind it.
         clock.start();
-        const auto run = ReportJob::preview(request, nullptr, false);
+        const auto run = ReportRunWait::preview(request, nullptr, false);
         if (!run)
             throw Exception(QStringLiteral("a visualização foi cancelada"));
+        const auto pages = std::make_shared<ReportLivePages>(run->pages());
         ReportPreviewDialog preview(
-            std::make_shared<ReportLivePages>(run->pages()), [] {}, [] {});
+            pages, [] {}, [] {});
         preview.show();
         QCoreApplication::processEvents();
         std::printf("%.4f %.1f %d %d 0\n", clock.nsecsElapsed() / 1e9, peakMegabytes(), 0,
-                    preview.pageView()->page() + 1);
+                    pages->pageCount());
         return 0;
     } else if (what == QLatin1String("preview")) {
         clock.start();

@@ -7,6 +7,7 @@
 #include "base/Dispatcher.h"
 #include "base/Mask.h"
 #include "base/TMessages.h"
+#include "controls/ChildControls.h"
 #include "controls/Pesqlista.h"
 #include "controls/TButtonFlat.h"
 #include "controls/TCheckBox.h"

@@ -8,7 +8,8 @@ deb=$(realpath "${1:?uso: check-package.sh klx_VERSÃO_ARQ.deb}")
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/klx ./usr/bin/klx-admin ./usr/share/doc/klx/copyright \
             ./usr/share/doc/klx/changelog.gz ./usr/share/metainfo/klx.metainfo.xml \
-            ./usr/lib/klx/libklxframework.so ./usr/lib/klx/PKG_KLX47306.so \
+            ./usr/lib/klx/libklxcore.so ./usr/lib/klx/libklxreport.so \
+            ./usr/lib/klx/libklxwidgets.so ./usr/lib/klx/PKG_KLX47306.so \
             ./usr/share/klx/reports/KLX473-0-emissao.rpt ./usr/share/klx/db/demo.sql \
             ./usr/share/klx/db/firebird/schema.sql ./usr/share/applications/klx.desktop \
             ./usr/share/icons/hicolor/scalable/apps/klx.svg ./usr/share/man/man1/klx.1.gz \

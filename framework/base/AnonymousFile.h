@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -11,6 +13,6 @@ namespace AnonymousFile {
 
 // The file, open for reading and writing, in the folder; raises an Exception, in Portuguese,
 // when the folder takes no file.
-std::unique_ptr<QFile> create(const QString& folder);
+KLX_CORE_EXPORT std::unique_ptr<QFile> create(const QString& folder);
 
 } // namespace AnonymousFile

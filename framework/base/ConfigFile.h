@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -13,7 +15,7 @@
 // comment; anywhere else they are part of the value. "[section]" opens a section. Anything
 // else (a line without "=", binary bytes, text that is not UTF-8) means the file is no
 // configuration file: the whole file is refused, naming it and the line.
-class ConfigFile {
+class KLX_CORE_EXPORT ConfigFile {
 public:
     // The sections and keys a program reads, by section.
     using Known = QHash<QString, QStringList>;

@@ -2,8 +2,6 @@
 
 #include "base/Exceptions.h"
 
-#include <QWidget>
-
 namespace {
 Consiste::MessagePresenter& presenter()
 {
@@ -43,11 +41,4 @@ QString Consiste::Ajusta(const QString& text, int width)
     if (trimmed.isEmpty())
         return QString();
     return trimmed.rightJustified(width, QLatin1Char('0'));
-}
-
-void Consiste::SetChildEnabled(QWidget* container, bool enabled)
-{
-    const auto children = container->findChildren<QWidget*>();
-    for (QWidget* child : children)
-        child->setEnabled(enabled);
 }

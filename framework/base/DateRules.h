@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -45,25 +47,25 @@ int fullYear(int twoDigitYear, const QDate& today);
 
 // The date a text writes in one of the forms above; nullopt for anything else, a blank text
 // and an impossible date (31/02/2026) included.
-std::optional<QDate> readDate(const QString& text, const QDate& today);
+KLX_CORE_EXPORT std::optional<QDate> readDate(const QString& text, const QDate& today);
 
 // A rule word or a written date; nullopt for anything else.
-std::optional<Rule> parse(const QString& text, const QDate& today);
+KLX_CORE_EXPORT std::optional<Rule> parse(const QString& text, const QDate& today);
 
 // The word of a rule; a fixed rule gives its date as DD/MM/YYYY.
-QString word(const Rule& rule);
+KLX_CORE_EXPORT QString word(const Rule& rule);
 
 // The date the rule gives on the processing date and today.
-QDate resolve(const Rule& rule, const QDate& processing, const QDate& today);
+KLX_CORE_EXPORT QDate resolve(const Rule& rule, const QDate& processing, const QDate& today);
 
 // Every kind of rule, in the order a dialog offers them: fixed first, then the named ones, then
 // the days before the processing date (that many).
-QList<Rule> choices(int days = 1);
+KLX_CORE_EXPORT QList<Rule> choices(int days = 1);
 
 // The words the rules are written with, for messages and help: "processamento, hoje, ...".
-QString wordsText();
+KLX_CORE_EXPORT QString wordsText();
 
 // A rule as the save dialog names it: "Início do mês anterior", "5 dias antes".
-QString label(const Rule& rule);
+KLX_CORE_EXPORT QString label(const Rule& rule);
 
 } // namespace DateRules

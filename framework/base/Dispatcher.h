@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <functional>
 
 // Runs the handler of an event that Qt delivers. It catches everything: the abort ends the
@@ -8,9 +10,9 @@
 // handler, say) are plain calls, so their abort travels up through the calling handler.
 namespace Dispatcher {
 
-void run(const std::function<void()>& handler);
+KLX_CORE_EXPORT void run(const std::function<void()>& handler);
 
 // True while an event handler is running.
-bool handlerRunning();
+KLX_CORE_EXPORT bool handlerRunning();
 
 } // namespace Dispatcher

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -32,5 +34,5 @@ constexpr quint16 F9 = 120;
 constexpr quint16 F12 = 123;
 
 // The virtual-key code of a Qt key, 0 when there is none.
-quint16 fromQtKey(int qtKey);
+KLX_CORE_EXPORT quint16 fromQtKey(int qtKey);
 } // namespace VirtualKey

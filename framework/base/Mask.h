@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
@@ -43,18 +45,18 @@ struct EditMask {
 };
 
 // Splits a classic mask into its fields and its positions.
-EditMask parse(const QString& classicMask);
+KLX_CORE_EXPORT EditMask parse(const QString& classicMask);
 
 // The Qt inputMask equivalent of a classic mask, including ";blank"; "" for an empty pattern.
-QString toQtInputMask(const QString& classicMask);
+KLX_CORE_EXPORT QString toQtInputMask(const QString& classicMask);
 
 // The text a masked edit reports, from the edit's displayText(): the characters in input
 // positions that are not the blank, plus the literals when the mask saves them; "" when no
 // input position holds a character. With an empty pattern, the display text itself.
-QString textFromDisplay(const QString& classicMask, const QString& displayText);
+KLX_CORE_EXPORT QString textFromDisplay(const QString& classicMask, const QString& displayText);
 
 // Formats a raw value with a classic mask, inserting the pattern's literals and showing the
 // blank for input positions the value does not reach; an empty pattern leaves the value as is.
-QString FormatMaskText(const QString& editMask, const QString& value);
+KLX_CORE_EXPORT QString FormatMaskText(const QString& editMask, const QString& value);
 
 } // namespace Mask

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 
 class QLibrary;
@@ -7,7 +9,7 @@ class QLibrary;
 // A screen module loaded at run time. Every load request calls the module's Initialize and
 // every unload request its Finalize, so the module can count repeated requests; the file
 // itself stays mapped until the last request of the last loader of that path is undone.
-class ModuleLoader {
+class KLX_CORE_EXPORT ModuleLoader {
 public:
     explicit ModuleLoader(const QString& path);
     // Undoes the load requests still standing.

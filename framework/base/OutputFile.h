@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QSaveFile>
 #include <QStringList>
 
@@ -10,7 +12,7 @@
 // names (a loop of links is refused); a directory, a device or any other file that is not a
 // regular one is refused, and so are the files the program must not overwrite: the open
 // database, and any database file, SQLite or Firebird, known by its first bytes.
-class OutputFile {
+class KLX_CORE_EXPORT OutputFile {
 public:
     // Raises an Exception, in Portuguese, when the path cannot be written.
     explicit OutputFile(const QString& path, const QStringList& untouchable = {});

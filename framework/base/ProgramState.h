@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QSettings>
 #include <QString>
 
@@ -9,15 +11,15 @@
 // reads: $XDG_STATE_HOME/klx/estado.ini, by default ~/.local/state/klx/estado.ini.
 namespace ProgramState {
 
-QString filePath();
+KLX_CORE_EXPORT QString filePath();
 
 // The sections in which versions before the state file kept the same things in the user's
 // configuration file.
-QStringList earlierSections();
+KLX_CORE_EXPORT QStringList earlierSections();
 // Copies those sections of the configuration file into the state file when there is no state
 // file yet, so that saved criteria sets survive the move; the configuration file is left as
 // it is.
-void importEarlier(const QString& configPath);
+KLX_CORE_EXPORT void importEarlier(const QString& configPath);
 
 // The state file as settings.
 class Settings : public QSettings {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QObject>
 #include <QStringList>
 
 // A message table: one entry per line, the key, a vertical bar, the text.
-class TMessages : public QObject {
+class KLX_CORE_EXPORT TMessages : public QObject {
     Q_OBJECT
 public:
     explicit TMessages(QObject* parent = nullptr) : QObject(parent) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 
 // Text from outside (an option's value, a file name) made safe to show: control characters
@@ -8,9 +10,9 @@
 namespace VisibleText {
 
 // Every control character escaped, line breaks too: for a value quoted in a message.
-QString of(const QString& text);
+KLX_CORE_EXPORT QString of(const QString& text);
 
 // The control characters escaped but the line breaks: for a whole message printed.
-QString ofMessage(const QString& text);
+KLX_CORE_EXPORT QString ofMessage(const QString& text);
 
 } // namespace VisibleText

@@ -85,6 +85,8 @@ ListPickerDialog::ListPickerDialog(const Pesqlista::Request& request, QWidget* p
     m_table->setFocus();
 }
 
+ListPickerDialog::~ListPickerDialog() = default;
+
 QStringList ListPickerDialog::markedKeys() const
 {
     return m_model ? m_model->markedKeys() : QStringList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/PickerRequest.h"
+#include "controls/WidgetsExport.h"
 
 #include <QDialog>
 
@@ -18,10 +19,12 @@ class QTableView;
 class ListPickerDialog : public QDialog {
     Q_OBJECT
 public:
-    ListPickerDialog(const Pesqlista::Request& request, QWidget* parent = nullptr);
+    KLX_WIDGETS_EXPORT ListPickerDialog(const Pesqlista::Request& request,
+                                        QWidget* parent = nullptr);
+    KLX_WIDGETS_EXPORT ~ListPickerDialog() override;
 
     // The keys of the marked rows, in row order.
-    QStringList markedKeys() const;
+    KLX_WIDGETS_EXPORT QStringList markedKeys() const;
     // How many rows are marked.
     int markedCount() const;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/PickerRequest.h"
+#include "controls/WidgetsExport.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,11 +19,11 @@ using Implementation = std::function<std::optional<QStringList>(const Request&)>
 
 // Replaces the picker (scripted answers in tests and headless runs); an empty function
 // restores the dialog.
-void SetImplementation(Implementation implementation);
+KLX_WIDGETS_EXPORT void SetImplementation(Implementation implementation);
 
 // Replaces the picker while it lives, then puts back the one it replaced (a scripted answer
 // inside a run that has its own).
-class ScopedImplementation {
+class KLX_WIDGETS_EXPORT ScopedImplementation {
 public:
     explicit ScopedImplementation(Implementation replacement);
     ~ScopedImplementation();
@@ -48,7 +49,7 @@ PickerTable tableOf(TDataSource* source, const QString& keyField);
 // Opens the picker over the data source. On confirmation the list becomes the code list of
 // the marked rows and the result is true; on cancel the list is left as it was. Marked codes
 // that no separator can keep apart raise Exception and leave the list as it was.
-bool PesquisaLista(TDataSource* source, const QString& keyField, const QString& title, bool flag,
-                   QString& list);
+KLX_WIDGETS_EXPORT bool PesquisaLista(TDataSource* source, const QString& keyField,
+                                      const QString& title, bool flag, QString& list);
 
 } // namespace Pesqlista

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QToolButton>
 
 // A flat speed button: it never takes the keyboard focus, so pressing it leaves the
 // focused control where it is.
-class TButtonFlat : public QToolButton {
+class KLX_WIDGETS_EXPORT TButtonFlat : public QToolButton {
     Q_OBJECT
 public:
     explicit TButtonFlat(QWidget* parent = nullptr);

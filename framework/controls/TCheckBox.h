@@ -1,11 +1,12 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QCheckBox>
 
 // A check box. Every change of its state raises its click event, from code too.
-class TCheckBox : public QCheckBox {
+class KLX_WIDGETS_EXPORT TCheckBox : public QCheckBox {
     Q_OBJECT
 public:
     explicit TCheckBox(QWidget* parent = nullptr);

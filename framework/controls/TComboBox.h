@@ -1,12 +1,13 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QComboBox>
 
 // A combo box. Its change event follows the user's choice; setting the index from code
 // raises nothing.
-class TComboBox : public QComboBox {
+class KLX_WIDGETS_EXPORT TComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TComboBox(QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "base/DateTime.h"
 #include "controls/TMaskEdit.h"
+#include "controls/WidgetsExport.h"
 
 #include <QColor>
 #include <QStringList>
@@ -14,7 +15,7 @@ class DateCalendarPopup;
 // a leading zero, so "1/2/2026" gives 01/02/2026. Typed and pasted text read the same forms
 // (DateRules): a short year ("5/3/26") or an ISO date typed is completed when the edit is left
 // or checked, "hoje" typed gives today, and a pasted date in any of those forms is shown whole.
-class TDateEditPlus : public TMaskEdit {
+class KLX_WIDGETS_EXPORT TDateEditPlus : public TMaskEdit {
     Q_OBJECT
 public:
     explicit TDateEditPlus(QWidget* parent = nullptr);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QLabel>
 
 // A static text. With AutoSize off it keeps the size its description gives.
-class TLabel : public QLabel {
+class KLX_WIDGETS_EXPORT TLabel : public QLabel {
     Q_OBJECT
 public:
     explicit TLabel(QWidget* parent = nullptr) : QLabel(parent) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QLineEdit>
 
@@ -8,7 +9,7 @@
 // Its exit event is raised when the user moves the focus to another control. Tab, and a
 // check that sends the focus back, select the whole text; a click never leaves the cursor past the
 // first unfilled position.
-class TMaskEdit : public QLineEdit {
+class KLX_WIDGETS_EXPORT TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TMaskEdit(QWidget* parent = nullptr);

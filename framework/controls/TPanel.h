@@ -1,9 +1,11 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QFrame>
 
 // A raised panel that holds other controls.
-class TPanel : public QFrame {
+class KLX_WIDGETS_EXPORT TPanel : public QFrame {
     Q_OBJECT
 public:
     explicit TPanel(QWidget* parent = nullptr) : QFrame(parent)

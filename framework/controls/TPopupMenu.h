@@ -1,11 +1,12 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QMenu>
 
 // A popup menu whose items raise named handlers.
-class TPopupMenu : public QMenu {
+class KLX_WIDGETS_EXPORT TPopupMenu : public QMenu {
     Q_OBJECT
 public:
     explicit TPopupMenu(QWidget* parent = nullptr) : QMenu(parent) {}

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 
 #include <QRadioButton>
 
 // A radio button. Checking it from code raises its click event, as a user's click does;
 // unchecking it from code raises nothing.
-class TRadioButton : public QRadioButton {
+class KLX_WIDGETS_EXPORT TRadioButton : public QRadioButton {
     Q_OBJECT
 public:
     explicit TRadioButton(QWidget* parent = nullptr);

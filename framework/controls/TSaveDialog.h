@@ -1,12 +1,14 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QObject>
 #include <QStringList>
 
 class QWidget;
 
 // The save-file dialog of a form: a title, file types and the last folder used.
-class TSaveDialog : public QObject {
+class KLX_WIDGETS_EXPORT TSaveDialog : public QObject {
     Q_OBJECT
 public:
     explicit TSaveDialog(QObject* parent = nullptr) : QObject(parent) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 
 class QSqlDatabase;
@@ -12,10 +14,10 @@ class QSqlError;
 namespace DatabaseFaults {
 
 // The reason, without the path's own words ("Não foi possível ler ..."), ending in a full stop.
-QString reason(const QSqlError& error, const QSqlDatabase& database);
+KLX_CORE_EXPORT QString reason(const QSqlError& error, const QSqlDatabase& database);
 
 // True when the connection to a Firebird server broke (the server stopped, the network
 // dropped).
-bool connectionLost(const QSqlError& error, const QSqlDatabase& database);
+KLX_CORE_EXPORT bool connectionLost(const QSqlError& error, const QSqlDatabase& database);
 
 } // namespace DatabaseFaults

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <functional>
 
 // A statement of the user-interface thread that waits for another process's lock: past half a
@@ -19,7 +21,7 @@ struct Presenter {
 };
 
 // Installs the presenter; an empty one shows nothing.
-void setPresenter(const Presenter& presenter);
+KLX_CORE_EXPORT void setPresenter(const Presenter& presenter);
 
 // How long a statement waits for a lock before it gives up, in milliseconds.
 constexpr int limitMs = 5000;

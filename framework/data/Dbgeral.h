@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/DateTime.h"
 
 #include <QString>
@@ -25,14 +26,14 @@ QStringView codeSeparators();
 
 // The codes joined into a code list; empty codes are left out. Raises Exception, with a
 // message for the user, when every separator occurs in some code.
-QString codeList(const QStringList& codes);
+KLX_CORE_EXPORT QString codeList(const QStringList& codes);
 
 // The codes of a code list, in their order, exactly as the list holds them.
-QStringList codesOf(const QString& list);
+KLX_CORE_EXPORT QStringList codesOf(const QString& list);
 
 // The code list of the companies the operator may use (OPEREMPR), in code order;
 // empty when there are none. Raises EDatabaseError when the database fails.
-void ListaEmpresaOper(const QString& operador, QString& lista);
+KLX_CORE_EXPORT void ListaEmpresaOper(const QString& operador, QString& lista);
 
 // The processing date of the branch (FILIAL.DTPROC); 0 when the branch or its date
 // is missing. Raises EDatabaseError when the database fails.

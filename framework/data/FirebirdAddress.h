@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 #include <optional>
 
@@ -14,14 +16,14 @@ struct Server {
 };
 
 // True for a local file: "/dados/klx.fdb", "klx.fdb", "C:\dados\klx.fdb".
-bool isLocal(const QString& path);
+KLX_CORE_EXPORT bool isLocal(const QString& path);
 
 // The server a path names over TCP; std::nullopt for a local file, or for a form whose
 // port is a service name rather than a number.
-std::optional<Server> serverOf(const QString& path);
+KLX_CORE_EXPORT std::optional<Server> serverOf(const QString& path);
 
 // Raises EDatabaseUnavailable naming the server when no TCP connection to it opens within the
 // time: the client library alone could wait minutes for an address that never answers.
-void requireReachable(const Server& server, int timeoutMs);
+KLX_CORE_EXPORT void requireReachable(const Server& server, int timeoutMs);
 
 } // namespace FirebirdAddress

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 
 class QSqlDatabase;
@@ -14,16 +16,17 @@ namespace FirebirdClient {
 // the connection and never answers. Raises EDatabaseUnavailable naming the server when it
 // did not answer within the time; any other refusal is left to the connection that follows,
 // which names it.
-void requireAnswer(const QString& path, const QString& user, const QString& password,
-                   const QString& role, int timeoutSeconds);
+KLX_CORE_EXPORT void requireAnswer(const QString& path, const QString& user,
+                                   const QString& password, const QString& role,
+                                   int timeoutSeconds);
 
 // The attachment behind an open QIBASE connection, read in the connection's thread; 0 when
 // there is none.
-quint64 attachmentOf(const QSqlDatabase& db);
+KLX_CORE_EXPORT quint64 attachmentOf(const QSqlDatabase& db);
 
 // Interrupts what the attachment is running, from any thread (fb_cancel_operation):
 // fb_cancel_raise makes the running call fail with "operation was cancelled"; abort closes
 // the connection's client side, which ends a call waiting on a server that no longer answers.
-void cancelOperation(quint64 attachment, bool abort);
+KLX_CORE_EXPORT void cancelOperation(quint64 attachment, bool abort);
 
 } // namespace FirebirdClient

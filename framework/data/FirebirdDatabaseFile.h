@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 
 // Making a Firebird database. The Qt driver can only attach to an existing one, so this goes
@@ -9,6 +11,6 @@ namespace FirebirdDatabaseFile {
 
 // Creates an empty UTF8 database at the path: a local file (the embedded engine, which
 // checks no password) or "host/port:/path" on a server, as the user. Raises EDatabaseError.
-void create(const QString& path, const QString& user, const QString& password);
+KLX_CORE_EXPORT void create(const QString& path, const QString& user, const QString& password);
 
 } // namespace FirebirdDatabaseFile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 class QSqlError;
 class QString;
 
@@ -18,6 +20,6 @@ QString inPortuguese(const QString& databaseText);
 
 // The table or view the server refused to let the user read ("no permission for SELECT
 // access to TABLE CHEQUE"): its name, else empty.
-QString readRefused(const QSqlError& error);
+KLX_CORE_EXPORT QString readRefused(const QSqlError& error);
 
 } // namespace FirebirdErrors

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/DateTime.h"
 
 #include <QString>
@@ -9,12 +10,12 @@ namespace LoginContext {
 // Makes the operator and the branch current once the database knows both and the branch
 // has a processing date; otherwise raises an Exception saying which ("Operador XYZ não
 // cadastrado.") and changes nothing.
-void Login(const QString& branch, const QString& operatorCode);
+KLX_CORE_EXPORT void Login(const QString& branch, const QString& operatorCode);
 } // namespace LoginContext
 
 // The current branch.
-QString FiliProc();
+KLX_CORE_EXPORT QString FiliProc();
 // The processing date of a branch, read from the database; 0 when the branch has none.
-TDateTime DataProc(const QString& branch);
+KLX_CORE_EXPORT TDateTime DataProc(const QString& branch);
 // The current operator.
-QString Operador();
+KLX_CORE_EXPORT QString Operador();

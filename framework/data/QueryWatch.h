@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,7 +16,7 @@
 // aborts the connection. On a server, a query that hands over no row for a while has the
 // server asked whether it still answers; one that does not is aborted too, and named. It
 // checks ten times a second.
-class QueryWatch {
+class KLX_CORE_EXPORT QueryWatch {
 public:
     struct Engine {
         std::function<void()> interrupt;

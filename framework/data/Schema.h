@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -16,25 +18,25 @@ namespace Schema {
 constexpr int currentVersion = 3;
 
 // The role every operator connects with on Firebird.
-QString reportRole();
+KLX_CORE_EXPORT QString reportRole();
 
 // The schema version of an open database: KLX_VERSAO's, 1 without it.
-int version(const QSqlDatabase& db);
+KLX_CORE_EXPORT int version(const QSqlDatabase& db);
 
 // Creates the current schema in an empty database, with the demo data when asked; on Firebird
 // each operator of the data gets the report role. Raises EDatabaseError.
-void create(QSqlDatabase& db, bool withDemoData);
+KLX_CORE_EXPORT void create(QSqlDatabase& db, bool withDemoData);
 
 // Brings a database of an older version to the current one; one already there is left as it
 // is (its indexes are refreshIndexes' work). Returns the version it had.
-int upgrade(QSqlDatabase& db);
+KLX_CORE_EXPORT int upgrade(QSqlDatabase& db);
 
 // SQLite: the indexes of schema.sql that the database lacks or holds on other columns (an
 // index changed after the database was made). Empty on Firebird.
-QStringList outdatedIndexes(const QSqlDatabase& db);
+KLX_CORE_EXPORT QStringList outdatedIndexes(const QSqlDatabase& db);
 
 // SQLite: makes again, in one transaction, the indexes outdatedIndexes names; returns them.
-QStringList refreshIndexes(QSqlDatabase& db);
+KLX_CORE_EXPORT QStringList refreshIndexes(QSqlDatabase& db);
 
 // Firebird: grants the report role to the server user of every operator OPERADOR holds.
 void grantReportRoleToOperators(QSqlDatabase& db);
@@ -48,6 +50,6 @@ QStringList statements(const QSqlDatabase& db);
 QStringList splitSqlScript(const QString& script);
 
 // True for a Firebird connection (QIBASE).
-bool isFirebird(const QSqlDatabase& db);
+KLX_CORE_EXPORT bool isFirebird(const QSqlDatabase& db);
 
 } // namespace Schema

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/Exceptions.h"
 
 #include <QString>
@@ -9,7 +10,7 @@ namespace SqlParameters {
 
 // A text whose parameters Qt and the database would read differently: Qt would bind a
 // name the prepared statement does not have. Message() says the line; reason() does not.
-class EParameterError : public Exception {
+class KLX_CORE_EXPORT EParameterError : public Exception {
 public:
     EParameterError(int line, const QString& reason);
     // The line of the text, from 1.
@@ -27,10 +28,10 @@ private:
 // followed by '$', a letter with an accent, "(" or "::"; a parameter written "?",
 // "$NAME", "@NAME" or "#NAME"; one name written in two cases; a NUL character outside
 // comments (the database reads no further).
-QStringList declaredIn(const QString& sql);
+KLX_CORE_EXPORT QStringList declaredIn(const QString& sql);
 
 // The SQL text without its "--" and "/* */" comments (Qt would take names in them for
 // parameters); quoted text and the line breaks are kept as they stand.
-QString withoutComments(const QString& sql);
+KLX_CORE_EXPORT QString withoutComments(const QString& sql);
 
 } // namespace SqlParameters

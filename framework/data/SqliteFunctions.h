@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 class QSqlDatabase;
 class QString;
 struct sqlite3;
@@ -25,7 +27,7 @@ int registerSqliteFunctions(sqlite3* db, const QString& operatorCode);
 // Registers the functions on an open QSQLITE connection for the operator (registering again
 // changes the operator), and DatabaseWait as the handler of its waits for another process's
 // lock; raises EDatabaseError on failure.
-void registerSqliteFunctions(const QSqlDatabase& db, const QString& operatorCode);
+KLX_CORE_EXPORT void registerSqliteFunctions(const QSqlDatabase& db, const QString& operatorCode);
 
 // The native handle of an open QSQLITE connection, or nullptr.
-sqlite3* sqliteHandle(const QSqlDatabase& db);
+KLX_CORE_EXPORT sqlite3* sqliteHandle(const QSqlDatabase& db);

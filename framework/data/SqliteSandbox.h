@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QString>
 #include <memory>
 
@@ -14,7 +16,7 @@ struct sqlite3;
 // Functions: an allow-list of built-ins a report needs and ours (CHARINDEX, INSTR,
 // KLX_OPERADOR); fts3_tokenizer, load_extension, sqlite_* and the like are refused. No
 // ATTACH, no write, no transaction, no pragma.
-class SqliteSandbox {
+class KLX_CORE_EXPORT SqliteSandbox {
 public:
     // Applies the settings and installs the authorizer on the open connection, which must
     // outlive the sandbox; the sandbox removes its authorizer when it goes.

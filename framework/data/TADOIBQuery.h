@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "data/TParams.h"
 
 #include <QList>
@@ -14,7 +15,7 @@ class TField;
 // A read-only query that holds one SQL text per dialect and runs the one of the connected
 // database (dtmDBGeral), falling back to the general text. Opening fetches every row; the
 // fields read the current row.
-class TADOIBQuery : public QObject {
+class KLX_CORE_EXPORT TADOIBQuery : public QObject {
     Q_OBJECT
 public:
     explicit TADOIBQuery(QObject* parent = nullptr);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QObject>
 #include <QPointer>
 
 class TADOIBQuery;
 
 // Connects a query's records to the controls and dialogs that show them.
-class TDataSource : public QObject {
+class KLX_CORE_EXPORT TDataSource : public QObject {
     Q_OBJECT
 public:
     explicit TDataSource(QObject* parent = nullptr) : QObject(parent) {}

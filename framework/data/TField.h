@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/Events.h"
 
 #include <QObject>
@@ -8,7 +9,7 @@
 class TADOIBQuery;
 
 // A column of a query's current row, with how it is labelled and shown.
-class TField : public QObject {
+class KLX_CORE_EXPORT TField : public QObject {
     Q_OBJECT
 public:
     explicit TField(QObject* parent = nullptr) : QObject(parent) {}
@@ -46,7 +47,7 @@ private:
 };
 
 // The string field class that form descriptions name.
-class TADOIBStringField : public TField {
+class KLX_CORE_EXPORT TADOIBStringField : public TField {
     Q_OBJECT
 public:
     using TField::TField;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CoreExport.h"
 #include "base/DateTime.h"
 
 #include <QString>
@@ -10,7 +11,7 @@
 
 // One named query parameter. It remembers the kind of the value last assigned,
 // and whether anything was assigned at all.
-class TParam {
+class KLX_CORE_EXPORT TParam {
 public:
     enum class Kind { Unassigned, String, Integer, DateTime };
 
@@ -40,7 +41,7 @@ private:
 };
 
 // A query's parameter collection, in the order the query declares them.
-class TParams {
+class KLX_CORE_EXPORT TParams {
 public:
     TParams() = default;
     explicit TParams(const QStringList& names);

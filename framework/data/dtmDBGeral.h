@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
@@ -10,8 +12,8 @@
 enum class SqlDialect { Oracle, MsSql, InterBase };
 
 // Parses "oracle", "mssql" or "ib"; std::nullopt for anything else.
-std::optional<SqlDialect> sqlDialectFromName(const QString& name);
-QString sqlDialectName(SqlDialect dialect);
+KLX_CORE_EXPORT std::optional<SqlDialect> sqlDialectFromName(const QString& name);
+KLX_CORE_EXPORT QString sqlDialectName(SqlDialect dialect);
 
 // Where the shared connection goes.
 struct DatabaseConfig {
@@ -45,7 +47,7 @@ struct DatabaseConfig {
 };
 
 // The shared data module: the one database connection of the application.
-class TdtmDBGeral : public QObject {
+class KLX_CORE_EXPORT TdtmDBGeral : public QObject {
     Q_OBJECT
 public:
     explicit TdtmDBGeral(QObject* parent = nullptr);
@@ -92,4 +94,4 @@ private:
 };
 
 // The application's shared data module; created by the host.
-extern TdtmDBGeral* dtmDBGeral;
+extern KLX_CORE_EXPORT TdtmDBGeral* dtmDBGeral;

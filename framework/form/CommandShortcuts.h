@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
@@ -14,7 +16,7 @@ class QWidget;
 // the button's hint names the keys, and a host can show the actions in its menu. The keys
 // reach the commands from any control of the window, also from edits that would take
 // them for their own editing (Ctrl+E is "end of line" in a line edit on X11).
-class CommandShortcuts : public QObject {
+class KLX_WIDGETS_EXPORT CommandShortcuts : public QObject {
     Q_OBJECT
 public:
     struct Command {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "form/HandlerTable.h"
 
 #include <QJsonValue>
@@ -18,7 +19,7 @@ using Failure = std::function<void(const QString& reason)>;
 using EventApplier = std::function<bool(QObject*, const QString& event, const QString& handler,
                                         const HandlerTable&, const Failure&)>;
 
-void registerClass(const QString& className, Factory factory);
+KLX_WIDGETS_EXPORT void registerClass(const QString& className, Factory factory);
 void registerPropertyApplier(PropertyApplier applier);
 void registerEventApplier(EventApplier applier);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -13,7 +15,7 @@ class QSpinBox;
 // "Salvar critérios como...": the set's name and, for each date of the screen, whether the
 // set keeps the date shown or a rule that gives the date when the set is loaded ("Início do
 // mês anterior", "Hoje", "5 dias antes do processamento", ...).
-class CriteriaSetDialog : public QDialog {
+class KLX_WIDGETS_EXPORT CriteriaSetDialog : public QDialog {
     Q_OBJECT
 public:
     // A date of the screen: its criterion name, its label and the text it shows now.

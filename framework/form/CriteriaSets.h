@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -8,7 +10,7 @@
 // configuration, per operator: sets saved under a name, and the criteria of the last report
 // run. A set is a map of criterion names to plain values (texts and numbers); what they mean
 // is the screen's.
-class CriteriaSets {
+class KLX_WIDGETS_EXPORT CriteriaSets {
 public:
     CriteriaSets(const QString& screenCode, const QString& operatorCode);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QObject>
 
 class QWidget;
@@ -8,7 +10,7 @@ class QWidget;
 // field of a form (an edit, a list, a radio button or a check box) goes to the next field as
 // Tab does, its whole text selected. Enter with Ctrl (the preview's key) and Enter in an open
 // list keep their own meaning, and so does Enter on a button.
-class EnterAsTab : public QObject {
+class KLX_WIDGETS_EXPORT EnterAsTab : public QObject {
     Q_OBJECT
 public:
     static void setEnabled(bool enabled);

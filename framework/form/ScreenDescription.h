@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "form/ScreenTable.h"
 
 #include <QList>
@@ -11,7 +12,7 @@
 class ModuleLoader;
 
 // A screen module's table as the host keeps it: copied, checked, looked up by role.
-class ScreenDescription {
+class KLX_WIDGETS_EXPORT ScreenDescription {
 public:
     struct Variable {
         QString name;

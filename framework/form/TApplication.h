@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QList>
 #include <QMdiArea>
 #include <QObject>
@@ -12,7 +14,7 @@ class TForm;
 enum TCursor : int { crDefault = 0, crHourGlass = -11 };
 
 // The screen: the cursor the whole application shows.
-class TScreen : public QObject {
+class KLX_WIDGETS_EXPORT TScreen : public QObject {
     Q_OBJECT
 public:
     void SetCursor(TCursor cursor);
@@ -27,7 +29,7 @@ private:
 };
 
 // The application object: owns the forms it creates and knows the MDI area they live in.
-class TApplication : public QObject {
+class KLX_WIDGETS_EXPORT TApplication : public QObject {
     Q_OBJECT
 public:
     TApplication();
@@ -78,5 +80,5 @@ private:
     FormObserver m_formObserver;
 };
 
-extern TApplication* Application;
-extern TScreen* Screen;
+extern KLX_WIDGETS_EXPORT TApplication* Application;
+extern KLX_WIDGETS_EXPORT TScreen* Screen;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 #include "form/HandlerTable.h"
 
 #include <QPointer>
@@ -16,7 +17,7 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 // A form built from its stored description. Derived forms list their descriptions,
 // base first, and publish their handlers by name; Initialize() builds the components,
 // wires the handlers and raises the creation event.
-class TForm : public QWidget {
+class KLX_WIDGETS_EXPORT TForm : public QWidget {
     Q_OBJECT
 public:
     explicit TForm(QWidget* parent = nullptr);

@@ -8,12 +8,9 @@
 #include "controls/TComboBox.h"
 #include "controls/TMaskEdit.h"
 #include "report/engine/ReportCatalog.h"
-#include "report/engine/ReportLayouter.h"
-#include "report/engine/ReportLivePages.h"
-#include "report/engine/ReportPages.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportPageView.h"
-#include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportPreviewDialog_p.h"
 #include "report/ui/ReportSaveDialog.h"
 #include "report/ui/TfrmDadosGerRel.h"
 
@@ -64,6 +61,23 @@ template <class Window> void whenShown(std::function<void(Window*)> action)
         }
     });
     timer->start();
+}
+
+// What the preview window shows: its page view, the page in it (from 0), and the search hit
+// shown. The view is the library's own: read as a widget and through the page box.
+QWidget* pageView(ReportPreviewDialog* window)
+{
+    return ReportPreviewDialogPrivate::of(*window).view;
+}
+
+int pageShown(ReportPreviewDialog* window)
+{
+    return ReportPreviewDialogPrivate::of(*window).pageBox->value() - 1;
+}
+
+std::optional<ReportPageSearch::Hit> hitShown(ReportPreviewDialog* window)
+{
+    return ReportPreviewDialogPrivate::of(*window).hit;
 }
 
 } // namespace
@@ -135,130 +149,13 @@ private slots:
         QCOMPARE(pageBox->maximum(), 2);
         window->findChild<QComboBox*>(QStringLiteral("zoom"))->setCurrentIndex(0);
         window->findChild<QToolButton*>(QStringLiteral("nextPage"))->click();
-        QCOMPARE(window->pageView()->page(), 1);
+        QCOMPARE(pageShown(window), 1);
         QCOMPARE(pageBox->value(), 2);
         QVERIFY(!window->findChild<QToolButton*>(QStringLiteral("nextPage"))->isEnabled());
-        const QSize before = window->pageView()->sizeHint();
+        const QSize before = pageView(window)->sizeHint();
         window->findChild<QComboBox*>(QStringLiteral("zoom"))
             ->setCurrentText(QStringLiteral("200%"));
-        QVERIFY(window->pageView()->sizeHint().width() > before.width());
-    }
-
-    // A report still being laid out, its rows given a few at a time: the preview shows the
-    // pages whole so far, its page count and navigation growing with them, a search finding
-    // each hit once, printing waiting; at the end the count is known. Cancel stops the run and
-    // keeps the pages shown; so does a failure, told once.
-    void previewFollowsPagesAsTheyCome_data()
-    {
-        QTest::addColumn<QString>("ending");
-        QTest::newRow("to the end") << QStringLiteral("end");
-        QTest::newRow("cancelled") << QStringLiteral("cancel");
-        QTest::newRow("failed") << QStringLiteral("failure");
-    }
-
-    void previewFollowsPagesAsTheyCome()
-    {
-        QFETCH(QString, ending);
-        const ReportDefinition definition = ReportDefinition::parse(
-            QStringLiteral("title: Aos poucos\ncolumn: N | Número | 10 | right | integer\n"
-                           "sql:\n  SELECT 1 AS N\n"),
-            QStringLiteral("aos-poucos.rpt"));
-        ReportFrame::Header header;
-        header.title = definition.title;
-        ReportLayouter layouter(definition, {QStringLiteral("N")}, {ReportValueFormat::Integer},
-                                header);
-        auto pages = std::make_shared<ReportPages>(layouter.sourceName());
-        pages->cutAsPlaced(layouter.provisionalFrame(),
-                           [&layouter] { return layouter.provisionalFrame(); });
-        int row = 0;
-        const auto addRows = [&](int count) {
-            for (int end = row + count; row < end; ++row)
-                // Three digits each: a number is found on its own row only.
-                layouter.addRow({QVariant(qint64(100 + row))}, *pages);
-        };
-        addRows(150);
-        bool ended = false;
-        bool cancelled = false;
-        bool failing = false;
-        ReportPreviewDialog window(
-            std::make_shared<ReportLivePages>(pages), [] {}, [] {});
-        window.follow(
-            [&] {
-                if (failing) {
-                    failing = false;
-                    // The timer fires again while the failure's message is open.
-                    window.refreshPages();
-                    throw Exception(QStringLiteral("o servidor parou de responder"));
-                }
-                return ended;
-            },
-            [&] { cancelled = true; });
-        window.show();
-        auto* pageBox = window.findChild<QSpinBox*>(QStringLiteral("pageNumber"));
-        auto* count = window.findChild<QLabel*>(QStringLiteral("pageCount"));
-        auto* next = window.findChild<QToolButton*>(QStringLiteral("nextPage"));
-        auto* last = window.findChild<QToolButton*>(QStringLiteral("lastPage"));
-        auto* print = window.findChild<QToolButton*>(QStringLiteral("print"));
-        auto* cancelButton = window.findChild<QToolButton*>(QStringLiteral("cancelLayout"));
-        const int first = pageBox->maximum();
-        QVERIFY(first >= 1);
-        QCOMPARE(count->text(), QStringLiteral("de %1…").arg(first));
-        QVERIFY(!print->isEnabled());
-        QVERIFY(cancelButton->isVisible());
-        auto* searchStatus = window.findChild<QLabel*>(QStringLiteral("searchStatus"));
-        QVERIFY(window.find(QStringLiteral("105")));
-        const QString found = searchStatus->text();
-        QVERIFY2(found.endsWith(QStringLiteral(": 1 de 1 nesta página")), qPrintable(found));
-        window.findChild<QToolButton*>(QStringLiteral("firstPage"))->click();
-
-        // More rows: more pages to go to, the page shown stays; the hit is still the only one.
-        addRows(300);
-        window.refreshPages();
-        QVERIFY(window.find(QStringLiteral("105")));
-        QCOMPARE(searchStatus->text(), found);
-        window.findChild<QToolButton*>(QStringLiteral("firstPage"))->click();
-        const int more = pageBox->maximum();
-        QVERIFY(more > first);
-        QCOMPARE(count->text(), QStringLiteral("de %1…").arg(more));
-        QCOMPARE(window.pageView()->page(), 0);
-        last->click();
-        QCOMPARE(window.pageView()->page(), more - 1);
-        QVERIFY(!next->isEnabled());
-        addRows(300);
-        window.refreshPages();
-        QVERIFY(next->isEnabled());
-        next->click();
-        QCOMPARE(window.pageView()->page(), more);
-
-        if (ending == QStringLiteral("failure")) {
-            failing = true;
-            ended = true;
-            window.refreshPages();
-            QCOMPARE(m_host->errors, QStringList{QStringLiteral("o servidor parou de responder")});
-            m_host->errors.clear();
-            QCOMPARE(count->text(), QStringLiteral("de %1 (interrompido)").arg(pageBox->maximum()));
-            QCOMPARE(window.pageView()->page(), more);
-        } else if (ending == QStringLiteral("cancel")) {
-            cancelButton->click();
-            QVERIFY(cancelled);
-            ended = true;
-            window.refreshPages();
-            QCOMPARE(count->text(), QStringLiteral("de %1 (interrompido)").arg(pageBox->maximum()));
-            QCOMPARE(window.pageView()->page(), more);
-            QVERIFY(!print->isEnabled());
-        } else {
-            addRows(100);
-            pages->finish(layouter.finish(*pages), layouter.rowCount());
-            ended = true;
-            window.refreshPages();
-            QCOMPARE(pageBox->maximum(), pages->pageCount());
-            QCOMPARE(count->text(), QStringLiteral("de %1").arg(pages->pageCount()));
-            QVERIFY(print->isEnabled());
-            QCOMPARE(window.pageView()->page(), more);
-        }
-        QVERIFY(!cancelButton->isVisible());
-        QCOMPARE(cancelled, ending == QStringLiteral("cancel"));
-        QVERIFY(m_host->errors.isEmpty());
+        QVERIFY(pageView(window)->sizeHint().width() > before.width());
     }
 
     // Page Down and Page Up turn the page whichever control has the focus, and the zoom box
@@ -274,41 +171,48 @@ private slots:
         auto* pageBox = window->findChild<QSpinBox*>(QStringLiteral("pageNumber"));
         auto* zoom = window->findChild<QComboBox*>(QStringLiteral("zoom"));
         zoom->setCurrentIndex(0);
-        QWidget* area = window->pageView()->parentWidget()->parentWidget();
+        QWidget* area = pageView(window)->parentWidget()->parentWidget();
         QVERIFY(qobject_cast<QScrollArea*>(area));
         // Where the focus is when the window opens, then on each control.
         QTRY_VERIFY(window->isAncestorOf(QApplication::focusWidget()));
         QWidget* opened = QApplication::focusWidget();
         QTest::keyClick(opened, Qt::Key_PageDown);
-        QCOMPARE(window->pageView()->page(), 1);
+        QCOMPARE(pageShown(window), 1);
         for (QWidget* control : std::initializer_list<QWidget*>{pageBox, zoom, area}) {
             control->setFocus();
             QTest::keyClick(control, Qt::Key_PageUp);
-            QCOMPARE(window->pageView()->page(), 0);
+            QCOMPARE(pageShown(window), 0);
             QTest::keyClick(control, Qt::Key_PageDown);
-            QCOMPARE(window->pageView()->page(), 1);
+            QCOMPARE(pageShown(window), 1);
         }
         QCOMPARE(pageBox->value(), 2);
 
         auto* zoomIn = findButton(window, QStringLiteral("+"));
         auto* zoomOut = findButton(window, QStringLiteral("−"));
         QVERIFY(zoomIn && zoomOut);
-        double previous = window->pageView()->zoom();
+        // The page's width in the view follows the zoom.
+        const auto width = [window] { return pageView(window)->sizeHint().width(); };
+        int previous = width();
         for (int step = 0; step < 4; ++step) {
             zoomOut->click();
             QVERIFY(!zoom->currentText().isEmpty());
-            QVERIFY(window->pageView()->zoom() <= previous);
-            previous = window->pageView()->zoom();
+            QVERIFY(width() <= previous);
+            previous = width();
         }
         QCOMPARE(zoom->currentText(), QStringLiteral("50%"));
+        // Each step a quarter of the page's size: 75%, 100%, 125%.
+        QList<int> widths{width()};
         for (int step = 0; step < 3; ++step) {
             zoomIn->click();
             QVERIFY(!zoom->currentText().isEmpty());
-            QVERIFY(window->pageView()->zoom() > previous);
-            previous = window->pageView()->zoom();
+            widths << width();
         }
         QCOMPARE(zoom->currentText(), QStringLiteral("125%"));
-        QCOMPARE(window->pageView()->zoom(), 1.25);
+        const double quarter = widths[1] - widths[0];
+        QVERIFY(quarter > 0);
+        for (int step = 2; step <= 3; ++step)
+            QVERIFY2(qAbs((widths[step] - widths[0]) / quarter - step) < 0.05,
+                     qPrintable(QStringLiteral("%1").arg(widths[step])));
     }
 
     // Ctrl+F finds a payee, a check number or an amount and goes from hit to hit, round the
@@ -322,12 +226,12 @@ private slots:
         ReportPreviewDialog* window = preview();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
-        QWidget* area = window->pageView()->parentWidget()->parentWidget();
+        QWidget* area = pageView(window)->parentWidget()->parentWidget();
 
         QTest::keyClick(area, Qt::Key_End);
-        QCOMPARE(window->pageView()->page(), 1);
+        QCOMPARE(pageShown(window), 1);
         QTest::keyClick(area, Qt::Key_Home);
-        QCOMPARE(window->pageView()->page(), 0);
+        QCOMPARE(pageShown(window), 0);
 
         // Accents and case aside, as the picker searches.
         window->activateWindow();
@@ -339,16 +243,16 @@ private slots:
         QTRY_VERIFY(search->hasFocus());
         QTest::keyClicks(search, QStringLiteral("grafica nova era"));
         QTest::keyClick(search, Qt::Key_Return);
-        const auto first = window->currentHit();
+        const auto first = hitShown(window);
         QVERIFY(first);
         QVERIFY(window->find(QStringLiteral("grafica nova era")));
-        const auto second = window->currentHit();
+        const auto second = hitShown(window);
         QVERIFY(second && (second->page != first->page || second->index != first->index));
-        QCOMPARE(window->pageView()->page(), second->page);
+        QCOMPARE(pageShown(window), second->page);
         // Backwards from the second hit is the first again.
         QTest::keyClick(search, Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(window->currentHit()->page, first->page);
-        QCOMPARE(window->currentHit()->index, first->index);
+        QCOMPARE(hitShown(window)->page, first->page);
+        QCOMPARE(hitShown(window)->index, first->index);
         for (const QString& text : {QStringLiteral("001102"), QStringLiteral("728,53")})
             QVERIFY2(window->find(text), qPrintable(text));
         QVERIFY(!window->find(QStringLiteral("ninguém com este nome")));

@@ -75,6 +75,14 @@ const char* failingReport = "title: Falha no meio\n"
                             "  SELECT CASE WHEN X > 600 THEN ABS(-9223372036854775807 - 1)\n"
                             "              ELSE X END AS N FROM S\n";
 
+// A report of 300 numbered rows.
+const char* numbersReport = "title: Números\n"
+                            "column: N | Número | 10 | right | integer\n"
+                            "sql:\n"
+                            "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
+                            "                          WHERE X < 300)\n"
+                            "  SELECT X AS N FROM S\n";
+
 } // namespace
 
 class TestReportFiles : public QObject {
@@ -420,6 +428,67 @@ private slots:
                  qPrintable(result.err));
         QCOMPARE(checksum(path), before);
         QCOMPARE(strangers(m_out->path(), {"relatorio.pdf", "relatorio.csv"}), QStringList());
+    }
+
+    // A run's future ends with the pages, or with the run's failure raised as the Exception
+    // the run raised, or, cancelled, with neither; a run that did not end with pages leaves
+    // no file.
+    void runFutureEndsWithPagesFailureOrNothing_data()
+    {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("pages") << "KLX473-9-numeros.rpt"
+                               << "novo.csv" << false << "";
+        QTest::newRow("query failing after some rows")
+            << "KLX473-9-falha.rpt"
+            << "novo.csv" << false << "Falha no meio: erro na consulta do relatório";
+        QTest::newRow("no kind of file of the suffix")
+            << "KLX473-9-numeros.rpt"
+            << "novo.txt" << false << "O arquivo do relatório deve terminar em .pdf, .csv ou .xlsx";
+        QTest::newRow("cancelled") << "KLX473-9-falha.rpt"
+                                   << "novo.csv" << true << "";
+    }
+
+    void runFutureEndsWithPagesFailureOrNothing()
+    {
+        QFETCH(QString, report);
+        QFETCH(QString, file);
+        QFETCH(bool, cancel);
+        QFETCH(QString, failure);
+        TdtmDBGeral module;
+        DatabaseConfig config;
+        config.path = m_dir.filePath(QStringLiteral("demo.sqlite"));
+        config.user = QStringLiteral("ADM");
+        module.open(config);
+        ReportJob::Request request;
+        request.definition = ReportDefinition::parse(
+            QString::fromUtf8(report == QLatin1String("KLX473-9-falha.rpt") ? failingReport
+                                                                            : numbersReport),
+            report);
+        request.source = ReportQuery::sourceOf(module);
+        request.path = m_out->filePath(file);
+        QFuture<ReportJob::Pages> future = ReportJob::start(request);
+        if (cancel)
+            future.cancel();
+        if (failure.isEmpty()) {
+            future.waitForFinished();
+        } else {
+            QString raised;
+            try {
+                future.waitForFinished();
+            } catch (const Exception& e) {
+                raised = e.Message();
+            }
+            QVERIFY2(raised.startsWith(failure), qPrintable(raised));
+        }
+        const bool pages = !cancel && failure.isEmpty();
+        QCOMPARE(future.resultCount(), pages ? 1 : 0);
+        QCOMPARE(future.isCanceled(), !pages);
+        QCOMPARE(QFileInfo::exists(request.path), pages);
+        if (pages)
+            QCOMPARE(future.result()->rowCount(), 300);
     }
 
     void cancelWhileWritingKeepsTheFile_data()

@@ -3,7 +3,6 @@
 // the processing date and speaks Portuguese.
 #include "ScreenHost.h"
 #include "base/Localization.h"
-#include "controls/DateCalendarPopup.h"
 #include "controls/TDateEditPlus.h"
 #include "controls/TMaskEdit.h"
 #include "form/EnterAsTab.h"
@@ -39,9 +38,11 @@ struct Fields {
     }
 };
 
-DateCalendarPopup* openCalendar(TDateEditPlus* edit)
+// The calendar the edit shows, or nullptr when closed.
+QCalendarWidget* openCalendar(TDateEditPlus* edit)
 {
-    return edit->findChild<DateCalendarPopup*>(QStringLiteral("calendarPopup"));
+    auto* popup = edit->findChild<QWidget*>(QStringLiteral("calendarPopup"));
+    return popup && popup->isVisible() ? popup->findChild<QCalendarWidget*>() : nullptr;
 }
 } // namespace
 
@@ -200,7 +201,7 @@ void TestTyping::f4OpensTheCalendarCtrlF4DoesNot()
     QVERIFY(!openCalendar(fields.first));
     QTest::keyClick(fields.first, Qt::Key_F4);
     QVERIFY(openCalendar(fields.first));
-    openCalendar(fields.first)->close();
+    openCalendar(fields.first)->window()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTest::keyClick(fields.first, Qt::Key_Down, Qt::AltModifier);
     QVERIFY(openCalendar(fields.first));
@@ -211,7 +212,7 @@ void TestTyping::emptyDateCalendarOpensOnTheProcessingDateInPortuguese()
     ScreenHost host; // the demo database: branch 01 processes on 15/03/2026
     Fields fields;
     fields.first->DropDown();
-    QCalendarWidget* calendar = openCalendar(fields.first)->calendar();
+    QCalendarWidget* calendar = openCalendar(fields.first);
     QCOMPARE(calendar->selectedDate(), QDate(2026, 3, 15));
     auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
     QVERIFY(month);
@@ -219,7 +220,7 @@ void TestTyping::emptyDateCalendarOpensOnTheProcessingDateInPortuguese()
     // A date in the edit wins over the processing date.
     fields.second->SetText(QStringLiteral("02/01/2025"));
     fields.second->DropDown();
-    QCOMPARE(openCalendar(fields.second)->calendar()->selectedDate(), QDate(2025, 1, 2));
+    QCOMPARE(openCalendar(fields.second)->selectedDate(), QDate(2025, 1, 2));
 }
 
 void TestTyping::qtTextsAndNumbersInPortuguese()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -46,7 +48,7 @@ struct ReportPiece {
 // Where the layout sends the body of a report, in reading order: lines placed together (with
 // the room that must stay free below them on their page), and the groups whose headings
 // repeat on the pages they continue on.
-class ReportBodySink {
+class KLX_REPORT_EXPORT ReportBodySink {
 public:
     virtual ~ReportBodySink() = default;
     virtual void place(const QVector<ReportPiece>& pieces, double room) = 0;

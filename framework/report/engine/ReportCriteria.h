@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,11 +20,11 @@ struct Item {
     QStringList codes;
 };
 
-QList<Item> items(const TParams& params);
+KLX_REPORT_EXPORT QList<Item> items(const TParams& params);
 // The criteria on one line, every code listed: "Empresas: todas; Contas: 001, 003; ...".
 QString full(const QList<Item>& items);
 // The same line for a page: a list of more than a few codes is summarised by its count and
 // first codes ("Contas: 1.500 selecionadas — 001, 002, 003, …").
-QString page(const QList<Item>& items);
+KLX_REPORT_EXPORT QString page(const QList<Item>& items);
 
 } // namespace ReportCriteria

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/dtmDBGeral.h"
+#include "report/engine/ReportExport.h"
 #include "report/engine/ReportFormat.h"
 
 #include <QHash>
@@ -81,7 +82,7 @@
 // Any other key, and a second line of a key of one value (a second "sql:"), is an error with
 // its file and line. A definition file is untrusted input: only a regular file of at most
 // 1 MiB is read.
-class ReportDefinition {
+class KLX_REPORT_EXPORT ReportDefinition {
 public:
     struct Entry {
         QString key;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QFont>
 #include <QHash>
 #include <QString>
@@ -18,7 +20,7 @@ enum class Role { Body, Bold, Title, Small, Struck };
 constexpr int roleCount = 5;
 
 // The font of a role, sized in points.
-QFont font(Role role);
+KLX_REPORT_EXPORT QFont font(Role role);
 // The width of the text in the role's font, or in the font, in points. Safe in any thread.
 double width(Role role, const QString& text);
 double width(const QFont& font, const QString& text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -21,7 +23,7 @@ QString money(qint64 cents);
 // An integer with thousands separators: "1.234".
 QString integer(qint64 value);
 // A date as "DD/MM/YYYY"; an invalid date gives "".
-QString date(const QDate& date);
+KLX_REPORT_EXPORT QString date(const QDate& date);
 
 // An amount in cents from a driver value: a number, or decimal text such as "728.53"
 // (Firebird's high-precision NUMERIC). NULL, unreadable text and an amount out of range give

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
 #include "report/engine/ReportFrame.h"
 #include "report/engine/ReportPageSource.h"
 
@@ -10,7 +11,7 @@ class ReportPages;
 // The pages of a report still being laid out, as a preview reads them: those whole when last
 // refreshed, in the frame they had then, their footers leaving the page count out until the
 // report is finished.
-class ReportLivePages : public ReportPageSource {
+class KLX_REPORT_EXPORT ReportLivePages : public ReportPageSource {
 public:
     explicit ReportLivePages(std::shared_ptr<const ReportPages> pages);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QHash>
 #include <QList>
 #include <QRectF>
@@ -11,7 +13,7 @@ class ReportPageSource;
 // Finds a text in the body of a report's pages as a user searches (accents and case aside):
 // a payee, a check number, an amount, a heading. Each hit is the box (in points on its page)
 // of the cell that holds the text. Pages are read as the search reaches them.
-class ReportPageSearch {
+class KLX_REPORT_EXPORT ReportPageSearch {
 public:
     struct Hit {
         int page = 0;

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
 #include "report/engine/ReportPageStretch.h"
 
 struct ReportFrame;
 
 // Where a preview reads a report's pages from: the frame they share, how many there are,
 // and consecutive pages read back. The laid-out report's page store is one.
-class ReportPageSource {
+class KLX_REPORT_EXPORT ReportPageSource {
 public:
     virtual ~ReportPageSource() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/engine/ReportBody.h"
+#include "report/engine/ReportExport.h"
 #include "report/engine/ReportFrame.h"
 #include "report/engine/ReportPageSource.h"
 #include "report/engine/ReportPageStretch.h"
@@ -22,7 +23,7 @@
 // cut so far are then read back from any thread while the layout goes on, their footers
 // leaving the page count out. At the end the pages stay as they were cut when the final frame
 // begins the body at the same height, and are cut again otherwise.
-class ReportPages : public ReportBodySink, public ReportPageSource {
+class KLX_REPORT_EXPORT ReportPages : public ReportBodySink, public ReportPageSource {
 public:
     // What the file keeps: the whole body, or only what paginating needs (the lines' heights,
     // the groups), for a report whose pages are only counted and never read back.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -18,13 +20,14 @@ void paintPage(QPainter& painter, const ReportFrame& frame, const ReportPageStre
                int page);
 
 // The page as an image at the resolution, white behind.
-QImage pageImage(const ReportFrame& frame, const ReportPageStretch& stretch, int page, double dpi);
+KLX_REPORT_EXPORT QImage pageImage(const ReportFrame& frame, const ReportPageStretch& stretch,
+                                   int page, double dpi);
 
 class PagePen;
 
 // Paints page after page of a report kept on disk with one painter: the fonts are resolved
 // once, and the pages are read back a few at a time.
-class PageSequence {
+class KLX_REPORT_EXPORT PageSequence {
 public:
     PageSequence(QPainter& painter, const ReportPages& pages);
     ~PageSequence();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QString>
 
 // Where a report run tells what it has done, and learns that it must stop. The run calls it
 // from its worker thread and from its query's thread.
-class ReportProgress {
+class KLX_REPORT_EXPORT ReportProgress {
 public:
     // Raised in the run when it was asked to stop.
     struct Cancelled {};

@@ -2,6 +2,7 @@
 
 #include "data/dtmDBGeral.h"
 #include "report/engine/ReportDefinition.h"
+#include "report/engine/ReportExport.h"
 #include "report/engine/ReportFormat.h"
 
 #include <QHash>
@@ -32,7 +33,7 @@ public:
 
     // A data module's connection and operator; the shared data module's.
     static Source sourceOf(const TdtmDBGeral& module);
-    static Source sharedSource();
+    KLX_REPORT_EXPORT static Source sharedSource();
     // The database file of the source (its name as the driver has it); from any thread.
     static QString databaseFile(const Source& source);
 

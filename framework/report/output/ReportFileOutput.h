@@ -1,13 +1,14 @@
 #pragma once
 
 #include "base/OutputFile.h"
+#include "report/engine/ReportExport.h"
 #include "report/output/ReportOutput.h"
 
 #include <optional>
 
 // An output that is a file: opened as an OutputFile (the path checked, the bytes going to a
 // temporary file beside it), closed by putting it in place.
-class ReportFileOutput : public ReportOutput {
+class KLX_REPORT_EXPORT ReportFileOutput : public ReportOutput {
 public:
     // The file, and the files it must never overwrite (the open database).
     ReportFileOutput(const QString& path, const QStringList& untouchable)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ struct ReportFrame;
 // beside its target and takes the target's place only when closed: an output destroyed before
 // (a cancel, a failure) leaves the target as it was. Failures raise an Exception whose text,
 // in Portuguese, names the file and the reason; a cancel raises ReportProgress::Cancelled.
-class ReportOutput {
+class KLX_REPORT_EXPORT ReportOutput {
 public:
     // What a file that holds the rows as a table holds besides them.
     struct Options {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
 #include "report/output/ReportOutput.h"
 
 #include <memory>
@@ -11,12 +12,13 @@ namespace ReportOutputs {
 
 // Each kind, as an output for the file at the path (checked when opened) that must not be
 // one of the untouchable files.
-std::vector<std::unique_ptr<ReportOutput>> all(const QString& path = QString(),
-                                               const QStringList& untouchable = {});
+KLX_REPORT_EXPORT std::vector<std::unique_ptr<ReportOutput>>
+all(const QString& path = QString(), const QStringList& untouchable = {});
 // The output whose suffix the file name has, in any case; nullptr when no kind has it.
-std::unique_ptr<ReportOutput> forFile(const QString& path, const QStringList& untouchable = {});
+KLX_REPORT_EXPORT std::unique_ptr<ReportOutput> forFile(const QString& path,
+                                                        const QStringList& untouchable = {});
 // The suffixes of the kinds (of the tabular ones only) as a message names them:
 // ".pdf, .csv ou .xlsx".
-QString suffixesText(bool tabularOnly = false);
+KLX_REPORT_EXPORT QString suffixesText(bool tabularOnly = false);
 
 } // namespace ReportOutputs

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/engine/ReportExport.h"
 #include "report/output/ReportFileOutput.h"
 
 class QIODevice;
@@ -9,7 +10,7 @@ class QIODevice;
 // the file's metadata. With more than one thread (Options::threads) each paints a stretch of
 // the pages into a document of its own, a scratch file with no name beside the target, and
 // the documents are joined into the file.
-class ReportPdf : public ReportFileOutput {
+class KLX_REPORT_EXPORT ReportPdf : public ReportFileOutput {
 public:
     using ReportFileOutput::ReportFileOutput;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "report/engine/ReportDefinition.h"
 
 #include <QString>
@@ -11,7 +12,7 @@ class TParams;
 enum class ReportAction { Print, Preview, SaveAs, Edit };
 
 // "print", "preview", "saveas" or "edit".
-QString reportActionName(ReportAction action);
+KLX_WIDGETS_EXPORT QString reportActionName(ReportAction action);
 
 // A report command ready to run: the definition as its file reads now and the parameters its
 // query declares, bound by the screen.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -10,7 +12,7 @@ class ReportDefinition;
 // user's own copies is saved in place ("Salvar"); any report can be saved as a new one, which
 // asks for its title and writes it in the user's report folder. Closing with changes not
 // saved (Escape, "Fechar") asks first.
-class ReportEditorDialog : public QDialog {
+class KLX_WIDGETS_EXPORT ReportEditorDialog : public QDialog {
     Q_OBJECT
 public:
     // Asks the title for the new report, given the one suggested; an empty answer cancels.

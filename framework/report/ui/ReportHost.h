@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "report/engine/ReportCriteria.h"
 
 #include <QList>
@@ -10,7 +11,7 @@ class TSaveDialog;
 
 // What a report command needs of the screen it runs for: the codes on its pages, its
 // messages, its save dialog's settings, its report list and a parent for the dialogs.
-class ReportHost {
+class KLX_WIDGETS_EXPORT ReportHost {
 public:
     virtual ~ReportHost() = default;
 

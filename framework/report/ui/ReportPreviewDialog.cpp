@@ -1,11 +1,12 @@
 #include "report/ui/ReportPreviewDialog.h"
 
-#include "base/ProgramState.h"
-
 #include "base/Dispatcher.h"
+#include "base/ProgramState.h"
 #include "report/engine/ReportFrame.h"
 #include "report/engine/ReportPageSource.h"
+#include "report/output/ReportLiveRun.h"
 #include "report/ui/ReportPageView.h"
+#include "report/ui/ReportPreviewDialog_p.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -16,7 +17,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -51,12 +51,14 @@ QToolButton* toolButton(QWidget* parent, QStyle::StandardPixmap icon, const QStr
 
 // A button with a theme's icon (the Adwaita icons, which the package recommends), or the
 // style's where the theme has none.
-QToolButton* textButton(QWidget* parent, const QString& text, const QString& themeIcon,
-                        QStyle::StandardPixmap fallback, const QString& name)
+QToolButton* textButton(QWidget* parent, const QString& text, const QString& tip,
+                        const QString& themeIcon, QStyle::StandardPixmap fallback,
+                        const QString& name)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setText(text);
+    button->setToolTip(tip);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setIcon(QIcon::fromTheme(themeIcon, parent->style()->standardIcon(fallback)));
     return button;
@@ -70,358 +72,438 @@ const QString settingsGroup = QStringLiteral("visualizacao");
 ReportPreviewDialog::ReportPreviewDialog(std::shared_ptr<const ReportPageSource> pages,
                                          std::function<void()> print, std::function<void()> saveAs,
                                          QWidget* parent)
-    : QDialog(parent), m_pages(std::move(pages)), m_print(std::move(print)),
-      m_saveAs(std::move(saveAs))
+    : QDialog(parent), d(std::make_unique<ReportPreviewDialogPrivate>(
+                           *this, std::move(pages), std::move(print), std::move(saveAs)))
 {
     setObjectName(QStringLiteral("reportPreview"));
-    setWindowTitle(QStringLiteral("Visualização — %1").arg(m_pages->frame().header.title));
+    setWindowTitle(QStringLiteral("Visualização — %1").arg(d->pages->frame().header.title));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(900, 760);
-
-    auto* bar = new QHBoxLayout;
-    m_first = toolButton(this, QStyle::SP_MediaSkipBackward,
-                         QStringLiteral("Primeira página (Home)"), QStringLiteral("firstPage"));
-    m_previous =
-        toolButton(this, QStyle::SP_MediaSeekBackward, QStringLiteral("Página anterior (Page Up)"),
-                   QStringLiteral("previousPage"));
-    m_pageBox = new QSpinBox(this);
-    m_pageBox->setObjectName(QStringLiteral("pageNumber"));
-    m_pageBox->setRange(1, std::max(1, m_pages->pageCount()));
-    m_pageCount = new QLabel(QStringLiteral("de %1").arg(m_pages->pageCount()), this);
-    m_pageCount->setObjectName(QStringLiteral("pageCount"));
-    m_next = toolButton(this, QStyle::SP_MediaSeekForward,
-                        QStringLiteral("Próxima página (Page Down)"), QStringLiteral("nextPage"));
-    m_last = toolButton(this, QStyle::SP_MediaSkipForward, QStringLiteral("Última página (End)"),
-                        QStringLiteral("lastPage"));
-    auto* zoomOut = new QToolButton(this);
-    zoomOut->setText(QStringLiteral("−"));
-    zoomOut->setToolTip(QStringLiteral("Reduzir (Ctrl+-)"));
-    auto* zoomIn = new QToolButton(this);
-    zoomIn->setText(QStringLiteral("+"));
-    zoomIn->setToolTip(QStringLiteral("Ampliar (Ctrl++)"));
-    m_zoomBox = new QComboBox(this);
-    m_zoomBox->setObjectName(QStringLiteral("zoom"));
-    for (const auto& [label, factor] : zoomChoices())
-        m_zoomBox->addItem(label, factor);
-    auto* searchButton = textButton(this, QStringLiteral("Localizar"), QStringLiteral("edit-find"),
-                                    QStyle::SP_FileDialogContentsView, QStringLiteral("find"));
-    searchButton->setToolTip(QStringLiteral("Localizar nas páginas (Ctrl+F)"));
-    auto* saveButton =
-        textButton(this, QStringLiteral("Salvar como…"), QStringLiteral("document-save-as"),
-                   QStyle::SP_DialogSaveButton, QStringLiteral("saveAs"));
-    saveButton->setToolTip(QStringLiteral("Salvar como (Ctrl+S)"));
-    auto* printButton = m_printButton =
-        textButton(this, QStringLiteral("Imprimir…"), QStringLiteral("document-print"),
-                   QStyle::SP_DialogOkButton, QStringLiteral("print"));
-    printButton->setToolTip(QStringLiteral("Imprimir (Ctrl+P)"));
-    m_cancel = new QToolButton(this);
-    m_cancel->setObjectName(QStringLiteral("cancelLayout"));
-    m_cancel->setText(QStringLiteral("Cancelar"));
-    m_cancel->setToolTip(QStringLiteral("Parar o relatório e ficar com as páginas já prontas"));
-    m_cancel->hide();
-    auto* closeButton = new QToolButton(this);
-    closeButton->setText(QStringLiteral("Fechar"));
-
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_first, m_previous, m_pageBox,
-                                                           m_pageCount, m_next, m_last})
-        bar->addWidget(widget);
-    bar->addSpacing(16);
-    bar->addWidget(zoomOut);
-    bar->addWidget(m_zoomBox);
-    bar->addWidget(zoomIn);
-    bar->addStretch();
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_cancel, searchButton, saveButton,
-                                                           printButton, closeButton})
-        bar->addWidget(widget);
-
-    m_searchBar = new QWidget(this);
-    m_searchText = new QLineEdit(m_searchBar);
-    m_searchText->setObjectName(QStringLiteral("searchText"));
-    m_searchText->setPlaceholderText(QStringLiteral("favorecido, número, valor…"));
-    m_searchText->setClearButtonEnabled(true);
-    auto* findPrevious =
-        toolButton(m_searchBar, QStyle::SP_ArrowUp, QStringLiteral("Anterior (Shift+F3)"),
-                   QStringLiteral("findPrevious"));
-    auto* findNext = toolButton(m_searchBar, QStyle::SP_ArrowDown, QStringLiteral("Próxima (F3)"),
-                                QStringLiteral("findNext"));
-    m_searchStatus = new QLabel(m_searchBar);
-    m_searchStatus->setObjectName(QStringLiteral("searchStatus"));
-    auto* searchLayout = new QHBoxLayout(m_searchBar);
-    searchLayout->setContentsMargins(0, 0, 0, 0);
-    searchLayout->addWidget(new QLabel(QStringLiteral("Localizar:"), m_searchBar));
-    searchLayout->addWidget(m_searchText, 1);
-    searchLayout->addWidget(findPrevious);
-    searchLayout->addWidget(findNext);
-    searchLayout->addWidget(m_searchStatus, 1);
-    m_searchBar->hide();
-
-    m_view = new ReportPageView(m_pages);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setBackgroundRole(QPalette::Dark);
-    m_scroll->setAlignment(Qt::AlignHCenter);
-    m_scroll->setWidget(m_view);
-    m_scroll->viewport()->installEventFilter(this);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(bar);
-    layout->addWidget(m_searchBar);
-    layout->addWidget(m_scroll);
-
-    const auto printPages = [this] { Dispatcher::run([this] { m_print(); }); };
-    const auto savePages = [this] { Dispatcher::run([this] { m_saveAs(); }); };
-
-    connect(m_first, &QToolButton::clicked, this, [this] { showPage(0); });
-    connect(m_previous, &QToolButton::clicked, this, [this] { showPage(m_view->page() - 1); });
-    connect(m_next, &QToolButton::clicked, this, [this] { showPage(m_view->page() + 1); });
-    connect(m_last, &QToolButton::clicked, this, [this] { showPage(m_pages->pageCount() - 1); });
-    connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
-    connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this] { applyZoomChoice(); });
-    connect(zoomIn, &QToolButton::clicked, this, [this] { stepZoom(1); });
-    connect(zoomOut, &QToolButton::clicked, this, [this] { stepZoom(-1); });
-    connect(searchButton, &QToolButton::clicked, this, [this] { showSearchBar(); });
-    connect(saveButton, &QToolButton::clicked, this, savePages);
-    connect(printButton, &QToolButton::clicked, this, printPages);
-    connect(closeButton, &QToolButton::clicked, this, &QDialog::close);
-    connect(m_cancel, &QToolButton::clicked, this, [this] {
-        m_cancelRun();
-        m_cancel->setEnabled(false);
-        m_pageCount->setText(QStringLiteral("de %1 (cancelando…)").arg(m_pages->pageCount()));
-    });
-    connect(findNext, &QToolButton::clicked, this, [this] { find(m_searchText->text(), true); });
-    connect(findPrevious, &QToolButton::clicked, this,
-            [this] { find(m_searchText->text(), false); });
-
-    m_zoomBox->setCurrentIndex(0);
-    restoreSettings();
-    pageChanged();
-    // The page has the focus: the arrows scroll it, Page Up and Page Down turn it.
-    m_scroll->setFocus();
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    d->build();
 }
 
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
-void ReportPreviewDialog::follow(std::function<bool()> ended, std::function<void()> cancel)
+void ReportPreviewDialog::showPage(int page)
 {
-    m_ended = std::move(ended);
-    m_cancelRun = std::move(cancel);
-    m_cancel->show();
-    m_printButton->setEnabled(false);
-    m_follow = new QTimer(this);
-    connect(m_follow, &QTimer::timeout, this, [this] { refreshPages(); });
-    m_follow->start(200);
-    followed();
+    d->showPage(page);
 }
 
-void ReportPreviewDialog::refreshPages()
+bool ReportPreviewDialog::find(const QString& text, bool forward)
 {
-    if (!m_follow || m_refreshing)
-        return;
-    // A failure's message box runs an event loop in which the timer fires again.
-    m_refreshing = true;
-    bool over = true;
-    // The run's failure, after the pages it laid out, is shown as any other error.
-    Dispatcher::run([&] { over = m_ended(); });
-    Dispatcher::run([&] {
-        if (m_pages->refresh() && !over)
-            followed();
-    });
-    m_refreshing = false;
-    if (!over)
-        return;
-    m_follow->deleteLater();
-    m_follow = nullptr;
-    m_cancel->hide();
-    Dispatcher::run([&] { followed(); });
+    return d->find(text, forward);
 }
 
-// The page count, the navigation and the page shown as the report being followed now has
-// them.
-void ReportPreviewDialog::followed()
+void ReportPreviewDialog::follow(std::shared_ptr<ReportLiveRun> run)
 {
-    const int count = m_pages->pageCount();
-    {
-        const QSignalBlocker block(m_pageBox);
-        m_pageBox->setRange(1, std::max(1, count));
-    }
-    if (m_pages->finished()) {
-        m_pageCount->setText(QStringLiteral("de %1").arg(count));
-        m_printButton->setEnabled(true);
-        // Pages cut again under the final frame: hits found before may have moved.
-        m_search.reset();
-        m_hit.reset();
-    } else if (m_follow) {
-        m_pageCount->setText(QStringLiteral("de %1…").arg(count));
-    } else {
-        m_pageCount->setText(QStringLiteral("de %1 (interrompido)").arg(count));
-    }
-    // Pages cut again under the final frame may be fewer than those shown.
-    if (m_view->page() >= count && count > 0)
-        showPage(count - 1);
-    // The frame (the columns' widths) and the footer of the page shown may have changed.
-    m_view->reload();
-    updateNavigation();
-}
-
-void ReportPreviewDialog::restoreSettings()
-{
-    ProgramState::Settings settings;
-    settings.beginGroup(settingsGroup);
-    const QSize size = settings.value(QStringLiteral("tamanho")).toSize();
-    if (size.isValid())
-        resize(size);
-    const int zoom = settings.value(QStringLiteral("zoom"), 0).toInt();
-    if (zoom >= 0 && zoom < m_zoomBox->count())
-        m_zoomBox->setCurrentIndex(zoom);
+    ReportLiveRun* followed = run.get();
+    d->run = std::move(run);
+    d->startFollowing([followed] { followed->cancel(); });
+    connect(followed, &ReportLiveRun::pagesAdded, this, [this] { d->takePages(); });
+    connect(followed, &ReportLiveRun::ended, this,
+            [this, followed] { d->followEnded(followed->failure()); });
+    // Pages whole before the window listened.
+    d->takePages();
+    if (followed->hasEnded())
+        d->followEnded(followed->failure());
 }
 
 void ReportPreviewDialog::done(int result)
 {
     // A report still being laid out stops with its window.
-    if (m_follow)
-        m_cancelRun();
-    ProgramState::Settings settings;
-    settings.beginGroup(settingsGroup);
-    settings.setValue(QStringLiteral("tamanho"), size());
-    settings.setValue(QStringLiteral("zoom"), m_zoomBox->currentIndex());
+    if (d->following)
+        d->cancelRun();
+    d->saveSettings();
     QDialog::done(result);
 }
 
-void ReportPreviewDialog::showPage(int page)
+void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
 {
-    m_view->setPage(page);
+    if (d->runCommandKey(event) || d->turnPage(event, nullptr))
+        return;
+    if (event->matches(QKeySequence::ZoomIn) ||
+        (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
+        d->stepZoom(1);
+    else if (event->matches(QKeySequence::ZoomOut))
+        d->stepZoom(-1);
+    else
+        QDialog::keyPressEvent(event);
+}
+
+bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    return d->filterEvent(watched, event) || QDialog::eventFilter(watched, event);
+}
+
+ReportPreviewDialogPrivate::ReportPreviewDialogPrivate(
+    ReportPreviewDialog& dialog, std::shared_ptr<const ReportPageSource> pages,
+    std::function<void()> print, std::function<void()> saveAs)
+    : q(dialog), pages(std::move(pages)), print(std::move(print)), saveAs(std::move(saveAs))
+{
+}
+
+void ReportPreviewDialogPrivate::build()
+{
+    auto* layout = new QVBoxLayout(&q);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(buildToolBar());
+    layout->addWidget(buildSearchBar());
+    layout->addWidget(buildPageArea());
+
+    zoomBox->setCurrentIndex(0);
+    restoreSettings();
+    pageChanged();
+    // The page has the focus: the arrows scroll it, Page Up and Page Down turn it.
+    scroll->setFocus();
+    for (QWidget* child : q.findChildren<QWidget*>())
+        child->installEventFilter(&q);
+}
+
+QHBoxLayout* ReportPreviewDialogPrivate::buildToolBar()
+{
+    auto* bar = new QHBoxLayout;
+    addNavigation(bar);
+    bar->addSpacing(16);
+    addZoom(bar);
+    bar->addStretch();
+    addCommands(bar);
+    return bar;
+}
+
+void ReportPreviewDialogPrivate::addNavigation(QHBoxLayout* bar)
+{
+    first = toolButton(&q, QStyle::SP_MediaSkipBackward, QStringLiteral("Primeira página (Home)"),
+                       QStringLiteral("firstPage"));
+    previous =
+        toolButton(&q, QStyle::SP_MediaSeekBackward, QStringLiteral("Página anterior (Page Up)"),
+                   QStringLiteral("previousPage"));
+    pageBox = new QSpinBox(&q);
+    pageBox->setObjectName(QStringLiteral("pageNumber"));
+    pageBox->setRange(1, std::max(1, pages->pageCount()));
+    pageCount = new QLabel(QStringLiteral("de %1").arg(pages->pageCount()), &q);
+    pageCount->setObjectName(QStringLiteral("pageCount"));
+    next = toolButton(&q, QStyle::SP_MediaSeekForward, QStringLiteral("Próxima página (Page Down)"),
+                      QStringLiteral("nextPage"));
+    last = toolButton(&q, QStyle::SP_MediaSkipForward, QStringLiteral("Última página (End)"),
+                      QStringLiteral("lastPage"));
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{first, previous, pageBox, pageCount, next, last})
+        bar->addWidget(widget);
+
+    QObject::connect(first, &QToolButton::clicked, &q, [this] { showPage(0); });
+    QObject::connect(previous, &QToolButton::clicked, &q, [this] { showPage(view->page() - 1); });
+    QObject::connect(next, &QToolButton::clicked, &q, [this] { showPage(view->page() + 1); });
+    QObject::connect(last, &QToolButton::clicked, &q, [this] { showPage(pages->pageCount() - 1); });
+    QObject::connect(pageBox, &QSpinBox::valueChanged, &q,
+                     [this](int value) { showPage(value - 1); });
+}
+
+void ReportPreviewDialogPrivate::addZoom(QHBoxLayout* bar)
+{
+    auto* zoomOut = new QToolButton(&q);
+    zoomOut->setText(QStringLiteral("−"));
+    zoomOut->setToolTip(QStringLiteral("Reduzir (Ctrl+-)"));
+    auto* zoomIn = new QToolButton(&q);
+    zoomIn->setText(QStringLiteral("+"));
+    zoomIn->setToolTip(QStringLiteral("Ampliar (Ctrl++)"));
+    zoomBox = new QComboBox(&q);
+    zoomBox->setObjectName(QStringLiteral("zoom"));
+    for (const auto& [label, factor] : zoomChoices())
+        zoomBox->addItem(label, factor);
+    bar->addWidget(zoomOut);
+    bar->addWidget(zoomBox);
+    bar->addWidget(zoomIn);
+
+    QObject::connect(zoomBox, &QComboBox::currentIndexChanged, &q, [this] { applyZoomChoice(); });
+    QObject::connect(zoomIn, &QToolButton::clicked, &q, [this] { stepZoom(1); });
+    QObject::connect(zoomOut, &QToolButton::clicked, &q, [this] { stepZoom(-1); });
+}
+
+void ReportPreviewDialogPrivate::addCommands(QHBoxLayout* bar)
+{
+    cancelButton = new QToolButton(&q);
+    cancelButton->setObjectName(QStringLiteral("cancelLayout"));
+    cancelButton->setText(QStringLiteral("Cancelar"));
+    cancelButton->setToolTip(QStringLiteral("Parar o relatório e ficar com as páginas já prontas"));
+    cancelButton->hide();
+    auto* searchButton = textButton(
+        &q, QStringLiteral("Localizar"), QStringLiteral("Localizar nas páginas (Ctrl+F)"),
+        QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView, QStringLiteral("find"));
+    auto* saveButton = textButton(
+        &q, QStringLiteral("Salvar como…"), QStringLiteral("Salvar como (Ctrl+S)"),
+        QStringLiteral("document-save-as"), QStyle::SP_DialogSaveButton, QStringLiteral("saveAs"));
+    printButton = textButton(&q, QStringLiteral("Imprimir…"), QStringLiteral("Imprimir (Ctrl+P)"),
+                             QStringLiteral("document-print"), QStyle::SP_DialogOkButton,
+                             QStringLiteral("print"));
+    auto* closeButton = new QToolButton(&q);
+    closeButton->setText(QStringLiteral("Fechar"));
+    for (QWidget* widget : std::initializer_list<QWidget*>{cancelButton, searchButton, saveButton,
+                                                           printButton, closeButton})
+        bar->addWidget(widget);
+
+    QObject::connect(cancelButton, &QToolButton::clicked, &q, [this] {
+        cancelRun();
+        cancelButton->setEnabled(false);
+        pageCount->setText(QStringLiteral("de %1 (cancelando…)").arg(pages->pageCount()));
+    });
+    QObject::connect(searchButton, &QToolButton::clicked, &q, [this] { showSearchBar(); });
+    QObject::connect(saveButton, &QToolButton::clicked, &q,
+                     [this] { Dispatcher::run([this] { saveAs(); }); });
+    QObject::connect(printButton, &QToolButton::clicked, &q,
+                     [this] { Dispatcher::run([this] { print(); }); });
+    QObject::connect(closeButton, &QToolButton::clicked, &q, &QDialog::close);
+}
+
+QWidget* ReportPreviewDialogPrivate::buildSearchBar()
+{
+    searchBar = new QWidget(&q);
+    searchText = new QLineEdit(searchBar);
+    searchText->setObjectName(QStringLiteral("searchText"));
+    searchText->setPlaceholderText(QStringLiteral("favorecido, número, valor…"));
+    searchText->setClearButtonEnabled(true);
+    auto* findPrevious =
+        toolButton(searchBar, QStyle::SP_ArrowUp, QStringLiteral("Anterior (Shift+F3)"),
+                   QStringLiteral("findPrevious"));
+    auto* findNext = toolButton(searchBar, QStyle::SP_ArrowDown, QStringLiteral("Próxima (F3)"),
+                                QStringLiteral("findNext"));
+    searchStatus = new QLabel(searchBar);
+    searchStatus->setObjectName(QStringLiteral("searchStatus"));
+    auto* layout = new QHBoxLayout(searchBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Localizar:"), searchBar));
+    layout->addWidget(searchText, 1);
+    layout->addWidget(findPrevious);
+    layout->addWidget(findNext);
+    layout->addWidget(searchStatus, 1);
+    searchBar->hide();
+
+    QObject::connect(findNext, &QToolButton::clicked, &q,
+                     [this] { find(searchText->text(), true); });
+    QObject::connect(findPrevious, &QToolButton::clicked, &q,
+                     [this] { find(searchText->text(), false); });
+    return searchBar;
+}
+
+QWidget* ReportPreviewDialogPrivate::buildPageArea()
+{
+    view = new ReportPageView(pages);
+    scroll = new QScrollArea(&q);
+    scroll->setBackgroundRole(QPalette::Dark);
+    scroll->setAlignment(Qt::AlignHCenter);
+    scroll->setWidget(view);
+    scroll->viewport()->installEventFilter(&q);
+    return scroll;
+}
+
+void ReportPreviewDialogPrivate::startFollowing(std::function<void()> cancel)
+{
+    following = true;
+    cancelRun = std::move(cancel);
+    cancelButton->show();
+    printButton->setEnabled(false);
+    followed();
+}
+
+void ReportPreviewDialogPrivate::takePages()
+{
+    Dispatcher::run([this] {
+        if (pages->refresh())
+            followed();
+    });
+}
+
+void ReportPreviewDialogPrivate::followEnded(std::exception_ptr failure)
+{
+    if (!following)
+        return;
+    following = false;
+    cancelButton->hide();
+    Dispatcher::run([this] {
+        pages->refresh();
+        followed();
+    });
+    // The run's failure, after the pages it laid out, is shown as any other error.
+    if (failure)
+        Dispatcher::run([&failure] { std::rethrow_exception(failure); });
+}
+
+void ReportPreviewDialogPrivate::followed()
+{
+    const int count = pages->pageCount();
+    {
+        const QSignalBlocker block(pageBox);
+        pageBox->setRange(1, std::max(1, count));
+    }
+    if (pages->finished()) {
+        pageCount->setText(QStringLiteral("de %1").arg(count));
+        printButton->setEnabled(true);
+        // Pages cut again under the final frame: hits found before may have moved.
+        search.reset();
+        hit.reset();
+    } else if (following) {
+        pageCount->setText(QStringLiteral("de %1…").arg(count));
+    } else {
+        pageCount->setText(QStringLiteral("de %1 (interrompido)").arg(count));
+    }
+    // Pages cut again under the final frame may be fewer than those shown.
+    if (view->page() >= count && count > 0)
+        showPage(count - 1);
+    // The frame (the columns' widths) and the footer of the page shown may have changed.
+    view->reload();
+    updateNavigation();
+}
+
+void ReportPreviewDialogPrivate::restoreSettings()
+{
+    ProgramState::Settings settings;
+    settings.beginGroup(settingsGroup);
+    const QSize size = settings.value(QStringLiteral("tamanho")).toSize();
+    if (size.isValid())
+        q.resize(size);
+    const int zoom = settings.value(QStringLiteral("zoom"), 0).toInt();
+    if (zoom >= 0 && zoom < zoomBox->count())
+        zoomBox->setCurrentIndex(zoom);
+}
+
+void ReportPreviewDialogPrivate::saveSettings() const
+{
+    ProgramState::Settings settings;
+    settings.beginGroup(settingsGroup);
+    settings.setValue(QStringLiteral("tamanho"), q.size());
+    settings.setValue(QStringLiteral("zoom"), zoomBox->currentIndex());
+}
+
+void ReportPreviewDialogPrivate::showPage(int page)
+{
+    view->setPage(page);
     pageChanged();
 }
 
-void ReportPreviewDialog::updateNavigation()
+void ReportPreviewDialogPrivate::updateNavigation()
 {
-    const int page = m_view->page();
-    const int last = m_pages->pageCount() - 1;
-    const QSignalBlocker block(m_pageBox);
-    m_pageBox->setValue(page + 1);
-    m_first->setEnabled(page > 0);
-    m_previous->setEnabled(page > 0);
-    m_next->setEnabled(page < last);
-    m_last->setEnabled(page < last);
+    const int page = view->page();
+    const int lastPage = pages->pageCount() - 1;
+    const QSignalBlocker block(pageBox);
+    pageBox->setValue(page + 1);
+    first->setEnabled(page > 0);
+    previous->setEnabled(page > 0);
+    next->setEnabled(page < lastPage);
+    last->setEnabled(page < lastPage);
 }
 
-void ReportPreviewDialog::pageChanged()
+void ReportPreviewDialogPrivate::pageChanged()
 {
-    const int page = m_view->page();
+    const int page = view->page();
     updateNavigation();
-    m_scroll->verticalScrollBar()->setValue(0);
-    if (m_search)
-        m_view->setHighlights(m_search->hitsOn(page),
-                              m_hit && m_hit->page == page ? m_hit->index : -1);
+    scroll->verticalScrollBar()->setValue(0);
+    if (search)
+        view->setHighlights(search->hitsOn(page), hit && hit->page == page ? hit->index : -1);
 }
 
-void ReportPreviewDialog::showSearchBar()
+void ReportPreviewDialogPrivate::showSearchBar()
 {
-    m_searchBar->show();
-    m_searchText->setFocus(Qt::ShortcutFocusReason);
-    m_searchText->selectAll();
+    searchBar->show();
+    searchText->setFocus(Qt::ShortcutFocusReason);
+    searchText->selectAll();
 }
 
-bool ReportPreviewDialog::find(const QString& text, bool forward)
+bool ReportPreviewDialogPrivate::find(const QString& text, bool forward)
 {
     if (text.trimmed().isEmpty())
         return false;
-    if (!m_search || text != m_searched) {
-        m_search = std::make_unique<ReportPageSearch>(*m_pages, text);
-        m_searched = text;
+    if (!search || text != searched) {
+        search = std::make_unique<ReportPageSearch>(*pages, text);
+        searched = text;
         // The first search starts on the page shown.
-        m_hit = ReportPageSearch::Hit{m_view->page(),
-                                      forward ? -1 : int(m_search->hitsOn(m_view->page()).size())};
-        if (m_searchText->text() != text)
-            m_searchText->setText(text);
+        hit = ReportPageSearch::Hit{view->page(),
+                                    forward ? -1 : int(search->hitsOn(view->page()).size())};
+        if (searchText->text() != text)
+            searchText->setText(text);
     }
-    const auto next =
-        m_search->next(m_hit.value_or(ReportPageSearch::Hit{m_view->page(), -1}), forward);
-    if (!next) {
-        m_hit.reset();
-        m_searchStatus->setText(QStringLiteral("\"%1\" não foi encontrado.").arg(text.trimmed()));
-        m_view->setHighlights({}, -1);
+    const auto found = search->next(hit.value_or(ReportPageSearch::Hit{view->page(), -1}), forward);
+    if (!found) {
+        hit.reset();
+        searchStatus->setText(QStringLiteral("\"%1\" não foi encontrado.").arg(text.trimmed()));
+        view->setHighlights({}, -1);
         return false;
     }
-    m_hit = next;
+    hit = found;
     showHit();
     return true;
 }
 
-void ReportPreviewDialog::showHit()
+void ReportPreviewDialogPrivate::showHit()
 {
-    if (m_hit->page != m_view->page())
-        showPage(m_hit->page);
+    if (hit->page != view->page())
+        showPage(hit->page);
     else
         pageChanged();
-    const QList<QRectF> hits = m_search->hitsOn(m_hit->page);
-    const QRect box = m_view->boxInView(hits.at(m_hit->index));
-    m_scroll->ensureVisible(box.center().x(), box.center().y(), box.width(), box.height() * 4);
-    m_searchStatus->setText(QStringLiteral("Página %1: %2 de %3 nesta página")
-                                .arg(m_hit->page + 1)
-                                .arg(m_hit->index + 1)
-                                .arg(hits.size()));
+    const QList<QRectF> hits = search->hitsOn(hit->page);
+    const QRect box = view->boxInView(hits.at(hit->index));
+    scroll->ensureVisible(box.center().x(), box.center().y(), box.width(), box.height() * 4);
+    searchStatus->setText(QStringLiteral("Página %1: %2 de %3 nesta página")
+                              .arg(hit->page + 1)
+                              .arg(hit->index + 1)
+                              .arg(hits.size()));
 }
 
-void ReportPreviewDialog::applyZoomChoice()
+void ReportPreviewDialogPrivate::applyZoomChoice()
 {
-    const double factor = m_zoomBox->currentData().toDouble();
+    const double factor = zoomBox->currentData().toDouble();
     const QSize room =
-        m_scroll->viewport()->size() - QSize(m_scroll->verticalScrollBar()->sizeHint().width(), 0);
-    m_view->setZoom(factor > 0 ? factor : m_view->zoomToFit(room, factor < 0));
+        scroll->viewport()->size() - QSize(scroll->verticalScrollBar()->sizeHint().width(), 0);
+    view->setZoom(factor > 0 ? factor : view->zoomToFit(room, factor < 0));
 }
 
 // The next zoom percentage of the list above (or below) the zoom shown; the box shows it.
-void ReportPreviewDialog::stepZoom(int direction)
+void ReportPreviewDialogPrivate::stepZoom(int direction)
 {
-    const double zoom = m_view->zoom();
-    int next = -1;
-    for (int i = 0; i < m_zoomBox->count(); ++i) {
-        const double factor = m_zoomBox->itemData(i).toDouble();
+    const double zoom = view->zoom();
+    int chosen = -1;
+    for (int i = 0; i < zoomBox->count(); ++i) {
+        const double factor = zoomBox->itemData(i).toDouble();
         const bool beyond = direction > 0 ? factor > zoom + 0.001 : factor < zoom - 0.001;
         if (factor <= 0 || !beyond)
             continue;
-        const double best = next < 0 ? 0 : m_zoomBox->itemData(next).toDouble();
-        if (next < 0 || (direction > 0 ? factor < best : factor > best))
-            next = i;
+        const double best = chosen < 0 ? 0 : zoomBox->itemData(chosen).toDouble();
+        if (chosen < 0 || (direction > 0 ? factor < best : factor > best))
+            chosen = i;
     }
-    if (next >= 0)
-        m_zoomBox->setCurrentIndex(next);
+    if (chosen >= 0)
+        zoomBox->setCurrentIndex(chosen);
 }
 
-bool ReportPreviewDialog::runCommandKey(const QKeyEvent* event)
+bool ReportPreviewDialogPrivate::runCommandKey(const QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Print)) {
-        if (m_printButton->isEnabled())
-            Dispatcher::run([this] { m_print(); });
+        if (printButton->isEnabled())
+            Dispatcher::run([this] { print(); });
     } else if (event->matches(QKeySequence::Save))
-        Dispatcher::run([this] { m_saveAs(); });
+        Dispatcher::run([this] { saveAs(); });
     else if (event->matches(QKeySequence::Find))
         showSearchBar();
     else if (event->matches(QKeySequence::FindNext))
-        find(m_searchText->text(), true);
+        find(searchText->text(), true);
     else if (event->matches(QKeySequence::FindPrevious))
-        find(m_searchText->text(), false);
+        find(searchText->text(), false);
     else
         return false;
     return true;
 }
 
-bool ReportPreviewDialog::turnPage(const QKeyEvent* event, const QObject* target)
+bool ReportPreviewDialogPrivate::turnPage(const QKeyEvent* event, const QObject* target)
 {
     // In an edit, Home and End move in its text; with Ctrl they go to the pages' ends.
     const bool editing =
-        target == m_pageBox || target == m_searchText || (target && target->parent() == m_pageBox);
+        target == pageBox || target == searchText || (target && target->parent() == pageBox);
     const bool control = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_PageDown:
-        showPage(m_view->page() + 1);
+        showPage(view->page() + 1);
         return true;
     case Qt::Key_PageUp:
-        showPage(m_view->page() - 1);
+        showPage(view->page() - 1);
         return true;
     case Qt::Key_Home:
         if (editing && !control)
@@ -431,68 +513,54 @@ bool ReportPreviewDialog::turnPage(const QKeyEvent* event, const QObject* target
     case Qt::Key_End:
         if (editing && !control)
             return false;
-        showPage(m_pages->pageCount() - 1);
+        showPage(pages->pageCount() - 1);
         return true;
     default:
         return false;
     }
 }
 
-bool ReportPreviewDialog::wheelPastEnd(const QWheelEvent* event)
+bool ReportPreviewDialogPrivate::wheelPastEnd(const QWheelEvent* event)
 {
     const int delta = event->angleDelta().y();
-    const QScrollBar* scroll = m_scroll->verticalScrollBar();
-    if (delta < 0 && scroll->value() >= scroll->maximum() &&
-        m_view->page() < m_pages->pageCount() - 1) {
-        showPage(m_view->page() + 1);
+    const QScrollBar* bar = scroll->verticalScrollBar();
+    if (delta < 0 && bar->value() >= bar->maximum() && view->page() < pages->pageCount() - 1) {
+        showPage(view->page() + 1);
         return true;
     }
-    if (delta > 0 && scroll->value() <= scroll->minimum() && m_view->page() > 0) {
-        showPage(m_view->page() - 1);
-        m_scroll->verticalScrollBar()->setValue(m_scroll->verticalScrollBar()->maximum());
+    if (delta > 0 && bar->value() <= bar->minimum() && view->page() > 0) {
+        showPage(view->page() - 1);
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         return true;
     }
     return false;
 }
 
-void ReportPreviewDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (runCommandKey(event) || turnPage(event, nullptr))
-        return;
-    if (event->matches(QKeySequence::ZoomIn) ||
-        (event->modifiers() & Qt::ControlModifier && event->key() == Qt::Key_Plus))
-        stepZoom(1);
-    else if (event->matches(QKeySequence::ZoomOut))
-        stepZoom(-1);
-    else
-        QDialog::keyPressEvent(event);
-}
-
-bool ReportPreviewDialog::eventFilter(QObject* watched, QEvent* event)
+bool ReportPreviewDialogPrivate::filterEvent(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == m_searchText &&
+        if (watched == searchText &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            find(m_searchText->text(), !(key->modifiers() & Qt::ShiftModifier));
+            find(searchText->text(), !(key->modifiers() & Qt::ShiftModifier));
             return true;
         }
-        if (watched == m_searchText && key->key() == Qt::Key_Escape) {
-            m_searchBar->hide();
-            m_view->setHighlights({}, -1);
-            m_scroll->setFocus();
+        if (watched == searchText && key->key() == Qt::Key_Escape) {
+            searchBar->hide();
+            view->setHighlights({}, -1);
+            scroll->setFocus();
             return true;
         }
         // The page box and the scroll area would take the page keys for themselves.
         if (runCommandKey(key) || turnPage(key, watched))
             return true;
     }
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel &&
+    if (watched == scroll->viewport() && event->type() == QEvent::Wheel &&
         !(static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier) &&
         wheelPastEnd(static_cast<QWheelEvent*>(event)))
         return true;
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize &&
-        m_zoomBox->currentIndex() >= 0 && m_zoomBox->currentData().toDouble() <= 0)
+    if (watched == scroll->viewport() && event->type() == QEvent::Resize &&
+        zoomBox->currentIndex() >= 0 && zoomBox->currentData().toDouble() <= 0)
         applyZoomChoice();
-    return QDialog::eventFilter(watched, event);
+    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "report/output/ReportOutput.h"
 
 #include <QFileDialog>
@@ -13,7 +14,7 @@ class TSaveDialog;
 // (ReportOutputs) under the form's save dialog settings (title, the kind offered first, the
 // last folder), with the options of a file that holds the rows as a table as check boxes,
 // which count when the file is such a one, and the choice of a CSV for Excel.
-class ReportSaveDialog : public QFileDialog {
+class KLX_WIDGETS_EXPORT ReportSaveDialog : public QFileDialog {
     Q_OBJECT
 public:
     ReportSaveDialog(TSaveDialog& settings, const QString& suggested,

@@ -12,11 +12,13 @@
 #include "report/engine/ReportCriteria.h"
 #include "report/engine/ReportLivePages.h"
 #include "report/output/ReportJob.h"
+#include "report/output/ReportLiveRun.h"
 #include "report/output/ReportPdf.h"
-#include "report/output/ReportPrint.h"
 #include "report/ui/ReportEditorDialog.h"
 #include "report/ui/ReportHost.h"
 #include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/ReportPrint.h"
+#include "report/ui/ReportRunWait.h"
 #include "report/ui/ReportSaveDialog.h"
 
 #include <QDateTime>
@@ -264,13 +266,13 @@ TReportDesignerDialog::Started TReportDesignerDialog::start(ReportAction command
     try {
         if (command == ReportAction::Preview) {
             // A preview shows the first page as soon as it is laid out; the rest follow.
-            started.live = ReportJob::preview(request, host.dialogParent(), !headless);
-            if (started.live && started.live->ended())
+            started.live = ReportRunWait::preview(request, host.dialogParent(), !headless);
+            if (started.live && started.live->hasEnded())
                 started.pages = std::exchange(started.live, nullptr)->pages();
             else if (started.live)
                 started.pages = started.live->pages();
         } else {
-            started.pages = ReportJob::run(request, host.dialogParent(), !headless);
+            started.pages = ReportRunWait::run(request, host.dialogParent(), !headless);
         }
     } catch (...) {
         m_lastRun.error = std::current_exception();
@@ -294,33 +296,21 @@ void TReportDesignerDialog::showPreview(const Started& started, const ReportJob:
 {
     ReportHost* previewHost = &host;
     const std::shared_ptr<const ReportPages> pages = started.pages;
-    const std::shared_ptr<ReportJob::LiveRun> live = started.live;
+    const std::shared_ptr<ReportLiveRun> live = started.live;
     auto* preview = new ReportPreviewDialog(
         live ? std::make_shared<ReportLivePages>(pages)
              : std::static_pointer_cast<const ReportPageSource>(pages),
         [this, previewHost, pages] { print(pages, *previewHost); },
         [this, previewHost, request] { saveFromPreview(request, *previewHost); },
         host.dialogParent());
-    if (live)
-        preview->follow([this, live] { return liveRunEnded(*live); }, [live] { live->cancel(); });
+    if (live) {
+        // How the run ends is recorded for LastRun(), a failure too.
+        connect(live.get(), &ReportLiveRun::ended, this,
+                [this, run = live.get()] { liveRunEnded(*run); });
+        preview->follow(live);
+    }
     preview->show();
     preview->activateWindow();
-}
-
-bool TReportDesignerDialog::liveRunEnded(ReportJob::LiveRun& live)
-{
-    try {
-        if (!live.ended())
-            return false;
-    } catch (...) {
-        m_lastRun.error = std::current_exception();
-        throw;
-    }
-    // A file saved from the preview meanwhile stays the run's file.
-    if (!live.cancelled())
-        m_lastRun = {m_lastRun.file, live.pages()->rowCount(), live.pages()->pageCount(), nullptr,
-                     live.pages()->inconsistencyCount()};
-    return true;
 }
 
 void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHost& host)
@@ -330,8 +320,18 @@ void TReportDesignerDialog::saveFromPreview(ReportJob::Request request, ReportHo
     if (request.path.isEmpty())
         return;
     request.options = m_outputOptions;
-    if (ReportJob::run(request, host.dialogParent(), true))
+    if (ReportRunWait::run(request, host.dialogParent(), true))
         m_lastRun.file = request.path;
+}
+
+void TReportDesignerDialog::liveRunEnded(const ReportLiveRun& run)
+{
+    if (const std::exception_ptr failure = run.failure())
+        m_lastRun.error = failure;
+    else if (!run.cancelled())
+        // A file saved from the preview meanwhile stays the run's file.
+        m_lastRun = {m_lastRun.file, run.pages()->rowCount(), run.pages()->pageCount(), nullptr,
+                     run.pages()->inconsistencyCount()};
 }
 
 bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host)
@@ -345,7 +345,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
                                                QStringLiteral(" - yyyyMMdd-HHmmss")) +
                                            QStringLiteral(".pdf"));
         ReportPdf pdf(path, {});
-        if (!ReportJob::write(pages, pdf, host.dialogParent(), true))
+        if (!ReportRunWait::write(pages, pdf, host.dialogParent(), true))
             return false;
         m_lastRun.file = path;
         Consiste::MensErro(TMessages::Format(host.message(QStringLiteral("Sem_Impressora")),
@@ -365,7 +365,7 @@ bool TReportDesignerDialog::print(const std::shared_ptr<const ReportPages>& page
     const bool range = printer.printRange() == QPrinter::PageRange;
     ReportPrint output(printer, range ? printer.fromPage() : 1,
                        range ? printer.toPage() : pages->pageCount());
-    return ReportJob::write(pages, output, host.dialogParent(), true);
+    return ReportRunWait::write(pages, output, host.dialogParent(), true);
 }
 
 bool TReportDesignerDialog::edit(const ReportDefinition& report, ReportHost& host)

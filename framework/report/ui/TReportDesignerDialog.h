@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Events.h"
+#include "controls/WidgetsExport.h"
 #include "report/engine/ReportDefinition.h"
 #include "report/output/ReportJob.h"
 #include "report/output/ReportOutput.h"
@@ -14,12 +15,13 @@
 #include <memory>
 
 class ReportHost;
+class ReportLiveRun;
 class ReportPages;
 
 // The report engine component of a report form: prepares a report's query parameters
 // through BeforeGetQueryParams, runs the query read-only in a worker thread, lays the pages
 // out and previews, prints, saves (PDF or CSV) or edits the report.
-class TReportDesignerDialog : public QObject, public ReportCommandRunner {
+class KLX_WIDGETS_EXPORT TReportDesignerDialog : public QObject, public ReportCommandRunner {
     Q_OBJECT
 public:
     explicit TReportDesignerDialog(QObject* parent = nullptr) : QObject(parent) {}
@@ -65,7 +67,7 @@ private:
     // A job started: its pages, and while a preview still lays them out, the live run.
     struct Started {
         std::shared_ptr<const ReportPages> pages;
-        std::shared_ptr<ReportJob::LiveRun> live;
+        std::shared_ptr<ReportLiveRun> live;
     };
 
     // The command's work once the parameters are bound.
@@ -76,9 +78,9 @@ private:
     // on screen.
     bool keepRun(const ReportPages& pages, ReportHost& host, bool headless);
     void showPreview(const Started& started, const ReportJob::Request& request, ReportHost& host);
-    // True once the live run ended; what it laid out becomes the last run.
-    bool liveRunEnded(ReportJob::LiveRun& live);
     bool print(const std::shared_ptr<const ReportPages>& pages, ReportHost& host);
+    // Records how a report the preview followed ended.
+    void liveRunEnded(const ReportLiveRun& run);
     // "Salvar como" of the preview: the report the preview shows, to the file the user names.
     void saveFromPreview(ReportJob::Request request, ReportHost& host);
     bool edit(const ReportDefinition& report, ReportHost& host);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "form/TForm.h"
 #include "report/engine/ReportCatalog.h"
 #include "report/ui/ReportHost.h"
@@ -29,7 +30,7 @@ inline constexpr char edit[] = "sbtReportEdit";
 
 // The base form of report filter screens: a report list of the form's report code, the
 // print, preview, save-as and edit commands, message tables and the report engine.
-class TfrmDadosGerRel : public TForm, public ReportHost {
+class KLX_WIDGETS_EXPORT TfrmDadosGerRel : public TForm, public ReportHost {
     Q_OBJECT
 public:
     explicit TfrmDadosGerRel(QWidget* parent = nullptr);

@@ -1,4 +1,4 @@
-#include "report/output/ReportPrint.h"
+#include "report/ui/ReportPrint.h"
 
 #include "base/Exceptions.h"
 #include "report/engine/ReportPages.h"
