@@ -41,7 +41,7 @@ struct Marking {
     QStringList marked;
     QStringList missing;
 };
-Marking mark(const Request& request, const QStringList& codes);
+KLX_WIDGETS_EXPORT Marking mark(const Request& request, const QStringList& codes);
 
 // Reads the data source's rows into a table, asking each visible field for its display text.
 PickerTable tableOf(TDataSource* source, const QString& keyField);

@@ -15,8 +15,8 @@ bool connectionLost(const QSqlError& error);
 // user meets (a refused login, a file the server cannot open or make, a repeated key, a
 // right refused, an object in use); any other text is returned as it is. The driver's own
 // words are left out: they only repeat what failed.
-QString inPortuguese(const QSqlError& error);
-QString inPortuguese(const QString& databaseText);
+KLX_CORE_EXPORT QString inPortuguese(const QSqlError& error);
+KLX_CORE_EXPORT QString inPortuguese(const QString& databaseText);
 
 // The table or view the server refused to let the user read ("no permission for SELECT
 // access to TABLE CHEQUE"): its name, else empty.

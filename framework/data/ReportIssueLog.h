@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/CoreExport.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
@@ -14,7 +16,7 @@
 // server; on SQLite through the rows' own triggers, with the operator given here. Each call
 // runs in a transaction of its own on the connection, so none may be open on it. Failures
 // raise EDatabaseError.
-class ReportIssueLog {
+class KLX_CORE_EXPORT ReportIssueLog {
 public:
     // What is known when a report starts.
     struct Issue {

@@ -43,7 +43,7 @@ void grantReportRoleToOperators(QSqlDatabase& db);
 
 // The statements of every script of the current schema, in the order they run: schema.sql,
 // then each version's. What klx-admin compares a database with and repairs it from.
-QStringList statements(const QSqlDatabase& db);
+KLX_CORE_EXPORT QStringList statements(const QSqlDatabase& db);
 
 // The statements of a script: ';' ends one unless "SET TERM" (isql's convention for PSQL
 // bodies) names another terminator; comments are dropped.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/WidgetsExport.h"
 #include "form/ScreenTable.h"
 
 #include <QJsonObject>
@@ -23,10 +24,10 @@ struct Outcome {
 };
 
 // The criteria's form checked without a form: Applied or Malformed.
-Outcome check(ModuleLoader& module, const QJsonObject& criteria);
+KLX_WIDGETS_EXPORT Outcome check(ModuleLoader& module, const QJsonObject& criteria);
 // The criteria put on the open form through its controls, as a user would.
-Outcome apply(ModuleLoader& module, const QJsonObject& criteria);
+KLX_WIDGETS_EXPORT Outcome apply(ModuleLoader& module, const QJsonObject& criteria);
 // The operator's saved set of that name loaded on the open form.
-Outcome loadSet(ModuleLoader& module, const QString& name);
+KLX_WIDGETS_EXPORT Outcome loadSet(ModuleLoader& module, const QString& name);
 
 } // namespace ScreenCriteria

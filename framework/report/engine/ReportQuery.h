@@ -40,8 +40,9 @@ public:
     // The fields the definition's layout reads (columns, exported columns, groups, {FIELD}
     // placeholders, company, state), with the format each is read in; a field that is no
     // column reads as text.
-    static void usedFields(const ReportDefinition& definition, QStringList& fields,
-                           QList<ReportValueFormat>& formats);
+    KLX_REPORT_EXPORT static void usedFields(const ReportDefinition& definition,
+                                             QStringList& fields,
+                                             QList<ReportValueFormat>& formats);
 
     // Where the query hands what it reads: the fields of its rows (with the format each is
     // read in) once it runs, then the rows in batches.
