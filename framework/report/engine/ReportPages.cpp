@@ -3,8 +3,8 @@
 #include "base/Exceptions.h"
 #include "base/OutputFile.h"
 #include "report/engine/ReportFormat.h"
-#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPaginator.h"
+#include "report/engine/ReportSizes.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -130,7 +130,7 @@ class ReportPages::Cutter {
 public:
     Cutter(const ReportFrame& frame, const QString& sourceName, QVector<PageStart>& starts)
         : m_paginator(frame.bodyTop, frame.bodyBottom(), sourceName,
-                      frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0),
+                      frame.carryColumn >= 0 ? ReportSizes::subtotalHeight : 0),
           m_starts(starts)
     {
         m_starts = {PageStart{0, {}, 0, true}};
@@ -416,7 +416,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     while (!in.atEnd()) {
         while (page < last && from + in.position() == start(page + 1).offset) {
             if (carries && page >= first && start(page + 1).carries) {
-                y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
+                y = frame.bodyBottom() - ReportSizes::subtotalHeight;
                 carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
                             start(page + 1).carried);
             }
@@ -425,12 +425,12 @@ ReportPageStretch ReportPages::pages(int first, int last) const
             y = frame.bodyTop;
             if (carries && page > 0 && start(page).carries) {
                 carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"), start(page).carried);
-                y += ReportLayouter::subtotalHeight;
+                y += ReportSizes::subtotalHeight;
             }
             for (const QString& heading : start(page).openHeadings) {
                 stretch.headings.append(heading + QStringLiteral(" (continuação)"));
                 line(Kind::GroupHeading, stretch.headings.size() - 1);
-                y += ReportLayouter::headingHeight;
+                y += ReportSizes::headingHeight;
             }
         }
         switch (static_cast<Op>(in.byte())) {
@@ -486,7 +486,7 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     }
     // The last page of the stretch goes on past it.
     if (carries && page < count - 1 && page >= first && start(page + 1).carries) {
-        y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
+        y = frame.bodyBottom() - ReportSizes::subtotalHeight;
         carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), start(page + 1).carried);
     }
     return stretch;
