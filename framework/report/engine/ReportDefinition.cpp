@@ -1,6 +1,7 @@
 #include "report/engine/ReportDefinition.h"
 
 #include "base/Exceptions.h"
+#include "data/SqlLexer.h"
 #include "data/SqlParameters.h"
 
 #include <QFile>
@@ -499,7 +500,7 @@ QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
 {
     const QString own =
         engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib")) : QString();
-    return SqlParameters::withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
+    return SqlLexer::withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
 }
 
 const ReportDefinition::Column* ReportDefinition::column(const QString& field) const

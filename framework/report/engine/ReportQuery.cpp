@@ -8,6 +8,7 @@
 #include "data/FirebirdErrors.h"
 #include "data/QueryWatch.h"
 #include "data/Schema.h"
+#include "data/SqlLexer.h"
 #include "data/SqliteFunctions.h"
 #include "data/SqliteSandbox.h"
 #include "report/engine/ReportFilledText.h"
@@ -147,59 +148,6 @@ private:
     std::unique_ptr<SqliteSandbox> m_sandbox;
     std::unique_ptr<QueryWatch> m_watch;
 };
-
-// The text as Firebird's lexer reads it, every string literal and quoted name replaced by ''
-// and every comment by a space: what is left is code. Literals: '...' ('' inside), q'X...X'
-// where X is any character and (, [, {, < close with ), ], }, >; quoted names "..."; an
-// unclosed one runs to the end.
-QString codeOf(const QString& sql)
-{
-    QString code;
-    code.reserve(sql.size());
-    const qsizetype size = sql.size();
-    const auto at = [&](qsizetype i) { return i < size ? sql.at(i) : QChar(); };
-    const auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = sql.at(i);
-        const bool wordStart = i == 0 || !isWordChar(sql.at(i - 1));
-        if ((c == u'q' || c == u'Q') && wordStart && at(i + 1) == u'\'' && i + 2 < size) {
-            const QChar open = sql.at(i + 2);
-            const QChar close = open == u'('   ? QChar(u')')
-                                : open == u'[' ? QChar(u']')
-                                : open == u'{' ? QChar(u'}')
-                                : open == u'<' ? QChar(u'>')
-                                               : open;
-            qsizetype end = i + 3;
-            while (end < size && !(sql.at(end) == close && at(end + 1) == u'\''))
-                ++end;
-            i = end < size ? end + 2 : size;
-            code += QStringLiteral("''");
-        } else if (c == u'\'' || c == u'"') {
-            qsizetype end = i + 1;
-            for (;;) {
-                end = sql.indexOf(c, end);
-                if (end < 0 || at(end + 1) != c)
-                    break;
-                end += 2;
-            }
-            i = end < 0 ? size : end + 1;
-            code += QStringLiteral("''");
-        } else if (c == u'-' && at(i + 1) == u'-') {
-            const qsizetype end = sql.indexOf(u'\n', i);
-            i = end < 0 ? size : end;
-            code += QLatin1Char(' ');
-        } else if (c == u'/' && at(i + 1) == u'*') {
-            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? size : end + 2;
-            code += QLatin1Char(' ');
-        } else {
-            code += c;
-            ++i;
-        }
-    }
-    return code;
-}
 
 // A company code as stored, without the padding a fixed-width column adds.
 QString companyKey(const QVariant& value)
@@ -535,10 +483,14 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
     add(definition.crosstab.columnField);
 }
 
-void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
+void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName,
+                                    DatabaseConfig::Engine engine)
 {
-    // Literals and quoted names cannot hide a second statement nor a sequence.
-    QString bare = codeOf(sql).trimmed();
+    // Literals and quoted names, as the engine reads them, cannot hide a second statement nor
+    // a sequence.
+    const auto reading = engine == DatabaseConfig::Engine::Firebird ? SqlLexer::Reading::Firebird
+                                                                    : SqlLexer::Reading::Sqlite;
+    QString bare = SqlLexer::codeOf(sql, reading).trimmed();
     while (bare.endsWith(QLatin1Char(';')))
         bare = bare.chopped(1).trimmed();
     static const QRegularExpression first(QStringLiteral("^\\(*\\s*(\\w+)"));
@@ -564,7 +516,7 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     const QString sql = definition.sqlFor(source.engine);
     if (sql.trimmed().isEmpty())
         throw Exception(QStringLiteral("%1: falta a consulta (sql).").arg(fileName));
-    checkSingleSelect(sql, fileName);
+    checkSingleSelect(sql, fileName, source.engine);
 
     progress.report(ReportProgress::Stage::Query, 0);
     QueryRun run(definition, values, source, progress);
