@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double columnHeadingHeight = 14.0;
 // Measured widths get this much more, against rounding on the painting device.
 constexpr double measureSlack = 1.0;
 // A text column is never narrower than this.
@@ -68,7 +67,7 @@ void placeCompanies(ReportFrame& frame)
     const qsizetype lines =
         frame.subtitleLines.size() + frame.companyLines.size() + frame.criteriaLines.size();
     frame.bodyTop = ReportSizes::margin + frame.titleHeight +
-                    ReportSizes::headerLineHeight * lines + columnHeadingHeight + 4;
+                    ReportSizes::headerLineHeight * lines + ReportSizes::columnHeadingHeight + 4;
 }
 
 } // namespace

@@ -198,8 +198,8 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
     y += 3;
     for (int c = 0; c < frame.labels.size(); ++c)
         pen.cell(Role::Bold, frame.labels.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c), y,
-                 14, frame.alignments.at(c), frame.elides(c));
-    pen.rule(left, y + 14, right);
+                 ReportSizes::columnHeadingHeight, frame.alignments.at(c), frame.elides(c));
+    pen.rule(left, y + ReportSizes::columnHeadingHeight, right);
 }
 
 void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch::Total& total,

@@ -22,6 +22,8 @@ constexpr double summaryIndent = 10.0;
 // Page margins and the height of a header line (subtitle, companies, criteria).
 constexpr double margin = 28.35; // 10 mm
 constexpr double headerLineHeight = 10.0;
+// The line of column labels, last of the header.
+constexpr double columnHeadingHeight = 14.0;
 // At most this many lines of criteria, and of company names, head a page.
 constexpr int criteriaLinesAtMost = 3;
 constexpr int companyLinesAtMost = 3;
