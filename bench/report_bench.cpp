@@ -31,9 +31,9 @@
 #include "report/engine/ReportDefinition.h"
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFormat.h"
-#include "report/engine/ReportFrameLayout.h"
 #include "report/engine/ReportLivePages.h"
 #include "report/engine/ReportPromiseProgress.h"
+#include "report/engine/ReportSizes.h"
 #include "report/output/ReportJob.h"
 #include "report/output/ReportLiveRun.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -200,7 +200,7 @@ void pageTexts(const ReportFrame& document, const ReportPageStretch& stretch, in
     for (const QStringList* lines :
          {&document.subtitleLines, &document.companyLines, &document.criteriaLines})
         for (const QString& line : *lines)
-            texts.append({Role::Small, {left, y += ReportFrameLayout::headerLineHeight}, line});
+            texts.append({Role::Small, {left, y += ReportSizes::headerLineHeight}, line});
     for (int c = 0; c < document.labels.size(); ++c)
         texts.append({Role::Bold, {document.columnLeft.at(c), y + 12}, document.labels.at(c)});
     rules << y + 2 << y + 17;

@@ -1,7 +1,7 @@
 #include "data/Schema.h"
 
 #include "base/Exceptions.h"
-#include "data/SqlParameters.h"
+#include "data/SqlLexer.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -289,24 +289,19 @@ QStringList splitSqlScript(const QString& script)
             statements << statement;
     };
 
-    // Comments go first: Qt would read ":name" in them as placeholders.
-    const QString text = SqlParameters::withoutComments(script);
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quoted text runs to the next quote; a doubled quote reopens it.
-            qsizetype end = text.indexOf(c, i + 1);
-            end = end < 0 ? size : end + 1;
-            current += text.mid(i, end - i);
-            i = end;
-        } else if (QStringView(text).mid(i).startsWith(terminator)) {
-            finishStatement();
-            i += terminator.size();
-        } else {
-            current += c;
-            ++i;
+    // Comments go first: Qt would read ":name" in them as placeholders. A terminator ends a
+    // statement in code, never in quoted text.
+    const QString text = SqlLexer::withoutComments(script);
+    SqlLexer lexer(text, SqlLexer::Reading::Sqlite);
+    for (SqlLexer::Piece piece; lexer.next(piece);) {
+        for (qsizetype i = piece.start; i < piece.end;) {
+            if (piece.kind == SqlLexer::Kind::Code &&
+                QStringView(text).sliced(i, piece.end - i).startsWith(terminator)) {
+                finishStatement();
+                i += terminator.size();
+            } else {
+                current += text.at(i++);
+            }
         }
     }
     finishStatement();

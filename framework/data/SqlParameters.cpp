@@ -1,5 +1,7 @@
 #include "data/SqlParameters.h"
 
+#include "data/SqlLexer.h"
+
 #include <QHash>
 
 namespace SqlParameters {
@@ -23,6 +25,8 @@ bool isDatabaseNameChar(QChar c)
     return isQtNameChar(c) || c == u'$' || c.unicode() >= 0x80;
 }
 
+const QString nulInText = QStringLiteral("a consulta contém um caractere nulo.");
+
 EParameterError refused(int line, const QString& written)
 {
     return EParameterError(
@@ -39,106 +43,70 @@ EParameterError::EParameterError(int line, const QString& reason)
 
 QStringList declaredIn(const QString& sql)
 {
-    // The scan follows Qt's placeholder scanner (QSqlResult): quotes ' " ` and [ ] hide
-    // names, and ":" starts a name unless another ":" stands before it. Where the
-    // database would read a different name, the text is refused: binding Qt's name then
-    // leaves the statement's own without a value, and Qt's SQLite driver crashes.
-    const QString text = withoutComments(sql);
-    const qsizetype size = text.size();
-    const auto at = [&](qsizetype i) { return i < size ? text.at(i) : QChar(); };
+    // Qt's placeholder scanner (QSqlResult) skips what SQLite quotes, and knows no comments:
+    // they go first, as every caller strips them. In code, ":" starts a name unless another
+    // ":" stands before it. Where the database would read a different name, the text is
+    // refused: binding Qt's name then leaves the statement's own without a value, and Qt's
+    // SQLite driver crashes.
+    const QString text = SqlLexer::withoutComments(sql);
+    // The line of a place in the text; line breaks of comments were kept.
+    const auto lineAt = [&text](qsizetype i) {
+        return 1 + static_cast<int>(QStringView(text).first(i).count(u'\n'));
+    };
+    const auto at = [&text](qsizetype i) { return i < text.size() ? text.at(i) : QChar(); };
     QStringList names;
     // Each name as first written, by its upper case: a lookup per parameter keeps the scan
     // linear in the text however many names it declares.
     QHash<QString, QString> firstSpelling;
-    int line = 1;
-    QChar closing;
-    for (qsizetype i = 0; i < size;) {
-        const QChar c = text.at(i);
-        if (c == u'\n')
-            ++line;
+    SqlLexer lexer(text, SqlLexer::Reading::Sqlite);
+    for (SqlLexer::Piece piece; lexer.next(piece);) {
         // The database reads a text only up to a NUL character; Qt reads on.
-        if (c.isNull())
-            throw EParameterError(line, QStringLiteral("a consulta contém um caractere nulo."));
-        if (!closing.isNull()) {
-            if (c == closing) {
-                // "]]" stays inside brackets.
-                if (closing == u']' && at(i + 1) == u']')
+        if (piece.kind != SqlLexer::Kind::Code) {
+            const qsizetype nul = QStringView(text).first(piece.end).indexOf(QChar(), piece.start);
+            if (nul >= 0)
+                throw EParameterError(lineAt(nul), nulInText);
+            continue;
+        }
+        for (qsizetype i = piece.start; i < piece.end;) {
+            const QChar c = text.at(i);
+            if (c.isNull())
+                throw EParameterError(lineAt(i), nulInText);
+            if (c == u':' && (i == 0 || text.at(i - 1) != u':') && isQtNameChar(at(i + 1))) {
+                qsizetype end = i + 1;
+                while (isQtNameChar(at(end)))
+                    ++end;
+                const QString name = text.mid(i + 1, end - i - 1);
+                const QChar next = at(end);
+                if (isDatabaseNameChar(next) || next == u'(' ||
+                    (next == u':' && at(end + 1) == u':'))
+                    throw refused(lineAt(i), QLatin1Char(':') + name + next);
+                // Names are ASCII: upper case is the one spelling of each.
+                const auto known = firstSpelling.constFind(name.toUpper());
+                if (known == firstSpelling.cend()) {
+                    firstSpelling.insert(name.toUpper(), name);
+                    names << name;
+                } else if (*known != name) {
+                    throw EParameterError(
+                        lineAt(i), QStringLiteral("o parâmetro ':%1' está escrito também como "
+                                                  "':%2'; escreva-o sempre do mesmo jeito.")
+                                       .arg(name, *known));
+                }
+                i = end;
+            } else if (c == u'?') {
+                throw refused(lineAt(i), c);
+            } else if ((c == u':' || c == u'$' || c == u'@' || c == u'#') &&
+                       (isDatabaseNameChar(at(i + 1)) || at(i + 1) == u':')) {
+                throw refused(lineAt(i), QString(c) + at(i + 1));
+            } else if (isDatabaseNameChar(c)) {
+                // A word: '$' or a ':' after it is no parameter of its own.
+                while (i < piece.end && isDatabaseNameChar(text.at(i)))
                     ++i;
-                else
-                    closing = QChar();
-            }
-            ++i;
-        } else if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            closing = c == u'[' ? QChar(u']') : c;
-            ++i;
-        } else if (c == u':' && (i == 0 || text.at(i - 1) != u':') && isQtNameChar(at(i + 1))) {
-            qsizetype end = i + 1;
-            while (isQtNameChar(at(end)))
-                ++end;
-            const QString name = text.mid(i + 1, end - i - 1);
-            const QChar next = at(end);
-            if (isDatabaseNameChar(next) || next == u'(' || (next == u':' && at(end + 1) == u':'))
-                throw refused(line, QLatin1Char(':') + name + next);
-            // Names are ASCII: upper case is the one spelling of each.
-            const auto known = firstSpelling.constFind(name.toUpper());
-            if (known == firstSpelling.cend()) {
-                firstSpelling.insert(name.toUpper(), name);
-                names << name;
-            } else if (*known != name) {
-                throw EParameterError(
-                    line, QStringLiteral("o parâmetro ':%1' está escrito também como ':%2'; "
-                                         "escreva-o sempre do mesmo jeito.")
-                              .arg(name, *known));
-            }
-            i = end;
-        } else if (c == u'?') {
-            throw refused(line, c);
-
-        } else if ((c == u':' || c == u'$' || c == u'@' || c == u'#') &&
-                   (isDatabaseNameChar(at(i + 1)) || at(i + 1) == u':')) {
-            throw refused(line, QString(c) + at(i + 1));
-        } else if (isDatabaseNameChar(c)) {
-            // A word: '$' or a ':' after it is no parameter of its own.
-            while (isDatabaseNameChar(at(i)))
+            } else {
                 ++i;
-        } else {
-            ++i;
+            }
         }
     }
     return names;
-}
-
-QString withoutComments(const QString& sql)
-{
-    QString result;
-    result.reserve(sql.size());
-    const qsizetype size = sql.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = sql.at(i);
-        const QChar next = i + 1 < size ? sql.at(i + 1) : QChar();
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            // Quoted text runs to the next quote; a doubled quote reopens it.
-            qsizetype end = sql.indexOf(c, i + 1);
-            end = end < 0 ? size : end + 1;
-            result += sql.mid(i, end - i);
-            i = end;
-        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
-            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
-            i = end < 0 ? size : end;
-        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
-            // The comment's line breaks stay, so lines keep their numbers.
-            qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            end = end < 0 ? size : end + 2;
-            const qsizetype breaks = QStringView(sql).mid(i, end - i).count(QLatin1Char('\n'));
-            result += breaks > 0 ? QString(breaks, QLatin1Char('\n')) : QStringLiteral(" ");
-            i = end;
-        } else {
-            result += c;
-            ++i;
-        }
-    }
-    return result;
 }
 
 } // namespace SqlParameters

@@ -24,14 +24,12 @@ private:
 
 // The named parameters (":NAME") an SQL text declares, in order of first use, split as
 // both Qt and the database split them; names inside quotes and comments are not
-// parameters. Raises EParameterError for a text they would read differently: a name
-// followed by '$', a letter with an accent, "(" or "::"; a parameter written "?",
+// parameters. Callers run the text without its comments (SqlLexer::withoutComments): Qt
+// would take names in them for parameters. Raises EParameterError for a text they would read
+// differently: a name followed by '$', a letter with an accent, "(" or "::"; a parameter written
+// "?",
 // "$NAME", "@NAME" or "#NAME"; one name written in two cases; a NUL character outside
 // comments (the database reads no further).
 KLX_CORE_EXPORT QStringList declaredIn(const QString& sql);
-
-// The SQL text without its "--" and "/* */" comments (Qt would take names in them for
-// parameters); quoted text and the line breaks are kept as they stand.
-KLX_CORE_EXPORT QString withoutComments(const QString& sql);
 
 } // namespace SqlParameters

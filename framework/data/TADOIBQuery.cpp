@@ -3,6 +3,7 @@
 #include "base/Exceptions.h"
 #include "data/DatabaseFaults.h"
 #include "data/ReadOnlyAccess.h"
+#include "data/SqlLexer.h"
 #include "data/SqlParameters.h"
 #include "data/TField.h"
 #include "data/dtmDBGeral.h"
@@ -46,7 +47,7 @@ void TADOIBQuery::Open()
     if (Settings.value(QStringLiteral("ADOLockType")).toString() == QLatin1String("ltReadOnly"))
         readOnly.emplace(dtmDBGeral->database());
     // Without comments, Qt reads no placeholder that the statement does not have.
-    const QString sql = SqlParameters::withoutComments(ActiveSqlText());
+    const QString sql = SqlLexer::withoutComments(ActiveSqlText());
     QStringList names;
     try {
         names = SqlParameters::declaredIn(sql);

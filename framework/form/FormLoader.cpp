@@ -50,6 +50,104 @@ void setBackground(QWidget* widget, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
+// The properties a form takes otherwise than other widgets, and its own.
+bool applyFormProperty(TForm* form, const QString& property, const QJsonValue& value)
+{
+    if (property == QLatin1String("Left") || property == QLatin1String("Top")) {
+        QPoint position = form->DesignPosition();
+        (property == QLatin1String("Left") ? position.rx() : position.ry()) = value.toInt();
+        form->SetDesignPosition(position);
+    } else if (property == QLatin1String("Caption")) {
+        form->SetCaption(value.toString());
+    } else if (property == QLatin1String("Visible")) {
+        // A form is shown when it is opened, not when it is loaded.
+    } else if (property == QLatin1String("HelpContext")) {
+        form->SetHelpContext(value.toInt());
+    } else if (property == QLatin1String("FormStyle")) {
+        form->SetFormStyle(value.toString() == QLatin1String("fsMDIChild") ? TFormStyle::fsMDIChild
+                                                                           : TFormStyle::fsNormal);
+    } else if (property == QLatin1String("BorderStyle")) {
+        form->SetBorderStyle(value.toString() == QLatin1String("bsSingle")
+                                 ? TFormBorderStyle::bsSingle
+                                 : TFormBorderStyle::bsSizeable);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Left, Top, Width and Height.
+bool applyGeometry(QWidget* widget, const QString& property, const QJsonValue& value)
+{
+    QRect geometry = widget->geometry();
+    if (property == QLatin1String("Left"))
+        geometry.moveLeft(value.toInt());
+    else if (property == QLatin1String("Top"))
+        geometry.moveTop(value.toInt());
+    else if (property == QLatin1String("Width") || property == QLatin1String("ClientWidth"))
+        geometry.setWidth(value.toInt());
+    else if (property == QLatin1String("Height") || property == QLatin1String("ClientHeight"))
+        geometry.setHeight(value.toInt());
+    else
+        return false;
+    widget->setGeometry(geometry);
+    return true;
+}
+
+bool applyCaption(QWidget* widget, const QString& caption)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(caption);
+    else if (auto* group = qobject_cast<QGroupBox*>(widget))
+        group->setTitle(caption);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(caption);
+    else
+        return false;
+    return true;
+}
+
+bool applyComboProperty(TComboBox* combo, const QString& property, const QJsonValue& value)
+{
+    if (property == QLatin1String("Items")) {
+        combo->clear();
+        combo->addItems(jsonStringList(value));
+    } else if (property == QLatin1String("ItemIndex")) {
+        combo->SetItemIndex(value.toInt());
+    } else if (property == QLatin1String("Style")) {
+        combo->setEditable(value.toString() != QLatin1String("csDropDownList"));
+    } else if (property == QLatin1String("ItemHeight")) {
+        combo->SetItemHeight(value.toInt());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool applyDateProperty(TDateEditPlus* date, const QString& property, const QJsonValue& value)
+{
+    if (property == QLatin1String("ValidColor"))
+        date->SetValidColor(Colors::fromName(value.toString()));
+    else if (property == QLatin1String("SaveTime"))
+        date->SetSaveTime(value.toBool());
+    else if (property == QLatin1String("NomeSemana"))
+        date->SetNomeSemana(jsonStringList(value));
+    else
+        return false;
+    return true;
+}
+
+bool applyEditProperty(TMaskEdit* edit, const QString& property, const QJsonValue& value)
+{
+    if (property == QLatin1String("EditMask"))
+        edit->SetEditMask(value.toString());
+    else if (property == QLatin1String("MaxLength"))
+        edit->setMaxLength(value.toInt());
+    else
+        return false;
+    return true;
+}
+
 } // namespace
 
 FormLoader::FormLoader(TForm* form, const HandlerTable& handlers)
@@ -231,37 +329,39 @@ void FormLoader::applyProperty(QObject* component, const QString& property, cons
 bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
                                      const QJsonValue& value)
 {
-    auto* form = qobject_cast<TForm*>(widget);
-    QRect geometry = widget->geometry();
-    if (form && (property == QLatin1String("Left") || property == QLatin1String("Top"))) {
-        QPoint position = form->DesignPosition();
-        (property == QLatin1String("Left") ? position.rx() : position.ry()) = value.toInt();
-        form->SetDesignPosition(position);
-    } else if (property == QLatin1String("Left")) {
-        geometry.moveLeft(value.toInt());
-        widget->setGeometry(geometry);
-    } else if (property == QLatin1String("Top")) {
-        geometry.moveTop(value.toInt());
-        widget->setGeometry(geometry);
-    } else if (property == QLatin1String("Width") || property == QLatin1String("ClientWidth")) {
-        geometry.setWidth(value.toInt());
-        widget->setGeometry(geometry);
-    } else if (property == QLatin1String("Height") || property == QLatin1String("ClientHeight")) {
-        geometry.setHeight(value.toInt());
-        widget->setGeometry(geometry);
-    } else if (property == QLatin1String("Caption")) {
-        const QString caption = value.toString();
-        if (form)
-            form->SetCaption(caption);
-        else if (auto* label = qobject_cast<QLabel*>(widget))
-            label->setText(caption);
-        else if (auto* group = qobject_cast<QGroupBox*>(widget))
-            group->setTitle(caption);
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            button->setText(caption);
-        else
-            return false;
-    } else if (property == QLatin1String("Hint")) {
+    if (auto* form = qobject_cast<TForm*>(widget); form && applyFormProperty(form, property, value))
+        return true;
+    if (applyGeometry(widget, property, value) || applyAppearance(widget, property, value))
+        return true;
+    if (property == QLatin1String("Caption"))
+        return applyCaption(widget, value.toString());
+    if (property == QLatin1String("Checked")) {
+        // Loading a description sets the state without raising click events.
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        if (button)
+            button->setChecked(value.toBool());
+        return button != nullptr;
+    }
+    if (auto* label = qobject_cast<TLabel*>(widget);
+        label && property == QLatin1String("AutoSize")) {
+        label->SetAutoSize(value.toBool());
+        return true;
+    }
+    if (auto* combo = qobject_cast<TComboBox*>(widget))
+        return applyComboProperty(combo, property, value);
+    if (auto* date = qobject_cast<TDateEditPlus*>(widget);
+        date && applyDateProperty(date, property, value))
+        return true;
+    if (auto* edit = qobject_cast<TMaskEdit*>(widget))
+        return applyEditProperty(edit, property, value);
+    if (auto* button = qobject_cast<TButtonFlat*>(widget))
+        return applyButtonProperty(button, property, value);
+    return false;
+}
+
+bool FormLoader::applyAppearance(QWidget* widget, const QString& property, const QJsonValue& value)
+{
+    if (property == QLatin1String("Hint")) {
         widget->setToolTip(value.toString());
     } else if (property == QLatin1String("ShowHint")) {
         widget->setProperty("showHint", value.toBool());
@@ -283,74 +383,30 @@ bool FormLoader::applyWidgetProperty(QWidget* widget, const QString& property,
     } else if (property == QLatin1String("Enabled")) {
         widget->setEnabled(value.toBool());
     } else if (property == QLatin1String("Visible")) {
-        if (!form)
-            widget->setVisible(value.toBool());
+        widget->setVisible(value.toBool());
     } else if (property == QLatin1String("HelpContext")) {
-        if (form)
-            form->SetHelpContext(value.toInt());
-        else
-            widget->setProperty("helpContext", value.toInt());
-    } else if (form && property == QLatin1String("FormStyle")) {
-        form->SetFormStyle(value.toString() == QLatin1String("fsMDIChild") ? TFormStyle::fsMDIChild
-                                                                           : TFormStyle::fsNormal);
-    } else if (form && property == QLatin1String("BorderStyle")) {
-        form->SetBorderStyle(value.toString() == QLatin1String("bsSingle")
-                                 ? TFormBorderStyle::bsSingle
-                                 : TFormBorderStyle::bsSizeable);
-    } else if (auto* label = qobject_cast<TLabel*>(widget);
-               label && property == QLatin1String("AutoSize")) {
-        label->SetAutoSize(value.toBool());
-    } else if (property == QLatin1String("Checked")) {
-        // Loading a description sets the state without raising click events.
-        auto* button = qobject_cast<QAbstractButton*>(widget);
-        if (!button)
-            return false;
-        button->setChecked(value.toBool());
-    } else if (auto* combo = qobject_cast<TComboBox*>(widget)) {
-        if (property == QLatin1String("Items")) {
-            combo->clear();
-            combo->addItems(jsonStringList(value));
-        } else if (property == QLatin1String("ItemIndex")) {
-            combo->SetItemIndex(value.toInt());
-        } else if (property == QLatin1String("Style")) {
-            combo->setEditable(value.toString() != QLatin1String("csDropDownList"));
-        } else if (property == QLatin1String("ItemHeight")) {
-            combo->SetItemHeight(value.toInt());
-        } else {
-            return false;
-        }
-    } else if (auto* date = qobject_cast<TDateEditPlus*>(widget);
-               date &&
-               (property == QLatin1String("ValidColor") || property == QLatin1String("SaveTime") ||
-                property == QLatin1String("NomeSemana"))) {
-        if (property == QLatin1String("ValidColor"))
-            date->SetValidColor(Colors::fromName(value.toString()));
-        else if (property == QLatin1String("SaveTime"))
-            date->SetSaveTime(value.toBool());
-        else
-            date->SetNomeSemana(jsonStringList(value));
-    } else if (auto* edit = qobject_cast<TMaskEdit*>(widget)) {
-        if (property == QLatin1String("EditMask"))
-            edit->SetEditMask(value.toString());
-        else if (property == QLatin1String("MaxLength"))
-            edit->setMaxLength(value.toInt());
-        else
-            return false;
-    } else if (auto* button = qobject_cast<TButtonFlat*>(widget)) {
-        if (property == QLatin1String("Flat"))
-            button->SetFlat(value.toBool());
-        else if (property == QLatin1String("NumGlyphs"))
-            button->SetNumGlyphs(value.toInt());
-        else if (property == QLatin1String("Glyph"))
-            button->SetGlyph(value.toString());
-        else if (property == QLatin1String("PopupMenu")) {
-            auto* popup = m_form->findChild<TPopupMenu*>(value.toString());
-            if (!popup)
-                fail(QStringLiteral("menu '%1' inexistente").arg(value.toString()));
-            button->setMenu(popup);
-            button->setPopupMode(QToolButton::MenuButtonPopup);
-        } else
-            return false;
+        widget->setProperty("helpContext", value.toInt());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FormLoader::applyButtonProperty(TButtonFlat* button, const QString& property,
+                                     const QJsonValue& value)
+{
+    if (property == QLatin1String("Flat")) {
+        button->SetFlat(value.toBool());
+    } else if (property == QLatin1String("NumGlyphs")) {
+        button->SetNumGlyphs(value.toInt());
+    } else if (property == QLatin1String("Glyph")) {
+        button->SetGlyph(value.toString());
+    } else if (property == QLatin1String("PopupMenu")) {
+        auto* popup = m_form->findChild<TPopupMenu*>(value.toString());
+        if (!popup)
+            fail(QStringLiteral("menu '%1' inexistente").arg(value.toString()));
+        button->setMenu(popup);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
     } else {
         return false;
     }

@@ -9,6 +9,7 @@
 
 class QObject;
 class QWidget;
+class TButtonFlat;
 class TForm;
 
 // Applies stored form descriptions (JSON) to a form: creates the components they declare,
@@ -29,7 +30,10 @@ private:
     QObject* createComponent(const QString& className, const QString& name, QObject* parent);
     void applyProperties(QObject* component, const QJsonObject& properties, const QString& path);
     void applyProperty(QObject* component, const QString& property, const QJsonValue& value);
+    // The apply... steps return false for a property they do not know.
     bool applyWidgetProperty(QWidget* widget, const QString& property, const QJsonValue& value);
+    bool applyAppearance(QWidget* widget, const QString& property, const QJsonValue& value);
+    bool applyButtonProperty(TButtonFlat* button, const QString& property, const QJsonValue& value);
     bool applyEvent(QObject* component, const QString& property, const QString& handler);
     void applyTabOrder(QWidget* container);
     [[noreturn]] void fail(const QString& reason) const;

@@ -1,8 +1,11 @@
-// The SQL parameter scanner and comment stripper. Stripping keeps every line break (errors
-// name lines of the text as written); a refusal names a line of the text; the names read
-// are Qt's kind of names, each once; and whenever SQLite prepares the whole text as it runs
-// (without its comments), its parameters are exactly the names read.
+// The SQL lexer, the comment stripper and the parameter scanner. In either reading the
+// lexer's pieces follow each other from the first character to the last, each comment
+// opening as one, and stripping leaves no comment to strip; stripping keeps every line break
+// (errors name lines of the text as written); a refusal names a line of the text; the names
+// read are Qt's kind of names, each once; and whenever SQLite prepares the whole text as it
+// runs (without its comments), its parameters are exactly the names read.
 #include "FuzzInput.h"
+#include "data/SqlLexer.h"
 #include "data/SqlParameters.h"
 
 #include <QSet>
@@ -50,12 +53,32 @@ bool isQtName(const QString& name)
     return true;
 }
 
+void requireWholePieces(const QString& sql, SqlLexer::Reading reading)
+{
+    SqlLexer lexer(sql, reading);
+    qsizetype end = 0;
+    for (SqlLexer::Piece piece; lexer.next(piece); end = piece.end) {
+        fuzzRequire(piece.start == end && piece.end > piece.start && piece.end <= sql.size(),
+                    "pieces that leave a gap, overlap or stand empty", sql);
+        if (piece.kind == SqlLexer::Kind::Comment)
+            fuzzRequire(QStringView(sql).sliced(piece.start).startsWith(u"--") ||
+                            QStringView(sql).sliced(piece.start).startsWith(u"/*"),
+                        "a comment that opens as none", sql);
+    }
+    fuzzRequire(end == sql.size(), "pieces that stop before the end", sql);
+    const QString stripped = SqlLexer::withoutComments(sql, reading);
+    fuzzRequire(SqlLexer::withoutComments(stripped, reading) == stripped,
+                "a comment left after stripping", sql);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString sql = fuzzText(data, size);
-    const QString stripped = SqlParameters::withoutComments(sql);
+    requireWholePieces(sql, SqlLexer::Reading::Sqlite);
+    requireWholePieces(sql, SqlLexer::Reading::Firebird);
+    const QString stripped = SqlLexer::withoutComments(sql);
     fuzzRequire(stripped.count(QLatin1Char('\n')) == sql.count(QLatin1Char('\n')),
                 "stripping comments changed the line count", sql);
     QStringList names;

@@ -22,15 +22,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -44,24 +45,73 @@ const char* slowReport = "title: Contagem demorada\n"
                          "                          WHERE X < 2000000000)\n"
                          "  SELECT COUNT(*) AS QTDE FROM S\n";
 
-// Runs the action once the application shows a modal window of the class.
-template <class Window> void whenShown(std::function<void(Window*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<Window*>(widget);
-            if (window && window->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                action(window);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
+// Answers the next window of a class that the application shows, in that window's own event
+// loop; a window the answer leaves open is closed, so that its loop always ends. The watch ends
+// with the object.
+class WindowWatch : public QObject {
+    Q_OBJECT
+
+public:
+    WindowWatch() { qApp->installEventFilter(this); }
+    ~WindowWatch() override { qApp->removeEventFilter(this); }
+    WindowWatch(const WindowWatch&) = delete;
+    WindowWatch& operator=(const WindowWatch&) = delete;
+
+    // Whether the window was shown and answered, waiting for it at most the time given.
+    bool answered(int milliseconds = 10000)
+    {
+        if (!m_answered)
+            QSignalSpy(this, &WindowWatch::done).wait(milliseconds);
+        return m_answered;
+    }
+
+signals:
+    void done();
+
+protected:
+    virtual bool matches(QWidget* window) const = 0;
+    virtual void answer(QWidget* window) = 0;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || m_shown || !watched->isWidgetType())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow() || !matches(window))
+            return false;
+        m_shown = true;
+        // Once the window's loop runs.
+        QMetaObject::invokeMethod(
+            window,
+            [watch = QPointer<WindowWatch>(this), window] {
+                if (!watch)
+                    return;
+                watch->answer(window);
+                if (window->isVisible())
+                    window->close();
+                watch->m_answered = true;
+                emit watch->done();
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    bool m_shown = false;
+    bool m_answered = false;
+};
+
+template <class Window> class WindowAnswer : public WindowWatch {
+public:
+    explicit WindowAnswer(std::function<void(Window*)> action) : m_action(std::move(action)) {}
+
+protected:
+    bool matches(QWidget* window) const override { return qobject_cast<Window*>(window); }
+    void answer(QWidget* window) override { m_action(static_cast<Window*>(window)); }
+
+private:
+    std::function<void(Window*)> m_action;
+};
 
 // What the preview window shows: its page view, the page in it (from 0), and the search hit
 // shown. The view is the library's own: read as a widget and through the page box.
@@ -261,11 +311,12 @@ private slots:
                     .contains(QStringLiteral("não foi encontrado")));
 
         const QString output = m_host->dir.filePath(QStringLiteral("da-visualizacao.csv"));
-        whenShown<ReportSaveDialog>([output](ReportSaveDialog* dialog) {
+        WindowAnswer<ReportSaveDialog> save([output](ReportSaveDialog* dialog) {
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(output);
             static_cast<QDialog*>(dialog)->accept();
         });
         window->findChild<QToolButton*>(QStringLiteral("saveAs"))->click();
+        QVERIFY(save.answered());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QFile saved(output);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -361,12 +412,11 @@ private slots:
     {
         selectReport(3);
         QString caption, prompt;
-        whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
-            QTextCursor cursor = editor->editor()->textCursor();
+        WindowAnswer<ReportEditorDialog> edit([&](ReportEditorDialog* editor) {
             QString text = editor->editor()->toPlainText();
             text.replace(QStringLiteral("| Dias |"), QStringLiteral("| Idade |"));
             editor->editor()->setPlainText(text);
-            whenShown<QInputDialog>([&](QInputDialog* ask) {
+            WindowAnswer<QInputDialog> title([&](QInputDialog* ask) {
                 caption = ask->windowTitle();
                 prompt = ask->labelText();
                 QCOMPARE(ask->textValue(),
@@ -375,8 +425,10 @@ private slots:
                 ask->accept();
             });
             editor->findChild<QPushButton*>(QStringLiteral("saveAsNew"))->click();
+            QVERIFY(title.answered());
         });
         m_form->sbtReportEdit->click();
+        QVERIFY(edit.answered());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QCOMPARE(caption, QStringLiteral("Título do Relatório"));
         QCOMPARE(prompt, QStringLiteral("Informe o título do relatório:"));
@@ -404,8 +456,8 @@ private slots:
         selectReport(2);
         QStringList suggestions;
         const auto saveCopy = [&](const QString& title) {
-            whenShown<ReportEditorDialog>([&, title](ReportEditorDialog* editor) {
-                whenShown<QInputDialog>([&, title](QInputDialog* ask) {
+            WindowAnswer<ReportEditorDialog> edit([&, title](ReportEditorDialog* editor) {
+                WindowAnswer<QInputDialog> name([&, title](QInputDialog* ask) {
                     suggestions << ask->textValue();
                     ask->setTextValue(title.isEmpty() ? ask->textValue() : title);
                     ask->accept();
@@ -414,8 +466,10 @@ private slots:
                     editor->reject();
                 else
                     editor->accept();
+                QVERIFY(name.answered());
             });
             m_form->sbtReportEdit->click();
+            QVERIFY(edit.answered());
         };
         saveCopy(QString());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
@@ -477,7 +531,7 @@ private slots:
         bool offered = false;
         QStringList kinds;
         bool excelOnlyForCsv = true;
-        whenShown<ReportSaveDialog>([&](ReportSaveDialog* dialog) {
+        WindowAnswer<ReportSaveDialog> save([&](ReportSaveDialog* dialog) {
             auto* totals = dialog->findChild<QCheckBox*>(QStringLiteral("csvTotals"));
             offered = totals && totals->isEnabled();
             totals->setChecked(true);
@@ -498,6 +552,7 @@ private slots:
             static_cast<QDialog*>(dialog)->accept();
         });
         m_form->mniSalvarCsvClick(nullptr);
+        QVERIFY(save.answered());
         QVERIFY(offered);
         QCOMPARE(kinds.size(), 3);
         QVERIFY(kinds.last().contains(QStringLiteral("*.xlsx")));
@@ -525,7 +580,7 @@ private slots:
         m_form->loadReportList();
         selectReport(m_form->cbbReportNames->findText(QStringLiteral("Minha cópia")));
 
-        whenShown<ReportEditorDialog>([](ReportEditorDialog* editor) {
+        WindowAnswer<ReportEditorDialog> edit([](ReportEditorDialog* editor) {
             QVERIFY(editor->findChild<QPushButton*>(QStringLiteral("saveInPlace")));
             editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
                 QStringLiteral("Cheque"), QStringLiteral("Nº do cheque")));
@@ -533,6 +588,7 @@ private slots:
             editor->accept();
         });
         m_form->sbtReportEdit->click();
+        QVERIFY(edit.answered());
         QVERIFY2(m_host->errors.isEmpty(), qPrintable(m_host->errors.join('\n')));
         QCOMPARE(QDir(m_userReports).entryList({QStringLiteral("*.rpt")}).size(), 1);
         QFile edited(mine);
@@ -553,22 +609,21 @@ private slots:
 
     void badEditIsRefusedWithItsLine()
     {
-        whenShown<ReportEditorDialog>([&](ReportEditorDialog* editor) {
+        WindowAnswer<ReportEditorDialog> edit([&](ReportEditorDialog* editor) {
             editor->editor()->setPlainText(editor->editor()->toPlainText().replace(
                 QStringLiteral("| right | money"), QStringLiteral("| right | dinheiro")));
             QTest::keyClick(editor->editor(), Qt::Key_End, Qt::ControlModifier);
             QTest::keyClick(editor->editor(), Qt::Key_Return);
             QVERIFY(!editor->saveAsNew());
             // The changes not saved are given up only when the user says so.
-            bool asked = false;
-            whenShown<QMessageBox>([&asked](QMessageBox* box) {
-                asked = true;
-                box->button(QMessageBox::Discard)->click();
-            });
+            WindowAnswer<QMessageBox> discard(
+                [](QMessageBox* box) { box->button(QMessageBox::Discard)->click(); });
             editor->reject();
-            QVERIFY(asked);
+            QVERIFY(discard.answered());
+            QVERIFY(!editor->isVisible());
         });
         m_form->sbtReportEdit->click();
+        QVERIFY(edit.answered());
         QCOMPARE(m_host->errors.size(), 1);
         QVERIFY2(m_host->errors.first().startsWith(
                      QStringLiteral("KLX473-0-emissao.rpt:21: formato inválido: \"dinheiro\"")),
@@ -579,17 +634,15 @@ private slots:
     void cancellingLeavesTheScreenUsable()
     {
         QVERIFY(selectSlowReport());
-        bool cancelled = false;
-        whenShown<QProgressDialog>([&](QProgressDialog* progress) {
+        WindowAnswer<QProgressDialog> cancel([&](QProgressDialog* progress) {
             QCOMPARE(progress->objectName(), QStringLiteral("reportProgress"));
             // The window keeps turning while the query runs.
             QVERIFY(m_form->isEnabled());
             progress->findChild<QPushButton*>()->click();
-            cancelled = true;
         });
         m_form->sbtPreview->click();
         // The query, which would count for minutes, stopped: no result and no error.
-        QVERIFY(cancelled);
+        QVERIFY(cancel.answered());
         QVERIFY(m_host->errors.isEmpty());
         QVERIFY(!preview());
         QVERIFY(!engine()->IsRunning());
@@ -604,12 +657,13 @@ private slots:
     {
         QVERIFY(selectSlowReport());
         bool closedWhileRunning = true;
-        whenShown<QProgressDialog>([&](QProgressDialog* progress) {
+        WindowAnswer<QProgressDialog> closeAndCancel([&](QProgressDialog* progress) {
             // The user closes the screen's window while the query runs: it stays open.
             closedWhileRunning = m_form->MdiWindow()->close();
             progress->findChild<QPushButton*>()->click();
         });
         m_form->sbtPreview->click();
+        QVERIFY(closeAndCancel.answered());
         QVERIFY(!closedWhileRunning);
         QVERIFY(m_host->form());
         QVERIFY(!engine()->IsRunning());

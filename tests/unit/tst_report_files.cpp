@@ -19,8 +19,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -82,6 +84,45 @@ const char* numbersReport = "title: Números\n"
                             "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S\n"
                             "                          WHERE X < 300)\n"
                             "  SELECT X AS N FROM S\n";
+
+// Whether the process reads the SQLite database as a report's connection does: through a
+// descriptor opened read-only (the screen's own connection writes), under a read lock (SQLite
+// holds one while a statement reads).
+bool readsAsAReport(qint64 pid, const QString& database)
+{
+    struct stat file;
+    if (::stat(QFile::encodeName(database).constData(), &file) != 0)
+        return false;
+    bool readOnly = false;
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& fd : descriptors.entryList(QDir::AllEntries | QDir::System)) {
+        struct stat target;
+        if (::stat(QFile::encodeName(descriptors.filePath(fd)).constData(), &target) != 0 ||
+            target.st_dev != file.st_dev || target.st_ino != file.st_ino)
+            continue;
+        QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid).arg(fd));
+        if (!info.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : info.readAll().split('\n'))
+            if (line.startsWith("flags:") &&
+                (line.mid(6).trimmed().toInt(nullptr, 8) & O_ACCMODE) == O_RDONLY)
+                readOnly = true;
+    }
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!readOnly || !locks.open(QIODevice::ReadOnly))
+        return false;
+    // "1: POSIX  ADVISORY  READ 1234 08:01:5678 1073741826 1073742335"
+    const QByteArray device =
+        QString::asprintf("%02x:%02x:%lu", major(file.st_dev), minor(file.st_dev), file.st_ino)
+            .toLatin1();
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 6 && fields.at(3) == "READ" && fields.at(4).toLongLong() == pid &&
+            fields.at(5) == device)
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -196,16 +237,17 @@ private slots:
         endless.write("title: Sem fim\n"
                       "sql:\n"
                       "  WITH RECURSIVE S(X) AS (SELECT 1 UNION ALL SELECT X + 1 FROM S)\n"
-                      "  SELECT COUNT(*) AS N FROM S\n");
+                      "  SELECT COUNT(*) AS N FROM S, FILIAL\n");
         endless.close();
         const QByteArray before = checksum(m_existing);
         QProcess process;
         start(process, {QStringLiteral("--report"), QStringLiteral("0"), QStringLiteral("--output"),
                         m_existing, QStringLiteral("--reports"), reports.path()});
-        // Time for the program to start and its query to run; a signal before it ends the
-        // program all the same.
         QVERIFY(process.waitForStarted());
-        QTest::qWait(1500);
+        // The signal comes once the report's own connection reads: its query runs.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            readsAsAReport(process.processId(), m_dir.filePath(QStringLiteral("demo.sqlite"))),
+            30000);
         ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 128 + signal);

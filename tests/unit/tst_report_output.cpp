@@ -8,6 +8,7 @@
 #include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPages.h"
 #include "report/engine/ReportPainter.h"
+#include "report/engine/ReportSizes.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -23,6 +24,7 @@
 #include <QStandardPaths>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <thread>
 
 using namespace ReportTest;
 
@@ -73,15 +75,15 @@ double heightOf(WholeReport::Line::Kind kind)
 {
     switch (kind) {
     case WholeReport::Line::Kind::GroupHeading:
-        return ReportLayouter::headingHeight;
+        return ReportSizes::headingHeight;
     case WholeReport::Line::Kind::Subtotal:
-        return ReportLayouter::subtotalHeight;
+        return ReportSizes::subtotalHeight;
     case WholeReport::Line::Kind::GrandTotal:
-        return ReportLayouter::grandTotalHeight;
+        return ReportSizes::grandTotalHeight;
     case WholeReport::Line::Kind::Empty:
-        return 2 * ReportLayouter::detailHeight;
+        return 2 * ReportSizes::detailHeight;
     default:
-        return ReportLayouter::detailHeight;
+        return ReportSizes::detailHeight;
     }
 }
 
@@ -361,10 +363,31 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("Imobiliários")));
         const int value = static_cast<int>(document.labels.indexOf(QStringLiteral("Valor (R$)")));
         QVERIFY(
-            document.columnWidth.at(value) - 2 * ReportLayouter::cellPadding >=
+            document.columnWidth.at(value) - 2 * ReportSizes::cellPadding >=
             ReportFonts::width(ReportFonts::Role::Bold, QStringLiteral("10.001.227.386.660,36")));
         const double right = document.pageSize.width() - document.margins.right();
         QCOMPARE(document.columnLeft.last() + document.columnWidth.last(), right);
+    }
+
+    // Texts are measured against a device of the resolution asked for, one per thread: the
+    // threads that paint a PDF's pages never share one.
+    void fontsAreMeasuredOnEachThreadsOwnDevice()
+    {
+        const QPaintDevice* layout = ReportFonts::measuringDevice(600);
+        QCOMPARE(ReportFonts::measuringDevice(600), layout);
+        QCOMPARE(layout->logicalDpiX(), 600);
+        QCOMPARE(layout->logicalDpiY(), 600);
+        const QPaintDevice* fine = ReportFonts::measuringDevice(720);
+        QVERIFY(fine != layout);
+        QCOMPARE(fine->logicalDpiY(), 720);
+        const QPaintDevice* other = nullptr;
+        int otherDpi = 0;
+        std::thread([&] {
+            other = ReportFonts::measuringDevice(600);
+            otherDpi = other->logicalDpiY();
+        }).join();
+        QVERIFY(other != layout);
+        QCOMPARE(otherDpi, 600);
     }
 
     void longTitlesWrapOrShrink()
@@ -515,11 +538,10 @@ private slots:
         for (const QStringList& row : reconciliation.rows)
             widest = std::max(widest, ReportFonts::width(ReportFonts::Role::Body, row.at(days)));
         const double digitsEnd = reconciliation.columnLeft.at(days) +
-                                 reconciliation.columnWidth.at(days) - ReportLayouter::cellPadding -
-                                 ReportLayouter::numberGap;
+                                 reconciliation.columnWidth.at(days) - ReportSizes::cellPadding -
+                                 ReportSizes::numberGap;
         QVERIFY(digitsEnd - widest >= reconciliation.columnLeft.at(days));
-        QVERIFY(reconciliation.columnLeft.at(days + 1) + ReportLayouter::cellPadding - digitsEnd >=
-                6);
+        QVERIFY(reconciliation.columnLeft.at(days + 1) + ReportSizes::cellPadding - digitsEnd >= 6);
 
         const auto module = demoWith(QStringLiteral(
             "('001', '0000001234567', '01', '2026-03-15', NULL, 10, 'Favorecido', '1')"));
@@ -819,7 +841,7 @@ private slots:
         // Nothing is painted in the gap between the payee and the status columns.
         const int gapX = qRound(document.columnLeft.at(5)) - 1;
         const int y = qRound(document.pages.first().lines.at(1).y);
-        for (int dy = 1; dy < ReportLayouter::detailHeight - 1; ++dy)
+        for (int dy = 1; dy < ReportSizes::detailHeight - 1; ++dy)
             QCOMPARE(page.pixelColor(gapX, y + dy), QColor(Qt::white));
     }
 

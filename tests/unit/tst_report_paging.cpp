@@ -2,10 +2,10 @@
 // and what a run tells its future of its progress, without a query or a window.
 
 #include "base/Exceptions.h"
-#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPages.h"
 #include "report/engine/ReportPaginator.h"
 #include "report/engine/ReportPromiseProgress.h"
+#include "report/engine/ReportSizes.h"
 #include "report/engine/ReportTotals.h"
 
 #include <QtTest>
@@ -27,7 +27,7 @@ ReportFrame frame()
     return frame;
 }
 
-ReportPiece detail(int row, double height = ReportLayouter::detailHeight)
+ReportPiece detail(int row, double height = ReportSizes::detailHeight)
 {
     return {Kind::Detail, static_cast<float>(height), {}, {QString::number(row)}, {}};
 }
@@ -268,13 +268,13 @@ private slots:
                 // The group of the page's first row, continued above it.
                 QCOMPARE(whole.headings.at(top.index),
                          QStringLiteral("Grupo %1 (continuação)").arg(firstRow / 25));
-                QCOMPARE(lines.lines.at(1).y, float(bodyTop + ReportLayouter::headingHeight));
+                QCOMPARE(lines.lines.at(1).y, float(bodyTop + ReportSizes::headingHeight));
             } else {
                 // A page that begins with a group's first row.
                 QCOMPARE(firstRow % 25, 0);
             }
             const ReportPageStretch::Line& last = lines.lines.last();
-            QVERIFY(last.y + ReportLayouter::detailHeight <= bottom);
+            QVERIFY(last.y + ReportSizes::detailHeight <= bottom);
         }
     }
 

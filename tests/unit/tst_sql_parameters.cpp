@@ -2,6 +2,7 @@
 // text they would read differently: Qt then bound a name the statement did not have, and
 // Qt's SQLite driver crashed on it.
 
+#include "data/SqlLexer.h"
 #include "data/SqlParameters.h"
 #include "data/SqliteFunctions.h"
 
@@ -32,6 +33,24 @@ std::optional<QStringList> sqliteParameterNames(sqlite3* db, const QString& sql)
     return names;
 }
 
+// Texts of one to five of the pieces, joined by the separators, the same for every run.
+QStringList generatedTexts(const QStringList& pieces, const QStringList& separators, int count)
+{
+    QRandomGenerator random(47306);
+    QStringList texts;
+    for (int n = 0; n < count; ++n) {
+        QString sql = QStringLiteral("SELECT ");
+        const int parts = 1 + int(random.bounded(5));
+        for (int i = 0; i < parts; ++i) {
+            if (i > 0)
+                sql += separators.at(int(random.bounded(separators.size())));
+            sql += pieces.at(int(random.bounded(pieces.size())));
+        }
+        texts << sql;
+    }
+    return texts;
+}
+
 } // namespace
 
 class TestSqlParameters : public QObject {
@@ -55,6 +74,8 @@ private slots:
             << "SELECT ':X', \":Y\", `:Z`, [:W], [a]]:U], :V" << QStringList{"V"};
         QTest::newRow("comments hide names")
             << "SELECT :A -- :B\n, /* :C */ :D" << QStringList{"A", "D"};
+        QTest::newRow("quoted names hide comments")
+            << "SELECT [a--b], `c/*`, \"d--\", ':E /*' AS F, :V" << QStringList{"V"};
         QTest::newRow("dollar inside a word")
             << "SELECT :P FROM RDB$DATABASE WHERE RDB$X$=:Q" << QStringList{"P", "Q"};
         QTest::newRow("inside a cast") << "CAST(:P AS VARCHAR(5))" << QStringList{"P"};
@@ -114,22 +135,14 @@ private slots:
             ":P",        ":P_A",        ":p_b",    "':Q'", "\":R\"", "CAST(:P AS TEXT)",
             "1 -- :U\n", "/* :V\n*/ 2", ":P$",     ":Pé",  ":P(1)",  ":P::X",
             "?",         "$P",          "@P",      "#P",   ":éP",    "::P",
-            "[:W]",      "`:Z`",        "'a'':b'", ":P1"};
+            "[:W]",      "`:Z`",        "'a'':b'", ":P1",  "[x--y]", "`/*`"};
         const QStringList separators{", ", " || ", "||", ""};
         const QSqlDatabase db = QSqlDatabase::database(QStringLiteral("memory"));
         sqlite3* native = sqliteHandle(db);
         QVERIFY(native);
-        QRandomGenerator random(47306);
         int compared = 0;
         int refused = 0;
-        for (int n = 0; n < 4000; ++n) {
-            QString sql = QStringLiteral("SELECT ");
-            const int count = 1 + int(random.bounded(5));
-            for (int i = 0; i < count; ++i) {
-                if (i > 0)
-                    sql += separators.at(int(random.bounded(separators.size())));
-                sql += pieces.at(int(random.bounded(pieces.size())));
-            }
+        for (const QString& sql : generatedTexts(pieces, separators, 4000)) {
             const std::optional<QStringList> expected = sqliteParameterNames(native, sql);
             if (!expected)
                 continue;
@@ -147,7 +160,7 @@ private slots:
 
             // As every caller does: Qt reads names in comments too.
             QSqlQuery query(db);
-            QVERIFY2(query.prepare(SqlParameters::withoutComments(sql)), qPrintable(sql));
+            QVERIFY2(query.prepare(SqlLexer::withoutComments(sql)), qPrintable(sql));
             for (const QString& name : std::as_const(prefixed))
                 query.bindValue(name, name);
             QVERIFY2(query.exec(), qPrintable(sql + QLatin1Char(' ') + query.lastError().text()));
@@ -155,6 +168,25 @@ private slots:
         }
         qInfo("%d texts compared with SQLite, %d refused", compared, refused);
         QVERIFY(compared > 500 && refused > 500);
+    }
+
+    // The lexer reads quotes and comments as SQLite's own tokenizer does: a text ends with a
+    // whole statement (a ';' in code, then only blanks and comments) exactly when SQLite says
+    // so. The texts hold no "]]", which Qt reads inside brackets and SQLite does not, and no
+    // unclosed block comment, which SQLite waits to see closed.
+    void lexerEndsStatementsWhereSqliteDoes()
+    {
+        const QStringList pieces{";",      "'a;b'", "'c''d;'", "\"e;f\"",  "`g;h`", "[i;j]",
+                                 "-- ;\n", "-- o",  "/* ; */", "/* ;\n*/", "'k",    "\"l",
+                                 "[m",     "`n",    "1",       "x",        ":P"};
+        int complete = 0;
+        for (const QString& sql : generatedTexts(pieces, {" ", "", "\n"}, 4000)) {
+            const bool sqliteComplete = sqlite3_complete16(sql.utf16()) != 0;
+            const QString code = SqlLexer::codeOf(sql, SqlLexer::Reading::Sqlite).trimmed();
+            QVERIFY2(code.endsWith(QLatin1Char(';')) == sqliteComplete, qPrintable(sql));
+            complete += sqliteComplete;
+        }
+        QVERIFY(complete > 150);
     }
 };
 

@@ -2,7 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "report/engine/ReportFormat.h"
-#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportSizes.h"
 
 bool ReportCrosstab::add(const QString& row, const QString& column, ReportAmount amount)
 {
@@ -41,14 +41,14 @@ QVector<ReportPiece> ReportCrosstab::pieces(const QString& rowLabel,
         cells << ReportFormat::money(sum.units());
         return ReportPiece{kind,
                            static_cast<float>(kind == ReportPiece::Kind::TableTotal
-                                                  ? ReportLayouter::subtotalHeight
-                                                  : ReportLayouter::detailHeight),
+                                                  ? ReportSizes::subtotalHeight
+                                                  : ReportSizes::detailHeight),
                            {},
                            cells,
                            {}};
     };
     QVector<ReportPiece> pieces{{ReportPiece::Kind::TableHeading,
-                                 ReportLayouter::tableHeadingHeight,
+                                 ReportSizes::tableHeadingHeight,
                                  {},
                                  QStringList{rowLabel} + m_columns + QStringList{"Total"},
                                  {}}};

@@ -1,6 +1,7 @@
 #include "report/engine/ReportDefinition.h"
 
 #include "base/Exceptions.h"
+#include "data/SqlLexer.h"
 #include "data/SqlParameters.h"
 
 #include <QFile>
@@ -54,192 +55,293 @@ bool opensSql(const QByteArray& line)
 }
 
 // Reads the layout keys (orientation, column, export, state, group, sum, count, company,
-// kind, subtitle, row, inconsistency, total, carry, signature, crosstab) of the entries.
-void readLayout(ReportDefinition& definition, const QString& sourceName)
-{
+// kind, subtitle, row, inconsistency, total, carry, signature, crosstab) of a definition's
+// entries into it, in the order written; a bad value raises an Exception naming the file and
+// the line.
+class LayoutReader {
+public:
+    LayoutReader(ReportDefinition& definition, const QString& sourceName)
+        : m_definition(definition), m_sourceName(sourceName)
+    {
+    }
+
+    void read()
+    {
+        for (const Entry& entry : std::as_const(m_definition.entries))
+            if (const auto step = steps().value(entry.key))
+                (this->*step)(entry);
+    }
+
+private:
     using Entry = ReportDefinition::Entry;
-    const auto fail = [&](const Entry& entry, const QString& reason) {
-        throw Exception(QStringLiteral("%1:%2: %3").arg(sourceName).arg(entry.line).arg(reason));
-    };
-    const auto field = [&](const Entry& entry, const QString& name) {
+    using Step = void (LayoutReader::*)(const Entry&);
+
+    // The step that reads each layout key.
+    static const QHash<QString, Step>& steps()
+    {
+        static const QHash<QString, Step> table{
+            {QStringLiteral("orientation"), &LayoutReader::readOrientation},
+            {QStringLiteral("column"), &LayoutReader::readColumn},
+            {QStringLiteral("export"), &LayoutReader::readExport},
+            {QStringLiteral("state"), &LayoutReader::readState},
+            {QStringLiteral("kind"), &LayoutReader::readKind},
+            {QStringLiteral("subtitle"), &LayoutReader::readSubtitle},
+            {QStringLiteral("group"), &LayoutReader::readGroup},
+            {QStringLiteral("sum"), &LayoutReader::readSum},
+            {QStringLiteral("count"), &LayoutReader::readCount},
+            {QStringLiteral("company"), &LayoutReader::readCompany},
+            {QStringLiteral("row"), &LayoutReader::readRow},
+            {QStringLiteral("inconsistency"), &LayoutReader::readInconsistency},
+            {QStringLiteral("total"), &LayoutReader::readTotal},
+            {QStringLiteral("carry"), &LayoutReader::readCarry},
+            {QStringLiteral("signature"), &LayoutReader::readSignature},
+            {QStringLiteral("crosstab"), &LayoutReader::readCrosstab}};
+        return table;
+    }
+
+    [[noreturn]] void fail(const Entry& entry, const QString& reason) const
+    {
+        throw Exception(QStringLiteral("%1:%2: %3").arg(m_sourceName).arg(entry.line).arg(reason));
+    }
+
+    // A field's name, upper case.
+    QString field(const Entry& entry, const QString& name) const
+    {
         if (!isFieldName(name))
             fail(entry, QStringLiteral("nome de campo inválido: \"%1\"").arg(name));
         return name.toUpper();
-    };
+    }
+
     // "FIELD | label | width | align | format", the parts after FIELD optional.
-    const auto columnOf = [&](const Entry& entry, const QStringList& parts) {
+    ReportDefinition::Column columnOf(const Entry& entry, const QStringList& parts) const
+    {
         ReportDefinition::Column column;
         column.field = field(entry, parts.value(0));
         column.label = parts.value(1).isEmpty() ? column.field : parts.at(1);
         column.line = entry.line;
-        if (!parts.value(2).isEmpty()) {
-            bool ok = false;
-            column.width = parts.at(2).toDouble(&ok);
-            if (!ok || !std::isfinite(column.width) || column.width <= 0 ||
-                column.width > ReportDefinition::widestColumn)
-                fail(entry, QStringLiteral("largura inválida: \"%1\" (um número maior que 0 e "
-                                           "até %2, a página inteira)")
-                                .arg(parts.at(2))
-                                .arg(ReportDefinition::widestColumn));
-        }
-        const QString align = parts.value(3, QStringLiteral("left"));
+        if (!parts.value(2).isEmpty())
+            column.width = widthOf(entry, parts.at(2));
+        column.alignment = alignmentOf(entry, parts.value(3, QStringLiteral("left")));
+        column.format = formatOf(entry, parts.value(4, QStringLiteral("text")));
+        return column;
+    }
+
+    double widthOf(const Entry& entry, const QString& text) const
+    {
+        bool ok = false;
+        const double width = text.toDouble(&ok);
+        if (!ok || !std::isfinite(width) || width <= 0 || width > ReportDefinition::widestColumn)
+            fail(entry, QStringLiteral("largura inválida: \"%1\" (um número maior que 0 e "
+                                       "até %2, a página inteira)")
+                            .arg(text)
+                            .arg(ReportDefinition::widestColumn));
+        return width;
+    }
+
+    Qt::Alignment alignmentOf(const Entry& entry, const QString& align) const
+    {
         if (align == QLatin1String("left") || align.isEmpty())
-            column.alignment = Qt::AlignLeft;
-        else if (align == QLatin1String("center"))
-            column.alignment = Qt::AlignHCenter;
-        else if (align == QLatin1String("right"))
-            column.alignment = Qt::AlignRight;
-        else
-            fail(entry, QStringLiteral("alinhamento inválido: \"%1\" (use left, center ou "
-                                       "right)")
-                            .arg(align));
-        const QString format = parts.value(4, QStringLiteral("text"));
+            return Qt::AlignLeft;
+        if (align == QLatin1String("center"))
+            return Qt::AlignHCenter;
+        if (align == QLatin1String("right"))
+            return Qt::AlignRight;
+        fail(entry,
+             QStringLiteral("alinhamento inválido: \"%1\" (use left, center ou right)").arg(align));
+    }
+
+    ReportValueFormat formatOf(const Entry& entry, const QString& format) const
+    {
         const auto parsed =
             ReportFormat::fromName(format.isEmpty() ? QStringLiteral("text") : format);
         if (!parsed)
             fail(entry, QStringLiteral("formato inválido: \"%1\" (use text, date, money, "
                                        "integer ou code)")
                             .arg(format));
-        column.format = *parsed;
-        return column;
-    };
+        return *parsed;
+    }
+
+    void readOrientation(const Entry& entry)
+    {
+        if (entry.value == QLatin1String("portrait"))
+            m_definition.orientation = ReportDefinition::Orientation::Portrait;
+        else if (entry.value == QLatin1String("landscape"))
+            m_definition.orientation = ReportDefinition::Orientation::Landscape;
+        else
+            fail(entry, QStringLiteral("orientação inválida: \"%1\" (use portrait ou landscape)")
+                            .arg(entry.value));
+    }
+
+    void readColumn(const Entry& entry)
+    {
+        const QStringList parts = partsOf(entry.value);
+        if (parts.size() > 5)
+            fail(entry, QStringLiteral("coluna com partes demais; o formato é "
+                                       "\"CAMPO | título | largura | alinhamento | formato\""));
+        const ReportDefinition::Column column = columnOf(entry, parts);
+        if (m_definition.column(column.field))
+            fail(entry, QStringLiteral("coluna repetida: %1").arg(column.field));
+        m_definition.columns << column;
+    }
+
+    // "FIELD | label | format"
+    void readExport(const Entry& entry)
+    {
+        const QStringList parts = partsOf(entry.value);
+        if (parts.size() > 3)
+            fail(entry, QStringLiteral("coluna exportada com partes demais; o formato é "
+                                       "\"CAMPO | título | formato\""));
+        const QStringList columnParts{parts.value(0), parts.value(1), QString(), QString(),
+                                      parts.value(2)};
+        m_definition.exportColumns << columnOf(entry, columnParts);
+    }
+
     // "FIELD | code | label | role"
-    const auto readState = [&](const Entry& entry, const QStringList& parts) {
+    void readState(const Entry& entry)
+    {
+        const QStringList parts = partsOf(entry.value);
         if (parts.size() != 4 || parts.at(1).isEmpty() || parts.at(2).isEmpty())
             fail(entry, QStringLiteral("status inválido; o formato é \"CAMPO | código | nome | "
                                        "total, amount ou count\""));
         const QString name = field(entry, parts.at(0));
-        if (!definition.stateField.isEmpty() && definition.stateField != name)
+        if (!m_definition.stateField.isEmpty() && m_definition.stateField != name)
             fail(entry, QStringLiteral("todos os status usam o mesmo campo: %1")
-                            .arg(definition.stateField));
+                            .arg(m_definition.stateField));
         ReportDefinition::State state;
         state.code = parts.at(1);
         state.label = parts.at(2);
         state.line = entry.line;
-        if (parts.at(3) == QLatin1String("total"))
-            state.role = ReportDefinition::StateRole::Total;
-        else if (parts.at(3) == QLatin1String("amount"))
-            state.role = ReportDefinition::StateRole::Amount;
-        else if (parts.at(3) == QLatin1String("count"))
-            state.role = ReportDefinition::StateRole::Count;
-        else
-            fail(entry, QStringLiteral("papel de status inválido: \"%1\" (use total, amount ou "
-                                       "count)")
-                            .arg(parts.at(3)));
-        for (const ReportDefinition::State& other : std::as_const(definition.states))
+        state.role = stateRoleOf(entry, parts.at(3));
+        for (const ReportDefinition::State& other : std::as_const(m_definition.states))
             if (other.code == state.code)
                 fail(entry, QStringLiteral("status repetido: %1").arg(state.code));
-        definition.stateField = name;
-        definition.states << state;
-    };
-    for (const Entry& entry : std::as_const(definition.entries)) {
+        m_definition.stateField = name;
+        m_definition.states << state;
+    }
+
+    ReportDefinition::StateRole stateRoleOf(const Entry& entry, const QString& role) const
+    {
+        if (role == QLatin1String("total"))
+            return ReportDefinition::StateRole::Total;
+        if (role == QLatin1String("amount"))
+            return ReportDefinition::StateRole::Amount;
+        if (role == QLatin1String("count"))
+            return ReportDefinition::StateRole::Count;
+        fail(entry, QStringLiteral("papel de status inválido: \"%1\" (use total, amount ou count)")
+                        .arg(role));
+    }
+
+    void readKind(const Entry& entry)
+    {
+        if (entry.value != ReportDefinition::reconciliationKind)
+            fail(entry, QStringLiteral("tipo de relatório desconhecido: \"%1\" (use %2)")
+                            .arg(entry.value, ReportDefinition::reconciliationKind));
+        m_definition.kind = entry.value;
+    }
+
+    void readSubtitle(const Entry& entry) { m_definition.subtitle = entry.value; }
+
+    // "FIELD | heading | footer | many"
+    void readGroup(const Entry& entry)
+    {
         const QStringList parts = partsOf(entry.value);
-        if (entry.key == QLatin1String("orientation")) {
-            if (entry.value == QLatin1String("portrait"))
-                definition.orientation = ReportDefinition::Orientation::Portrait;
-            else if (entry.value == QLatin1String("landscape"))
-                definition.orientation = ReportDefinition::Orientation::Landscape;
-            else
-                fail(entry, QStringLiteral("orientação inválida: \"%1\" (use portrait ou "
-                                           "landscape)")
-                                .arg(entry.value));
-        } else if (entry.key == QLatin1String("column")) {
-            if (parts.size() > 5)
-                fail(entry, QStringLiteral("coluna com partes demais; o formato é "
-                                           "\"CAMPO | título | largura | alinhamento | formato\""));
-            const ReportDefinition::Column column = columnOf(entry, parts);
-            if (definition.column(column.field))
-                fail(entry, QStringLiteral("coluna repetida: %1").arg(column.field));
-            definition.columns << column;
-        } else if (entry.key == QLatin1String("export")) {
-            if (parts.size() > 3)
-                fail(entry, QStringLiteral("coluna exportada com partes demais; o formato é "
-                                           "\"CAMPO | título | formato\""));
-            const QStringList columnParts{parts.value(0), parts.value(1), QString(), QString(),
-                                          parts.value(2)};
-            definition.exportColumns << columnOf(entry, columnParts);
-        } else if (entry.key == QLatin1String("state")) {
-            readState(entry, parts);
-        } else if (entry.key == QLatin1String("kind")) {
-            if (entry.value != ReportDefinition::reconciliationKind)
-                fail(entry, QStringLiteral("tipo de relatório desconhecido: \"%1\" (use %2)")
-                                .arg(entry.value, ReportDefinition::reconciliationKind));
-            definition.kind = entry.value;
-        } else if (entry.key == QLatin1String("subtitle")) {
-            definition.subtitle = entry.value;
-        } else if (entry.key == QLatin1String("group")) {
-            if (parts.size() > 4 || (parts.size() == 4 && parts.at(3) != QLatin1String("many")))
-                fail(entry, QStringLiteral("grupo inválido; o formato é "
-                                           "\"CAMPO | cabeçalho | rodapé | many\""));
-            if (definition.groups.size() >= ReportDefinition::groupLevelsAtMost)
-                fail(entry, QStringLiteral("grupos demais: um relatório agrupa em no máximo %1 "
-                                           "níveis")
-                                .arg(ReportDefinition::groupLevelsAtMost));
-            ReportDefinition::Group group;
-            group.field = field(entry, parts.value(0));
-            group.heading = parts.value(1).isEmpty()
-                                ? QLatin1Char('{') + group.field + QLatin1Char('}')
-                                : parts.at(1);
-            group.footer = parts.value(2).isEmpty() ? QStringLiteral("Subtotal") : parts.at(2);
-            if (group.heading == QLatin1String("-"))
-                group.heading.clear();
-            if (group.footer == QLatin1String("-"))
-                group.footer.clear();
-            group.footerWhenMany = parts.size() == 4;
-            group.line = entry.line;
-            definition.groups << group;
-        } else if (entry.key == QLatin1String("sum")) {
-            static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
-            for (const QString& name : entry.value.split(separators, Qt::SkipEmptyParts)) {
-                const ReportDefinition::Column* column = definition.column(name);
-                if (!column)
-                    fail(entry,
-                         QStringLiteral("a soma pede uma coluna declarada antes: %1").arg(name));
-                if (column->format != ReportValueFormat::Money &&
-                    column->format != ReportValueFormat::Integer)
-                    fail(entry, QStringLiteral("só colunas money ou integer somam: %1").arg(name));
-                definition.sums << column->field;
-            }
-        } else if (entry.key == QLatin1String("count") && entry.value == QLatin1String("-")) {
-            definition.countSingular.clear();
-            definition.countPlural.clear();
-        } else if (entry.key == QLatin1String("count")) {
-            if (parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty())
-                fail(entry, QStringLiteral("contagem inválida; o formato é \"singular | plural\""));
-            definition.countSingular = parts.at(0);
-            definition.countPlural = parts.at(1);
-        } else if (entry.key == QLatin1String("company")) {
-            definition.companyField = field(entry, entry.value);
-        } else if (entry.key == QLatin1String("row")) {
-            definition.rowName = entry.value;
-        } else if (entry.key == QLatin1String("inconsistency")) {
-            definition.inconsistencyField = field(entry, entry.value);
-        } else if (entry.key == QLatin1String("total")) {
-            if (entry.value.isEmpty())
-                fail(entry, QStringLiteral("o total geral precisa de um nome"));
-            definition.grandTotalLabel = entry.value;
-        } else if (entry.key == QLatin1String("carry")) {
-            const QString name = field(entry, entry.value);
-            if (!definition.sums.contains(name))
-                fail(entry, QStringLiteral("só uma coluna somada antes (sum) é transportada: %1")
-                                .arg(name));
-            definition.carryField = name;
-        } else if (entry.key == QLatin1String("signature")) {
-            definition.signature = entry.value;
-        } else if (entry.key == QLatin1String("crosstab")) {
-            if (parts.size() != 4 || parts.at(3).isEmpty())
-                fail(entry, QStringLiteral("tabela inválida; o formato é \"LINHA | COLUNA | "
-                                           "CAMPO | título\""));
-            const QString value = field(entry, parts.at(2));
-            const ReportDefinition::Column* column = definition.column(value);
-            if (!definition.sums.contains(value) || column->format != ReportValueFormat::Money)
-                fail(entry, QStringLiteral("a tabela soma uma coluna money somada antes (sum): %1")
-                                .arg(value));
-            definition.crosstab = {field(entry, parts.at(0)), field(entry, parts.at(1)), value,
-                                   parts.at(3)};
+        if (parts.size() > 4 || (parts.size() == 4 && parts.at(3) != QLatin1String("many")))
+            fail(entry, QStringLiteral("grupo inválido; o formato é "
+                                       "\"CAMPO | cabeçalho | rodapé | many\""));
+        if (m_definition.groups.size() >= ReportDefinition::groupLevelsAtMost)
+            fail(entry, QStringLiteral("grupos demais: um relatório agrupa em no máximo %1 níveis")
+                            .arg(ReportDefinition::groupLevelsAtMost));
+        ReportDefinition::Group group;
+        group.field = field(entry, parts.value(0));
+        group.heading = parts.value(1).isEmpty() ? QLatin1Char('{') + group.field + QLatin1Char('}')
+                                                 : parts.at(1);
+        group.footer = parts.value(2).isEmpty() ? QStringLiteral("Subtotal") : parts.at(2);
+        if (group.heading == QLatin1String("-"))
+            group.heading.clear();
+        if (group.footer == QLatin1String("-"))
+            group.footer.clear();
+        group.footerWhenMany = parts.size() == 4;
+        group.line = entry.line;
+        m_definition.groups << group;
+    }
+
+    // Money or integer columns declared before, separated by blanks or commas.
+    void readSum(const Entry& entry)
+    {
+        static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
+        for (const QString& name : entry.value.split(separators, Qt::SkipEmptyParts)) {
+            const ReportDefinition::Column* column = m_definition.column(name);
+            if (!column)
+                fail(entry, QStringLiteral("a soma pede uma coluna declarada antes: %1").arg(name));
+            if (column->format != ReportValueFormat::Money &&
+                column->format != ReportValueFormat::Integer)
+                fail(entry, QStringLiteral("só colunas money ou integer somam: %1").arg(name));
+            m_definition.sums << column->field;
         }
     }
-}
+
+    // "singular | plural", or "-": no count.
+    void readCount(const Entry& entry)
+    {
+        if (entry.value == QLatin1String("-")) {
+            m_definition.countSingular.clear();
+            m_definition.countPlural.clear();
+            return;
+        }
+        const QStringList parts = partsOf(entry.value);
+        if (parts.size() != 2 || parts.at(0).isEmpty() || parts.at(1).isEmpty())
+            fail(entry, QStringLiteral("contagem inválida; o formato é \"singular | plural\""));
+        m_definition.countSingular = parts.at(0);
+        m_definition.countPlural = parts.at(1);
+    }
+
+    void readCompany(const Entry& entry) { m_definition.companyField = field(entry, entry.value); }
+
+    void readRow(const Entry& entry) { m_definition.rowName = entry.value; }
+
+    void readInconsistency(const Entry& entry)
+    {
+        m_definition.inconsistencyField = field(entry, entry.value);
+    }
+
+    void readTotal(const Entry& entry)
+    {
+        if (entry.value.isEmpty())
+            fail(entry, QStringLiteral("o total geral precisa de um nome"));
+        m_definition.grandTotalLabel = entry.value;
+    }
+
+    void readCarry(const Entry& entry)
+    {
+        const QString name = field(entry, entry.value);
+        if (!m_definition.sums.contains(name))
+            fail(entry,
+                 QStringLiteral("só uma coluna somada antes (sum) é transportada: %1").arg(name));
+        m_definition.carryField = name;
+    }
+
+    void readSignature(const Entry& entry) { m_definition.signature = entry.value; }
+
+    // "ROW | COLUMN | FIELD | title"
+    void readCrosstab(const Entry& entry)
+    {
+        const QStringList parts = partsOf(entry.value);
+        if (parts.size() != 4 || parts.at(3).isEmpty())
+            fail(entry, QStringLiteral("tabela inválida; o formato é \"LINHA | COLUNA | "
+                                       "CAMPO | título\""));
+        const QString value = field(entry, parts.at(2));
+        const ReportDefinition::Column* column = m_definition.column(value);
+        if (!m_definition.sums.contains(value) || column->format != ReportValueFormat::Money)
+            fail(
+                entry,
+                QStringLiteral("a tabela soma uma coluna money somada antes (sum): %1").arg(value));
+        m_definition.crosstab = {field(entry, parts.at(0)), field(entry, parts.at(1)), value,
+                                 parts.at(3)};
+    }
+
+    ReportDefinition& m_definition;
+    const QString& m_sourceName;
+};
 } // namespace
 
 QString ReportDefinition::readFile(const QString& path, Extent extent)
@@ -346,7 +448,7 @@ ReportDefinition ReportDefinition::parse(const QString& text, const QString& sou
         throw Exception(QStringLiteral("%1: ordem inválida: \"%2\"").arg(sourceName, order));
     if (definition.title.isEmpty())
         throw Exception(QStringLiteral("%1: falta o título (title)").arg(sourceName));
-    readLayout(definition, sourceName);
+    LayoutReader(definition, sourceName).read();
     return definition;
 }
 
@@ -398,7 +500,7 @@ QString ReportDefinition::sqlFor(DatabaseConfig::Engine engine) const
 {
     const QString own =
         engine == DatabaseConfig::Engine::Firebird ? value(QStringLiteral("sql.ib")) : QString();
-    return SqlParameters::withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
+    return SqlLexer::withoutComments(own.isEmpty() ? value(QStringLiteral("sql")) : own);
 }
 
 const ReportDefinition::Column* ReportDefinition::column(const QString& field) const

@@ -3,23 +3,28 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QTextLayout>
+#include <map>
 
 namespace {
 // Text is measured at a high resolution, where hinting barely moves the widths.
 constexpr double measureDpi = 720.0;
+} // namespace
 
-const QImage& measuringDevice()
+const QPaintDevice* ReportFonts::measuringDevice(double dpi)
 {
-    thread_local const QImage device = [] {
+    // By resolution; a map keeps each device where it was made.
+    thread_local std::map<int, QImage> devices;
+    const int dotsPerInch = qRound(dpi);
+    auto found = devices.find(dotsPerInch);
+    if (found == devices.end()) {
         QImage image(1, 1, QImage::Format_RGB32);
-        const int dotsPerMeter = qRound(measureDpi / 0.0254);
+        const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
         image.setDotsPerMeterX(dotsPerMeter);
         image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    }();
-    return device;
+        found = devices.emplace(dotsPerInch, std::move(image)).first;
+    }
+    return &found->second;
 }
-} // namespace
 
 QFont ReportFonts::font(Role role)
 {
@@ -58,13 +63,13 @@ double ReportFonts::width(Role role, const QString& text)
 
 double ReportFonts::width(const QFont& font, const QString& text)
 {
-    const QFontMetricsF metrics(font, &measuringDevice());
+    const QFontMetricsF metrics(font, measuringDevice(measureDpi));
     return metrics.horizontalAdvance(text) * 72.0 / measureDpi;
 }
 
 QString ReportFonts::elided(const QFont& font, const QString& text, double width)
 {
-    const QFontMetricsF metrics(font, &measuringDevice());
+    const QFontMetricsF metrics(font, measuringDevice(measureDpi));
     return metrics.elidedText(text, Qt::ElideRight, width * measureDpi / 72.0);
 }
 
@@ -72,7 +77,7 @@ QStringList ReportFonts::wrapped(const QFont& font, const QString& text, double 
 {
     // Runs of blanks read as one.
     const QString words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QLatin1Char(' '));
-    QTextLayout layout(words, font, &measuringDevice());
+    QTextLayout layout(words, font, measuringDevice(measureDpi));
     QTextOption option;
     option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
@@ -93,8 +98,8 @@ QStringList ReportFonts::wrapped(const QFont& font, const QString& text, double 
 }
 
 ReportFonts::CharacterWidths::CharacterWidths(const QFont& font, const QPaintDevice* device)
-    : m_metrics(std::make_unique<QFontMetricsF>(
-          font, device ? device : static_cast<const QPaintDevice*>(&measuringDevice()))),
+    : m_metrics(
+          std::make_unique<QFontMetricsF>(font, device ? device : measuringDevice(measureDpi))),
       m_scale(device ? 1.0 : 72.0 / measureDpi)
 {
     m_ascii.fill(-1);

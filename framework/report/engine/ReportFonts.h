@@ -10,6 +10,7 @@
 #include <memory>
 
 class QFontMetricsF;
+class QPaintDevice;
 
 // The fonts of report pages, named explicitly so that pages look the same everywhere
 // (DejaVu Sans, from fonts-dejavu-core), and text widths measured in points.
@@ -19,6 +20,9 @@ namespace ReportFonts {
 enum class Role { Body, Bold, Title, Small, Struck };
 constexpr int roleCount = 5;
 
+// A device of the resolution (dots per inch) that fonts are measured against, the calling
+// thread's own: pages are measured and painted by several threads at once.
+const QPaintDevice* measuringDevice(double dpi);
 // The font of a role, sized in points.
 KLX_REPORT_EXPORT QFont font(Role role);
 // The width of the text in the role's font, or in the font, in points. Safe in any thread.

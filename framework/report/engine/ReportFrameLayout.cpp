@@ -2,13 +2,12 @@
 
 #include "base/Exceptions.h"
 #include "report/engine/ReportFonts.h"
-#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportSizes.h"
 
 #include <QPageSize>
 
 namespace {
 
-constexpr double columnHeadingHeight = 14.0;
 // Measured widths get this much more, against rounding on the painting device.
 constexpr double measureSlack = 1.0;
 // A text column is never narrower than this.
@@ -64,11 +63,11 @@ void placeCompanies(ReportFrame& frame)
         QStringLiteral("Empresas: ") +
             (header.companies.isEmpty() ? QStringLiteral("—") : header.companies),
         bodyWidth(frame) - ReportFrameLayout::processingTextWidth(header),
-        ReportFrameLayout::companyLinesAtMost);
+        ReportSizes::companyLinesAtMost);
     const qsizetype lines =
         frame.subtitleLines.size() + frame.companyLines.size() + frame.criteriaLines.size();
-    frame.bodyTop = ReportFrameLayout::margin + frame.titleHeight +
-                    ReportFrameLayout::headerLineHeight * lines + columnHeadingHeight + 4;
+    frame.bodyTop = ReportSizes::margin + frame.titleHeight +
+                    ReportSizes::headerLineHeight * lines + ReportSizes::columnHeadingHeight + 4;
 }
 
 } // namespace
@@ -92,7 +91,8 @@ ReportFrame ReportFrameLayout::begin(const ReportDefinition& definition,
     frame.landscape = definition.orientation == ReportDefinition::Orientation::Landscape;
     const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
     frame.pageSize = frame.landscape ? a4.transposed() : a4;
-    frame.margins = QMarginsF(margin, margin, margin, margin);
+    frame.margins = QMarginsF(ReportSizes::margin, ReportSizes::margin, ReportSizes::margin,
+                              ReportSizes::margin);
     for (const auto& column : columns) {
         if (column.field == definition.carryField)
             frame.carryColumn = static_cast<int>(frame.labels.size());
@@ -115,8 +115,9 @@ ReportFrame ReportFrameLayout::begin(const ReportDefinition& definition,
     const QFont small = ReportFonts::font(ReportFonts::Role::Small);
     if (!definition.subtitle.isEmpty())
         frame.subtitleLines = ReportFonts::wrapped(small, definition.subtitle, width, 2);
-    frame.criteriaLines = ReportFonts::wrapped(
-        small, QStringLiteral("Critérios: ") + header.criteria, width, criteriaLinesAtMost);
+    frame.criteriaLines =
+        ReportFonts::wrapped(small, QStringLiteral("Critérios: ") + header.criteria, width,
+                             ReportSizes::criteriaLinesAtMost);
     if (definition.companyField.isEmpty())
         placeCompanies(frame);
     return frame;
@@ -152,10 +153,9 @@ void ReportFrameLayout::finish(ReportFrame& frame, const ReportDefinition& defin
         } else {
             const double label = ReportFonts::width(ReportFonts::Role::Bold, columns.at(c).label);
             const double gap =
-                (columns.at(c).alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
-            widths[c] =
-                std::max(declared, std::max(widest.at(c), label) + 2 * ReportLayouter::cellPadding +
-                                       gap + measureSlack);
+                (columns.at(c).alignment & Qt::AlignRight) ? ReportSizes::numberGap : 0;
+            widths[c] = std::max(declared, std::max(widest.at(c), label) +
+                                               2 * ReportSizes::cellPadding + gap + measureSlack);
         }
         used += widths.at(c);
     }

@@ -8,13 +8,6 @@
 // the body begins under it, and the columns' widths.
 namespace ReportFrameLayout {
 
-// Page margins and the height of a header line (subtitle, companies, criteria), in points.
-constexpr double margin = 28.35; // 10 mm
-constexpr double headerLineHeight = 10.0;
-// At most this many lines of criteria, and of company names, head a page.
-constexpr int criteriaLinesAtMost = 3;
-constexpr int companyLinesAtMost = 3;
-
 // The frame of the definition's pages with its columns under the header, all but what the
 // rows decide: the company names when the definition takes them from the rows (the header's
 // own otherwise), and the columns' widths.

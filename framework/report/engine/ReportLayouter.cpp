@@ -5,6 +5,7 @@
 #include "report/engine/ReportFilledText.h"
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFrameLayout.h"
+#include "report/engine/ReportSizes.h"
 #include "report/engine/ReportTotals.h"
 
 #include <QFileInfo>
@@ -28,7 +29,7 @@ public:
         : m_definition(definition), m_sourceName(sourceName), m_formats(formats),
           m_columns(columns), m_frame(frame), m_states(definition),
           m_summaryWidth(frame.pageSize.width() - frame.margins.left() - frame.margins.right() -
-                         ReportLayouter::summaryIndent - 2 * ReportLayouter::cellPadding),
+                         ReportSizes::summaryIndent - 2 * ReportSizes::cellPadding),
           m_bodyWidths(ReportFonts::font(ReportFonts::Role::Body)),
           m_boldWidths(ReportFonts::font(ReportFonts::Role::Bold)),
           m_smallWidths(ReportFonts::font(ReportFonts::Role::Small)),
@@ -105,7 +106,7 @@ public:
             if (group.heading.isEmpty())
                 continue;
             ReportPiece heading{ReportPiece::Kind::GroupHeading,
-                                ReportLayouter::headingHeight,
+                                ReportSizes::headingHeight,
                                 m_headings.at(level)(m_formats, row),
                                 {},
                                 {}};
@@ -126,7 +127,7 @@ public:
             placePending(0, true, sink);
         } else {
             QVector<ReportPiece> pieces{
-                {ReportPiece::Kind::Empty, ReportLayouter::detailHeight * 2, {}, {}, {}}};
+                {ReportPiece::Kind::Empty, ReportSizes::detailHeight * 2, {}, {}, {}}};
             pieces << grandTotal();
             sink.place(pieces, 0);
         }
@@ -135,7 +136,7 @@ public:
         if (!m_definition.signature.isEmpty())
             sink.place(
                 {{ReportPiece::Kind::Signature,
-                  ReportLayouter::signatureHeight,
+                  ReportSizes::signatureHeight,
                   m_definition.signature + QStringLiteral(": ________________________________    "
                                                           "Data: ____/____/________"),
                   {},
@@ -210,7 +211,7 @@ private:
         const QVector<ReportPiece> lines = m_table.pieces(
             rowColumn ? rowColumn->label : m_definition.crosstab.rowField, m_sourceName);
         sink.place({{ReportPiece::Kind::GroupHeading,
-                     ReportLayouter::headingHeight,
+                     ReportSizes::headingHeight,
                      m_definition.crosstab.title,
                      {},
                      {}},
@@ -240,7 +241,7 @@ private:
             return;
         QVector<ReportPiece> pieces{
             {ReportPiece::Kind::GroupHeading,
-             ReportLayouter::headingHeight,
+             ReportSizes::headingHeight,
              QStringLiteral("Inconsistências — %1")
                  .arg(m_inconsistencyCount == 1
                           ? QStringLiteral("1 linha")
@@ -260,7 +261,7 @@ private:
                                            m_summaryWidth);
             for (const QString& line : lines)
                 pieces << ReportPiece{
-                    ReportPiece::Kind::Note, ReportLayouter::detailHeight, line, {}, {}};
+                    ReportPiece::Kind::Note, ReportSizes::detailHeight, line, {}, {}};
             sink.place(pieces, 0);
             pieces.clear();
         }
@@ -280,7 +281,7 @@ private:
                 m_definition.groups.at(level).footerWhenMany && group.tally.count == 1;
             if (!group.footer.isEmpty() && !single && !repeatsEnclosingTotal(level, changed))
                 closing << total(group.footer, group.tally, ReportPiece::Kind::Subtotal,
-                                 ReportLayouter::subtotalHeight);
+                                 ReportSizes::subtotalHeight);
         }
         if (last)
             closing << grandTotal();
@@ -288,13 +289,9 @@ private:
         for (const ReportPiece& piece : std::as_const(closing))
             room += piece.height;
 
-        m_pendingHeadings << ReportPiece{ReportPiece::Kind::Detail,
-                                         ReportLayouter::detailHeight,
-                                         {},
-                                         std::move(m_pendingCells),
-                                         {},
-                                         m_pendingCarried,
-                                         isCancelled(m_pendingRow)};
+        m_pendingHeadings << ReportPiece{
+            ReportPiece::Kind::Detail, ReportSizes::detailHeight, {}, std::move(m_pendingCells), {},
+            m_pendingCarried,          isCancelled(m_pendingRow)};
         sink.place(m_pendingHeadings, room);
         m_pendingHeadings.removeLast();
         for (const ReportPiece& heading : std::as_const(m_pendingHeadings))
@@ -334,7 +331,7 @@ private:
     QVector<ReportPiece> grandTotal()
     {
         return total(m_definition.grandTotalLabel, m_grand, ReportPiece::Kind::GrandTotal,
-                     ReportLayouter::grandTotalHeight);
+                     ReportSizes::grandTotalHeight);
     }
 
     // A total line and its state summary lines.
@@ -373,7 +370,7 @@ private:
                                        m_summaryWidth);
         for (const QString& line : lines)
             pieces << ReportPiece{
-                ReportPiece::Kind::StateSummary, ReportLayouter::detailHeight, line, {}, {}};
+                ReportPiece::Kind::StateSummary, ReportSizes::detailHeight, line, {}, {}};
         return pieces;
     }
 

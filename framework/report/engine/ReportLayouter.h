@@ -16,21 +16,6 @@
 // A sum that leaves the range of ReportAmount stops the report with a message naming the row.
 class ReportLayouter {
 public:
-    // Line heights and the blank inside a cell's edges, in points.
-    static constexpr double detailHeight = 10.5;
-    static constexpr double headingHeight = 13.0;
-    static constexpr double subtotalHeight = 13.0;
-    static constexpr double grandTotalHeight = 16.0;
-    static constexpr double signatureHeight = 36.0;
-    // The closing table's column labels take up to three lines.
-    static constexpr double tableHeadingHeight = 28.0;
-    static constexpr double cellPadding = 2.0;
-    // The further blank right of a right-aligned cell, so that its digits keep apart from a
-    // text that follows.
-    static constexpr double numberGap = 5.0;
-    // How far a state summary stands in from the left under its total.
-    static constexpr double summaryIndent = 10.0;
-
     // The rows have the fields, each read in its format.
     ReportLayouter(const ReportDefinition& definition, const QStringList& fields,
                    const QList<ReportValueFormat>& formats, const ReportFrame::Header& header);

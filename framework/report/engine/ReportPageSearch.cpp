@@ -2,8 +2,8 @@
 
 #include "base/SearchText.h"
 #include "report/engine/ReportFrame.h"
-#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPageSource.h"
+#include "report/engine/ReportSizes.h"
 
 namespace {
 // Pages read at a time.
@@ -41,20 +41,19 @@ void ReportPageSearch::readAround(int page)
             using Kind = ReportPageStretch::Line::Kind;
             switch (line.kind) {
             case Kind::Detail:
-                cells(stretch.rows.at(line.index), line.y, ReportLayouter::detailHeight);
+                cells(stretch.rows.at(line.index), line.y, ReportSizes::detailHeight);
                 break;
             case Kind::GroupHeading:
                 find(stretch.headings.at(line.index), left, line.y, width,
-                     ReportLayouter::headingHeight);
+                     ReportSizes::headingHeight);
                 break;
             case Kind::Subtotal:
             case Kind::GrandTotal:
             case Kind::CarriedIn:
             case Kind::CarriedOut: {
                 const ReportPageStretch::Total& total = stretch.totals.at(line.index);
-                const double height = line.kind == Kind::GrandTotal
-                                          ? ReportLayouter::grandTotalHeight
-                                          : ReportLayouter::subtotalHeight;
+                const double height = line.kind == Kind::GrandTotal ? ReportSizes::grandTotalHeight
+                                                                    : ReportSizes::subtotalHeight;
                 find(total.label, left, line.y, width, height);
                 cells(total.cells, line.y, height);
                 break;
@@ -64,20 +63,19 @@ void ReportPageSearch::readAround(int page)
             case Kind::TableTotal: {
                 // The closing table's cells: a hit marks its whole line.
                 const double height = line.kind == Kind::TableHeading
-                                          ? ReportLayouter::tableHeadingHeight
-                                          : ReportLayouter::detailHeight;
+                                          ? ReportSizes::tableHeadingHeight
+                                          : ReportSizes::detailHeight;
                 for (const QString& cell : stretch.totals.at(line.index).cells)
                     find(cell, left, line.y, width, height);
                 break;
             }
             case Kind::StateSummary:
             case Kind::Note:
-                find(stretch.notes.at(line.index), left, line.y, width,
-                     ReportLayouter::detailHeight);
+                find(stretch.notes.at(line.index), left, line.y, width, ReportSizes::detailHeight);
                 break;
             case Kind::Signature:
                 find(stretch.notes.at(line.index), left, line.y, width,
-                     ReportLayouter::signatureHeight);
+                     ReportSizes::signatureHeight);
                 break;
             case Kind::Empty:
                 break;

@@ -3,8 +3,8 @@
 #include "base/Exceptions.h"
 #include "base/OutputFile.h"
 #include "report/engine/ReportFormat.h"
-#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPaginator.h"
+#include "report/engine/ReportSizes.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -130,7 +130,7 @@ class ReportPages::Cutter {
 public:
     Cutter(const ReportFrame& frame, const QString& sourceName, QVector<PageStart>& starts)
         : m_paginator(frame.bodyTop, frame.bodyBottom(), sourceName,
-                      frame.carryColumn >= 0 ? ReportLayouter::subtotalHeight : 0),
+                      frame.carryColumn >= 0 ? ReportSizes::subtotalHeight : 0),
           m_starts(starts)
     {
         m_starts = {PageStart{0, {}, 0, true}};
@@ -372,6 +372,149 @@ QByteArray ReportPages::read(qint64 from, qint64 to) const
     return bytes;
 }
 
+// Reads a stretch of pages back from their records: each page holds the records from its start
+// to the next page's, stacked from the top of the body under the headings it repeats, with
+// the running total at the foot of a page that goes on and at the head of the next.
+class ReportPages::PageReader {
+public:
+    // The starts of the pages first..last and of the one after them; count: the pages whole.
+    PageReader(ReportPageStretch& stretch, const ReportFrame& frame,
+               const QVector<PageStart>& starts, int first, int last, int count)
+        : m_stretch(stretch), m_frame(frame), m_starts(starts), m_first(first), m_last(last),
+          m_count(count), m_page(first - 1), m_carries(frame.carryColumn >= 0)
+    {
+    }
+
+    // The records from the first page's start on, at that offset of the body.
+    void read(const QByteArray& bytes, qint64 from)
+    {
+        Decoder in(bytes);
+        while (!in.atEnd()) {
+            beginPagesAt(from + in.position());
+            switch (static_cast<Op>(in.byte())) {
+            case Op::Place:
+                in.real();
+                for (quint32 pieces = in.count(); pieces > 0; --pieces)
+                    placePiece(in);
+                break;
+            case Op::Open:
+                in.skipText();
+                break;
+            case Op::Close:
+                break;
+            }
+        }
+        // The last page of the stretch goes on past it.
+        if (m_page < m_count - 1)
+            carryOut();
+    }
+
+private:
+    const PageStart& start(int page) const { return m_starts.at(page - m_first); }
+
+    void line(Kind kind, qsizetype index)
+    {
+        m_stretch.pages.last().lines.append(
+            {kind, static_cast<int>(index), static_cast<float>(m_y)});
+    }
+
+    void carriedLine(Kind kind, const QString& label, qint64 cents)
+    {
+        QStringList cells;
+        for (int c = 0; c < m_frame.labels.size(); ++c)
+            cells << (c == m_frame.carryColumn ? ReportFormat::money(cents) : QString());
+        m_stretch.totals.append({label, cells, {}});
+        line(kind, m_stretch.totals.size() - 1);
+    }
+
+    // Closes the pages that end at the offset and opens those that begin there.
+    void beginPagesAt(qint64 offset)
+    {
+        while (m_page < m_last && offset == start(m_page + 1).offset) {
+            carryOut();
+            openPage();
+        }
+    }
+
+    // The running total at the foot of the page, when the next one carries it.
+    void carryOut()
+    {
+        if (!m_carries || m_page < m_first || !start(m_page + 1).carries)
+            return;
+        m_y = m_frame.bodyBottom() - ReportSizes::subtotalHeight;
+        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), start(m_page + 1).carried);
+    }
+
+    // The next page: the total carried into it, then the groups it continues.
+    void openPage()
+    {
+        ++m_page;
+        m_stretch.pages.append(ReportPageStretch::Page());
+        m_y = m_frame.bodyTop;
+        if (m_carries && m_page > 0 && start(m_page).carries) {
+            carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"), start(m_page).carried);
+            m_y += ReportSizes::subtotalHeight;
+        }
+        for (const QString& heading : start(m_page).openHeadings) {
+            m_stretch.headings.append(heading + QStringLiteral(" (continuação)"));
+            line(Kind::GroupHeading, m_stretch.headings.size() - 1);
+            m_y += ReportSizes::headingHeight;
+        }
+    }
+
+    // One line of a record, under the last.
+    void placePiece(Decoder& in)
+    {
+        const auto kind = static_cast<Kind>(in.byte());
+        const float height = in.real();
+        const QString text = in.text();
+        const QStringList cells = in.texts();
+        const QString states = in.text();
+        switch (kind) {
+        case Kind::Detail:
+            in.whole();
+            m_stretch.rows.append(cells);
+            m_stretch.cancelled.append(in.byte() != 0);
+            line(kind, m_stretch.rows.size() - 1);
+            break;
+        case Kind::GroupHeading:
+            m_stretch.headings.append(text);
+            line(kind, m_stretch.headings.size() - 1);
+            break;
+        case Kind::StateSummary:
+        case Kind::Note:
+        case Kind::Signature:
+            m_stretch.notes.append(text);
+            line(kind, m_stretch.notes.size() - 1);
+            break;
+        case Kind::Subtotal:
+        case Kind::GrandTotal:
+        case Kind::TableHeading:
+        case Kind::TableRow:
+        case Kind::TableTotal:
+            m_stretch.totals.append({text, cells, states});
+            line(kind, m_stretch.totals.size() - 1);
+            break;
+        case Kind::Empty:
+        case Kind::CarriedOut:
+        case Kind::CarriedIn:
+            line(kind, 0);
+            break;
+        }
+        m_y += height;
+    }
+
+    ReportPageStretch& m_stretch;
+    const ReportFrame& m_frame;
+    const QVector<PageStart>& m_starts;
+    const int m_first;
+    const int m_last;
+    const int m_count;
+    int m_page;
+    const bool m_carries;
+    double m_y = 0;
+};
+
 ReportPageStretch ReportPages::pages(int first, int last) const
 {
     ReportPageStretch stretch;
@@ -392,102 +535,6 @@ ReportPageStretch ReportPages::pages(int first, int last) const
     const qint64 to = last + 1 < cut ? starts.at(last + 1 - first).offset : m_written;
     const QByteArray bytes = read(from, to);
     lock.unlock();
-    const auto start = [&starts, first](int page) -> const PageStart& {
-        return starts.at(page - first);
-    };
-
-    // Each page holds the records from its start to the next page's, stacked from the top of
-    // the body under the headings it repeats.
-    double y = 0;
-    const auto line = [&stretch, &y](Kind kind, qsizetype index) {
-        stretch.pages.last().lines.append({kind, static_cast<int>(index), static_cast<float>(y)});
-    };
-    int page = first - 1;
-    // The running total, at the foot of a page that goes on and at the head of the next.
-    const bool carries = frame.carryColumn >= 0;
-    const auto carriedLine = [&](Kind kind, const QString& label, qint64 cents) {
-        QStringList cells;
-        for (int c = 0; c < frame.labels.size(); ++c)
-            cells << (c == frame.carryColumn ? ReportFormat::money(cents) : QString());
-        stretch.totals.append({label, cells, {}});
-        line(kind, stretch.totals.size() - 1);
-    };
-    Decoder in(bytes);
-    while (!in.atEnd()) {
-        while (page < last && from + in.position() == start(page + 1).offset) {
-            if (carries && page >= first && start(page + 1).carries) {
-                y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
-                carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"),
-                            start(page + 1).carried);
-            }
-            ++page;
-            stretch.pages.append(ReportPageStretch::Page());
-            y = frame.bodyTop;
-            if (carries && page > 0 && start(page).carries) {
-                carriedLine(Kind::CarriedIn, QStringLiteral("Transporte"), start(page).carried);
-                y += ReportLayouter::subtotalHeight;
-            }
-            for (const QString& heading : start(page).openHeadings) {
-                stretch.headings.append(heading + QStringLiteral(" (continuação)"));
-                line(Kind::GroupHeading, stretch.headings.size() - 1);
-                y += ReportLayouter::headingHeight;
-            }
-        }
-        switch (static_cast<Op>(in.byte())) {
-        case Op::Place: {
-            in.real();
-            for (quint32 pieces = in.count(); pieces > 0; --pieces) {
-                const auto kind = static_cast<Kind>(in.byte());
-                const float height = in.real();
-                const QString text = in.text();
-                const QStringList cells = in.texts();
-                const QString states = in.text();
-                switch (kind) {
-                case Kind::Detail:
-                    in.whole();
-                    stretch.rows.append(cells);
-                    stretch.cancelled.append(in.byte() != 0);
-                    line(kind, stretch.rows.size() - 1);
-                    break;
-                case Kind::GroupHeading:
-                    stretch.headings.append(text);
-                    line(kind, stretch.headings.size() - 1);
-                    break;
-                case Kind::StateSummary:
-                case Kind::Note:
-                case Kind::Signature:
-                    stretch.notes.append(text);
-                    line(kind, stretch.notes.size() - 1);
-                    break;
-                case Kind::Subtotal:
-                case Kind::GrandTotal:
-                case Kind::TableHeading:
-                case Kind::TableRow:
-                case Kind::TableTotal:
-                    stretch.totals.append({text, cells, states});
-                    line(kind, stretch.totals.size() - 1);
-                    break;
-                case Kind::Empty:
-                case Kind::CarriedOut:
-                case Kind::CarriedIn:
-                    line(kind, 0);
-                    break;
-                }
-                y += height;
-            }
-            break;
-        }
-        case Op::Open:
-            in.skipText();
-            break;
-        case Op::Close:
-            break;
-        }
-    }
-    // The last page of the stretch goes on past it.
-    if (carries && page < count - 1 && page >= first && start(page + 1).carries) {
-        y = frame.bodyBottom() - ReportLayouter::subtotalHeight;
-        carriedLine(Kind::CarriedOut, QStringLiteral("A transportar"), start(page + 1).carried);
-    }
+    PageReader(stretch, frame, starts, first, last, count).read(bytes, from);
     return stretch;
 }

@@ -79,6 +79,8 @@ private:
 
     // Where the pages break, from the records' heights as the file holds them.
     class Cutter;
+    // Reads pages back from the records.
+    class PageReader;
 
     void flush();
     // The bytes from..to of the body, from the file and what is still held; the caller holds

@@ -1,7 +1,7 @@
 #include "report/engine/ReportPaginator.h"
 
 #include "base/Exceptions.h"
-#include "report/engine/ReportLayouter.h"
+#include "report/engine/ReportSizes.h"
 
 namespace {
 // Heights are sums of decimals: a line that fits exactly must not spill over.
@@ -22,7 +22,7 @@ bool ReportPaginator::place(double height, double room)
     if (breaks) {
         ++m_pages;
         m_y = m_bodyTop + m_carriedLine +
-              static_cast<double>(m_openHeadings.size()) * ReportLayouter::headingHeight;
+              static_cast<double>(m_openHeadings.size()) * ReportSizes::headingHeight;
     }
     if (m_y + needed > m_bottom + tolerance)
         throw Exception(QStringLiteral("%1: o relatório não cabe na página: uma linha, com os "

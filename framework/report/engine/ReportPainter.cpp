@@ -3,8 +3,8 @@
 #include "base/Exceptions.h"
 #include "report/engine/ReportFonts.h"
 #include "report/engine/ReportFrameLayout.h"
-#include "report/engine/ReportLayouter.h"
 #include "report/engine/ReportPages.h"
+#include "report/engine/ReportSizes.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -17,27 +17,13 @@ namespace {
 using Line = ReportPageStretch::Line;
 using Role = ReportFonts::Role;
 
-constexpr double padding = ReportLayouter::cellPadding;
+constexpr double padding = ReportSizes::cellPadding;
 
 // Every page is laid out at the resolution of the PDF files (dots per inch), whatever the
 // device: texts are measured, cut and placed there, and the painter scales the result onto
 // the device. The screen's preview, the printer and the file thus show the same texts in the
 // same places.
 constexpr double layoutDpi = 600;
-
-// A device of the layout's resolution that fonts are measured against; one a thread, since
-// a PDF's pages are painted by several threads at once.
-const QPaintDevice* layoutDevice()
-{
-    thread_local const QImage device = [] {
-        QImage image(1, 1, QImage::Format_RGB32);
-        const int dotsPerMeter = qRound(layoutDpi / 0.0254);
-        image.setDotsPerMeterX(dotsPerMeter);
-        image.setDotsPerMeterY(dotsPerMeter);
-        return image;
-    }();
-    return &device;
-}
 
 } // namespace
 
@@ -51,15 +37,17 @@ public:
         const double deviceDpi = painter.device()->logicalDpiY();
         if (!qFuzzyCompare(deviceDpi, layoutDpi))
             painter.scale(deviceDpi / layoutDpi, deviceDpi / layoutDpi);
+        // Fonts are measured at the layout's resolution, on this thread's own device.
+        const QPaintDevice* device = ReportFonts::measuringDevice(layoutDpi);
         for (int i = 0; i < ReportFonts::roleCount; ++i) {
             const auto role = static_cast<Role>(i);
             QFont& font = m_fonts[i];
             font = ReportFonts::font(role);
             if (role == Role::Title)
                 font.setPointSizeF(titleSize);
-            m_metrics[i] = std::make_unique<QFontMetricsF>(font, layoutDevice());
+            m_metrics[i] = std::make_unique<QFontMetricsF>(font, device);
             m_widest[i] = m_metrics[i]->maxWidth();
-            m_widths[i] = std::make_unique<ReportFonts::CharacterWidths>(font, layoutDevice());
+            m_widths[i] = std::make_unique<ReportFonts::CharacterWidths>(font, device);
             // Drawn at the layout's pixel size on any device; the painter's scale does the
             // rest.
             m_drawn[i] = font;
@@ -102,7 +90,7 @@ public:
     void cell(Role role, const QString& value, double left, double width, double y, double height,
               int alignment, bool elide = true)
     {
-        const double gap = (alignment & Qt::AlignRight) ? ReportLayouter::numberGap : 0;
+        const double gap = (alignment & Qt::AlignRight) ? ReportSizes::numberGap : 0;
         text(role, value, left + padding, width - 2 * padding - gap, y, height, alignment, elide);
     }
 
@@ -189,7 +177,7 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
         pen.text(Role::Title, frame.titleLines.at(i), left + side, width - 2 * side,
                  y + 1.5 + i * titleLine, titleLine, Qt::AlignHCenter);
     y += frame.titleHeight;
-    const double line = ReportFrameLayout::headerLineHeight;
+    const double line = ReportSizes::headerLineHeight;
     for (const QString& text : frame.subtitleLines) {
         pen.text(Role::Small, text, left, width, y, line, Qt::AlignHCenter);
         y += line;
@@ -210,8 +198,8 @@ void paintHeader(PagePen& pen, const ReportFrame& frame, int page, int pageCount
     y += 3;
     for (int c = 0; c < frame.labels.size(); ++c)
         pen.cell(Role::Bold, frame.labels.at(c), frame.columnLeft.at(c), frame.columnWidth.at(c), y,
-                 14, frame.alignments.at(c), frame.elides(c));
-    pen.rule(left, y + 14, right);
+                 ReportSizes::columnHeadingHeight, frame.alignments.at(c), frame.elides(c));
+    pen.rule(left, y + ReportSizes::columnHeadingHeight, right);
 }
 
 void paintTotal(PagePen& pen, const ReportFrame& frame, const ReportPageStretch::Total& total,
@@ -261,16 +249,15 @@ void paintTableLine(PagePen& pen, const ReportFrame& frame, const ReportPageStre
         const double w = c == 0 ? labelWidth : width;
         if (kind == Kind::TableHeading)
             pen.wrapped(Role::Small, line.cells.at(c), x + padding, w - 2 * padding, y,
-                        ReportLayouter::tableHeadingHeight,
-                        c == 0 ? Qt::AlignLeft : Qt::AlignRight);
+                        ReportSizes::tableHeadingHeight, c == 0 ? Qt::AlignLeft : Qt::AlignRight);
         else
             pen.cell(role, line.cells.at(c), x, w, y,
-                     kind == Kind::TableTotal ? ReportLayouter::subtotalHeight
-                                              : ReportLayouter::detailHeight,
+                     kind == Kind::TableTotal ? ReportSizes::subtotalHeight
+                                              : ReportSizes::detailHeight,
                      c == 0 ? Qt::AlignLeft : Qt::AlignRight, c == 0);
     }
     if (kind == Kind::TableHeading)
-        pen.rule(left, y + ReportLayouter::tableHeadingHeight - 1, right, 0.4);
+        pen.rule(left, y + ReportSizes::tableHeadingHeight - 1, right, 0.4);
 }
 
 // A continued group's heading: a heading too long for the line is shortened, never its marker.
@@ -300,14 +287,14 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
             const bool cancelled = stretch.cancelled.value(line.index);
             for (int c = 0; c < frame.labels.size(); ++c)
                 pen.cell(cancelled ? Role::Struck : Role::Body, cells.at(c), frame.columnLeft.at(c),
-                         frame.columnWidth.at(c), line.y, ReportLayouter::detailHeight,
+                         frame.columnWidth.at(c), line.y, ReportSizes::detailHeight,
                          frame.alignments.at(c), frame.elides(c));
             break;
         }
         case Line::Kind::CarriedIn:
         case Line::Kind::CarriedOut:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
-                       ReportLayouter::subtotalHeight, false);
+                       ReportSizes::subtotalHeight, false);
             break;
         case Line::Kind::TableHeading:
         case Line::Kind::TableRow:
@@ -316,35 +303,35 @@ void paintPageWith(PagePen& pen, const ReportFrame& frame, const ReportPageStret
             break;
         case Line::Kind::Note:
             pen.cell(Role::Small, stretch.notes.at(line.index), left, width, line.y,
-                     ReportLayouter::detailHeight, Qt::AlignLeft);
+                     ReportSizes::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::Signature:
             // At the foot of its room, where a signature goes above it.
             pen.cell(Role::Body, stretch.notes.at(line.index), left, width,
-                     line.y + ReportLayouter::signatureHeight - ReportLayouter::detailHeight,
-                     ReportLayouter::detailHeight, Qt::AlignLeft);
+                     line.y + ReportSizes::signatureHeight - ReportSizes::detailHeight,
+                     ReportSizes::detailHeight, Qt::AlignLeft);
             break;
         case Line::Kind::StateSummary:
             // Under its total, set in from the left.
-            pen.cell(Role::Small, stretch.notes.at(line.index),
-                     left + ReportLayouter::summaryIndent, width - ReportLayouter::summaryIndent,
-                     line.y, ReportLayouter::detailHeight, Qt::AlignLeft);
+            pen.cell(Role::Small, stretch.notes.at(line.index), left + ReportSizes::summaryIndent,
+                     width - ReportSizes::summaryIndent, line.y, ReportSizes::detailHeight,
+                     Qt::AlignLeft);
             break;
         case Line::Kind::GroupHeading:
             pen.cell(Role::Bold, continuedHeading(pen, stretch.headings.at(line.index), width),
-                     left, width, line.y + 2, ReportLayouter::headingHeight - 2, Qt::AlignLeft);
+                     left, width, line.y + 2, ReportSizes::headingHeight - 2, Qt::AlignLeft);
             break;
         case Line::Kind::Subtotal:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y,
-                       ReportLayouter::subtotalHeight, false);
+                       ReportSizes::subtotalHeight, false);
             break;
         case Line::Kind::GrandTotal:
             paintTotal(pen, frame, stretch.totals.at(line.index), line.y + 2,
-                       ReportLayouter::grandTotalHeight - 2, true);
+                       ReportSizes::grandTotalHeight - 2, true);
             break;
         case Line::Kind::Empty:
             pen.text(Role::Body, frame.header.emptyText, left, width, line.y,
-                     ReportLayouter::detailHeight * 2, Qt::AlignHCenter);
+                     ReportSizes::detailHeight * 2, Qt::AlignHCenter);
             break;
         }
     }

@@ -8,6 +8,7 @@
 #include "data/FirebirdErrors.h"
 #include "data/QueryWatch.h"
 #include "data/Schema.h"
+#include "data/SqlLexer.h"
 #include "data/SqliteFunctions.h"
 #include "data/SqliteSandbox.h"
 #include "report/engine/ReportFilledText.h"
@@ -148,59 +149,6 @@ private:
     std::unique_ptr<QueryWatch> m_watch;
 };
 
-// The text as Firebird's lexer reads it, every string literal and quoted name replaced by ''
-// and every comment by a space: what is left is code. Literals: '...' ('' inside), q'X...X'
-// where X is any character and (, [, {, < close with ), ], }, >; quoted names "..."; an
-// unclosed one runs to the end.
-QString codeOf(const QString& sql)
-{
-    QString code;
-    code.reserve(sql.size());
-    const qsizetype size = sql.size();
-    const auto at = [&](qsizetype i) { return i < size ? sql.at(i) : QChar(); };
-    const auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; };
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = sql.at(i);
-        const bool wordStart = i == 0 || !isWordChar(sql.at(i - 1));
-        if ((c == u'q' || c == u'Q') && wordStart && at(i + 1) == u'\'' && i + 2 < size) {
-            const QChar open = sql.at(i + 2);
-            const QChar close = open == u'('   ? QChar(u')')
-                                : open == u'[' ? QChar(u']')
-                                : open == u'{' ? QChar(u'}')
-                                : open == u'<' ? QChar(u'>')
-                                               : open;
-            qsizetype end = i + 3;
-            while (end < size && !(sql.at(end) == close && at(end + 1) == u'\''))
-                ++end;
-            i = end < size ? end + 2 : size;
-            code += QStringLiteral("''");
-        } else if (c == u'\'' || c == u'"') {
-            qsizetype end = i + 1;
-            for (;;) {
-                end = sql.indexOf(c, end);
-                if (end < 0 || at(end + 1) != c)
-                    break;
-                end += 2;
-            }
-            i = end < 0 ? size : end + 1;
-            code += QStringLiteral("''");
-        } else if (c == u'-' && at(i + 1) == u'-') {
-            const qsizetype end = sql.indexOf(u'\n', i);
-            i = end < 0 ? size : end;
-            code += QLatin1Char(' ');
-        } else if (c == u'/' && at(i + 1) == u'*') {
-            const qsizetype end = sql.indexOf(QStringLiteral("*/"), i + 2);
-            i = end < 0 ? size : end + 2;
-            code += QLatin1Char(' ');
-        } else {
-            code += c;
-            ++i;
-        }
-    }
-    return code;
-}
-
 // A company code as stored, without the padding a fixed-width column adds.
 QString companyKey(const QVariant& value)
 {
@@ -253,6 +201,230 @@ QStringList coveredCompanies(QSqlDatabase& db, const QHash<QString, QVariant>& v
     names.sort(Qt::CaseInsensitive);
     return names;
 }
+
+// One run of a report's query on a connection of its own: the statement, what each row is
+// read as, and the errors a failure means, named by the definition's file.
+class QueryRun {
+public:
+    QueryRun(const ReportDefinition& definition, const QHash<QString, QVariant>& values,
+             const ReportQuery::Source& source, ReportProgress& progress)
+        : m_definition(definition), m_values(values), m_source(source), m_progress(progress),
+          m_fileName(fileNameOf(definition)), m_connection(source, progress),
+          m_query(m_connection.db())
+    {
+        ReportQuery::usedFields(definition, m_fields, m_formats);
+        m_query.setForwardOnly(true);
+        m_query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    }
+
+    // Prepares the text, binds each parameter it declares to its value (NULL when it has
+    // none) and runs it.
+    void execute(const QString& sql)
+    {
+        if (m_connection.sandbox() && !m_connection.sandbox()->admits(sql))
+            fail(QSqlError());
+        if (!m_query.prepare(sql))
+            fail(m_query.lastError());
+        for (const QString& name : ReportDefinition::declaredParameters(sql))
+            m_query.bindValue(QLatin1Char(':') + name, m_values.value(name.toUpper()));
+        if (!m_query.exec())
+            fail(m_query.lastError());
+        m_connection.watch().heard();
+    }
+
+    // Finds the fields the layout reads among the result's, and hands them to the reader with
+    // the companies the report covers.
+    void handFields(ReportQuery::Reader& reader)
+    {
+        const QSqlRecord record = m_query.record();
+        // Whatever its text says, a report whose rows carry a company shows only the
+        // operator's companies: a row of any other company stops the run. A row without one
+        // (an account missing from CONTCORR, say) belongs to no other company and passes.
+        m_companyPosition = record.indexOf(QStringLiteral("CDEMPRESA"));
+        if (m_companyPosition >= 0)
+            m_allowed = operatorCompanies(m_connection.db(), operatorCode(), failure());
+        m_rowName = ReportFilledText(m_definition.rowName, m_fields);
+        locateFields(record);
+        reader.fields(m_fields, m_formats,
+                      m_definition.companyField.isEmpty()
+                          ? QStringList()
+                          : coveredCompanies(m_connection.db(), m_values, failure()));
+    }
+
+    // Hands the rows on in batches small enough to keep memory flat, large enough to cost
+    // little, until the reader asks to stop.
+    void handRows(ReportQuery::Reader& reader)
+    {
+        constexpr int batchSize = 256;
+        QVector<QVector<QVariant>> batch;
+        batch.reserve(batchSize);
+        int read = 0;
+        while (m_query.next()) {
+            checkCompany();
+            batch.append(currentRow(read + batch.size() + 1));
+            if (batch.size() == batchSize) {
+                m_connection.watch().heard();
+                read += batchSize;
+                m_progress.report(ReportProgress::Stage::Query, read);
+                m_progress.checkCancel();
+                if (!reader.rows(std::move(batch)))
+                    return;
+                batch = {};
+                batch.reserve(batchSize);
+            }
+        }
+        if (m_query.lastError().isValid())
+            fail(m_query.lastError());
+        m_progress.checkCancel();
+        read += static_cast<int>(batch.size());
+        if (!batch.isEmpty())
+            reader.rows(std::move(batch));
+        m_progress.report(ReportProgress::Stage::Query, read);
+    }
+
+private:
+    QString operatorCode() const
+    {
+        return m_values.value(QStringLiteral("P_CDOPERADOR")).toString();
+    }
+
+    std::function<void(const QSqlError&)> failure()
+    {
+        return [this](const QSqlError& error) { fail(error); };
+    }
+
+    // Where each field stands in the result; without columns, every field of the result
+    // prints as text.
+    void locateFields(const QSqlRecord& record)
+    {
+        for (const QString& field : std::as_const(m_fields)) {
+            m_positions << record.indexOf(field);
+            if (m_positions.last() < 0)
+                throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
+                                    .arg(m_fileName, field));
+        }
+        if (!m_definition.columns.isEmpty())
+            return;
+        for (int i = 0; i < record.count(); ++i) {
+            if (m_fields.contains(record.fieldName(i), Qt::CaseInsensitive))
+                continue;
+            m_fields << record.fieldName(i).toUpper();
+            m_formats << ReportValueFormat::Text;
+            m_positions << i;
+        }
+    }
+
+    // Stops the run at a row of a company the operator may not see.
+    void checkCompany() const
+    {
+        if (m_companyPosition < 0)
+            return;
+        const QVariant company = m_query.value(m_companyPosition);
+        if (!company.isNull() && !m_allowed.contains(companyKey(company)))
+            throw Exception(
+                QStringLiteral("%1: a consulta trouxe cheques da empresa %2, que o operador %3 "
+                               "não pode ver; o relatório foi interrompido. A consulta deve "
+                               "restringir as empresas às do operador (OPEREMPR, "
+                               ":P_CDOPERADOR).")
+                    .arg(m_fileName, companyKey(company), operatorCode()));
+    }
+
+    // The current row's fields, each in its format; a value out of the range the report sums
+    // stops the run, naming the row (its number from 1 when the definition names no row).
+    QVector<QVariant> currentRow(qsizetype number) const
+    {
+        QVector<QVariant> row(m_positions.size());
+        std::optional<std::pair<qsizetype, QString>> outOfRange;
+        for (qsizetype i = 0; i < m_positions.size(); ++i) {
+            try {
+                row[i] = ReportFormat::normalize(m_query.value(m_positions.at(i)), m_formats.at(i));
+            } catch (const ReportFormat::OutOfRange& failed) {
+                if (!outOfRange)
+                    outOfRange.emplace(i, failed.value);
+            }
+        }
+        if (!outOfRange)
+            return row;
+        const QString name = m_rowName.isEmpty() ? QStringLiteral("linha %1").arg(number)
+                                                 : m_rowName(m_formats, row);
+        throw Exception(
+            QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
+                           "relatório soma; o relatório foi interrompido.")
+                .arg(m_fileName, name, m_fields.at(outOfRange->first), outOfRange->second));
+    }
+
+    // Raises the error a database failure means, with the file's name.
+    [[noreturn]] void fail(const QSqlError& error)
+    {
+        m_progress.checkCancel();
+        failWhenWatchStopped();
+        failWhenSandboxRefused();
+        const QString reason = DatabaseFaults::reason(error, m_connection.db());
+        if (const QString object = FirebirdErrors::readRefused(error); !object.isEmpty())
+            throw ELoginRefused(
+                QStringLiteral("%1: o servidor recusou a leitura de %2 ao operador %3: um "
+                               "relatório lê os cheques por CHEQUE_OPERADOR.")
+                    .arg(m_fileName, object, m_source.operatorName));
+        if (DatabaseFaults::connectionLost(error, m_connection.db()))
+            throw EDatabaseUnavailable(
+                QStringLiteral("%1: durante o relatório, %2").arg(m_fileName, reason));
+        throw EDatabaseError(
+            QStringLiteral("%1: erro na consulta do relatório: %2").arg(m_fileName, reason));
+    }
+
+    // The watch stopped the query: the server fell silent, or the time allowed ran out.
+    void failWhenWatchStopped()
+    {
+        QueryWatch& watch = m_connection.watch();
+        if (watch.serverSilent()) {
+            const auto server = FirebirdAddress::serverOf(m_connection.db().databaseName());
+            throw EDatabaseUnavailable(
+                QStringLiteral("%1: durante o relatório, o servidor Firebird %2, porta %3, "
+                               "parou de responder (nenhuma resposta em %4 s); o relatório foi "
+                               "interrompido.")
+                    .arg(m_fileName, server ? server->host : QString())
+                    .arg(server ? server->port : 0)
+                    .arg(m_source.connectTimeoutSeconds));
+        }
+        if (watch.timedOut())
+            throw EDatabaseError(
+                QStringLiteral("%1: a consulta do relatório passou do tempo permitido (%2 s) e "
+                               "foi interrompida.")
+                    .arg(m_fileName)
+                    .arg(watch.timeLimit().count()));
+    }
+
+    // SQLite's sandbox refused what the text asked for: a read refused is the operator's.
+    void failWhenSandboxRefused()
+    {
+        const SqliteSandbox* sandbox = m_connection.sandbox();
+        if (!sandbox || sandbox->refused().isEmpty())
+            return;
+        const QString refusal =
+            QStringLiteral("%1: a consulta do relatório não pode usar %2: um relatório lê só "
+                           "as tabelas do KLX (os cheques pela visão CHEQUE_OPERADOR) com as "
+                           "funções permitidas.")
+                .arg(m_fileName, sandbox->refused());
+        if (sandbox->refusedRead())
+            throw ELoginRefused(refusal);
+        throw EDatabaseError(refusal);
+    }
+
+    const ReportDefinition& m_definition;
+    const QHash<QString, QVariant>& m_values;
+    const ReportQuery::Source& m_source;
+    ReportProgress& m_progress;
+    const QString m_fileName;
+    QStringList m_fields;
+    QList<ReportValueFormat> m_formats;
+    WorkerConnection m_connection;
+    QSqlQuery m_query;
+    // Where each field stands in the result's record.
+    QVector<int> m_positions;
+    int m_companyPosition = -1;
+    QSet<QString> m_allowed;
+    ReportFilledText m_rowName;
+};
 
 } // namespace
 
@@ -311,10 +483,14 @@ void ReportQuery::usedFields(const ReportDefinition& definition, QStringList& fi
     add(definition.crosstab.columnField);
 }
 
-void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName)
+void ReportQuery::checkSingleSelect(const QString& sql, const QString& sourceName,
+                                    DatabaseConfig::Engine engine)
 {
-    // Literals and quoted names cannot hide a second statement nor a sequence.
-    QString bare = codeOf(sql).trimmed();
+    // Literals and quoted names, as the engine reads them, cannot hide a second statement nor
+    // a sequence.
+    const auto reading = engine == DatabaseConfig::Engine::Firebird ? SqlLexer::Reading::Firebird
+                                                                    : SqlLexer::Reading::Sqlite;
+    QString bare = SqlLexer::codeOf(sql, reading).trimmed();
     while (bare.endsWith(QLatin1Char(';')))
         bare = bare.chopped(1).trimmed();
     static const QRegularExpression first(QStringLiteral("^\\(*\\s*(\\w+)"));
@@ -340,154 +516,11 @@ void ReportQuery::read(const ReportDefinition& definition, const QHash<QString, 
     const QString sql = definition.sqlFor(source.engine);
     if (sql.trimmed().isEmpty())
         throw Exception(QStringLiteral("%1: falta a consulta (sql).").arg(fileName));
-    checkSingleSelect(sql, fileName);
-
-    QStringList fields;
-    QList<ReportValueFormat> formats;
-    usedFields(definition, fields, formats);
+    checkSingleSelect(sql, fileName, source.engine);
 
     progress.report(ReportProgress::Stage::Query, 0);
-    WorkerConnection connection(source, progress);
-    QSqlQuery query(connection.db());
-    query.setForwardOnly(true);
-    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    // Raises the error a database failure means, with the file's name.
-    const auto fail = [&](const QSqlError& error) {
-        progress.checkCancel();
-        if (connection.watch().serverSilent()) {
-            const auto server = FirebirdAddress::serverOf(connection.db().databaseName());
-            throw EDatabaseUnavailable(
-                QStringLiteral("%1: durante o relatório, o servidor Firebird %2, porta %3, "
-                               "parou de responder (nenhuma resposta em %4 s); o relatório foi "
-                               "interrompido.")
-                    .arg(fileName, server ? server->host : QString())
-                    .arg(server ? server->port : 0)
-                    .arg(source.connectTimeoutSeconds));
-        }
-        if (connection.watch().timedOut())
-            throw EDatabaseError(
-                QStringLiteral("%1: a consulta do relatório passou do tempo permitido (%2 s) e "
-                               "foi interrompida.")
-                    .arg(fileName)
-                    .arg(connection.watch().timeLimit().count()));
-        if (const SqliteSandbox* sandbox = connection.sandbox();
-            sandbox && !sandbox->refused().isEmpty()) {
-            const QString refusal =
-                QStringLiteral("%1: a consulta do relatório não pode usar %2: um relatório lê só "
-                               "as tabelas do KLX (os cheques pela visão CHEQUE_OPERADOR) com as "
-                               "funções permitidas.")
-                    .arg(fileName, sandbox->refused());
-            if (sandbox->refusedRead())
-                throw ELoginRefused(refusal);
-            throw EDatabaseError(refusal);
-        }
-        const QString reason = DatabaseFaults::reason(error, connection.db());
-        if (const QString object = FirebirdErrors::readRefused(error); !object.isEmpty())
-            throw ELoginRefused(
-                QStringLiteral("%1: o servidor recusou a leitura de %2 ao operador %3: um "
-                               "relatório lê os cheques por CHEQUE_OPERADOR.")
-                    .arg(fileName, object, source.operatorName));
-        if (DatabaseFaults::connectionLost(error, connection.db()))
-            throw EDatabaseUnavailable(
-                QStringLiteral("%1: durante o relatório, %2").arg(fileName, reason));
-        throw EDatabaseError(
-            QStringLiteral("%1: erro na consulta do relatório: %2").arg(fileName, reason));
-    };
-    if (connection.sandbox() && !connection.sandbox()->admits(sql))
-        fail(QSqlError());
-    if (!query.prepare(sql))
-        fail(query.lastError());
-    for (const QString& name : ReportDefinition::declaredParameters(sql))
-        query.bindValue(QLatin1Char(':') + name, values.value(name.toUpper()));
-    if (!query.exec())
-        fail(query.lastError());
-    connection.watch().heard();
-
-    const QSqlRecord record = query.record();
-    // Whatever its text says, a report whose rows carry a company shows only the operator's
-    // companies: a row of any other company stops the run. A row without one (an account
-    // missing from CONTCORR, say) belongs to no other company and passes.
-    const int companyPosition = record.indexOf(QStringLiteral("CDEMPRESA"));
-    const QString operatorCode = values.value(QStringLiteral("P_CDOPERADOR")).toString();
-    QSet<QString> allowed;
-    if (companyPosition >= 0)
-        allowed = operatorCompanies(connection.db(), operatorCode, fail);
-    const qsizetype count = fields.size();
-    const ReportFilledText rowName(definition.rowName, fields);
-    QVector<int> positions(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        positions[i] = record.indexOf(fields.at(i));
-        if (positions[i] < 0)
-            throw Exception(QStringLiteral("%1: o campo %2 não está no resultado da consulta.")
-                                .arg(fileName, fields.at(i)));
-    }
-    if (definition.columns.isEmpty()) {
-        // Without columns every field prints as text.
-        for (int i = 0; i < record.count(); ++i) {
-            if (fields.contains(record.fieldName(i), Qt::CaseInsensitive))
-                continue;
-            fields << record.fieldName(i).toUpper();
-            formats << ReportValueFormat::Text;
-            positions << i;
-        }
-    }
-    reader.fields(fields, formats,
-                  definition.companyField.isEmpty()
-                      ? QStringList()
-                      : coveredCompanies(connection.db(), values, fail));
-
-    // Rows go on in batches small enough to keep memory flat, large enough to cost little.
-    constexpr int batchSize = 256;
-    QVector<QVector<QVariant>> batch;
-    batch.reserve(batchSize);
-    int read = 0;
-    while (query.next()) {
-        if (companyPosition >= 0) {
-            const QVariant company = query.value(companyPosition);
-            if (!company.isNull() && !allowed.contains(companyKey(company)))
-                throw Exception(
-                    QStringLiteral("%1: a consulta trouxe cheques da empresa %2, que o operador "
-                                   "%3 não pode ver; o relatório foi interrompido. A consulta "
-                                   "deve restringir as empresas às do operador (OPEREMPR, "
-                                   ":P_CDOPERADOR).")
-                        .arg(fileName, companyKey(company), operatorCode));
-        }
-        QVector<QVariant> row(positions.size());
-        std::optional<std::pair<qsizetype, QString>> outOfRange;
-        for (qsizetype i = 0; i < positions.size(); ++i) {
-            try {
-                row[i] = ReportFormat::normalize(query.value(positions.at(i)), formats.at(i));
-            } catch (const ReportFormat::OutOfRange& failed) {
-                if (!outOfRange)
-                    outOfRange.emplace(i, failed.value);
-            }
-        }
-        if (outOfRange) {
-            const QString name = rowName.isEmpty()
-                                     ? QStringLiteral("linha %1").arg(read + batch.size() + 1)
-                                     : rowName(formats, row);
-            throw Exception(
-                QStringLiteral("%1: %2 tem em %3 o valor %4, fora do limite que o "
-                               "relatório soma; o relatório foi interrompido.")
-                    .arg(fileName, name, fields.at(outOfRange->first), outOfRange->second));
-        }
-        batch.append(std::move(row));
-        if (batch.size() == batchSize) {
-            connection.watch().heard();
-            read += batchSize;
-            progress.report(ReportProgress::Stage::Query, read);
-            progress.checkCancel();
-            if (!reader.rows(std::move(batch)))
-                return;
-            batch = {};
-            batch.reserve(batchSize);
-        }
-    }
-    if (query.lastError().isValid())
-        fail(query.lastError());
-    progress.checkCancel();
-    read += static_cast<int>(batch.size());
-    if (!batch.isEmpty())
-        reader.rows(std::move(batch));
-    progress.report(ReportProgress::Stage::Query, read);
+    QueryRun run(definition, values, source, progress);
+    run.execute(sql);
+    run.handFields(reader);
+    run.handRows(reader);
 }

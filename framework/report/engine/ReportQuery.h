@@ -68,8 +68,9 @@ public:
 
     // Raises an Exception unless the text is one SELECT statement (WITH ... SELECT included)
     // that advances no sequence (GEN_ID, NEXT VALUE FOR: no rollback undoes that). String
-    // literals in every form Firebird reads ('...' with '' inside, q'X...X' with (), [], {},
-    // <> or any other same character) and quoted names are skipped. The engines' own rights
-    // are the real control; this is a second line.
-    static void checkSingleSelect(const QString& sql, const QString& sourceName);
+    // literals and quoted names are skipped as the engine reads them (SqlLexer: Firebird's
+    // q'X...X' literals, SQLite's `...` and [...] names). The engines' own rights are the
+    // real control; this is a second line.
+    static void checkSingleSelect(const QString& sql, const QString& sourceName,
+                                  DatabaseConfig::Engine engine);
 };
